@@ -1,0 +1,187 @@
+#include "platform/Dialogs.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/AnsiText.h"
+#include "base/CodePage.h"
+#include "base/Json.h"
+#include "platform/Automation.h"
+
+namespace platform {
+namespace {
+
+const char* iconName(DialogIcon icon) {
+    switch (icon) {
+    case DialogIcon::Information: return "information";
+    case DialogIcon::Warning: return "warning";
+    case DialogIcon::Error: return "error";
+    case DialogIcon::Question: return "question";
+    case DialogIcon::None: break;
+    }
+    return "none";
+}
+
+std::string utf8(std::string_view ansi) { return base::CodePage::active().toUtf8(ansi); }
+
+// Without a backend every dialog behaves as if a person pressed Escape.
+class EscapeBackend final : public DialogBackend {
+public:
+    DialogAnswer ask(const DialogRequest& request) override { return escapeAnswer(request); }
+};
+
+std::unique_ptr<DialogService>& serviceSlot() {
+    static std::unique_ptr<DialogService> service;
+    return service;
+}
+
+}  // namespace
+
+const char* dialogKindName(DialogKind kind) {
+    switch (kind) {
+    case DialogKind::Message: return "message";
+    case DialogKind::Input: return "input";
+    case DialogKind::OpenFile: return "open";
+    case DialogKind::SaveFile: return "save";
+    case DialogKind::Folder: return "folder";
+    case DialogKind::Color: return "color";
+    case DialogKind::Choice: return "choice";
+    case DialogKind::About: return "about";
+    }
+    return "unknown";
+}
+
+const char* buttonName(int id) {
+    static const char* const kNames[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    return id >= IDOK && id <= IDNO ? kNames[id] : "";
+}
+
+int buttonFromName(std::string_view name) {
+    for (int id = IDOK; id <= IDNO; ++id) {
+        if (base::asciiSameText(name, buttonName(id))) return id;
+    }
+    return 0;
+}
+
+void DialogLog::write(const std::string& line) {
+    std::lock_guard lock(m_mutex);
+    // Opened per line in append mode, so the log survives an abrupt end of the process.
+    int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    std::string out = line + "\n";
+    ssize_t written = ::write(fd, out.data(), out.size());
+    (void)written;
+    ::close(fd);
+}
+
+DialogService::DialogService(std::unique_ptr<DialogBackend> backend, std::unique_ptr<DialogLog> log)
+    : m_backend(backend ? std::move(backend) : std::make_unique<EscapeBackend>()), m_log(std::move(log)) {}
+
+DialogService::~DialogService() = default;
+
+DialogAnswer DialogService::ask(const DialogRequest& request) {
+    DialogAnswer answer = m_backend->ask(request);
+    if (m_log) {
+        base::JsonObject line;
+        line.add("kind", dialogKindName(request.kind)).add("caption", utf8(request.caption));
+        line.add("text", utf8(request.text)).add("icon", iconName(request.icon));
+        if (request.kind == DialogKind::Message) {
+            std::vector<std::string> names;
+            for (int id : request.buttons) names.emplace_back(buttonName(id));
+            line.add("buttons", names).add("answer", buttonName(answer.button));
+        } else {
+            if (!request.filter.empty()) line.add("filter", utf8(request.filter));
+            if (!request.initialText.empty()) line.add("initial", utf8(request.initialText));
+            line.add("accepted", answer.accepted).add("answer", utf8(answer.text));
+        }
+        m_log->write(line.str());
+    }
+    return answer;
+}
+
+int DialogService::messageBox(std::string_view text, std::string_view caption, uint32_t flags) {
+    DialogRequest r;
+    r.kind = DialogKind::Message;
+    r.text = text;
+    r.caption = caption;
+    switch (flags & 0xF0) {
+    case MB_ICONERROR: r.icon = DialogIcon::Error; break;
+    case MB_ICONQUESTION: r.icon = DialogIcon::Question; break;
+    case MB_ICONWARNING: r.icon = DialogIcon::Warning; break;
+    case MB_ICONINFORMATION: r.icon = DialogIcon::Information; break;
+    default: break;
+    }
+    // Escape gives Cancel where there is one; boxes without it give their "stop" answer.
+    switch (flags & 0x0F) {
+    case MB_OKCANCEL: r.buttons = {IDOK, IDCANCEL}; r.escapeButton = IDCANCEL; break;
+    case MB_ABORTRETRYIGNORE: r.buttons = {IDABORT, IDRETRY, IDIGNORE}; r.escapeButton = IDABORT; break;
+    case MB_YESNOCANCEL: r.buttons = {IDYES, IDNO, IDCANCEL}; r.escapeButton = IDCANCEL; break;
+    case MB_YESNO: r.buttons = {IDYES, IDNO}; r.escapeButton = IDNO; break;
+    case MB_RETRYCANCEL: r.buttons = {IDRETRY, IDCANCEL}; r.escapeButton = IDCANCEL; break;
+    default: r.buttons = {IDOK}; r.escapeButton = IDOK; break;
+    }
+    int def = static_cast<int>((flags >> 8) & 0x0F);
+    r.defaultButton = def < static_cast<int>(r.buttons.size()) ? def : 0;
+    return ask(r).button;
+}
+
+std::optional<std::string> DialogService::inputBox(std::string_view caption, std::string_view prompt,
+                                                   std::string_view defaultText) {
+    DialogRequest r;
+    r.kind = DialogKind::Input;
+    r.caption = caption;
+    r.text = prompt;
+    r.initialText = defaultText;
+    DialogAnswer a = ask(r);
+    if (!a.accepted) return std::nullopt;
+    return a.text;
+}
+
+std::optional<std::string> DialogService::fileDialog(DialogRequest request) {
+    DialogAnswer a = ask(request);
+    if (!a.accepted) return std::nullopt;
+    return a.text;
+}
+
+void DialogService::about(std::string_view caption, std::string_view text, std::string_view credits) {
+    DialogRequest r;
+    r.kind = DialogKind::About;
+    r.caption = caption;
+    r.text = text;
+    r.detailText = credits;
+    ask(r);
+}
+
+void DialogService::logEvent(const base::JsonObject& event) {
+    if (m_log) m_log->write(event.str());
+}
+
+void DialogService::logExit(int exitCode) {
+    if (m_log) m_log->write(base::JsonObject().add("kind", "exit").add("code", exitCode).str());
+}
+
+DialogService& dialogs() {
+    auto& slot = serviceSlot();
+    if (!slot) slot = std::make_unique<DialogService>(nullptr, nullptr);
+    return *slot;
+}
+
+void installDialogs(std::unique_ptr<DialogService> service) { serviceSlot() = std::move(service); }
+
+std::unique_ptr<DialogService> dialogServiceFromEnvironment(std::unique_ptr<DialogBackend> interactive) {
+    std::unique_ptr<DialogLog> log;
+    if (const char* path = std::getenv("VANTREL_LOG"); path && *path) log = std::make_unique<DialogLog>(path);
+    std::unique_ptr<DialogBackend> backend = std::move(interactive);
+    if (const char* path = std::getenv("VANTREL_AUTOMATION"); path && *path) {
+        std::vector<std::string> problems;
+        auto script = AutomationScript::load(path, &problems);
+        for (const auto& p : problems) std::fprintf(stderr, "automation: %s\n", p.c_str());
+        backend = std::make_unique<AutomationBackend>(std::move(script));
+    }
+    return std::make_unique<DialogService>(std::move(backend), std::move(log));
+}
+
+}  // namespace platform

@@ -1,0 +1,191 @@
+// The dialog backend a person answers: Qt's message box, input, file, folder and colour
+// dialogs, plus the player's small about and choice dialogs.
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "base/CodePage.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+
+namespace platform {
+namespace {
+
+QString qs(std::string_view ansi) { return QString::fromStdString(base::CodePage::active().toUtf8(ansi)); }
+
+std::string ansi(const QString& s) { return base::CodePage::active().fromUtf8(s.toStdString()); }
+
+QString nativeDir(const std::string& windowsPath) {
+    if (windowsPath.empty()) return {};
+    return QString::fromStdString(resolvePath(windowsPath).string());
+}
+
+// "Text files|*.txt;*.doc|All|*.*" → "Text files (*.txt *.doc);;All (*)"
+QString qtFilter(std::string_view filter) {
+    QStringList parts = qs(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == "*.*") p = "*";
+        }
+        out << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return out.join(";;");
+}
+
+QMessageBox::Icon qtIcon(DialogIcon icon) {
+    switch (icon) {
+    case DialogIcon::Information: return QMessageBox::Information;
+    case DialogIcon::Warning: return QMessageBox::Warning;
+    case DialogIcon::Error: return QMessageBox::Critical;
+    case DialogIcon::Question: return QMessageBox::Question;
+    case DialogIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+DialogAnswer askMessage(const DialogRequest& r) {
+    QMessageBox box(qtIcon(r.icon), qs(r.caption), qs(r.text));
+    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    for (size_t i = 0; i < r.buttons.size(); ++i) {
+        int id = r.buttons[i];
+        QPushButton* b = box.addButton(QString::fromLatin1(buttonName(id)), QMessageBox::ActionRole);
+        buttons.emplace_back(b, id);
+        if (static_cast<int>(i) == r.defaultButton) box.setDefaultButton(b);
+        if (id == r.escapeButton) box.setEscapeButton(b);
+    }
+    box.exec();
+    DialogAnswer a;
+    a.button = r.escapeButton;
+    for (auto& [b, id] : buttons) {
+        if (box.clickedButton() == b) a.button = id;
+    }
+    a.accepted = a.button != IDCANCEL;
+    return a;
+}
+
+DialogAnswer askChoice(const DialogRequest& r) {
+    QDialog dialog;
+    dialog.setWindowTitle(qs(r.caption));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(qs(r.text));
+    label->setWordWrap(true);
+    auto* combo = new QComboBox;
+    for (const auto& item : r.items) combo->addItem(qs(item));
+    combo->setCurrentText(qs(r.initialText));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(combo);
+    layout->addWidget(buttons);
+    DialogAnswer a;
+    a.accepted = dialog.exec() == QDialog::Accepted;
+    a.text = ansi(combo->currentText());
+    return a;
+}
+
+// The about box: the text on top, the credits below a toggle that grows the box.
+DialogAnswer askAbout(const DialogRequest& r) {
+    QDialog dialog;
+    dialog.setWindowTitle(qs(r.caption));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(qs(r.text));
+    label->setWordWrap(true);
+    auto* credits = new QTextBrowser;
+    credits->setPlainText(qs(r.detailText));
+    credits->setVisible(false);
+    auto* toggle = new QPushButton(QStringLiteral("Credits >>"));
+    toggle->setCheckable(true);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(toggle, &QPushButton::toggled, &dialog, [&](bool down) {
+        credits->setVisible(down);
+        dialog.setFixedHeight(down ? 275 : 172);
+    });
+    auto* row = new QHBoxLayout;
+    row->addWidget(toggle);
+    row->addStretch();
+    row->addWidget(ok);
+    layout->addWidget(label);
+    layout->addWidget(credits);
+    layout->addLayout(row);
+    dialog.setFixedHeight(172);
+    dialog.exec();
+    DialogAnswer a;
+    a.accepted = true;
+    return a;
+}
+
+class QtDialogBackend final : public DialogBackend {
+public:
+    DialogAnswer ask(const DialogRequest& r) override {
+        DialogAnswer a;
+        switch (r.kind) {
+        case DialogKind::Message: return askMessage(r);
+        case DialogKind::Choice: return askChoice(r);
+        case DialogKind::About: return askAbout(r);
+        case DialogKind::Input: {
+            bool ok = false;
+            QString text = QInputDialog::getText(nullptr, qs(r.caption), qs(r.text), QLineEdit::Normal,
+                                                 qs(r.initialText), &ok);
+            a.accepted = ok;
+            a.text = ansi(text);
+            return a;
+        }
+        case DialogKind::OpenFile:
+        case DialogKind::SaveFile: {
+            QFileDialog dialog(nullptr, qs(r.caption), nativeDir(r.initialDir), qtFilter(r.filter));
+            bool save = r.kind == DialogKind::SaveFile;
+            dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            dialog.setFileMode(save || !r.mustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+            if (!r.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+            if (!r.defaultExt.empty()) dialog.setDefaultSuffix(qs(r.defaultExt));
+            if (!r.initialText.empty()) dialog.selectFile(nativeDir(r.initialText));
+            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+                a.accepted = true;
+                a.text = drives().toWindows(dialog.selectedFiles().first().toStdString());
+            }
+            return a;
+        }
+        case DialogKind::Folder: {
+            QString dir = QFileDialog::getExistingDirectory(nullptr, qs(r.text), nativeDir(r.initialText));
+            a.accepted = !dir.isEmpty();
+            if (a.accepted) a.text = drives().toWindows(dir.toStdString());
+            return a;
+        }
+        case DialogKind::Color: {
+            QColor initial(static_cast<int>(r.color & 0xFF), static_cast<int>((r.color >> 8) & 0xFF),
+                           static_cast<int>((r.color >> 16) & 0xFF));
+            QColor c = QColorDialog::getColor(initial, nullptr, qs(r.caption));
+            a.accepted = c.isValid();
+            if (a.accepted) {
+                uint32_t bgr = static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
+                               (static_cast<uint32_t>(c.blue()) << 16);
+                a.text = std::to_string(bgr);
+            }
+            return a;
+        }
+        }
+        return a;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<DialogBackend> makeQtDialogBackend() { return std::make_unique<QtDialogBackend>(); }
+
+}  // namespace platform
