@@ -39,10 +39,11 @@ function(vantrel_test name)
     target_compile_definitions(${name} PRIVATE
         VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    gtest_discover_tests(${name}
-        PROPERTIES LABELS "${ARG_LABELS}"
-                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_AUDIO=null"
-        DISCOVERY_TIMEOUT 60)
+    set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_AUDIO=null")
+    if(ARG_LABELS)
+        list(APPEND props LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 set(VANTREL_FUZZ_SECONDS 15 CACHE STRING "Seconds each fuzz target runs under CTest")
