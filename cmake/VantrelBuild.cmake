@@ -31,19 +31,21 @@ function(vantrel_library name)
 endfunction()
 
 # vantrel_test(name SOURCES ... DEPS ... [LABELS ...])
-# A GoogleTest executable registered with CTest; GUI tests run on the offscreen platform.
+# A GoogleTest executable registered with CTest; GUI tests run on the offscreen platform
+# (tests/support/TestMain.cpp), so they also run headless when started by hand.
 function(vantrel_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main vantrel_warnings)
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest vantrel_warnings)
     target_compile_definitions(${name} PRIVATE
         VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_AUDIO=null")
+    # The test main() sets QT_QPA_PLATFORM=offscreen and VANTREL_AUDIO=null unless set.
     if(ARG_LABELS)
-        list(APPEND props LABELS "${ARG_LABELS}")
+        gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
     endif()
-    gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 set(VANTREL_FUZZ_SECONDS 15 CACHE STRING "Seconds each fuzz target runs under CTest")
