@@ -97,9 +97,15 @@ DialogAnswer askChoice(const DialogRequest& r) {
     return a;
 }
 
-// The about box: the text on top, the credits below a toggle that grows the box.
-DialogAnswer askAbout(const DialogRequest& r) {
-    QDialog dialog;
+// The about box: the text on top, the credits below a toggle that grows the box from a
+// client height of 172 to 275.
+class T_About : public QDialog {
+public:
+    explicit T_About(const DialogRequest& r);
+};
+
+T_About::T_About(const DialogRequest& r) {
+    QDialog& dialog = *this;
     dialog.setWindowTitle(qs(r.caption));
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(qs(r.text));
@@ -112,9 +118,9 @@ DialogAnswer askAbout(const DialogRequest& r) {
     auto* ok = new QPushButton(QStringLiteral("OK"));
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    QObject::connect(toggle, &QPushButton::toggled, &dialog, [&](bool down) {
+    QObject::connect(toggle, &QPushButton::toggled, &dialog, [this, credits](bool down) {
         credits->setVisible(down);
-        dialog.setFixedHeight(down ? 275 : 172);
+        setFixedHeight(down ? 275 : 172);
     });
     auto* row = new QHBoxLayout;
     row->addWidget(toggle);
@@ -124,7 +130,11 @@ DialogAnswer askAbout(const DialogRequest& r) {
     layout->addWidget(credits);
     layout->addLayout(row);
     dialog.setFixedHeight(172);
-    dialog.exec();
+}
+
+DialogAnswer askAbout(const DialogRequest& r) {
+    T_About about(r);
+    about.exec();
     DialogAnswer a;
     a.accepted = true;
     return a;

@@ -1,7 +1,7 @@
 // The player program: module initialisation, the information switches, then the event
 // loop, whose hidden loading form starts the project.
 #include <QApplication>
-#include <clocale>
+#include <cstdio>
 #include <cstdlib>
 
 #include "base/CodePage.h"
@@ -22,9 +22,26 @@ int ansiCodePageFromLocale() {
     return 1252;
 }
 
+bool hasEnv(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+// Qt aborts when it finds no display; an unattended run needs none, anyone else is told why.
+bool chooseDisplay() {
+    if (hasEnv("QT_QPA_PLATFORM") || hasEnv("DISPLAY") || hasEnv("WAYLAND_DISPLAY")) return true;
+    if (hasEnv("VANTREL_AUTOMATION")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return true;
+    }
+    std::fprintf(stderr, "vantrel: no display found (DISPLAY and WAYLAND_DISPLAY are not set)\n");
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!chooseDisplay()) return 1;
     base::CodePage::setActive(ansiCodePageFromLocale());
     player::installTerminationSignals();
     QApplication app(argc, argv);
