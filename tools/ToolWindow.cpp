@@ -69,7 +69,8 @@ ToolWindow::ToolWindow(Program program, DesktopOps& ops, QWidget* parent) : QWid
         widget->setObjectName(QString::fromLatin1(button.name));
         widget->setFont(defaultButtonFont());
         widget->setGeometry(pixelRect(button.left, button.top, button.width, button.height));
-        widget->setAutoDefault(false);
+        // Enter clicks the focused button, as it does on a focused command button.
+        widget->setAutoDefault(true);
         const Action action = button.action;
         connect(widget, &QPushButton::clicked, this, [this, action] { run(action); });
         if (previous != nullptr) {

@@ -7,8 +7,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QSettings>
 
 #include <map>
 
@@ -203,6 +206,21 @@ TEST(ToolWindowActions, EachClickRunsItsActionOnce) {
     }
 }
 
+TEST(ToolWindowActions, FirstButtonHasFocusAndEnterClicksTheFocusedButton) {
+    application();
+    RecordingOps ops;
+    ToolWindow window(Program::Desktop, ops);
+    window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "Command11");
+
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &enter);
+    EXPECT_EQ(ops.calls, std::vector<std::string>{"showDesktop"});
+}
+
 TEST(ToolWindowActions, PointerHidesBelowZeroAndNeedsAsManyShows) {
     application();
     RecordingOps ops;
@@ -231,6 +249,24 @@ TEST(ToolWindowActions, PointerHidesBelowZeroAndNeedsAsManyShows) {
     EXPECT_EQ(window.cursorCount(), 0);
     EXPECT_FALSE(hidden());
     EXPECT_TRUE(ops.calls.empty());
+}
+
+// The version information travels in each program's desktop entry.
+TEST(DesktopEntries, NameEachProgram) {
+    for (const char* program : {"keyboard", "desktop", "mouse"}) {
+        SCOPED_TRACE(program);
+        const QString path = QStringLiteral(VANTREL_SOURCE_DIR "/tools/%1.desktop").arg(program);
+        ASSERT_TRUE(QFile::exists(path));
+        QSettings entry(path, QSettings::IniFormat);
+        entry.beginGroup("Desktop Entry");
+        QString title = QString::fromLatin1(program);
+        title[0] = title[0].toUpper();
+        EXPECT_EQ(entry.value("Name").toString(), title);
+        EXPECT_EQ(entry.value("Comment").toString(), title);
+        EXPECT_EQ(entry.value("Exec").toString(), program);
+        EXPECT_EQ(entry.value("Type").toString(), "Application");
+        EXPECT_EQ(entry.value("X-Vantrel-Version").toString(), "1.00");
+    }
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ private:
 
 // Calls `condition` until it holds or `timeout` passes; true when it held.
 bool pollUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
 // Lock state: the locked real modifiers, and the named indicator (-1 when unknown).
 unsigned int lockedModifiers(Display* display);
