@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "base/CodePage.h"
+#include "base/Crc32.h"
 #include "base/Error.h"
 #include "base/LittleEndian.h"
 #include "platform/Dialogs.h"
@@ -31,16 +32,11 @@ namespace {
 constexpr char kMagic[4] = {'A', 'D', 'V', '\0'};
 constexpr size_t kCopyPiece = 64 * 1024;
 
-// The table update alone, without the standard CRC's inversions.
-uint32_t rawCrcUpdate(uint32_t state, const void* data, size_t size) {
-    return ~static_cast<uint32_t>(crc32_z(~state & 0xFFFFFFFFu, static_cast<const Bytef*>(data), size));
-}
-
 // Accumulates one chunk, possibly fed in pieces, under the chunk-by-chunk rule.
 class ChunkCrc {
 public:
     explicit ChunkCrc(uint32_t running) : m_standard(running == 0), m_state(m_standard ? 0xFFFFFFFFu : running) {}
-    void add(const void* data, size_t size) { m_state = rawCrcUpdate(m_state, data, size); }
+    void add(const void* data, size_t size) { m_state = base::crc32Update(m_state, data, size); }
     uint32_t result() const { return m_standard ? ~m_state : m_state; }
 
 private:
