@@ -15,6 +15,7 @@
 
 #include "player/Archive.h"
 #include "player/ArchiveInput.h"
+#include "tests/support/TestData.h"
 
 namespace fs = std::filesystem;
 
@@ -37,20 +38,11 @@ std::string textLike(size_t size, uint32_t seed) {
     return out;
 }
 
-std::string noise(size_t size, uint32_t seed) {
-    std::string out(size, '\0');
-    for (auto& c : out) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return out;
-}
-
 const std::string& archiveBytes() {
     static const std::string bytes = [] {
         player::ArchiveWriter w("Embedded Files", 1);
         for (int i = 0; i < kFiles; ++i) {
-            std::string contents = i % 2 ? noise(kFileSize, static_cast<uint32_t>(i)) : textLike(kFileSize, static_cast<uint32_t>(i));
+            std::string contents = i % 2 ? testdata::noise(kFileSize, static_cast<uint32_t>(i)) : textLike(kFileSize, static_cast<uint32_t>(i));
             w.addFile("C:\\media\\file" + std::to_string(i) + ".bin", contents, 0x35472548);
         }
         return w.bytes();

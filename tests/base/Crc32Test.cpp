@@ -4,22 +4,14 @@
 #include <zlib.h>
 
 #include <string>
+#include "tests/support/TestData.h"
 
 namespace {
-
-std::string noise(size_t size, uint32_t seed) {
-    std::string out(size, '\0');
-    for (auto& c : out) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return out;
-}
 
 TEST(Crc32, KnownValue) { EXPECT_EQ(base::crc32("123456789", 9), 0xCBF43926u); }
 
 TEST(Crc32, AgreesWithZlibForEveryLengthAlignmentAndStartValue) {
-    const std::string data = noise(4096 + 64, 99);
+    const std::string data = testdata::noise(4096 + 64, 99);
     for (size_t offset : {0u, 1u, 3u, 8u, 15u}) {
         for (size_t size = 0; size <= 1100; size += (size < 200 ? 1 : 37)) {
             const auto* p = reinterpret_cast<const Bytef*>(data.data() + offset);
@@ -32,7 +24,7 @@ TEST(Crc32, AgreesWithZlibForEveryLengthAlignmentAndStartValue) {
 }
 
 TEST(Crc32, PiecesGiveTheSameResultAsTheWhole) {
-    const std::string data = noise(100000, 5);
+    const std::string data = testdata::noise(100000, 5);
     uint32_t whole = base::crc32Update(0xFFFFFFFFu, data.data(), data.size());
     uint32_t pieces = 0xFFFFFFFFu;
     for (size_t pos = 0, step = 1; pos < data.size(); pos += step, step = step * 3 % 4099 + 1) {

@@ -11,6 +11,7 @@
 
 #include "base/LittleEndian.h"
 #include "player/ArchiveInput.h"
+#include "tests/support/TestData.h"
 
 namespace fs = std::filesystem;
 using player::ArchiveWriter;
@@ -28,15 +29,6 @@ std::string readFile(const fs::path& p) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-std::string pseudoRandom(size_t size, uint32_t seed) {
-    std::string out(size, '\0');
-    for (auto& c : out) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return out;
 }
 
 struct Events {
@@ -101,7 +93,7 @@ TEST_F(ArchiveTest, TwoArchivesBackToBackRestoreFromOneInput) {
 
 TEST_F(ArchiveTest, LargeFilesSpanChunksWithTheChunkByChunkCheckValue) {
     // One compressible chunk, one incompressible (stored) chunk, one short tail.
-    std::string contents = std::string(16384, 'a') + pseudoRandom(16384, 7) + "tail";
+    std::string contents = std::string(16384, 'a') + testdata::noise(16384, 7) + "tail";
     ArchiveWriter w;
     w.addFile("big.bin", contents, kDate);
     std::string bytes = w.bytes();
@@ -122,7 +114,7 @@ TEST_F(ArchiveTest, LargeFilesSpanChunksWithTheChunkByChunkCheckValue) {
     uint32_t stored = base::readLE32(reinterpret_cast<const unsigned char*>(bytes.data() + bytes.size() - 8));
     EXPECT_EQ(stored, expected);
     // A stored chunk has a negative length and holds the bytes as they are.
-    EXPECT_NE(bytes.find(pseudoRandom(16384, 7)), std::string::npos);
+    EXPECT_NE(bytes.find(testdata::noise(16384, 7)), std::string::npos);
 }
 
 TEST_F(ArchiveTest, AWrongCheckValueIsReportedAndTheRestoreGoesOn) {
