@@ -140,6 +140,23 @@ void writeAll(int fd, const char* data, size_t size) {
     }
 }
 
+// Inflates one chunk as one zlib stream into `out` (16384 bytes); the number of bytes
+// produced, or -1 when the chunk does not inflate.
+int64_t inflateChunk(const char* data, size_t size, std::vector<char>& out) {
+    z_stream z{};
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    z.avail_in = static_cast<uInt>(size);
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    if (inflateInit(&z) != Z_OK) return -1;
+    int ret = inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    // Z_BUF_ERROR with a full buffer means more than one chunk's worth: the rest is cut,
+    // as the format allows no more. With room left it means the stream was cut short.
+    bool ok = ret == Z_STREAM_END || (ret == Z_BUF_ERROR && z.avail_out == 0) || (ret == Z_OK && z.avail_out == 0);
+    return ok ? static_cast<int64_t>(out.size() - z.avail_out) : -1;
+}
+
 int32_t readTaggedInteger(ArchiveInput& in) {
     unsigned char tag = 0;
     in.read(&tag, 1);
@@ -261,26 +278,12 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
             if (static_cast<uint64_t>(k) > in.remaining()) in.skip(static_cast<uint64_t>(k));  // throws
             run.compressed.resize(static_cast<size_t>(k));
             in.read(run.compressed.data(), run.compressed.size());
-            z_stream z{};
-            z.next_in = reinterpret_cast<Bytef*>(run.compressed.data());
-            z.avail_in = static_cast<uInt>(k);
-            z.next_out = reinterpret_cast<Bytef*>(run.inflated.data());
-            z.avail_out = static_cast<uInt>(run.inflated.size());
-            if (inflateInit(&z) != Z_OK) {
+            written = inflateChunk(run.compressed.data(), run.compressed.size(), run.inflated);
+            if (written < 0) {
                 m_errorCode = kArchiveCompressionError;
                 m_continue = false;
                 break;
             }
-            int ret = inflate(&z, Z_FINISH);
-            inflateEnd(&z);
-            if (ret < 0 && ret != Z_BUF_ERROR) ret = -1;
-            // A stream that is cut short fills nothing and reports Z_BUF_ERROR too.
-            if (ret == -1 || ret == Z_NEED_DICT || (ret == Z_BUF_ERROR && z.avail_out != 0)) {
-                m_errorCode = kArchiveCompressionError;
-                m_continue = false;
-                break;
-            }
-            written = static_cast<int64_t>(run.inflated.size() - z.avail_out);
             writeAll(fd, run.inflated.data(), static_cast<size_t>(written));
             crc = archiveCheckValue(crc, run.inflated.data(), static_cast<size_t>(written));
         } else if (k < 0) {
@@ -543,6 +546,60 @@ bool TBackupFile::Restore(std::string_view archiveFile, std::string_view targetF
     } catch (const std::exception&) {
         return false;
     }
+}
+
+ArchiveListing listArchive(ArchiveInput& in) {
+    ArchiveListing listing;
+    int32_t titleLength = in.readInt32();
+    if (titleLength < 0) throw base::ArchiveError("Cannot read archive", kArchiveCannotRead);
+    listing.title = in.readBytes(static_cast<size_t>(titleLength));
+    listing.totalSize = in.readInt32();
+    listing.fileCount = in.readInt32();
+    std::vector<char> packed;
+    std::vector<char> inflated(kArchiveChunkSize);
+    while (true) {
+        int32_t nameLength = in.readInt32();
+        if (nameLength <= 0) break;
+        ArchiveEntry entry;
+        entry.name = in.readBytes(static_cast<size_t>(nameLength));
+        if (entry.name.size() >= 9 && entry.name.compare(0, 9, "NEXT:DISK") == 0) {
+            entry.nextDisk = true;
+            listing.entries.push_back(std::move(entry));
+            break;
+        }
+        entry.fileList = entry.name == "FILE:LIST";
+        if (!entry.fileList && readTaggedInteger(in) == 1) {
+            readTaggedInteger(in);
+            readTaggedInteger(in);
+        }
+        entry.dosDate = in.readUInt32();
+        char magic[4];
+        in.read(magic, 4);
+        if (std::memcmp(magic, kMagic, 4) != 0) throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
+        uint32_t crc = 0;
+        while (true) {
+            int64_t k = in.readInt32();
+            if (k == 0) {
+                entry.checkValueOk = in.readUInt32() == crc;
+                break;
+            }
+            uint64_t length = static_cast<uint64_t>(k > 0 ? k : -k);
+            if (length > in.remaining()) in.skip(length);  // throws
+            packed.resize(static_cast<size_t>(length));
+            in.read(packed.data(), packed.size());
+            if (k < 0) {
+                crc = archiveCheckValue(crc, packed.data(), packed.size());
+                entry.size += length;
+                continue;
+            }
+            int64_t produced = inflateChunk(packed.data(), packed.size(), inflated);
+            if (produced < 0) throw base::ArchiveError("Compression error", kArchiveCompressionError);
+            crc = archiveCheckValue(crc, inflated.data(), static_cast<size_t>(produced));
+            entry.size += static_cast<uint64_t>(produced);
+        }
+        listing.entries.push_back(std::move(entry));
+    }
+    return listing;
 }
 
 ArchiveWriter::ArchiveWriter(std::string title, int zlibLevel) : m_title(std::move(title)), m_level(zlibLevel) {}

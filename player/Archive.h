@@ -118,6 +118,28 @@ private:
     bool m_continue = true;
 };
 
+// What an archive holds, read without writing anything.
+struct ArchiveEntry {
+    std::string name;         // as stored
+    uint32_t dosDate = 0;
+    uint64_t size = 0;        // inflated bytes
+    bool fileList = false;    // the "FILE:LIST" record
+    bool nextDisk = false;    // a "NEXT:DISK" record: the archive goes on in another volume
+    bool checkValueOk = true;
+};
+
+struct ArchiveListing {
+    std::string title;
+    int32_t totalSize = 0;
+    int32_t fileCount = 0;
+    std::vector<ArchiveEntry> entries;
+};
+
+// Reads the archive at the input's position up to its end mark (or a "NEXT:DISK" record)
+// and inflates every chunk to measure and check it. Throws base::ArchiveError on a
+// malformed archive.
+ArchiveListing listArchive(ArchiveInput& input);
+
 // Builds an archive in memory: files cut into 16 KiB chunks, each deflated unless that
 // does not pay, in which case it is stored.
 class ArchiveWriter {

@@ -358,3 +358,34 @@ TEST_F(ArchiveTest, VolumesContinueTheInterruptedFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ArchiveListing, MeasuresAndChecksEveryRecordWithoutWriting) {
+    ArchiveWriter w;
+    w.addFileList("list", kDate);
+    w.addFile("C:\\a.bin", std::string(40000, 'a'), kDate, 1);
+    w.addFile("b.txt", testdata::noise(100, 1), kDate - 1);
+    std::string bytes = w.bytes();
+    MemoryArchiveInput in(bytes);
+    player::ArchiveListing listing = player::listArchive(in);
+    EXPECT_EQ(in.remaining(), 0u);
+    EXPECT_EQ(listing.title, "Embedded Files");
+    EXPECT_EQ(listing.totalSize, 40100);
+    EXPECT_EQ(listing.fileCount, 2);
+    ASSERT_EQ(listing.entries.size(), 3u);
+    EXPECT_TRUE(listing.entries[0].fileList);
+    EXPECT_EQ(listing.entries[1].name, "C:\\a.bin");
+    EXPECT_EQ(listing.entries[1].size, 40000u);
+    EXPECT_EQ(listing.entries[2].size, 100u);
+    EXPECT_EQ(listing.entries[2].dosDate, kDate - 1);
+    for (const auto& e : listing.entries) EXPECT_TRUE(e.checkValueOk) << e.name;
+
+    bytes[bytes.size() - 5] ^= 1;  // the last file's check value
+    MemoryArchiveInput damaged(bytes);
+    EXPECT_FALSE(player::listArchive(damaged).entries[2].checkValueOk);
+    MemoryArchiveInput cut(std::string_view(bytes).substr(0, bytes.size() - 30));
+    EXPECT_THROW(player::listArchive(cut), std::exception);
+}
+
+}  // namespace
