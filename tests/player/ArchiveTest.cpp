@@ -11,6 +11,7 @@
 
 #include "base/LittleEndian.h"
 #include "player/ArchiveInput.h"
+#include "player/EmbeddedLoad.h"
 #include "tests/support/TestData.h"
 
 namespace fs = std::filesystem;
@@ -386,6 +387,49 @@ TEST(ArchiveListing, MeasuresAndChecksEveryRecordWithoutWriting) {
     EXPECT_FALSE(player::listArchive(damaged).entries[2].checkValueOk);
     MemoryArchiveInput cut(std::string_view(bytes).substr(0, bytes.size() - 30));
     EXPECT_THROW(player::listArchive(cut), std::exception);
+}
+
+}  // namespace
+
+namespace {
+
+class CountingLoad final : public player::EmbeddedLoad {
+public:
+    void startTimer() override {}
+    void stopTimer() override {}
+    void hide() override {}
+    int stepped = 0;
+
+protected:
+    void stepIt() override { ++stepped; }
+};
+
+TEST(EmbeddedLoad, StepsOnlyWhenThePercentageModulo128Changes) {
+    CountingLoad load;
+    for (int percent : {0, 5, 5, 10, 10, 100, 100}) load.progress("C:\\x.jpg", percent);
+    EXPECT_EQ(load.stepped, 3);  // 0 is where it starts; 5, 10 and 100 move it
+    load.progress("file:list", 50);
+    EXPECT_EQ(load.stepped, 3);
+    load.progress("a", 228);  // 228 mod 128 = 100, as before
+    EXPECT_EQ(load.stepped, 3);
+    load.progress("", 0);
+    EXPECT_EQ(load.stepped, 4);
+}
+
+TEST(EmbeddedLoad, ItsArchiveReportsReachTheBarUntilDetached) {
+    CountingLoad load;
+    ArchiveWriter w;
+    w.addFile("a.bin", std::string(2 * 16384, 'a'), kDate);
+    std::string bytes = w.bytes();
+    fs::path target = fs::temp_directory_path() / ("vantrel-embedded-" + std::to_string(::getpid()));
+    MemoryArchiveInput in(bytes);
+    EXPECT_TRUE(load.embeddedFiles().RestoreFromStream(in, target.string()));
+    EXPECT_EQ(load.stepped, 2);  // 50, 100; the final 100 repeats
+    load.detachProgress();
+    MemoryArchiveInput again(bytes);
+    EXPECT_TRUE(load.embeddedFiles().RestoreFromStream(again, target.string()));
+    EXPECT_EQ(load.stepped, 2);
+    fs::remove_all(target);
 }
 
 }  // namespace
