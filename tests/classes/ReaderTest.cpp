@@ -197,7 +197,7 @@ TEST_F(ReaderTest, SampleLikeFormWithEveryPropertyKind) {
     b.prop("Accel").string("A");
     b.prop("OnClick").tag(VT::Nil);
     b.prop("Lines.Strings").tag(VT::List).string("a").lstring("b").end();
-    b.prop("PictureData").binary("\x05TIcon\x00\x00\x01\x00");
+    b.prop("PictureData").binary(std::string("\x05TIcon\x00\x00\x01\x00", 10));
     b.end();
     b.end();
     auto f = read(b.s);
@@ -223,7 +223,7 @@ TEST_F(ReaderTest, SampleLikeFormWithEveryPropertyKind) {
     EXPECT_EQ(f->accel(), 'A');
     EXPECT_FALSE(f->onClick());
     EXPECT_EQ(f->lines()->text(), "a\r\nb\r\n");
-    EXPECT_EQ(f->picture.substr(0, 6), "\x05TIcon");
+    EXPECT_EQ(f->picture, std::string("\x05TIcon\x00\x00\x01\x00", 10));
     EXPECT_EQ(f->loadedCalls, 1);
 }
 
