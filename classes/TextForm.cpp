@@ -78,8 +78,14 @@ private:
         m_pos += 8;
         return v;
     }
+    // A failure names the length byte, where the short string begins.
     std::string_view shortStr(const char* what) {
+        size_t start = m_pos;
         size_t n = byte(what);
+        if (m_data.size() - m_pos < n) {
+            m_pos = start;
+            fail(what);
+        }
         return take(n, what);
     }
 
