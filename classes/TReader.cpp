@@ -630,7 +630,8 @@ void TReader::readComponentRecord() {
 
     comp->setState(ComponentState::Loading, true);
     comp->setState(ComponentState::Reading, true);
-    if (std::find(m_loaded.begin(), m_loaded.end(), comp) == m_loaded.end()) m_loaded.push_back(comp);
+    // Only an inherited record can name a component that is already in the list.
+    if (created || std::find(m_loaded.begin(), m_loaded.end(), comp) == m_loaded.end()) m_loaded.push_back(comp);
     TComponent* oldParent = m_parent;
     TComponent* oldCurrent = m_current;
     m_parent = comp;
