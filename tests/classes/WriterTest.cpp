@@ -34,6 +34,7 @@ std::string writeForm(TComponent& root) {
 }
 
 std::unique_ptr<TSampleForm> readForm(const std::string& bytes) {
+    registerSampleClasses();
     TMemoryStream s;
     s.setBytes(bytes);
     TReader r(s);
