@@ -173,6 +173,7 @@ public:
 };
 
 TEST(WriterTest, ShortReadsAndTinyBuffersReadTheSameTree) {
+    registerSampleClasses();
     auto f = richForm();
     std::string bytes = writeForm(*f);
     for (int bufferSize : {16, 17, 4096}) {
