@@ -296,6 +296,10 @@ TEST_F(ReaderTest, ErrorTextsAndWrapping) {
     EXPECT_EQ(one(Bytes().prop("OnClick").ident("NoSuchMethod")), "Error reading Form1.OnClick: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Align").ident("alMiddle")), "Error reading Form1.Align: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Accel").string("AB")), "Error reading Form1.Accel: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("Font").tag(VT::Nil)), "Error reading Form1.Font: Cannot assign a nil to a TFont");
+    // A reference is checked when it is resolved, after the whole stream: the handler hears then.
+    EXPECT_EQ(one(Bytes().prop("Font").ident("Form1")), "Error reading Form1.Font: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("Items").i8(1)), "Error reading Form1.Items: Property is read-only");
 
     // A component without a name is named by its class.
     errors.clear();

@@ -1,5 +1,6 @@
 #include "SampleClasses.h"
 
+#include "classes/Errors.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 
@@ -101,6 +102,17 @@ TWidget::TWidget(TComponent* owner)
 TWidget::~TWidget() {
     setParentComponent(nullptr);
     for (TWidget* c : m_children) c->m_parent = nullptr;
+}
+
+// Object setters copy the contents and must cope with nil, as a stream may hold "Font = nil".
+void TWidget::setFont(TFont* f) {
+    if (!f) throw EConvertError(format(msg::kAssignError, {"nil", "TFont"}));
+    m_font->assign(*f);
+}
+
+void TWidget::setLines(TStrings* s) {
+    if (!s) throw EConvertError(format(msg::kAssignError, {"nil", "TStrings"}));
+    m_lines->assign(*s);
 }
 
 void TWidget::setBuddy(TComponent* c) {

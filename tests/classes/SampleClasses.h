@@ -83,9 +83,9 @@ public:
     TAlign align() const { return m_align; }
     void setAlign(TAlign a) { m_align = a; }
     TFont* font() const { return m_font.get(); }
-    void setFont(TFont* f) { m_font->assign(*f); }
+    void setFont(TFont* f);
     TStrings* lines() const { return m_lines.get(); }
-    void setLines(TStrings* s) { m_lines->assign(*s); }
+    void setLines(TStrings* s);
     TCollection* items() const { return m_items.get(); }
     TComponent* buddy() const { return m_buddy; }
     void setBuddy(TComponent* c);
