@@ -942,12 +942,13 @@ void resolvePendingFixups(const std::function<bool(const std::string&)>& onError
     }
 }
 
-void removePendingFixups(TComponent* component) {
+void removePendingFixups(const TPersistent* object) {
     auto& list = pending();
+    if (list.empty()) return;
     list.erase(std::remove_if(list.begin(), list.end(),
                               [&](const PendingFixup& f) {
-                                  return f.component == component || f.root == component ||
-                                         f.instance == static_cast<TPersistent*>(component);
+                                  return f.instance == object || static_cast<const TPersistent*>(f.component) == object ||
+                                         static_cast<const TPersistent*>(f.root) == object;
                               }),
                list.end());
 }

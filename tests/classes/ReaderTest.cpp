@@ -412,8 +412,14 @@ TEST_F(ReaderTest, DottedReferencesWaitForTheirRoot) {
 
     // A parked reference whose holder is destroyed is dropped, not resolved into freed memory.
     Bytes b2 = form("Main2");
-    b2.prop("Buddy").ident("Nowhere.Thing").end().end();
-    read(b2.s).reset();
+    b2.prop("Buddy").ident("Nowhere.Thing");
+    b2.prop("Items").tag(VT::Collection).tag(VT::List).prop("Link").ident("Other2.Thing").end().end();
+    b2.end().end();
+    auto f2 = read(b2.s);
+    EXPECT_EQ(pendingFixupCount(), before + 2);
+    f2->items()->clear();
+    EXPECT_EQ(pendingFixupCount(), before + 1);
+    f2.reset();
     EXPECT_EQ(pendingFixupCount(), before);
 }
 

@@ -57,6 +57,7 @@ const ClassInfo& TItem::staticClass() {
                                  .property("Caption", types::string(), &TItem::caption, &TItem::setCaption)
                                  .property("Width", types::integer(), &TItem::width, &TItem::setWidth,
                                            {.defaultValue = 50})
+                                 .property("Link", TComponent::staticClass().typeInfo(), &TItem::link, &TItem::setLink)
                                  .build();
     return *info;
 }

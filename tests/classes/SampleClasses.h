@@ -54,10 +54,13 @@ public:
     void setCaption(const std::string& s) { m_caption = s; }
     int32_t width() const { return m_width; }
     void setWidth(int32_t w) { m_width = w; }
+    TComponent* link() const { return m_link; }
+    void setLink(TComponent* c) { m_link = c; }
 
 private:
     std::string m_caption;
     int32_t m_width = 50;
+    TComponent* m_link = nullptr;
 };
 
 class TWidget : public TComponent {
