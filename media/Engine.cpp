@@ -270,6 +270,7 @@ bool Engine::advanceVirtualClock(int ms) {
         waitForNotifications();
         done += step;
     }
+    waitForNotifications();
     return true;
 }
 

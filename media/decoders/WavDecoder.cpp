@@ -3,7 +3,10 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "media/decoders/DecoderTable.h"
 
@@ -39,16 +42,16 @@ public:
         m_file = sf_open_virtual(&kVirtualIo, SFM_READ, &info, m_source.get());
         if (!m_file)
             throw FormatError("not a WAV file");
-        if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.channels < 1 || info.channels > 8 ||
-            info.samplerate < 1) {
+        const int container = info.format & SF_FORMAT_TYPEMASK;
+        if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || info.channels < 1 ||
+            info.channels > 8 || info.samplerate < 1) {
             sf_close(m_file);
             throw FormatError("unsupported WAV file");
         }
-        // Float data beyond full scale is clipped rather than wrapped into noise.
-        sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
         m_format.rate = info.samplerate;
         m_format.channels = info.channels;
         const int subtype = info.format & SF_FORMAT_SUBMASK;
+        m_floatData = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
         m_format.width = subtype == SF_FORMAT_PCM_U8 || subtype == SF_FORMAT_PCM_S8 ? SampleWidth::Bits8
                                                                                     : SampleWidth::Bits16;
         m_length = info.frames;
@@ -59,7 +62,8 @@ public:
     size_t read(int16_t* out, size_t frames) override {
         if (m_failed)
             return 0;
-        const sf_count_t got = sf_readf_short(m_file, out, static_cast<sf_count_t>(frames));
+        const sf_count_t got = m_floatData ? readFloat(out, frames)
+                                           : sf_readf_short(m_file, out, static_cast<sf_count_t>(frames));
         if (got < 0) {
             m_failed = true;
             return 0;
@@ -74,8 +78,23 @@ public:
     uint64_t sourceSize() const override { return static_cast<uint64_t>(m_source->size()); }
 
 private:
+    // Float samples scale by 32768, so 16-bit data stored as float comes back exactly;
+    // anything beyond full scale is clipped rather than wrapped into noise.
+    sf_count_t readFloat(int16_t* out, size_t frames) {
+        const size_t samples = frames * static_cast<size_t>(m_format.channels);
+        m_floats.resize(samples);
+        const sf_count_t got = sf_readf_float(m_file, m_floats.data(), static_cast<sf_count_t>(frames));
+        for (size_t i = 0;
+             i < static_cast<size_t>(std::max<sf_count_t>(got, 0)) * static_cast<size_t>(m_format.channels);
+             ++i)
+            out[i] = static_cast<int16_t>(std::clamp(std::lrint(m_floats[i] * 32768.0f), -32768L, 32767L));
+        return got;
+    }
+
     std::unique_ptr<DataSource> m_source;
     SNDFILE* m_file = nullptr;
+    bool m_floatData = false;
+    std::vector<float> m_floats;
     StreamFormat m_format;
     int64_t m_length = 0;
 };
