@@ -151,7 +151,8 @@ uint32_t decodeInto(Engine& e, const std::shared_ptr<Channel>& c, void* buffer, 
         std::lock_guard<std::mutex> lock(c->decodeMutex);
         if (c->decodeEnded)
             return 0;
-        std::vector<int16_t> pcm(frames * channels);
+        std::vector<int16_t>& pcm = c->decodeScratch;
+        pcm.resize(frames * channels);
         while (done < frames) {
             const size_t got = c->stream->read(pcm.data() + done * channels, frames - done);
             done += got;

@@ -73,6 +73,7 @@ public:
     std::deque<int64_t> restarts;  // ring frames at which a looping source started again
     int64_t passedRestart = -1;    // the latest restart the listener has passed
     int64_t decodePosition = 0;    // decoding channels: next source frame handed out
+    std::vector<int16_t> decodeScratch;  // decoding channels: samples before narrowing
 
     // Decodes into the ring until it is full or the source ends. Returns the frames added.
     size_t fill();

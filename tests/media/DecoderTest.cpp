@@ -102,7 +102,7 @@ TEST_F(DecoderTest, WavPcmAndAdpcmVariantsDecode) {
                     {"ima.wav", "-e ima-adpcm", 4, true},
                     {"ms.wav", "-e ms-adpcm", 4, true},
                     {"u8.wav", "-b 8", 2, false}};
-    const size_t frames = 2.5 * 44100;
+    const size_t frames = 44100 * 5 / 2;
     const std::vector<uint8_t> reference = t::wavData(t::readFile(source));
     for (const Variant& v : variants) {
         const std::string path = t::scratchPath(v.name);
