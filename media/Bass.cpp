@@ -292,6 +292,7 @@ bool BASS_GetInfo(BassInfo* info) {
     if (!info)
         return fail(kErrorIllParam, false);
     *info = BassInfo{};
+    info->flags = dev->isSink ? kInfoFlagSink : 0;
     info->minbuf = 10;
     info->latency = static_cast<uint32_t>(dev->output->latencyMs());
     info->speakers = 2;

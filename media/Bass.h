@@ -65,6 +65,9 @@ struct BassChannelInfo {
     uint32_t ctype;  // channel type code (see AudioStream.h)
 };
 
+// BassInfo::flags: the device plays into the "No sound" sink (chosen, or no output could open).
+inline constexpr uint32_t kInfoFlagSink = 0x1;
+
 struct BassInfo {
     uint32_t flags;
     uint32_t minbuf;   // smallest useful buffer length, ms

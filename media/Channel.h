@@ -68,11 +68,11 @@ public:
     // Decode side, under decodeMutex.
     std::mutex decodeMutex;
     std::unique_ptr<AudioStream> stream;
-    int64_t written = 0;           // frames put into the ring since the last reset
-    int64_t startFrame = 0;        // source frame at ring frame 0
-    std::deque<int64_t> restarts;  // ring frames at which a looping source started again
-    int64_t passedRestart = -1;    // the latest restart the listener has passed
-    int64_t decodePosition = 0;    // decoding channels: next source frame handed out
+    int64_t written = 0;                 // frames put into the ring since the last reset
+    int64_t startFrame = 0;              // source frame at ring frame 0
+    std::deque<int64_t> restarts;        // ring frames at which a looping source started again
+    int64_t passedRestart = -1;          // the latest restart the listener has passed
+    int64_t decodePosition = 0;          // decoding channels: next source frame handed out
     std::vector<int16_t> decodeScratch;  // decoding channels: samples before narrowing
 
     // Decodes into the ring until it is full or the source ends. Returns the frames added.

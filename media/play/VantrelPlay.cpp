@@ -94,7 +94,8 @@ int play(const char* name, bool infoOnly) {
                     static_cast<double>(BASS_GetCPU()));
         std::fflush(stdout);
     }
-    std::printf("\n");
+    const uint64_t end = BASS_ChannelGetPosition(h);
+    std::printf("\n  ended at %.3f s\n", static_cast<double>(BASS_ChannelBytes2Seconds(h, end)));
     BASS_StreamFree(h);
     BASS_MusicFree(h);
     return 0;

@@ -66,6 +66,18 @@ TEST_F(DecoderTest, MonoLowRateMp3MatchesMpg123) {
     EXPECT_EQ(decodeAll(mp3), t::wavData(t::readFile(ref)));
 }
 
+TEST_F(DecoderTest, Mp2MatchesMpg123AndIsTypedMp2) {
+    const std::string mp2 = t::scratchPath("bits.mp2"), ref = t::scratchPath("bits-mp2.wav");
+    ASSERT_TRUE(t::run("twolame --quiet '" + source + "' '" + mp2 + "'"));
+    ASSERT_TRUE(t::run("mpg123 -q -w '" + ref + "' '" + mp2 + "'"));
+    EXPECT_EQ(decodeAll(mp2), t::wavData(t::readFile(ref)));
+    const uint32_t h = BASS_StreamCreateFile(false, mp2.c_str(), 0, 0, BASS_STREAM_DECODE);
+    BassChannelInfo info{};
+    ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
+    EXPECT_EQ(info.ctype, 0x10004u);
+    BASS_StreamFree(h);
+}
+
 TEST_F(DecoderTest, OggMatchesOggdecBitForBit) {
     const std::string ogg = t::scratchPath("bits.ogg"), ref = t::scratchPath("bits-ogg.wav");
     ASSERT_TRUE(t::run("oggenc -Q -q 3 '" + source + "' -o '" + ogg + "'"));

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 #include <vector>
 
 #include "TestAudio.h"
@@ -418,6 +420,49 @@ TEST_F(EngineTest, EveryCallFailsCleanlyWithoutADevice) {
     EXPECT_FALSE(BASS_SetVolume(50));
     EXPECT_EQ(BASS_ErrorGetCode(), kErrorInit);
     EXPECT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+}
+
+// A caller's procedure as the source: no data yet means stalled, not ended.
+struct Feed {
+    std::atomic<int> mode{0};  // 0 nothing yet, 1 data, 2 data and end
+};
+
+uint32_t feedProc(uint32_t, void* buffer, uint32_t length, void* user) {
+    auto* feed = static_cast<Feed*>(user);
+    if (feed->mode == 0)
+        return 0;
+    std::memset(buffer, 0x11, length);
+    return feed->mode == 2 ? (length | 0x80000000u) : length;
+}
+
+TEST_F(EngineTest, UserStreamStallsUntilItsProcedureDelivers) {
+    Feed feed;
+    const uint32_t h = BASS_StreamCreate(44100, 0, feedProc, &feed);
+    ASSERT_NE(h, 0u);
+    ASSERT_TRUE(BASS_StreamPlay(h, false, 0));
+    ASSERT_TRUE(advanceVirtualClock(50));
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STALLED);
+    EXPECT_EQ(BASS_ChannelGetPosition(h), 0u);
+    feed.mode = 1;
+    ASSERT_TRUE(advanceVirtualClock(50));
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_PLAYING);
+    EXPECT_GT(BASS_ChannelGetPosition(h), 0u);
+    feed.mode = 2;
+    ASSERT_TRUE(advanceVirtualClock(1500));  // the ring drains, then the stream ends
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);
+    EXPECT_TRUE(BASS_StreamFree(h));
+}
+
+TEST_F(EngineTest, LastErrorBelongsToTheCallingThread) {
+    EXPECT_EQ(BASS_StreamCreateFile(false, "/no/such/file.wav", 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), kErrorFileOpen);
+    int32_t other = -2;
+    std::thread([&] {
+        BASS_ChannelStop(0);
+        other = BASS_ErrorGetCode();
+    }).join();
+    EXPECT_EQ(other, kErrorHandle);
+    EXPECT_EQ(BASS_ErrorGetCode(), kErrorFileOpen);
 }
 
 }  // namespace
