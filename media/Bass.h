@@ -7,6 +7,9 @@
 // attributes are frequency in Hz (100..100000, 0 = the source's own rate), volume 0..100 and
 // panning -100..100, with -1 (frequency, volume) and -101 (panning) leaving a value as it is.
 // Threads: every function may be called from any thread, also from a sync procedure.
+// Slides advance with the channel's playback: a paused or stopped channel keeps sliding
+// only once it plays again. Decoding channels (BASS_STREAM_DECODE) stay until freed even
+// with BASS_STREAM_AUTOFREE, so their position and length can still be read at the end.
 #pragma once
 
 #include <cstdint>

@@ -51,9 +51,10 @@ size_t Channel::fill() {
         // The source ran out: loop it (unless it produced nothing since the last restart,
         // which would spin forever) or mark the end for the mixer.
         const bool loop = (flags.load() & BASS_SAMPLE_LOOP) != 0;
-        if (loop && !stream->failed() && written != lastRestart && written > 0 && stream->seek(0)) {
-            restarts.push_back(written);
-            lastRestart = written;
+        const int64_t total = written.load();
+        if (loop && !stream->failed() && total != lastRestart && total > 0 && stream->seek(0)) {
+            restarts.push_back(total);
+            lastRestart = total;
             continue;
         }
         decodeEnded.store(true, std::memory_order_release);

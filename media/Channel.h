@@ -68,7 +68,7 @@ public:
     // Decode side, under decodeMutex.
     std::mutex decodeMutex;
     std::unique_ptr<AudioStream> stream;
-    int64_t written = 0;                 // frames put into the ring since the last reset
+    std::atomic<int64_t> written{0};     // frames put into the ring since the last reset
     int64_t startFrame = 0;              // source frame at ring frame 0
     std::deque<int64_t> restarts;        // ring frames at which a looping source started again
     int64_t passedRestart = -1;          // the latest restart the listener has passed
@@ -83,7 +83,7 @@ public:
     bool resetTo(int64_t frame);
     bool hasEnded() const {
         return decodeEnded.load(std::memory_order_acquire) &&
-               consumed.load(std::memory_order_acquire) >= written;
+               consumed.load(std::memory_order_acquire) >= written.load(std::memory_order_acquire);
     }
 
     RingBuffer ring;

@@ -27,7 +27,9 @@ Engine::~Engine() {
     if (m_worker.joinable())
         m_worker.join();
     {
+        // Syncs still queued at exit are dropped: their callers are going away too.
         std::lock_guard<std::mutex> lock(m_notifyMutex);
+        m_notifications.clear();
         m_notifyWake.notify_all();
     }
     if (m_notifier.joinable())
