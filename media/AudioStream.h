@@ -63,6 +63,11 @@ public:
     virtual std::string tagBlock(TagKind) const { return {}; }
     // The module's own name; empty for streams.
     virtual std::string moduleName() const { return {}; }
+    // Modules: the number of orders, or -1 for streams.
+    virtual int orderCount() const { return -1; }
+    // Modules: the frame at which `order`, `row` begins, or -1 when there is no such place.
+    // May move the decoding position.
+    virtual int64_t frameAtOrder(int /*order*/, int /*row*/) { return -1; }
 
     bool failed() const { return m_failed; }
 

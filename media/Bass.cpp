@@ -409,10 +409,9 @@ uint32_t BASS_MusicGetLength(uint32_t handle, bool playlen) {
     auto c = lookup(handle, KindFilter::Music);
     if (!c)
         return kFail32;
-    // FIXME: the order count (playlen False) is not offered.
-    if (!playlen)
-        return fail(kErrorNotAvail, kFail32);
     std::lock_guard<std::mutex> decode(c->decodeMutex);
+    if (!playlen)
+        return ok(static_cast<uint32_t>(c->stream->orderCount()));
     const int64_t frames = c->stream->length();
     if (frames < 0)
         return fail(kErrorNotAvail, kFail32);
@@ -443,14 +442,28 @@ bool BASS_MusicPlayEx(uint32_t handle, uint32_t pos, int32_t flags, bool reset) 
     auto c = lookup(handle, KindFilter::Music);
     if (!c)
         return false;
-    // FIXME: only the start (0) and the current position (-1) are offered, not order/row pairs.
-    if (pos != 0 && pos != kFail32)
-        return fail(kErrorNotAvail, false);
+    if (c->decodeOnly)
+        return fail(kErrorDecode, false);
     if (flags != -1) {
         const uint32_t keep = c->flags.load() & ~BASS_SAMPLE_LOOP;
         c->flags = keep | (static_cast<uint32_t>(flags) & BASS_SAMPLE_LOOP);
     }
-    return startPlaying(*c, pos == 0 || reset);
+    // pos: the order in the low word, the row in the high word; -1 goes on where it is.
+    // FIXME: `reset` (clearing the module's effect state) is implied by every seek.
+    (void)reset;
+    if (pos == kFail32)
+        return startPlaying(*c, false);
+    int64_t frame;
+    {
+        std::lock_guard<std::mutex> decode(c->decodeMutex);
+        frame = c->stream->frameAtOrder(static_cast<int>(pos & 0xFFFF), static_cast<int>(pos >> 16));
+    }
+    if (frame < 0)
+        return fail(kErrorPosition, false);
+    c->state = static_cast<int>(PlayState::Stopped);
+    if (!restart(*c, frame))
+        return fail(kErrorPosition, false);
+    return startPlaying(*c, false);
 }
 
 // FIXME: amplification, panning separation, position scaling and per-channel volumes of

@@ -95,6 +95,14 @@ public:
     uint32_t typeCode() const override { return m_type; }
     uint64_t sourceSize() const override { return m_size; }
     std::string moduleName() const override { return m_name; }
+    int orderCount() const override { return openmpt_module_get_num_orders(m_module); }
+    int64_t frameAtOrder(int order, int row) override {
+        if (order < 0 || order >= openmpt_module_get_num_orders(m_module) || row < 0)
+            return -1;
+        const double seconds = openmpt_module_set_position_order_row(m_module, order, row);
+        m_blockPos = m_blockLen = 0;
+        return static_cast<int64_t>(std::llround(seconds * kModuleRate));
+    }
 
 private:
     // libopenmpt's rounding depends on how reads are cut, so it is always asked for whole

@@ -337,6 +337,12 @@ TEST_F(EngineTest, ModulesPlayAsMusicOnly) {
     ASSERT_TRUE(BASS_MusicPlayEx(h, 0, -1, true));
     ASSERT_TRUE(advanceVirtualClock(500));
     EXPECT_EQ(BASS_ChannelGetPosition(h), msBytes(500));
+    EXPECT_EQ(BASS_MusicGetLength(h, false), 1u);  // one order
+    // Row 32 of order 0 is half-way through the only pattern.
+    ASSERT_TRUE(BASS_MusicPlayEx(h, 32u << 16, -1, false));
+    EXPECT_NEAR(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h)), 1.92, 0.01);
+    EXPECT_FALSE(BASS_MusicPlayEx(h, 5, -1, false));
+    EXPECT_EQ(BASS_ErrorGetCode(), kErrorPosition);
     EXPECT_FALSE(BASS_StreamFree(h));
     EXPECT_TRUE(BASS_MusicFree(h));
 }
