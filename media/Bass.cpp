@@ -157,8 +157,8 @@ uint32_t decodeInto(Engine& e, const std::shared_ptr<Channel>& c, void* buffer, 
             const size_t got = c->stream->read(pcm.data() + done * channels, frames - done);
             done += got;
             c->decodePosition += static_cast<int64_t>(got);
-            if (done == frames)
-                break;
+            if (done == frames || !c->stream->exhausted())
+                break;  // all asked for, or a caller's procedure that has nothing yet
             const bool loop = (c->flags.load() & BASS_SAMPLE_LOOP) != 0;
             if (loop && !c->stream->failed() && got > 0 && c->stream->seek(0)) {
                 c->decodePosition = 0;

@@ -459,6 +459,22 @@ TEST_F(EngineTest, UserStreamStallsUntilItsProcedureDelivers) {
     EXPECT_TRUE(BASS_StreamFree(h));
 }
 
+TEST_F(EngineTest, DecodingUserStreamWaitsForDataAndEndsOnTheEndFlag) {
+    Feed feed;
+    const uint32_t h = BASS_StreamCreate(22050, BASS_STREAM_DECODE | BASS_SAMPLE_MONO, feedProc, &feed);
+    ASSERT_NE(h, 0u);
+    std::vector<uint8_t> buffer(1000);
+    EXPECT_EQ(BASS_ChannelGetData(h, buffer.data(), 1000), 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_PLAYING);
+    feed.mode = 2;
+    EXPECT_EQ(BASS_ChannelGetData(h, buffer.data(), 1000), 1000u);
+    EXPECT_EQ(buffer[999], 0x11);
+    // Like a file that ends on a full buffer: the next call finds the end.
+    EXPECT_EQ(BASS_ChannelGetData(h, buffer.data(), 1000), 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);
+    EXPECT_TRUE(BASS_StreamFree(h));
+}
+
 TEST_F(EngineTest, LastErrorBelongsToTheCallingThread) {
     EXPECT_EQ(BASS_StreamCreateFile(false, "/no/such/file.wav", 0, 0, 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), kErrorFileOpen);
