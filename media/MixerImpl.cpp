@@ -85,9 +85,17 @@ bool MixerImpl::pull(Channel& c, float frame[2]) {
             return false;
     }
     const int16_t* s = m.stage + m.stagePos * channels;
-    frame[0] = s[0];
-    // FIXME: sources with more than two channels play their first two only.
-    frame[1] = channels > 1 ? s[1] : s[0];
+    if (channels <= 2) {
+        frame[0] = s[0];
+        frame[1] = s[channels - 1];
+    } else {
+        // More than two channels: the even ones make the left side, the odd ones the right.
+        float left = 0, right = 0;
+        for (size_t i = 0; i < channels; ++i)
+            (i % 2 ? right : left) += s[i];
+        frame[0] = left / static_cast<float>((channels + 1) / 2);
+        frame[1] = right / static_cast<float>(channels / 2);
+    }
     ++m.stagePos;
     return true;
 }

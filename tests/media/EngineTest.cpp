@@ -212,6 +212,23 @@ TEST_F(EngineTest, VolumeAndPanningShapeTheMix) {
     EXPECT_TRUE(BASS_StreamFree(h));
 }
 
+TEST_F(EngineTest, SurroundSourcesFoldEvenChannelsLeftAndOddRight) {
+    // Four channels: +-10000 on channels 0 and 2, silence on 1 and 3.
+    const std::string quad = test::scratchPath("quad.wav");
+    std::vector<int16_t> samples;
+    for (int frame = 0; frame < 44100; ++frame) {
+        const int16_t v = (frame / 50) % 2 ? 10000 : -10000;
+        samples.insert(samples.end(), {v, 0, v, 0});
+    }
+    test::writeWav(quad, 44100, 4, samples);
+    const uint32_t h = play(quad, 0);
+    ASSERT_TRUE(advanceVirtualClock(50));
+    const uint32_t level = BASS_ChannelGetLevel(h);
+    EXPECT_EQ(level & 0xFFFF, 10000u);
+    EXPECT_EQ(level >> 16, 0u);
+    EXPECT_TRUE(BASS_StreamFree(h));
+}
+
 TEST_F(EngineTest, SeekingMovesThePositionInBytes) {
     const uint32_t h = play(oneSecond, 0);
     const uint64_t target = BASS_ChannelSeconds2Bytes(h, 0.25f);

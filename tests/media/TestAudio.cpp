@@ -65,6 +65,25 @@ std::string makeTone(const std::string& name, double seconds, const std::string&
     return path;
 }
 
+void writeWav(const std::string& path, int rate, int channels, const std::vector<int16_t>& samples) {
+    std::string out = "RIFF";
+    const auto dataBytes = static_cast<uint32_t>(samples.size() * 2);
+    base::appendLE32(out, 36 + dataBytes);
+    out += "WAVEfmt ";
+    base::appendLE32(out, 16);
+    base::appendLE16(out, 1);
+    base::appendLE16(out, static_cast<uint16_t>(channels));
+    base::appendLE32(out, static_cast<uint32_t>(rate));
+    base::appendLE32(out, static_cast<uint32_t>(rate * channels * 2));
+    base::appendLE16(out, static_cast<uint16_t>(channels * 2));
+    base::appendLE16(out, 16);
+    out += "data";
+    base::appendLE32(out, dataBytes);
+    for (int16_t v : samples)
+        base::appendLE16(out, static_cast<uint16_t>(v));
+    writeFile(path, std::vector<uint8_t>(out.begin(), out.end()));
+}
+
 std::vector<uint8_t> makeModule(const std::string& title) {
     std::vector<uint8_t> mod(20, 0);
     std::memcpy(mod.data(), title.data(), std::min<size_t>(title.size(), 20));

@@ -26,6 +26,9 @@ std::vector<uint8_t> wavData(const std::vector<uint8_t>& wav);
 std::string makeTone(const std::string& name, double seconds,
                      const std::string& soxOptions = "-r 44100 -c 2 -b 16");
 
+// Writes interleaved 16-bit samples as a PCM WAV file.
+void writeWav(const std::string& path, int rate, int channels, const std::vector<int16_t>& samples);
+
 // A four-channel ProTracker module with one looping sample and a short tune; `title` is its name.
 std::vector<uint8_t> makeModule(const std::string& title);
 
