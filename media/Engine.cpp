@@ -8,6 +8,7 @@ namespace media {
 
 namespace {
 constexpr int kWorkerPeriodMs = 10;
+constexpr int kIdlePeriodMs = 250;
 constexpr int kVirtualStepMs = 10;
 }  // namespace
 
@@ -224,7 +225,12 @@ void Engine::workerLoop() {
         m_workerBusyNs += static_cast<uint64_t>(
             std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin)
                 .count());
-        m_workerWake.wait_for(lock, std::chrono::milliseconds(kWorkerPeriodMs));
+        // Idle engines wake rarely; starting a channel wakes the worker at once, and a missed
+        // wake-up costs nothing because playback starts from a prefilled ring.
+        const bool busy = std::any_of(m_channels.begin(), m_channels.end(), [](const auto& entry) {
+            return entry.second->state.load() == static_cast<int>(PlayState::Playing);
+        });
+        m_workerWake.wait_for(lock, std::chrono::milliseconds(busy ? kWorkerPeriodMs : kIdlePeriodMs));
     }
 }
 
