@@ -1,9 +1,11 @@
 // vantrel-play FILE...: plays files through the engine and prints their format, length and
 // position, for trying files by hand. Options: --decode writes each file's PCM to stdout
-// instead of playing it; --info prints the format and length only.
+// instead of playing it; --info prints the format and length only; --device N plays on
+// device N (default 1); --devices lists the devices.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -103,22 +105,38 @@ int play(const char* name, bool infoOnly) {
 
 }  // namespace
 
+int listDevices() {
+    for (uint32_t i = 0; const char* name = BASS_GetDeviceDescription(i); ++i)
+        std::printf("%u: %s\n", i, name);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     bool decode = false, infoOnly = false;
+    int device = 1;
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--decode") == 0)
             decode = true;
         else if (std::strcmp(argv[i], "--info") == 0)
             infoOnly = true;
+        else if (std::strcmp(argv[i], "--devices") == 0)
+            return listDevices();
+        else if (std::strcmp(argv[i], "--device") == 0 && i + 1 < argc)
+            device = std::atoi(argv[++i]);
         else
             files.push_back(argv[i]);
     }
     if (files.empty()) {
-        std::fprintf(stderr, "usage: vantrel-play [--info | --decode] FILE...\n");
+        std::fprintf(stderr,
+                     "usage: vantrel-play [--device N] [--info | --decode] FILE...\n"
+                     "       vantrel-play --devices\n");
         return 2;
     }
-    BASS_Init(1, 44100, 0, nullptr, nullptr);
+    if (!BASS_Init(device, 44100, 0, nullptr, nullptr)) {
+        std::fprintf(stderr, "device %d: cannot open (error %d)\n", device, BASS_ErrorGetCode());
+        return 1;
+    }
     if (!decode && !infoOnly)
         std::printf("device: %s\n", BASS_GetDeviceDescription(BASS_GetDevice()));
     int status = 0;

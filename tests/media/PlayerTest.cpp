@@ -47,6 +47,7 @@ TEST(VantrelPlay, PlaysToTheEndOnTheSinkAndReportsFailures) {
     const std::string out = capture("VANTREL_AUDIO=null '" + kPlayer + "' '" + wav + "'");
     EXPECT_NE(out.find("device: Default"), std::string::npos) << out;
     EXPECT_NE(out.find("ended at 0.300 s"), std::string::npos) << out;
+    EXPECT_EQ(capture("VANTREL_AUDIO=null '" + kPlayer + "' --devices"), "0: No sound\n1: Default\n");
     EXPECT_NE(system(("VANTREL_AUDIO=null '" + kPlayer + "' /no/such/file.ogg 2>/dev/null").c_str()), 0);
 }
 
