@@ -98,7 +98,6 @@ uint32_t createChannel(bool mem, const void* file, uint32_t offset, uint32_t len
 void prebuffer(Channel& c) {
     std::lock_guard<std::mutex> lock(c.decodeMutex);
     c.fill();
-    c.prebuffered = true;
 }
 
 // Puts the channel back at `frame` with an empty ring (caller holds the engine lock).
@@ -122,8 +121,7 @@ bool startPlaying(Channel& c, bool fromStart) {
         if (!restart(c, 0))
             return fail(kErrorPosition, false);
     }
-    if (!c.prebuffered || fromStart)
-        prebuffer(c);
+    prebuffer(c);  // tops the ring up, so playback never starts on an empty one
     c.state = static_cast<int>(PlayState::Playing);
     if (Device* dev = engine().device(c.device))
         dev->output->start();

@@ -111,7 +111,6 @@ public:
 
     // Engine side, under the engine lock.
     std::vector<Sync> syncs;
-    bool prebuffered = false;
 
 private:
     std::vector<int16_t> m_scratch;
