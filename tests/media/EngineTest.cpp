@@ -364,6 +364,21 @@ TEST_F(EngineTest, ModulesPlayAsMusicOnly) {
     EXPECT_TRUE(BASS_MusicFree(h));
 }
 
+TEST_F(EngineTest, LoopingModuleStartsOverAtItsEnd) {
+    const std::string path = test::scratchPath("loop.mod");
+    test::writeFile(path, test::makeModule("loop song"));
+    std::atomic<int> ends{0};
+    const uint32_t h = BASS_MusicLoad(false, path.c_str(), 0, 0, 0x8404, 0);
+    ASSERT_NE(h, 0u);
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_END, 0, countSync, &ends), 0u);
+    ASSERT_TRUE(BASS_MusicPlayEx(h, 0, -1, true));
+    ASSERT_TRUE(advanceVirtualClock(4000));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_PLAYING);
+    EXPECT_LT(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h)), 0.5f);
+    EXPECT_TRUE(BASS_MusicFree(h));
+}
+
 // The format table scripts use: the first mask that covers every bit of the type code.
 std::string formatOf(uint32_t type) {
     static const std::pair<uint32_t, const char*> kRows[] = {
