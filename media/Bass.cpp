@@ -851,14 +851,15 @@ bool BASS_ChannelSetPosition(uint32_t handle, uint64_t pos) {
     auto c = lookup(handle);
     if (!c)
         return false;
-    const uint64_t frame = pos / bytesPerFrame(*c);
+    uint64_t frame = pos / bytesPerFrame(*c);
     int64_t length;
     {
         std::lock_guard<std::mutex> decode(c->decodeMutex);
         length = c->stream->length();
     }
+    // Beyond the end means the end: callers round lengths up to whole seconds and seek there.
     if (length >= 0 && frame > static_cast<uint64_t>(length))
-        return fail(kErrorPosition, false);
+        frame = static_cast<uint64_t>(length);
     if (c->decodeOnly) {
         std::lock_guard<std::mutex> decode(c->decodeMutex);
         if (!c->stream->seek(static_cast<int64_t>(frame)))
