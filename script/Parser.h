@@ -1,0 +1,194 @@
+// The single-pass compiler: a recursive-descent parser that checks types against hashed,
+// case-insensitive symbol tables and generates code for the stack VM as it goes (in the
+// manner of a one-pass Pascal compiler; the dialect is single-pass by definition).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/Api.h"
+#include "script/Chunk.h"
+#include "script/Lexer.h"
+#include "script/Symbols.h"
+
+namespace script {
+
+// An expression being compiled: either already on the stack (Value, Addr, StrChar, Prop
+// parts) or still deferred (Const, variables) so the consumer picks load, store or address.
+struct Operand {
+    enum class Kind : uint8_t { Value, Const, Local, Global, RefLocal, Addr, StrChar, Prop, ProcName, TypeRef };
+    Kind kind = Kind::Value;
+    const TypeDesc* type = nullptr;
+    int index = 0;       // slot, procedure, property id
+    Slot cval{};         // constant value
+    std::string cstr;    // string constant
+    bool readOnly = false;
+    bool isNative = false;
+    const ClassBinding* cls = nullptr;
+    PropertyAccess access = PropertyAccess::ReadWrite;
+};
+
+const TypeDesc* builtinType(const std::string& upperName);
+
+class Parser {
+public:
+    explicit Parser(Compiler& owner);
+    std::shared_ptr<const Chunk> compile(std::string_view source);
+    std::vector<CompileMessage> messages;
+
+    // Declarations from the host (see Compiler).
+    void declareFunction(std::string_view decl, NativeFn fn, const ClassBinding* method = nullptr);
+    void declareType(std::string_view name, std::string_view decl);
+    void declareConst(std::string_view name, const TypeDesc* t, Slot v, std::string s);
+    void declareVariable(std::string_view name, std::string_view typeName);
+    void declareClass(const ClassBinding& cls);
+    void declareIntrinsic(const char* name, Intrinsic k);
+    void declareMethod(std::string_view className, std::string_view decl, NativeFn fn);
+
+private:
+    template <typename F>
+    void withSource(std::string_view src, F body);
+    struct LoopCtx {
+        std::vector<int> breaks, continues;
+        int tryDepth;
+    };
+    struct LabelInfo {
+        int pc = -1;
+        std::vector<std::pair<int, int>> gotos;  // (operand position, try depth)
+        int tryDepth = 0;
+        std::vector<int> tryPath;
+        Token where;
+    };
+    struct WithCtx {
+        const TypeDesc* type;
+        int temp;  // local holding the address (records) or the object
+    };
+    struct MethodKey {
+        const ClassBinding* cls;
+        std::string name;
+        int native;
+    };
+
+    // tokens
+    void next();
+    bool accept(Tok t);
+    void expect(Tok t, const char* msg);
+    std::string expectIdent();
+    [[noreturn]] void error(const std::string& msg, const Token& at);
+    [[noreturn]] void error(const std::string& msg) { error(msg, m_tok); }
+    void startSource(std::string_view src);
+
+    // declarations
+    void program();
+    void usesClause();
+    void constSection();
+    void typeSection();
+    void varSection(bool global);
+    void labelSection();
+    void procDeclaration(bool isFunction);
+    void procHeader(bool isFunction, std::string& name, ProcSig& sig, Token& nameTok);
+    void paramList(ProcSig& sig);
+    void procBody(int procIndex);
+    const TypeDesc* typeSpec();
+    const TypeDesc* typeIdent();
+    const TypeDesc* staticArray();
+    const TypeDesc* recordType();
+    const TypeDesc* enumType();
+    TypeDesc* newType(TypeKind k);
+    int typeIndex(const TypeDesc* t);
+
+    // statements
+    void statement();
+    void statementList(Tok end1, Tok end2 = Tok::Eof);
+    void compoundStatement();
+    void assignmentOrCall();
+    void ifStatement();
+    void whileStatement();
+    void repeatStatement();
+    void forStatement();
+    void caseStatement();
+    void withStatement();
+    void tryStatement();
+    void gotoStatement();
+    void exitStatement();
+    void breakContinue(bool isBreak);
+
+    // expressions
+    Operand expression(const TypeDesc* hint = nullptr);
+    Operand simpleExpression(const TypeDesc* hint);
+    Operand term(const TypeDesc* hint);
+    Operand factor(const TypeDesc* hint);
+    Operand designator();
+    Operand identifier(const Token& nameTok);
+    void selectors(Operand& op);
+    Operand setConstructor(const TypeDesc* hint);
+    Operand arrayLiteral(const TypeDesc* arrType);
+    Operand binary(Tok op, Operand l, Operand r, const Token& at, size_t leftMark, size_t leftEnd);
+    bool foldBinary(Tok op, Operand& l, const Operand& r);
+    Operand callRoutine(Operand fn, const Token& at);
+    Operand callIntrinsic(const Symbol& s, const Token& at);
+    void arguments(const ProcSig& sig, const Token& at, bool parens);
+    void argument(const Param& p);
+    Operand callProcValue(Operand fn, const Token& at);
+    Operand callMethod(Operand obj, const MethodKey& m, const Token& at);
+    Operand methodOrProperty(Operand obj, const std::string& upper, const Token& at);
+
+    // code generation helpers
+    void emit(Op op) { m_code->push_back(int32_t(op)); }
+    void emit(Op op, int a) { emit(op); m_code->push_back(a); }
+    void emit(Op op, int a, int b) { emit(op, a); m_code->push_back(b); }
+    int here() const { return int(m_code->size()); }
+    int emitJump(Op op) {
+        emit(op, 0);
+        return here() - 1;
+    }
+    void patchHere(int operandPos) { (*m_code)[size_t(operandPos)] = here() - (operandPos + 1); }
+    void emitJumpTo(Op op, int target) {
+        emit(op, 0);
+        (*m_code)[size_t(here() - 1)] = target - here();
+    }
+    void mark(const Token& t);
+    void discharge(Operand& op);
+    void pushAddress(Operand& op, const Token& at);
+    void prepareStore(Operand& target);              // before the value is computed
+    void store(Operand& target, const Token& at);  // value on top of stack
+    void pushConst(const Operand& c);
+    int constIndex(Slot v, bool managed);
+    int stringConst(const std::string& s);
+    void coerce(Operand& value, const TypeDesc* to, const Token& at);
+    bool assignable(const TypeDesc* to, const Operand& from) const;
+    void popValue(const Operand& v);
+    int allocTemp(const TypeDesc* t);
+    int varCode(const TypeDesc* t) const;
+    Operand constOperand(const TypeDesc* t, int64_t v);
+    int64_t constInt(const Token& at);
+    void checkOrdinal(const Operand& op, const Token& at);
+
+    Compiler& m_owner;
+    std::unique_ptr<Lexer> m_lex;
+    Token m_tok, m_prev;
+    std::shared_ptr<Chunk> m_chunk;
+    std::vector<int32_t>* m_code = nullptr;
+    Scope m_globals;  // system unit + script globals
+    Scope m_locals;
+    bool m_inProc = false;
+    int m_procIndex = 0;
+    ProcInfo* m_proc = nullptr;
+    int m_frameSize = 0;
+    std::vector<LoopCtx> m_loops;
+    int m_tryDepth = 0;
+    std::vector<int> m_tryPath;  // ids of the try blocks around the current point
+    int m_tryCounter = 0;
+    std::vector<WithCtx> m_withs;
+    std::vector<LabelInfo> m_labels;
+    std::vector<MethodKey> m_methods;
+    std::vector<const ClassBinding*> m_classes;
+    std::vector<std::unique_ptr<TypeDesc>> m_hostTypes;  // types declared by the host
+    std::vector<NativeProc> m_hostNatives;
+    uint32_t m_lastHook = 0;
+    int m_lastMarkRow = -1;
+};
+
+}  // namespace script
