@@ -267,8 +267,11 @@ bool Parser::assignable(const TypeDesc* to, const Operand& from) const {
     case TypeKind::DynArray:
         return f->kind == TypeKind::Nil || (f->kind == TypeKind::DynArray && f->elem == to->elem) ||
                (to->openArray && f->kind == TypeKind::StaticArray && f->elem == to->elem);
-    case TypeKind::Record:
-    case TypeKind::StaticArray: return false;
+    case TypeKind::Record: return false;
+    case TypeKind::StaticArray:
+        return f->kind == TypeKind::StaticArray && f->low == to->low && f->high == to->high &&
+               (f->elem == to->elem || (f->elem->isOrdinal() && f->elem->kind == to->elem->kind &&
+                                        f->elem->intKind == to->elem->intKind && f->elem->kind != TypeKind::Enum));
     case TypeKind::Proc:
         return f->kind == TypeKind::Nil || (f->kind == TypeKind::Proc && sameSignature(to->sig, f->sig));
     case TypeKind::Class:
@@ -625,7 +628,7 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
         return true;
     };
     if ((isInt(lt) || lt->kind == TypeKind::Boolean || lt->kind == TypeKind::Enum || lt->kind == TypeKind::Char) &&
-        lt->kind == rt->kind && (isInt(lt) ? isInt(rt) : true)) {
+        lt->kind == rt->kind && (isInt(lt) ? isInt(rt) : true) && !(lt->kind == TypeKind::Char && op == Tok::Plus)) {
         int64_t a = l.cval.i, b = r.cval.i, v;
         switch (op) {
         case Tok::Eq: return boolResult(a == b);
@@ -928,8 +931,11 @@ Operand Parser::designator() {
         error("Identifier expected");
     }
     next();
+    Token saved = m_desigTok;
+    m_desigTok = at;
     Operand o = identifier(at);
     selectors(o);
+    m_desigTok = saved;
     return o;
 }
 
@@ -968,6 +974,14 @@ Operand Parser::identifier(const Token& nameTok) {
         }
     }
     Symbol* s = m_inProc ? m_locals.find(up) : nullptr;
+    if (!s && !m_globals.find(up)) {
+        if (const TypeDesc* bt = builtinType(up)) {
+            Operand o;
+            o.kind = Operand::Kind::TypeRef;
+            o.type = bt;
+            return o;
+        }
+    }
     if (s && s->kind == SymKind::Var && m_inProc) {
         Operand o;
         o.kind = s->byRef ? Operand::Kind::RefLocal : Operand::Kind::Local;
@@ -1027,7 +1041,7 @@ void Parser::selectors(Operand& op) {
         Token at = m_tok;
         if (m_tok.type == Tok::LParen) {
             if (op.kind == Operand::Kind::ProcName) {
-                op = callRoutine(op, at);
+                op = callRoutine(op, m_desigTok);
                 continue;
             }
             if (op.kind == Operand::Kind::TypeRef) {
@@ -1064,7 +1078,7 @@ void Parser::selectors(Operand& op) {
                 continue;
             }
             if (op.type && op.type->kind == TypeKind::Proc) {
-                op = callProcValue(op, at);
+                op = callProcValue(op, m_desigTok);
                 continue;
             }
             return;
@@ -1118,7 +1132,7 @@ void Parser::selectors(Operand& op) {
                     if (!isInt(idx.type) && !(t->kind == TypeKind::StaticArray && idx.type->isOrdinal()))
                         error("Type mismatch", it);
                     discharge(idx);
-                    mark(it);
+                    mark(at);
                     if (t->kind == TypeKind::String) {
                         op.kind = Operand::Kind::StrChar;
                         op.type = tChar();

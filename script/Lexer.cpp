@@ -20,7 +20,7 @@ const std::unordered_map<std::string, Tok>& keywords() {
         {"FOR", Tok::KwFor}, {"FORWARD", Tok::KwForward}, {"FUNCTION", Tok::KwFunction},
         {"GOTO", Tok::KwGoto}, {"IF", Tok::KwIf}, {"IN", Tok::KwIn}, {"INHERITED", Tok::KwInherited},
         {"IS", Tok::KwIs}, {"LABEL", Tok::KwLabel}, {"MOD", Tok::KwMod}, {"NIL", Tok::KwNil},
-        {"NOT", Tok::KwNot}, {"OF", Tok::KwOf}, {"OR", Tok::KwOr}, {"OUT", Tok::KwOut},
+        {"NOT", Tok::KwNot}, {"OF", Tok::KwOf}, {"OR", Tok::KwOr},
         {"PROCEDURE", Tok::KwProcedure}, {"PROGRAM", Tok::KwProgram}, {"PROPERTY", Tok::KwProperty},
         {"RECORD", Tok::KwRecord}, {"REPEAT", Tok::KwRepeat}, {"SET", Tok::KwSet}, {"SHL", Tok::KwShl},
         {"SHR", Tok::KwShr}, {"THEN", Tok::KwThen}, {"TO", Tok::KwTo}, {"TRY", Tok::KwTry},

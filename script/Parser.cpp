@@ -266,7 +266,21 @@ void Parser::paramList(ProcSig& sig) {
         ParamMode mode = ParamMode::Value;
         if (accept(Tok::KwVar)) mode = ParamMode::Var;
         else if (accept(Tok::KwConst)) mode = ParamMode::Const;
-        else if (accept(Tok::KwOut)) mode = ParamMode::Out;
+        else if (m_tok.type == Tok::Ident && upperName(m_tok.text) == "OUT") {
+            // "out" is a directive: a parameter may still be called Out
+            Token save = m_tok;
+            next();
+            if (m_tok.type == Tok::Ident) mode = ParamMode::Out;
+            else {
+                // it was the parameter name itself; no way back in the lexer, so handle inline
+                std::vector<std::string> names{save.text};
+                while (accept(Tok::Comma)) names.push_back(expectIdent());
+                expect(Tok::Colon, "colon (':') expected");
+                const TypeDesc* t = typeIdent();
+                for (auto& n : names) sig.params.push_back({n, t, mode});
+                continue;
+            }
+        }
         std::vector<std::string> names;
         names.push_back(expectIdent());
         while (accept(Tok::Comma)) names.push_back(expectIdent());

@@ -169,6 +169,7 @@ private:
     Compiler& m_owner;
     std::unique_ptr<Lexer> m_lex;
     Token m_tok, m_prev;
+    Token m_desigTok;  // start of the designator being compiled
     std::shared_ptr<Chunk> m_chunk;
     std::vector<int32_t>* m_code = nullptr;
     Scope m_globals;  // system unit + script globals

@@ -20,18 +20,26 @@ namespace script {
 std::string formatFloat(double v) {
     if (std::isnan(v)) return "NAN";
     if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
+    if (v == 0) return "0";
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", v);
-    std::string s = buf;
-    size_t e = s.find('E');
-    if (e == std::string::npos) return s;
-    // Delphi writes the exponent without '+' and leading zeros: 1E20, 1.5E-7.
-    std::string mant = s.substr(0, e);
-    std::string ex = s.substr(e + 1);
-    bool neg = !ex.empty() && ex[0] == '-';
-    size_t i = (ex[0] == '+' || ex[0] == '-') ? 1 : 0;
-    while (i + 1 < ex.size() && ex[i] == '0') ++i;
-    return mant + "E" + (neg ? "-" : "") + ex.substr(i);
+    std::snprintf(buf, sizeof buf, "%.14E", v);
+    std::string sci = buf;
+    size_t e = sci.find('E');
+    int exp = std::atoi(sci.c_str() + e + 1);
+    auto stripZeros = [](std::string m) {
+        if (m.find('.') != std::string::npos) {
+            while (m.back() == '0') m.pop_back();
+            if (m.back() == '.') m.pop_back();
+        }
+        return m;
+    };
+    // General format: fixed while the integer part fits 15 digits and |v| >= 0.00001.
+    if (exp < 15 && std::fabs(v) >= 0.00001) {
+        std::snprintf(buf, sizeof buf, "%.*f", std::max(0, 14 - exp), v);
+        return stripZeros(buf);
+    }
+    std::string mant = stripZeros(sci.substr(0, e));
+    return mant + "E" + std::to_string(exp);
 }
 
 bool parseIntText(const std::string& text, int64_t& out) {

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "ScriptRunner.h"
+
+using script::ClassBinding;
+using script::NativeCall;
+using script::ObjectRef;
+
+namespace {
+
+TEST(Api, NativeRoutinesGetTypedArgumentsAndWriteVarParameters) {
+    auto r = runScript(
+        "var n: Integer; s: string; d: Double;\n"
+        "begin Split('left=right', s, n); Out(s + ' ' + IntToStr(n)); d := Half(3); Out(FloatToStr(d)); end.",
+        [](script::Compiler& c) {
+            c.addFunction("procedure Split(const Text: string; var Left: string; var Len: Integer);", [](NativeCall& call) {
+                std::string t = call.string(0);
+                call.setString(1, t.substr(0, t.find('=')));
+                call.setInteger(2, int64_t(t.size()));
+            });
+            c.addFunction("function Half(X: Extended): Extended;", [](NativeCall& call) { call.returnReal(call.real(0) / 2); });
+        });
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "left 10\n1.5\n");
+}
+
+TEST(Api, RoutinesDeclaredWithoutCodeAreBoundByNameAtRunTime) {
+    auto declare = [](script::Compiler& c) { c.addFunction("function Answer: Integer;"); };
+    auto r = runScript("begin Out(IntToStr(answer)); end.", declare,
+                       [](script::Executor& e) { e.bind("ANSWER", [](NativeCall& c) { c.returnInteger(42); }); });
+    ASSERT_TRUE(r.ok) << r.error.text;
+    EXPECT_EQ(r.out, "42\n");
+    auto missing = runScript("begin Out(IntToStr(Answer)); end.", declare);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error.kind, script::TIFException::erCannotImport);
+    EXPECT_EQ(missing.error.text, "Cannot Import ANSWER");
+}
+
+TEST(Api, NativeErrorsBecomeCatchableScriptErrors) {
+    auto r = runScript(
+        "begin try Fail; except Out(ExceptionParam); end; Fail; end.",
+        [](script::Compiler& c) {
+            c.addFunction("procedure Fail;", [](NativeCall& call) { call.raise(script::TIFException::erCustomError, "native says no"); });
+        });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "native says no\n");
+    EXPECT_EQ(r.error.text, "native says no");
+    EXPECT_EQ(r.error.pos.row, 1);
+}
+
+TEST(Api, ExternalDeclarationsUseTheHostHandler) {
+    auto r = runScript("function Beep(Freq: Integer): Integer; external 'Beep@kernel32.dll stdcall';\n"
+                       "begin Out(IntToStr(Beep(440))); end.",
+                       {}, [](script::Executor& e) {
+                           e.bind("Beep@kernel32.dll stdcall", [](NativeCall& c) { c.returnInteger(c.integer(0) + 1); });
+                       });
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "441\n");
+    auto unbound = runScript("procedure Nope; external 'nope@x.dll';\nbegin Nope; end.");
+    EXPECT_FALSE(unbound.ok);
+    EXPECT_EQ(unbound.error.kind, script::TIFException::erCouldNotCallProc);
+}
+
+// A host class over a tiny object table: handle -> (caption, width).
+class FakeButton : public ClassBinding {
+public:
+    std::map<ObjectRef, std::pair<std::string, int64_t>> objects;
+    std::string className() const override { return "TFakeButton"; }
+    const ClassBinding* parent() const override { return nullptr; }
+    bool findProperty(std::string_view name, PropertyDecl& out) const override {
+        if (name == "CAPTION") out = {"string", script::PropertyAccess::ReadWrite, 1};
+        else if (name == "WIDTH") out = {"Integer", script::PropertyAccess::ReadOnly, 2};
+        else return false;
+        return true;
+    }
+    void getProperty(ObjectRef self, int id, NativeCall& call) const override {
+        auto it = objects.find(self);
+        if (it == objects.end()) call.raise(script::TIFException::erNullPointerException);
+        if (id == 1) call.returnString(it->second.first);
+        else call.returnInteger(it->second.second);
+    }
+    void setProperty(ObjectRef self, int id, NativeCall& call) const override {
+        auto& o = const_cast<FakeButton*>(this)->objects[self];
+        if (id == 1) o.first = call.string(0);
+    }
+};
+
+TEST(Api, ImportedClassesExposePropertiesMethodsAndGlobals) {
+    FakeButton cls;
+    cls.objects[7] = {"OK", 75};
+    auto declare = [&](script::Compiler& c) {
+        c.addClass(cls);
+        c.addMethod("TFakeButton", "function Grow(By: Integer): Integer;", [&cls](NativeCall& call) {
+            cls.objects[call.self()].second += call.integer(0);
+            call.returnInteger(cls.objects[call.self()].second);
+        });
+        c.addVariable("Button1", "TFakeButton");
+    };
+    auto bind = [](script::Executor& e) { (void)e; };
+    script::Compiler c;
+    c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
+        declare(cc);
+        cc.addFunction("procedure Out(S: string);", [](NativeCall&) {});
+        return true;
+    });
+    auto chunk = c.compile(
+        "var b: TFakeButton;\n"
+        "begin b := Button1; b.Caption := b.Caption + '!'; b.Grow(5);\n"
+        "  with Button1 do Caption := Caption + IntToStr(Width); end.");
+    ASSERT_TRUE(chunk) << c.messages()[0].toString();
+    script::Executor e;
+    bind(e);
+    ASSERT_TRUE(e.load(chunk));
+    EXPECT_TRUE(e.setGlobalObject("button1", 7));
+    EXPECT_FALSE(e.setGlobalObject("NoSuchVar", 7));
+    ASSERT_TRUE(e.run()) << e.lastError().text;
+    EXPECT_EQ(cls.objects[7].first, "OK!80");
+
+    script::Compiler c2;
+    c2.setUnitHandler([&](script::Compiler& cc, const std::string&) {
+        declare(cc);
+        return true;
+    });
+    EXPECT_FALSE(c2.compile("begin Button1.Width := 3; end."));
+    EXPECT_EQ(c2.messages()[0].toString(), "[Error] (1:7): Read-only property");
+}
+
+TEST(Api, CallsOnANilObjectAreScriptErrors) {
+    FakeButton cls;
+    auto r = runScript("var b: TFakeButton;\nbegin try Out(b.Caption); except Out('caught'); end; b.Grow(1); end.",
+                       [&](script::Compiler& c) {
+                           c.addClass(cls);
+                           c.addMethod("TFakeButton", "function Grow(By: Integer): Integer;", [](NativeCall&) {});
+                       });
+    EXPECT_EQ(r.out, "caught\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error.kind, script::TIFException::erNullPointerException);
+}
+
+TEST(Api, EventProceduresCanBeCalledByNameAfterTheMainBlock) {
+    script::Compiler c;
+    std::string out;
+    c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
+        cc.addFunction("procedure Out(S: string);", [&](NativeCall& call) { out += call.string(0); });
+        return true;
+    });
+    auto chunk = c.compile("var clicks: Integer;\n"
+                           "procedure OnClick(Sender: Integer); begin clicks := clicks + Sender; Out(IntToStr(clicks)); end;\n"
+                           "procedure Bad; begin RaiseException(erCustomError, 'bad event'); end;\n"
+                           "begin end.");
+    ASSERT_TRUE(chunk);
+    script::Executor e;
+    ASSERT_TRUE(e.load(chunk));
+    ASSERT_TRUE(e.run());
+    e.callProc("onclick", {2});
+    e.callProc("OnClick", {3});
+    EXPECT_EQ(out, "25");
+    try {
+        e.callProc("Bad", {});
+        FAIL() << "no exception";
+    } catch (const script::ScriptException& ex) {
+        EXPECT_STREQ(ex.what(), "bad event");
+    }
+    e.callProc("OnClick", {1});  // the executor stays usable after a failed event
+    EXPECT_EQ(out, "256");
+}
+
+}  // namespace

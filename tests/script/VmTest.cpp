@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "ScriptRunner.h"
+
+namespace {
+
+TEST(Vm, StringsKeepValueSemanticsThroughSharingAndMutation) {
+    auto r = runScript(
+        "var a, b: string; arr: array of string; i: Integer;\n"
+        "procedure Mutate(S: string); begin S[1] := 'X'; Out(S); end;\n"
+        "begin a := 'abc'; b := a; Mutate(a); b[2] := 'Y'; Out(a + ' ' + b);\n"
+        "  SetLength(arr, 3); for i := 0 to 2 do arr[i] := a; arr[1][1] := 'Q'; Out(arr[0] + arr[1]);\n"
+        "  a := a + a; Out(a + b); end.");
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "Xbc\nabc aYc\nabcQbc\nabcabcaYc\n");
+}
+
+TEST(Vm, RecordsAndStaticArraysCopyOnAssignmentAndParameterPassing) {
+    auto r = runScript(
+        "type TR = record A: Integer; L: array[0..1] of string; end;\n"
+        "var x, y: TR; list: array of TR;\n"
+        "procedure Change(R: TR); begin R.A := 9; R.L[0] := 'changed'; end;\n"
+        "begin x.A := 1; x.L[0] := 'one'; y := x; y.L[0] := 'two'; Change(x);\n"
+        "  SetLength(list, 2); list[0] := x; list[0].A := 5;\n"
+        "  Out(IntToStr(x.A) + x.L[0] + y.L[0] + IntToStr(list[0].A) + IntToStr(list[1].A)); end.");
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "1onetwo50\n");
+}
+
+TEST(Vm, VariantsFollowTheDelphiRules) {
+    auto r = runScript(
+        "var v, w: Variant; s: string;\n"
+        "begin\n"
+        "  if VarIsEmpty(v) then Out('empty');\n"
+        "  v := 10; w := '5'; v := v + w; Out(IntToStr(v));\n"
+        "  w := 'a'; w := w + 'b'; Out(w);\n"
+        "  v := 2.5; Out(FloatToStr(v * 2));\n"
+        "  v := Null; if VarIsNull(v) then Out('null ' + IntToStr(VarType(v)));\n"
+        "  v := True; if v then Out('true');\n"
+        "  v := 'x'; Out(IntToStr(VarType(v)) + ' ' + IntToStr(varString));\n"
+        "  v := Null; s := v;\n"
+        "end.");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "empty\n15\nab\n5\nnull 1\ntrue\n256 256\n");
+    EXPECT_EQ(r.error.kind, script::TIFException::erTypeMismatch);
+}
+
+TEST(Vm, ErrorsCarryTheSourcePositionOfTheFailingStatement) {
+    auto r = runScript("var a: array of Integer;\nbegin\n  SetLength(a, 2);\n  a[2] := 1;\nend.");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error.kind, script::TIFException::erOutOfRange);
+    EXPECT_EQ(r.error.text, "Array index out of bounds (2). Length is 2.");
+    EXPECT_EQ(r.error.pos.row, 4);
+}
+
+TEST(Vm, GotoJumpsWithinARoutine) {
+    auto r = runScript(
+        "label Again, Done;\nvar i: Integer;\n"
+        "begin i := 0;\nAgain: i := i + 1; if i < 3 then goto Again; goto Done; Out('skipped');\n"
+        "Done: Out(IntToStr(i)); end.");
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "3\n");
+}
+
+TEST(Vm, SystemUnitStringEdgeCasesFollowDelphi) {
+    auto r = runScript(
+        "var s: string;\nbegin\n"
+        "  Out(Copy('hello', 0, 2) + '|' + Copy('hello', 5, 9) + '|' + Copy('hello', 6, 1) + '|' + Copy('hello', 2, -1));\n"
+        "  s := 'hello'; Delete(s, 0, 2); Delete(s, 4, 100); Out(s);\n"
+        "  s := 'abc'; Insert('X', s, 0); Insert('Y', s, 99); Out(s);\n"
+        "  Out(IntToStr(Pos('', 'abc')) + IntToStr(Pos('c', 'abc')) + IntToStr(Pos('z', 'abc')));\n"
+        "  Out(IntToStr(StrToInt('12x')) + ' ' + IntToStr(StrToIntDef('', 7)) + ' ' + IntToStr(StrToInt(' $1F ')));\n"
+        "  Out(PadL('7', 3) + '|' + PadR('7', 3) + '|' + PadZ('7', 3) + '|' + Replicate('a', 0) + StringOfChar('-', 3));\n"
+        "  Out(Trim('  x y  ') + '|' + FloatToStr(StrToFloat('2.50')));\n"
+        "  Out(IntToStr(Round(0.5)) + IntToStr(Round(1.5)) + IntToStr(Round(-1.5)) + IntToStr(Trunc(-1.9)));\n"
+        "  s := 'abc'; StrSet('Z', 2, s); Out(s + StrGet(s, 3));\n"
+        "end.");
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "he|o||\nhel\nXabcY\n030\n-1 7 31\n  7|7  |007|---\nx y|2.5\n02-2-1\naZcc\n");
+}
+
+}  // namespace
