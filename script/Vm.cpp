@@ -113,7 +113,19 @@ bool valuesEqual(const TypeDesc* t, Slot a, Slot b) {
     }
 }
 
-Vm::Vm() : m_stack(new Slot[kStackSlots]), m_stackEnd(m_stack.get() + kStackSlots - kRedZone) {}
+Vm::Vm() : m_stack(new Slot[kStackSlots]), m_stackEnd(m_stack.get() + kStackSlots - kRedZone) {
+    m_tags.reset(static_cast<uint8_t*>(calloc(kStackSlots, 1)));
+    if (!m_tags) throw std::bad_alloc();
+}
+
+void Vm::dropTemporaries(Slot* from, Slot* to) {
+    for (Slot* s = from; s < to; ++s) {
+        if (tag(s)) {
+            release(s->p);
+            tag(s) = 0;
+        }
+    }
+}
 
 Vm::~Vm() {
     if (m_chunk)
@@ -180,7 +192,7 @@ bool Vm::run() {
     std::fill(bp, bp + main.frameSize, Slot{.i = 0});
     m_frames.push_back({0, nullptr, bp});
     try {
-        execute(m_chunk->code.data() + main.entry, bp + main.frameSize, 0);
+        execute(m_chunk->code.data() + main.entry, bp + main.frameSize, 0, bp + main.frameSize);
     } catch (const ScriptException&) {
         return false;
     }
@@ -195,7 +207,7 @@ void Vm::callProc(std::string_view name, const std::vector<int64_t>& args) {
     if (index < 0) fail(TIFException::erCouldNotCallProc);
     const ProcInfo& p = m_chunk->procs[size_t(index)];
     if (int(args.size()) != p.nParams) fail(TIFException::erCouldNotCallProc);
-    Slot* sp = m_frames.empty() ? m_stack.get() : m_frames.back().bp + m_chunk->procs[size_t(m_frames.back().proc)].frameSize + 256;
+    Slot* sp = m_top && !m_frames.empty() ? m_top : m_stack.get();
     Slot* base = sp;
     for (int64_t a : args) (sp++)->i = a;
     Slot* bp = nullptr;
@@ -203,8 +215,11 @@ void Vm::callProc(std::string_view name, const std::vector<int64_t>& args) {
     size_t depth = m_frames.size();
     sp = enter(index, pc, sp, bp);
     m_frames.back().ret = nullptr;
-    execute(pc, sp, depth);
-    if (p.sig.result && p.sig.result->isManaged()) release(base[0].p);
+    execute(pc, sp, depth, base);
+    if (p.sig.result && p.sig.result->isManaged()) {
+        release(base[0].p);
+        tag(base) = 0;
+    }
 }
 
 Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
@@ -213,6 +228,7 @@ Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     Slot* end = bp + p.frameSize;
     if (end >= m_stackEnd || m_frames.size() >= m_maxDepth) fail(TIFException::erOutOfStackRange);
     std::fill(sp, end, Slot{.i = 0});
+    std::fill(&tag(bp), &tag(sp), uint8_t(0));  // the frame owns its parameters now
     m_frames.push_back({proc, pc, bp});
     pc = m_chunk->code.data() + p.entry;
     return end;
@@ -230,7 +246,7 @@ void Vm::raiseLast() {
     throw ScriptException(m_exc.kind, m_exc.param);
 }
 
-bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames) {
+bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames, Slot* baseSp) {
     if (!m_reraise) {
         int proc = 0;
         SourcePos pos = posAt(pc, proc);
@@ -243,6 +259,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
             releaseFrame(m_frames.back());
             m_frames.pop_back();
         }
+        dropTemporaries(baseSp, sp);
         return false;
     }
     Handler h = m_handlers.back();
@@ -253,6 +270,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
         m_frames.pop_back();
     }
     bp = m_frames.back().bp;
+    dropTemporaries(h.sp, sp);
     sp = h.sp;
     pc = h.target;
     if (h.isFinally) m_pending.push_back({Pending::Exception, 0, nullptr, m_handlers.size()});
@@ -279,11 +297,25 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
     Slot* args = sp - n;
     Slot result{.i = 0};
     NativeCall call(args, &np.sig, &result, self, this);
-    fn(call);
-    for (size_t i = 0; i < n; ++i)
+    Slot* savedTop = m_top;
+    m_top = sp;
+    try {
+        fn(call);
+    } catch (...) {
+        m_top = savedTop;
+        if (np.sig.result && np.sig.result->isManaged()) release(result.p);
+        throw;
+    }
+    m_top = savedTop;
+    for (size_t i = 0; i < n; ++i) {
         if (!np.sig.params[i].byRef() && np.sig.params[i].type->isManaged()) release(args[i].p);
+        tag(args + i) = 0;
+    }
     sp = method ? args - 1 : args;
-    if (np.sig.result) *sp++ = result;
+    if (np.sig.result) {
+        tag(sp) = np.sig.result->isManaged();
+        *sp++ = result;
+    }
 }
 
 #define NEXT() break
@@ -314,6 +346,8 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
         Slot sa = sp[-1];                             \
         int c = strOf(sa).compare(strOf(sb));         \
         sp[-1].i = (expr);                            \
+        tag(sp) = 0;                                  \
+        tag(sp - 1) = 0;                              \
         release(sa.p);                                \
         release(sb.p);                                \
     }                                                 \
@@ -324,17 +358,17 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
         Slot sa = sp[-1];                                         \
         const SetObj& a = setOf(sa);                              \
         const SetObj& b = setOf(sb);                              \
+        tag(sp) = 0;                                              \
         body;                                                     \
         release(sa.p);                                            \
         release(sb.p);                                            \
     }                                                             \
     NEXT()
 
-void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
+void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
     Slot* bp = m_frames.back().bp;
     Slot* globals = m_globals.data();
     const Chunk& ch = *m_chunk;
-    const int32_t* code = ch.code.data();
     for (;;) {
         try {
             for (;;) {
@@ -344,44 +378,56 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 case Op::PUSH_CONST: {
                     int c = *pc++;
                     *sp = ch.constants[size_t(c)];
-                    if (ch.constManaged[size_t(c)]) retain(sp->p);
+                    if (ch.constManaged[size_t(c)]) {
+                        retain(sp->p);
+                        tag(sp) = 1;
+                    }
                     ++sp;
                     NEXT();
                 }
                 case Op::PUSH_NIL: (sp++)->i = 0; NEXT();
                 case Op::POP: --sp; NEXT();
-                case Op::POP_M: release((--sp)->p); NEXT();
+                case Op::POP_M:
+                    release((--sp)->p);
+                    tag(sp) = 0;
+                    NEXT();
                 case Op::DUP: *sp = sp[-1]; ++sp; NEXT();
-                case Op::SWAP: std::swap(sp[-1], sp[-2]); NEXT();
+                case Op::SWAP:
+                    std::swap(sp[-1], sp[-2]);
+                    std::swap(tag(sp - 1), tag(sp - 2));
+                    NEXT();
                 case Op::LOAD_L: *sp++ = bp[*pc++]; NEXT();
-                case Op::LOAD_LM: *sp = bp[*pc++]; retain(sp->p); ++sp; NEXT();
+                case Op::LOAD_LM: *sp = bp[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
                 case Op::STORE_L: bp[*pc++] = *--sp; NEXT();
                 case Op::STORE_LM: {
                     Slot& d = bp[*pc++];
                     HeapObj* old = d.p;
                     d = *--sp;
+                    tag(sp) = 0;
                     release(old);
                     NEXT();
                 }
                 case Op::LOAD_G: *sp++ = globals[*pc++]; NEXT();
-                case Op::LOAD_GM: *sp = globals[*pc++]; retain(sp->p); ++sp; NEXT();
+                case Op::LOAD_GM: *sp = globals[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
                 case Op::STORE_G: globals[*pc++] = *--sp; NEXT();
                 case Op::STORE_GM: {
                     Slot& d = globals[*pc++];
                     HeapObj* old = d.p;
                     d = *--sp;
+                    tag(sp) = 0;
                     release(old);
                     NEXT();
                 }
                 case Op::ADDR_L: (sp++)->a = &bp[*pc++]; NEXT();
                 case Op::ADDR_G: (sp++)->a = &globals[*pc++]; NEXT();
                 case Op::LOAD_I: sp[-1] = *sp[-1].a; NEXT();
-                case Op::LOAD_IM: sp[-1] = *sp[-1].a; retain(sp[-1].p); NEXT();
+                case Op::LOAD_IM: sp[-1] = *sp[-1].a; retain(sp[-1].p); tag(sp - 1) = 1; NEXT();
                 case Op::STORE_I: sp -= 2; *sp[0].a = sp[1]; NEXT();
                 case Op::STORE_IM: {
                     sp -= 2;
                     HeapObj* old = sp[0].a->p;
                     *sp[0].a = sp[1];
+                    tag(sp + 1) = 0;
                     release(old);
                     NEXT();
                 }
@@ -497,6 +543,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 case Op::F2CURR: sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0; NEXT();
                 case Op::CONCAT_S: {
                     Slot sb = *--sp;
+                    tag(sp) = 0;
                     Slot& sa = sp[-1];
                     if (!sa.p) {
                         sa = sb;
@@ -520,16 +567,17 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 case Op::LE_S: CMP_S(c <= 0);
                 case Op::GT_S: CMP_S(c > 0);
                 case Op::GE_S: CMP_S(c >= 0);
-                case Op::C2S: sp[-1].p = new StrObj(std::string(1, char(sp[-1].i))); NEXT();
-                case Op::C2S_U: sp[-2].p = new StrObj(std::string(1, char(sp[-2].i))); NEXT();
+                case Op::C2S: sp[-1].p = new StrObj(std::string(1, char(sp[-1].i))); tag(sp - 1) = 1; NEXT();
+                case Op::C2S_U: sp[-2].p = new StrObj(std::string(1, char(sp[-2].i))); tag(sp - 2) = 1; NEXT();
                 case Op::S2C: {
                     Slot s = sp[-1];
                     if (strOf(s).size() != 1) fail(TIFException::erTypeMismatch);
                     sp[-1].i = uint8_t(strOf(s)[0]);
+                    tag(sp - 1) = 0;
                     release(s.p);
                     NEXT();
                 }
-                case Op::SET_NEW: (sp++)->p = new SetObj; NEXT();
+                case Op::SET_NEW: tag(sp) = 1; (sp++)->p = new SetObj; NEXT();
                 case Op::SET_ADD: {
                     int64_t e = (--sp)->i;
                     if (e < 0 || e > 255) fail(TIFException::erOutOfRange);
@@ -545,6 +593,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 }
                 case Op::SET_IN: {
                     Slot s = *--sp;
+                    tag(sp) = 0;
                     sp[-1].i = setOf(s).test(sp[-1].i);
                     release(s.p);
                     NEXT();
@@ -558,14 +607,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 case Op::SET_INTER:
                     SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k];
                             sp[-1].p = r);
-                case Op::SET_EQ: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0);
-                case Op::SET_NE: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0);
+                case Op::SET_EQ: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
+                case Op::SET_NE: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
                 case Op::SET_LE:
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(a.bits[k] & ~b.bits[k]);
-                            sp[-1].i = r);
+                            sp[-1].i = r; tag(sp - 1) = 0);
                 case Op::SET_GE:
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(b.bits[k] & ~a.bits[k]);
-                            sp[-1].i = r);
+                            sp[-1].i = r; tag(sp - 1) = 0);
                 case Op::SET_INCL: {
                     sp -= 2;
                     int64_t e = sp[1].i;
@@ -580,6 +629,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot b = *--sp;
                     Slot a = sp[-1];
+                    tag(sp) = 0;
+                    tag(sp - 1) = 0;
                     sp[-1].i = valuesEqual(t, a, b) == eq;
                     release(a.p);
                     release(b.p);
@@ -588,12 +639,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 case Op::STR_LEN: {
                     HeapObj* s = sp[-1].p;
                     sp[-1].i = s ? int64_t(static_cast<StrObj*>(s)->s.size()) : 0;
+                    tag(sp - 1) = 0;
                     release(s);
                     NEXT();
                 }
                 case Op::ARR_LEN: {
                     HeapObj* s = sp[-1].p;
                     sp[-1].i = s ? int64_t(static_cast<ArrObj*>(s)->items.size()) : 0;
+                    tag(sp - 1) = 0;
                     release(s);
                     NEXT();
                 }
@@ -644,6 +697,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                     auto* arr = new ArrObj(t->elem, t->elem->isManaged());
                     arr->items.assign(sp - n, sp);
                     sp -= n;
+                    std::fill(&tag(sp), &tag(sp + n), uint8_t(0));
+                    tag(sp) = 1;
                     (sp++)->p = arr;
                     NEXT();
                 }
@@ -707,6 +762,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                     releaseFrame(f);
                     if (info.sig.result) {
                         f.bp[0] = f.bp[info.nParams];
+                        tag(f.bp) = info.sig.result->isManaged();
                         sp = f.bp + 1;
                     } else {
                         sp = f.bp;
@@ -749,14 +805,31 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                     leave(n, target, pc);
                     NEXT();
                 }
-                case Op::TO_VAR: sp[-1] = toVariant(sp[-1], *pc++); NEXT();
-                case Op::FROM_VAR: sp[-1] = fromVariant(sp[-1], *pc++); NEXT();
-                case Op::VAR_OP: {
-                    Slot b = *--sp;
-                    sp[-1] = variantOp(*pc++, sp[-1], b);
+                case Op::TO_VAR:
+                    sp[-1] = toVariant(sp[-1], *pc++);
+                    tag(sp - 1) = 1;
+                    NEXT();
+                case Op::FROM_VAR: {
+                    int kind = *pc++;
+                    tag(sp - 1) = 0;  // consumed even when the conversion fails
+                    sp[-1] = fromVariant(sp[-1], kind);
+                    tag(sp - 1) = kind == 0 || kind == 5;
                     NEXT();
                 }
-                case Op::VAR_UN: sp[-1] = variantUnary(*pc++, sp[-1]); NEXT();
+                case Op::VAR_OP: {
+                    int op = *pc++;
+                    Slot b = *--sp;
+                    tag(sp) = 0;
+                    tag(sp - 1) = 0;
+                    sp[-1] = variantOp(op, sp[-1], b);
+                    tag(sp - 1) = op < 9 || op > 14;
+                    NEXT();
+                }
+                case Op::VAR_UN:
+                    tag(sp - 1) = 0;
+                    sp[-1] = variantUnary(*pc++, sp[-1]);
+                    tag(sp - 1) = 1;
+                    NEXT();
                 case Op::GET_PROP: {
                     const PropRef& r = ch.props[size_t(*pc++)];
                     ObjectRef self = ObjectRef(sp[-1].i);
@@ -766,6 +839,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                     NativeCall call(nullptr, &none, &res, self, this);
                     r.cls->getProperty(self, r.id, call);
                     sp[-1] = res;
+                    tag(sp - 1) = r.type->isManaged();
                     NEXT();
                 }
                 case Op::SET_PROP: {
@@ -773,6 +847,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                     sp -= 2;
                     ObjectRef self = ObjectRef(sp[0].i);
                     Slot v = sp[1];
+                    tag(sp + 1) = 0;
                     if (!self) {
                         if (r.type->isManaged()) release(v.p);
                         fail(TIFException::erNullPointerException);
@@ -789,15 +864,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames) {
                 }
             }
         } catch (const ScriptException& e) {
-            if (!unwind(e, pc, sp, bp, baseFrames)) throw;
+            if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw;
         } catch (const std::bad_alloc&) {
             ScriptException e(TIFException::erOutOfMemory, "");
-            if (!unwind(e, pc, sp, bp, baseFrames)) throw e;
+            if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw e;
         } catch (const base::Error& err) {
             ScriptException e(TIFException::erException, err.what());
-            if (!unwind(e, pc, sp, bp, baseFrames)) throw e;
+            if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw e;
         }
-        (void)code;
     }
 }
 

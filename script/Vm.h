@@ -51,10 +51,10 @@ private:
         size_t depth;
     };
 
-    void execute(const int32_t* pc, Slot* sp, size_t baseFrames);
+    void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     void releaseFrame(const Frame& f);
-    bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames);
+    bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames, Slot* baseSp);
     bool leave(int remaining, const int32_t* target, const int32_t*& pc);
     SourcePos posAt(const int32_t* pc, int& proc) const;
     void callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectRef self, bool method);
@@ -64,7 +64,13 @@ private:
     std::vector<NativeFn> m_natives;   // per chunk native
     std::vector<NativeFn> m_externals; // per chunk proc (external declarations)
     std::unique_ptr<Slot[]> m_stack;
+    // One byte per stack slot: 1 while the slot holds an owned managed temporary, so an
+    // error can release what an expression had pushed when it was interrupted.
+    std::unique_ptr<uint8_t, void (*)(void*)> m_tags{nullptr, free};
+    uint8_t& tag(const Slot* s) { return m_tags.get()[s - m_stack.get()]; }
+    void dropTemporaries(Slot* from, Slot* to);
     Slot* m_stackEnd = nullptr;
+    Slot* m_top = nullptr;  // stack top while native code runs (nested calls start above it)
     std::vector<Slot> m_globals;
     std::vector<Frame> m_frames;
     std::vector<Handler> m_handlers;
