@@ -721,7 +721,7 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
     if (l.kind == Operand::Kind::Const && r.kind == Operand::Kind::Const && m_code->size() == leftEnd) {
         Operand folded = l;
         if (foldBinary(op, folded, r)) {
-            m_code->resize(leftMark);
+            truncateCode(leftMark);
             return folded;
         }
     }
@@ -783,8 +783,8 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         case Tok::Minus: emit(is32 ? Op::SUB_I32 : Op::SUB_I); break;
         case Tok::Star: emit(is32 ? Op::MUL_I32 : Op::MUL_I); break;
         case Tok::Slash:
-        case Tok::KwDiv: mark(at); emit(u ? Op::DIV_U : Op::DIV_I); wrap = wrap || is32; break;
-        case Tok::KwMod: mark(at); emit(u ? Op::MOD_U : Op::MOD_I); wrap = wrap || is32; break;
+        case Tok::KwDiv: mark(at); emit(u ? Op::DIV_U : is32 ? Op::DIV_I32 : Op::DIV_I); break;
+        case Tok::KwMod: mark(at); emit(u ? Op::MOD_U : is32 ? Op::MOD_I32 : Op::MOD_I); break;
         case Tok::KwAnd: emit(Op::AND_I); break;
         case Tok::KwOr: emit(Op::OR_I); break;
         case Tok::KwXor: emit(Op::XOR_I); break;
@@ -1270,6 +1270,24 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         if (m_tok.type == Tok::LParen) error("Semicolon (';') expected");
         exitStatement();
         return res;
+    case Intrinsic::RaiseException: {
+        // RaiseException(Ex: TIFException; Param: string)
+        open();
+        Symbol* ts = m_globals.find("TIFEXCEPTION");
+        Token kt = m_tok;
+        Operand k = expression(ts ? ts->type : nullptr);
+        if (ts && ts->kind == SymKind::Type) coerce(k, ts->type, kt);
+        discharge(k);
+        expect(Tok::Comma, "Invalid number of parameters");
+        Token pt = m_tok;
+        Operand p = expression(tStr());
+        coerce(p, tStr(), pt);
+        discharge(p);
+        close();
+        mark(at);
+        emit(Op::RAISE);
+        return res;
+    }
     case Intrinsic::Break:
     case Intrinsic::Continue:
         breakContinue(s.intrinsic == Intrinsic::Break);

@@ -626,7 +626,7 @@ void Parser::statement() {
             LabelInfo& l = m_labels[size_t(s->slot)];
             if (l.pc >= 0) error("Duplicate identifier '" + up + "'", at);
             if (!l.gotos.empty() && l.tryPath != m_tryPath) error("Invalid jump", at);
-            l.pc = here();
+            l.pc = label();
             l.tryPath = m_tryPath;
             for (auto& [pos, depth] : l.gotos) (*m_code)[size_t(pos)] = l.pc - (pos + 1);
             (void)at;
@@ -706,7 +706,7 @@ void Parser::ifStatement() {
 // while = "while" expression "do" statement
 void Parser::whileStatement() {
     next();
-    int top = here();
+    int top = label();
     Token at = m_tok;
     Operand c = expression();
     if (c.type->kind != TypeKind::Boolean && c.type->kind != TypeKind::Variant) error("Type mismatch", at);
@@ -726,7 +726,7 @@ void Parser::whileStatement() {
 // repeat = "repeat" statements "until" expression
 void Parser::repeatStatement() {
     next();
-    int top = here();
+    int top = label();
     m_loops.push_back({{}, {}, m_tryDepth});
     statementList(Tok::KwUntil);
     next();
@@ -762,7 +762,7 @@ void Parser::forStatement() {
     bool down = false;
     if (accept(Tok::KwDownto)) down = true;
     else expect(Tok::KwTo, "'TO' expected");
-    int top = here();
+    int top = label();
     Operand cur = var;
     discharge(cur);
     Token fin = m_tok;
@@ -778,9 +778,11 @@ void Parser::forStatement() {
     for (int p : m_loops.back().continues) patchHere(p);
     int step = down ? -1 : 1;
     bool is32 = var.type->kind == TypeKind::Integer && var.type->intKind == IntKind::Integer;
-    if (var.kind == Operand::Kind::Local && (is32 || var.type->kind != TypeKind::Integer ||
-                                             var.type->intKind == IntKind::Int64)) {
+    bool simple = is32 || var.type->kind != TypeKind::Integer || var.type->intKind == IntKind::Int64;
+    if (var.kind == Operand::Kind::Local && simple) {
         emit(is32 ? Op::INC_L32 : Op::INC_L, var.index, step);
+    } else if (var.kind == Operand::Kind::Global && simple) {
+        emit(is32 ? Op::INC_G32 : Op::INC_G, var.index, step);
     } else {
         Operand a = var;
         pushAddress(a, at);
@@ -983,7 +985,7 @@ void Parser::exitStatement() {
         int pos = here() - 1;
         // the target is the routine's RET/HALT: jump to a RET emitted right here
         int skip = emitJump(Op::JMP);
-        (*m_code)[size_t(pos)] = here() - (pos + 1);
+        patchHere(pos);
         emit(m_inProc ? Op::RET : Op::HALT);
         patchHere(skip);
     } else {

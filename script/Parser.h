@@ -135,20 +135,32 @@ private:
     Operand callMethod(Operand obj, const MethodKey& m, const Token& at);
     Operand methodOrProperty(Operand obj, const std::string& upper, const Token& at);
 
-    // code generation helpers
-    void emit(Op op) { m_code->push_back(int32_t(op)); }
-    void emit(Op op, int a) { emit(op); m_code->push_back(a); }
-    void emit(Op op, int a, int b) { emit(op, a); m_code->push_back(b); }
+    // code generation helpers (CodeGen.cpp); a small peephole pass fuses common pairs
+    void emit(Op op);
+    void emit(Op op, int a) {
+        emit(op);
+        m_code->push_back(a);
+    }
+    void emit(Op op, int a, int b) {
+        emit(op, a);
+        m_code->push_back(b);
+    }
     int here() const { return int(m_code->size()); }
-    int emitJump(Op op) {
-        emit(op, 0);
-        return here() - 1;
+    int label() {
+        m_lastTarget = here();
+        return here();
     }
-    void patchHere(int operandPos) { (*m_code)[size_t(operandPos)] = here() - (operandPos + 1); }
+    int emitJump(Op op);
+    void patchHere(int operandPos) {
+        (*m_code)[size_t(operandPos)] = here() - (operandPos + 1);
+        m_lastTarget = here();
+    }
     void emitJumpTo(Op op, int target) {
-        emit(op, 0);
-        (*m_code)[size_t(here() - 1)] = target - here();
+        int pos = emitJump(op);
+        (*m_code)[size_t(pos)] = target - (pos + 1);
     }
+    void truncateCode(size_t size);
+    bool lastOpIs(Op op) const;
     void mark(const Token& t);
     void discharge(Operand& op);
     void pushAddress(Operand& op, const Token& at);
@@ -190,6 +202,8 @@ private:
     std::vector<NativeProc> m_hostNatives;
     uint32_t m_lastHook = 0;
     int m_lastMarkRow = -1;
+    int m_lastOp = -1, m_prevOp = -1;  // starts of the last two instructions
+    int m_lastTarget = -1;             // latest jump target: no fusion across it
 };
 
 }  // namespace script

@@ -15,7 +15,7 @@ enum class SymKind : uint8_t { Const, Type, Var, Proc, Native, Intrinsic, Label 
 
 enum class Intrinsic : uint8_t {
     Length, SetLength, High, Low, Inc, Dec, Include, Exclude, SizeOf, Ord, Chr, Succ, Pred, Assigned,
-    Abs, Exit, Break, Continue, GetArrayLength, SetArrayLength,
+    Abs, Exit, Break, Continue, GetArrayLength, SetArrayLength, RaiseException,
 };
 
 struct Symbol {

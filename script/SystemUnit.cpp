@@ -92,6 +92,7 @@ void registerSystemUnit(Parser& p) {
         {"SizeOf", K::SizeOf}, {"Ord", K::Ord}, {"Chr", K::Chr}, {"Succ", K::Succ}, {"Pred", K::Pred},
         {"Assigned", K::Assigned}, {"Abs", K::Abs}, {"Exit", K::Exit}, {"Break", K::Break},
         {"Continue", K::Continue}, {"GetArrayLength", K::GetArrayLength}, {"SetArrayLength", K::SetArrayLength},
+        {"RaiseException", K::RaiseException},
     };
     for (auto& [name, k] : intrinsics) p.declareIntrinsic(name, k);
 
@@ -294,11 +295,6 @@ void registerSystemUnit(Parser& p) {
 
     // exceptions
     fn("procedure RaiseLastException;", [](NativeCall& c) { c.vm()->raiseLast(); });
-    fn("procedure RaiseException(Ex: TIFException; Param: string);", [](NativeCall& c) {
-        int64_t k = c.integer(0);
-        if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);
-        c.raise(TIFException(k), c.string(1));
-    });
     fn("function ExceptionType: TIFException;", [](NativeCall& c) { c.returnInteger(int64_t(c.vm()->currentException().kind)); });
     fn("function ExceptionParam: string;", [](NativeCall& c) { c.returnString(c.vm()->currentException().param); });
     fn("function ExceptionProc: Cardinal;", [](NativeCall& c) { c.returnInteger(0); });

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "script/Symbols.h"
 #include "script/Variants.h"
@@ -369,6 +370,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
     Slot* bp = m_frames.back().bp;
     Slot* globals = m_globals.data();
     const Chunk& ch = *m_chunk;
+    std::optional<ScriptException> raising;  // errors raised by the script itself skip the C++ unwinder
     for (;;) {
         try {
             for (;;) {
@@ -794,7 +796,11 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::END_FINALLY: {
                     Pending p = m_pending.back();
                     m_pending.pop_back();
-                    if (p.kind == Pending::Exception) raiseLast();
+                    if (p.kind == Pending::Exception) {
+                        m_reraise = true;
+                        raising.emplace(m_exc.kind, m_exc.param);
+                        goto raise_now;
+                    }
                     if (p.kind == Pending::Leave) leave(p.remaining, p.target, pc);
                     NEXT();
                 }
@@ -860,8 +866,82 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     if (r.type->isManaged()) release(v.p);
                     NEXT();
                 }
+                case Op::ADD_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
+                case Op::SUB_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
+                case Op::MUL_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
+                case Op::ADD_IK: sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++))); NEXT();
+                case Op::SUB_IK: sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++))); NEXT();
+                case Op::DIV_I32: {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = b == -1 ? int32_t(0 - uint32_t(sp[-1].i)) : sp[-1].i / b;
+                    NEXT();
+                }
+                case Op::MOD_I32: {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
+                    NEXT();
+                }
+                case Op::DIV_IK: sp[-1].i /= *pc++; NEXT();
+                case Op::MOD_IK: sp[-1].i %= *pc++; NEXT();
+                case Op::JF_EQ: sp -= 2; pc += sp[0].i == sp[1].i ? 1 : *pc + 1; NEXT();
+                case Op::JF_NE: sp -= 2; pc += sp[0].i != sp[1].i ? 1 : *pc + 1; NEXT();
+                case Op::JF_LT: sp -= 2; pc += sp[0].i < sp[1].i ? 1 : *pc + 1; NEXT();
+                case Op::JF_LE: sp -= 2; pc += sp[0].i <= sp[1].i ? 1 : *pc + 1; NEXT();
+                case Op::JF_GT: sp -= 2; pc += sp[0].i > sp[1].i ? 1 : *pc + 1; NEXT();
+                case Op::JF_GE: sp -= 2; pc += sp[0].i >= sp[1].i ? 1 : *pc + 1; NEXT();
+                case Op::JFK_EQ: --sp; pc += sp->i == pc[0] ? 2 : pc[1] + 2; NEXT();
+                case Op::JFK_NE: --sp; pc += sp->i != pc[0] ? 2 : pc[1] + 2; NEXT();
+                case Op::JFK_LT: --sp; pc += sp->i < pc[0] ? 2 : pc[1] + 2; NEXT();
+                case Op::JFK_LE: --sp; pc += sp->i <= pc[0] ? 2 : pc[1] + 2; NEXT();
+                case Op::JFK_GT: --sp; pc += sp->i > pc[0] ? 2 : pc[1] + 2; NEXT();
+                case Op::JFK_GE: --sp; pc += sp->i >= pc[0] ? 2 : pc[1] + 2; NEXT();
+                case Op::INC_G: globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
+                case Op::INC_G32: globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
+                case Op::DYN_LOAD: {
+                    int64_t i = (--sp)->i;
+                    ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
+                    int64_t len = a ? int64_t(a->items.size()) : 0;
+                    if (i < 0 || i >= len) indexError(i, len);
+                    sp[-1] = a->items[size_t(i)];
+                    NEXT();
+                }
+                case Op::INDEX_LOAD: {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    int64_t i = (--sp)->i;
+                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
+                    sp[-1] = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
+                    NEXT();
+                }
+                case Op::FIELD_LOAD: {
+                    AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
+                    sp[-1] = o ? o->slots[size_t(pc[1])] : Slot{.i = 0};
+                    pc += 2;
+                    NEXT();
+                }
+                case Op::RAISE: {
+                    sp -= 2;
+                    int64_t k = sp[0].i;
+                    tag(sp + 1) = 0;
+                    std::string param = strOf(sp[1]);
+                    release(sp[1].p);
+                    if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);
+                    raising.emplace(TIFException(k), std::move(param));
+                    goto raise_now;
+                }
                 default: fail(TIFException::erInvalidOpcode);
                 }
+                continue;
+            raise_now:
+                if (!unwind(*raising, pc, sp, bp, baseFrames, baseSp)) {
+                    ScriptException e = *raising;
+                    raising.reset();
+                    m_reraise = true;  // the handler below must keep the original position
+                    throw e;
+                }
+                raising.reset();
             }
         } catch (const ScriptException& e) {
             if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw;
