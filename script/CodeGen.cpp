@@ -1,7 +1,8 @@
-// Instruction emission with a small peephole pass: a pushed small constant folds into the
-// following arithmetic, an integer comparison folds into the following conditional jump,
-// and element/field addressing folds into the following load. Nothing fuses across a jump
-// target, so every jump still lands on an instruction boundary.
+// Instruction emission with a small peephole pass over the instructions emitted since the
+// last jump target: a pushed small constant folds into the following arithmetic or
+// comparison-and-jump, element/field addressing folds into the following load, two
+// variable loads pair up, and "x := x + k" / "x := x + y" become one instruction.
+// Nothing fuses across a jump target, so every jump still lands on an instruction start.
 #include "script/Parser.h"
 
 namespace script {
@@ -37,11 +38,14 @@ int compareIndex(Op op) {
 
 }  // namespace
 
-bool Parser::lastOpIs(Op op) const {
-    if (m_lastOp < 0 || m_lastOp == m_lastTarget) return false;
+int Parser::recent(int back, Op op) const {
+    if (int(m_ops.size()) <= back) return -1;
+    int at = m_ops[m_ops.size() - 1 - size_t(back)];
     const auto& c = *m_code;
-    Op last = Op(c[size_t(m_lastOp)]);
-    return last == op && m_lastOp + 1 + opInfo(last).operands == here();
+    if (Op(c[size_t(at)]) != op) return -1;
+    // the instruction must be complete and followed only by the newer recorded ones
+    int end = back == 0 ? here() : m_ops[m_ops.size() - size_t(back)];
+    return at + 1 + opInfo(op).operands == end ? at : -1;
 }
 
 void Parser::truncateCode(size_t size) {
@@ -52,22 +56,41 @@ void Parser::truncateCode(size_t size) {
         lines.pop_back();
         if (lines.empty() || lines.back().first < size) lines.push_back({uint32_t(size), p});
     }
-    if (int(size) == m_lastOp) {
-        m_lastOp = m_prevOp;
-    } else if (int(size) < m_lastOp) {
-        m_lastOp = -1;
+    while (!m_ops.empty() && m_ops.back() >= int(size)) m_ops.pop_back();
+}
+
+Parser::CodePiece Parser::cutCode(size_t from) {
+    CodePiece p;
+    p.code.assign(m_code->begin() + std::ptrdiff_t(from), m_code->end());
+    auto& lines = m_chunk->lines;
+    size_t keep = lines.size();
+    while (keep > 0 && lines[keep - 1].first >= from) --keep;
+    for (size_t i = keep; i < lines.size(); ++i) p.lines.push_back({uint32_t(lines[i].first - from), lines[i].second});
+    lines.resize(keep);
+    m_code->resize(from);
+    m_ops.clear();
+    return p;
+}
+
+void Parser::pasteCode(const CodePiece& piece) {
+    uint32_t base = uint32_t(label());
+    auto& lines = m_chunk->lines;
+    for (auto& [off, pos] : piece.lines) {
+        if (!lines.empty() && lines.back().first == base + off) lines.back().second = pos;
+        else lines.push_back({base + off, pos});
     }
-    m_prevOp = -1;
-    if (m_lastOp >= int(size)) m_lastOp = -1;
+    m_code->insert(m_code->end(), piece.code.begin(), piece.code.end());
+    for (size_t at = base; at < m_code->size(); at += 1 + size_t(opInfo(Op((*m_code)[at])).operands))
+        m_ops.push_back(int(at));
 }
 
 void Parser::emit(Op op) {
     auto& c = *m_code;
-    if (lastOpIs(Op::PUSH_INT)) {
-        int k = c[size_t(m_lastOp + 1)];
+    if (int at = recent(0, Op::PUSH_INT); at >= 0) {
+        int k = operandOf(at, 0);
         Op fused = withConstant(op, k);
         if (fused != Op::NOP) {
-            truncateCode(size_t(m_lastOp));
+            truncateCode(size_t(at));
             emit(fused);
             c.push_back(k);
             return;
@@ -76,33 +99,74 @@ void Parser::emit(Op op) {
     if (op == Op::LOAD_I) {
         for (auto [addr, load] : {std::pair{Op::DYN_INDEX_ADDR, Op::DYN_LOAD}, std::pair{Op::INDEX_ADDR, Op::INDEX_LOAD},
                                   std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}}) {
-            if (lastOpIs(addr)) {
-                c[size_t(m_lastOp)] = int32_t(load);
+            if (int at = recent(0, addr); at >= 0) {
+                c[size_t(at)] = int32_t(load);
                 return;
             }
         }
     }
-    m_prevOp = m_lastOp;
-    m_lastOp = here();
+    m_ops.push_back(here());
+    if (m_ops.size() > 8) m_ops.erase(m_ops.begin());
     c.push_back(int32_t(op));
 }
 
-int Parser::emitJump(Op op) {
+void Parser::emit(Op op, int a) {
     auto& c = *m_code;
-    int cmp = m_lastOp >= 0 && m_lastOp + 1 == here() && m_lastOp != m_lastTarget
-                  ? compareIndex(Op(c[size_t(m_lastOp)]))
-                  : -1;
+    // a second variable load pairs with the first
+    if (op == Op::LOAD_L || op == Op::LOAD_G) {
+        if (int at = recent(0, op); at >= 0) {
+            c[size_t(at)] = int32_t(op == Op::LOAD_L ? Op::LOAD_LL : Op::LOAD_GG);
+            c.push_back(a);
+            return;
+        }
+    }
+    // x := x + k  and  x := x + y
+    if (op == Op::STORE_L || op == Op::STORE_G) {
+        Op load = op == Op::STORE_L ? Op::LOAD_L : Op::LOAD_G;
+        Op pair = op == Op::STORE_L ? Op::LOAD_LL : Op::LOAD_GG;
+        for (Op add : {Op::ADD_I32K, Op::SUB_I32K, Op::ADD_IK, Op::SUB_IK}) {
+            int ad = recent(0, add);
+            int ld = recent(1, load);
+            if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
+                int k = operandOf(ad, 0);
+                bool sub = add == Op::SUB_I32K || add == Op::SUB_IK;
+                if (sub && k == INT32_MIN) break;
+                bool is32 = add == Op::ADD_I32K || add == Op::SUB_I32K;
+                truncateCode(size_t(ld));
+                Op inc = op == Op::STORE_L ? (is32 ? Op::INC_L32 : Op::INC_L) : (is32 ? Op::INC_G32 : Op::INC_G);
+                emit(inc, a, sub ? -k : k);
+                return;
+            }
+        }
+        int ad = recent(0, Op::ADD_I32);
+        int ld = recent(1, pair);
+        if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
+            int b = operandOf(ld, 1);
+            truncateCode(size_t(ld));
+            emit(op == Op::STORE_L ? Op::ADDTO_L32 : Op::ADDTO_G32, a, b);
+            return;
+        }
+    }
+    emit(op);
+    c.push_back(a);
+}
+
+int Parser::emitJump(Op op) {
+    int cmp = -1, compareAt = -1;
+    for (Op k : {Op::EQ_I, Op::NE_I, Op::LT_I, Op::LE_I, Op::GT_I, Op::GE_I}) {
+        if ((compareAt = recent(0, k)) >= 0) {
+            cmp = compareIndex(k);
+            break;
+        }
+    }
     if ((op == Op::JF || op == Op::JT) && cmp >= 0) {
         static const int inverse[] = {1, 0, 5, 4, 3, 2};
         if (op == Op::JT) cmp = inverse[cmp];
         static const Op jf[] = {Op::JF_EQ, Op::JF_NE, Op::JF_LT, Op::JF_LE, Op::JF_GT, Op::JF_GE};
         static const Op jfk[] = {Op::JFK_EQ, Op::JFK_NE, Op::JFK_LT, Op::JFK_LE, Op::JFK_GT, Op::JFK_GE};
-        int compareAt = m_lastOp;
-        bool constant = m_prevOp >= 0 && m_prevOp + 2 == compareAt && m_prevOp != m_lastTarget &&
-                        compareAt != m_lastTarget && Op(c[size_t(m_prevOp)]) == Op::PUSH_INT;
-        if (constant) {
-            int k = c[size_t(m_prevOp + 1)];
-            truncateCode(size_t(m_prevOp));
+        if (int at = recent(1, Op::PUSH_INT); at >= 0) {
+            int k = operandOf(at, 0);
+            truncateCode(size_t(at));
             emit(jfk[cmp], k, 0);
         } else {
             truncateCode(size_t(compareAt));

@@ -706,19 +706,23 @@ void Parser::ifStatement() {
 // while = "while" expression "do" statement
 void Parser::whileStatement() {
     next();
-    int top = label();
     Token at = m_tok;
+    size_t condStart = m_code->size();
     Operand c = expression();
     if (c.type->kind != TypeKind::Boolean && c.type->kind != TypeKind::Variant) error("Type mismatch", at);
     coerce(c, builtinType("BOOLEAN"), at);
     discharge(c);
     expect(Tok::KwDo, "'DO' expected");
-    int jf = emitJump(Op::JF);
+    // The test moves below the body so each iteration takes a single jump.
+    CodePiece test = cutCode(condStart);
+    int toTest = emitJump(Op::JMP);
+    int top = label();
     m_loops.push_back({{}, {}, m_tryDepth});
     statement();
-    for (int p : m_loops.back().continues) (*m_code)[size_t(p)] = top - (p + 1);
-    emitJumpTo(Op::JMP, top);
-    patchHere(jf);
+    patchHere(toTest);
+    for (int p : m_loops.back().continues) patchHere(p);
+    pasteCode(test);
+    emitJumpTo(Op::JT, top);
     for (int p : m_loops.back().breaks) patchHere(p);
     m_loops.pop_back();
 }
@@ -762,7 +766,7 @@ void Parser::forStatement() {
     bool down = false;
     if (accept(Tok::KwDownto)) down = true;
     else expect(Tok::KwTo, "'TO' expected");
-    int top = label();
+    size_t testStart = m_code->size();
     Operand cur = var;
     discharge(cur);
     Token fin = m_tok;
@@ -772,7 +776,10 @@ void Parser::forStatement() {
     bool unsignedCmp = var.type->kind == TypeKind::Integer && var.type->intKind == IntKind::UInt64;
     emit(down ? (unsignedCmp ? Op::GE_U : Op::GE_I) : (unsignedCmp ? Op::LE_U : Op::LE_I));
     expect(Tok::KwDo, "'DO' expected");
-    int jf = emitJump(Op::JF);
+    // The bound test (re-evaluated every time) moves below the body.
+    CodePiece test = cutCode(testStart);
+    int toTest = emitJump(Op::JMP);
+    int top = label();
     m_loops.push_back({{}, {}, m_tryDepth});
     statement();
     for (int p : m_loops.back().continues) patchHere(p);
@@ -795,8 +802,9 @@ void Parser::forStatement() {
             emit(Op::WRAP, int(var.type->intKind));
         emit(Op::STORE_I);
     }
-    emitJumpTo(Op::JMP, top);
-    patchHere(jf);
+    patchHere(toTest);
+    pasteCode(test);
+    emitJumpTo(Op::JT, top);
     for (int p : m_loops.back().breaks) patchHere(p);
     m_loops.pop_back();
 }

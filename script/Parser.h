@@ -137,30 +137,37 @@ private:
 
     // code generation helpers (CodeGen.cpp); a small peephole pass fuses common pairs
     void emit(Op op);
-    void emit(Op op, int a) {
-        emit(op);
-        m_code->push_back(a);
-    }
+    void emit(Op op, int a);
     void emit(Op op, int a, int b) {
         emit(op, a);
         m_code->push_back(b);
     }
     int here() const { return int(m_code->size()); }
     int label() {
-        m_lastTarget = here();
+        m_ops.clear();
         return here();
     }
     int emitJump(Op op);
     void patchHere(int operandPos) {
         (*m_code)[size_t(operandPos)] = here() - (operandPos + 1);
-        m_lastTarget = here();
+        m_ops.clear();
     }
     void emitJumpTo(Op op, int target) {
         int pos = emitJump(op);
         (*m_code)[size_t(pos)] = target - (pos + 1);
     }
     void truncateCode(size_t size);
-    bool lastOpIs(Op op) const;
+    struct CodePiece {
+        std::vector<int32_t> code;
+        std::vector<std::pair<uint32_t, SourcePos>> lines;  // offsets relative to the piece
+    };
+    // Moves the code from `from` to the end out (relocatable: expression code has no jumps).
+    CodePiece cutCode(size_t from);
+    void pasteCode(const CodePiece& piece);
+    // Instruction `back` places before the end of the code (0 = last), if it is `op` and
+    // no jump target lies between it and the end; its start offset, else -1.
+    int recent(int back, Op op) const;
+    int operandOf(int at, int k) const { return (*m_code)[size_t(at + 1 + k)]; }
     void mark(const Token& t);
     void discharge(Operand& op);
     void pushAddress(Operand& op, const Token& at);
@@ -202,8 +209,7 @@ private:
     std::vector<NativeProc> m_hostNatives;
     uint32_t m_lastHook = 0;
     int m_lastMarkRow = -1;
-    int m_lastOp = -1, m_prevOp = -1;  // starts of the last two instructions
-    int m_lastTarget = -1;             // latest jump target: no fusion across it
+    std::vector<int> m_ops;  // starts of the instructions emitted since the last jump target
 };
 
 }  // namespace script

@@ -921,6 +921,13 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     pc += 2;
                     NEXT();
                 }
+                case Op::LOAD_LL: sp[0] = bp[pc[0]]; sp[1] = bp[pc[1]]; sp += 2; pc += 2; NEXT();
+                case Op::LOAD_GG: sp[0] = globals[pc[0]]; sp[1] = globals[pc[1]]; sp += 2; pc += 2; NEXT();
+                case Op::ADDTO_L32: bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i)); pc += 2; NEXT();
+                case Op::ADDTO_G32:
+                    globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
+                    pc += 2;
+                    NEXT();
                 case Op::RAISE: {
                     sp -= 2;
                     int64_t k = sp[0].i;

@@ -13,7 +13,7 @@ var
   i, j, k, step: Integer;
   sum: Int64;
 begin
-  for step := 1 to 3000 do
+  for step := 1 to 200000 do
     for i := 0 to 15 do
     begin
       bodies[i].Vel.X := bodies[i].Vel.X + i - 7;

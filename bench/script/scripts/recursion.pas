@@ -22,6 +22,6 @@ end;
 
 begin
   calls := 0;
-  Count(24, calls);
-  Writeln(IntToStr(Fib(27)) + ' ' + IntToStr(calls));
+  Count(30, calls);
+  Writeln(IntToStr(Fib(32)) + ' ' + IntToStr(calls));
 end.

@@ -4,7 +4,7 @@ var
   i, found, total: Integer;
 begin
   total := 0;
-  for i := 1 to 400 do
+  for i := 1 to 4000 do
   begin
     s := '';
     while Length(s) < 2000 do
