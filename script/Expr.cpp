@@ -357,6 +357,7 @@ void Parser::checkOrdinal(const Operand& op, const Token& at) {
 
 // expression = simple-expression [ relop simple-expression ]
 Operand Parser::expression(const TypeDesc* hint) {
+    Nest nest(*this);
     size_t m0 = m_code->size();
     Operand l = simpleExpression(hint);
     for (;;) {
@@ -435,6 +436,7 @@ Operand Parser::term(const TypeDesc* hint) {
 // factor = number | string | "nil" | "(" expression ")" | "not" factor | "-" factor | "+" factor
 //        | "@" designator | set | designator
 Operand Parser::factor(const TypeDesc* hint) {
+    Nest nest(*this);
     Token at = m_tok;
     switch (m_tok.type) {
     case Tok::IntLit: {

@@ -85,6 +85,15 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
     m_globals.clear();
     m_locals.clear();
     messages.clear();
+    m_nesting = 0;
+    m_labels.clear();
+    m_withs.clear();
+    m_loops.clear();
+    m_methods.clear();
+    m_ops.clear();
+    m_tryDepth = 0;
+    m_tryPath.clear();
+    m_inProc = false;
     m_chunk->procs.emplace_back();
     m_chunk->procs[0].name = "!MAIN";
     m_chunk->procs[0].defined = true;
@@ -453,6 +462,7 @@ const TypeDesc* Parser::typeIdent() {
 
 // type = type-ident | "(" enum ")" | "set" "of" type | "array" ... | "record" ... | proc-type
 const TypeDesc* Parser::typeSpec() {
+    Nest nest(*this);
     switch (m_tok.type) {
     case Tok::LParen: return enumType();
     case Tok::KwRecord: return recordType();
@@ -615,6 +625,7 @@ void Parser::compoundStatement() {
 // statement = [ label ":" ] [ assignment | call | compound | if | case | for | while | repeat
 //             | with | try | goto ]
 void Parser::statement() {
+    Nest nest(*this);
     if (m_tok.type == Tok::Ident) {
         std::string up = upperName(m_tok.text);
         Symbol* s = m_inProc ? m_locals.find(up) : nullptr;

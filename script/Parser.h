@@ -209,6 +209,15 @@ private:
     std::vector<NativeProc> m_hostNatives;
     uint32_t m_lastHook = 0;
     int m_lastMarkRow = -1;
+    int m_nesting = 0;  // recursion depth of the grammar functions
+    struct Nest {
+        Parser& p;
+        explicit Nest(Parser& parser) : p(parser) {
+            if (++p.m_nesting > kMaxNesting) p.error("Syntax error");
+        }
+        ~Nest() { --p.m_nesting; }
+    };
+    static constexpr int kMaxNesting = 200;
     std::vector<int> m_ops;  // starts of the instructions emitted since the last jump target
 };
 

@@ -15,6 +15,7 @@ namespace {
 
 constexpr size_t kStackSlots = size_t(1) << 22;  // 32 MiB of address space, committed on use
 constexpr size_t kRedZone = size_t(1) << 16;
+const char* const kStepLimitText = "Execution limit exceeded";
 
 [[noreturn]] void fail(TIFException k, std::string p = {}) { throw ScriptException(k, std::move(p)); }
 
@@ -184,6 +185,7 @@ SourcePos Vm::posAt(const int32_t* pc, int& proc) const {
 bool Vm::run() {
     if (!m_chunk) return false;
     m_start = std::chrono::steady_clock::now();
+    m_budget = m_stepLimit;
     m_error = {};
     m_frames.clear();
     m_handlers.clear();
@@ -328,6 +330,12 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
 #define CASE(name) case Op::name
 #define NEXT() break
 #endif
+// Backward jumps spend the step budget, so a host can bound a script that never ends.
+#define BRANCH(o)                                                                 \
+    do {                                                                          \
+        if ((o) < 0 && --m_budget < 0) fail(TIFException::erCustomError, kStepLimitText); \
+        pc += (o);                                                                \
+    } while (0)
 #define BIN_I(expr)           \
     {                         \
         int64_t b = (--sp)->i; \
@@ -731,9 +739,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1].p = arr;
                     NEXT();
                 }
-                CASE(JMP): pc += *pc + 1; NEXT();
-                CASE(JF): pc += (--sp)->i ? 1 : *pc + 1; NEXT();
-                CASE(JT): pc += (--sp)->i ? *pc + 1 : 1; NEXT();
+                CASE(JMP): {
+                    int o = *pc++;
+                    BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF): {
+                    int o = *pc++;
+                    if (!(--sp)->i) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JT): {
+                    int o = *pc++;
+                    if ((--sp)->i) BRANCH(o);
+                    NEXT();
+                }
                 CASE(CALL): {
                     int p = *pc++;
                     const ProcInfo& info = ch.procs[size_t(p)];
@@ -900,18 +920,84 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 }
                 CASE(DIV_IK): sp[-1].i /= *pc++; NEXT();
                 CASE(MOD_IK): sp[-1].i %= *pc++; NEXT();
-                CASE(JF_EQ): sp -= 2; pc += sp[0].i == sp[1].i ? 1 : *pc + 1; NEXT();
-                CASE(JF_NE): sp -= 2; pc += sp[0].i != sp[1].i ? 1 : *pc + 1; NEXT();
-                CASE(JF_LT): sp -= 2; pc += sp[0].i < sp[1].i ? 1 : *pc + 1; NEXT();
-                CASE(JF_LE): sp -= 2; pc += sp[0].i <= sp[1].i ? 1 : *pc + 1; NEXT();
-                CASE(JF_GT): sp -= 2; pc += sp[0].i > sp[1].i ? 1 : *pc + 1; NEXT();
-                CASE(JF_GE): sp -= 2; pc += sp[0].i >= sp[1].i ? 1 : *pc + 1; NEXT();
-                CASE(JFK_EQ): --sp; pc += sp->i == pc[0] ? 2 : pc[1] + 2; NEXT();
-                CASE(JFK_NE): --sp; pc += sp->i != pc[0] ? 2 : pc[1] + 2; NEXT();
-                CASE(JFK_LT): --sp; pc += sp->i < pc[0] ? 2 : pc[1] + 2; NEXT();
-                CASE(JFK_LE): --sp; pc += sp->i <= pc[0] ? 2 : pc[1] + 2; NEXT();
-                CASE(JFK_GT): --sp; pc += sp->i > pc[0] ? 2 : pc[1] + 2; NEXT();
-                CASE(JFK_GE): --sp; pc += sp->i >= pc[0] ? 2 : pc[1] + 2; NEXT();
+                CASE(JF_EQ): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i == sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_NE): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i != sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_LT): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i < sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_LE): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i <= sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_GT): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i > sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_GE): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i >= sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_EQ): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i == k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_NE): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i != k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_LT): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i < k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_LE): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i <= k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_GT): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i > k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_GE): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i >= k)) BRANCH(o);
+                    NEXT();
+                }
                 CASE(INC_G): globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
                 CASE(INC_G32): globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
                 CASE(DYN_LOAD): {
@@ -988,5 +1074,6 @@ bool Executor::run() { return m_vm->run(); }
 void Executor::callProc(std::string_view name, const std::vector<int64_t>& args) { m_vm->callProc(name, args); }
 const RuntimeError& Executor::lastError() const { return m_vm->lastError(); }
 void Executor::setMaxDepth(int depth) { m_vm->setMaxDepth(depth); }
+void Executor::setStepLimit(int64_t backwardJumps) { m_vm->setStepLimit(backwardJumps); }
 
 }  // namespace script

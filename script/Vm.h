@@ -25,6 +25,7 @@ public:
     void callProc(std::string_view name, const std::vector<int64_t>& args);
     bool setGlobalObject(std::string_view name, ObjectRef obj);
     void setMaxDepth(int d) { m_maxDepth = size_t(d); }
+    void setStepLimit(int64_t n) { m_stepLimit = m_budget = n; }
 
     const RuntimeError& lastError() const { return m_error; }
     // The exception being handled (ExceptionType, ExceptionParam, ... of the system unit).
@@ -76,6 +77,8 @@ private:
     std::vector<Handler> m_handlers;
     std::vector<Pending> m_pending;
     size_t m_maxDepth = 400000;
+    int64_t m_stepLimit = INT64_MAX;
+    int64_t m_budget = INT64_MAX;
     RuntimeError m_error;
     RuntimeError m_exc;
     bool m_reraise = false;
