@@ -1,3 +1,4 @@
+// fpc-compatible: tests/script/fpc_check.py checks this output against Free Pascal.
 // Names are case-insensitive everywhere: keywords, variables, routines, types, fields.
 TYPE
   tRec = RECORD fIeLd: INTEGER; END;

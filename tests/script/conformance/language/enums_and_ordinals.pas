@@ -1,3 +1,4 @@
+// fpc-compatible: tests/script/fpc_check.py checks this output against Free Pascal.
 type
   TColor = (clRed, clGreen, clBlue);
 var

@@ -1,3 +1,5 @@
+// fpc-compatible: tests/script/fpc_check.py checks this output against Free Pascal.
+{$B+} // complete Boolean evaluation, the dialect's only mode
 // 'and' and 'or' always evaluate both operands.
 var
   calls: Integer;

@@ -1,3 +1,4 @@
+// fpc-compatible: tests/script/fpc_check.py checks this output against Free Pascal.
 // goto with identifier labels; with over records.
 type
   TInner = record

@@ -1,3 +1,4 @@
+// fpc-compatible: tests/script/fpc_check.py checks this output against Free Pascal.
 // var, const and out parameters; value parameters are copies.
 type
   TArr = array of Integer;

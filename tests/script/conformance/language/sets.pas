@@ -1,3 +1,4 @@
+// fpc-compatible: tests/script/fpc_check.py checks this output against Free Pascal.
 // Sets of enumerations, chars and bytes.
 type
   TDay = (Mon, Tue, Wed, Thu, Fri, Sat, Sun);
