@@ -171,6 +171,7 @@ struct RuntimeError {
     std::string text;
     SourcePos pos;
     std::string procName;
+    int procIndex = 0;
 };
 
 // One run of a compiled script.
@@ -189,6 +190,9 @@ public:
     // Calls a script routine by name with integer/object arguments (event procedures);
     // an unhandled script error is rethrown as ScriptException.
     void callProc(std::string_view name, const std::vector<int64_t>& args);
+    // Calls the routine behind a procedure value (what a script stored into an event
+    // property with @Proc); `var` parameters are written back into args.
+    void callProcValue(int64_t proc, std::vector<int64_t>& args);
     const RuntimeError& lastError() const;
     // Limit on nested script calls before "Out Of Stack Range".
     void setMaxDepth(int depth);

@@ -297,7 +297,7 @@ void registerSystemUnit(Parser& p) {
     fn("procedure RaiseLastException;", [](NativeCall& c) { c.vm()->raiseLast(); });
     fn("function ExceptionType: TIFException;", [](NativeCall& c) { c.returnInteger(int64_t(c.vm()->currentException().kind)); });
     fn("function ExceptionParam: string;", [](NativeCall& c) { c.returnString(c.vm()->currentException().param); });
-    fn("function ExceptionProc: Cardinal;", [](NativeCall& c) { c.returnInteger(0); });
+    fn("function ExceptionProc: Cardinal;", [](NativeCall& c) { c.returnInteger(c.vm()->currentException().procIndex); });
     fn("function ExceptionPos: Cardinal;", [](NativeCall& c) { c.returnInteger(c.vm()->currentException().pos.offset); });
     fn("function ExceptionToString(Er: TIFException; Param: string): string;", [](NativeCall& c) {
         int64_t k = c.integer(0);

@@ -207,12 +207,32 @@ void Vm::callProc(std::string_view name, const std::vector<int64_t>& args) {
     int index = -1;
     for (size_t i = 1; i < m_chunk->procs.size(); ++i)
         if (upperName(m_chunk->procs[i].name) == up) index = int(i);
-    if (index < 0) fail(TIFException::erCouldNotCallProc);
+    std::vector<int64_t> inOut = args;
+    invoke(index, inOut);
+}
+
+void Vm::callProcValue(int64_t proc, std::vector<int64_t>& args) {
+    if (proc == 0) fail(TIFException::erNullPointerException);
+    invoke(proc > 0 && proc <= int64_t(m_chunk->procs.size()) ? int(proc - 1) : -1, args);
+}
+
+void Vm::invoke(int index, std::vector<int64_t>& args) {
+    if (!m_chunk || index <= 0 || size_t(index) >= m_chunk->procs.size() || m_chunk->procs[size_t(index)].isExternal)
+        fail(TIFException::erCouldNotCallProc);
     const ProcInfo& p = m_chunk->procs[size_t(index)];
     if (int(args.size()) != p.nParams) fail(TIFException::erCouldNotCallProc);
+    // Only scalar parameters (integers, booleans, enumerations, objects, procedures) cross
+    // this boundary; `var` ones are written back into args.
+    for (const Param& prm : p.sig.params)
+        if (prm.type->isManaged() || prm.type->kind == TypeKind::Float) fail(TIFException::erCouldNotCallProc);
+    std::vector<Slot> cells(args.size());
     Slot* sp = m_top && !m_frames.empty() ? m_top : m_stack.get();
     Slot* base = sp;
-    for (int64_t a : args) (sp++)->i = a;
+    for (size_t i = 0; i < args.size(); ++i) {
+        cells[i].i = args[i];
+        if (p.sig.params[i].byRef()) (sp++)->a = &cells[i];
+        else (sp++)->i = args[i];
+    }
     Slot* bp = nullptr;
     const int32_t* pc = nullptr;
     size_t depth = m_frames.size();
@@ -223,6 +243,8 @@ void Vm::callProc(std::string_view name, const std::vector<int64_t>& args) {
         release(base[0].p);
         tag(base) = 0;
     }
+    for (size_t i = 0; i < args.size(); ++i)
+        if (p.sig.params[i].byRef()) args[i] = cells[i].i;
 }
 
 Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
@@ -253,7 +275,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
     if (!m_reraise) {
         int proc = 0;
         SourcePos pos = posAt(pc, proc);
-        m_exc = {e.kind(), e.param(), e.what(), pos, m_chunk->procs[size_t(proc)].name};
+        m_exc = {e.kind(), e.param(), e.what(), pos, m_chunk->procs[size_t(proc)].name, proc};
     }
     m_reraise = false;
     m_error = m_exc;
@@ -1072,6 +1094,7 @@ bool Executor::load(std::shared_ptr<const Chunk> chunk) { return m_vm->load(std:
 bool Executor::setGlobalObject(std::string_view name, ObjectRef obj) { return m_vm->setGlobalObject(name, obj); }
 bool Executor::run() { return m_vm->run(); }
 void Executor::callProc(std::string_view name, const std::vector<int64_t>& args) { m_vm->callProc(name, args); }
+void Executor::callProcValue(int64_t proc, std::vector<int64_t>& args) { m_vm->callProcValue(proc, args); }
 const RuntimeError& Executor::lastError() const { return m_vm->lastError(); }
 void Executor::setMaxDepth(int depth) { m_vm->setMaxDepth(depth); }
 void Executor::setStepLimit(int64_t backwardJumps) { m_vm->setStepLimit(backwardJumps); }

@@ -23,6 +23,7 @@ public:
     bool load(std::shared_ptr<const Chunk> chunk);
     bool run();
     void callProc(std::string_view name, const std::vector<int64_t>& args);
+    void callProcValue(int64_t proc, std::vector<int64_t>& args);
     bool setGlobalObject(std::string_view name, ObjectRef obj);
     void setMaxDepth(int d) { m_maxDepth = size_t(d); }
     void setStepLimit(int64_t n) { m_stepLimit = m_budget = n; }
@@ -52,6 +53,7 @@ private:
         size_t depth;
     };
 
+    void invoke(int index, std::vector<int64_t>& args);
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     void releaseFrame(const Frame& f);

@@ -168,3 +168,64 @@ TEST(Api, EventProceduresCanBeCalledByNameAfterTheMainBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+// An event property: the script stores @Handler, the host later calls it with a var parameter.
+class FakeEdit : public ClassBinding {
+public:
+    int64_t onKey = 0;
+    std::string className() const override { return "TFakeEdit"; }
+    const ClassBinding* parent() const override { return nullptr; }
+    bool findProperty(std::string_view name, PropertyDecl& out) const override {
+        if (name != "ONKEY") return false;
+        out = {"TKeyEvent", script::PropertyAccess::ReadWrite, 1};
+        return true;
+    }
+    void getProperty(ObjectRef, int, NativeCall& call) const override { call.returnInteger(onKey); }
+    void setProperty(ObjectRef, int, NativeCall& call) const override {
+        const_cast<FakeEdit*>(this)->onKey = call.integer(0);
+    }
+};
+
+TEST(Api, EventPropertiesHoldScriptProceduresTheHostCallsWithVarParameters) {
+    FakeEdit cls;
+    script::Compiler c;
+    c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
+        cc.addType("TKeyEvent", "procedure (Sender: TObject; var Key: Word; Shift: Integer);");
+        cc.addClass(cls);
+        cc.addVariable("Edit1", "TFakeEdit");
+        return true;
+    });
+    // TObject is not declared here: the declaration must fail cleanly first.
+    EXPECT_FALSE(c.compile("begin end."));
+    script::Compiler c2;
+    c2.setUnitHandler([&](script::Compiler& cc, const std::string&) {
+        cc.addType("TObject", "Integer");
+        cc.addType("TKeyEvent", "procedure (Sender: TObject; var Key: Word; Shift: Integer);");
+        cc.addClass(cls);
+        cc.addVariable("Edit1", "TFakeEdit");
+        return true;
+    });
+    auto chunk = c2.compile(
+        "procedure KeyDown(Sender: TObject; var Key: Word; Shift: Integer);\n"
+        "begin if Key = 13 then Key := 0 else Key := Key + Shift; end;\n"
+        "begin Edit1.OnKey := @KeyDown; if Edit1.OnKey <> nil then ; end.");
+    ASSERT_TRUE(chunk) << c2.messages()[0].toString();
+    script::Executor e;
+    ASSERT_TRUE(e.load(chunk));
+    e.setGlobalObject("Edit1", 1);
+    ASSERT_TRUE(e.run()) << e.lastError().text;
+    ASSERT_NE(cls.onKey, 0);
+    std::vector<int64_t> args = {1, 13, 0};
+    e.callProcValue(cls.onKey, args);
+    EXPECT_EQ(args[1], 0);
+    args = {1, 40, 2};
+    e.callProcValue(cls.onKey, args);
+    EXPECT_EQ(args[1], 42);
+    args = {1};
+    EXPECT_THROW(e.callProcValue(cls.onKey, args), script::ScriptException);
+    EXPECT_THROW(e.callProcValue(0, args), script::ScriptException);
+}
+
+}  // namespace
