@@ -50,11 +50,19 @@ int Parser::recent(int back, Op op) const {
 
 void Parser::truncateCode(size_t size) {
     m_code->resize(size);
+    // Positions recorded inside the removed code move to the fused instruction; the latest
+    // one is the most specific (an index or an operator inside the statement).
     auto& lines = m_chunk->lines;
+    bool moved = false;
+    SourcePos latest;
     while (!lines.empty() && lines.back().first > size) {
-        SourcePos p = lines.back().second;
+        if (!moved) latest = lines.back().second;
+        moved = true;
         lines.pop_back();
-        if (lines.empty() || lines.back().first < size) lines.push_back({uint32_t(size), p});
+    }
+    if (moved) {
+        if (!lines.empty() && lines.back().first == size) lines.back().second = latest;
+        else lines.push_back({uint32_t(size), latest});
     }
     while (!m_ops.empty() && m_ops.back() >= int(size)) m_ops.pop_back();
 }
@@ -96,9 +104,35 @@ void Parser::emit(Op op) {
             return;
         }
     }
+    if (op == Op::DYN_INDEX_ADDR) {
+        // array variable and index variable in one instruction
+        struct Shape {
+            Op first, second, fused;
+        };
+        for (Shape sh : {Shape{Op::ADDR_G, Op::LOAD_G, Op::DYN_ADDR_GG}, Shape{Op::ADDR_L, Op::LOAD_L, Op::DYN_ADDR_LL}}) {
+            int ix = recent(0, sh.second), ar = recent(1, sh.first);
+            if (ix >= 0 && ar >= 0) {
+                int a = operandOf(ar, 0), i = operandOf(ix, 0);
+                truncateCode(size_t(ar));
+                emit(sh.fused, a, i);
+                return;
+            }
+        }
+        if (int at = recent(0, Op::LOAD_LL); at >= 0) {
+            c[size_t(at)] = int32_t(Op::DYN_ADDR_RL);
+            return;
+        }
+    }
+    if (op == Op::STORE_I) {
+        if (int at = recent(0, Op::PUSH_INT); at >= 0) {
+            c[size_t(at)] = int32_t(Op::STORE_IK);
+            return;
+        }
+    }
     if (op == Op::LOAD_I) {
         for (auto [addr, load] : {std::pair{Op::DYN_INDEX_ADDR, Op::DYN_LOAD}, std::pair{Op::INDEX_ADDR, Op::INDEX_LOAD},
-                                  std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}}) {
+                                  std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
+                                  std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL}}) {
             if (int at = recent(0, addr); at >= 0) {
                 c[size_t(at)] = int32_t(load);
                 return;

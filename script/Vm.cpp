@@ -78,6 +78,13 @@ const SetObj& setOf(Slot v) {
          "Array index out of bounds (" + std::to_string(i) + "). Length is " + std::to_string(len) + ".");
 }
 
+inline Slot* dynElement(Slot* arrSlot, int64_t i) {
+    ArrObj* a = static_cast<ArrObj*>(arrSlot->p);
+    int64_t len = a ? int64_t(a->items.size()) : 0;
+    if (i < 0 || i >= len) indexError(i, len);
+    return &a->items[size_t(i)];
+}
+
 }  // namespace
 
 AggObj::AggObj(const TypeDesc* t) : type(t), slots(size_t(t->slotCount()), Slot{.i = 0}) {}
@@ -1051,6 +1058,13 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
                     pc += 2;
                     NEXT();
+                CASE(DYN_ADDR_GG): sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
+                CASE(DYN_ADDR_LL): sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                CASE(DYN_ADDR_RL): sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                CASE(DYN_LOAD_GG): *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
+                CASE(DYN_LOAD_LL): *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                CASE(DYN_LOAD_RL): *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                CASE(STORE_IK): (--sp)->a->i = *pc++; NEXT();
                 CASE(RAISE): {
                     sp -= 2;
                     int64_t k = sp[0].i;
