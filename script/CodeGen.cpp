@@ -80,6 +80,21 @@ Parser::CodePiece Parser::cutCode(size_t from) {
     return p;
 }
 
+bool Parser::mayRunCode(size_t from) const {
+    const auto& c = *m_code;
+    for (size_t at = from; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
+        switch (Op(c[at])) {
+        case Op::CALL:
+        case Op::CALL_NATIVE:
+        case Op::CALL_IND:
+        case Op::CALL_METHOD:
+        case Op::GET_PROP: return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
 void Parser::pasteCode(const CodePiece& piece) {
     uint32_t base = uint32_t(label());
     auto& lines = m_chunk->lines;

@@ -665,6 +665,7 @@ void Parser::statement() {
 // assignment = designator ":=" expression ; call = designator [ "(" args ")" ]
 void Parser::assignmentOrCall() {
     Token at = m_tok;
+    size_t designatorStart = m_code->size();
     Operand target = designator();
     if (m_tok.type == Tok::Assign) {
         Token asg = m_tok;
@@ -676,9 +677,23 @@ void Parser::assignmentOrCall() {
         if (target.kind == Operand::Kind::Prop && target.access == PropertyAccess::ReadOnly)
             error("Read-only property", at);
         prepareStore(target);
+        bool indirect = target.kind == Operand::Kind::Addr || target.kind == Operand::Kind::StrChar;
+        size_t rhsStart = m_code->size();
         Operand v = expression(target.type);
         coerce(v, target.type, asg);
         discharge(v);
+        if (indirect && mayRunCode(rhsStart)) {
+            // The right side runs first, so it cannot free what the target's address points
+            // into (a routine resizing the array being assigned to).
+            CodePiece rhs = cutCode(rhsStart);
+            CodePiece addr = cutCode(designatorStart);
+            pasteCode(rhs);
+            pasteCode(addr);
+            emit(target.kind == Operand::Kind::StrChar ? Op::STR_SETCHAR_R
+                 : target.type->isManaged()            ? Op::STORE_RIM
+                                                       : Op::STORE_RI);
+            return;
+        }
         store(target, asg);
         return;
     }

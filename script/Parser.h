@@ -164,6 +164,7 @@ private:
     // Moves the code from `from` to the end out (relocatable: expression code has no jumps).
     CodePiece cutCode(size_t from);
     void pasteCode(const CodePiece& piece);
+    bool mayRunCode(size_t from) const;  // does the code from `from` call anything?
     // Instruction `back` places before the end of the code (0 = last), if it is `op` and
     // no jump target lies between it and the end; its start offset, else -1.
     int recent(int back, Op op) const;

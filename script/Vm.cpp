@@ -273,6 +273,16 @@ void Vm::releaseFrame(const Frame& f) {
     }
 }
 
+void Vm::abandonFrame(const Frame& f) {
+    releaseFrame(f);
+    // A routine left by an error never hands its result over.
+    const ProcInfo& p = m_chunk->procs[size_t(f.proc)];
+    if (p.sig.result && p.sig.result->isManaged()) {
+        release(f.bp[p.nParams].p);
+        f.bp[p.nParams].p = nullptr;
+    }
+}
+
 void Vm::raiseLast() {
     m_reraise = true;
     throw ScriptException(m_exc.kind, m_exc.param);
@@ -288,7 +298,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
     m_error = m_exc;
     if (m_handlers.empty() || m_handlers.back().frameDepth <= baseFrames) {
         while (m_frames.size() > baseFrames) {
-            releaseFrame(m_frames.back());
+            abandonFrame(m_frames.back());
             m_frames.pop_back();
         }
         dropTemporaries(baseSp, sp);
@@ -298,7 +308,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
     m_handlers.pop_back();
     while (!m_pending.empty() && m_pending.back().depth > m_handlers.size()) m_pending.pop_back();
     while (m_frames.size() > h.frameDepth) {
-        releaseFrame(m_frames.back());
+        abandonFrame(m_frames.back());
         m_frames.pop_back();
     }
     bp = m_frames.back().bp;
@@ -1065,6 +1075,23 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 CASE(DYN_LOAD_LL): *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
                 CASE(DYN_LOAD_RL): *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
                 CASE(STORE_IK): (--sp)->a->i = *pc++; NEXT();
+                CASE(STORE_RI): sp -= 2; *sp[1].a = sp[0]; NEXT();
+                CASE(STORE_RIM): {
+                    sp -= 2;
+                    HeapObj* old = sp[1].a->p;
+                    *sp[1].a = sp[0];
+                    tag(sp) = 0;
+                    release(old);
+                    NEXT();
+                }
+                CASE(STR_SETCHAR_R): {
+                    sp -= 3;
+                    Slot* a = sp[1].a;
+                    int64_t i = sp[2].i;
+                    if (i < 1 || i > int64_t(strOf(*a).size())) fail(TIFException::erOutOfRange);
+                    uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
+                    NEXT();
+                }
                 CASE(RAISE): {
                     sp -= 2;
                     int64_t k = sp[0].i;

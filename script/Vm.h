@@ -57,6 +57,7 @@ private:
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     void releaseFrame(const Frame& f);
+    void abandonFrame(const Frame& f);
     bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames, Slot* baseSp);
     bool leave(int remaining, const int32_t* target, const int32_t*& pc);
     SourcePos posAt(const int32_t* pc, int& proc) const;

@@ -80,3 +80,36 @@ TEST(Vm, SystemUnitStringEdgeCasesFollowDelphi) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Vm, TheRightSideRunsBeforeTheTargetAddressIsTaken) {
+    auto r = runScript(
+        "var a: array of string; s: string;\n"
+        "function Shrink: string; begin SetLength(a, 0); Result := 'x'; end;\n"
+        "function Cut: Char; begin s := 'ab'; Result := 'Z'; end;\n"
+        "begin SetLength(a, 1); s := 'hello';\n"
+        "  s[1] := Cut; if s <> 'Zb' then RaiseException(erCustomError, s);\n"
+        "  try a[0] := Shrink; except Out(ExceptionToString(ExceptionType, ExceptionParam)); end; end.");
+    ASSERT_TRUE(r.compiled) << r.message;
+    EXPECT_TRUE(r.ok) << r.error.text;
+    EXPECT_EQ(r.out, "Array index out of bounds (0). Length is 0.\n");
+}
+
+TEST(Vm, ErrorsInsideFunctionsReleaseTheirManagedResults) {
+    // Under the sanitizer build a leaked result or temporary fails this test.
+    auto r = runScript(
+        "type TR = record S: string; end;\n"
+        "function Text: string; begin Result := 'abc' + IntToStr(1); RaiseException(erCustomError, 'x'); end;\n"
+        "function Rec: TR; begin Result.S := 'abc' + IntToStr(2); RaiseException(erCustomError, 'y'); end;\n"
+        "var s: string; r: TR; i: Integer;\n"
+        "begin for i := 1 to 3 do begin\n"
+        "  try s := 'pre' + Text + 'post'; except end;\n"
+        "  try r := Rec; except end;\n"
+        "  try s := IntToStr(1) + IntToStr(10 div (i - i)); except Out(ExceptionToString(ExceptionType, '')); end;\n"
+        "end; end.");
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "divide by Zero\ndivide by Zero\ndivide by Zero\n");
+}
+
+}  // namespace
