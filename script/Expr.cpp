@@ -268,6 +268,7 @@ void Parser::coerce(Operand& v, const TypeDesc* to, const Token& at) {
         if (to->kind == TypeKind::Float && isInt(f)) {
             v.cval.d = f->intKind == IntKind::UInt64 ? double(uint64_t(v.cval.i)) : double(v.cval.i);
             if (to->floatKind == FloatKind::Single) v.cval.d = double(float(v.cval.d));
+            if (to->floatKind == FloatKind::Currency) v.cval.d = std::nearbyint(v.cval.d * 10000.0) / 10000.0;
             v.type = to;
             return;
         }
@@ -288,6 +289,7 @@ void Parser::coerce(Operand& v, const TypeDesc* to, const Token& at) {
         }
         if (to->kind == TypeKind::Float && isFloat(f)) {
             if (to->floatKind == FloatKind::Single) v.cval.d = double(float(v.cval.d));
+            if (to->floatKind == FloatKind::Currency) v.cval.d = std::nearbyint(v.cval.d * 10000.0) / 10000.0;
             v.type = to;
             return;
         }
