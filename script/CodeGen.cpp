@@ -95,6 +95,48 @@ bool Parser::mayRunCode(size_t from) const {
     return false;
 }
 
+// s := s + a + b ...  becomes  a + b ...; APPEND s  when nothing on the right can change s
+// (string concatenation is associative), so a string built in a loop grows in place
+// instead of being copied on every step.
+bool Parser::appendInPlace(const Operand& target, size_t rhsStart) {
+    bool local = target.kind == Operand::Kind::Local;
+    if ((!local && target.kind != Operand::Kind::Global) || target.type->kind != TypeKind::String) return false;
+    auto& c = *m_code;
+    Op load = local ? Op::LOAD_LM : Op::LOAD_GM;
+    if (recent(0, Op::CONCAT_S) < 0 || c[rhsStart] != int32_t(load) || c[rhsStart + 1] != target.index) return false;
+    auto rightOf = [&](int concat) {
+        for (auto& [at, right] : m_concats)
+            if (at == concat) return right;
+        return -1;
+    };
+    // Walk the chain of '+' down its left operands to the one whose left side is s itself.
+    int pos = here() - 1;
+    int innermost = -1;
+    for (;;) {
+        int right = rightOf(pos);
+        if (right < 0) return false;
+        if (right == int(rhsStart) + 2) {
+            innermost = pos;
+            break;
+        }
+        if (right - 1 <= int(rhsStart) || c[size_t(right - 1)] != int32_t(Op::CONCAT_S)) return false;
+        pos = right - 1;
+    }
+    for (size_t at = rhsStart + 2; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
+        Op op = Op(c[at]);
+        if (((op == Op::ADDR_L && local) || (op == Op::ADDR_G && !local)) && c[at + 1] == target.index) return false;
+        if (op == Op::CALL || op == Op::CALL_IND || op == Op::CALL_METHOD || op == Op::GET_PROP) return false;
+    }
+    CodePiece after = cutCode(size_t(innermost) + 1);
+    truncateCode(size_t(innermost));
+    pasteCode(after);
+    CodePiece rest = cutCode(rhsStart + 2);
+    truncateCode(rhsStart);
+    pasteCode(rest);
+    emit(local ? Op::APPEND_L : Op::APPEND_G, target.index);
+    return true;
+}
+
 void Parser::pasteCode(const CodePiece& piece) {
     uint32_t base = uint32_t(label());
     auto& lines = m_chunk->lines;

@@ -829,6 +829,7 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
             return res;
         }
         if (op != Tok::Plus) error("Type mismatch", at);
+        m_concats.push_back({here(), int(leftEnd)});
         emit(Op::CONCAT_S);
         res.type = tStr();
         return res;

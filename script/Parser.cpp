@@ -665,7 +665,7 @@ void Parser::statement() {
 // assignment = designator ":=" expression ; call = designator [ "(" args ")" ]
 void Parser::assignmentOrCall() {
     Token at = m_tok;
-    size_t designatorStart = m_code->size();
+    size_t designatorStart = size_t(label());
     Operand target = designator();
     if (m_tok.type == Tok::Assign) {
         Token asg = m_tok;
@@ -678,10 +678,12 @@ void Parser::assignmentOrCall() {
             error("Read-only property", at);
         prepareStore(target);
         bool indirect = target.kind == Operand::Kind::Addr || target.kind == Operand::Kind::StrChar;
-        size_t rhsStart = m_code->size();
+        size_t rhsStart = size_t(label());  // nothing fuses across: the right side may move
+        m_concats.clear();
         Operand v = expression(target.type);
         coerce(v, target.type, asg);
         discharge(v);
+        if (appendInPlace(target, rhsStart)) return;
         if (indirect && mayRunCode(rhsStart)) {
             // The right side runs first, so it cannot free what the target's address points
             // into (a routine resizing the array being assigned to).
@@ -733,7 +735,7 @@ void Parser::ifStatement() {
 void Parser::whileStatement() {
     next();
     Token at = m_tok;
-    size_t condStart = m_code->size();
+    size_t condStart = size_t(label());
     Operand c = expression();
     if (c.type->kind != TypeKind::Boolean && c.type->kind != TypeKind::Variant) error("Type mismatch", at);
     coerce(c, builtinType("BOOLEAN"), at);
@@ -792,7 +794,7 @@ void Parser::forStatement() {
     bool down = false;
     if (accept(Tok::KwDownto)) down = true;
     else expect(Tok::KwTo, "'TO' expected");
-    size_t testStart = m_code->size();
+    size_t testStart = size_t(label());
     Operand cur = var;
     discharge(cur);
     Token fin = m_tok;

@@ -210,6 +210,8 @@ private:
     std::vector<NativeProc> m_hostNatives;
     uint32_t m_lastHook = 0;
     int m_lastMarkRow = -1;
+    std::vector<std::pair<int, int>> m_concats;  // string '+' of this statement: (op, right side start)
+    bool appendInPlace(const Operand& target, size_t rhsStart);
     int m_nesting = 0;  // recursion depth of the grammar functions
     struct Nest {
         Parser& p;

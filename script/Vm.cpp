@@ -1092,6 +1092,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
                     NEXT();
                 }
+                CASE(APPEND_L):
+                CASE(APPEND_G): {
+                    Slot* d = Op(pc[-1]) == Op::APPEND_L ? &bp[*pc] : &globals[*pc];
+                    ++pc;
+                    Slot b = *--sp;
+                    tag(sp) = 0;
+                    if (!b.p) NEXT();
+                    if (!d->p) {
+                        d->p = b.p;  // the popped reference moves into the variable
+                        NEXT();
+                    }
+                    uniqueStr(d)->s += strOf(b);
+                    release(b.p);
+                    NEXT();
+                }
                 CASE(RAISE): {
                     sp -= 2;
                     int64_t k = sp[0].i;
