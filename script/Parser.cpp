@@ -90,6 +90,7 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
     m_withs.clear();
     m_loops.clear();
     m_methods.clear();
+    m_classes.clear();
     m_ops.clear();
     m_tryDepth = 0;
     m_tryPath.clear();

@@ -1134,7 +1134,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
         } catch (const std::bad_alloc&) {
             ScriptException e(TIFException::erOutOfMemory, "");
             if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw e;
-        } catch (const base::Error& err) {
+        } catch (const std::exception& err) {
+            // Any other failure of native code becomes a script error, never a crash.
             ScriptException e(TIFException::erException, err.what());
             if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw e;
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 #include "ScriptRunner.h"
 
@@ -226,6 +227,37 @@ TEST(Api, EventPropertiesHoldScriptProceduresTheHostCallsWithVarParameters) {
     args = {1};
     EXPECT_THROW(e.callProcValue(cls.onKey, args), script::ScriptException);
     EXPECT_THROW(e.callProcValue(0, args), script::ScriptException);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Api, ForeignNativeExceptionsBecomeScriptErrors) {
+    auto r = runScript("begin try Boom; except Out(ExceptionToString(ExceptionType, ExceptionParam)); end; Boom; end.",
+                       [](script::Compiler& c) {
+                           c.addFunction("procedure Boom;", [](NativeCall&) { throw std::out_of_range("index 7"); });
+                       });
+    EXPECT_EQ(r.out, "Exception: index 7\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error.kind, script::TIFException::erException);
+}
+
+TEST(Api, OneCompilerCompilesRepeatedlyWithFreshDeclarations) {
+    script::Compiler c;
+    int calls = 0;
+    c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
+        ++calls;
+        cc.addIntConst("Build", calls);
+        return true;
+    });
+    auto first = c.compile("var x: Integer; begin x := Build; end.");
+    auto second = c.compile("var x: Integer; begin x := Build; end.");
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(calls, 2);
+    EXPECT_FALSE(c.compile("begin x := 1; end."));
+    EXPECT_EQ(c.messages()[0].toString(), "[Error] (1:7): Unknown identifier 'X'");
 }
 
 }  // namespace
