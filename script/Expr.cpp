@@ -1192,6 +1192,9 @@ void Parser::argument(const Param& p) {
                   (isFloat(a) && isFloat(b) && a->floatKind == b->floatKind) ||
                   (a->kind == TypeKind::DynArray && b->kind == TypeKind::DynArray && a->elem == b->elem);
         if (!ok) error("Type mismatch", at);
+        // FIXME: an element of a dynamic array passed by reference is a raw address; a
+        // callee that resizes or frees that array leaves it dangling (as in Delphi). Pin
+        // the array for the duration of the call.
         pushAddress(v, at);
         return;
     }
