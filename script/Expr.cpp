@@ -913,9 +913,13 @@ Operand Parser::designator() {
     next();
     Token saved = m_desigTok;
     m_desigTok = at;
+    bool savedChain = m_pinChain;
+    m_pinChain = m_pinNext;
+    m_pinNext = false;
     Operand o = identifier(at);
     selectors(o);
     m_desigTok = saved;
+    m_pinChain = savedChain;
     return o;
 }
 
@@ -1121,7 +1125,8 @@ void Parser::selectors(Operand& op) {
                         op.kind = Operand::Kind::Addr;
                         op.type = t->elem;
                     } else {
-                        emit(Op::DYN_INDEX_ADDR);
+                        emit(m_pinChain ? Op::DYN_INDEX_PIN : Op::DYN_INDEX_ADDR);
+                        if (m_pinChain) ++m_pins;
                         op.kind = Operand::Kind::Addr;
                         op.type = t->elem;
                     }
@@ -1167,9 +1172,10 @@ Operand Parser::callMethod(Operand obj, const MethodKey& m, const Token& at) {
     discharge(obj);
     const NativeProc& np = m_chunk->natives[size_t(m.native)];
     ProcSig sig = np.sig;
-    arguments(sig, at, m_tok.type == Tok::LParen);
+    int pins = arguments(sig, at, m_tok.type == Tok::LParen);
     mark(at);
     emit(Op::CALL_METHOD, m.native);
+    if (pins) emit(Op::UNPIN, pins);
     Operand o;
     o.type = sig.result ? sig.result : tVoid();
     return o;
@@ -1178,7 +1184,9 @@ Operand Parser::callMethod(Operand obj, const MethodKey& m, const Token& at) {
 void Parser::argument(const Param& p) {
     Token at = m_tok;
     if (p.byRef()) {
+        m_pinNext = true;
         Operand v = expression();
+        m_pinNext = false;
         if (v.kind != Operand::Kind::Local && v.kind != Operand::Kind::Global &&
             v.kind != Operand::Kind::RefLocal && v.kind != Operand::Kind::Addr)
             error("Variable Expected", at);
@@ -1192,9 +1200,8 @@ void Parser::argument(const Param& p) {
                   (isFloat(a) && isFloat(b) && a->floatKind == b->floatKind) ||
                   (a->kind == TypeKind::DynArray && b->kind == TypeKind::DynArray && a->elem == b->elem);
         if (!ok) error("Type mismatch", at);
-        // FIXME: an element of a dynamic array passed by reference is a raw address; a
-        // callee that resizes or frees that array leaves it dangling (as in Delphi). Pin
-        // the array for the duration of the call.
+        // An element of a dynamic array passed this way was pinned by the designator
+        // (DYN_INDEX_PIN), so the callee cannot free it under the address.
         pushAddress(v, at);
         return;
     }
@@ -1204,7 +1211,9 @@ void Parser::argument(const Param& p) {
 }
 
 // args = "(" [ expression { "," expression } ] ")"
-void Parser::arguments(const ProcSig& sig, const Token& at, bool parens) {
+int Parser::arguments(const ProcSig& sig, const Token& at, bool parens) {
+    int savedPins = m_pins;
+    m_pins = 0;
     size_t n = 0;
     if (parens) {
         next();
@@ -1217,13 +1226,17 @@ void Parser::arguments(const ProcSig& sig, const Token& at, bool parens) {
         expect(Tok::RParen, "Closing parenthesis expected");
     }
     if (n != sig.params.size()) error("Invalid number of parameters", at);
+    int pins = m_pins;
+    m_pins = savedPins;
+    return pins;
 }
 
 Operand Parser::callRoutine(Operand fn, const Token& at) {
     ProcSig sig = fn.isNative ? m_chunk->natives[size_t(fn.index)].sig : m_chunk->procs[size_t(fn.index)].sig;
-    arguments(sig, at, m_tok.type == Tok::LParen);
+    int pins = arguments(sig, at, m_tok.type == Tok::LParen);
     mark(at);
     emit(fn.isNative ? Op::CALL_NATIVE : Op::CALL, fn.index);
+    if (pins) emit(Op::UNPIN, pins);
     Operand o;
     o.type = sig.result ? sig.result : tVoid();
     return o;
@@ -1234,10 +1247,11 @@ Operand Parser::callProcValue(Operand fn, const Token& at) {
     int tmp = allocTemp(nullptr);
     emit(Op::STORE_L, tmp);
     ProcSig sig = fn.type->sig;
-    arguments(sig, at, true);
+    int pins = arguments(sig, at, true);
     emit(Op::LOAD_L, tmp);
     mark(at);
     emit(Op::CALL_IND, int(sig.params.size()));
+    if (pins) emit(Op::UNPIN, pins);
     Operand o;
     o.type = sig.result ? sig.result : tVoid();
     return o;

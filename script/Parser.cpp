@@ -906,9 +906,13 @@ void Parser::caseStatement() {
 void Parser::withStatement() {
     next();
     size_t before = m_withs.size();
+    int savedPins = m_pins;
+    m_pins = 0;
     do {
         Token at = m_tok;
+        m_pinNext = true;
         Operand d = designator();
+        m_pinNext = false;
         if (d.type->kind == TypeKind::Record) {
             pushAddress(d, at);
             int t = allocTemp(nullptr);
@@ -924,7 +928,10 @@ void Parser::withStatement() {
         }
     } while (accept(Tok::Comma));
     expect(Tok::KwDo, "'DO' expected");
+    int pins = m_pins;
+    m_pins = savedPins;
     statement();
+    if (pins) emit(Op::UNPIN, pins);
     m_withs.resize(before);
 }
 

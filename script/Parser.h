@@ -129,7 +129,7 @@ private:
     bool foldBinary(Tok op, Operand& l, const Operand& r);
     Operand callRoutine(Operand fn, const Token& at);
     Operand callIntrinsic(const Symbol& s, const Token& at);
-    void arguments(const ProcSig& sig, const Token& at, bool parens);
+    int arguments(const ProcSig& sig, const Token& at, bool parens);  // returns the pins to release
     void argument(const Param& p);
     Operand callProcValue(Operand fn, const Token& at);
     Operand callMethod(Operand obj, const MethodKey& m, const Token& at);
@@ -212,6 +212,11 @@ private:
     int m_lastMarkRow = -1;
     std::vector<std::pair<int, int>> m_concats;  // string '+' of this statement: (op, right side start)
     bool appendInPlace(const Operand& target, size_t rhsStart);
+    // Dynamic arrays whose element addresses outlive the designator (by-reference
+    // arguments, with) are pinned so the callee cannot free them under the address.
+    bool m_pinNext = false;   // the next designator is such a target
+    bool m_pinChain = false;  // the designator being compiled is one
+    int m_pins = 0;           // pins emitted for the current argument list / with
     int m_nesting = 0;  // recursion depth of the grammar functions
     struct Nest {
         Parser& p;

@@ -137,6 +137,7 @@ void Vm::dropTemporaries(Slot* from, Slot* to) {
 }
 
 Vm::~Vm() {
+    unpinTo(0);
     if (m_chunk)
         for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
 }
@@ -200,7 +201,8 @@ bool Vm::run() {
     const ProcInfo& main = m_chunk->procs[0];
     Slot* bp = m_stack.get();
     std::fill(bp, bp + main.frameSize, Slot{.i = 0});
-    m_frames.push_back({0, nullptr, bp});
+    unpinTo(0);
+    m_frames.push_back({0, nullptr, bp, 0});
     try {
         execute(m_chunk->code.data() + main.entry, bp + main.frameSize, 0, bp + main.frameSize);
     } catch (const ScriptException&) {
@@ -261,7 +263,7 @@ Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     if (end >= m_stackEnd || m_frames.size() >= m_maxDepth) fail(TIFException::erOutOfStackRange);
     std::fill(sp, end, Slot{.i = 0});
     std::fill(&tag(bp), &tag(sp), uint8_t(0));  // the frame owns its parameters now
-    m_frames.push_back({proc, pc, bp});
+    m_frames.push_back({proc, pc, bp, m_pins.size()});
     pc = m_chunk->code.data() + p.entry;
     return end;
 }
@@ -299,6 +301,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
     if (m_handlers.empty() || m_handlers.back().frameDepth <= baseFrames) {
         while (m_frames.size() > baseFrames) {
             abandonFrame(m_frames.back());
+            unpinTo(m_frames.back().pins);
             m_frames.pop_back();
         }
         dropTemporaries(baseSp, sp);
@@ -312,6 +315,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
         m_frames.pop_back();
     }
     bp = m_frames.back().bp;
+    unpinTo(h.pins);
     dropTemporaries(h.sp, sp);
     sp = h.sp;
     pc = h.target;
@@ -737,6 +741,11 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     if (n > (int64_t(1) << 28)) fail(TIFException::erOutOfMemory);
                     ArrObj* arr = static_cast<ArrObj*>(a->p);
                     bool managed = t->elem->isManaged();
+                    if (n == 0) {
+                        release(arr);
+                        a->p = nullptr;
+                        NEXT();
+                    }
                     if (!arr) {
                         if (n == 0) NEXT();
                         arr = new ArrObj(t->elem, managed);
@@ -836,6 +845,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     Frame f = m_frames.back();
                     const ProcInfo& info = ch.procs[size_t(f.proc)];
                     releaseFrame(f);
+                    unpinTo(f.pins);
                     if (info.sig.result) {
                         f.bp[0] = f.bp[info.nParams];
                         tag(f.bp) = info.sig.result->isManaged();
@@ -851,13 +861,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 }
                 CASE(HALT): {
                     releaseFrame(m_frames.back());
+                    unpinTo(m_frames.back().pins);
                     m_frames.pop_back();
                     return;
                 }
                 CASE(TRY_EXCEPT):
                 CASE(TRY_FINALLY): {
                     bool fin = Op(pc[-1]) == Op::TRY_FINALLY;
-                    m_handlers.push_back({fin, pc + *pc + 1, m_frames.size(), sp});
+                    m_handlers.push_back({fin, pc + *pc + 1, m_frames.size(), sp, m_pins.size()});
                     ++pc;
                     NEXT();
                 }
@@ -1107,6 +1118,15 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(b.p);
                     NEXT();
                 }
+                CASE(DYN_INDEX_PIN): {
+                    int64_t i = (--sp)->i;
+                    Slot* arr = sp[-1].a;
+                    sp[-1].a = dynElement(arr, i);
+                    retain(arr->p);
+                    m_pins.push_back(arr->p);
+                    NEXT();
+                }
+                CASE(UNPIN): unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
                 CASE(RAISE): {
                     sp -= 2;
                     int64_t k = sp[0].i;

@@ -39,12 +39,14 @@ private:
         int proc;
         const int32_t* ret;
         Slot* bp;
+        size_t pins;  // pin stack height at entry
     };
     struct Handler {
         bool isFinally;
         const int32_t* target;
         size_t frameDepth;
         Slot* sp;
+        size_t pins;
     };
     struct Pending {
         enum Kind : uint8_t { None, Exception, Leave } kind;
@@ -79,6 +81,13 @@ private:
     std::vector<Frame> m_frames;
     std::vector<Handler> m_handlers;
     std::vector<Pending> m_pending;
+    std::vector<HeapObj*> m_pins;  // arrays kept alive while element addresses are in use
+    void unpinTo(size_t height) {
+        while (m_pins.size() > height) {
+            release(m_pins.back());
+            m_pins.pop_back();
+        }
+    }
     size_t m_maxDepth = 400000;
     int64_t m_stepLimit = INT64_MAX;
     int64_t m_budget = INT64_MAX;

@@ -113,3 +113,25 @@ TEST(Vm, ErrorsInsideFunctionsReleaseTheirManagedResults) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Vm, ArraysStayAliveWhileAnElementIsPassedByReferenceOrUsedByWith) {
+    // Under the sanitizer build a dangling element address fails this test.
+    auto r = runScript(
+        "type TR = record X: Integer; S: string; end;\n"
+        "var a: array of Integer; recs: array of TR; grid: array of array of string;\n"
+        "procedure Kill(var X: Integer); begin SetLength(a, 0); X := 5; end;\n"
+        "procedure Regrow(var S: string); begin SetLength(grid, 0); S := S + 'kept'; end;\n"
+        "begin\n"
+        "  SetLength(a, 3); Kill(a[1]); Out(IntToStr(Length(a)));\n"
+        "  SetLength(recs, 2); with recs[1] do begin SetLength(recs, 0); X := 1; S := 'gone'; end;\n"
+        "  Out(IntToStr(Length(recs)));\n"
+        "  SetLength(grid, 2); SetLength(grid[1], 2); grid[1][0] := 'v'; Regrow(grid[1][0]); Out(IntToStr(Length(grid)));\n"
+        "  SetLength(a, 2); a[0] := 1; Kill(a[0]); SetLength(a, 1); a[0] := 7; Out(IntToStr(a[0]));\n"
+        "end.");
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "0\n0\n0\n7\n");
+}
+
+}  // namespace
