@@ -3,6 +3,8 @@
 // comparison-and-jump, element/field addressing folds into the following load, two
 // variable loads pair up, and "x := x + k" / "x := x + y" become one instruction.
 // Nothing fuses across a jump target, so every jump still lands on an instruction start.
+#include <tuple>
+
 #include "script/Parser.h"
 
 namespace script {
@@ -189,7 +191,9 @@ void Parser::emit(Op op) {
     if (op == Op::LOAD_I) {
         for (auto [addr, load] : {std::pair{Op::DYN_INDEX_ADDR, Op::DYN_LOAD}, std::pair{Op::INDEX_ADDR, Op::INDEX_LOAD},
                                   std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
-                                  std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL}}) {
+                                  std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL},
+                                  std::pair{Op::INDEX_ADDR_GG, Op::INDEX_LOAD_GG},
+                                  std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}}) {
             if (int at = recent(0, addr); at >= 0) {
                 c[size_t(at)] = int32_t(load);
                 return;
@@ -203,6 +207,20 @@ void Parser::emit(Op op) {
 
 void Parser::emit(Op op, int a) {
     auto& c = *m_code;
+    if (op == Op::INDEX_ADDR) {
+        // static array variable and index variable in one instruction
+        for (auto [arrOp, idxOp, fused] : {std::tuple{Op::ADDR_G, Op::LOAD_G, Op::INDEX_ADDR_GG},
+                                           std::tuple{Op::ADDR_L, Op::LOAD_L, Op::INDEX_ADDR_LL}}) {
+            int ix = recent(0, idxOp), ar = recent(1, arrOp);
+            if (ix >= 0 && ar >= 0) {
+                int arr = operandOf(ar, 0), i = operandOf(ix, 0);
+                truncateCode(size_t(ar));
+                emit(fused, a, arr);
+                c.push_back(i);
+                return;
+            }
+        }
+    }
     // a second variable load pairs with the first
     if (op == Op::LOAD_L || op == Op::LOAD_G) {
         if (int at = recent(0, op); at >= 0) {

@@ -1127,6 +1127,29 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     NEXT();
                 }
                 CASE(UNPIN): unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
+                CASE(INDEX_ADDR_GG):
+                CASE(INDEX_ADDR_LL): {
+                    bool global = Op(pc[-1]) == Op::INDEX_ADDR_GG;
+                    const TypeDesc* t = ch.typeTable[size_t(pc[0])];
+                    Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
+                    int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
+                    pc += 3;
+                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    (sp++)->a = &uniqueAgg(arr, t)->slots[size_t(i - t->low)];
+                    NEXT();
+                }
+                CASE(INDEX_LOAD_GG):
+                CASE(INDEX_LOAD_LL): {
+                    bool global = Op(pc[-1]) == Op::INDEX_LOAD_GG;
+                    const TypeDesc* t = ch.typeTable[size_t(pc[0])];
+                    Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
+                    int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
+                    pc += 3;
+                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    AggObj* o = static_cast<AggObj*>(arr->p);
+                    *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
+                    NEXT();
+                }
                 CASE(RAISE): {
                     sp -= 2;
                     int64_t k = sp[0].i;
