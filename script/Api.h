@@ -196,8 +196,8 @@ public:
     const RuntimeError& lastError() const;
     // Limit on nested script calls before "Out Of Stack Range".
     void setMaxDepth(int depth);
-    // Limit on loop iterations (backward jumps) per run before the script error
-    // "Execution limit exceeded"; unlimited by default.
+    // Limit on loop iterations and calls (backward jumps and routine entries) per run
+    // before the script error "Execution limit exceeded"; unlimited by default.
     void setStepLimit(int64_t backwardJumps);
 
 private:

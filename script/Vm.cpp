@@ -261,6 +261,7 @@ Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     bp = sp - p.nParams;
     Slot* end = bp + p.frameSize;
     if (end >= m_stackEnd || m_frames.size() >= m_maxDepth) fail(TIFException::erOutOfStackRange);
+    if (--m_budget < 0) fail(TIFException::erCustomError, kStepLimitText);
     std::fill(sp, end, Slot{.i = 0});
     std::fill(&tag(bp), &tag(sp), uint8_t(0));  // the frame owns its parameters now
     m_frames.push_back({proc, pc, bp, m_pins.size()});
@@ -373,7 +374,8 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
 #define CASE(name) case Op::name
 #define NEXT() break
 #endif
-// Backward jumps spend the step budget, so a host can bound a script that never ends.
+// Backward jumps (and routine entries) spend the step budget, so a host can bound a
+// script that never ends.
 #define BRANCH(o)                                                                 \
     do {                                                                          \
         if ((o) < 0 && --m_budget < 0) fail(TIFException::erCustomError, kStepLimitText); \
