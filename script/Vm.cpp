@@ -365,15 +365,9 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
     }
 }
 
-// Dispatch: a switch by default; with VANTREL_SCRIPT_COMPUTED_GOTO each instruction jumps
-// straight to the next one's handler through a label table (GCC/Clang extension).
-#if VANTREL_SCRIPT_COMPUTED_GOTO
-#define CASE(name) L_##name: case Op::name
-#define NEXT() goto* kLabels[*pc++]
-#else
-#define CASE(name) case Op::name
+// Dispatch is a plain switch: a computed-goto table measured no steady gain on the
+// benchmarks (some faster, some slower), so it was not kept.
 #define NEXT() break
-#endif
 // Backward jumps (and routine entries) spend the step budget, so a host can bound a
 // script that never ends.
 #define BRANCH(o)                                                                 \
@@ -432,20 +426,13 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
     Slot* globals = m_globals.data();
     const Chunk& ch = *m_chunk;
     std::optional<ScriptException> raising;  // errors raised by the script itself skip the C++ unwinder
-#if VANTREL_SCRIPT_COMPUTED_GOTO
-    static const void* const kLabels[] = {
-#define OP(name, n, doc) &&L_##name,
-#include "script/Opcodes.def"
-#undef OP
-    };
-#endif
     for (;;) {
         try {
             for (;;) {
                 switch (Op(*pc++)) {
-                CASE(NOP): NEXT();
-                CASE(PUSH_INT): (sp++)->i = *pc++; NEXT();
-                CASE(PUSH_CONST): {
+                case Op::NOP: NEXT();
+                case Op::PUSH_INT: (sp++)->i = *pc++; NEXT();
+                case Op::PUSH_CONST: {
                     int c = *pc++;
                     *sp = ch.constants[size_t(c)];
                     if (ch.constManaged[size_t(c)]) {
@@ -455,21 +442,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     ++sp;
                     NEXT();
                 }
-                CASE(PUSH_NIL): (sp++)->i = 0; NEXT();
-                CASE(POP): --sp; NEXT();
-                CASE(POP_M):
+                case Op::PUSH_NIL: (sp++)->i = 0; NEXT();
+                case Op::POP: --sp; NEXT();
+                case Op::POP_M:
                     release((--sp)->p);
                     tag(sp) = 0;
                     NEXT();
-                CASE(DUP): *sp = sp[-1]; ++sp; NEXT();
-                CASE(SWAP):
+                case Op::DUP: *sp = sp[-1]; ++sp; NEXT();
+                case Op::SWAP:
                     std::swap(sp[-1], sp[-2]);
                     std::swap(tag(sp - 1), tag(sp - 2));
                     NEXT();
-                CASE(LOAD_L): *sp++ = bp[*pc++]; NEXT();
-                CASE(LOAD_LM): *sp = bp[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
-                CASE(STORE_L): bp[*pc++] = *--sp; NEXT();
-                CASE(STORE_LM): {
+                case Op::LOAD_L: *sp++ = bp[*pc++]; NEXT();
+                case Op::LOAD_LM: *sp = bp[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
+                case Op::STORE_L: bp[*pc++] = *--sp; NEXT();
+                case Op::STORE_LM: {
                     Slot& d = bp[*pc++];
                     HeapObj* old = d.p;
                     d = *--sp;
@@ -477,10 +464,10 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                CASE(LOAD_G): *sp++ = globals[*pc++]; NEXT();
-                CASE(LOAD_GM): *sp = globals[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
-                CASE(STORE_G): globals[*pc++] = *--sp; NEXT();
-                CASE(STORE_GM): {
+                case Op::LOAD_G: *sp++ = globals[*pc++]; NEXT();
+                case Op::LOAD_GM: *sp = globals[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
+                case Op::STORE_G: globals[*pc++] = *--sp; NEXT();
+                case Op::STORE_GM: {
                     Slot& d = globals[*pc++];
                     HeapObj* old = d.p;
                     d = *--sp;
@@ -488,12 +475,12 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                CASE(ADDR_L): (sp++)->a = &bp[*pc++]; NEXT();
-                CASE(ADDR_G): (sp++)->a = &globals[*pc++]; NEXT();
-                CASE(LOAD_I): sp[-1] = *sp[-1].a; NEXT();
-                CASE(LOAD_IM): sp[-1] = *sp[-1].a; retain(sp[-1].p); tag(sp - 1) = 1; NEXT();
-                CASE(STORE_I): sp -= 2; *sp[0].a = sp[1]; NEXT();
-                CASE(STORE_IM): {
+                case Op::ADDR_L: (sp++)->a = &bp[*pc++]; NEXT();
+                case Op::ADDR_G: (sp++)->a = &globals[*pc++]; NEXT();
+                case Op::LOAD_I: sp[-1] = *sp[-1].a; NEXT();
+                case Op::LOAD_IM: sp[-1] = *sp[-1].a; retain(sp[-1].p); tag(sp - 1) = 1; NEXT();
+                case Op::STORE_I: sp -= 2; *sp[0].a = sp[1]; NEXT();
+                case Op::STORE_IM: {
                     sp -= 2;
                     HeapObj* old = sp[0].a->p;
                     *sp[0].a = sp[1];
@@ -501,14 +488,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                CASE(FIELD_ADDR): {
+                case Op::FIELD_ADDR: {
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     AggObj* o = uniqueAgg(sp[-1].a, t);
                     sp[-1].a = &o->slots[size_t(pc[1])];
                     pc += 2;
                     NEXT();
                 }
-                CASE(INDEX_ADDR): {
+                case Op::INDEX_ADDR: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     int64_t i = (--sp)->i;
                     if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
@@ -516,7 +503,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1].a = &o->slots[size_t(i - t->low)];
                     NEXT();
                 }
-                CASE(DYN_INDEX_ADDR): {
+                case Op::DYN_INDEX_ADDR: {
                     int64_t i = (--sp)->i;
                     ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
                     int64_t len = a ? int64_t(a->items.size()) : 0;
@@ -524,14 +511,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1].a = &a->items[size_t(i)];
                     NEXT();
                 }
-                CASE(STR_CHAR): {
+                case Op::STR_CHAR: {
                     int64_t i = (--sp)->i;
                     const std::string& s = strOf(*sp[-1].a);
                     if (i < 1 || i > int64_t(s.size())) fail(TIFException::erOutOfRange);
                     sp[-1].i = uint8_t(s[size_t(i - 1)]);
                     NEXT();
                 }
-                CASE(STR_SETCHAR): {
+                case Op::STR_SETCHAR: {
                     sp -= 3;
                     int64_t i = sp[1].i;
                     Slot* a = sp[0].a;
@@ -539,79 +526,79 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[2].i);
                     NEXT();
                 }
-                CASE(ADD_I): BIN_I(int64_t(uint64_t(a) + uint64_t(b)));
-                CASE(SUB_I): BIN_I(int64_t(uint64_t(a) - uint64_t(b)));
-                CASE(MUL_I): BIN_I(int64_t(uint64_t(a) * uint64_t(b)));
-                CASE(ADD_I32): BIN_I(int32_t(uint32_t(a) + uint32_t(b)));
-                CASE(SUB_I32): BIN_I(int32_t(uint32_t(a) - uint32_t(b)));
-                CASE(MUL_I32): BIN_I(int32_t(uint32_t(a) * uint32_t(b)));
-                CASE(DIV_I): {
+                case Op::ADD_I: BIN_I(int64_t(uint64_t(a) + uint64_t(b)));
+                case Op::SUB_I: BIN_I(int64_t(uint64_t(a) - uint64_t(b)));
+                case Op::MUL_I: BIN_I(int64_t(uint64_t(a) * uint64_t(b)));
+                case Op::ADD_I32: BIN_I(int32_t(uint32_t(a) + uint32_t(b)));
+                case Op::SUB_I32: BIN_I(int32_t(uint32_t(a) - uint32_t(b)));
+                case Op::MUL_I32: BIN_I(int32_t(uint32_t(a) * uint32_t(b)));
+                case Op::DIV_I: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
                     sp[-1].i = b == -1 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i / b;
                     NEXT();
                 }
-                CASE(MOD_I): {
+                case Op::MOD_I: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
                     sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
                     NEXT();
                 }
-                CASE(DIV_U): {
+                case Op::DIV_U: {
                     uint64_t b = uint64_t((--sp)->i);
                     if (b == 0) fail(TIFException::erDivideByZero);
                     sp[-1].i = int64_t(uint64_t(sp[-1].i) / b);
                     NEXT();
                 }
-                CASE(MOD_U): {
+                case Op::MOD_U: {
                     uint64_t b = uint64_t((--sp)->i);
                     if (b == 0) fail(TIFException::erDivideByZero);
                     sp[-1].i = int64_t(uint64_t(sp[-1].i) % b);
                     NEXT();
                 }
-                CASE(AND_I): BIN_I(a & b);
-                CASE(OR_I): BIN_I(a | b);
-                CASE(XOR_I): BIN_I(a ^ b);
-                CASE(SHL_I): BIN_I(int64_t(uint64_t(a) << (b & 63)));
-                CASE(SHR_I): BIN_I(int64_t(uint64_t(a) >> (b & 63)));
-                CASE(NEG_I): sp[-1].i = int64_t(0 - uint64_t(sp[-1].i)); NEXT();
-                CASE(NOT_I): sp[-1].i = ~sp[-1].i; NEXT();
-                CASE(NOT_B): sp[-1].i = !sp[-1].i; NEXT();
-                CASE(ABS_I): sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
-                CASE(ABS_F): sp[-1].d = std::fabs(sp[-1].d); NEXT();
-                CASE(WRAP): sp[-1].i = wrap(sp[-1].i, *pc++); NEXT();
-                CASE(INC_L): bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
-                CASE(INC_L32): bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
-                CASE(EQ_I): BIN_I(a == b);
-                CASE(NE_I): BIN_I(a != b);
-                CASE(LT_I): BIN_I(a < b);
-                CASE(LE_I): BIN_I(a <= b);
-                CASE(GT_I): BIN_I(a > b);
-                CASE(GE_I): BIN_I(a >= b);
-                CASE(LT_U): BIN_I(uint64_t(a) < uint64_t(b));
-                CASE(LE_U): BIN_I(uint64_t(a) <= uint64_t(b));
-                CASE(GT_U): BIN_I(uint64_t(a) > uint64_t(b));
-                CASE(GE_U): BIN_I(uint64_t(a) >= uint64_t(b));
-                CASE(JLE_LL): pc += bp[pc[0]].i <= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
-                CASE(JGE_LL): pc += bp[pc[0]].i >= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
-                CASE(JLE_LG): pc += bp[pc[0]].i <= globals[pc[1]].i ? pc[2] + 3 : 3; NEXT();
-                CASE(ADD_F): BIN_F(a + b);
-                CASE(SUB_F): BIN_F(a - b);
-                CASE(MUL_F): BIN_F(a * b);
-                CASE(DIV_F): BIN_F(a / b);
-                CASE(NEG_F): sp[-1].d = -sp[-1].d; NEXT();
-                CASE(EQ_F): CMP_F(a == b);
-                CASE(NE_F): CMP_F(a != b);
-                CASE(LT_F): CMP_F(a < b);
-                CASE(LE_F): CMP_F(a <= b);
-                CASE(GT_F): CMP_F(a > b);
-                CASE(GE_F): CMP_F(a >= b);
-                CASE(I2F): sp[-1].d = double(sp[-1].i); NEXT();
-                CASE(I2F_U): sp[-2].d = double(sp[-2].i); NEXT();
-                CASE(U2F): sp[-1].d = double(uint64_t(sp[-1].i)); NEXT();
-                CASE(F2SINGLE): sp[-1].d = double(float(sp[-1].d)); NEXT();
-                CASE(F2CURR): sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0; NEXT();
-                CASE(CONCAT_S): {
+                case Op::AND_I: BIN_I(a & b);
+                case Op::OR_I: BIN_I(a | b);
+                case Op::XOR_I: BIN_I(a ^ b);
+                case Op::SHL_I: BIN_I(int64_t(uint64_t(a) << (b & 63)));
+                case Op::SHR_I: BIN_I(int64_t(uint64_t(a) >> (b & 63)));
+                case Op::NEG_I: sp[-1].i = int64_t(0 - uint64_t(sp[-1].i)); NEXT();
+                case Op::NOT_I: sp[-1].i = ~sp[-1].i; NEXT();
+                case Op::NOT_B: sp[-1].i = !sp[-1].i; NEXT();
+                case Op::ABS_I: sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
+                case Op::ABS_F: sp[-1].d = std::fabs(sp[-1].d); NEXT();
+                case Op::WRAP: sp[-1].i = wrap(sp[-1].i, *pc++); NEXT();
+                case Op::INC_L: bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
+                case Op::INC_L32: bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
+                case Op::EQ_I: BIN_I(a == b);
+                case Op::NE_I: BIN_I(a != b);
+                case Op::LT_I: BIN_I(a < b);
+                case Op::LE_I: BIN_I(a <= b);
+                case Op::GT_I: BIN_I(a > b);
+                case Op::GE_I: BIN_I(a >= b);
+                case Op::LT_U: BIN_I(uint64_t(a) < uint64_t(b));
+                case Op::LE_U: BIN_I(uint64_t(a) <= uint64_t(b));
+                case Op::GT_U: BIN_I(uint64_t(a) > uint64_t(b));
+                case Op::GE_U: BIN_I(uint64_t(a) >= uint64_t(b));
+                case Op::JLE_LL: pc += bp[pc[0]].i <= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                case Op::JGE_LL: pc += bp[pc[0]].i >= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                case Op::JLE_LG: pc += bp[pc[0]].i <= globals[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                case Op::ADD_F: BIN_F(a + b);
+                case Op::SUB_F: BIN_F(a - b);
+                case Op::MUL_F: BIN_F(a * b);
+                case Op::DIV_F: BIN_F(a / b);
+                case Op::NEG_F: sp[-1].d = -sp[-1].d; NEXT();
+                case Op::EQ_F: CMP_F(a == b);
+                case Op::NE_F: CMP_F(a != b);
+                case Op::LT_F: CMP_F(a < b);
+                case Op::LE_F: CMP_F(a <= b);
+                case Op::GT_F: CMP_F(a > b);
+                case Op::GE_F: CMP_F(a >= b);
+                case Op::I2F: sp[-1].d = double(sp[-1].i); NEXT();
+                case Op::I2F_U: sp[-2].d = double(sp[-2].i); NEXT();
+                case Op::U2F: sp[-1].d = double(uint64_t(sp[-1].i)); NEXT();
+                case Op::F2SINGLE: sp[-1].d = double(float(sp[-1].d)); NEXT();
+                case Op::F2CURR: sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0; NEXT();
+                case Op::CONCAT_S: {
                     Slot sb = *--sp;
                     tag(sp) = 0;
                     Slot& sa = sp[-1];
@@ -631,15 +618,15 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     }
                     NEXT();
                 }
-                CASE(EQ_S): CMP_S(c == 0);
-                CASE(NE_S): CMP_S(c != 0);
-                CASE(LT_S): CMP_S(c < 0);
-                CASE(LE_S): CMP_S(c <= 0);
-                CASE(GT_S): CMP_S(c > 0);
-                CASE(GE_S): CMP_S(c >= 0);
-                CASE(C2S): sp[-1].p = new StrObj(std::string(1, char(sp[-1].i))); tag(sp - 1) = 1; NEXT();
-                CASE(C2S_U): sp[-2].p = new StrObj(std::string(1, char(sp[-2].i))); tag(sp - 2) = 1; NEXT();
-                CASE(S2C): {
+                case Op::EQ_S: CMP_S(c == 0);
+                case Op::NE_S: CMP_S(c != 0);
+                case Op::LT_S: CMP_S(c < 0);
+                case Op::LE_S: CMP_S(c <= 0);
+                case Op::GT_S: CMP_S(c > 0);
+                case Op::GE_S: CMP_S(c >= 0);
+                case Op::C2S: sp[-1].p = new StrObj(std::string(1, char(sp[-1].i))); tag(sp - 1) = 1; NEXT();
+                case Op::C2S_U: sp[-2].p = new StrObj(std::string(1, char(sp[-2].i))); tag(sp - 2) = 1; NEXT();
+                case Op::S2C: {
                     Slot s = sp[-1];
                     if (strOf(s).size() != 1) fail(TIFException::erTypeMismatch);
                     sp[-1].i = uint8_t(strOf(s)[0]);
@@ -647,45 +634,45 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(s.p);
                     NEXT();
                 }
-                CASE(SET_NEW): tag(sp) = 1; (sp++)->p = new SetObj; NEXT();
-                CASE(SET_ADD): {
+                case Op::SET_NEW: tag(sp) = 1; (sp++)->p = new SetObj; NEXT();
+                case Op::SET_ADD: {
                     int64_t e = (--sp)->i;
                     if (e < 0 || e > 255) fail(TIFException::erOutOfRange);
                     static_cast<SetObj*>(sp[-1].p)->set(e);
                     NEXT();
                 }
-                CASE(SET_RANGE): {
+                case Op::SET_RANGE: {
                     sp -= 2;
                     int64_t lo = sp[0].i, hi = sp[1].i;
                     if (lo <= hi && (lo < 0 || hi > 255)) fail(TIFException::erOutOfRange);
                     for (int64_t e = lo; e <= hi; ++e) static_cast<SetObj*>(sp[-1].p)->set(e);
                     NEXT();
                 }
-                CASE(SET_IN): {
+                case Op::SET_IN: {
                     Slot s = *--sp;
                     tag(sp) = 0;
                     sp[-1].i = setOf(s).test(sp[-1].i);
                     release(s.p);
                     NEXT();
                 }
-                CASE(SET_UNION):
+                case Op::SET_UNION:
                     SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] | b.bits[k];
                             sp[-1].p = r);
-                CASE(SET_DIFF):
+                case Op::SET_DIFF:
                     SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & ~b.bits[k];
                             sp[-1].p = r);
-                CASE(SET_INTER):
+                case Op::SET_INTER:
                     SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k];
                             sp[-1].p = r);
-                CASE(SET_EQ): SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
-                CASE(SET_NE): SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
-                CASE(SET_LE):
+                case Op::SET_EQ: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
+                case Op::SET_NE: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
+                case Op::SET_LE:
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(a.bits[k] & ~b.bits[k]);
                             sp[-1].i = r; tag(sp - 1) = 0);
-                CASE(SET_GE):
+                case Op::SET_GE:
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(b.bits[k] & ~a.bits[k]);
                             sp[-1].i = r; tag(sp - 1) = 0);
-                CASE(SET_INCL): {
+                case Op::SET_INCL: {
                     sp -= 2;
                     int64_t e = sp[1].i;
                     SetObj* s = uniqueSet(sp[0].a);
@@ -693,8 +680,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     else s->reset(e);
                     NEXT();
                 }
-                CASE(AGG_EQ):
-                CASE(AGG_NE): {
+                case Op::AGG_EQ:
+                case Op::AGG_NE: {
                     bool eq = Op(pc[-1]) == Op::AGG_EQ;
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot b = *--sp;
@@ -706,21 +693,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(b.p);
                     NEXT();
                 }
-                CASE(STR_LEN): {
+                case Op::STR_LEN: {
                     HeapObj* s = sp[-1].p;
                     sp[-1].i = s ? int64_t(static_cast<StrObj*>(s)->s.size()) : 0;
                     tag(sp - 1) = 0;
                     release(s);
                     NEXT();
                 }
-                CASE(ARR_LEN): {
+                case Op::ARR_LEN: {
                     HeapObj* s = sp[-1].p;
                     sp[-1].i = s ? int64_t(static_cast<ArrObj*>(s)->items.size()) : 0;
                     tag(sp - 1) = 0;
                     release(s);
                     NEXT();
                 }
-                CASE(STR_SETLEN): {
+                case Op::STR_SETLEN: {
                     sp -= 2;
                     int64_t n = sp[1].i;
                     Slot* a = sp[0].a;
@@ -734,7 +721,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     }
                     NEXT();
                 }
-                CASE(ARR_SETLEN): {
+                case Op::ARR_SETLEN: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     sp -= 2;
                     int64_t n = sp[1].i;
@@ -765,7 +752,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     arr->items.resize(size_t(n), Slot{.i = 0});
                     NEXT();
                 }
-                CASE(ARR_LIT): {
+                case Op::ARR_LIT: {
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     int n = pc[1];
                     pc += 2;
@@ -777,7 +764,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     (sp++)->p = arr;
                     NEXT();
                 }
-                CASE(AGG_TO_ARR): {
+                case Op::AGG_TO_ARR: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot s = sp[-1];
                     auto* arr = new ArrObj(t->elem, t->elem->isManaged());
@@ -789,22 +776,22 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1].p = arr;
                     NEXT();
                 }
-                CASE(JMP): {
+                case Op::JMP: {
                     int o = *pc++;
                     BRANCH(o);
                     NEXT();
                 }
-                CASE(JF): {
+                case Op::JF: {
                     int o = *pc++;
                     if (!(--sp)->i) BRANCH(o);
                     NEXT();
                 }
-                CASE(JT): {
+                case Op::JT: {
                     int o = *pc++;
                     if ((--sp)->i) BRANCH(o);
                     NEXT();
                 }
-                CASE(CALL): {
+                case Op::CALL: {
                     int p = *pc++;
                     const ProcInfo& info = ch.procs[size_t(p)];
                     if (info.isExternal) {
@@ -817,12 +804,12 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp = enter(p, pc, sp, bp);
                     NEXT();
                 }
-                CASE(CALL_NATIVE): {
+                case Op::CALL_NATIVE: {
                     int n = *pc++;
                     callNative(ch.natives[size_t(n)], m_natives[size_t(n)], sp, 0, false);
                     NEXT();
                 }
-                CASE(CALL_METHOD): {
+                case Op::CALL_METHOD: {
                     int n = *pc++;
                     const NativeProc& np = ch.natives[size_t(n)];
                     ObjectRef self = ObjectRef(sp[-int(np.sig.params.size()) - 1].i);
@@ -830,7 +817,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     callNative(np, m_natives[size_t(n)], sp, self, true);
                     NEXT();
                 }
-                CASE(CALL_IND): {
+                case Op::CALL_IND: {
                     ++pc;
                     int64_t v = (--sp)->i;
                     if (v == 0) fail(TIFException::erNullPointerException);
@@ -842,8 +829,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     }
                     NEXT();
                 }
-                CASE(PROC_REF): (sp++)->i = *pc++; NEXT();
-                CASE(RET): {
+                case Op::PROC_REF: (sp++)->i = *pc++; NEXT();
+                case Op::RET: {
                     Frame f = m_frames.back();
                     const ProcInfo& info = ch.procs[size_t(f.proc)];
                     releaseFrame(f);
@@ -861,26 +848,26 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     bp = m_frames.back().bp;
                     NEXT();
                 }
-                CASE(HALT): {
+                case Op::HALT: {
                     releaseFrame(m_frames.back());
                     unpinTo(m_frames.back().pins);
                     m_frames.pop_back();
                     return;
                 }
-                CASE(TRY_EXCEPT):
-                CASE(TRY_FINALLY): {
+                case Op::TRY_EXCEPT:
+                case Op::TRY_FINALLY: {
                     bool fin = Op(pc[-1]) == Op::TRY_FINALLY;
                     m_handlers.push_back({fin, pc + *pc + 1, m_frames.size(), sp, m_pins.size()});
                     ++pc;
                     NEXT();
                 }
-                CASE(POP_HANDLER): {
+                case Op::POP_HANDLER: {
                     bool fin = m_handlers.back().isFinally;
                     m_handlers.pop_back();
                     if (fin) m_pending.push_back({Pending::None, 0, nullptr, m_handlers.size()});
                     NEXT();
                 }
-                CASE(END_FINALLY): {
+                case Op::END_FINALLY: {
                     Pending p = m_pending.back();
                     m_pending.pop_back();
                     if (p.kind == Pending::Exception) {
@@ -891,25 +878,25 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     if (p.kind == Pending::Leave) leave(p.remaining, p.target, pc);
                     NEXT();
                 }
-                CASE(END_EXCEPT): NEXT();
-                CASE(LEAVE): {
+                case Op::END_EXCEPT: NEXT();
+                case Op::LEAVE: {
                     int n = pc[0];
                     const int32_t* target = pc + pc[1] + 2;
                     leave(n, target, pc);
                     NEXT();
                 }
-                CASE(TO_VAR):
+                case Op::TO_VAR:
                     sp[-1] = toVariant(sp[-1], *pc++);
                     tag(sp - 1) = 1;
                     NEXT();
-                CASE(FROM_VAR): {
+                case Op::FROM_VAR: {
                     int kind = *pc++;
                     tag(sp - 1) = 0;  // consumed even when the conversion fails
                     sp[-1] = fromVariant(sp[-1], kind);
                     tag(sp - 1) = kind == 0 || kind == 5;
                     NEXT();
                 }
-                CASE(VAR_OP): {
+                case Op::VAR_OP: {
                     int op = *pc++;
                     Slot b = *--sp;
                     tag(sp) = 0;
@@ -918,12 +905,12 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     tag(sp - 1) = op < 9 || op > 14;
                     NEXT();
                 }
-                CASE(VAR_UN):
+                case Op::VAR_UN:
                     tag(sp - 1) = 0;
                     sp[-1] = variantUnary(*pc++, sp[-1]);
                     tag(sp - 1) = 1;
                     NEXT();
-                CASE(GET_PROP): {
+                case Op::GET_PROP: {
                     const PropRef& r = ch.props[size_t(*pc++)];
                     ObjectRef self = ObjectRef(sp[-1].i);
                     if (!self) fail(TIFException::erNullPointerException);
@@ -935,7 +922,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     tag(sp - 1) = r.type->isManaged();
                     NEXT();
                 }
-                CASE(SET_PROP): {
+                case Op::SET_PROP: {
                     const PropRef& r = ch.props[size_t(*pc++)];
                     sp -= 2;
                     ObjectRef self = ObjectRef(sp[0].i);
@@ -953,106 +940,106 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     if (r.type->isManaged()) release(v.p);
                     NEXT();
                 }
-                CASE(ADD_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
-                CASE(SUB_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
-                CASE(MUL_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
-                CASE(ADD_IK): sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++))); NEXT();
-                CASE(SUB_IK): sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++))); NEXT();
-                CASE(DIV_I32): {
+                case Op::ADD_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
+                case Op::SUB_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
+                case Op::MUL_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
+                case Op::ADD_IK: sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++))); NEXT();
+                case Op::SUB_IK: sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++))); NEXT();
+                case Op::DIV_I32: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
                     sp[-1].i = b == -1 ? int32_t(0 - uint32_t(sp[-1].i)) : sp[-1].i / b;
                     NEXT();
                 }
-                CASE(MOD_I32): {
+                case Op::MOD_I32: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
                     sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
                     NEXT();
                 }
-                CASE(DIV_IK): sp[-1].i /= *pc++; NEXT();
-                CASE(MOD_IK): sp[-1].i %= *pc++; NEXT();
-                CASE(JF_EQ): {
+                case Op::DIV_IK: sp[-1].i /= *pc++; NEXT();
+                case Op::MOD_IK: sp[-1].i %= *pc++; NEXT();
+                case Op::JF_EQ: {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i == sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JF_NE): {
+                case Op::JF_NE: {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i != sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JF_LT): {
+                case Op::JF_LT: {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i < sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JF_LE): {
+                case Op::JF_LE: {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i <= sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JF_GT): {
+                case Op::JF_GT: {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i > sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JF_GE): {
+                case Op::JF_GE: {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i >= sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JFK_EQ): {
+                case Op::JFK_EQ: {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i == k)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JFK_NE): {
+                case Op::JFK_NE: {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i != k)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JFK_LT): {
+                case Op::JFK_LT: {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i < k)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JFK_LE): {
+                case Op::JFK_LE: {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i <= k)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JFK_GT): {
+                case Op::JFK_GT: {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i > k)) BRANCH(o);
                     NEXT();
                 }
-                CASE(JFK_GE): {
+                case Op::JFK_GE: {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i >= k)) BRANCH(o);
                     NEXT();
                 }
-                CASE(INC_G): globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
-                CASE(INC_G32): globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
-                CASE(DYN_LOAD): {
+                case Op::INC_G: globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
+                case Op::INC_G32: globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
+                case Op::DYN_LOAD: {
                     int64_t i = (--sp)->i;
                     ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
                     int64_t len = a ? int64_t(a->items.size()) : 0;
@@ -1060,7 +1047,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1] = a->items[size_t(i)];
                     NEXT();
                 }
-                CASE(INDEX_LOAD): {
+                case Op::INDEX_LOAD: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     int64_t i = (--sp)->i;
                     if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
@@ -1068,28 +1055,28 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1] = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
                 }
-                CASE(FIELD_LOAD): {
+                case Op::FIELD_LOAD: {
                     AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
                     sp[-1] = o ? o->slots[size_t(pc[1])] : Slot{.i = 0};
                     pc += 2;
                     NEXT();
                 }
-                CASE(LOAD_LL): sp[0] = bp[pc[0]]; sp[1] = bp[pc[1]]; sp += 2; pc += 2; NEXT();
-                CASE(LOAD_GG): sp[0] = globals[pc[0]]; sp[1] = globals[pc[1]]; sp += 2; pc += 2; NEXT();
-                CASE(ADDTO_L32): bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i)); pc += 2; NEXT();
-                CASE(ADDTO_G32):
+                case Op::LOAD_LL: sp[0] = bp[pc[0]]; sp[1] = bp[pc[1]]; sp += 2; pc += 2; NEXT();
+                case Op::LOAD_GG: sp[0] = globals[pc[0]]; sp[1] = globals[pc[1]]; sp += 2; pc += 2; NEXT();
+                case Op::ADDTO_L32: bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i)); pc += 2; NEXT();
+                case Op::ADDTO_G32:
                     globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
                     pc += 2;
                     NEXT();
-                CASE(DYN_ADDR_GG): sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
-                CASE(DYN_ADDR_LL): sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                CASE(DYN_ADDR_RL): sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                CASE(DYN_LOAD_GG): *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
-                CASE(DYN_LOAD_LL): *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                CASE(DYN_LOAD_RL): *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                CASE(STORE_IK): (--sp)->a->i = *pc++; NEXT();
-                CASE(STORE_RI): sp -= 2; *sp[1].a = sp[0]; NEXT();
-                CASE(STORE_RIM): {
+                case Op::DYN_ADDR_GG: sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::DYN_ADDR_LL: sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::DYN_ADDR_RL: sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::DYN_LOAD_GG: *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::DYN_LOAD_LL: *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::DYN_LOAD_RL: *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::STORE_IK: (--sp)->a->i = *pc++; NEXT();
+                case Op::STORE_RI: sp -= 2; *sp[1].a = sp[0]; NEXT();
+                case Op::STORE_RIM: {
                     sp -= 2;
                     HeapObj* old = sp[1].a->p;
                     *sp[1].a = sp[0];
@@ -1097,7 +1084,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                CASE(STR_SETCHAR_R): {
+                case Op::STR_SETCHAR_R: {
                     sp -= 3;
                     Slot* a = sp[1].a;
                     int64_t i = sp[2].i;
@@ -1105,8 +1092,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
                     NEXT();
                 }
-                CASE(APPEND_L):
-                CASE(APPEND_G): {
+                case Op::APPEND_L:
+                case Op::APPEND_G: {
                     Slot* d = Op(pc[-1]) == Op::APPEND_L ? &bp[*pc] : &globals[*pc];
                     ++pc;
                     Slot b = *--sp;
@@ -1120,7 +1107,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(b.p);
                     NEXT();
                 }
-                CASE(DYN_INDEX_PIN): {
+                case Op::DYN_INDEX_PIN: {
                     int64_t i = (--sp)->i;
                     Slot* arr = sp[-1].a;
                     sp[-1].a = dynElement(arr, i);
@@ -1128,9 +1115,9 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     m_pins.push_back(arr->p);
                     NEXT();
                 }
-                CASE(UNPIN): unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
-                CASE(INDEX_ADDR_GG):
-                CASE(INDEX_ADDR_LL): {
+                case Op::UNPIN: unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
+                case Op::INDEX_ADDR_GG:
+                case Op::INDEX_ADDR_LL: {
                     bool global = Op(pc[-1]) == Op::INDEX_ADDR_GG;
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
@@ -1140,8 +1127,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     (sp++)->a = &uniqueAgg(arr, t)->slots[size_t(i - t->low)];
                     NEXT();
                 }
-                CASE(INDEX_LOAD_GG):
-                CASE(INDEX_LOAD_LL): {
+                case Op::INDEX_LOAD_GG:
+                case Op::INDEX_LOAD_LL: {
                     bool global = Op(pc[-1]) == Op::INDEX_LOAD_GG;
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
@@ -1152,7 +1139,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
                 }
-                CASE(RAISE): {
+                case Op::RAISE: {
                     sp -= 2;
                     int64_t k = sp[0].i;
                     tag(sp + 1) = 0;
