@@ -180,7 +180,15 @@ public:
     Executor();
     ~Executor();
     // Binds (or rebinds) a native routine declared without code; names ignore case.
+    // A script's "external 'text'" routine binds by that text, then by its own name.
     void bind(std::string_view name, NativeFn fn);
+    // Asked at load time for external routines no bind() covers (the host's DLL import
+    // handler); an empty function leaves the routine unbound ("Could not call proc").
+    using ExternalResolver = std::function<NativeFn(const std::string& externalText, const ProcSig& sig)>;
+    void setExternalResolver(ExternalResolver r);
+    // Called for every script error as it is raised, handled or not (debugger reports).
+    using ErrorCallback = std::function<void(const RuntimeError&)>;
+    void setErrorCallback(ErrorCallback cb);
     // False when a routine the script calls has no binding (lastError: erCannotImport).
     bool load(std::shared_ptr<const Chunk> chunk);
     // Stores an object in a global variable; unknown names are ignored.

@@ -162,6 +162,7 @@ bool Vm::load(std::shared_ptr<const Chunk> chunk) {
             auto it = m_bindings.find(upperName(p.externalName));
             if (it == m_bindings.end()) it = m_bindings.find(upperName(p.name));
             if (it != m_bindings.end()) fn = it->second;
+            else if (m_resolver) fn = m_resolver(p.externalName, p.sig);
         }
         m_externals.push_back(std::move(fn));
     }
@@ -296,6 +297,7 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
         int proc = 0;
         SourcePos pos = posAt(pc, proc);
         m_exc = {e.kind(), e.param(), e.what(), pos, m_chunk->procs[size_t(proc)].name, proc};
+        if (m_onError) m_onError(m_exc);
     }
     m_reraise = false;
     m_error = m_exc;
@@ -1179,6 +1181,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
 Executor::Executor() : m_vm(std::make_unique<Vm>()) {}
 Executor::~Executor() = default;
 void Executor::bind(std::string_view name, NativeFn fn) { m_vm->bind(name, std::move(fn)); }
+void Executor::setExternalResolver(ExternalResolver r) { m_vm->setExternalResolver(std::move(r)); }
+void Executor::setErrorCallback(ErrorCallback cb) { m_vm->setErrorCallback(std::move(cb)); }
 bool Executor::load(std::shared_ptr<const Chunk> chunk) { return m_vm->load(std::move(chunk)); }
 bool Executor::setGlobalObject(std::string_view name, ObjectRef obj) { return m_vm->setGlobalObject(name, obj); }
 bool Executor::run() { return m_vm->run(); }

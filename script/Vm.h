@@ -20,6 +20,8 @@ public:
     Vm();
     ~Vm();
     void bind(std::string_view name, NativeFn fn);
+    void setExternalResolver(Executor::ExternalResolver r) { m_resolver = std::move(r); }
+    void setErrorCallback(Executor::ErrorCallback cb) { m_onError = std::move(cb); }
     bool load(std::shared_ptr<const Chunk> chunk);
     bool run();
     void callProc(std::string_view name, const std::vector<int64_t>& args);
@@ -67,6 +69,8 @@ private:
 
     std::shared_ptr<const Chunk> m_chunk;
     std::unordered_map<std::string, NativeFn> m_bindings;
+    Executor::ExternalResolver m_resolver;
+    Executor::ErrorCallback m_onError;
     std::vector<NativeFn> m_natives;   // per chunk native
     std::vector<NativeFn> m_externals; // per chunk proc (external declarations)
     std::unique_ptr<Slot[]> m_stack;

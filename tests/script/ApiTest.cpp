@@ -261,3 +261,30 @@ TEST(Api, OneCompilerCompilesRepeatedlyWithFreshDeclarations) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Api, ExternalResolverAndErrorCallbackServeTheHost) {
+    script::Compiler c;
+    auto chunk = c.compile(
+        "function MessageBeep(Kind: Integer): Integer; external 'MessageBeep@user32.dll stdcall';\n"
+        "var i: Integer;\n"
+        "begin i := MessageBeep(3); try i := i div 0; except end; RaiseException(erCustomError, 'last'); end.");
+    ASSERT_TRUE(chunk) << c.messages()[0].toString();
+    script::Executor e;
+    std::vector<std::string> asked;
+    e.setExternalResolver([&](const std::string& text, const script::ProcSig& sig) -> script::NativeFn {
+        asked.push_back(text + "/" + std::to_string(sig.params.size()));
+        return [](NativeCall& call) { call.returnInteger(call.integer(0) * 2); };
+    });
+    std::vector<std::string> errors;
+    e.setErrorCallback([&](const script::RuntimeError& err) {
+        errors.push_back(err.text + "@" + std::to_string(err.pos.row) + ":" + std::to_string(err.pos.col));
+    });
+    ASSERT_TRUE(e.load(chunk));
+    EXPECT_FALSE(e.run());
+    EXPECT_EQ(asked, (std::vector<std::string>{"MessageBeep@user32.dll stdcall/1"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"divide by Zero@3:39", "last@3:58"}));
+}
+
+}  // namespace
