@@ -44,7 +44,7 @@ std::string exceptionText(TIFException e, const std::string& param) {
     case TIFException::erVersionError: return "Version error";
     case TIFException::erDivideByZero: return "divide by Zero";
     case TIFException::erMathError: return "Math error";
-    case TIFException::erCouldNotCallProc: return param.empty() ? "Could not call proc" : "Could not call proc: " + param;
+    case TIFException::erCouldNotCallProc: return "Could not call proc";
     case TIFException::erOutofRecordRange: return "Out of Record Fields Range";
     case TIFException::erOutOfMemory: return "Out Of Memory";
     case TIFException::erException: return "Exception: " + param;
