@@ -147,7 +147,6 @@ void Compiler::addClass(const ClassBinding& cls) {
 }
 void Compiler::addMethod(std::string_view className, std::string_view declaration, NativeFn fn) {
     requireUses(m_inUses);
-    (void)className;
     m_parser->declareMethod(className, declaration, std::move(fn));
 }
 

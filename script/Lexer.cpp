@@ -36,16 +36,6 @@ bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' &&
 
 }  // namespace
 
-const char* tokenText(Tok t) {
-    switch (t) {
-    case Tok::Semicolon: return "';'";
-    case Tok::Colon: return "':'";
-    case Tok::Comma: return "','";
-    case Tok::RParen: return "')'";
-    default: return "token";
-    }
-}
-
 void Lexer::fail(const char* msg, int row, int col) const { throw base::CompileError(msg, row, col); }
 
 void Lexer::advance() {

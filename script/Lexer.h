@@ -16,12 +16,10 @@ enum class Tok : uint8_t {
     // keywords
     KwAnd, KwArray, KwAs, KwBegin, KwCase, KwClass, KwConst, KwConstructor, KwDestructor, KwDiv, KwDo,
     KwDownto, KwElse, KwEnd, KwExcept, KwExternal, KwFinally, KwFor, KwForward, KwFunction, KwGoto, KwIf,
-    KwIn, KwInherited, KwIs, KwLabel, KwMod, KwNil, KwNot, KwOf, KwOr, KwOut, KwProcedure, KwProgram,
+    KwIn, KwInherited, KwIs, KwLabel, KwMod, KwNil, KwNot, KwOf, KwOr, KwProcedure, KwProgram,
     KwProperty, KwRecord, KwRepeat, KwSet, KwShl, KwShr, KwThen, KwTo, KwTry, KwType, KwUntil, KwUses,
     KwVar, KwWhile, KwWith, KwXor,
 };
-
-const char* tokenText(Tok t);
 
 struct Token {
     Tok type = Tok::Eof;

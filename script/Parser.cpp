@@ -142,8 +142,6 @@ void Parser::program() {
     m_chunk->procs[0].entry = uint32_t(here());
     m_procIndex = 0;
     m_proc = &m_chunk->procs[0];
-    size_t labelBase = 0;
-    (void)labelBase;
     compoundStatement();
     mark(m_prev);
     emit(Op::HALT);
@@ -641,7 +639,6 @@ void Parser::statement() {
             l.pc = label();
             l.tryPath = m_tryPath;
             for (auto& [pos, depth] : l.gotos) (*m_code)[size_t(pos)] = l.pc - (pos + 1);
-            (void)at;
         }
     }
     mark(m_tok);
@@ -843,7 +840,6 @@ void Parser::forStatement() {
 // Each label is a run-time comparison, tried in order.
 void Parser::caseStatement() {
     next();
-    Token at = m_tok;
     Operand sel = expression();
     discharge(sel);
     int temp = allocTemp(sel.type);
@@ -899,7 +895,6 @@ void Parser::caseStatement() {
     accept(Tok::Semicolon);
     expect(Tok::KwEnd, "'END' expected");
     for (int e : ends) patchHere(e);
-    (void)at;
 }
 
 // with = "with" designator { "," designator } "do" statement

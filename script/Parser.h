@@ -206,8 +206,6 @@ private:
     std::vector<LabelInfo> m_labels;
     std::vector<MethodKey> m_methods;
     std::vector<const ClassBinding*> m_classes;
-    std::vector<std::unique_ptr<TypeDesc>> m_hostTypes;  // types declared by the host
-    std::vector<NativeProc> m_hostNatives;
     uint32_t m_lastHook = 0;
     int m_lastMarkRow = -1;
     std::vector<std::pair<int, int>> m_concats;  // string '+' of this statement: (op, right side start)
