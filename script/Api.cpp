@@ -61,6 +61,11 @@ std::string CompileMessage::toString() const {
     return std::string(k) + " (" + std::to_string(row) + ":" + std::to_string(col) + "): " + text;
 }
 
+bool NativeCall::setHas(int i, int member) const {
+    const SetObj* s = static_cast<const SetObj*>(slot(i).p);
+    return s && s->test(member);
+}
+
 int64_t NativeCall::arrayLength(int i) const {
     const ArrObj* a = static_cast<const ArrObj*>(slot(i).p);
     return a ? int64_t(a->items.size()) : 0;

@@ -64,6 +64,8 @@ public:
     bool boolean(int i) const { return slot(i).i != 0; }
     const std::string& string(int i) const { return strOf(slot(i)); }
     ObjectRef object(int i) const { return ObjectRef(slot(i).i); }
+    // Set parameters (TShiftState, ...): whether the member with this ordinal is in it.
+    bool setHas(int i, int member) const;
     // Open and dynamic array parameters.
     int64_t arrayLength(int i) const;
     int64_t arrayInteger(int i, int64_t index) const;

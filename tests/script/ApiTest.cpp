@@ -288,3 +288,29 @@ TEST(Api, ExternalResolverAndErrorCallbackServeTheHost) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Api, SetAndOpenArrayArgumentsReachNativeCode) {
+    auto r = runScript(
+        "begin Out(Describe([ssAlt, ssCtrl], ['a', 'bc'])); Out(Describe([], [])); end.",
+        [](script::Compiler& c) {
+            c.addType("TShift", "(ssShift, ssAlt, ssCtrl)");
+            c.addType("TShiftState", "set of TShift");
+            c.addFunction("function Describe(Shift: TShiftState; Names: array of string): string;", [](NativeCall& call) {
+                std::string s;
+                for (int member = 0; member < 3; ++member) s += call.setHas(0, member) ? '1' : '0';
+                s += ':';
+                s += std::to_string(call.arrayLength(1));
+                for (int64_t k = 0; k < call.arrayLength(1); ++k) {
+                    s += ' ';
+                    s += call.arrayString(1, k);
+                }
+                call.returnString(s);
+            });
+        });
+    ASSERT_TRUE(r.ok) << r.message << r.error.text;
+    EXPECT_EQ(r.out, "011:2 a bc\n000:0\n");
+}
+
+}  // namespace
