@@ -115,6 +115,8 @@ public:
     virtual std::string className() const = 0;
     virtual const ClassBinding* parent() const = 0;
     virtual bool findProperty(std::string_view name, PropertyDecl& out) const = 0;
+    // Run time: whether the object is an instance of this class or a descendant ("is", "as").
+    virtual bool isInstance(ObjectRef self) const = 0;
     // get: the value goes to call.return*(); set: the value is argument 0.
     virtual void getProperty(ObjectRef self, int id, NativeCall& call) const = 0;
     virtual void setProperty(ObjectRef self, int id, NativeCall& call) const = 0;

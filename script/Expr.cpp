@@ -344,7 +344,11 @@ Operand Parser::expression(const TypeDesc* hint) {
             return l;
         Token at = m_tok;
         next();
-        if (op == Tok::KwIs) error("Type mismatch", at);
+        if (op == Tok::KwIs || op == Tok::KwAs) {
+            l = classTest(op, l, at);
+            m0 = m_code->size();
+            continue;
+        }
         if (l.kind != Operand::Kind::Const) {
             discharge(l);
             m0 = m_code->size();
@@ -395,7 +399,10 @@ Operand Parser::term(const TypeDesc* hint) {
             return l;
         Token at = m_tok;
         next();
-        if (op == Tok::KwAs) error("Type mismatch", at);
+        if (op == Tok::KwAs) {
+            l = classTest(op, l, at);
+            continue;
+        }
         size_t m0 = m_code->size();
         if (l.kind == Operand::Kind::Const) {
             discharge(l);
@@ -898,6 +905,20 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         return res;
     }
     error("Type mismatch", at);
+}
+
+// class-test = expression ( "is" | "as" ) class-type
+Operand Parser::classTest(Tok op, Operand l, const Token& at) {
+    if (l.type->kind != TypeKind::Class) error("Type mismatch", at);
+    discharge(l);
+    Token tt = m_tok;
+    const TypeDesc* t = typeIdent();
+    if (t->kind != TypeKind::Class) error("Class type expected", tt);
+    mark(at);
+    emit(op == Tok::KwIs ? Op::IS_CLASS : Op::AS_CLASS, typeIndex(t));
+    Operand o;
+    o.type = op == Tok::KwIs ? builtinType("BOOLEAN") : t;
+    return o;
 }
 
 // designator = ident { "." ident | "[" expression { "," expression } "]" | "(" args ")" }

@@ -121,6 +121,7 @@ private:
     Operand term(const TypeDesc* hint);
     Operand factor(const TypeDesc* hint);
     Operand designator();
+    Operand classTest(Tok op, Operand l, const Token& at);
     Operand identifier(const Token& nameTok);
     void selectors(Operand& op);
     Operand setConstructor(const TypeDesc* hint);

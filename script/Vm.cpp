@@ -1141,6 +1141,18 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
                 }
+                case Op::IS_CLASS: {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    ObjectRef obj = ObjectRef(sp[-1].i);
+                    sp[-1].i = obj != 0 && t->cls->isInstance(obj);
+                    NEXT();
+                }
+                case Op::AS_CLASS: {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    ObjectRef obj = ObjectRef(sp[-1].i);
+                    if (obj != 0 && !t->cls->isInstance(obj)) fail(TIFException::erTypeMismatch);
+                    NEXT();
+                }
                 case Op::RAISE: {
                     sp -= 2;
                     int64_t k = sp[0].i;

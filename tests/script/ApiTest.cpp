@@ -76,6 +76,7 @@ public:
         else return false;
         return true;
     }
+    bool isInstance(ObjectRef self) const override { return objects.count(self) != 0; }
     void getProperty(ObjectRef self, int id, NativeCall& call) const override {
         auto it = objects.find(self);
         if (it == objects.end()) call.raise(script::TIFException::erNullPointerException);
@@ -98,6 +99,7 @@ TEST(Api, ImportedClassesExposePropertiesMethodsAndGlobals) {
             call.returnInteger(cls.objects[call.self()].second);
         });
         c.addVariable("Button1", "TFakeButton");
+        c.addVariable("Button2", "TFakeButton");
     };
     auto bind = [](script::Executor& e) { (void)e; };
     script::Compiler c;
@@ -109,15 +111,18 @@ TEST(Api, ImportedClassesExposePropertiesMethodsAndGlobals) {
     auto chunk = c.compile(
         "var b: TFakeButton;\n"
         "begin b := Button1; b.Caption := b.Caption + '!'; b.Grow(5);\n"
+        "  if (b is TFakeButton) and not (Button2 is TFakeButton) then (Button1 as TFakeButton).Grow(0);\n"
+        "  try b := Button2 as TFakeButton; except b.Caption := b.Caption + '?'; end;\n"
         "  with Button1 do Caption := Caption + IntToStr(Width); end.");
     ASSERT_TRUE(chunk) << c.messages()[0].toString();
     script::Executor e;
     bind(e);
     ASSERT_TRUE(e.load(chunk));
     EXPECT_TRUE(e.setGlobalObject("button1", 7));
+    EXPECT_TRUE(e.setGlobalObject("Button2", 99));  // a handle this class does not own
     EXPECT_FALSE(e.setGlobalObject("NoSuchVar", 7));
     ASSERT_TRUE(e.run()) << e.lastError().text;
-    EXPECT_EQ(cls.objects[7].first, "OK!80");
+    EXPECT_EQ(cls.objects[7].first, "OK!?80");
 
     script::Compiler c2;
     c2.setUnitHandler([&](script::Compiler& cc, const std::string&) {
@@ -183,6 +188,7 @@ public:
         out = {"TKeyEvent", script::PropertyAccess::ReadWrite, 1};
         return true;
     }
+    bool isInstance(ObjectRef self) const override { return self == 1; }
     void getProperty(ObjectRef, int, NativeCall& call) const override { call.returnInteger(onKey); }
     void setProperty(ObjectRef, int, NativeCall& call) const override {
         const_cast<FakeEdit*>(this)->onKey = call.integer(0);
