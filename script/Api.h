@@ -184,7 +184,8 @@ public:
     Executor();
     ~Executor();
     // Binds (or rebinds) a native routine declared without code; names ignore case.
-    // A script's "external 'text'" routine binds by that text, then by its own name.
+    // A script's "external 'text'" routine binds by that text, then by its own name;
+    // a method declared without code binds as "TClass.Method".
     void bind(std::string_view name, NativeFn fn);
     // Asked at load time for external routines no bind() covers (the host's DLL import
     // handler); an empty function leaves the routine unbound ("Could not call proc").

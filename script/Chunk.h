@@ -35,7 +35,7 @@ class NativeCall;
 using NativeFn = std::function<void(NativeCall&)>;
 
 struct NativeProc {
-    std::string name;  // upper case
+    std::string name;  // upper case; methods "CLASS.METHOD"
     ProcSig sig;
     NativeFn fn;
     bool isMethod = false;

@@ -46,7 +46,7 @@ void Parser::declareFunction(std::string_view decl, NativeFn fn, const ClassBind
         Token nameTok;
         procHeader(isFunc, name, sig, nameTok);
         NativeProc np;
-        np.name = upperName(name);
+        np.name = method ? upperName(method->className()) + "." + upperName(name) : upperName(name);
         np.sig = std::move(sig);
         np.fn = std::move(fn);
         np.isMethod = method != nullptr;
