@@ -809,13 +809,13 @@ void Parser::forStatement() {
     m_loops.push_back({{}, {}, m_tryDepth});
     statement();
     for (int p : m_loops.back().continues) patchHere(p);
+    // The step does not wrap to the variable's type: a loop up to the type's last value
+    // ends (as in Delphi) instead of wrapping around forever, leaving final+1 behind.
     int step = down ? -1 : 1;
-    bool is32 = var.type->kind == TypeKind::Integer && var.type->intKind == IntKind::Integer;
-    bool simple = is32 || var.type->kind != TypeKind::Integer || var.type->intKind == IntKind::Int64;
-    if (var.kind == Operand::Kind::Local && simple) {
-        emit(is32 ? Op::INC_L32 : Op::INC_L, var.index, step);
-    } else if (var.kind == Operand::Kind::Global && simple) {
-        emit(is32 ? Op::INC_G32 : Op::INC_G, var.index, step);
+    if (var.kind == Operand::Kind::Local) {
+        emit(Op::INC_L, var.index, step);
+    } else if (var.kind == Operand::Kind::Global) {
+        emit(Op::INC_G, var.index, step);
     } else {
         Operand a = var;
         pushAddress(a, at);
@@ -823,9 +823,6 @@ void Parser::forStatement() {
         emit(Op::LOAD_I);
         emit(Op::PUSH_INT, step);
         emit(Op::ADD_I);
-        if (var.type->kind == TypeKind::Integer && var.type->intKind != IntKind::Int64 &&
-            var.type->intKind != IntKind::UInt64)
-            emit(Op::WRAP, int(var.type->intKind));
         emit(Op::STORE_I);
     }
     patchHere(toTest);

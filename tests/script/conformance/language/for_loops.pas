@@ -3,6 +3,7 @@
 var
   i, n, count: Integer;
   ch: Char;
+  b: Byte;
 begin
   for i := 1 to 5 do ;
   Writeln(IntToStr(i));                // expect: 6
@@ -37,4 +38,14 @@ begin
     i := i - 1;
   until i = 0;
   Writeln(IntToStr(i));                // expect: 0
+  // A loop up to the last value of its variable's type ends (the original wrapped
+  // around forever, a plain bug; this engine behaves as Delphi does).
+  count := 0;
+  for b := 0 to 255 do count := count + 1;
+  Writeln(IntToStr(count));            // expect: 256
+  count := 0;
+  for i := 2147483646 to 2147483647 do count := count + 1;
+  Writeln(IntToStr(count));            // expect: 2
+  for b := 3 downto 0 do count := count + 1;
+  Writeln(IntToStr(count));            // expect: 6
 end.
