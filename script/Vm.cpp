@@ -257,20 +257,21 @@ void Vm::invoke(int index, std::vector<int64_t>& args) {
         if (p.sig.params[i].byRef()) args[i] = cells[i].i;
 }
 
-Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
+inline Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     const ProcInfo& p = m_chunk->procs[size_t(proc)];
     bp = sp - p.nParams;
     Slot* end = bp + p.frameSize;
     if (end >= m_stackEnd || m_frames.size() >= m_maxDepth) fail(TIFException::erOutOfStackRange);
     if (--m_budget < 0) fail(TIFException::erCustomError, kStepLimitText);
-    std::fill(sp, end, Slot{.i = 0});
-    std::fill(&tag(bp), &tag(sp), uint8_t(0));  // the frame owns its parameters now
+    // Frames are small: plain loops beat a memset call here.
+    for (Slot* s = sp; s < end; ++s) s->i = 0;
+    for (uint8_t* t = &tag(bp); t < &tag(sp); ++t) *t = 0;  // the frame owns its parameters now
     m_frames.push_back({proc, pc, bp, m_pins.size()});
     pc = m_chunk->code.data() + p.entry;
     return end;
 }
 
-void Vm::releaseFrame(const Frame& f) {
+inline void Vm::releaseFrame(const Frame& f) {
     for (int m : m_chunk->procs[size_t(f.proc)].managedLocals) {
         release(f.bp[m].p);
         f.bp[m].p = nullptr;
