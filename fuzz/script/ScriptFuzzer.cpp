@@ -1,0 +1,28 @@
+// Random and mutated scripts never crash the compiler; a script that compiles never
+// crashes the VM (its loops are bounded by the step limit, its recursion by the depth limit).
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "script/Api.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 20000) return 0;
+    std::string_view src(reinterpret_cast<const char*>(data), size);
+    script::Compiler compiler;
+    compiler.setUnitHandler([](script::Compiler& c, const std::string& unit) {
+        if (unit != "SYSTEM") return false;
+        c.addFunction("procedure Writeln(S: string);", [](script::NativeCall&) {});
+        c.addFunction("procedure Write(S: string);", [](script::NativeCall&) {});
+        c.addFunction("function GetTickCount: Int64;", [](script::NativeCall& call) { call.returnInteger(0); });
+        return true;
+    });
+    auto chunk = compiler.compile(src);
+    if (!chunk) return 0;
+    (void)script::disassemble(*chunk);
+    script::Executor exec;
+    exec.setStepLimit(20000);
+    exec.setMaxDepth(2000);
+    if (exec.load(chunk)) exec.run();
+    return 0;
+}

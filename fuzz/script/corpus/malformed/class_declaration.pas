@@ -1,0 +1,5 @@
+type TFoo = class
+end;
+begin
+end.
+// expect error: [Error] (1:13): Identifier expected

@@ -1,0 +1,5 @@
+label L;
+begin
+  goto L;
+end.
+// expect error: [Error] (1:7): Label 'L' not set

@@ -1,0 +1,9 @@
+procedure Outer;
+  procedure Inner;
+  begin
+  end;
+begin
+end;
+begin
+end.
+// expect error: [Error] (2:3): 'BEGIN' expected

@@ -1,0 +1,4 @@
+type PInt = ^Integer;
+begin
+end.
+// expect error: [Error] (1:13): Identifier expected

@@ -1,0 +1,4 @@
+begin
+  if True Writeln('x');
+end.
+// expect error: [Error] (2:11): 'THEN' expected

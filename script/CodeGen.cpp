@@ -1,0 +1,290 @@
+// Instruction emission with a small peephole pass over the instructions emitted since the
+// last jump target: a pushed small constant folds into the following arithmetic or
+// comparison-and-jump, element/field addressing folds into the following load, two
+// variable loads pair up, and "x := x + k" / "x := x + y" become one instruction.
+// Nothing fuses across a jump target, so every jump still lands on an instruction start.
+#include <tuple>
+
+#include "script/Parser.h"
+
+namespace script {
+
+namespace {
+
+Op withConstant(Op op, int k) {
+    switch (op) {
+    case Op::ADD_I32: return Op::ADD_I32K;
+    case Op::SUB_I32: return Op::SUB_I32K;
+    case Op::MUL_I32: return Op::MUL_I32K;
+    case Op::ADD_I: return Op::ADD_IK;
+    case Op::SUB_I: return Op::SUB_IK;
+    case Op::DIV_I32:
+    case Op::DIV_I: return k != 0 && k != -1 ? Op::DIV_IK : Op::NOP;
+    case Op::MOD_I32:
+    case Op::MOD_I: return k != 0 && k != -1 ? Op::MOD_IK : Op::NOP;
+    default: return Op::NOP;
+    }
+}
+
+int compareIndex(Op op) {
+    switch (op) {
+    case Op::EQ_I: return 0;
+    case Op::NE_I: return 1;
+    case Op::LT_I: return 2;
+    case Op::LE_I: return 3;
+    case Op::GT_I: return 4;
+    case Op::GE_I: return 5;
+    default: return -1;
+    }
+}
+
+}  // namespace
+
+int Parser::recent(int back, Op op) const {
+    if (int(m_ops.size()) <= back) return -1;
+    int at = m_ops[m_ops.size() - 1 - size_t(back)];
+    const auto& c = *m_code;
+    if (Op(c[size_t(at)]) != op) return -1;
+    // the instruction must be complete and followed only by the newer recorded ones
+    int end = back == 0 ? here() : m_ops[m_ops.size() - size_t(back)];
+    return at + 1 + opInfo(op).operands == end ? at : -1;
+}
+
+void Parser::truncateCode(size_t size) {
+    m_code->resize(size);
+    // Positions recorded inside the removed code move to the fused instruction; the latest
+    // one is the most specific (an index or an operator inside the statement).
+    auto& lines = m_chunk->lines;
+    bool moved = false;
+    SourcePos latest;
+    while (!lines.empty() && lines.back().first > size) {
+        if (!moved) latest = lines.back().second;
+        moved = true;
+        lines.pop_back();
+    }
+    if (moved) {
+        if (!lines.empty() && lines.back().first == size) lines.back().second = latest;
+        else lines.push_back({uint32_t(size), latest});
+    }
+    while (!m_ops.empty() && m_ops.back() >= int(size)) m_ops.pop_back();
+}
+
+Parser::CodePiece Parser::cutCode(size_t from) {
+    CodePiece p;
+    p.code.assign(m_code->begin() + std::ptrdiff_t(from), m_code->end());
+    auto& lines = m_chunk->lines;
+    size_t keep = lines.size();
+    while (keep > 0 && lines[keep - 1].first >= from) --keep;
+    for (size_t i = keep; i < lines.size(); ++i) p.lines.push_back({uint32_t(lines[i].first - from), lines[i].second});
+    lines.resize(keep);
+    m_code->resize(from);
+    m_ops.clear();
+    return p;
+}
+
+bool Parser::mayRunCode(size_t from) const {
+    const auto& c = *m_code;
+    for (size_t at = from; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
+        switch (Op(c[at])) {
+        case Op::CALL:
+        case Op::CALL_NATIVE:
+        case Op::CALL_IND:
+        case Op::CALL_METHOD:
+        case Op::GET_PROP: return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
+// s := s + a + b ...  becomes  a + b ...; APPEND s  when nothing on the right can change s
+// (string concatenation is associative), so a string built in a loop grows in place
+// instead of being copied on every step.
+bool Parser::appendInPlace(const Operand& target, size_t rhsStart) {
+    bool local = target.kind == Operand::Kind::Local;
+    if ((!local && target.kind != Operand::Kind::Global) || target.type->kind != TypeKind::String) return false;
+    auto& c = *m_code;
+    Op load = local ? Op::LOAD_LM : Op::LOAD_GM;
+    if (recent(0, Op::CONCAT_S) < 0 || c[rhsStart] != int32_t(load) || c[rhsStart + 1] != target.index) return false;
+    auto rightOf = [&](int concat) {
+        for (auto& [at, right] : m_concats)
+            if (at == concat) return right;
+        return -1;
+    };
+    // Walk the chain of '+' down its left operands to the one whose left side is s itself.
+    int pos = here() - 1;
+    int innermost = -1;
+    for (;;) {
+        int right = rightOf(pos);
+        if (right < 0) return false;
+        if (right == int(rhsStart) + 2) {
+            innermost = pos;
+            break;
+        }
+        if (right - 1 <= int(rhsStart) || c[size_t(right - 1)] != int32_t(Op::CONCAT_S)) return false;
+        pos = right - 1;
+    }
+    for (size_t at = rhsStart + 2; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
+        Op op = Op(c[at]);
+        if (((op == Op::ADDR_L && local) || (op == Op::ADDR_G && !local)) && c[at + 1] == target.index) return false;
+        if (op == Op::CALL || op == Op::CALL_IND || op == Op::CALL_METHOD || op == Op::GET_PROP) return false;
+    }
+    CodePiece after = cutCode(size_t(innermost) + 1);
+    truncateCode(size_t(innermost));
+    pasteCode(after);
+    CodePiece rest = cutCode(rhsStart + 2);
+    truncateCode(rhsStart);
+    pasteCode(rest);
+    emit(local ? Op::APPEND_L : Op::APPEND_G, target.index);
+    return true;
+}
+
+void Parser::pasteCode(const CodePiece& piece) {
+    uint32_t base = uint32_t(label());
+    auto& lines = m_chunk->lines;
+    for (auto& [off, pos] : piece.lines) {
+        if (!lines.empty() && lines.back().first == base + off) lines.back().second = pos;
+        else lines.push_back({base + off, pos});
+    }
+    m_code->insert(m_code->end(), piece.code.begin(), piece.code.end());
+    for (size_t at = base; at < m_code->size(); at += 1 + size_t(opInfo(Op((*m_code)[at])).operands))
+        m_ops.push_back(int(at));
+}
+
+void Parser::emit(Op op) {
+    auto& c = *m_code;
+    if (int at = recent(0, Op::PUSH_INT); at >= 0) {
+        int k = operandOf(at, 0);
+        Op fused = withConstant(op, k);
+        if (fused != Op::NOP) {
+            truncateCode(size_t(at));
+            emit(fused);
+            c.push_back(k);
+            return;
+        }
+    }
+    if (op == Op::DYN_INDEX_ADDR) {
+        // array variable and index variable in one instruction
+        struct Shape {
+            Op first, second, fused;
+        };
+        for (Shape sh : {Shape{Op::ADDR_G, Op::LOAD_G, Op::DYN_ADDR_GG}, Shape{Op::ADDR_L, Op::LOAD_L, Op::DYN_ADDR_LL}}) {
+            int ix = recent(0, sh.second), ar = recent(1, sh.first);
+            if (ix >= 0 && ar >= 0) {
+                int a = operandOf(ar, 0), i = operandOf(ix, 0);
+                truncateCode(size_t(ar));
+                emit(sh.fused, a, i);
+                return;
+            }
+        }
+        if (int at = recent(0, Op::LOAD_LL); at >= 0) {
+            c[size_t(at)] = int32_t(Op::DYN_ADDR_RL);
+            return;
+        }
+    }
+    if (op == Op::STORE_I) {
+        if (int at = recent(0, Op::PUSH_INT); at >= 0) {
+            c[size_t(at)] = int32_t(Op::STORE_IK);
+            return;
+        }
+    }
+    if (op == Op::LOAD_I) {
+        for (auto [addr, load] : {std::pair{Op::DYN_INDEX_ADDR, Op::DYN_LOAD}, std::pair{Op::INDEX_ADDR, Op::INDEX_LOAD},
+                                  std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
+                                  std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL},
+                                  std::pair{Op::INDEX_ADDR_GG, Op::INDEX_LOAD_GG},
+                                  std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}}) {
+            if (int at = recent(0, addr); at >= 0) {
+                c[size_t(at)] = int32_t(load);
+                return;
+            }
+        }
+    }
+    m_ops.push_back(here());
+    if (m_ops.size() > 8) m_ops.erase(m_ops.begin());
+    c.push_back(int32_t(op));
+}
+
+void Parser::emit(Op op, int a) {
+    auto& c = *m_code;
+    if (op == Op::INDEX_ADDR) {
+        // static array variable and index variable in one instruction
+        for (auto [arrOp, idxOp, fused] : {std::tuple{Op::ADDR_G, Op::LOAD_G, Op::INDEX_ADDR_GG},
+                                           std::tuple{Op::ADDR_L, Op::LOAD_L, Op::INDEX_ADDR_LL}}) {
+            int ix = recent(0, idxOp), ar = recent(1, arrOp);
+            if (ix >= 0 && ar >= 0) {
+                int arr = operandOf(ar, 0), i = operandOf(ix, 0);
+                truncateCode(size_t(ar));
+                emit(fused, a, arr);
+                c.push_back(i);
+                return;
+            }
+        }
+    }
+    // a second variable load pairs with the first
+    if (op == Op::LOAD_L || op == Op::LOAD_G) {
+        if (int at = recent(0, op); at >= 0) {
+            c[size_t(at)] = int32_t(op == Op::LOAD_L ? Op::LOAD_LL : Op::LOAD_GG);
+            c.push_back(a);
+            return;
+        }
+    }
+    // x := x + k  and  x := x + y
+    if (op == Op::STORE_L || op == Op::STORE_G) {
+        Op load = op == Op::STORE_L ? Op::LOAD_L : Op::LOAD_G;
+        Op pair = op == Op::STORE_L ? Op::LOAD_LL : Op::LOAD_GG;
+        for (Op add : {Op::ADD_I32K, Op::SUB_I32K, Op::ADD_IK, Op::SUB_IK}) {
+            int ad = recent(0, add);
+            int ld = recent(1, load);
+            if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
+                int k = operandOf(ad, 0);
+                bool sub = add == Op::SUB_I32K || add == Op::SUB_IK;
+                if (sub && k == INT32_MIN) break;
+                bool is32 = add == Op::ADD_I32K || add == Op::SUB_I32K;
+                truncateCode(size_t(ld));
+                Op inc = op == Op::STORE_L ? (is32 ? Op::INC_L32 : Op::INC_L) : (is32 ? Op::INC_G32 : Op::INC_G);
+                emit(inc, a, sub ? -k : k);
+                return;
+            }
+        }
+        int ad = recent(0, Op::ADD_I32);
+        int ld = recent(1, pair);
+        if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
+            int b = operandOf(ld, 1);
+            truncateCode(size_t(ld));
+            emit(op == Op::STORE_L ? Op::ADDTO_L32 : Op::ADDTO_G32, a, b);
+            return;
+        }
+    }
+    emit(op);
+    c.push_back(a);
+}
+
+int Parser::emitJump(Op op) {
+    int cmp = -1, compareAt = -1;
+    for (Op k : {Op::EQ_I, Op::NE_I, Op::LT_I, Op::LE_I, Op::GT_I, Op::GE_I}) {
+        if ((compareAt = recent(0, k)) >= 0) {
+            cmp = compareIndex(k);
+            break;
+        }
+    }
+    if ((op == Op::JF || op == Op::JT) && cmp >= 0) {
+        static const int inverse[] = {1, 0, 5, 4, 3, 2};
+        if (op == Op::JT) cmp = inverse[cmp];
+        static const Op jf[] = {Op::JF_EQ, Op::JF_NE, Op::JF_LT, Op::JF_LE, Op::JF_GT, Op::JF_GE};
+        static const Op jfk[] = {Op::JFK_EQ, Op::JFK_NE, Op::JFK_LT, Op::JFK_LE, Op::JFK_GT, Op::JFK_GE};
+        if (int at = recent(1, Op::PUSH_INT); at >= 0) {
+            int k = operandOf(at, 0);
+            truncateCode(size_t(at));
+            emit(jfk[cmp], k, 0);
+        } else {
+            truncateCode(size_t(compareAt));
+            emit(jf[cmp], 0);
+        }
+        return here() - 1;
+    }
+    emit(op, 0);
+    return here() - 1;
+}
+
+}  // namespace script

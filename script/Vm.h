@@ -1,0 +1,104 @@
+// The stack VM. Variables live in frame slots resolved at compile time; each opcode knows
+// its operand types, so the loop never dispatches on a value's type. Script errors are
+// C++ exceptions (ScriptException) thrown by an opcode or native routine and caught once
+// per activation of the loop, which unwinds to the innermost script handler.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "script/Api.h"
+#include "script/Chunk.h"
+
+namespace script {
+
+class Vm {
+public:
+    Vm();
+    ~Vm();
+    void bind(std::string_view name, NativeFn fn);
+    void setExternalResolver(Executor::ExternalResolver r) { m_resolver = std::move(r); }
+    void setErrorCallback(Executor::ErrorCallback cb) { m_onError = std::move(cb); }
+    bool load(std::shared_ptr<const Chunk> chunk);
+    bool run();
+    void callProc(std::string_view name, const std::vector<int64_t>& args);
+    void callProcValue(int64_t proc, std::vector<int64_t>& args);
+    bool setGlobalObject(std::string_view name, ObjectRef obj);
+    void setMaxDepth(int d) { m_maxDepth = size_t(d); }
+    void setStepLimit(int64_t n) { m_stepLimit = m_budget = n; }
+
+    const RuntimeError& lastError() const { return m_error; }
+    // The exception being handled (ExceptionType, ExceptionParam, ... of the system unit).
+    const RuntimeError& currentException() const { return m_exc; }
+    void raiseLast();
+    std::chrono::steady_clock::time_point startTime() const { return m_start; }
+
+private:
+    struct Frame {
+        int proc;
+        const int32_t* ret;
+        Slot* bp;
+        size_t pins;  // pin stack height at entry
+    };
+    struct Handler {
+        bool isFinally;
+        const int32_t* target;
+        size_t frameDepth;
+        Slot* sp;
+        size_t pins;
+    };
+    struct Pending {
+        enum Kind : uint8_t { None, Exception, Leave } kind;
+        int remaining;
+        const int32_t* target;
+        size_t depth;
+    };
+
+    void invoke(int index, std::vector<int64_t>& args);
+    void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
+    Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
+    void releaseFrame(const Frame& f);
+    void abandonFrame(const Frame& f);
+    bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames, Slot* baseSp);
+    bool leave(int remaining, const int32_t* target, const int32_t*& pc);
+    SourcePos posAt(const int32_t* pc, int& proc) const;
+    void callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectRef self, bool method);
+
+    std::shared_ptr<const Chunk> m_chunk;
+    std::unordered_map<std::string, NativeFn> m_bindings;
+    Executor::ExternalResolver m_resolver;
+    Executor::ErrorCallback m_onError;
+    std::vector<NativeFn> m_natives;   // per chunk native
+    std::vector<NativeFn> m_externals; // per chunk proc (external declarations)
+    std::unique_ptr<Slot[]> m_stack;
+    // One byte per stack slot: 1 while the slot holds an owned managed temporary, so an
+    // error can release what an expression had pushed when it was interrupted.
+    std::unique_ptr<uint8_t, void (*)(void*)> m_tags{nullptr, free};
+    uint8_t& tag(const Slot* s) { return m_tags.get()[s - m_stack.get()]; }
+    void dropTemporaries(Slot* from, Slot* to);
+    Slot* m_stackEnd = nullptr;
+    Slot* m_top = nullptr;  // stack top while native code runs (nested calls start above it)
+    std::vector<Slot> m_globals;
+    std::vector<Frame> m_frames;
+    std::vector<Handler> m_handlers;
+    std::vector<Pending> m_pending;
+    std::vector<HeapObj*> m_pins;  // arrays kept alive while element addresses are in use
+    void unpinTo(size_t height) {
+        while (m_pins.size() > height) {
+            release(m_pins.back());
+            m_pins.pop_back();
+        }
+    }
+    size_t m_maxDepth = 400000;
+    int64_t m_stepLimit = INT64_MAX;
+    int64_t m_budget = INT64_MAX;
+    RuntimeError m_error;
+    RuntimeError m_exc;
+    bool m_reraise = false;
+    std::chrono::steady_clock::time_point m_start;
+};
+
+}  // namespace script

@@ -1,0 +1,9 @@
+label L;
+begin
+  try
+    L: Writeln('x');
+  finally
+  end;
+  goto L;
+end.
+// expect error: [Error] (7:8): Invalid jump

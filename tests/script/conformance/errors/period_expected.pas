@@ -1,0 +1,3 @@
+begin
+end
+// expect error: [Error] (4:1): period ('.') expected

@@ -1,0 +1,4 @@
+begin
+  Writeln('abc);
+end.
+// expect error: [Error] (2:11): String error
