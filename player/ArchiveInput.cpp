@@ -45,6 +45,13 @@ void MemoryArchiveInput::skip(uint64_t size) {
     m_pos += static_cast<size_t>(size);
 }
 
+const char* MemoryArchiveInput::view(size_t size) {
+    if (size > remaining()) cannotRead();
+    const char* p = m_data.data() + m_pos;
+    m_pos += size;
+    return p;
+}
+
 FileArchiveInput::FileArchiveInput(const std::filesystem::path& file, uint64_t offset) : m_buffer(kBufferSize) {
     m_fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st;
@@ -93,6 +100,28 @@ void FileArchiveInput::read(void* buffer, size_t size) {
         out += take;
         size -= take;
     }
+}
+
+const char* FileArchiveInput::view(size_t size) {
+    if (size > m_buffer.size()) return nullptr;
+    if (size > remaining()) cannotRead();
+    if (m_bufferLen - m_bufferPos < size) {
+        // Keep what is buffered, move it to the front and fill up behind it.
+        size_t kept = m_bufferLen - m_bufferPos;
+        std::memmove(m_buffer.data(), m_buffer.data() + m_bufferPos, kept);
+        m_bufferStart += m_bufferPos;
+        m_bufferPos = 0;
+        m_bufferLen = kept;
+        while (m_bufferLen < size) {
+            ssize_t n = ::pread(m_fd, m_buffer.data() + m_bufferLen, m_buffer.size() - m_bufferLen,
+                                static_cast<off_t>(m_bufferStart + m_bufferLen));
+            if (n <= 0) cannotRead();
+            m_bufferLen += static_cast<size_t>(n);
+        }
+    }
+    const char* p = m_buffer.data() + m_bufferPos;
+    m_bufferPos += size;
+    return p;
 }
 
 void FileArchiveInput::skip(uint64_t size) {

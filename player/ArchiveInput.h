@@ -20,6 +20,10 @@ public:
     // before anything is allocated.
     virtual uint64_t remaining() const = 0;
     virtual uint64_t position() const = 0;
+    // The next `size` bytes without copying them, consumed; valid until the next call.
+    // Null when the input cannot hold that many at once (read() them instead); throws
+    // like read() when they are not there.
+    virtual const char* view(size_t size) = 0;
 
     int32_t readInt32();
     uint32_t readUInt32();
@@ -33,6 +37,7 @@ public:
     void skip(uint64_t size) override;
     uint64_t remaining() const override { return m_data.size() - m_pos; }
     uint64_t position() const override { return m_pos; }
+    const char* view(size_t size) override;
 
 private:
     std::string_view m_data;
@@ -52,6 +57,7 @@ public:
     void skip(uint64_t size) override;
     uint64_t remaining() const override { return m_size - position(); }
     uint64_t position() const override { return m_bufferStart + m_bufferPos; }
+    const char* view(size_t size) override;
 
 private:
     void refill();
