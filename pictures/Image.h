@@ -42,7 +42,7 @@ struct Frame {
 
 struct Decoded {
     std::vector<Frame> frames;
-    int loopCount = 0;  // 0 = loop for ever, as the GIF application extension says
+    int loopCount = -1;  // repetitions after the first play; -1 loops for ever
     bool empty() const { return frames.empty() || frames.front().image.empty(); }
 };
 

@@ -84,28 +84,29 @@ Decoded decodeTarga(std::string_view data) {
         return p[0] < palette.size() ? palette[p[0]] : 0xFF000000u;
     };
 
+    // Pixels go straight to their place, so no second full-size buffer is needed.
+    const bool topDown = (descriptor & 0x20) != 0, rightToLeft = (descriptor & 0x10) != 0;
     const size_t total = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::vector<uint32_t> linear;
-    linear.reserve(total);
-    while (linear.size() < total) {
+    size_t done = 0;
+    auto put = [&](uint32_t argbValue) {
+        const int y = static_cast<int>(done / static_cast<size_t>(width));
+        const int x = static_cast<int>(done % static_cast<size_t>(width));
+        img.setPixel(rightToLeft ? width - 1 - x : x, topDown ? y : height - 1 - y, argbValue);
+        ++done;
+    };
+    while (done < total) {
         if (!rle) {
-            linear.push_back(convert(c.take(bytesPerPixel)));
+            put(convert(c.take(bytesPerPixel)));
             continue;
         }
         const unsigned packet = c.byte();
-        const size_t count = std::min<size_t>((packet & 0x7F) + 1, total - linear.size());
+        const size_t count = std::min<size_t>((packet & 0x7F) + 1, total - done);
         if (packet & 0x80) {
-            linear.insert(linear.end(), count, convert(c.take(bytesPerPixel)));
+            const uint32_t value = convert(c.take(bytesPerPixel));
+            for (size_t i = 0; i < count; ++i) put(value);
         } else {
-            for (size_t i = 0; i < count; ++i) linear.push_back(convert(c.take(bytesPerPixel)));
+            for (size_t i = 0; i < count; ++i) put(convert(c.take(bytesPerPixel)));
         }
-    }
-
-    const bool topDown = (descriptor & 0x20) != 0, rightToLeft = (descriptor & 0x10) != 0;
-    for (int y = 0; y < height; ++y) {
-        const uint32_t* src = linear.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
-        uint32_t* dst = img.row(topDown ? y : height - 1 - y);
-        for (int x = 0; x < width; ++x) dst[rightToLeft ? width - 1 - x : x] = src[x];
     }
     Decoded out;
     out.frames.push_back({std::move(img), 0});

@@ -79,7 +79,7 @@ Decoded decodeAnimation(std::string_view data, const char* format, const char* i
     }
     // A GIF whose first frame is damaged is no picture; later damage ends the animation.
     if (out.empty()) throw DecodeError(invalidMessage);
-    out.loopCount = r.reader.loopCount() < 0 ? 0 : r.reader.loopCount();
+    out.loopCount = r.reader.loopCount();
     return out;
 }
 
