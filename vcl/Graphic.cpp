@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "base/LittleEndian.h"
+#include "classes/ClassBuilder.h"
 
 namespace vcl {
 
@@ -69,6 +70,55 @@ std::string encodeBmp(const pictures::Image& img) {
 }
 
 }  // namespace
+
+// --- metadata ---
+
+using classes::ClassBuilder;
+namespace ct = classes::types;
+
+const classes::ClassInfo& TGraphic::staticClass() {
+    static const auto info = ClassBuilder<TGraphic>("TGraphic", classes::TPersistent::staticClass())
+                                 .readOnly("Empty", ct::boolean(), &TGraphic::empty)
+                                 .readOnly("Width", ct::integer(), &TGraphic::width)
+                                 .readOnly("Height", ct::integer(), &TGraphic::height)
+                                 .property("Transparent", ct::boolean(), &TGraphic::transparent, &TGraphic::setTransparent)
+                                 .build();
+    return *info;
+}
+
+const classes::ClassInfo& TBitmap::staticClass() {
+    static const auto info =
+        ClassBuilder<TBitmap>("TBitmap", TGraphic::staticClass())
+            .property("TransparentColor", ct::color(), &TBitmap::transparentColor, &TBitmap::setTransparentColor)
+            .build();
+    return *info;
+}
+
+const classes::ClassInfo& TEncodedGraphic::staticClass() {
+    static const auto info =
+        ClassBuilder<TEncodedGraphic>("TEncodedGraphic", TGraphic::staticClass()).factory({}).build();
+    return *info;
+}
+
+#define VCL_GRAPHIC_KIND(Name)                                                                            \
+    const classes::ClassInfo& Name::staticClass() {                                                       \
+        static const auto info = ClassBuilder<Name>(#Name, TEncodedGraphic::staticClass()).build();       \
+        return *info;                                                                                     \
+    }
+VCL_GRAPHIC_KIND(TIcon)
+VCL_GRAPHIC_KIND(TMetafile)
+VCL_GRAPHIC_KIND(TJPEGImage)
+VCL_GRAPHIC_KIND(TPNGObject)
+VCL_GRAPHIC_KIND(TTarga)
+#undef VCL_GRAPHIC_KIND
+
+const classes::ClassInfo& TGIFImage::staticClass() {
+    static const auto info = ClassBuilder<TGIFImage>("TGIFImage", TEncodedGraphic::staticClass())
+                                 .property("Animate", ct::boolean(), &TGIFImage::animate, &TGIFImage::setAnimate)
+                                 .readOnly("FrameCount", ct::integer(), &TGIFImage::frameCount)
+                                 .build();
+    return *info;
+}
 
 // --- TGraphic ---
 

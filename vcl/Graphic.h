@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "classes/TObject.h"
 #include "pictures/Image.h"
 #include "pictures/Loaders.h"
 #include "vcl/Canvas.h"
@@ -17,9 +18,9 @@
 
 namespace vcl {
 
-class TGraphic {
+class TGraphic : public classes::TPersistent {
 public:
-    virtual ~TGraphic() = default;
+    CLASSES_OBJECT(TGraphic)
 
     // The class name the stream's picture blobs use ("TBitmap", "TJPEGImage", ...).
     virtual const char* className() const = 0;
@@ -60,11 +61,12 @@ enum TTransparentMode { tmAuto, tmFixed };
 
 class TBitmap : public TGraphic {
 public:
+    CLASSES_OBJECT(TBitmap)
     TBitmap();
     TBitmap(const TBitmap& other);
     ~TBitmap() override;
     const char* className() const override { return "TBitmap"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TBitmap>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TBitmap(*this)); }
 
     const pictures::Image* image() const override { return m_image.empty() ? nullptr : &m_image; }
     pictures::Image& pixels() { return m_image; }
@@ -105,9 +107,14 @@ public:
     std::string saveToBytes() const override { return m_bytes; }
     const pictures::Decoded& decoded() const { return m_decoded; }
 
+    CLASSES_OBJECT(TEncodedGraphic)
+
 protected:
     // `strict` kinds decode only as their own format; the others take what the data is.
     TEncodedGraphic(pictures::Format format, bool strict) : m_format(format), m_strict(strict) {}
+    TEncodedGraphic(const TEncodedGraphic& o)
+        : TGraphic(), m_frame(o.m_frame), m_decoded(o.m_decoded), m_format(o.m_format), m_strict(o.m_strict),
+          m_bytes(o.m_bytes) {}
     virtual void loaded() {}
     int m_frame = 0;
     pictures::Decoded m_decoded;
@@ -120,17 +127,21 @@ private:
 
 class TIcon : public TEncodedGraphic {
 public:
+    CLASSES_OBJECT(TIcon)
     TIcon() : TEncodedGraphic(pictures::Format::Icon, true) {}
+    TIcon(const TIcon& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TIcon"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TIcon>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TIcon(*this)); }
 };
 
 // FIXME: metafiles are kept but not rendered; they draw nothing.
 class TMetafile : public TEncodedGraphic {
 public:
+    CLASSES_OBJECT(TMetafile)
     TMetafile() : TEncodedGraphic(pictures::Format::Metafile, true) {}
+    TMetafile(const TMetafile& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TMetafile"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TMetafile>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TMetafile(*this)); }
     void loadFromBytes(std::string_view fileImage) override;
     void readData(std::string_view payload) override;
     std::string writeData() const override;
@@ -138,25 +149,31 @@ public:
 
 class TJPEGImage : public TEncodedGraphic {
 public:
+    CLASSES_OBJECT(TJPEGImage)
     TJPEGImage() : TEncodedGraphic(pictures::Format::Jpeg, false) {}
+    TJPEGImage(const TJPEGImage& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TJPEGImage"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TJPEGImage>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TJPEGImage(*this)); }
     void readData(std::string_view payload) override;
     std::string writeData() const override;
 };
 
 class TPNGObject : public TEncodedGraphic {
 public:
+    CLASSES_OBJECT(TPNGObject)
     TPNGObject() : TEncodedGraphic(pictures::Format::Png, false) {}
+    TPNGObject(const TPNGObject& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TPNGObject"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TPNGObject>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TPNGObject(*this)); }
 };
 
 class TTarga : public TEncodedGraphic {
 public:
+    CLASSES_OBJECT(TTarga)
     TTarga() : TEncodedGraphic(pictures::Format::Targa, false) {}
+    TTarga(const TTarga& o) : TEncodedGraphic(o), m_innerName(o.m_innerName) {}
     const char* className() const override { return "TTarga"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TTarga>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TTarga(*this)); }
     void readData(std::string_view payload) override;
     std::string writeData() const override;
 
@@ -168,11 +185,12 @@ private:
 // thread), firing onChange at each frame; a still GIF is a plain picture.
 class TGIFImage : public TEncodedGraphic {
 public:
+    CLASSES_OBJECT(TGIFImage)
     TGIFImage() : TEncodedGraphic(pictures::Format::Gif, false) {}
     TGIFImage(const TGIFImage& other);
     ~TGIFImage() override;
     const char* className() const override { return "TGIFImage"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TGIFImage>(*this); }
+    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TGIFImage(*this)); }
 
     int frameCount() const { return static_cast<int>(m_decoded.frames.size()); }
     int currentFrame() const { return m_frame; }

@@ -6,8 +6,99 @@
 #include <string_view>
 
 #include "base/AnsiText.h"
+#include "classes/ClassBuilder.h"
 
 namespace vcl {
+
+using classes::ClassBuilder;
+namespace ct = classes::types;
+
+namespace types {
+const classes::TypeInfo& fontStyles() {
+    static const auto element =
+        classes::TypeInfo::enumeration("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
+    static const auto set = classes::TypeInfo::set("TFontStyles", element);
+    return set;
+}
+const classes::TypeInfo& fontPitch() {
+    static const auto t = classes::TypeInfo::enumeration("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"});
+    return t;
+}
+const classes::TypeInfo& penStyle() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"});
+    return t;
+}
+const classes::TypeInfo& penMode() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TPenMode", {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot",
+                     "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor",
+                     "pmNotXor"});
+    return t;
+}
+const classes::TypeInfo& brushStyle() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TBrushStyle",
+        {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"});
+    return t;
+}
+}  // namespace types
+
+const classes::ClassInfo& TGraphicsObject::staticClass() {
+    static const auto info =
+        ClassBuilder<TGraphicsObject>("TGraphicsObject", classes::TPersistent::staticClass()).factory({}).build();
+    return *info;
+}
+
+const classes::ClassInfo& TFont::staticClass() {
+    static const auto info =
+        ClassBuilder<TFont>("TFont", TGraphicsObject::staticClass())
+            .property("Charset", ct::fontCharset(), &TFont::charset, &TFont::setCharset)
+            .property("Color", ct::color(), &TFont::color, &TFont::setColor)
+            .property("Height", ct::integer(), &TFont::height, &TFont::setHeight)
+            .property("Name", ct::string(), &TFont::name,
+                      [](TFont& f, const std::string& v) { f.setName(v); })
+            .property("Pitch", types::fontPitch(), &TFont::pitch, &TFont::setPitch, {.defaultValue = fpDefault})
+            .property("Size", ct::integer(), &TFont::size, &TFont::setSize,
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
+            .property("Style", types::fontStyles(), &TFont::style, &TFont::setStyle)
+            .build();
+    return *info;
+}
+
+const classes::ClassInfo& TPen::staticClass() {
+    static const auto info = ClassBuilder<TPen>("TPen", TGraphicsObject::staticClass())
+                                 .property("Color", ct::color(), &TPen::color, &TPen::setColor, {.defaultValue = clBlack})
+                                 .property("Mode", types::penMode(), &TPen::mode, &TPen::setMode, {.defaultValue = pmCopy})
+                                 .property("Style", types::penStyle(), &TPen::style, &TPen::setStyle, {.defaultValue = psSolid})
+                                 .property("Width", ct::integer(), &TPen::width, &TPen::setWidth, {.defaultValue = 1})
+                                 .build();
+    return *info;
+}
+
+const classes::ClassInfo& TBrush::staticClass() {
+    static const auto info =
+        ClassBuilder<TBrush>("TBrush", TGraphicsObject::staticClass())
+            .property("Color", ct::color(), &TBrush::color, &TBrush::setColor, {.defaultValue = clWhite})
+            .property("Style", types::brushStyle(), &TBrush::style, &TBrush::setStyle, {.defaultValue = bsSolid})
+            .build();
+    return *info;
+}
+
+void TFont::assign(const classes::TPersistent& source) {
+    if (auto* f = dynamic_cast<const TFont*>(&source)) return assign(*f);
+    TPersistent::assign(source);
+}
+
+void TPen::assign(const classes::TPersistent& source) {
+    if (auto* p = dynamic_cast<const TPen*>(&source)) return assign(*p);
+    TPersistent::assign(source);
+}
+
+void TBrush::assign(const classes::TPersistent& source) {
+    if (auto* b = dynamic_cast<const TBrush*>(&source)) return assign(*b);
+    TPersistent::assign(source);
+}
 
 TFont::TFont() = default;
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "classes/TObject.h"
 #include "vcl/Color.h"
 
 namespace vcl {
@@ -30,9 +31,9 @@ enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBD
 
 // Shared part: a change callback the owner installs (a control repaints, a canvas
 // re-selects). Copying values with assign() notifies once.
-class TGraphicsObject {
+class TGraphicsObject : public classes::TPersistent {
 public:
-    virtual ~TGraphicsObject() = default;
+    CLASSES_OBJECT(TGraphicsObject)
     std::function<void()> onChange;
 
 protected:
@@ -45,8 +46,11 @@ struct FontHandle;  // the toolkit's font, cached by the toolkit side (vcl/qt)
 
 class TFont : public TGraphicsObject {
 public:
+    CLASSES_OBJECT(TFont)
     TFont();
+    using TPersistent::assign;
     void assign(const TFont& other);
+    void assign(const classes::TPersistent& source) override;
 
     const std::string& name() const { return m_name; }
     void setName(const std::string& name);
@@ -84,7 +88,10 @@ private:
 
 class TPen : public TGraphicsObject {
 public:
+    CLASSES_OBJECT(TPen)
+    using TPersistent::assign;
     void assign(const TPen& other);
+    void assign(const classes::TPersistent& source) override;
     TColor color() const { return m_color; }
     void setColor(TColor color);
     int width() const { return m_width; }
@@ -103,7 +110,10 @@ private:
 
 class TBrush : public TGraphicsObject {
 public:
+    CLASSES_OBJECT(TBrush)
+    using TPersistent::assign;
     void assign(const TBrush& other);
+    void assign(const classes::TPersistent& source) override;
     TColor color() const { return m_color; }
     // Setting a colour on a clear brush makes it solid again, as the system's brush does.
     void setColor(TColor color);
@@ -118,5 +128,12 @@ private:
 // The installed face that stands in for a Windows face name ("MS Sans Serif" ->
 // "Liberation Sans"); names of installed faces come back unchanged.
 std::string mapFontFace(const std::string& windowsName);
+
+namespace types {
+const classes::TypeInfo& fontStyles();
+const classes::TypeInfo& penStyle();
+const classes::TypeInfo& penMode();
+const classes::TypeInfo& brushStyle();
+}  // namespace types
 
 }  // namespace vcl

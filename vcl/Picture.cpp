@@ -5,6 +5,9 @@
 #include <filesystem>
 
 #include "base/AnsiText.h"
+#include "classes/ClassBuilder.h"
+#include "classes/TReader.h"
+#include "classes/TWriter.h"
 
 namespace vcl {
 
@@ -49,6 +52,31 @@ std::unique_ptr<TGraphic> createGraphic(std::string_view className) {
     for (const auto& k : kKinds)
         if (base::asciiSameText(k.className, className)) return k.create();
     return nullptr;
+}
+
+const classes::ClassInfo& TPicture::staticClass() {
+    namespace ct = classes::types;
+    static const auto info =
+        classes::ClassBuilder<TPicture>("TPicture", classes::TPersistent::staticClass())
+            .property("Graphic", TGraphic::staticClass().typeInfo(), &TPicture::graphic,
+                      [](TPicture& p, TGraphic* g) { p.setGraphic(g); })
+            .readOnly("Bitmap", TBitmap::staticClass().typeInfo(), [](const TPicture& p) {
+                return const_cast<TPicture&>(p).bitmapPointer();
+            })
+            .readOnly("Width", ct::integer(), &TPicture::width)
+            .readOnly("Height", ct::integer(), &TPicture::height)
+            .defined(
+                "Data", [](TPicture& p, classes::TReader& r) { p.readData(r.readBinary()); },
+                [](const TPicture& p, classes::TWriter& w) { w.writeBinary(p.writeData()); },
+                [](const TPicture& p) { return p.graphic() != nullptr; })
+            .build();
+    return *info;
+}
+
+void TPicture::assign(const classes::TPersistent& source) {
+    if (auto* p = dynamic_cast<const TPicture*>(&source)) return assign(*p);
+    if (auto* g = dynamic_cast<const TGraphic*>(&source)) return setGraphic(g);
+    TPersistent::assign(source);
 }
 
 TPicture::TPicture() = default;

@@ -7,23 +7,27 @@
 #include <string>
 #include <string_view>
 
+#include "classes/TObject.h"
 #include "vcl/Graphic.h"
 
 namespace vcl {
 
-class TPicture {
+class TPicture : public classes::TPersistent {
 public:
+    CLASSES_OBJECT(TPicture)
     TPicture();
-    ~TPicture();
-    TPicture(const TPicture&) = delete;
-    TPicture& operator=(const TPicture&) = delete;
+    ~TPicture() override;
 
     TGraphic* graphic() const { return m_graphic.get(); }
     // Copies `graphic` (nullptr empties the picture).
     void setGraphic(const TGraphic* graphic);
+    using TPersistent::assign;
     void assign(const TPicture& other) { setGraphic(other.graphic()); }
+    // Takes a picture or a graphic.
+    void assign(const classes::TPersistent& source) override;
     // The picture as a bitmap: a graphic of another kind is replaced by an empty bitmap.
     TBitmap& bitmap();
+    TBitmap* bitmapPointer() { return &bitmap(); }
     int width() const { return m_graphic ? m_graphic->width() : 0; }
     int height() const { return m_graphic ? m_graphic->height() : 0; }
     bool empty() const { return !m_graphic || m_graphic->empty(); }
