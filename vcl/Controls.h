@@ -241,6 +241,14 @@ public:
     virtual bool keyUp(int& key, TShiftState shift);
     virtual void doEnter();
     virtual void doExit();
+    // Keys from the toolkit for this focused window: the form sees them first when it
+    // previews keys; a key a handler set to 0 goes no further. Tab moves the focus.
+    void handleKeyDown(int key, TShiftState shift);
+    void handleKeyPress(char key);
+    void handleKeyUp(int key, TShiftState shift);
+    virtual bool previewsKeys() const { return false; }
+    // The top-level window this control is on (itself for a form).
+    TWinControl* topLevel();
 
     // Toolkit side: the surface the window shows, painted on demand.
     pictures::Image& surface() { return m_surface; }
@@ -280,8 +288,8 @@ protected:
     virtual TRect handleBounds() const { return boundsRect(); }
 
 private:
+    friend class TControl;
     void restack();
-    void routeLeave();
 
     std::vector<TControl*> m_controls;
     std::unique_ptr<WindowHandle> m_handle;

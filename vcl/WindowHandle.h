@@ -71,3 +71,9 @@ void beep();
 }  // namespace toolkit
 
 }  // namespace vcl
+
+namespace vcl::toolkit {
+// Runs `fn` on the main thread once the current event is done (deferred frees).
+void post(std::function<void()> fn);
+void setOverrideCursor(int cursor);
+}  // namespace vcl::toolkit
