@@ -97,7 +97,9 @@ std::string formatExtended(long double value) { return shortest(value); }
 std::string formatDouble(double value) { return shortest(value); }
 std::string formatSingle(float value) { return shortest(value); }
 
-bool parseLongDouble(std::string_view text, long double& value) {
+namespace {
+template <class F>
+bool parseNumber(std::string_view text, F& value) {
     if (text.empty()) return false;
     const char* b = text.data();
     const char* e = b + text.size();
@@ -105,5 +107,10 @@ bool parseLongDouble(std::string_view text, long double& value) {
     auto r = std::from_chars(b, e, value);
     return r.ec == std::errc() && r.ptr == e;
 }
+}  // namespace
+
+bool parseLongDouble(std::string_view text, long double& value) { return parseNumber(text, value); }
+bool parseDouble(std::string_view text, double& value) { return parseNumber(text, value); }
+bool parseFloat(std::string_view text, float& value) { return parseNumber(text, value); }
 
 }  // namespace classes

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace classes {
 
@@ -26,5 +27,7 @@ std::string formatDouble(double value);
 std::string formatSingle(float value);
 // Parses text written by the format functions (and plain decimal numbers); false on junk.
 bool parseLongDouble(std::string_view text, long double& value);
+bool parseDouble(std::string_view text, double& value);
+bool parseFloat(std::string_view text, float& value);
 
 }  // namespace classes

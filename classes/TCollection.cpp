@@ -120,8 +120,13 @@ void TCollection::assign(const TPersistent& source) {
         return;
     }
     beginUpdate();
-    clear();
-    for (TCollectionItem* src : other->m_items) add()->assign(*src);
+    try {
+        clear();
+        for (TCollectionItem* src : other->m_items) add()->assign(*src);
+    } catch (...) {
+        endUpdate();
+        throw;
+    }
     endUpdate();
 }
 

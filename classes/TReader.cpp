@@ -657,6 +657,9 @@ void TReader::readProperties(TPersistent& instance) {
 
 void TReader::readProperty(TPersistent& instance) {
     std::string path = readStr();
+    // An error inside a defined property's reader leaves the stream somewhere inside the
+    // value, so it can never be skipped past.
+    bool inDefined = m_inDefined > 0;
     try {
         TPersistent* obj = &instance;
         std::string_view rest = path;
@@ -683,6 +686,7 @@ void TReader::readProperty(TPersistent& instance) {
             readPropValue(*obj, *p);
         } else if (const DefinedProp* d = obj->classType().findDefinedProperty(rest)) {
             ++m_inDefined;
+            inDefined = true;
             try {
                 d->read(*obj, *this);
             } catch (...) {
@@ -690,6 +694,7 @@ void TReader::readProperty(TPersistent& instance) {
                 throw;
             }
             --m_inDefined;
+            inDefined = m_inDefined > 0;
         } else {
             skipValue();
             throw EReadError(format(msg::kUnknownProperty, {rest}));
@@ -704,7 +709,7 @@ void TReader::readProperty(TPersistent& instance) {
         std::string owner = m_current ? (m_current->name().empty() ? m_current->className() : m_current->name())
                                       : instance.className();
         std::string message = format(msg::kPropertyException, {owner, ".", path, e.what()});
-        if (m_inDefined == 0 && handleError(message)) return;
+        if (!inDefined && handleError(message)) return;
         throw EReadAbort(message);
     }
 }

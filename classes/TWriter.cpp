@@ -214,7 +214,14 @@ void TWriter::writeVariant(const Variant& v) {
         return;
     case Variant::Type::Array:
         writeListBegin();
-        for (const Variant& item : v.items()) writeVariant(item);
+        for (const Variant& item : v.items()) {
+            // The Null tag ends a list, so a null element can only be stored as unassigned.
+            if (item.type() == Variant::Type::Null) {
+                writeValue(ValueTag::Nil);
+            } else {
+                writeVariant(item);
+            }
+        }
         writeListEnd();
         return;
     }

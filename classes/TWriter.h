@@ -48,6 +48,7 @@ public:
     void writeIdent(std::string_view ident);
     void writeBinary(std::string_view bytes);
     void writeSet(const std::vector<std::string>& names);
+    // Null elements of arrays are written as Nil (unassigned): the Null tag would end the list.
     void writeVariant(const Variant& v);
     void writeStr(std::string_view s);  // 1-byte length + bytes, no tag; at most 255 bytes
     void writeSignature();
