@@ -54,17 +54,20 @@ std::unique_ptr<TGraphic> createGraphic(std::string_view className) {
     return nullptr;
 }
 
+namespace {
+bool notStored(const classes::TObject&) { return false; }
+}  // namespace
+
 const classes::ClassInfo& TPicture::staticClass() {
     namespace ct = classes::types;
     static const auto info =
         classes::ClassBuilder<TPicture>("TPicture", classes::TPersistent::staticClass())
+            // Streams carry the graphic as "Data" only. Bitmap is left out of the metadata on
+            // purpose: reading it replaces a graphic of another kind.
             .property("Graphic", TGraphic::staticClass().typeInfo(), &TPicture::graphic,
-                      [](TPicture& p, TGraphic* g) { p.setGraphic(g); })
-            .readOnly("Bitmap", TBitmap::staticClass().typeInfo(), [](const TPicture& p) {
-                return const_cast<TPicture&>(p).bitmapPointer();
-            })
-            .readOnly("Width", ct::integer(), &TPicture::width)
-            .readOnly("Height", ct::integer(), &TPicture::height)
+                      [](TPicture& p, TGraphic* g) { p.setGraphic(g); }, {.defaultValue = {}, .stored = notStored})
+            .readOnly("Width", ct::integer(), &TPicture::width, {.defaultValue = {}, .stored = notStored})
+            .readOnly("Height", ct::integer(), &TPicture::height, {.defaultValue = {}, .stored = notStored})
             .defined(
                 "Data", [](TPicture& p, classes::TReader& r) { p.readData(r.readBinary()); },
                 [](const TPicture& p, classes::TWriter& w) { w.writeBinary(p.writeData()); },

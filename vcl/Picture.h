@@ -27,7 +27,6 @@ public:
     void assign(const classes::TPersistent& source) override;
     // The picture as a bitmap: a graphic of another kind is replaced by an empty bitmap.
     TBitmap& bitmap();
-    TBitmap* bitmapPointer() { return &bitmap(); }
     int width() const { return m_graphic ? m_graphic->width() : 0; }
     int height() const { return m_graphic ? m_graphic->height() : 0; }
     bool empty() const { return !m_graphic || m_graphic->empty(); }
