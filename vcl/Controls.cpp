@@ -288,7 +288,32 @@ void TControl::parentColorChanged() {
     }
 }
 
-void TControl::setCursor(TCursor cursor) { m_cursor = cursor; }
+void TControl::setCursor(TCursor cursor) {
+    m_cursor = cursor;
+    if (m_parent) m_parent->updatePointer();
+    if (auto* w = dynamic_cast<TWinControl*>(this)) w->updatePointer();
+}
+
+void TControl::setHint(const std::string& hint) {
+    m_hint = hint;
+    setCursor(m_cursor);
+}
+
+void TControl::setShowHint(bool value) {
+    m_showHint = value;
+    m_parentShowHint = false;
+    setCursor(m_cursor);
+}
+
+void TControl::setParentShowHint(bool value) {
+    m_parentShowHint = value;
+    setCursor(m_cursor);
+}
+
+bool TControl::effectiveShowHint() const {
+    if (m_parentShowHint && m_parent) return m_parent->effectiveShowHint();
+    return m_showHint;
+}
 
 void TControl::setPopupMenu(TComponent* menu) {
     if (m_popupMenu) m_popupMenu->removeFreeNotification(this);
@@ -493,7 +518,7 @@ WindowHandle& TWinControl::handle() {
         syncHandleBounds();
         m_handle->setCaption(caption());
         m_handle->setEnabled(enabled());
-        m_handle->setCursor(cursor());
+        updatePointer();
         for (TControl* c : m_controls)
             if (auto* w = dynamic_cast<TWinControl*>(c)) w->handle();
         restack();
@@ -710,6 +735,7 @@ void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
     if (!m_captured && hit != m_hover) {
         if (m_hover) m_hover->mouseLeave();
         m_hover = hit;
+        updatePointer();
         if (hit) hit->mouseEnter();
     }
     TControl* target = m_captured ? m_captured : (hit ? hit : this);
@@ -717,10 +743,18 @@ void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
     target->mouseMove(shift, tx, ty);
 }
 
+void TWinControl::updatePointer() {
+    if (!m_handle) return;
+    const TControl* source = m_hover ? m_hover : this;
+    m_handle->setCursor(source->cursor() != crDefault ? source->cursor() : cursor());
+    m_handle->setToolTip(source->effectiveShowHint() ? source->hint() : std::string());
+}
+
 void TWinControl::handleMouseLeave() {
     if (m_hover) {
         TControl* h = m_hover;
         m_hover = nullptr;
+        updatePointer();
         h->mouseLeave();
     }
     if (m_selfHover) {

@@ -105,11 +105,13 @@ public:
     TCursor cursor() const { return m_cursor; }
     virtual void setCursor(TCursor cursor);
     const std::string& hint() const { return m_hint; }
-    void setHint(const std::string& hint) { m_hint = hint; }
+    void setHint(const std::string& hint);
     bool showHint() const { return m_showHint; }
-    void setShowHint(bool value) { m_showHint = value, m_parentShowHint = false; }
+    void setShowHint(bool value);
     bool parentShowHint() const { return m_parentShowHint; }
-    void setParentShowHint(bool value) { m_parentShowHint = value; }
+    // ShowHint as it applies: the parent's when ParentShowHint is on.
+    bool effectiveShowHint() const;
+    void setParentShowHint(bool value);
     classes::TComponent* popupMenu() const { return m_popupMenu; }
     void setPopupMenu(classes::TComponent* menu);
     // The control's text (Caption or Text, as each class publishes it).
@@ -290,6 +292,8 @@ protected:
 private:
     friend class TControl;
     void restack();
+    // The pointer and hint of the window follow the graphic child under the mouse.
+    void updatePointer();
 
     std::vector<TControl*> m_controls;
     std::unique_ptr<WindowHandle> m_handle;

@@ -42,6 +42,8 @@ public:
     virtual void update() = 0;
     virtual void setCaption(const std::string& ansiText) = 0;
     virtual void setCursor(int cursor) = 0;
+    // The hint shown while the mouse rests on the window (empty: none).
+    virtual void setToolTip(const std::string& ansiText) = 0;
     virtual void setFocus() = 0;
     virtual bool focused() const = 0;
     // Stacking among siblings: directly above `below` (null: at the bottom).

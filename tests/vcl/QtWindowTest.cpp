@@ -44,15 +44,23 @@ TEST(QtWindow, MouseEventsReachGraphicControlsThroughTheWindow) {
     shape->onClick = handler([&] { log += "click "; });
     shape->onMouseUp = handler([&] { log += "up "; });
     shape->onMouseLeave = handler([&] { log += "leave "; });
+    shape->setCursor(crHandPoint);
+    shape->setHint("A shape");
+    form.setShowHint(true);
     form.show();
     QWidget* w = windowTitled("mouse-test");
     ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
     sendMouse(w, QEvent::MouseMove, {20, 20}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor) << "the pointer follows the control under it";
+    EXPECT_EQ(w->toolTip(), QStringLiteral("A shape")) << "the hint shows because the form shows hints";
     sendMouse(w, QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
     sendMouse(w, QEvent::MouseButtonRelease, {20, 20}, Qt::LeftButton, Qt::NoButton);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(w, &leave);
     EXPECT_EQ(log, "enter down click up leave ");
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(w->toolTip().isEmpty());
     form.hide();
 }
 

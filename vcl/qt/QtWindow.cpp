@@ -226,6 +226,7 @@ public:
     void update() override { m_widget->repaint(); }
     void setCaption(const std::string& text) override { m_widget->setWindowTitle(qt::toQString(text)); }
     void setCursor(int cursor) override { m_widget->setCursor(cursorShape(cursor)); }
+    void setToolTip(const std::string& text) override { m_widget->setToolTip(qt::toQString(text)); }
     void setFocus() override { m_widget->setFocus(Qt::OtherFocusReason); }
     bool focused() const override { return m_widget->hasFocus(); }
     // The model restacks bottom to top, so raising each in turn gives its order.
