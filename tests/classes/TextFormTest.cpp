@@ -73,6 +73,15 @@ TEST(TextFormTest, NotationOfEveryValue) {
     EXPECT_EQ(textToBinary(expected), b.s);
 }
 
+TEST(TextFormTest, LiteralHashAndQuoteStayInsideTheQuotes) {
+    Bytes b;
+    b.sig().record("T", "").prop("S").string("#1'#").prop("W").utf8("#\xc3\xa9'").end().end();
+    std::string text = binaryToText(b.s);
+    EXPECT_NE(text.find("S = '#1''#'\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("W = '#'#233''''\n"), std::string::npos) << text;
+    EXPECT_EQ(textToBinary(text), b.s);
+}
+
 TEST(TextFormTest, LongStringsWrapAndJoin) {
     Bytes b;
     b.sig().record("T", "").prop("S").lstring(std::string(300, 'q')).end().end();
