@@ -113,8 +113,18 @@ const classes::ClassInfo& TControl::staticClass() {
     return *info;
 }
 
+namespace {
+bool notStored(const classes::TObject&) { return false; }
+}  // namespace
+
 const classes::ClassInfo& TGraphicControl::staticClass() {
-    static const auto info = ClassBuilder<TGraphicControl>("TGraphicControl", TControl::staticClass()).factory({}).build();
+    static const auto info =
+        ClassBuilder<TGraphicControl>("TGraphicControl", TControl::staticClass())
+            .factory({})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(), [](const TGraphicControl& c) {
+                return &const_cast<TGraphicControl&>(c).canvas();
+            }, {.defaultValue = {}, .stored = notStored})
+            .build();
     return *info;
 }
 
@@ -143,7 +153,13 @@ const classes::ClassInfo& TWinControl::staticClass() {
 }
 
 const classes::ClassInfo& TCustomControl::staticClass() {
-    static const auto info = ClassBuilder<TCustomControl>("TCustomControl", TWinControl::staticClass()).factory({}).build();
+    static const auto info =
+        ClassBuilder<TCustomControl>("TCustomControl", TWinControl::staticClass())
+            .factory({})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(), [](const TCustomControl& c) {
+                return &const_cast<TCustomControl&>(c).canvas();
+            }, {.defaultValue = {}, .stored = notStored})
+            .build();
     return *info;
 }
 

@@ -42,6 +42,9 @@ const classes::ClassInfo& TImage::staticClass() {
                       {.defaultValue = 0})
             .property("Transparent", ct::boolean(), &TImage::transparent, &TImage::setTransparent, {.defaultValue = 0})
             .property("AutoSize", ct::boolean(), &TImage::autoSize, &TImage::setAutoSize, {.defaultValue = 0})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
+                      [](const TImage& i) { return &const_cast<TImage&>(i).imageCanvas(); },
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
             .build();
     return *info;
 }
@@ -142,6 +145,9 @@ void TImage::pictureChanged() {
 }
 
 TCanvas& TImage::imageCanvas() {
+    TGraphic* g = m_picture->graphic();
+    if (g && !g->empty() && !dynamic_cast<TBitmap*>(g))
+        throw base::Error("Can only modify an image if it contains a bitmap");
     TBitmap& b = m_picture->bitmap();
     if (b.empty()) b.setSize(width(), height());
     return b.canvas();

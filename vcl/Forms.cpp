@@ -107,6 +107,9 @@ const classes::ClassInfo& TCustomForm::staticClass() {
                       [](TCustomForm&, int) {})
             .property("Scaled", ct::boolean(), [](const TCustomForm&) { return true; }, [](TCustomForm&, bool) {},
                       {.defaultValue = 1})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
+                      [](const TCustomForm& f) { return &const_cast<TCustomForm&>(f).canvas(); },
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
             .defined("TextHeight", [](TCustomForm&, classes::TReader& r) { r.readInteger(); })
             .defined("IgnoreFontProperty", [](TCustomForm& f, classes::TReader& r) {
                 if (r.readBoolean()) f.setParentFont(true);
@@ -309,6 +312,11 @@ void TCustomForm::placeOnScreen() {
 }
 
 void TCustomForm::setVisible(bool visible) {
+    // A stream that says Visible = True shows the form once it is complete.
+    if (hasState(classes::ComponentState::Loading)) {
+        m_showWhenLoaded = visible;
+        return;
+    }
     if (visible == this->visible()) return;
     if (visible) {
         placeOnScreen();
@@ -354,7 +362,13 @@ void TCustomForm::doCreate() {
     if (onCreate) onCreate({static_cast<classes::TObject*>(this)});
 }
 
-void TCustomForm::loaded() { TWinControl::loaded(); }
+void TCustomForm::loaded() {
+    TWinControl::loaded();
+    if (m_showWhenLoaded) {
+        m_showWhenLoaded = false;
+        show();
+    }
+}
 
 bool TCustomForm::closeQuery() {
     bool canClose = true;

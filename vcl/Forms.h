@@ -105,6 +105,7 @@ private:
     bool m_modal = false;
     bool m_active = false;
     bool m_placed = false;
+    bool m_showWhenLoaded = false;
     TWinControl* m_focused = nullptr;
     std::unique_ptr<TCanvas> m_canvas;
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "classes/ClassBuilder.h"
 #include "vcl/Graphic.h"
 #include "vcl/qt/QtText.h"
 
@@ -160,6 +161,20 @@ void wrapInto(std::vector<TextLine>& lines, const TextLine& para, const QFontMet
 }
 
 }  // namespace
+
+const classes::ClassInfo& TCanvas::staticClass() {
+    namespace ct = classes::types;
+    static const auto info =
+        classes::ClassBuilder<TCanvas>("TCanvas", classes::TPersistent::staticClass())
+            .property("Font", TFont::staticClass().typeInfo(), &TCanvas::fontPointer,
+                      [](TCanvas& c, TFont* f) { if (f) c.setFont(*f); })
+            .property("Pen", TPen::staticClass().typeInfo(), &TCanvas::penPointer,
+                      [](TCanvas& c, TPen* p) { if (p) c.setPen(*p); })
+            .property("Brush", TBrush::staticClass().typeInfo(), &TCanvas::brushPointer,
+                      [](TCanvas& c, TBrush* b) { if (b) c.setBrush(*b); })
+            .build();
+    return *info;
+}
 
 TCanvas::TCanvas() : m_impl(std::make_unique<Impl>()) {}
 
