@@ -638,6 +638,12 @@ bool TWinControl::keyUp(int& key, TShiftState shift) {
     return key != 0;
 }
 
+bool TWinControl::dialogChar(char c) {
+    for (TControl* child : m_controls)
+        if (child->visible() && child->dialogChar(c)) return true;
+    return false;
+}
+
 TWinControl* TWinControl::topLevel() {
     TWinControl* w = this;
     while (w->parent()) w = w->parent();
@@ -648,6 +654,8 @@ void TWinControl::handleKeyDown(int key, TShiftState shift) {
     TWinControl* top = topLevel();
     if (top != this && top->previewsKeys() && !top->keyDown(key, shift)) return;
     if (!keyDown(key, shift)) return;
+    const bool alnum = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+    if (alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key))) return;
     if (key == 9 && !(shift & ((1u << ssCtrl) | (1u << ssAlt)))) {
         if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift)))) next->setFocus();
     }

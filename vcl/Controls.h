@@ -140,6 +140,8 @@ public:
     virtual void mouseLeave();
     virtual void click();
     virtual void dblClick();
+    // An Alt+character accelerator offered to every control of the window; true when taken.
+    virtual bool dialogChar(char) { return false; }
 
     void notification(classes::TComponent* component, classes::Operation operation) override;
     void loaded() override;
@@ -249,6 +251,7 @@ public:
     void handleKeyPress(char key);
     void handleKeyUp(int key, TShiftState shift);
     virtual bool previewsKeys() const { return false; }
+    bool dialogChar(char c) override;
     // The top-level window this control is on (itself for a form).
     TWinControl* topLevel();
 

@@ -469,10 +469,14 @@ TAutorunForm::TAutorunForm(TComponent* owner) : TForm(owner) {
 TApplication::TApplication(TComponent* owner) : TComponent(owner), m_icon(std::make_unique<TIcon>()) {}
 TApplication::~TApplication() = default;
 
-void TApplication::setTitle(const std::string& title) { m_title = title; }
+void TApplication::setTitle(const std::string& title) {
+    m_title = title;
+    toolkit::setApplicationTitle(title);
+}
 
 void TApplication::setIcon(TIcon* icon) {
     m_icon.reset(icon ? static_cast<TIcon*>(icon->clone().release()) : new TIcon());
+    toolkit::setApplicationIcon(m_icon->image());
 }
 
 void TApplication::processMessages() { toolkit::processMessages(); }

@@ -78,4 +78,7 @@ namespace vcl::toolkit {
 // Runs `fn` on the main thread once the current event is done (deferred frees).
 void post(std::function<void()> fn);
 void setOverrideCursor(int cursor);
+// The name and icon the desktop shows for the whole program (task bar, window lists).
+void setApplicationTitle(const std::string& ansiTitle);
+void setApplicationIcon(const pictures::Image* icon);
 }  // namespace vcl::toolkit

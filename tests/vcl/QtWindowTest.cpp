@@ -11,6 +11,7 @@
 #include "tests/vcl/VclTestSupport.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
 
 using namespace vcl;
 using vcltest::handler;
@@ -122,5 +123,32 @@ TEST(QtWindow, AnimatedGifInAnImageRepaintsEachFrame) {
     clock.advance(100);
     EXPECT_EQ(vcltest::colorAt(form.grab(), 0, 0), clBlue);
     EXPECT_EQ(vcltest::colorAt(form.grab(), 0, 2), clLime);
+    form.hide();
+}
+
+TEST(QtWindow, LabelAcceleratorFocusesItsControl) {
+    TForm form(nullptr);
+    form.setBounds(0, 0, 200, 100);
+    form.setCaption("accel-test");
+    auto* label = new TLabel(&form);
+    label->setParent(&form);
+    label->setCaption("&Name");
+    auto* first = new TPanel(&form);
+    first->setParent(&form);
+    auto* target = new TPanel(&form);
+    target->setParent(&form);
+    label->setFocusControl(target);
+    form.show();
+    QApplication::setActiveWindow(windowTitled("accel-test"));
+    first->setFocus();
+    std::string log;
+    target->onEnter = handler([&] { log += "enter "; });
+    form.handleKeyDown('X', 1u << ssAlt);
+    EXPECT_EQ(log, "");
+    form.handleKeyDown('N', 1u << ssAlt);
+    EXPECT_TRUE(target->focused());
+    EXPECT_EQ(log, "enter ");
+    delete target;
+    EXPECT_EQ(label->focusControl(), nullptr) << "a freed focus control is forgotten";
     form.hide();
 }

@@ -312,6 +312,14 @@ void setOverrideCursor(int cursor) {
     if (cursor != crDefault) QGuiApplication::setOverrideCursor(QCursor(cursorShape(cursor)));
 }
 
+void setApplicationTitle(const std::string& title) {
+    if (qApp) QGuiApplication::setApplicationDisplayName(qt::toQString(title));
+}
+
+void setApplicationIcon(const pictures::Image* icon) {
+    if (qApp) QGuiApplication::setWindowIcon(icon ? QIcon(QPixmap::fromImage(wrap(*icon).copy())) : QIcon());
+}
+
 }  // namespace toolkit
 
 }  // namespace vcl
