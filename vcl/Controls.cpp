@@ -792,6 +792,12 @@ void TWinControl::handleResized(int clientW, int clientH) {
     setBounds(left(), top(), width() + clientW - clientWidth(), height() + clientH - clientHeight());
 }
 
+void TWinControl::handleMoved(int clientX, int clientY) {
+    const TRect hb = handleBounds();
+    if (hb.left == clientX && hb.top == clientY) return;
+    setBounds(left() + clientX - hb.left, top() + clientY - hb.top, width(), height());
+}
+
 pictures::Image TWinControl::grab() { return handle().grab(); }
 
 void TWinControl::setBounds(int l, int t, int w, int h) {

@@ -266,6 +266,8 @@ public:
     void handleMouseLeave();
     // The toolkit window was resized by the user or the window manager.
     virtual void handleResized(int clientW, int clientH);
+    // The toolkit window was moved (top-level windows: by the user or the window manager).
+    void handleMoved(int clientX, int clientY);
 
     // The window with every child window as it looks now.
     pictures::Image grab();

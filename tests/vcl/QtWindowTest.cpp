@@ -105,6 +105,12 @@ TEST(QtWindow, KeysCloseRequestsAndResizesGoThroughTheModel) {
     EXPECT_EQ(form.clientWidth(), 300);
     EXPECT_EQ(form.width(), 300 + frameW);
     EXPECT_GE(resizes, 1);
+    const int frameLeft = form.left(), frameTop = form.top();
+    const QPoint clientAt = w->pos();
+    w->move(clientAt + QPoint(30, 20));
+    QApplication::processEvents();
+    EXPECT_EQ(form.left(), frameLeft + 30);
+    EXPECT_EQ(form.top(), frameTop + 20);
     form.hide();
 }
 

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
@@ -170,6 +171,11 @@ protected:
         if (!parentWidget() && !m_syncing) {
             guarded([&] { m_control.handleResized(e->size().width(), e->size().height()); });
         }
+    }
+    void moveEvent(QMoveEvent*) override {
+        // The event gives the frame's position; the model keeps the client area's.
+        const QPoint client = geometry().topLeft();
+        if (!parentWidget() && !m_syncing) guarded([&] { m_control.handleMoved(client.x(), client.y()); });
     }
     void closeEvent(QCloseEvent* e) override {
         // The model decides: a form closes through its own Close.
