@@ -258,6 +258,17 @@ void TCustomForm::applyFrame() {
 
 void TCustomForm::handleCreated() {
     if (!m_icon->empty()) handle().setIcon(m_icon->image());
+    if (!m_region.empty()) handle().setRegion(&m_region);
+}
+
+void TCustomForm::setWindowRegion(const std::vector<TRect>& rects) {
+    m_region = rects;
+    if (handleAllocated()) handle().setRegion(m_region.empty() ? nullptr : &m_region);
+    invalidate();
+}
+
+void TCustomForm::beginWindowDrag() {
+    if (handleAllocated() && visible()) handle().beginDrag();
 }
 
 void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }

@@ -72,6 +72,12 @@ public:
     // Raises OnCreate; the loader calls it once the form has been read.
     void doCreate();
     void setFocusedControl(TWinControl* control) { m_focused = control; }
+    // The window's shape (shaped forms); an empty list removes it. Kept across handle
+    // re-creation.
+    void setWindowRegion(const std::vector<TRect>& rects);
+    const std::vector<TRect>& windowRegion() const { return m_region; }
+    // Starts moving the window with the mouse, as dragging the caption would.
+    void beginWindowDrag();
     void activated(bool active);
 
     classes::TMethod onCreate, onDestroy, onShow, onHide, onActivate, onDeactivate, onPaint, onClose, onCloseQuery;
@@ -106,6 +112,7 @@ private:
     bool m_active = false;
     bool m_placed = false;
     bool m_showWhenLoaded = false;
+    std::vector<TRect> m_region;
     TWinControl* m_focused = nullptr;
     std::unique_ptr<TCanvas> m_canvas;
 

@@ -158,3 +158,21 @@ TEST(QtWindow, LabelAcceleratorFocusesItsControl) {
     EXPECT_EQ(label->focusControl(), nullptr) << "a freed focus control is forgotten";
     form.hide();
 }
+
+TEST(QtWindow, AWindowRegionShapesTheWindow) {
+    TForm form(nullptr);
+    form.setBorderStyle(bsNone);
+    form.setBounds(0, 0, 100, 100);
+    form.setCaption("region-test");
+    form.setWindowRegion({{0, 0, 50, 50}, {50, 50, 100, 100}});
+    form.show();
+    QWidget* w = windowTitled("region-test");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->mask().contains(QPoint(10, 10)));
+    EXPECT_FALSE(w->mask().contains(QPoint(75, 25)));
+    EXPECT_TRUE(w->mask().contains(QPoint(75, 75)));
+    form.setWindowRegion({});
+    EXPECT_TRUE(w->mask().isEmpty());
+    form.beginWindowDrag();  // headless: nothing to drag, must not fail
+    form.hide();
+}

@@ -14,7 +14,9 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QRegion>
 #include <QWidget>
+#include <QWindow>
 #include <cstring>
 
 #include "vcl/Forms.h"
@@ -274,6 +276,18 @@ public:
         // The headless platform cannot stack top-level windows and says so on every call.
         if (QGuiApplication::platformName() != QLatin1String("offscreen")) m_widget->raise();
         m_widget->activateWindow();
+    }
+    void setRegion(const std::vector<TRect>* rects) override {
+        if (!rects) {
+            m_widget->clearMask();
+            return;
+        }
+        QRegion region;
+        for (const TRect& r : *rects) region += QRect(r.left, r.top, r.width(), r.height());
+        m_widget->setMask(region);
+    }
+    void beginDrag() override {
+        if (QWindow* w = m_widget->window()->windowHandle()) w->startSystemMove();
     }
     pictures::Image grab() override {
         const QImage img = m_widget->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
