@@ -59,6 +59,24 @@ const classes::TypeInfo& keyPressEvent() {
 
 namespace {
 
+const classes::TypeInfo& bidiModeType() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TBiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
+    return t;
+}
+const classes::TypeInfo& dragKindType() {
+    static const auto t = classes::TypeInfo::enumeration("TDragKind", {"dkDrag", "dkDock"});
+    return t;
+}
+const classes::TypeInfo& dragModeType() {
+    static const auto t = classes::TypeInfo::enumeration("TDragMode", {"dmManual", "dmAutomatic"});
+    return t;
+}
+const classes::TypeInfo& helpTypeType() {
+    static const auto t = classes::TypeInfo::enumeration("THelpType", {"htKeyword", "htContext"});
+    return t;
+}
+
 const classes::TypeInfo& componentType() { return TComponent::staticClass().typeInfo(); }
 
 }  // namespace
@@ -66,6 +84,26 @@ const classes::TypeInfo& componentType() { return TComponent::staticClass().type
 #define VCL_EVENT(Builder, Name, Type, Class, Member)                                                     \
     Builder.property(Name, Type, [](const Class& c) { return c.Member; },                                 \
                      [](Class& c, const classes::TMethod& m) { c.Member = m; })
+
+const classes::ClassInfo& TSizeConstraints::staticClass() {
+    static const auto info = [] {
+        ClassBuilder<TSizeConstraints> b("TSizeConstraints", classes::TPersistent::staticClass());
+        auto field = [&b](const char* name, int TSizeConstraints::*member) {
+            b.property(name, ct::integer(), [member](const TSizeConstraints& c) { return c.*member; },
+                       [member](TSizeConstraints& c, int v) {
+                           c.*member = std::max(0, v);
+                           if (c.onChange) c.onChange();
+                       },
+                       {.defaultValue = 0});
+        };
+        field("MaxHeight", &TSizeConstraints::maxHeight);
+        field("MaxWidth", &TSizeConstraints::maxWidth);
+        field("MinHeight", &TSizeConstraints::minHeight);
+        field("MinWidth", &TSizeConstraints::minWidth);
+        return b.build();
+    }();
+    return *info;
+}
 
 const classes::ClassInfo& TControl::staticClass() {
     static const auto info = [] {
@@ -99,7 +137,18 @@ const classes::ClassInfo& TControl::staticClass() {
                            return !static_cast<const TControl&>(o).parentFont();
                        }})
             .property("ParentFont", ct::boolean(), &TControl::parentFont, &TControl::setParentFont)
+            .property("Constraints", TSizeConstraints::staticClass().typeInfo(), &TControl::constraints,
+                      &TControl::setConstraints)
+            .property("HelpKeyword", ct::string(), [](const TControl& c) { return c.keptText("HelpKeyword"); },
+                      [](TControl& c, const std::string& v) { c.setKeptText("HelpKeyword", v); })
             .defined("IsControl", [](TControl&, classes::TReader& r) { r.readBoolean(); });
+        keptProperty(b, "BiDiMode", bidiModeType(), 0);
+        keptProperty(b, "ParentBiDiMode", ct::boolean(), 1);
+        keptProperty(b, "DragCursor", ct::cursor(), -12);
+        keptProperty(b, "DragKind", dragKindType(), 0);
+        keptProperty(b, "DragMode", dragModeType(), 0);
+        keptProperty(b, "HelpContext", ct::integer(), 0);
+        keptProperty(b, "HelpType", helpTypeType(), 1);
         VCL_EVENT(b, "OnClick", ct::notifyEvent(), TControl, onClick);
         VCL_EVENT(b, "OnDblClick", ct::notifyEvent(), TControl, onDblClick);
         VCL_EVENT(b, "OnMouseDown", types::mouseEvent(), TControl, onMouseDown);
@@ -142,6 +191,11 @@ const classes::ClassInfo& TWinControl::staticClass() {
                 r.readInteger();
                 r.readListEnd();
             });
+        keptProperty(b, "Ctl3D", ct::boolean(), 1);
+        keptProperty(b, "ParentCtl3D", ct::boolean(), 1);
+        keptProperty(b, "UseDockManager", ct::boolean(), 0);
+        keptProperty(b, "DockSite", ct::boolean(), 0);
+        keptProperty(b, "ParentBackground", ct::boolean(), 1);
         VCL_EVENT(b, "OnKeyDown", types::keyEvent(), TWinControl, onKeyDown);
         VCL_EVENT(b, "OnKeyPress", types::keyPressEvent(), TWinControl, onKeyPress);
         VCL_EVENT(b, "OnKeyUp", types::keyEvent(), TWinControl, onKeyUp);
@@ -165,9 +219,45 @@ const classes::ClassInfo& TCustomControl::staticClass() {
 
 // --- TControl ---
 
-TControl::TControl(TComponent* owner) : TComponent(owner), m_font(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), m_font(std::make_unique<TFont>()), m_constraints(std::make_unique<TSizeConstraints>()) {
     m_font->onChange = [this] { fontChanged(); };
+    m_constraints->onChange = [this] { setBounds(m_left, m_top, m_width, m_height); };
 }
+
+void TSizeConstraints::assign(const classes::TPersistent& source) {
+    if (auto* c = dynamic_cast<const TSizeConstraints*>(&source)) {
+        minWidth = c->minWidth, minHeight = c->minHeight, maxWidth = c->maxWidth, maxHeight = c->maxHeight;
+        if (onChange) onChange();
+        return;
+    }
+    TPersistent::assign(source);
+}
+
+void TSizeConstraints::apply(int& width, int& height) const {
+    if (maxWidth > 0) width = std::min(width, maxWidth);
+    if (maxHeight > 0) height = std::min(height, maxHeight);
+    width = std::max(width, minWidth);
+    height = std::max(height, minHeight);
+}
+
+void TControl::setConstraints(TSizeConstraints* c) {
+    if (c) m_constraints->assign(*c);
+}
+
+int64_t TControl::keptValue(const std::string& name, int64_t fallback) const {
+    auto it = m_keptValues.find(name);
+    return it == m_keptValues.end() ? fallback : it->second;
+}
+
+void TControl::setKeptValue(const std::string& name, int64_t value) { m_keptValues[name] = value; }
+
+std::string TControl::keptText(const std::string& name) const {
+    auto it = m_keptTexts.find(name);
+    return it == m_keptTexts.end() ? std::string() : it->second;
+}
+
+void TControl::setKeptText(const std::string& name, const std::string& value) { m_keptTexts[name] = value; }
 
 TControl::~TControl() {
     setState(classes::ComponentState::Destroying, true);
@@ -190,6 +280,7 @@ TComponent* TControl::parentComponent() const { return m_parent; }
 TPoint TControl::clientOrigin() const { return {m_left, m_top}; }
 
 void TControl::setBounds(int left, int top, int width, int height) {
+    if (m_constraints) m_constraints->apply(width, height);
     width = std::max(0, width), height = std::max(0, height);
     if (left == m_left && top == m_top && width == m_width && height == m_height) return;
     const bool sized = width != m_width || height != m_height;

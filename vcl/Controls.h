@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +51,17 @@ enum ControlStyle : uint32_t {
 };
 
 class TWinControl;
+
+// Minimum and maximum sizes a control keeps to (0: no limit).
+class TSizeConstraints : public classes::TPersistent {
+public:
+    CLASSES_OBJECT(TSizeConstraints)
+    int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+    std::function<void()> onChange;
+    void assign(const classes::TPersistent& source) override;
+    // Applies the limits to a size.
+    void apply(int& width, int& height) const;
+};
 
 class TControl : public classes::TComponent {
 public:
@@ -118,6 +131,15 @@ public:
     const std::string& caption() const { return m_caption; }
     void setCaption(const std::string& caption);
 
+    TSizeConstraints* constraints() const { return m_constraints.get(); }
+    void setConstraints(TSizeConstraints* c);
+    // Properties streams carry that have no effect here (Ctl3D, BiDiMode, DragMode, help
+    // context, ...): kept so they read, write and script back unchanged.
+    int64_t keptValue(const std::string& name, int64_t fallback) const;
+    void setKeptValue(const std::string& name, int64_t value);
+    std::string keptText(const std::string& name) const;
+    void setKeptText(const std::string& name, const std::string& value);
+
     uint32_t controlStyle() const { return m_controlStyle; }
     void setControlStyle(uint32_t style) { m_controlStyle = style; }
 
@@ -183,6 +205,9 @@ private:
     bool m_showHint = false;
     bool m_parentShowHint = true;
     classes::TComponent* m_popupMenu = nullptr;
+    std::unique_ptr<TSizeConstraints> m_constraints;
+    std::map<std::string, int64_t> m_keptValues;
+    std::map<std::string, std::string> m_keptTexts;
     std::string m_caption;
     bool m_pressed = false;
     bool m_settingFont = false;
@@ -341,5 +366,14 @@ const classes::TypeInfo& mouseMoveEvent();
 const classes::TypeInfo& keyEvent();
 const classes::TypeInfo& keyPressEvent();
 }  // namespace types
+
+// Declares a kept property (see TControl::keptValue) on a class's metadata.
+template <class Builder>
+void keptProperty(Builder& b, const char* name, const classes::TypeInfo& type, int64_t fallback) {
+    const std::string key = name;
+    b.property(
+        name, type, [key, fallback](const TControl& c) { return c.keptValue(key, fallback); },
+        [key](TControl& c, int64_t v) { c.setKeptValue(key, v); }, {.defaultValue = fallback});
+}
 
 }  // namespace vcl

@@ -33,9 +33,9 @@ const classes::TypeInfo& bevelCutType() {
 }  // namespace
 
 const classes::ClassInfo& TImage::staticClass() {
-    static const auto info =
-        ClassBuilder<TImage>("TImage", TGraphicControl::staticClass())
-            .property("Picture", TPicture::staticClass().typeInfo(), &TImage::picture, &TImage::setPicture)
+    static const auto info = [] {
+        ClassBuilder<TImage> b("TImage", TGraphicControl::staticClass());
+        b.property("Picture", TPicture::staticClass().typeInfo(), &TImage::picture, &TImage::setPicture)
             .property("Stretch", ct::boolean(), &TImage::stretch, &TImage::setStretch, {.defaultValue = 0})
             .property("Center", ct::boolean(), &TImage::center, &TImage::setCenter, {.defaultValue = 0})
             .property("Proportional", ct::boolean(), &TImage::proportional, &TImage::setProportional,
@@ -44,8 +44,10 @@ const classes::ClassInfo& TImage::staticClass() {
             .property("AutoSize", ct::boolean(), &TImage::autoSize, &TImage::setAutoSize, {.defaultValue = 0})
             .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
                       [](const TImage& i) { return &const_cast<TImage&>(i).imageCanvas(); },
-                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
-            .build();
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }});
+        keptProperty(b, "IncrementalDisplay", ct::boolean(), 0);
+        return b.build();
+    }();
     return *info;
 }
 
@@ -77,17 +79,19 @@ const classes::ClassInfo& TPaintBox::staticClass() {
 }
 
 const classes::ClassInfo& TPanel::staticClass() {
-    static const auto info =
-        ClassBuilder<TPanel>("TPanel", TCustomControl::staticClass())
-            .property("Caption", ct::string(), &TControl::caption, [](TPanel& p, const std::string& v) { p.setCaption(v); })
+    static const auto info = [] {
+        ClassBuilder<TPanel> b("TPanel", TCustomControl::staticClass());
+        b.property("Caption", ct::string(), &TControl::caption, [](TPanel& p, const std::string& v) { p.setCaption(v); })
             .property("Alignment", types::alignment(), &TPanel::alignment, &TPanel::setAlignment,
                       {.defaultValue = taCenter})
             .property("BevelInner", bevelCutType(), &TPanel::bevelInner, &TPanel::setBevelInner, {.defaultValue = bvNone})
             .property("BevelOuter", bevelCutType(), &TPanel::bevelOuter, &TPanel::setBevelOuter,
                       {.defaultValue = bvRaised})
             .property("BevelWidth", ct::integer(), &TPanel::bevelWidth, &TPanel::setBevelWidth, {.defaultValue = 1})
-            .property("BorderWidth", ct::integer(), &TPanel::borderWidth, &TPanel::setBorderWidth, {.defaultValue = 0})
-            .build();
+            .property("BorderWidth", ct::integer(), &TPanel::borderWidth, &TPanel::setBorderWidth, {.defaultValue = 0});
+        keptProperty(b, "FullRepaint", ct::boolean(), 1);
+        return b.build();
+    }();
     return *info;
 }
 

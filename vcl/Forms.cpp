@@ -60,6 +60,15 @@ const classes::TypeInfo& windowStateType() {
     static const auto t = classes::TypeInfo::enumeration("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
     return t;
 }
+const classes::TypeInfo& defaultMonitorType() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TDefaultMonitor", {"dmDesktop", "dmPrimary", "dmMainForm", "dmActiveForm"});
+    return t;
+}
+const classes::TypeInfo& printScaleType() {
+    static const auto t = classes::TypeInfo::enumeration("TPrintScale", {"poNone", "poProportional", "poPrintToFit"});
+    return t;
+}
 const classes::TypeInfo& closeEvent() {
     static const auto t =
         classes::TypeInfo::method("TCloseEvent", "procedure (Sender: TObject; var Action: TCloseAction);");
@@ -110,10 +119,23 @@ const classes::ClassInfo& TCustomForm::staticClass() {
             .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
                       [](const TCustomForm& f) { return &const_cast<TCustomForm&>(f).canvas(); },
                       {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
+            .property("AlphaBlend", ct::boolean(), &TCustomForm::alphaBlend, &TCustomForm::setAlphaBlend,
+                      {.defaultValue = 0})
+            .property("AlphaBlendValue", ct::byte(), &TCustomForm::alphaBlendValue, &TCustomForm::setAlphaBlendValue,
+                      {.defaultValue = 255})
+            .property("Menu", TComponent::staticClass().typeInfo(), &TCustomForm::menu, &TCustomForm::setMenu)
+            .property("HelpFile", ct::string(), [](const TCustomForm& f) { return f.keptText("HelpFile"); },
+                      [](TCustomForm& f, const std::string& v) { f.setKeptText("HelpFile", v); })
             .defined("TextHeight", [](TCustomForm&, classes::TReader& r) { r.readInteger(); })
             .defined("IgnoreFontProperty", [](TCustomForm& f, classes::TReader& r) {
                 if (r.readBoolean()) f.setParentFont(true);
             });
+        // FIXME: a colour-keyed transparent form (TransparentColor) is kept, not shown through.
+        keptProperty(b, "AutoScroll", ct::boolean(), 1);
+        keptProperty(b, "TransparentColor", ct::boolean(), 0);
+        keptProperty(b, "TransparentColorValue", ct::color(), clBlack);
+        keptProperty(b, "DefaultMonitor", defaultMonitorType(), 3);
+        keptProperty(b, "PrintScale", printScaleType(), 1);
         VCL_EVENT(b, "OnCreate", ct::notifyEvent(), TCustomForm, onCreate);
         VCL_EVENT(b, "OnDestroy", ct::notifyEvent(), TCustomForm, onDestroy);
         VCL_EVENT(b, "OnShow", ct::notifyEvent(), TCustomForm, onShow);
@@ -256,7 +278,33 @@ void TCustomForm::applyFrame() {
     syncHandleBounds();
 }
 
+void TCustomForm::setAlphaBlend(bool value) {
+    m_alphaBlend = value;
+    applyOpacity();
+}
+
+void TCustomForm::setAlphaBlendValue(int value) {
+    m_alphaBlendValue = std::clamp(value, 0, 255);
+    applyOpacity();
+}
+
+void TCustomForm::applyOpacity() {
+    if (handleAllocated()) handle().setOpacity(m_alphaBlend ? m_alphaBlendValue : 255);
+}
+
+void TCustomForm::setMenu(TComponent* menu) {
+    if (m_menu) m_menu->removeFreeNotification(this);
+    m_menu = menu;
+    if (menu) menu->freeNotification(this);
+}
+
+void TCustomForm::notification(TComponent* component, classes::Operation operation) {
+    TWinControl::notification(component, operation);
+    if (operation == classes::Operation::Remove && component == m_menu) m_menu = nullptr;
+}
+
 void TCustomForm::handleCreated() {
+    applyOpacity();
     if (!m_icon->empty()) handle().setIcon(m_icon->image());
     if (!m_region.empty()) handle().setRegion(&m_region);
 }

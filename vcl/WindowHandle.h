@@ -56,6 +56,8 @@ public:
     virtual void setShowState(WindowShowState state) = 0;
     virtual void setIcon(const pictures::Image* icon) = 0;
     virtual void activate() = 0;
+    // 0 (invisible) .. 255 (opaque).
+    virtual void setOpacity(int alpha) = 0;
     // The window's shape as a union of rectangles in client coordinates; null: no shape.
     virtual void setRegion(const std::vector<TRect>* rects) = 0;
     // Lets the user drag the window with the mouse button that is down now, as dragging

@@ -6,6 +6,7 @@
 #include "classes/Streams.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
+#include "classes/TextForm.h"
 #include "tests/vcl/VclTestSupport.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
@@ -103,4 +104,59 @@ TEST_F(Metadata, ImageCanvasNeedsABitmap) {
         EXPECT_STREQ(e.what(), "Can only modify an image if it contains a bitmap");
     }
     EXPECT_STREQ(image->picture()->graphic()->className(), "TPNGObject") << "the picture is left alone";
+}
+
+TEST_F(Metadata, PropertiesOfTheAuthoringToolReadWithoutErrors) {
+    const std::string text = R"(object KeptForm: TForm
+  AutoScroll = False
+  AlphaBlend = True
+  AlphaBlendValue = 128
+  Ctl3D = False
+  HelpFile = 'x.hlp'
+  DefaultMonitor = dmMainForm
+  PrintScale = poNone
+  object Label1: TLabel
+    BiDiMode = bdRightToLeft
+    ParentBiDiMode = False
+    DragCursor = crHandPoint
+    DragMode = dmAutomatic
+    HelpContext = 12
+    HelpKeyword = 'intro'
+    Constraints.MinWidth = 80
+    Caption = 'x'
+  end
+  object Panel1: TPanel
+    FullRepaint = False
+    ParentBackground = False
+    UseDockManager = True
+  end
+  object Image1: TImage
+    IncrementalDisplay = True
+  end
+end
+)";
+    TForm form(nullptr);
+    classes::TMemoryStream in;
+    in.setBytes(classes::textToBinary(text));
+    classes::TReader reader(in);
+    std::vector<std::string> errors;
+    reader.onError = [&](const std::string& m) {
+        errors.push_back(m);
+        return true;
+    };
+    reader.readRootComponent(&form);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    auto* label = dynamic_cast<TLabel*>(form.findComponent("Label1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->width(), 80) << "the minimum width holds against auto-size";
+    EXPECT_EQ(std::get<int64_t>(classes::getPropertyValue(*label, "BiDiMode")), 1);
+    EXPECT_EQ(std::get<int64_t>(classes::getPropertyValue(*label, "HelpContext")), 12);
+    EXPECT_EQ(std::get<std::string>(classes::getPropertyValue(*label, "HelpKeyword")), "intro");
+    EXPECT_EQ(form.alphaBlendValue(), 128);
+
+    // Written back, the kept values come out again.
+    const std::string again = classes::binaryToText(writeForm(form));
+    EXPECT_NE(again.find("DragMode = dmAutomatic"), std::string::npos) << again;
+    EXPECT_NE(again.find("FullRepaint = False"), std::string::npos);
+    EXPECT_NE(again.find("Constraints.MinWidth = 80"), std::string::npos);
 }

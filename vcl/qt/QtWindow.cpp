@@ -17,6 +17,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cstring>
 
 #include "vcl/Forms.h"
@@ -277,6 +278,7 @@ public:
         if (QGuiApplication::platformName() != QLatin1String("offscreen")) m_widget->raise();
         m_widget->activateWindow();
     }
+    void setOpacity(int alpha) override { m_widget->setWindowOpacity(std::clamp(alpha, 0, 255) / 255.0); }
     void setRegion(const std::vector<TRect>* rects) override {
         if (!rects) {
             m_widget->clearMask();
