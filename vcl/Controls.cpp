@@ -305,7 +305,7 @@ void TControl::boundsChanged() {
 }
 
 void TControl::resized() {
-    if (!hasState(classes::ComponentState::Loading) && onResize) onResize({static_cast<classes::TObject*>(this)});
+    if (!hasState(classes::ComponentState::Loading)) fireEvent(onResize, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::setAlign(TAlign align) {
@@ -479,36 +479,40 @@ void TControl::sendToBack() {
 
 void TControl::mouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == mbLeft && (m_controlStyle & csClickEvents)) m_pressed = true;
-    if (onMouseDown) onMouseDown({static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
+    fireEvent(onMouseDown, {static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
 void TControl::mouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     // The system's order: the click comes before the release event.
     if (button == mbLeft && m_pressed) {
         m_pressed = false;
-        if (clientRect().contains({x, y})) click();
+        if (clientRect().contains({x, y})) {
+            const auto alive = aliveToken();
+            click();
+            if (alive.expired()) return;
+        }
     }
-    if (onMouseUp) onMouseUp({static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
+    fireEvent(onMouseUp, {static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
 void TControl::mouseMove(TShiftState shift, int x, int y) {
-    if (onMouseMove) onMouseMove({static_cast<classes::TObject*>(this), int64_t{shift}, int64_t{x}, int64_t{y}});
+    fireEvent(onMouseMove, {static_cast<classes::TObject*>(this), int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
 void TControl::mouseEnter() {
-    if (onMouseEnter) onMouseEnter({static_cast<classes::TObject*>(this)});
+    fireEvent(onMouseEnter, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::mouseLeave() {
-    if (onMouseLeave) onMouseLeave({static_cast<classes::TObject*>(this)});
+    fireEvent(onMouseLeave, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::click() {
-    if (onClick) onClick({static_cast<classes::TObject*>(this)});
+    fireEvent(onClick, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::dblClick() {
-    if (onDblClick) onDblClick({static_cast<classes::TObject*>(this)});
+    fireEvent(onDblClick, {static_cast<classes::TObject*>(this)});
 }
 
 // --- TGraphicControl ---
@@ -705,7 +709,7 @@ TShiftState argShift(TShiftState s) { return s; }
 bool TWinControl::keyDown(int& key, TShiftState shift) {
     if (onKeyDown) {
         int64_t k = key;
-        onKeyDown({static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
+        fireEvent(onKeyDown, {static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
         key = static_cast<int>(k);
     }
     return key != 0;
@@ -714,7 +718,7 @@ bool TWinControl::keyDown(int& key, TShiftState shift) {
 bool TWinControl::keyPress(char& key) {
     if (onKeyPress) {
         std::string k(1, key);
-        onKeyPress({static_cast<classes::TObject*>(this), &k});
+        fireEvent(onKeyPress, {static_cast<classes::TObject*>(this), &k});
         key = k.empty() ? '\0' : k[0];
     }
     return key != '\0';
@@ -723,7 +727,7 @@ bool TWinControl::keyPress(char& key) {
 bool TWinControl::keyUp(int& key, TShiftState shift) {
     if (onKeyUp) {
         int64_t k = key;
-        onKeyUp({static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
+        fireEvent(onKeyUp, {static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
         key = static_cast<int>(k);
     }
     return key != 0;
@@ -743,8 +747,9 @@ TWinControl* TWinControl::topLevel() {
 
 void TWinControl::handleKeyDown(int key, TShiftState shift) {
     TWinControl* top = topLevel();
-    if (top != this && top->previewsKeys() && !top->keyDown(key, shift)) return;
-    if (!keyDown(key, shift)) return;
+    const auto alive = aliveToken(), topAlive = top->aliveToken();
+    if (top != this && top->previewsKeys() && (!top->keyDown(key, shift) || alive.expired())) return;
+    if (!keyDown(key, shift) || alive.expired() || topAlive.expired()) return;
     const bool alnum = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
     if (alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key))) return;
     if (key == 9 && !(shift & ((1u << ssCtrl) | (1u << ssAlt)))) {
@@ -754,22 +759,24 @@ void TWinControl::handleKeyDown(int key, TShiftState shift) {
 
 void TWinControl::handleKeyPress(char key) {
     TWinControl* top = topLevel();
-    if (top != this && top->previewsKeys() && !top->keyPress(key)) return;
+    const auto alive = aliveToken();
+    if (top != this && top->previewsKeys() && (!top->keyPress(key) || alive.expired())) return;
     keyPress(key);
 }
 
 void TWinControl::handleKeyUp(int key, TShiftState shift) {
     TWinControl* top = topLevel();
-    if (top != this && top->previewsKeys() && !top->keyUp(key, shift)) return;
+    const auto alive = aliveToken();
+    if (top != this && top->previewsKeys() && (!top->keyUp(key, shift) || alive.expired())) return;
     keyUp(key, shift);
 }
 
 void TWinControl::doEnter() {
-    if (onEnter) onEnter({static_cast<classes::TObject*>(this)});
+    fireEvent(onEnter, {static_cast<classes::TObject*>(this)});
 }
 
 void TWinControl::doExit() {
-    if (onExit) onExit({static_cast<classes::TObject*>(this)});
+    fireEvent(onExit, {static_cast<classes::TObject*>(this)});
 }
 
 void TWinControl::invalidate() {
@@ -822,13 +829,16 @@ TControl* TWinControl::controlAtPos(TPoint p) const {
 }
 
 void TWinControl::handleMouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick) {
+    const auto alive = aliveToken();
     handleMouseMove(shift, x, y);
+    if (alive.expired()) return;
     TControl* target = controlAtPos({x, y});
     if (!target) target = this;
     if (target != this && (target->controlStyle() & csCaptureMouse)) m_captured = target;
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    const auto targetAlive = target->aliveToken();
     target->mouseDown(button, shift | (doubleClick ? (1u << ssDouble) : 0u), tx, ty);
-    if (doubleClick && button == mbLeft) target->dblClick();
+    if (doubleClick && button == mbLeft && !targetAlive.expired()) target->dblClick();
 }
 
 void TWinControl::handleMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
@@ -836,22 +846,28 @@ void TWinControl::handleMouseUp(TMouseButton button, TShiftState shift, int x, i
     if (!target) target = this;
     m_captured = nullptr;
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    const auto alive = aliveToken();
     target->mouseUp(button, shift, tx, ty);
-    handleMouseMove(shift, x, y);
+    if (!alive.expired()) handleMouseMove(shift, x, y);
 }
 
 void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
+    const auto alive = aliveToken();
     if (!m_selfHover) {
         m_selfHover = true;
         mouseEnter();
+        if (alive.expired()) return;
     }
     TControl* hit = m_captured ? m_captured : controlAtPos({x, y});
     if (m_captured && !m_captured->boundsRect().contains({x, y})) hit = nullptr;
     if (!m_captured && hit != m_hover) {
         if (m_hover) m_hover->mouseLeave();
-        m_hover = hit;
+        if (alive.expired()) return;
+        m_hover = hit ? controlAtPos({x, y}) : nullptr;  // the leave handler may have freed `hit`
         updatePointer();
-        if (hit) hit->mouseEnter();
+        if (m_hover) m_hover->mouseEnter();
+        if (alive.expired()) return;
+        hit = m_hover;
     }
     TControl* target = m_captured ? m_captured : (hit ? hit : this);
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
@@ -870,7 +886,9 @@ void TWinControl::handleMouseLeave() {
         TControl* h = m_hover;
         m_hover = nullptr;
         updatePointer();
+        const auto alive = aliveToken();
         h->mouseLeave();
+        if (alive.expired()) return;
     }
     if (m_selfHover) {
         m_selfHover = false;

@@ -140,6 +140,10 @@ public:
     std::string keptText(const std::string& name) const;
     void setKeptText(const std::string& name, const std::string& value);
 
+    // Expires when the control is destroyed: event code checks it after running a handler,
+    // which may free the control.
+    std::weak_ptr<const char> aliveToken() const { return m_alive; }
+
     uint32_t controlStyle() const { return m_controlStyle; }
     void setControlStyle(uint32_t style) { m_controlStyle = style; }
 
@@ -208,6 +212,7 @@ private:
     std::unique_ptr<TSizeConstraints> m_constraints;
     std::map<std::string, int64_t> m_keptValues;
     std::map<std::string, std::string> m_keptTexts;
+    std::shared_ptr<const char> m_alive = std::make_shared<const char>('\0');
     std::string m_caption;
     bool m_pressed = false;
     bool m_settingFont = false;
@@ -366,6 +371,14 @@ const classes::TypeInfo& mouseMoveEvent();
 const classes::TypeInfo& keyEvent();
 const classes::TypeInfo& keyPressEvent();
 }  // namespace types
+
+// Runs an event handler through a copy of the event property, so a handler that frees
+// the sender (and the property with it) still finishes safely.
+inline void fireEvent(const classes::TMethod& event, std::initializer_list<classes::EventArg> args) {
+    if (!event) return;
+    const classes::TMethod handler = event;
+    handler(args);
+}
 
 // Declares a kept property (see TControl::keptValue) on a class's metadata.
 template <class Builder>

@@ -301,7 +301,7 @@ void TBevel::paint() {
 TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) { setBounds(0, 0, 105, 105); }
 
 void TPaintBox::paint() {
-    if (onPaint) onPaint({static_cast<classes::TObject*>(this)});
+    fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
 }
 
 // --- TPanel ---
@@ -404,7 +404,7 @@ void TTimer::updateTimer() {
 
 void TTimer::timer() {
     try {
-        if (m_onTimer) m_onTimer({static_cast<classes::TObject*>(this)});
+        fireEvent(m_onTimer, {static_cast<classes::TObject*>(this)});
     } catch (const std::exception& e) {
         application().handleException(e);
     }

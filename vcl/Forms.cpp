@@ -196,9 +196,11 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), m_icon(std::ma
 }
 
 TCustomForm::~TCustomForm() {
+    // Set now, so the controls freed below do not re-align and repaint the form one by one.
+    setState(classes::ComponentState::Destroying, true);
     if (onDestroy) {
         try {
-            onDestroy({static_cast<classes::TObject*>(this)});
+            fireEvent(onDestroy, {static_cast<classes::TObject*>(this)});
         } catch (const std::exception& e) {
             application().handleException(e);
         }
@@ -345,7 +347,7 @@ void TCustomForm::paintWindow(TCanvas& background) {
     c.brush().setColor(color());
     c.brush().setStyle(bsSolid);
     c.setPen(TPen());
-    onPaint({static_cast<classes::TObject*>(this)});
+    fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
     c.onChange = std::move(onChange);
 }
 
@@ -379,9 +381,9 @@ void TCustomForm::setVisible(bool visible) {
     if (visible == this->visible()) return;
     if (visible) {
         placeOnScreen();
-        if (onShow) onShow({static_cast<classes::TObject*>(this)});
+        fireEvent(onShow, {static_cast<classes::TObject*>(this)});
     } else if (onHide) {
-        onHide({static_cast<classes::TObject*>(this)});
+        fireEvent(onHide, {static_cast<classes::TObject*>(this)});
     }
     TWinControl::setVisible(visible);
 }
@@ -407,10 +409,10 @@ void TCustomForm::activated(bool active) {
     m_active = active;
     if (active) {
         screen().m_activeForm = this;
-        if (onActivate) onActivate({static_cast<classes::TObject*>(this)});
+        fireEvent(onActivate, {static_cast<classes::TObject*>(this)});
     } else {
         if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
-        if (onDeactivate) onDeactivate({static_cast<classes::TObject*>(this)});
+        fireEvent(onDeactivate, {static_cast<classes::TObject*>(this)});
     }
 }
 
@@ -418,7 +420,7 @@ void TCustomForm::show() { setVisible(true); }
 void TCustomForm::hide() { setVisible(false); }
 
 void TCustomForm::doCreate() {
-    if (onCreate) onCreate({static_cast<classes::TObject*>(this)});
+    fireEvent(onCreate, {static_cast<classes::TObject*>(this)});
 }
 
 void TCustomForm::loaded() {
@@ -431,14 +433,14 @@ void TCustomForm::loaded() {
 
 bool TCustomForm::closeQuery() {
     bool canClose = true;
-    if (onCloseQuery) onCloseQuery({static_cast<classes::TObject*>(this), &canClose});
+    fireEvent(onCloseQuery, {static_cast<classes::TObject*>(this), &canClose});
     return canClose;
 }
 
 void TCustomForm::doClose(TCloseAction& action) {
     if (!onClose) return;
     int64_t a = action;
-    onClose({static_cast<classes::TObject*>(this), &a});
+    fireEvent(onClose, {static_cast<classes::TObject*>(this), &a});
     action = a >= caNone && a <= caMinimize ? static_cast<TCloseAction>(a) : caNone;
 }
 
@@ -482,8 +484,10 @@ TModalResult TCustomForm::showModal() {
             f->setEnabled(false);
             disabled.push_back(f);
         }
+    // An event handler may free this form while it is modal; then the loop ends as cancelled.
+    const auto alive = aliveToken();
     auto restore = [&] {
-        m_modal = false;
+        if (!alive.expired()) m_modal = false;
         for (TCustomForm* f : disabled)
             if (std::find(screen().forms().begin(), screen().forms().end(), f) != screen().forms().end())
                 f->setEnabled(true);
@@ -492,22 +496,23 @@ TModalResult TCustomForm::showModal() {
     m_modalResult = mrNone;
     try {
         show();
-        toolkit::runUntil([this] {
+        toolkit::runUntil([this, &alive] {
+            if (alive.expired()) return true;
             if (application().terminated()) {
                 m_modalResult = mrCancel;
                 return true;
             }
             if (m_modalResult == mrNone) return false;
             closeModal();
-            return m_modalResult != mrNone;
+            return alive.expired() || m_modalResult != mrNone;
         });
-        hide();
+        if (!alive.expired()) hide();
     } catch (...) {
         restore();
         throw;
     }
     restore();
-    return m_modalResult;
+    return alive.expired() ? mrCancel : m_modalResult;
 }
 
 TForm::TForm(TComponent* owner) : TCustomForm(owner) {}

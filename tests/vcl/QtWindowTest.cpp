@@ -176,3 +176,28 @@ TEST(QtWindow, AWindowRegionShapesTheWindow) {
     form.beginWindowDrag();  // headless: nothing to drag, must not fail
     form.hide();
 }
+
+TEST(QtWindow, AControlMayFreeItsOwnFormInItsEvent) {
+    auto* form = new TForm(nullptr);
+    form->setBorderStyle(bsNone);
+    form->setBounds(0, 0, 100, 100);
+    form->setCaption("free-test");
+    auto* panel = new TPanel(form);
+    panel->setParent(form);
+    panel->setBounds(0, 0, 50, 50);
+    bool freed = false;
+    panel->onClick = handler([&] {
+        delete form;
+        freed = true;
+    });
+    form->show();
+    QWidget* w = windowTitled("free-test");
+    ASSERT_NE(w, nullptr);
+    QWidget* child = w->childAt(10, 10);
+    ASSERT_NE(child, nullptr);
+    sendMouse(child, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(child, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(freed);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windowTitled("free-test"), nullptr);
+}

@@ -120,21 +120,33 @@ QImage wrap(const pictures::Image& img) {
                   QImage::Format_ARGB32_Premultiplied);
 }
 
+// Holds its control by pointer: a control may be freed inside one of its own events, and
+// then its window is detached here and deleted later, once the event is done.
 class VclWidget final : public QWidget {
 public:
-    VclWidget(TWinControl& control, QWidget* parent) : QWidget(parent), m_control(control) {
+    VclWidget(TWinControl& control, QWidget* parent) : QWidget(parent), m_control(&control) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
         setMouseTracking(true);
         setFocusPolicy(Qt::ClickFocus);
     }
-    TWinControl& control() { return m_control; }
+    void detach() { m_control = nullptr; }
+    // True while one of this window's events is being handled.
+    bool busy() const { return m_depth > 0; }
+    bool m_syncing = false;
 
 protected:
+    bool event(QEvent* e) override {
+        ++m_depth;
+        const bool handled = QWidget::event(e);
+        --m_depth;
+        return handled;
+    }
     void paintEvent(QPaintEvent*) override {
-        guarded([&] { m_control.paintHandle(); });
+        with([](TWinControl& c) { c.paintHandle(); });
+        if (!m_control) return;
         QPainter p(this);
-        const pictures::Image& s = m_control.surface();
+        const pictures::Image& s = m_control->surface();
         if (!s.empty()) p.drawImage(0, 0, wrap(s));
     }
     void mousePressEvent(QMouseEvent* e) override { mouseButton(e, true, false); }
@@ -142,76 +154,83 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { mouseButton(e, false, false); }
     void mouseMoveEvent(QMouseEvent* e) override {
         const QPoint p = e->position().toPoint();
-        guarded([&] { m_control.handleMouseMove(shiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); });
+        const TShiftState shift = shiftOf(e->modifiers(), e->buttons());
+        with([&](TWinControl& c) { c.handleMouseMove(shift, p.x(), p.y()); });
     }
     void leaveEvent(QEvent*) override {
-        guarded([&] { m_control.handleMouseLeave(); });
+        with([](TWinControl& c) { c.handleMouseLeave(); });
     }
     void keyPressEvent(QKeyEvent* e) override {
         const int vk = virtualKey(e);
         const TShiftState shift = shiftOf(e->modifiers());
-        guarded([&] {
-            if (vk) m_control.handleKeyDown(vk, shift);
-            const std::string text = qt::fromQString(e->text());
-            if (text.size() == 1) m_control.handleKeyPress(text[0]);
-        });
+        const std::string text = qt::fromQString(e->text());
+        if (vk) with([&](TWinControl& c) { c.handleKeyDown(vk, shift); });
+        if (text.size() == 1) with([&](TWinControl& c) { c.handleKeyPress(text[0]); });
     }
     void keyReleaseEvent(QKeyEvent* e) override {
         const int vk = virtualKey(e);
-        if (vk) guarded([&] { m_control.handleKeyUp(vk, shiftOf(e->modifiers())); });
+        const TShiftState shift = shiftOf(e->modifiers());
+        if (vk) with([&](TWinControl& c) { c.handleKeyUp(vk, shift); });
     }
     bool focusNextPrevChild(bool) override { return false; }  // tab order is the model's
     void focusInEvent(QFocusEvent*) override {
-        guarded([&] {
-            if (auto* form = dynamic_cast<TCustomForm*>(m_control.topLevel())) form->setFocusedControl(&m_control);
-            m_control.doEnter();
+        with([](TWinControl& c) {
+            if (auto* form = dynamic_cast<TCustomForm*>(c.topLevel())) form->setFocusedControl(&c);
+            c.doEnter();
         });
     }
     void focusOutEvent(QFocusEvent*) override {
-        guarded([&] { m_control.doExit(); });
+        with([](TWinControl& c) { c.doExit(); });
     }
     void resizeEvent(QResizeEvent* e) override {
-        if (!parentWidget() && !m_syncing) {
-            guarded([&] { m_control.handleResized(e->size().width(), e->size().height()); });
-        }
+        if (parentWidget() || m_syncing) return;
+        const QSize size = e->size();
+        with([&](TWinControl& c) { c.handleResized(size.width(), size.height()); });
     }
     void moveEvent(QMoveEvent*) override {
         // The event gives the frame's position; the model keeps the client area's.
+        if (parentWidget() || m_syncing) return;
         const QPoint client = geometry().topLeft();
-        if (!parentWidget() && !m_syncing) guarded([&] { m_control.handleMoved(client.x(), client.y()); });
+        with([&](TWinControl& c) { c.handleMoved(client.x(), client.y()); });
     }
     void closeEvent(QCloseEvent* e) override {
         // The model decides: a form closes through its own Close.
         e->ignore();
-        if (auto* form = dynamic_cast<TCustomForm*>(&m_control)) guarded([&] { form->close(); });
+        with([](TWinControl& c) {
+            if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->close();
+        });
     }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::ActivationChange && !parentWidget()) {
-            if (auto* form = dynamic_cast<TCustomForm*>(&m_control))
-                guarded([&] { form->activated(isActiveWindow()); });
+            const bool active = isActiveWindow();
+            with([active](TWinControl& c) {
+                if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->activated(active);
+            });
         }
         QWidget::changeEvent(e);
     }
 
 private:
+    template <class F>
+    void with(F&& f) {
+        if (m_control) guarded([&] { f(*m_control); });
+    }
+
     void mouseButton(QMouseEvent* e, bool down, bool dbl) {
         TMouseButton b;
         if (!buttonOf(e->button(), b)) return;
         const QPoint p = e->position().toPoint();
         const TShiftState shift = shiftOf(e->modifiers(), e->buttons());
-        guarded([&] {
+        with([&](TWinControl& c) {
             if (down)
-                m_control.handleMouseDown(b, shift, p.x(), p.y(), dbl);
+                c.handleMouseDown(b, shift, p.x(), p.y(), dbl);
             else
-                m_control.handleMouseUp(b, shift, p.x(), p.y());
+                c.handleMouseUp(b, shift, p.x(), p.y());
         });
     }
 
-public:
-    bool m_syncing = false;
-
-private:
-    TWinControl& m_control;
+    TWinControl* m_control;
+    int m_depth = 0;
 };
 
 class QtWindowHandle final : public WindowHandle {
@@ -222,7 +241,16 @@ public:
             parentWidget = static_cast<QtWindowHandle&>(control.parent()->handle()).m_widget;
         m_widget = new VclWidget(control, parentWidget);
     }
-    ~QtWindowHandle() override { delete m_widget.data(); }
+    ~QtWindowHandle() override {
+        if (!m_widget) return;
+        m_widget->detach();
+        if (!m_widget->busy()) {
+            delete m_widget.data();
+            return;
+        }
+        m_widget->hide();
+        m_widget->deleteLater();
+    }
 
     void setBounds(const TRect& r) override {
         m_widget->m_syncing = true;
