@@ -201,3 +201,33 @@ TEST(QtWindow, AControlMayFreeItsOwnFormInItsEvent) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windowTitled("free-test"), nullptr);
 }
+
+TEST(QtWindow, AnExceptionInAnEventShowsTheErrorBoxAndEndsOnlyThatEvent) {
+    TForm form(nullptr);
+    form.setBorderStyle(bsNone);
+    form.setBounds(0, 0, 100, 100);
+    form.setCaption("error-test");
+    auto* shape = new TShape(&form);
+    shape->setParent(&form);
+    shape->setBounds(0, 0, 50, 50);
+    shape->onClick = handler([] { throw base::ScriptError("Access violation"); });
+    int ups = 0;
+    shape->onMouseUp = handler([&] { ++ups; });
+    std::vector<std::string> boxes;
+    application().setTitle("Project");
+    application().showErrorBox = [&](const std::string& caption, const std::string& text) {
+        boxes.push_back(caption + ": " + text);
+    };
+    form.show();
+    QWidget* w = windowTitled("error-test");
+    ASSERT_NE(w, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        sendMouse(w, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(w, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton, Qt::NoButton);
+    }
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Project: Access violation.", "Project: Access violation."}));
+    EXPECT_EQ(ups, 0) << "the failing event ends there";
+    EXPECT_TRUE(form.visible()) << "the program goes on";
+    application().showErrorBox = nullptr;
+    form.hide();
+}
