@@ -131,15 +131,16 @@ public:
         setFocusPolicy(Qt::ClickFocus);
     }
     void detach() { m_control = nullptr; }
-    // True while one of this window's events is being handled.
-    bool busy() const { return m_depth > 0; }
+    // True while an event of any of our windows is being handled: a window deleted then
+    // could be the one handling it, or hold it as a child.
+    static bool busy() { return s_depth > 0; }
     bool m_syncing = false;
 
 protected:
     bool event(QEvent* e) override {
-        ++m_depth;
+        ++s_depth;
         const bool handled = QWidget::event(e);
-        --m_depth;
+        --s_depth;
         return handled;
     }
     void paintEvent(QPaintEvent*) override {
@@ -230,7 +231,7 @@ private:
     }
 
     TWinControl* m_control;
-    int m_depth = 0;
+    static inline int s_depth = 0;
 };
 
 class QtWindowHandle final : public WindowHandle {
@@ -244,7 +245,7 @@ public:
     ~QtWindowHandle() override {
         if (!m_widget) return;
         m_widget->detach();
-        if (!m_widget->busy()) {
+        if (!VclWidget::busy()) {
             delete m_widget.data();
             return;
         }
