@@ -846,10 +846,12 @@ private:
         }
         if (i != text.size() || digits == 0) fail("a currency amount such as 12.5c");
         while (fracDigits++ < 4) frac *= 10;
-        if (whole > static_cast<uint64_t>(INT64_MAX) / 10000) fail("a currency amount in range");
+        // The negative range reaches one unit further than the positive one.
+        const uint64_t limit = static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0);
+        if (whole > limit / 10000) fail("a currency amount in range");
         uint64_t mag = whole * 10000 + frac;
-        if (mag > static_cast<uint64_t>(INT64_MAX)) fail("a currency amount in range");
-        int64_t v = negative ? -static_cast<int64_t>(mag) : static_cast<int64_t>(mag);
+        if (mag > limit) fail("a currency amount in range");
+        int64_t v = negative ? static_cast<int64_t>(0 - mag) : static_cast<int64_t>(mag);
         writeTag(ValueTag::Currency);
         base::appendLE64(m_out, static_cast<uint64_t>(v));
     }

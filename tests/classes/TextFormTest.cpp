@@ -116,6 +116,19 @@ TEST(TextFormTest, ParserAcceptsHandWrittenForms) {
     EXPECT_EQ(textToBinary(text), e.s);
 }
 
+TEST(TextFormTest, CurrencyExtremesRoundTrip) {
+    for (uint64_t bits : {0x8000000000000000ull, 0x7FFFFFFFFFFFFFFFull, 0x0000000000000001ull}) {
+        Bytes b;
+        b.sig().record("T", "").prop("C").tag(VT::Currency);
+        base::appendLE64(b.s, bits);
+        b.end().end();
+        EXPECT_EQ(textToBinary(binaryToText(b.s)), b.s) << binaryToText(b.s);
+    }
+    EXPECT_NE(binaryToText(Bytes().sig().record("T", "").prop("C").tag(VT::Currency).raw(std::string("\0\0\0\0\0\0\0\x80", 8)).end().end().s)
+                  .find("C = -922337203685477.5808c"),
+              std::string::npos);
+}
+
 TEST(TextFormTest, NonFiniteFloatsKeepTheirBits) {
     Bytes b;
     b.sig().record("T", "").prop("X").tag(VT::Extended).raw(std::string("\x00\x00\x00\x00\x00\x00\x00\x80\xff\x7f", 10));
