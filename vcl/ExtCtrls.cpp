@@ -132,8 +132,7 @@ void TImage::setProportional(bool v) {
 }
 void TImage::setTransparent(bool v) {
     m_transparent = v;
-    if (m_picture->graphic()) m_picture->graphic()->setTransparent(v);
-    invalidate();
+    pictureChanged();
 }
 void TImage::setAutoSize(bool v) {
     m_autoSize = v;
@@ -142,7 +141,9 @@ void TImage::setAutoSize(bool v) {
 
 void TImage::pictureChanged() {
     if (TGraphic* g = m_picture->graphic()) {
-        if (g->transparent() != m_transparent && !dynamic_cast<TBitmap*>(g)) g->setTransparent(m_transparent);
+        // Icons and metafiles carry their own transparency.
+        const bool own = dynamic_cast<TIcon*>(g) || dynamic_cast<TMetafile*>(g);
+        if (!own && g->transparent() != m_transparent) g->setTransparent(m_transparent);
         if (m_autoSize && !g->empty()) setBounds(left(), top(), g->width(), g->height());
     }
     invalidate();

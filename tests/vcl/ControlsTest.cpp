@@ -274,3 +274,25 @@ TEST(Controls, TimerRunsOnTheClockOnlyWhenFullyEnabled) {
     clock.advance(100);
     EXPECT_EQ(ticks, 4);
 }
+
+TEST(Controls, TransparentImageLetsItsKeyColourThrough) {
+    auto form = makeForm(40, 20);
+    form->setColor(clYellow);
+    auto* image = new TImage(form.get());
+    image->setParent(form.get());
+    image->setBounds(0, 0, 10, 10);
+    TBitmap bmp;
+    bmp.setSize(10, 10);
+    bmp.canvas().brush().setColor(clFuchsia);
+    bmp.canvas().fillRect({0, 0, 10, 10});
+    bmp.canvas().brush().setColor(clNavy);
+    bmp.canvas().fillRect({2, 2, 5, 5});
+    image->picture()->setGraphic(&bmp);
+    form->show();
+    EXPECT_EQ(colorAt(form->grab(), 0, 0), clFuchsia);
+    image->setTransparent(true);
+    const pictures::Image img = form->grab();
+    EXPECT_EQ(colorAt(img, 0, 0), clYellow) << "the bottom-left colour is the key";
+    EXPECT_EQ(colorAt(img, 3, 3), clNavy);
+    form->hide();
+}
