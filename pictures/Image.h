@@ -24,10 +24,16 @@ struct Image {
 
     bool empty() const { return width <= 0 || height <= 0; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
-    uint32_t pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x]; }
-    void setPixel(int x, int y, uint32_t argb) { pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x] = argb; }
+    uint32_t pixel(int x, int y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x];
+    }
+    void setPixel(int x, int y, uint32_t argb) {
+        pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x] = argb;
+    }
     uint32_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width); }
-    const uint32_t* row(int y) const { return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width); }
+    const uint32_t* row(int y) const {
+        return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+    }
     // True when any pixel is not fully opaque.
     bool hasAlpha() const;
     // Resizes, keeping the overlapping top-left part and filling new pixels with `argb`.

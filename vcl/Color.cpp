@@ -45,16 +45,19 @@ TColor sysColor(int index) {
     return index >= 0 && index < static_cast<int>(kSystemColors.size()) ? kSystemColors[index] : clBlack;
 }
 
-TColor colorToRGB(TColor color) { return color < 0 ? sysColor(color & 0xFF) : color; }
+TColor colorToRGB(TColor color) {
+    return color < 0 ? sysColor(color & 0xFF) : color;
+}
 
 uint32_t colorToArgb(TColor color) {
     const TColor c = colorToRGB(color);
-    return 0xFF000000u | (static_cast<uint32_t>(getRValue(c)) << 16) | (static_cast<uint32_t>(getGValue(c)) << 8) |
-           static_cast<uint32_t>(getBValue(c));
+    return 0xFF000000u | (static_cast<uint32_t>(getRValue(c)) << 16) |
+           (static_cast<uint32_t>(getGValue(c)) << 8) | static_cast<uint32_t>(getBValue(c));
 }
 
 TColor argbToColor(uint32_t argb) {
-    return rgb(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF));
+    return rgb(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF),
+               static_cast<int>(argb & 0xFF));
 }
 
 }  // namespace vcl

@@ -33,7 +33,9 @@ inline constexpr TColor clMedGray = 0xA4A0A0;
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
 
-inline constexpr TColor systemColor(int index) { return static_cast<TColor>(0x80000000u | static_cast<uint32_t>(index)); }
+inline constexpr TColor systemColor(int index) {
+    return static_cast<TColor>(0x80000000u | static_cast<uint32_t>(index));
+}
 inline constexpr TColor clScrollBar = systemColor(0);
 inline constexpr TColor clBackground = systemColor(1);
 inline constexpr TColor clActiveCaption = systemColor(2);
@@ -75,9 +77,17 @@ uint32_t colorToArgb(TColor color);
 // The inverse for opaque pixels (alpha ignored).
 TColor argbToColor(uint32_t argb);
 
-inline constexpr int getRValue(TColor c) { return c & 0xFF; }
-inline constexpr int getGValue(TColor c) { return (c >> 8) & 0xFF; }
-inline constexpr int getBValue(TColor c) { return (c >> 16) & 0xFF; }
-inline constexpr TColor rgb(int r, int g, int b) { return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16); }
+inline constexpr int getRValue(TColor c) {
+    return c & 0xFF;
+}
+inline constexpr int getGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+inline constexpr int getBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
+inline constexpr TColor rgb(int r, int g, int b) {
+    return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+}
 
 }  // namespace vcl

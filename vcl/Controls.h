@@ -34,11 +34,11 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 using TCursor = int32_t;
-inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
-                         crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
-                         crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crMultiDrag = -16,
-                         crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
-                         crSizeAll = -22;
+inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                         crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+                         crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+                         crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
+                         crHandPoint = -21, crSizeAll = -22;
 
 // Control style bits (which standard behaviours a class has).
 enum ControlStyle : uint32_t {
@@ -250,7 +250,8 @@ public:
     void insertControl(TControl* control);
     void removeControl(TControl* control);
     void setChildOrder(classes::TComponent* child, int order) override;
-    void getChildren(const std::function<void(classes::TComponent*)>& proc, classes::TComponent* root) const override;
+    void getChildren(const std::function<void(classes::TComponent*)>& proc,
+                     classes::TComponent* root) const override;
 
     bool handleAllocated() const { return m_handle != nullptr; }
     // The toolkit window, created on first use (with the parent's first).
@@ -375,7 +376,8 @@ const classes::TypeInfo& keyPressEvent();
 // Runs an event handler through a copy of the event property, so a handler that frees
 // the sender (and the property with it) still finishes safely.
 inline void fireEvent(const classes::TMethod& event, std::initializer_list<classes::EventArg> args) {
-    if (!event) return;
+    if (!event)
+        return;
     const classes::TMethod handler = event;
     handler(args);
 }

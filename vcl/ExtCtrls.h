@@ -40,7 +40,8 @@ protected:
 
 private:
     std::unique_ptr<TPicture> m_picture;
-    bool m_stretch = false, m_center = false, m_proportional = false, m_transparent = false, m_autoSize = false;
+    bool m_stretch = false, m_center = false, m_proportional = false, m_transparent = false,
+         m_autoSize = false;
 };
 
 enum TShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
@@ -53,9 +54,15 @@ public:
     TShapeType shape() const { return m_shape; }
     void setShape(TShapeType s);
     TBrush* brush() const { return m_brush.get(); }
-    void setBrush(TBrush* b) { if (b) m_brush->assign(*b); }
+    void setBrush(TBrush* b) {
+        if (b)
+            m_brush->assign(*b);
+    }
     TPen* pen() const { return m_pen.get(); }
-    void setPen(TPen* p) { if (p) m_pen->assign(*p); }
+    void setPen(TPen* p) {
+        if (p)
+            m_pen->assign(*p);
+    }
 
 protected:
     void paint() override;

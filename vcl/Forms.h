@@ -16,15 +16,23 @@ namespace vcl {
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = uint32_t;
-enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
-                 poMainFormCenter, poOwnerFormCenter };
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
 using TModalResult = int;
-inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-                              mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                              mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
 
 class TCustomForm : public TWinControl {
 public:
@@ -89,7 +97,8 @@ public:
     void beginWindowDrag();
     void activated(bool active);
 
-    classes::TMethod onCreate, onDestroy, onShow, onHide, onActivate, onDeactivate, onPaint, onClose, onCloseQuery;
+    classes::TMethod onCreate, onDestroy, onShow, onHide, onActivate, onDeactivate, onPaint, onClose,
+        onCloseQuery;
 
     void setVisible(bool visible) override;
     bool previewsKeys() const override { return m_keyPreview; }

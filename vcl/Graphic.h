@@ -113,7 +113,11 @@ protected:
     // `strict` kinds decode only as their own format; the others take what the data is.
     TEncodedGraphic(pictures::Format format, bool strict) : m_format(format), m_strict(strict) {}
     TEncodedGraphic(const TEncodedGraphic& o)
-        : TGraphic(), m_frame(o.m_frame), m_decoded(o.m_decoded), m_format(o.m_format), m_strict(o.m_strict),
+        : TGraphic(),
+          m_frame(o.m_frame),
+          m_decoded(o.m_decoded),
+          m_format(o.m_format),
+          m_strict(o.m_strict),
           m_bytes(o.m_bytes) {}
     virtual void loaded() {}
     int m_frame = 0;
@@ -141,7 +145,9 @@ public:
     TMetafile() : TEncodedGraphic(pictures::Format::Metafile, true) {}
     TMetafile(const TMetafile& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TMetafile"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TMetafile(*this)); }
+    std::unique_ptr<TGraphic> clone() const override {
+        return std::unique_ptr<TGraphic>(new TMetafile(*this));
+    }
     void loadFromBytes(std::string_view fileImage) override;
     void readData(std::string_view payload) override;
     std::string writeData() const override;
@@ -153,7 +159,9 @@ public:
     TJPEGImage() : TEncodedGraphic(pictures::Format::Jpeg, false) {}
     TJPEGImage(const TJPEGImage& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TJPEGImage"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TJPEGImage(*this)); }
+    std::unique_ptr<TGraphic> clone() const override {
+        return std::unique_ptr<TGraphic>(new TJPEGImage(*this));
+    }
     void readData(std::string_view payload) override;
     std::string writeData() const override;
 };
@@ -164,7 +172,9 @@ public:
     TPNGObject() : TEncodedGraphic(pictures::Format::Png, false) {}
     TPNGObject(const TPNGObject& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TPNGObject"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TPNGObject(*this)); }
+    std::unique_ptr<TGraphic> clone() const override {
+        return std::unique_ptr<TGraphic>(new TPNGObject(*this));
+    }
 };
 
 class TTarga : public TEncodedGraphic {
@@ -190,7 +200,9 @@ public:
     TGIFImage(const TGIFImage& other);
     ~TGIFImage() override;
     const char* className() const override { return "TGIFImage"; }
-    std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TGIFImage(*this)); }
+    std::unique_ptr<TGraphic> clone() const override {
+        return std::unique_ptr<TGraphic>(new TGIFImage(*this));
+    }
 
     int frameCount() const { return static_cast<int>(m_decoded.frames.size()); }
     int currentFrame() const { return m_frame; }

@@ -16,7 +16,9 @@ inline constexpr int kPixelsPerInch = 96;
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = uint32_t;  // bit (1 << TFontStyle)
-inline constexpr TFontStyles fontStyle(TFontStyle s) { return 1u << s; }
+inline constexpr TFontStyles fontStyle(TFontStyle s) {
+    return 1u << s;
+}
 
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 using TFontCharset = uint8_t;
@@ -25,9 +27,34 @@ inline constexpr TFontCharset DEFAULT_CHARSET = 1;
 inline constexpr TFontCharset SYMBOL_CHARSET = 2;
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-enum TPenMode { pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-                pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor };
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TPenMode {
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
+};
+enum TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 
 // Shared part: a change callback the owner installs (a control repaints, a canvas
 // re-selects). Copying values with assign() notifies once.
@@ -38,7 +65,8 @@ public:
 
 protected:
     void changed() {
-        if (onChange) onChange();
+        if (onChange)
+            onChange();
     }
 };
 

@@ -24,12 +24,15 @@ struct TRect {
     bool contains(TPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
     TRect offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     TRect intersect(const TRect& o) const {
-        TRect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
+        TRect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
+                std::min(bottom, o.bottom)};
         return r.isEmpty() ? TRect{} : r;
     }
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-inline TRect bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+inline TRect bounds(int left, int top, int width, int height) {
+    return {left, top, left + width, top + height};
+}
 
 }  // namespace vcl

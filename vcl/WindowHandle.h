@@ -17,7 +17,7 @@ class TWinControl;
 
 // Top-level window decoration, from a form's properties.
 struct WindowFrame {
-    bool border = true;      // false: no caption and no border
+    bool border = true;  // false: no caption and no border
     bool toolWindow = false;
     bool sizeable = true;
     bool systemMenu = true;
@@ -86,7 +86,6 @@ namespace vcl::toolkit {
 // Runs `fn` on the main thread once the current event is done (deferred frees).
 void post(std::function<void()> fn);
 void setOverrideCursor(int cursor);
-// The name and icon the desktop shows for the whole program (task bar, window lists).
-void setApplicationTitle(const std::string& ansiTitle);
+// The icon the desktop shows for the whole program (task bar, window lists).
 void setApplicationIcon(const pictures::Image* icon);
 }  // namespace vcl::toolkit

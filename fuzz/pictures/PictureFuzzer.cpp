@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             const pictures::Decoded d = loader.decode(bytes);
             for (const auto& f : d.frames)
-                if (!f.image.empty() &&
-                    f.image.pixels.size() != static_cast<size_t>(f.image.width) * static_cast<size_t>(f.image.height))
+                if (!f.image.empty() && f.image.pixels.size() != static_cast<size_t>(f.image.width) *
+                                                                     static_cast<size_t>(f.image.height))
                     __builtin_trap();
         } catch (const base::Error&) {
         }
@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             picture.readData(blob);
             clock.advance(1000);  // step an animation through a few frames
-            if (picture.graphic()) (void)picture.writeData();
+            if (picture.graphic())
+                (void)picture.writeData();
         } catch (const base::Error&) {
         }
     }

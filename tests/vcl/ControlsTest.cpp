@@ -103,7 +103,8 @@ TEST(Controls, GraphicControlEventsComeInTheSystemsOrder) {
     std::string log;
     shape->onMouseEnter = handler([&] { log += "enter "; });
     shape->onMouseDown = handler([&](std::span<const classes::EventArg> a) {
-        log += "down(" + std::to_string(std::get<int64_t>(a[3])) + "," + std::to_string(std::get<int64_t>(a[4])) + ") ";
+        log += "down(" + std::to_string(std::get<int64_t>(a[3])) + "," +
+               std::to_string(std::get<int64_t>(a[4])) + ") ";
     });
     shape->onMouseUp = handler([&] { log += "up "; });
     shape->onClick = handler([&] { log += "click "; });
@@ -122,7 +123,8 @@ TEST(Controls, GraphicControlEventsComeInTheSystemsOrder) {
     form->handleMouseDown(mbLeft, 0, 30, 30, false);
     form->handleMouseMove(0, 150, 100);
     form->handleMouseUp(mbLeft, 0, 150, 100);
-    EXPECT_EQ(log, "enter move move down(10,10) move up leave ") << "release outside: no click, capture keeps events";
+    EXPECT_EQ(log, "enter move move down(10,10) move up leave ")
+        << "release outside: no click, capture keeps events";
 }
 
 TEST(Controls, TopmostVisibleGraphicControlGetsTheMouse) {
@@ -149,10 +151,12 @@ TEST(Controls, KeyPreviewLetsTheFormSeeAndEatKeysFirst) {
     std::string log;
     form->onKeyDown = handler([&](std::span<const classes::EventArg> a) {
         log += "form ";
-        if (*std::get<int64_t*>(a[1]) == 'X') *std::get<int64_t*>(a[1]) = 0;
+        if (*std::get<int64_t*>(a[1]) == 'X')
+            *std::get<int64_t*>(a[1]) = 0;
     });
     panel->onKeyDown = handler([&] { log += "panel "; });
-    panel->onKeyPress = handler([&](std::span<const classes::EventArg> a) { log += *std::get<std::string*>(a[1]); });
+    panel->onKeyPress =
+        handler([&](std::span<const classes::EventArg> a) { log += *std::get<std::string*>(a[1]); });
     panel->handleKeyDown('A', 0);
     EXPECT_EQ(log, "panel ");
     form->setKeyPreview(true);

@@ -90,7 +90,8 @@ TEST(Forms, CloseAsksAndHidesOrEndsTheApplication) {
     TForm form(nullptr);
     form.show();
     bool allow = false;
-    form.onCloseQuery = handler([&](std::span<const classes::EventArg> a) { *std::get<bool*>(a[1]) = allow; });
+    form.onCloseQuery =
+        handler([&](std::span<const classes::EventArg> a) { *std::get<bool*>(a[1]) = allow; });
     form.close();
     EXPECT_TRUE(form.visible());
     allow = true;

@@ -49,8 +49,8 @@ TEST_F(Metadata, PropertiesAreReachableByPath) {
 }
 
 TEST_F(Metadata, RegisteredClassesAreFoundByName) {
-    for (const char* name : {"TForm", "TAutorunForm", "TLabel", "TImage", "TShape", "TBevel", "TPaintBox", "TPanel",
-                             "TTimer", "tlabel"}) {
+    for (const char* name : {"TForm", "TAutorunForm", "TLabel", "TImage", "TShape", "TBevel", "TPaintBox",
+                             "TPanel", "TTimer", "tlabel"}) {
         const classes::ClassInfo* info = classes::ClassRegistry::find(name);
         ASSERT_NE(info, nullptr) << name;
         EXPECT_TRUE(info->canCreate()) << name;

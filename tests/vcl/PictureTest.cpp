@@ -46,14 +46,16 @@ std::string jpegBytes() {
     return out.toStdString();
 }
 
-TColor pixelOf(const TGraphic& g, int x, int y) { return argbToColor(g.image()->pixel(x, y)); }
+TColor pixelOf(const TGraphic& g, int x, int y) {
+    return argbToColor(g.image()->pixel(x, y));
+}
 
 }  // namespace
 
 TEST(Picture, LoadsEveryFormatFromFilesByExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"pattern.bmp", "TBitmap"}, {"pattern.png", "TPNGObject"}, {"anim.gif", "TGIFImage"},
-        {"pattern.tga", "TTarga"},  {"two-sizes.ico", "TIcon"},  {"two-tone.jpg", "TJPEGImage"},
+        {"pattern.tga", "TTarga"},  {"two-sizes.ico", "TIcon"},    {"two-tone.jpg", "TJPEGImage"},
     };
     for (const auto& [file, cls] : cases) {
         TPicture p;

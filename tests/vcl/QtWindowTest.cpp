@@ -20,7 +20,8 @@ namespace {
 
 QWidget* windowTitled(const QString& title) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == title) return w;
+        if (w->windowTitle() == title)
+            return w;
     return nullptr;
 }
 
@@ -74,7 +75,8 @@ TEST(QtWindow, KeysCloseRequestsAndResizesGoThroughTheModel) {
     form.onKeyDown = handler([&](std::span<const classes::EventArg> a) {
         log += "key" + std::to_string(*std::get<int64_t*>(a[1])) + " ";
     });
-    form.onKeyPress = handler([&](std::span<const classes::EventArg> a) { log += *std::get<std::string*>(a[1]) + " "; });
+    form.onKeyPress =
+        handler([&](std::span<const classes::EventArg> a) { log += *std::get<std::string*>(a[1]) + " "; });
     bool allowClose = false;
     form.onCloseQuery = handler([&](std::span<const classes::EventArg> a) {
         log += "query ";

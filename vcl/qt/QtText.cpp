@@ -24,7 +24,8 @@ QString toQString(std::string_view ansi) {
 
 std::string fromQString(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    return base::CodePage::active().fromUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    return base::CodePage::active().fromUtf8(
+        std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
 namespace {
@@ -34,7 +35,8 @@ QFont buildFont(const TFont& f) {
     q.setStyleStrategy(QFont::PreferAntialias);
     q.setHintingPreference(QFont::PreferFullHinting);
     q.setKerning(false);  // the system's text output does not kern
-    if (f.pitch() == fpFixed) q.setFixedPitch(true);
+    if (f.pitch() == fpFixed)
+        q.setFixedPitch(true);
     int pixels = 13;
     if (f.height() < 0) {
         pixels = -f.height();
@@ -57,14 +59,19 @@ QFont buildFont(const TFont& f) {
 
 FontHandle& handleOf(const TFont& font) {
     auto& cache = font.handleCache();
-    if (!cache) cache = std::make_shared<FontHandle>(buildFont(font));
+    if (!cache)
+        cache = std::make_shared<FontHandle>(buildFont(font));
     return *cache;
 }
 
 }  // namespace
 
-const QFont& toQFont(const TFont& font) { return handleOf(font).font; }
-const QFontMetrics& metricsOf(const TFont& font) { return handleOf(font).metrics; }
+const QFont& toQFont(const TFont& font) {
+    return handleOf(font).font;
+}
+const QFontMetrics& metricsOf(const TFont& font) {
+    return handleOf(font).metrics;
+}
 
 }  // namespace qt
 }  // namespace vcl
