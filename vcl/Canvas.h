@@ -55,6 +55,8 @@ public:
     TPoint origin() const { return m_origin; }
     // The logical rectangle the canvas may draw in (the whole surface without a clip).
     TRect clipRect() const;
+    // The clip as given to setTarget (surface coordinates).
+    std::optional<TRect> surfaceClip() const { return m_clip; }
     // Keeps one toolkit painter open until the matching unlock, for a burst of drawing.
     // The surface must not be resized meanwhile.
     void lock();

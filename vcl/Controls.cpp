@@ -612,7 +612,7 @@ TCanvas& TGraphicControl::canvas() {
         m_canvas->setFont(*font());
     }
     // Outside a paint the canvas still draws on the parent's surface, which then shows it.
-    if (parent() && m_canvas->target() != &parent()->surface()) {
+    if (!painting() && parent() && m_canvas->target() != &parent()->surface()) {
         m_canvas->setTarget(&parent()->surface(), {left(), top()}, boundsRect());
         m_canvas->onChange = [this] {
             if (parent() && parent()->handleAllocated())
@@ -624,23 +624,18 @@ TCanvas& TGraphicControl::canvas() {
 
 void TGraphicControl::paintOn(pictures::Image& surface, TPoint origin, const TRect& clip) {
     TCanvas& c = canvas();
-    c.setTarget(&surface, origin, clip);
-    auto onChange = std::move(c.onChange);
-    c.onChange = nullptr;
-    c.setFont(*font());
-    c.brush().setColor(clWhite);
-    c.brush().setStyle(bsSolid);
-    c.setPen(TPen());
+    TCanvas into;
+    into.setTarget(&surface, origin, clip);
+    PaintScope scope(*this);
+    PaintRedirect redirect(c, into, *font(), clWhite);
     c.lock();
     try {
         paint();
     } catch (...) {
         c.unlock();
-        c.onChange = std::move(onChange);
         throw;
     }
     c.unlock();
-    c.onChange = std::move(onChange);
 }
 
 // --- TWinControl ---
@@ -1198,6 +1193,8 @@ TCanvas& TCustomControl::canvas() {
                 handle().invalidate();
         };
     }
+    if (painting())
+        return *m_canvas;
     pictures::Image& s = surface();
     if (s.width != clientWidth() || s.height != clientHeight())
         s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
@@ -1209,14 +1206,52 @@ TCanvas& TCustomControl::canvas() {
 void TCustomControl::paintWindow(TCanvas& background) {
     TWinControl::paintWindow(background);
     TCanvas& c = canvas();
-    auto onChange = std::move(c.onChange);
-    c.onChange = nullptr;
-    c.setFont(*font());
-    c.brush().setColor(color());
-    c.brush().setStyle(bsSolid);
-    c.setPen(TPen());
+    PaintScope scope(*this);
+    PaintRedirect redirect(c, background, *font(), color());
     paint();
-    c.onChange = std::move(onChange);
+}
+
+PaintRedirect::PaintRedirect(TCanvas& canvas, const TCanvas& into, const TFont& font, TColor color)
+    : m_canvas(canvas),
+      m_target(canvas.target()),
+      m_origin(canvas.origin()),
+      m_clip(canvas.surfaceClip()),
+      m_onChange(std::move(canvas.onChange)) {
+    canvas.onChange = nullptr;
+    canvas.setTarget(into.target(), into.origin(), into.surfaceClip());
+    canvas.setFont(font);
+    canvas.brush().setColor(color);
+    canvas.brush().setStyle(bsSolid);
+    canvas.setPen(TPen());
+}
+
+PaintRedirect::~PaintRedirect() {
+    m_canvas.setTarget(m_target, m_origin, m_clip);
+    m_canvas.onChange = std::move(m_onChange);
+}
+
+void TWinControl::paintBelow(const TControl& child, pictures::Image& target) {
+    if (target.empty())
+        return;
+    const TPoint origin{-child.left(), -child.top()};
+    TCanvas c;
+    c.setTarget(&target, origin);
+    c.setFont(*font());
+    c.lock();
+    paintWindow(c);
+    c.unlock();
+    const TRect area = child.boundsRect().intersect(clientRect());
+    for (TControl* sibling : m_controls) {
+        if (sibling == &child)
+            break;
+        auto* g = dynamic_cast<TGraphicControl*>(sibling);
+        if (!g || !g->visible())
+            continue;
+        const TRect r = g->boundsRect().intersect(area);
+        if (r.isEmpty())
+            continue;
+        g->paintOn(target, {g->left() + origin.x, g->top() + origin.y}, r.offset(origin.x, origin.y));
+    }
 }
 
 }  // namespace vcl

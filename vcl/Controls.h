@@ -187,6 +187,19 @@ protected:
 
     uint32_t m_controlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
 
+    // Marks a paint in progress: the control's canvas then stays where the paint put it.
+    class PaintScope {
+    public:
+        explicit PaintScope(TControl& c) : m_control(c) { ++c.m_paintDepth; }
+        ~PaintScope() { --m_control.m_paintDepth; }
+        PaintScope(const PaintScope&) = delete;
+        PaintScope& operator=(const PaintScope&) = delete;
+
+    private:
+        TControl& m_control;
+    };
+    bool painting() const { return m_paintDepth > 0; }
+
 private:
     void applyParentFont();
     void updateAnchorRules();
@@ -216,6 +229,7 @@ private:
     std::string m_caption;
     bool m_pressed = false;
     bool m_settingFont = false;
+    int m_paintDepth = 0;
 };
 
 // A control drawn on its parent's surface.
@@ -307,6 +321,10 @@ public:
     void update() override;
     void setBounds(int left, int top, int width, int height) override;
     void alignControls();
+    // Paints what lies beneath `child` (this window's own painting and the visible graphic
+    // controls below it in z-order) into `target`, with the child's top-left at (0, 0):
+    // what a transparent control draws itself over.
+    void paintBelow(const TControl& child, pictures::Image& target);
     // Graphic child hit by a client point (topmost visible one), or null.
     TControl* controlAtPos(TPoint p) const;
 
@@ -372,6 +390,24 @@ const classes::TypeInfo& mouseMoveEvent();
 const classes::TypeInfo& keyEvent();
 const classes::TypeInfo& keyPressEvent();
 }  // namespace types
+
+// While alive, makes `canvas` draw where `into` draws (surface, origin and clip), with a
+// fresh font, brush and pen and no change notification: a control's own canvas painting
+// during a paint of its window, wherever that paint goes.
+class PaintRedirect {
+public:
+    PaintRedirect(TCanvas& canvas, const TCanvas& into, const TFont& font, TColor color);
+    ~PaintRedirect();
+    PaintRedirect(const PaintRedirect&) = delete;
+    PaintRedirect& operator=(const PaintRedirect&) = delete;
+
+private:
+    TCanvas& m_canvas;
+    pictures::Image* m_target;
+    TPoint m_origin;
+    std::optional<TRect> m_clip;
+    std::function<void()> m_onChange;
+};
 
 // Runs an event handler through a copy of the event property, so a handler that frees
 // the sender (and the property with it) still finishes safely.

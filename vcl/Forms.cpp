@@ -373,6 +373,8 @@ TCanvas& TCustomForm::canvas() {
                 handle().invalidate();
         };
     }
+    if (painting())
+        return *m_canvas;
     pictures::Image& s = surface();
     if (s.width != clientWidth() || s.height != clientHeight())
         s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
@@ -386,14 +388,9 @@ void TCustomForm::paintWindow(TCanvas& background) {
     if (!onPaint)
         return;
     TCanvas& c = canvas();
-    auto onChange = std::move(c.onChange);
-    c.onChange = nullptr;
-    c.setFont(*font());
-    c.brush().setColor(color());
-    c.brush().setStyle(bsSolid);
-    c.setPen(TPen());
+    PaintScope scope(*this);
+    PaintRedirect redirect(c, background, *font(), color());
     fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
-    c.onChange = std::move(onChange);
 }
 
 void TCustomForm::placeOnScreen() {

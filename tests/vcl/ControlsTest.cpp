@@ -300,3 +300,35 @@ TEST(Controls, TransparentImageLetsItsKeyColourThrough) {
     EXPECT_EQ(colorAt(img, 3, 3), clNavy);
     form->hide();
 }
+
+TEST(Controls, PaintBelowShowsWhatATransparentControlCovers) {
+    auto form = makeForm(60, 40);
+    form->setColor(clYellow);
+    form->onPaint = handler([&] {
+        form->canvas().brush().setColor(clGreen);
+        form->canvas().fillRect({0, 30, 60, 40});
+    });
+    auto* under = new TShape(form.get());
+    under->setParent(form.get());
+    under->setBounds(0, 0, 20, 20);
+    under->brush()->setColor(clRed);
+    under->pen()->setStyle(psClear);
+    auto* self = new TLabel(form.get());
+    self->setParent(form.get());
+    self->setAutoSize(false);
+    self->setBounds(10, 10, 20, 25);
+    auto* over = new TShape(form.get());
+    over->setParent(form.get());
+    over->setBounds(10, 10, 20, 25);
+    over->brush()->setColor(clBlue);
+    pictures::Image below(20, 25, 0);
+    form->paintBelow(*self, below);
+    EXPECT_EQ(vcltest::colorAt(below, 0, 0), clRed) << "the shape below, in the label's coordinates";
+    EXPECT_EQ(vcltest::colorAt(below, 8, 8), clRed);
+    EXPECT_EQ(vcltest::colorAt(below, 10, 10), clYellow) << "the form's colour";
+    EXPECT_EQ(vcltest::colorAt(below, 5, 22), clGreen) << "the form's own painting";
+    int blue = 0;
+    for (uint32_t p : below.pixels)
+        blue += p == 0xFF0000FFu;
+    EXPECT_EQ(blue, 0) << "controls above are left out";
+}
