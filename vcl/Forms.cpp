@@ -203,6 +203,7 @@ const classes::ClassInfo& TScreen::staticClass() {
 // --- TCustomForm ---
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), m_icon(std::make_unique<TIcon>()) {
+    m_icon->onChange = [this] { iconChanged(); };
     m_controlStyle |= csAcceptsControls;
     setVisible(false);
     setColor(clBtnFace);
@@ -264,6 +265,11 @@ void TCustomForm::setWindowState(TWindowState state) {
 void TCustomForm::setIcon(TIcon* icon) {
     // The form keeps its own copy, as writing an object property always copies.
     m_icon.reset(icon ? static_cast<TIcon*>(icon->clone().release()) : new TIcon());
+    m_icon->onChange = [this] { iconChanged(); };
+    iconChanged();
+}
+
+void TCustomForm::iconChanged() {
     if (handleAllocated())
         handle().setIcon(m_icon->image());
 }

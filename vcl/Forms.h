@@ -116,6 +116,7 @@ private:
     void placeOnScreen();
     void applyFrame();
     void applyOpacity();
+    void iconChanged();
     void closeModal();
     void doClose(TCloseAction& action);
 

@@ -8,6 +8,8 @@
 
 #include "base/LittleEndian.h"
 #include "classes/ClassBuilder.h"
+#include "classes/TReader.h"
+#include "classes/TWriter.h"
 
 namespace vcl {
 
@@ -77,16 +79,29 @@ std::string encodeBmp(const pictures::Image& img) {
 
 // --- metadata ---
 
+namespace {
+bool notStored(const classes::TObject&) {
+    return false;
+}
+}  // namespace
+
 using classes::ClassBuilder;
 namespace ct = classes::types;
 
 const classes::ClassInfo& TGraphic::staticClass() {
     static const auto info =
         ClassBuilder<TGraphic>("TGraphic", classes::TPersistent::staticClass())
-            .readOnly("Empty", ct::boolean(), &TGraphic::empty)
-            .readOnly("Width", ct::integer(), &TGraphic::width)
-            .readOnly("Height", ct::integer(), &TGraphic::height)
-            .property("Transparent", ct::boolean(), &TGraphic::transparent, &TGraphic::setTransparent)
+            .readOnly("Empty", ct::boolean(), &TGraphic::empty, {.defaultValue = {}, .stored = notStored})
+            .readOnly("Width", ct::integer(), &TGraphic::width, {.defaultValue = {}, .stored = notStored})
+            .readOnly("Height", ct::integer(), &TGraphic::height, {.defaultValue = {}, .stored = notStored})
+            .property("Transparent", ct::boolean(), &TGraphic::transparent, &TGraphic::setTransparent,
+                      {.defaultValue = 0})
+            // A graphic property on its own ("Icon.Data", "Glyph.Data") holds the graphic's
+            // part of a picture blob, without the class name.
+            .defined(
+                "Data", [](TGraphic& g, classes::TReader& r) { g.readData(r.readBinary()); },
+                [](const TGraphic& g, classes::TWriter& w) { w.writeBinary(g.writeData()); },
+                [](const TGraphic& g) { return !g.empty(); })
             .build();
     return *info;
 }

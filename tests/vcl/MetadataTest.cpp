@@ -160,3 +160,23 @@ end
     EXPECT_NE(again.find("FullRepaint = False"), std::string::npos);
     EXPECT_NE(again.find("Constraints.MinWidth = 80"), std::string::npos);
 }
+
+TEST_F(Metadata, AFormIconReadsFromItsDataProperty) {
+    const std::string ico = vcltest::readFixture("two-sizes.ico");
+    std::string hex;
+    for (unsigned char ch : ico) {
+        static const char* digits = "0123456789ABCDEF";
+        hex += digits[ch >> 4];
+        hex += digits[ch & 15];
+    }
+    const std::string text = "object IconForm: TForm\n  Icon.Data = {" + hex + "}\nend\n";
+    TForm form(nullptr);
+    classes::TMemoryStream in;
+    in.setBytes(classes::textToBinary(text));
+    classes::TReader(in).readRootComponent(&form);
+    ASSERT_FALSE(form.icon()->empty());
+    EXPECT_EQ(form.icon()->width(), 32);
+    const std::string again = classes::binaryToText(writeForm(form));
+    EXPECT_NE(again.find("Icon.Data = {"), std::string::npos);
+    EXPECT_EQ(again.find("Icon.Transparent"), std::string::npos) << again;
+}
