@@ -269,6 +269,10 @@ void TCustomForm::setIcon(TIcon* icon) {
     iconChanged();
 }
 
+void TCustomForm::handleMinimized() {
+    m_windowState = wsMinimized;
+}
+
 void TCustomForm::iconChanged() {
     if (handleAllocated())
         handle().setIcon(m_icon->image());
@@ -594,6 +598,44 @@ TAutorunForm::TAutorunForm(TComponent* owner) : TForm(owner) {
     font()->setColor(clWindowText);
     setParentFont(false);
     setPosition(poScreenCenter);
+}
+
+std::vector<TAutorunForm::MenuEntry> TAutorunForm::systemMenuEntries(bool musicLoaded,
+                                                                     bool soundSettingsDisabled) {
+    std::vector<MenuEntry> entries;
+    if (musicLoaded && !soundSettingsDisabled) {
+        entries.push_back({});
+        entries.push_back({"Sound Settings ...", kSoundSettingsCommand});
+    }
+    entries.push_back({});
+    entries.push_back({"&About ...", kAboutCommand});
+    return entries;
+}
+
+void TAutorunForm::systemCommand(unsigned command) {
+    if ((command & 0xFFF0u) == 0xF020u) {
+        application().minimize();
+    } else if (command == kSoundSettingsCommand) {
+        if (onSoundSettings)
+            onSoundSettings();
+    } else if (command == kAboutCommand) {
+        try {
+            if (onAbout)
+                onAbout();
+        } catch (const std::exception& e) {
+            application().handleException(e);
+        }
+    } else if ((command & 0xFFF0u) == 0xF060u) {
+        close();
+    } else if ((command & 0xFFF0u) == 0xF030u) {
+        setWindowState(wsMaximized);
+    } else if ((command & 0xFFF0u) == 0xF120u) {
+        setWindowState(wsNormal);
+    }
+}
+
+void TAutorunForm::handleMinimized() {
+    application().minimize();
 }
 
 // --- TApplication ---

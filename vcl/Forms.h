@@ -102,6 +102,8 @@ public:
 
     void setVisible(bool visible) override;
     bool previewsKeys() const override { return m_keyPreview; }
+    // The window manager minimised the window.
+    virtual void handleMinimized();
     void loaded() override;
 
 protected:
@@ -156,6 +158,23 @@ class TAutorunForm : public TForm {
 public:
     CLASSES_OBJECT(TAutorunForm)
     explicit TAutorunForm(classes::TComponent* owner);
+
+    static constexpr unsigned kSoundSettingsCommand = 11022;
+    static constexpr unsigned kAboutCommand = 11023;
+    struct MenuEntry {
+        std::string text;  // empty: a separator
+        unsigned command = 0;
+    };
+    // The entries the form adds to its window menu: the sound settings entry only when
+    // the music library is loaded and the INI file does not disable it.
+    static std::vector<MenuEntry> systemMenuEntries(bool musicLoaded, bool soundSettingsDisabled);
+    // A window-menu command: minimising minimises the whole application; the player's
+    // entries run their handlers (the about box's failures end there); the rest as usual.
+    void systemCommand(unsigned command);
+    std::function<void()> onSoundSettings;
+    std::function<void()> onAbout;
+
+    void handleMinimized() override;
 };
 
 // The process's application object.

@@ -1,6 +1,8 @@
 // Forms and the application: the main form's defaults, modal loops, closing, error text.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QWidget>
 #include <memory>
 
 #include "tests/vcl/VclTestSupport.h"
@@ -148,4 +150,48 @@ TEST(Forms, AModalFormFreedByAnEventEndsItsLoopCancelled) {
     timer->setInterval(10);
     timer->setOnTimer(handler([&] { delete dialog; }));
     EXPECT_EQ(dialog->showModal(), mrCancel);
+}
+
+TEST(Forms, TheMainFormsWindowMenuAndCommands) {
+    using Entries = std::vector<std::pair<std::string, unsigned>>;
+    auto flat = [](const std::vector<TAutorunForm::MenuEntry>& e) {
+        Entries out;
+        for (const auto& m : e)
+            out.emplace_back(m.text, m.command);
+        return out;
+    };
+    EXPECT_EQ(flat(TAutorunForm::systemMenuEntries(true, false)),
+              (Entries{{"", 0}, {"Sound Settings ...", 11022}, {"", 0}, {"&About ...", 11023}}));
+    EXPECT_EQ(flat(TAutorunForm::systemMenuEntries(true, true)), (Entries{{"", 0}, {"&About ...", 11023}}));
+    EXPECT_EQ(flat(TAutorunForm::systemMenuEntries(false, false)), (Entries{{"", 0}, {"&About ...", 11023}}));
+
+    TAutorunForm form(nullptr);
+    std::string log;
+    form.onSoundSettings = [&] { log += "sound "; };
+    form.onAbout = [&] {
+        log += "about ";
+        throw base::Error("no about box");
+    };
+    std::string box;
+    application().showErrorBox = [&](const std::string&, const std::string& t) { box = t; };
+    form.systemCommand(11022);
+    form.systemCommand(11023);
+    EXPECT_EQ(log, "sound about ");
+    EXPECT_EQ(box, "no about box.") << "a failing about box ends there";
+    application().showErrorBox = nullptr;
+
+    TForm other(nullptr);
+    form.setCaption("main-form");
+    other.setCaption("other-form");
+    form.show();
+    other.show();
+    form.systemCommand(0xF022);  // minimise, with the low bits the system may set
+    int minimized = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == "main-form" || w->windowTitle() == "other-form")
+            minimized += w->isMinimized();
+    EXPECT_EQ(minimized, 2) << "the whole application minimises";
+    form.systemCommand(0xF060);  // close
+    EXPECT_FALSE(form.visible());
+    other.hide();
 }

@@ -265,6 +265,12 @@ protected:
         });
     }
     void changeEvent(QEvent* e) override {
+        if (e->type() == QEvent::WindowStateChange && !parentWidget() && isMinimized() && !m_syncing) {
+            with([](TWinControl& c) {
+                if (auto* form = dynamic_cast<TCustomForm*>(&c))
+                    form->handleMinimized();
+            });
+        }
         if (e->type() == QEvent::ActivationChange && !parentWidget()) {
             const bool active = isActiveWindow();
             with([active](TWinControl& c) {
@@ -363,6 +369,8 @@ public:
             m_widget->show();
     }
     void setShowState(WindowShowState s) override {
+        // A state the model asked for is no news to the model.
+        m_widget->m_syncing = true;
         switch (s) {
             case WindowShowState::Minimized:
                 m_widget->showMinimized();
@@ -375,6 +383,7 @@ public:
                     m_widget->showNormal();
                 break;
         }
+        m_widget->m_syncing = false;
     }
     void setIcon(const pictures::Image* icon) override {
         m_widget->setWindowIcon(icon ? QIcon(QPixmap::fromImage(wrap(*icon).copy())) : QIcon());
