@@ -1,0 +1,142 @@
+// Forms and the application: the main form's defaults, modal loops, closing, error text.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/vcl/VclTestSupport.h"
+#include "vcl/ExtCtrls.h"
+#include "vcl/Forms.h"
+
+using namespace vcl;
+using vcltest::handler;
+
+TEST(Forms, AutorunFormHasItsBuiltInDescription) {
+    TAutorunForm form(nullptr);
+    EXPECT_EQ(form.width(), 490);
+    EXPECT_EQ(form.height(), 380);
+    EXPECT_EQ(form.clientWidth(), 482);
+    EXPECT_EQ(form.clientHeight(), 353);
+    EXPECT_EQ(form.color(), clBtnFace);
+    EXPECT_EQ(form.font()->name(), "MS Sans Serif");
+    EXPECT_EQ(form.font()->height(), -11);
+    EXPECT_EQ(form.font()->color(), clWindowText);
+    EXPECT_EQ(form.position(), poScreenCenter);
+    EXPECT_FALSE(form.visible());
+    form.show();
+    const TRect screenArea = toolkit::screenRect();
+    EXPECT_EQ(form.left(), (screenArea.width() - 490) / 2);
+    EXPECT_EQ(form.top(), (screenArea.height() - 380) / 2);
+    EXPECT_TRUE(form.active());
+    form.hide();
+}
+
+TEST(Forms, ClientSizeFollowsTheBorderStyle) {
+    TForm form(nullptr);
+    form.setClientWidth(200);
+    form.setClientHeight(100);
+    form.setBorderStyle(bsNone);
+    EXPECT_EQ(form.width(), 200);
+    EXPECT_EQ(form.height(), 100);
+    form.setBorderStyle(bsToolWindow);
+    EXPECT_EQ(form.clientWidth(), 200);
+    EXPECT_EQ(form.height(), 100 + 6 + 16);
+}
+
+TEST(Forms, ShowModalReturnsTheResultATimerSets) {
+    TForm other(nullptr);
+    other.show();
+    TForm dialog(nullptr);
+    std::string log;
+    int queries = 0;
+    dialog.onShow = handler([&] { log += "show "; });
+    dialog.onCloseQuery = handler([&](std::span<const classes::EventArg> a) {
+        // Refuse the first close: the loop goes on until the next result.
+        *std::get<bool*>(a[1]) = ++queries > 1;
+        log += "query ";
+    });
+    dialog.onClose = handler([&] { log += "close "; });
+    TTimer timer(&dialog);
+    timer.setInterval(20);
+    int ticks = 0;
+    timer.setOnTimer(handler([&] {
+        EXPECT_FALSE(other.enabled()) << "other forms are disabled while a form is modal";
+        dialog.setModalResult(++ticks == 1 ? mrCancel : mrYes);
+    }));
+    EXPECT_EQ(dialog.showModal(), mrYes);
+    EXPECT_EQ(log, "show query query close ");
+    EXPECT_FALSE(dialog.visible());
+    EXPECT_TRUE(other.enabled());
+    EXPECT_THROW(other.showModal(), base::Error) << "a visible form cannot become modal";
+    other.hide();
+}
+
+TEST(Forms, CloseOfAModalFormCancelsAndTerminateEndsTheLoop) {
+    TForm dialog(nullptr);
+    TTimer timer(&dialog);
+    timer.setInterval(10);
+    timer.setOnTimer(handler([&] { dialog.close(); }));
+    EXPECT_EQ(dialog.showModal(), mrCancel);
+
+    TForm second(nullptr);
+    TTimer t2(&second);
+    t2.setInterval(10);
+    t2.setOnTimer(handler([&] { application().terminate(); }));
+    EXPECT_EQ(second.showModal(), mrCancel);
+    EXPECT_TRUE(application().terminated());
+    application().resetTerminated();
+}
+
+TEST(Forms, CloseAsksAndHidesOrEndsTheApplication) {
+    TForm form(nullptr);
+    form.show();
+    bool allow = false;
+    form.onCloseQuery = handler([&](std::span<const classes::EventArg> a) { *std::get<bool*>(a[1]) = allow; });
+    form.close();
+    EXPECT_TRUE(form.visible());
+    allow = true;
+    form.onClose = handler([&](std::span<const classes::EventArg> a) { *std::get<int64_t*>(a[1]) = caNone; });
+    form.close();
+    EXPECT_TRUE(form.visible());
+    form.onClose = {};
+    form.close();
+    EXPECT_FALSE(form.visible());
+
+    application().setMainForm(&form);
+    form.show();
+    form.close();
+    EXPECT_TRUE(application().terminated());
+    application().resetTerminated();
+    application().setMainForm(nullptr);
+}
+
+TEST(Forms, ErrorBoxTextEndsWithAFullStop) {
+    EXPECT_EQ(TApplication::exceptionMessage("Division by zero"), "Division by zero.");
+    EXPECT_EQ(TApplication::exceptionMessage("Done."), "Done.");
+    EXPECT_EQ(TApplication::exceptionMessage("Really!"), "Really!");
+    EXPECT_EQ(TApplication::exceptionMessage("path/"), "path/.");
+    EXPECT_EQ(TApplication::exceptionMessage(""), "");
+    std::string caption, text;
+    application().setTitle("Demo");
+    application().showErrorBox = [&](const std::string& c, const std::string& t) { caption = c, text = t; };
+    application().handleException(std::runtime_error("Bad thing"));
+    EXPECT_EQ(caption, "Demo");
+    EXPECT_EQ(text, "Bad thing.");
+    application().showErrorBox = nullptr;
+}
+
+TEST(Forms, ScreenTracksFormsAndTheActiveOne) {
+    const int before = screen().formCount();
+    {
+        TForm a(nullptr), b(nullptr);
+        EXPECT_EQ(screen().formCount(), before + 2);
+        a.show();
+        EXPECT_EQ(screen().activeForm(), &a);
+        b.show();
+        EXPECT_EQ(screen().activeForm(), &b);
+        EXPECT_FALSE(a.active());
+        b.hide();
+        a.hide();
+    }
+    EXPECT_EQ(screen().formCount(), before);
+    EXPECT_GT(screen().width(), 0);
+}

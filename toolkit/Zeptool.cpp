@@ -1,0 +1,66 @@
+// The command table and dispatcher of zeptool.
+#include "toolkit/Zeptool.h"
+
+#include "base/Error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+
+namespace toolkit {
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table = {
+        {"form2text", "FILE [--offset N]", "print the text form of the component stream at offset N of FILE",
+         &form2text},
+        {"text2form", "IN.txt OUT", "convert a text form into a binary component stream", &text2form},
+    };
+    return table;
+}
+
+namespace {
+void printHelp(std::ostream& out) {
+    out << "usage: zeptool COMMAND [ARGS]\n\ncommands:\n";
+    for (const Command& c : commands()) {
+        out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n";
+    }
+}
+}  // namespace
+
+int runZeptool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+    if (argv.size() < 2 || argv[1] == "help" || argv[1] == "--help" || argv[1] == "-h") {
+        printHelp(argv.size() < 2 ? err : out);
+        return argv.size() < 2 ? 2 : 0;
+    }
+    for (const Command& c : commands()) {
+        if (argv[1] == c.name) {
+            std::vector<std::string> args(argv.begin() + 2, argv.end());
+            try {
+                return c.run(args, out, err);
+            } catch (const std::exception& e) {
+                err << "zeptool: " << e.what() << "\n";
+                return 1;
+            }
+        }
+    }
+    err << "zeptool: unknown command \"" << argv[1] << "\" (try \"zeptool help\")\n";
+    return 2;
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw base::Error(path + ": " + std::strerror(errno));
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) throw base::Error(path + ": " + std::strerror(errno));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw base::Error(path + ": write failed");
+}
+
+}  // namespace toolkit

@@ -1,0 +1,38 @@
+// The project toolkit's command table. Each command is one entry: name, usage line,
+// summary and a function; later commands (info, pack, unpack, archive-list, ...) add an
+// entry in Zeptool.cpp and a function in their own file.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace toolkit {
+
+// Arguments after the command name. Output goes to `out`; messages to `err` as one line
+// each, prefixed "zeptool: ". Returns the process exit code: 0 success, 1 failure of the
+// operation (bad input, unreadable file), 2 wrong usage.
+using CommandFn = int (*)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+struct Command {
+    const char* name;
+    const char* usage;    // arguments, e.g. "FILE [--offset N]"
+    const char* summary;  // one line for the help text
+    CommandFn run;
+};
+
+const std::vector<Command>& commands();
+
+// Runs `argv[1..]`: looks the command up and runs it; prints the help for "help", no
+// arguments, or an unknown command.
+int runZeptool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+
+// Commands.
+int form2text(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int text2form(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Shared helpers: whole-file reads and writes (throw base::Error with the reason).
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace toolkit

@@ -1,0 +1,896 @@
+// The control model: bounds and alignment, parent inheritance of font and colour, mouse
+// routing to graphic children, painting into retained surfaces, and the metadata.
+#include "vcl/Controls.h"
+
+#include <algorithm>
+
+#include "classes/ClassBuilder.h"
+#include "classes/TReader.h"
+#include "classes/TWriter.h"
+
+namespace vcl {
+
+using classes::ClassBuilder;
+using classes::EventArg;
+using classes::TComponent;
+namespace ct = classes::types;
+
+// --- metadata ---
+
+namespace types {
+const classes::TypeInfo& align() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
+    return t;
+}
+const classes::TypeInfo& anchors() {
+    static const auto element = classes::TypeInfo::enumeration("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
+    static const auto t = classes::TypeInfo::set("TAnchors", element);
+    return t;
+}
+const classes::TypeInfo& alignment() {
+    static const auto t = classes::TypeInfo::enumeration("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
+    return t;
+}
+const classes::TypeInfo& textLayout() {
+    static const auto t = classes::TypeInfo::enumeration("TTextLayout", {"tlTop", "tlCenter", "tlBottom"});
+    return t;
+}
+const classes::TypeInfo& mouseEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TMouseEvent", "procedure (Sender: TObject; Button: TMouseButton; Shift: TShiftState; X, Y: Integer);");
+    return t;
+}
+const classes::TypeInfo& mouseMoveEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TMouseMoveEvent", "procedure (Sender: TObject; Shift: TShiftState; X, Y: Integer);");
+    return t;
+}
+const classes::TypeInfo& keyEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TKeyEvent", "procedure (Sender: TObject; var Key: Word; Shift: TShiftState);");
+    return t;
+}
+const classes::TypeInfo& keyPressEvent() {
+    static const auto t = classes::TypeInfo::method("TKeyPressEvent", "procedure (Sender: TObject; var Key: Char);");
+    return t;
+}
+}  // namespace types
+
+namespace {
+
+const classes::TypeInfo& componentType() { return TComponent::staticClass().typeInfo(); }
+
+}  // namespace
+
+#define VCL_EVENT(Builder, Name, Type, Class, Member)                                                     \
+    Builder.property(Name, Type, [](const Class& c) { return c.Member; },                                 \
+                     [](Class& c, const classes::TMethod& m) { c.Member = m; })
+
+const classes::ClassInfo& TControl::staticClass() {
+    static const auto info = [] {
+        ClassBuilder<TControl> b("TControl", TComponent::staticClass());
+        b.factory({})
+            .property("Left", ct::integer(), &TControl::left, &TControl::setLeft)
+            .property("Top", ct::integer(), &TControl::top, &TControl::setTop)
+            .property("Width", ct::integer(), &TControl::width, &TControl::setWidth)
+            .property("Height", ct::integer(), &TControl::height, &TControl::setHeight)
+            .property("Align", types::align(), &TControl::align, &TControl::setAlign, {.defaultValue = alNone})
+            .property("Anchors", types::anchors(), &TControl::anchors, &TControl::setAnchors,
+                      {.defaultValue = kDefaultAnchors})
+            .property("Cursor", ct::cursor(), &TControl::cursor, &TControl::setCursor, {.defaultValue = crDefault})
+            .property("Enabled", ct::boolean(), &TControl::enabled, &TControl::setEnabled, {.defaultValue = 1})
+            .property("Hint", ct::string(), &TControl::hint, [](TControl& c, const std::string& v) { c.setHint(v); })
+            .property("ShowHint", ct::boolean(), &TControl::showHint, &TControl::setShowHint,
+                      {.defaultValue = {}, .stored = [](const classes::TObject& o) {
+                           return !static_cast<const TControl&>(o).parentShowHint();
+                       }})
+            .property("ParentShowHint", ct::boolean(), &TControl::parentShowHint, &TControl::setParentShowHint,
+                      {.defaultValue = 1})
+            .property("PopupMenu", componentType(), &TControl::popupMenu, &TControl::setPopupMenu)
+            .property("Visible", ct::boolean(), &TControl::visible, &TControl::setVisible, {.defaultValue = 1})
+            .property("Color", ct::color(), &TControl::color, &TControl::setColor,
+                      {.defaultValue = {}, .stored = [](const classes::TObject& o) {
+                           return !static_cast<const TControl&>(o).parentColor();
+                       }})
+            .property("ParentColor", ct::boolean(), &TControl::parentColor, &TControl::setParentColor)
+            .property("Font", TFont::staticClass().typeInfo(), &TControl::font, &TControl::setFont,
+                      {.defaultValue = {}, .stored = [](const classes::TObject& o) {
+                           return !static_cast<const TControl&>(o).parentFont();
+                       }})
+            .property("ParentFont", ct::boolean(), &TControl::parentFont, &TControl::setParentFont)
+            .defined("IsControl", [](TControl&, classes::TReader& r) { r.readBoolean(); });
+        VCL_EVENT(b, "OnClick", ct::notifyEvent(), TControl, onClick);
+        VCL_EVENT(b, "OnDblClick", ct::notifyEvent(), TControl, onDblClick);
+        VCL_EVENT(b, "OnMouseDown", types::mouseEvent(), TControl, onMouseDown);
+        VCL_EVENT(b, "OnMouseUp", types::mouseEvent(), TControl, onMouseUp);
+        VCL_EVENT(b, "OnMouseMove", types::mouseMoveEvent(), TControl, onMouseMove);
+        VCL_EVENT(b, "OnMouseEnter", ct::notifyEvent(), TControl, onMouseEnter);
+        VCL_EVENT(b, "OnMouseLeave", ct::notifyEvent(), TControl, onMouseLeave);
+        VCL_EVENT(b, "OnResize", ct::notifyEvent(), TControl, onResize);
+        return b.build();
+    }();
+    return *info;
+}
+
+const classes::ClassInfo& TGraphicControl::staticClass() {
+    static const auto info = ClassBuilder<TGraphicControl>("TGraphicControl", TControl::staticClass()).factory({}).build();
+    return *info;
+}
+
+const classes::ClassInfo& TWinControl::staticClass() {
+    static const auto info = [] {
+        ClassBuilder<TWinControl> b("TWinControl", TControl::staticClass());
+        b.factory({})
+            .property("TabOrder", ct::integer(), &TWinControl::tabOrder, &TWinControl::setTabOrder,
+                      {.defaultValue = -1})
+            .property("TabStop", ct::boolean(), &TWinControl::tabStop, &TWinControl::setTabStop, {.defaultValue = 0})
+            .defined("DesignSize", [](TWinControl&, classes::TReader& r) {
+                // Anchors work from the sizes the controls have when loaded; the design size adds nothing.
+                r.readListBegin();
+                r.readInteger();
+                r.readInteger();
+                r.readListEnd();
+            });
+        VCL_EVENT(b, "OnKeyDown", types::keyEvent(), TWinControl, onKeyDown);
+        VCL_EVENT(b, "OnKeyPress", types::keyPressEvent(), TWinControl, onKeyPress);
+        VCL_EVENT(b, "OnKeyUp", types::keyEvent(), TWinControl, onKeyUp);
+        VCL_EVENT(b, "OnEnter", ct::notifyEvent(), TWinControl, onEnter);
+        VCL_EVENT(b, "OnExit", ct::notifyEvent(), TWinControl, onExit);
+        return b.build();
+    }();
+    return *info;
+}
+
+const classes::ClassInfo& TCustomControl::staticClass() {
+    static const auto info = ClassBuilder<TCustomControl>("TCustomControl", TWinControl::staticClass()).factory({}).build();
+    return *info;
+}
+
+// --- TControl ---
+
+TControl::TControl(TComponent* owner) : TComponent(owner), m_font(std::make_unique<TFont>()) {
+    m_font->onChange = [this] { fontChanged(); };
+}
+
+TControl::~TControl() {
+    setState(classes::ComponentState::Destroying, true);
+    if (m_parent) m_parent->removeControl(this);
+}
+
+void TControl::setParent(TWinControl* parent) {
+    if (parent == m_parent) return;
+    if (parent == this) throw base::Error("A control cannot have itself as its parent");
+    if (m_parent) m_parent->removeControl(this);
+    if (parent) parent->insertControl(this);
+}
+
+void TControl::setParentComponent(TComponent* parent) {
+    if (auto* w = dynamic_cast<TWinControl*>(parent)) setParent(w);
+}
+
+TComponent* TControl::parentComponent() const { return m_parent; }
+
+TPoint TControl::clientOrigin() const { return {m_left, m_top}; }
+
+void TControl::setBounds(int left, int top, int width, int height) {
+    width = std::max(0, width), height = std::max(0, height);
+    if (left == m_left && top == m_top && width == m_width && height == m_height) return;
+    const bool sized = width != m_width || height != m_height;
+    if (m_parent && m_visible) m_parent->invalidate();
+    m_left = left, m_top = top, m_width = width, m_height = height;
+    updateAnchorRules();
+    boundsChanged();
+    if (m_parent && m_align != alNone) m_parent->alignControls();
+    if (sized) resized();
+}
+
+void TControl::updateAnchorRules() {
+    if (!m_parent || (m_parent->m_aligning)) return;
+    m_parentWidth = m_parent->clientWidth();
+    m_parentHeight = m_parent->clientHeight();
+    m_anchorRight = m_parentWidth - (m_left + m_width);
+    m_anchorBottom = m_parentHeight - (m_top + m_height);
+}
+
+void TControl::boundsChanged() {
+    if (m_parent && m_visible) m_parent->invalidate();
+}
+
+void TControl::resized() {
+    if (!hasState(classes::ComponentState::Loading) && onResize) onResize({static_cast<classes::TObject*>(this)});
+}
+
+void TControl::setAlign(TAlign align) {
+    if (align == m_align) return;
+    m_align = align;
+    if (m_parent) m_parent->alignControls();
+}
+
+void TControl::setAnchors(TAnchors anchors) {
+    m_anchors = anchors & 15u;
+    updateAnchorRules();
+}
+
+void TControl::setVisible(bool visible) {
+    if (visible == m_visible) return;
+    m_visible = visible;
+    visibleChanged();
+}
+
+void TControl::visibleChanged() {
+    if (m_parent) {
+        m_parent->invalidate();
+        if (m_align != alNone) m_parent->alignControls();
+    }
+    if (!m_visible && m_parent) {
+        if (m_parent->m_hover == this) m_parent->m_hover = nullptr;
+        if (m_parent->m_captured == this) m_parent->m_captured = nullptr;
+    }
+}
+
+bool TControl::showing() const {
+    if (!m_visible) return false;
+    return m_parent ? m_parent->showing() : true;
+}
+
+void TControl::setEnabled(bool enabled) {
+    if (enabled == m_enabled) return;
+    m_enabled = enabled;
+    m_pressed = false;
+    enabledChanged();
+}
+
+void TControl::setFont(TFont* font) {
+    if (font) m_font->assign(*font);
+}
+
+void TControl::fontChanged() {
+    if (!m_settingFont) m_parentFont = false;
+    invalidate();
+}
+
+void TControl::applyParentFont() {
+    if (!m_parent || !m_parentFont) return;
+    m_settingFont = true;
+    m_font->assign(*m_parent->font());
+    m_settingFont = false;
+}
+
+void TControl::setParentFont(bool value) {
+    m_parentFont = value;
+    if (value) applyParentFont();
+}
+
+void TControl::parentFontChanged() {
+    if (m_parentFont) applyParentFont();
+}
+
+void TControl::setColor(TColor color) {
+    m_parentColor = false;
+    if (color == m_color) return;
+    m_color = color;
+    colorChanged();
+}
+
+void TControl::colorChanged() { invalidate(); }
+
+void TControl::setParentColor(bool value) {
+    m_parentColor = value;
+    if (value) parentColorChanged();
+}
+
+void TControl::parentColorChanged() {
+    if (!m_parentColor || !m_parent) return;
+    if (m_color != m_parent->color()) {
+        m_color = m_parent->color();
+        colorChanged();
+    }
+}
+
+void TControl::setCursor(TCursor cursor) {
+    m_cursor = cursor;
+    if (m_parent) m_parent->updatePointer();
+    if (auto* w = dynamic_cast<TWinControl*>(this)) w->updatePointer();
+}
+
+void TControl::setHint(const std::string& hint) {
+    m_hint = hint;
+    setCursor(m_cursor);
+}
+
+void TControl::setShowHint(bool value) {
+    m_showHint = value;
+    m_parentShowHint = false;
+    setCursor(m_cursor);
+}
+
+void TControl::setParentShowHint(bool value) {
+    m_parentShowHint = value;
+    setCursor(m_cursor);
+}
+
+bool TControl::effectiveShowHint() const {
+    if (m_parentShowHint && m_parent) return m_parent->effectiveShowHint();
+    return m_showHint;
+}
+
+void TControl::setPopupMenu(TComponent* menu) {
+    if (m_popupMenu) m_popupMenu->removeFreeNotification(this);
+    m_popupMenu = menu;
+    if (menu) menu->freeNotification(this);
+}
+
+void TControl::notification(TComponent* component, classes::Operation operation) {
+    TComponent::notification(component, operation);
+    if (operation == classes::Operation::Remove && component == m_popupMenu) m_popupMenu = nullptr;
+}
+
+void TControl::setCaption(const std::string& caption) {
+    if (caption == m_caption) return;
+    m_caption = caption;
+    textChanged();
+}
+
+void TControl::loaded() {
+    TComponent::loaded();
+    updateAnchorRules();
+    if (m_parentFont) applyParentFont();
+    if (m_parentColor) parentColorChanged();
+}
+
+void TControl::invalidate() {
+    if (m_parent && m_visible) m_parent->invalidate();
+}
+
+void TControl::update() {
+    if (m_parent) m_parent->update();
+}
+
+void TControl::repaint() {
+    invalidate();
+    update();
+}
+
+void TControl::bringToFront() {
+    if (!m_parent) return;
+    auto& list = m_parent->m_controls;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    list.push_back(this);
+    m_parent->restack();
+    m_parent->invalidate();
+}
+
+void TControl::sendToBack() {
+    if (!m_parent) return;
+    auto& list = m_parent->m_controls;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    list.insert(list.begin(), this);
+    m_parent->restack();
+    m_parent->invalidate();
+}
+
+void TControl::mouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button == mbLeft && (m_controlStyle & csClickEvents)) m_pressed = true;
+    if (onMouseDown) onMouseDown({static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
+}
+
+void TControl::mouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    // The system's order: the click comes before the release event.
+    if (button == mbLeft && m_pressed) {
+        m_pressed = false;
+        if (clientRect().contains({x, y})) click();
+    }
+    if (onMouseUp) onMouseUp({static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
+}
+
+void TControl::mouseMove(TShiftState shift, int x, int y) {
+    if (onMouseMove) onMouseMove({static_cast<classes::TObject*>(this), int64_t{shift}, int64_t{x}, int64_t{y}});
+}
+
+void TControl::mouseEnter() {
+    if (onMouseEnter) onMouseEnter({static_cast<classes::TObject*>(this)});
+}
+
+void TControl::mouseLeave() {
+    if (onMouseLeave) onMouseLeave({static_cast<classes::TObject*>(this)});
+}
+
+void TControl::click() {
+    if (onClick) onClick({static_cast<classes::TObject*>(this)});
+}
+
+void TControl::dblClick() {
+    if (onDblClick) onDblClick({static_cast<classes::TObject*>(this)});
+}
+
+// --- TGraphicControl ---
+
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
+TGraphicControl::~TGraphicControl() = default;
+
+TCanvas& TGraphicControl::canvas() {
+    if (!m_canvas) {
+        m_canvas = std::make_unique<TCanvas>();
+        m_canvas->setFont(*font());
+    }
+    // Outside a paint the canvas still draws on the parent's surface, which then shows it.
+    if (parent() && m_canvas->target() != &parent()->surface()) {
+        m_canvas->setTarget(&parent()->surface(), {left(), top()}, boundsRect());
+        m_canvas->onChange = [this] {
+            if (parent() && parent()->handleAllocated()) parent()->handle().invalidate();
+        };
+    }
+    return *m_canvas;
+}
+
+void TGraphicControl::paintOn(pictures::Image& surface, TPoint origin, const TRect& clip) {
+    TCanvas& c = canvas();
+    c.setTarget(&surface, origin, clip);
+    auto onChange = std::move(c.onChange);
+    c.onChange = nullptr;
+    c.setFont(*font());
+    c.brush().setColor(clWhite);
+    c.brush().setStyle(bsSolid);
+    c.setPen(TPen());
+    c.lock();
+    try {
+        paint();
+    } catch (...) {
+        c.unlock();
+        c.onChange = std::move(onChange);
+        throw;
+    }
+    c.unlock();
+    c.onChange = std::move(onChange);
+}
+
+// --- TWinControl ---
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+    setState(classes::ComponentState::Destroying, true);
+    // Children outlive the parent link only as owned components of the form.
+    for (TControl* c : std::vector<TControl*>(m_controls)) c->m_parent = nullptr;
+    m_controls.clear();
+    destroyHandle();
+}
+
+void TWinControl::insertControl(TControl* control) {
+    control->m_parent = this;
+    m_controls.push_back(control);
+    control->updateAnchorRules();
+    if (control->m_parentFont) control->applyParentFont();
+    if (control->m_parentColor) control->parentColorChanged();
+    if (auto* w = dynamic_cast<TWinControl*>(control)) {
+        if (w->m_tabOrder < 0) {
+            int count = 0;
+            for (TControl* c : m_controls)
+                if (dynamic_cast<TWinControl*>(c)) ++count;
+            w->m_tabOrder = count - 1;
+        }
+        if (m_handle) {
+            w->handle();
+            restack();
+        }
+    }
+    if (control->align() != alNone) alignControls();
+    invalidate();
+}
+
+void TWinControl::removeControl(TControl* control) {
+    auto it = std::find(m_controls.begin(), m_controls.end(), control);
+    if (it == m_controls.end()) return;
+    m_controls.erase(it);
+    if (m_hover == control) m_hover = nullptr;
+    if (m_captured == control) m_captured = nullptr;
+    control->m_parent = nullptr;
+    if (auto* w = dynamic_cast<TWinControl*>(control)) w->destroyHandle();
+    if (!hasState(classes::ComponentState::Destroying)) {
+        alignControls();
+        invalidate();
+    }
+}
+
+void TWinControl::setChildOrder(TComponent* child, int order) {
+    auto* c = dynamic_cast<TControl*>(child);
+    auto it = std::find(m_controls.begin(), m_controls.end(), c);
+    if (it == m_controls.end()) return;
+    m_controls.erase(it);
+    order = std::clamp(order, 0, static_cast<int>(m_controls.size()));
+    m_controls.insert(m_controls.begin() + order, c);
+    restack();
+}
+
+void TWinControl::getChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const {
+    for (TControl* c : m_controls)
+        if (c->owner() == root) proc(c);
+}
+
+WindowHandle& TWinControl::handle() {
+    if (!m_handle) {
+        if (parent()) parent()->handle();
+        m_handle = createWindowHandle(*this);
+        WindowFrame frame;
+        createHandleParams(frame);
+        if (!parent()) m_handle->setFrame(frame);
+        syncHandleBounds();
+        m_handle->setCaption(caption());
+        m_handle->setEnabled(enabled());
+        updatePointer();
+        for (TControl* c : m_controls)
+            if (auto* w = dynamic_cast<TWinControl*>(c)) w->handle();
+        restack();
+        if (parent()) m_handle->setVisible(visible());
+        handleCreated();
+    }
+    return *m_handle;
+}
+
+void TWinControl::destroyHandle() {
+    if (!m_handle) return;
+    for (TControl* c : m_controls)
+        if (auto* w = dynamic_cast<TWinControl*>(c)) w->destroyHandle();
+    m_handle.reset();
+    m_dirty = true;
+}
+
+void TWinControl::syncHandleBounds() {
+    if (m_handle) m_handle->setBounds(handleBounds());
+}
+
+void TWinControl::restack() {
+    if (!m_handle) return;
+    WindowHandle* below = nullptr;
+    for (TControl* c : m_controls) {
+        auto* w = dynamic_cast<TWinControl*>(c);
+        if (!w || !w->m_handle) continue;
+        w->m_handle->stackAbove(below);
+        below = w->m_handle.get();
+    }
+}
+
+void TWinControl::setTabOrder(int order) { m_tabOrder = order; }
+
+bool TWinControl::canFocus() const {
+    for (const TControl* c = this; c; c = c->parent())
+        if (!c->visible() || !c->enabled()) return false;
+    return true;
+}
+
+bool TWinControl::focused() const { return m_handle && m_handle->focused(); }
+
+void TWinControl::setFocus() {
+    if (!canFocus()) throw base::Error("Cannot focus a disabled or invisible window");
+    handle().setFocus();
+}
+
+TWinControl* TWinControl::findNextControl(TWinControl* current, bool forward) const {
+    std::vector<TWinControl*> order;
+    std::function<void(const TWinControl*)> collect = [&](const TWinControl* w) {
+        std::vector<TWinControl*> kids;
+        for (TControl* c : w->m_controls)
+            if (auto* k = dynamic_cast<TWinControl*>(c)) kids.push_back(k);
+        std::stable_sort(kids.begin(), kids.end(), [](auto* a, auto* b) { return a->m_tabOrder < b->m_tabOrder; });
+        for (auto* k : kids) {
+            order.push_back(k);
+            collect(k);
+        }
+    };
+    collect(this);
+    std::vector<TWinControl*> stops;
+    for (auto* w : order)
+        if (w == current || (w->m_tabStop && w->canFocus())) stops.push_back(w);
+    if (stops.empty()) return nullptr;
+    auto it = std::find(stops.begin(), stops.end(), current);
+    if (it == stops.end()) return forward ? stops.front() : stops.back();
+    const auto n = static_cast<std::ptrdiff_t>(stops.size());
+    const auto i = (it - stops.begin() + (forward ? 1 : n - 1)) % n;
+    TWinControl* next = stops[static_cast<size_t>(i)];
+    return next == current ? nullptr : next;
+}
+
+namespace {
+TShiftState argShift(TShiftState s) { return s; }
+}  // namespace
+
+bool TWinControl::keyDown(int& key, TShiftState shift) {
+    if (onKeyDown) {
+        int64_t k = key;
+        onKeyDown({static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
+        key = static_cast<int>(k);
+    }
+    return key != 0;
+}
+
+bool TWinControl::keyPress(char& key) {
+    if (onKeyPress) {
+        std::string k(1, key);
+        onKeyPress({static_cast<classes::TObject*>(this), &k});
+        key = k.empty() ? '\0' : k[0];
+    }
+    return key != '\0';
+}
+
+bool TWinControl::keyUp(int& key, TShiftState shift) {
+    if (onKeyUp) {
+        int64_t k = key;
+        onKeyUp({static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
+        key = static_cast<int>(k);
+    }
+    return key != 0;
+}
+
+TWinControl* TWinControl::topLevel() {
+    TWinControl* w = this;
+    while (w->parent()) w = w->parent();
+    return w;
+}
+
+void TWinControl::handleKeyDown(int key, TShiftState shift) {
+    TWinControl* top = topLevel();
+    if (top != this && top->previewsKeys() && !top->keyDown(key, shift)) return;
+    if (!keyDown(key, shift)) return;
+    if (key == 9 && !(shift & ((1u << ssCtrl) | (1u << ssAlt)))) {
+        if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift)))) next->setFocus();
+    }
+}
+
+void TWinControl::handleKeyPress(char key) {
+    TWinControl* top = topLevel();
+    if (top != this && top->previewsKeys() && !top->keyPress(key)) return;
+    keyPress(key);
+}
+
+void TWinControl::handleKeyUp(int key, TShiftState shift) {
+    TWinControl* top = topLevel();
+    if (top != this && top->previewsKeys() && !top->keyUp(key, shift)) return;
+    keyUp(key, shift);
+}
+
+void TWinControl::doEnter() {
+    if (onEnter) onEnter({static_cast<classes::TObject*>(this)});
+}
+
+void TWinControl::doExit() {
+    if (onExit) onExit({static_cast<classes::TObject*>(this)});
+}
+
+void TWinControl::invalidate() {
+    m_dirty = true;
+    if (m_handle) m_handle->invalidate();
+}
+
+void TWinControl::update() {
+    if (m_handle) m_handle->update();
+}
+
+void TWinControl::paintWindow(TCanvas& canvas) {
+    canvas.brush().setColor(color());
+    canvas.brush().setStyle(bsSolid);
+    canvas.fillRect(clientRect());
+}
+
+void TWinControl::paintHandle() {
+    const int w = clientWidth(), h = clientHeight();
+    if (m_surface.width != w || m_surface.height != h) {
+        m_surface.resize(w, h, 0xFFFFFFFFu);
+        m_dirty = true;
+    }
+    if (!m_dirty || m_surface.empty()) return;
+    m_dirty = false;
+    if (!m_surfaceCanvas) m_surfaceCanvas = std::make_unique<TCanvas>();
+    TCanvas& c = *m_surfaceCanvas;
+    c.setTarget(&m_surface);
+    c.setFont(*font());
+    c.lock();
+    paintWindow(c);
+    c.unlock();
+    const TRect client = clientRect();
+    for (TControl* child : m_controls) {
+        auto* g = dynamic_cast<TGraphicControl*>(child);
+        if (!g || !g->visible()) continue;
+        const TRect r = g->boundsRect().intersect(client);
+        if (r.isEmpty()) continue;
+        g->paintOn(m_surface, {g->left(), g->top()}, r);
+    }
+}
+
+TControl* TWinControl::controlAtPos(TPoint p) const {
+    for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it) {
+        TControl* c = *it;
+        if (dynamic_cast<TWinControl*>(c) || !c->visible() || !c->enabled()) continue;
+        if (c->boundsRect().contains(p)) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::handleMouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick) {
+    handleMouseMove(shift, x, y);
+    TControl* target = controlAtPos({x, y});
+    if (!target) target = this;
+    if (target != this && (target->controlStyle() & csCaptureMouse)) m_captured = target;
+    const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    target->mouseDown(button, shift | (doubleClick ? (1u << ssDouble) : 0u), tx, ty);
+    if (doubleClick && button == mbLeft) target->dblClick();
+}
+
+void TWinControl::handleMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TControl* target = m_captured ? m_captured : controlAtPos({x, y});
+    if (!target) target = this;
+    m_captured = nullptr;
+    const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    target->mouseUp(button, shift, tx, ty);
+    handleMouseMove(shift, x, y);
+}
+
+void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
+    if (!m_selfHover) {
+        m_selfHover = true;
+        mouseEnter();
+    }
+    TControl* hit = m_captured ? m_captured : controlAtPos({x, y});
+    if (m_captured && !m_captured->boundsRect().contains({x, y})) hit = nullptr;
+    if (!m_captured && hit != m_hover) {
+        if (m_hover) m_hover->mouseLeave();
+        m_hover = hit;
+        updatePointer();
+        if (hit) hit->mouseEnter();
+    }
+    TControl* target = m_captured ? m_captured : (hit ? hit : this);
+    const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    target->mouseMove(shift, tx, ty);
+}
+
+void TWinControl::updatePointer() {
+    if (!m_handle) return;
+    const TControl* source = m_hover ? m_hover : this;
+    m_handle->setCursor(source->cursor() != crDefault ? source->cursor() : cursor());
+    m_handle->setToolTip(source->effectiveShowHint() ? source->hint() : std::string());
+}
+
+void TWinControl::handleMouseLeave() {
+    if (m_hover) {
+        TControl* h = m_hover;
+        m_hover = nullptr;
+        updatePointer();
+        h->mouseLeave();
+    }
+    if (m_selfHover) {
+        m_selfHover = false;
+        mouseLeave();
+    }
+}
+
+void TWinControl::handleResized(int clientW, int clientH) {
+    if (clientW == clientWidth() && clientH == clientHeight()) return;
+    setBounds(left(), top(), width() + clientW - clientWidth(), height() + clientH - clientHeight());
+}
+
+pictures::Image TWinControl::grab() { return handle().grab(); }
+
+void TWinControl::setBounds(int l, int t, int w, int h) {
+    TControl::setBounds(l, t, w, h);
+}
+
+void TWinControl::boundsChanged() {
+    TControl::boundsChanged();
+    syncHandleBounds();
+    alignControls();
+    m_dirty = true;
+}
+
+void TWinControl::visibleChanged() {
+    TControl::visibleChanged();
+    if (m_handle) m_handle->setVisible(visible());
+    else if (visible() && parent() && parent()->handleAllocated()) handle();
+}
+
+void TWinControl::enabledChanged() {
+    TControl::enabledChanged();
+    if (m_handle) m_handle->setEnabled(enabled());
+    invalidate();
+}
+
+void TWinControl::textChanged() {
+    if (m_handle && !parent()) m_handle->setCaption(caption());
+    invalidate();
+}
+
+void TWinControl::fontChanged() {
+    TControl::fontChanged();
+    for (TControl* c : m_controls) c->parentFontChanged();
+}
+
+void TWinControl::colorChanged() {
+    TControl::colorChanged();
+    invalidate();
+    for (TControl* c : m_controls) c->parentColorChanged();
+}
+
+void TWinControl::alignControls() {
+    if (m_aligning) return;
+    m_aligning = true;
+    TRect rect = clientRect();
+    const int cw = clientWidth(), ch = clientHeight();
+    // Anchored controls follow the edges they are anchored to.
+    for (TControl* c : m_controls) {
+        if (c->align() != alNone || c->m_parentWidth < 0) continue;
+        const TAnchors a = c->anchors();
+        int l = c->left(), t = c->top(), w = c->width(), h = c->height();
+        const int dw = cw - c->m_parentWidth, dh = ch - c->m_parentHeight;
+        if (dw != 0) {
+            if ((a & (1u << akRight)) && (a & (1u << akLeft))) w = std::max(0, w + dw);
+            else if (a & (1u << akRight)) l += dw;
+            else if (!(a & (1u << akLeft))) l += dw / 2;
+        }
+        if (dh != 0) {
+            if ((a & (1u << akBottom)) && (a & (1u << akTop))) h = std::max(0, h + dh);
+            else if (a & (1u << akBottom)) t += dh;
+            else if (!(a & (1u << akTop))) t += dh / 2;
+        }
+        c->m_parentWidth = cw, c->m_parentHeight = ch;
+        c->setBounds(l, t, w, h);
+    }
+    static constexpr TAlign kOrder[] = {alTop, alBottom, alLeft, alRight, alClient};
+    for (TAlign al : kOrder) {
+        std::vector<TControl*> list;
+        for (TControl* c : m_controls)
+            if (c->align() == al && c->visible()) list.push_back(c);
+        std::stable_sort(list.begin(), list.end(), [al](TControl* a, TControl* b) {
+            switch (al) {
+            case alTop: return a->top() < b->top();
+            case alBottom: return a->top() + a->height() > b->top() + b->height();
+            case alLeft: return a->left() < b->left();
+            case alRight: return a->left() + a->width() > b->left() + b->width();
+            default: return false;
+            }
+        });
+        for (TControl* c : list) {
+            const int w = c->width(), h = c->height();
+            switch (al) {
+            case alTop: c->setBounds(rect.left, rect.top, rect.width(), h), rect.top += h; break;
+            case alBottom: c->setBounds(rect.left, rect.bottom - h, rect.width(), h), rect.bottom -= h; break;
+            case alLeft: c->setBounds(rect.left, rect.top, w, rect.height()), rect.left += w; break;
+            case alRight: c->setBounds(rect.right - w, rect.top, w, rect.height()), rect.right -= w; break;
+            default: c->setBounds(rect.left, rect.top, rect.width(), rect.height()); break;
+            }
+        }
+    }
+    m_aligning = false;
+}
+
+// --- TCustomControl ---
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+TCustomControl::~TCustomControl() = default;
+
+TCanvas& TCustomControl::canvas() {
+    if (!m_canvas) {
+        m_canvas = std::make_unique<TCanvas>();
+        m_canvas->setFont(*font());
+        m_canvas->onChange = [this] {
+            if (handleAllocated()) handle().invalidate();
+        };
+    }
+    pictures::Image& s = surface();
+    if (s.width != clientWidth() || s.height != clientHeight()) s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
+    if (m_canvas->target() != &s) m_canvas->setTarget(&s);
+    return *m_canvas;
+}
+
+void TCustomControl::paintWindow(TCanvas& background) {
+    TWinControl::paintWindow(background);
+    TCanvas& c = canvas();
+    auto onChange = std::move(c.onChange);
+    c.onChange = nullptr;
+    c.setFont(*font());
+    c.brush().setColor(color());
+    c.brush().setStyle(bsSolid);
+    c.setPen(TPen());
+    paint();
+    c.onChange = std::move(onChange);
+}
+
+}  // namespace vcl

@@ -1,0 +1,340 @@
+// The control model: TControl (bounds, alignment, visibility, font and colour with parent
+// inheritance, mouse events), TWinControl (children, a toolkit window created lazily, focus,
+// keys, and a retained surface its window shows), TGraphicControl (no window: painted on
+// its parent's surface in z-order, mouse routed to it by hit-testing) and TCustomControl
+// (a window with a canvas on its retained surface, so drawing outside a paint event shows).
+// Main thread only. Children are owned by their owner component, not by their parent.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classes/PropValue.h"
+#include "classes/TComponent.h"
+#include "pictures/Image.h"
+#include "vcl/Canvas.h"
+#include "vcl/Graphics.h"
+#include "vcl/Types.h"
+#include "vcl/WindowHandle.h"
+
+namespace vcl {
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = uint32_t;
+inline constexpr TAnchors kDefaultAnchors = (1u << akLeft) | (1u << akTop);
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateElem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = uint32_t;
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+
+using TCursor = int32_t;
+inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
+                         crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
+                         crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crMultiDrag = -16,
+                         crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
+                         crSizeAll = -22;
+
+// Control style bits (which standard behaviours a class has).
+enum ControlStyle : uint32_t {
+    csAcceptsControls = 1u << 0,
+    csCaptureMouse = 1u << 1,
+    csClickEvents = 1u << 2,
+    csOpaque = 1u << 3,
+    csSetCaption = 1u << 4,
+    csDoubleClicks = 1u << 5,
+};
+
+class TWinControl;
+
+class TControl : public classes::TComponent {
+public:
+    CLASSES_OBJECT(TControl)
+    explicit TControl(classes::TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* parent() const { return m_parent; }
+    virtual void setParent(TWinControl* parent);
+    void setParentComponent(classes::TComponent* parent) override;
+    classes::TComponent* parentComponent() const override;
+    bool hasParent() const override { return true; }
+
+    int left() const { return m_left; }
+    int top() const { return m_top; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    void setLeft(int v) { setBounds(v, m_top, m_width, m_height); }
+    void setTop(int v) { setBounds(m_left, v, m_width, m_height); }
+    void setWidth(int v) { setBounds(m_left, m_top, v, m_height); }
+    void setHeight(int v) { setBounds(m_left, m_top, m_width, v); }
+    virtual void setBounds(int left, int top, int width, int height);
+    TRect boundsRect() const { return bounds(m_left, m_top, m_width, m_height); }
+    virtual TRect clientRect() const { return {0, 0, clientWidth(), clientHeight()}; }
+    virtual int clientWidth() const { return m_width; }
+    virtual int clientHeight() const { return m_height; }
+    virtual void setClientWidth(int w) { setWidth(w); }
+    virtual void setClientHeight(int h) { setHeight(h); }
+    // Position of the client area's origin in the parent's client coordinates.
+    TPoint clientOrigin() const;
+
+    TAlign align() const { return m_align; }
+    void setAlign(TAlign align);
+    TAnchors anchors() const { return m_anchors; }
+    void setAnchors(TAnchors anchors);
+
+    bool visible() const { return m_visible; }
+    virtual void setVisible(bool visible);
+    void show() { setVisible(true); }
+    void hide() { setVisible(false); }
+    // Visible here and in every parent up to a shown top-level window.
+    bool showing() const;
+    bool enabled() const { return m_enabled; }
+    virtual void setEnabled(bool enabled);
+
+    TFont* font() const { return m_font.get(); }
+    void setFont(TFont* font);
+    bool parentFont() const { return m_parentFont; }
+    void setParentFont(bool value);
+    TColor color() const { return m_color; }
+    void setColor(TColor color);
+    bool parentColor() const { return m_parentColor; }
+    void setParentColor(bool value);
+    TCursor cursor() const { return m_cursor; }
+    virtual void setCursor(TCursor cursor);
+    const std::string& hint() const { return m_hint; }
+    void setHint(const std::string& hint);
+    bool showHint() const { return m_showHint; }
+    void setShowHint(bool value);
+    bool parentShowHint() const { return m_parentShowHint; }
+    // ShowHint as it applies: the parent's when ParentShowHint is on.
+    bool effectiveShowHint() const;
+    void setParentShowHint(bool value);
+    classes::TComponent* popupMenu() const { return m_popupMenu; }
+    void setPopupMenu(classes::TComponent* menu);
+    // The control's text (Caption or Text, as each class publishes it).
+    const std::string& caption() const { return m_caption; }
+    void setCaption(const std::string& caption);
+
+    uint32_t controlStyle() const { return m_controlStyle; }
+    void setControlStyle(uint32_t style) { m_controlStyle = style; }
+
+    virtual void invalidate();
+    virtual void update();
+    void repaint();
+    void bringToFront();
+    void sendToBack();
+
+    // Events (script-assignable; handlers get Sender first).
+    classes::TMethod onClick, onDblClick, onMouseDown, onMouseUp, onMouseMove, onMouseEnter, onMouseLeave,
+        onResize;
+
+    // Mouse input, called by the parent window in client coordinates. The defaults raise
+    // the events; click comes from a release inside the control after a press on it.
+    virtual void mouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void mouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void mouseMove(TShiftState shift, int x, int y);
+    virtual void mouseEnter();
+    virtual void mouseLeave();
+    virtual void click();
+    virtual void dblClick();
+
+    void notification(classes::TComponent* component, classes::Operation operation) override;
+    void loaded() override;
+
+protected:
+    friend class TWinControl;
+    virtual void fontChanged();
+    virtual void colorChanged();
+    virtual void textChanged() { invalidate(); }
+    virtual void boundsChanged();
+    virtual void visibleChanged();
+    virtual void enabledChanged() { invalidate(); }
+    // The parent's font or colour changed: take them when inheriting.
+    virtual void parentFontChanged();
+    virtual void parentColorChanged();
+    void resized();
+
+    uint32_t m_controlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+
+private:
+    void applyParentFont();
+    void updateAnchorRules();
+
+    TWinControl* m_parent = nullptr;
+    int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    TAlign m_align = alNone;
+    TAnchors m_anchors = kDefaultAnchors;
+    // Distances kept by anchors: from the parent's right and bottom edges.
+    int m_anchorRight = 0, m_anchorBottom = 0;
+    int m_parentWidth = -1, m_parentHeight = -1;
+    bool m_visible = true;
+    bool m_enabled = true;
+    std::unique_ptr<TFont> m_font;
+    bool m_parentFont = true;
+    TColor m_color = clWindow;
+    bool m_parentColor = false;
+    TCursor m_cursor = crDefault;
+    std::string m_hint;
+    bool m_showHint = false;
+    bool m_parentShowHint = true;
+    classes::TComponent* m_popupMenu = nullptr;
+    std::string m_caption;
+    bool m_pressed = false;
+    bool m_settingFont = false;
+};
+
+// A control drawn on its parent's surface.
+class TGraphicControl : public TControl {
+public:
+    CLASSES_OBJECT(TGraphicControl)
+    explicit TGraphicControl(classes::TComponent* owner);
+    ~TGraphicControl() override;
+
+    // Draws on the parent's retained surface, clipped to this control.
+    TCanvas& canvas();
+    // Paints the control on its parent's surface; called by the parent in z-order.
+    void paintOn(pictures::Image& surface, TPoint origin, const TRect& clip);
+
+protected:
+    virtual void paint() {}
+
+private:
+    std::unique_ptr<TCanvas> m_canvas;
+};
+
+class TWinControl : public TControl {
+public:
+    CLASSES_OBJECT(TWinControl)
+    explicit TWinControl(classes::TComponent* owner);
+    ~TWinControl() override;
+
+    // Children in z-order, bottom first.
+    const std::vector<TControl*>& controls() const { return m_controls; }
+    int controlCount() const { return static_cast<int>(m_controls.size()); }
+    TControl* control(int index) const { return m_controls.at(static_cast<size_t>(index)); }
+    void insertControl(TControl* control);
+    void removeControl(TControl* control);
+    void setChildOrder(classes::TComponent* child, int order) override;
+    void getChildren(const std::function<void(classes::TComponent*)>& proc, classes::TComponent* root) const override;
+
+    bool handleAllocated() const { return m_handle != nullptr; }
+    // The toolkit window, created on first use (with the parent's first).
+    WindowHandle& handle();
+    void destroyHandle();
+
+    int tabOrder() const { return m_tabOrder; }
+    void setTabOrder(int order);
+    bool tabStop() const { return m_tabStop; }
+    void setTabStop(bool value) { m_tabStop = value; }
+    bool canFocus() const;
+    bool focused() const;
+    virtual void setFocus();
+    // The next control in tab order after `current` among this window's descendants.
+    TWinControl* findNextControl(TWinControl* current, bool forward) const;
+
+    classes::TMethod onKeyDown, onKeyPress, onKeyUp, onEnter, onExit;
+    // Keys, called by the toolkit window. Return false when the key was consumed (set to
+    // 0 by a handler).
+    virtual bool keyDown(int& key, TShiftState shift);
+    virtual bool keyPress(char& key);
+    virtual bool keyUp(int& key, TShiftState shift);
+    virtual void doEnter();
+    virtual void doExit();
+    // Keys from the toolkit for this focused window: the form sees them first when it
+    // previews keys; a key a handler set to 0 goes no further. Tab moves the focus.
+    void handleKeyDown(int key, TShiftState shift);
+    void handleKeyPress(char key);
+    void handleKeyUp(int key, TShiftState shift);
+    virtual bool previewsKeys() const { return false; }
+    // The top-level window this control is on (itself for a form).
+    TWinControl* topLevel();
+
+    // Toolkit side: the surface the window shows, painted on demand.
+    pictures::Image& surface() { return m_surface; }
+    // Paints the surface if anything was invalidated since the last paint.
+    void paintHandle();
+    // Mouse from the toolkit window, routed to the graphic child under the point.
+    void handleMouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick);
+    void handleMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void handleMouseMove(TShiftState shift, int x, int y);
+    void handleMouseLeave();
+    // The toolkit window was resized by the user or the window manager.
+    virtual void handleResized(int clientW, int clientH);
+
+    // The window with every child window as it looks now.
+    pictures::Image grab();
+
+    void invalidate() override;
+    void update() override;
+    void setBounds(int left, int top, int width, int height) override;
+    void alignControls();
+    // Graphic child hit by a client point (topmost visible one), or null.
+    TControl* controlAtPos(TPoint p) const;
+
+protected:
+    // Fills the background and paints this window's own content; graphic children follow.
+    virtual void paintWindow(TCanvas& canvas);
+    virtual void createHandleParams(WindowFrame&) {}
+    virtual void handleCreated() {}
+    void visibleChanged() override;
+    void enabledChanged() override;
+    void boundsChanged() override;
+    void textChanged() override;
+    void fontChanged() override;
+    void colorChanged() override;
+    void syncHandleBounds();
+    // Client rectangle handed to the toolkit (forms subtract their frame).
+    virtual TRect handleBounds() const { return boundsRect(); }
+
+private:
+    friend class TControl;
+    void restack();
+    // The pointer and hint of the window follow the graphic child under the mouse.
+    void updatePointer();
+
+    std::vector<TControl*> m_controls;
+    std::unique_ptr<WindowHandle> m_handle;
+    pictures::Image m_surface;
+    std::unique_ptr<TCanvas> m_surfaceCanvas;
+    bool m_dirty = true;
+    bool m_aligning = false;
+    int m_tabOrder = -1;
+    bool m_tabStop = false;
+    TControl* m_hover = nullptr;
+    TControl* m_captured = nullptr;
+    bool m_selfHover = false;
+};
+
+// A window whose canvas draws on its retained surface: what it draws outside a paint
+// event stays and is shown.
+class TCustomControl : public TWinControl {
+public:
+    CLASSES_OBJECT(TCustomControl)
+    explicit TCustomControl(classes::TComponent* owner);
+    ~TCustomControl() override;
+    TCanvas& canvas();
+
+protected:
+    void paintWindow(TCanvas& canvas) override;
+    virtual void paint() {}
+
+private:
+    std::unique_ptr<TCanvas> m_canvas;
+};
+
+// Metadata types of this unit, shared by the subclasses' registrations.
+namespace types {
+const classes::TypeInfo& align();
+const classes::TypeInfo& anchors();
+const classes::TypeInfo& alignment();
+const classes::TypeInfo& textLayout();
+const classes::TypeInfo& mouseEvent();
+const classes::TypeInfo& mouseMoveEvent();
+const classes::TypeInfo& keyEvent();
+const classes::TypeInfo& keyPressEvent();
+}  // namespace types
+
+}  // namespace vcl

@@ -1,0 +1,515 @@
+// Forms (frame table, placement, show, close, modal loop), the application object and
+// the screen, with their metadata.
+#include "vcl/Forms.h"
+
+#include <cstdio>
+
+#include "classes/ClassBuilder.h"
+#include "classes/TReader.h"
+
+namespace vcl {
+
+using classes::ClassBuilder;
+using classes::TComponent;
+namespace ct = classes::types;
+
+namespace {
+
+struct FrameSize {
+    int border;
+    int caption;
+};
+
+// Classic window metrics: 3-pixel fixed frames, 4-pixel sizing frames, 19-pixel captions
+// (16 for tool windows).
+FrameSize frameOf(TFormBorderStyle s) {
+    switch (s) {
+    case bsNone: return {0, 0};
+    case bsSingle:
+    case bsDialog: return {3, 19};
+    case bsSizeable: return {4, 19};
+    case bsToolWindow: return {3, 16};
+    case bsSizeToolWin: return {4, 16};
+    }
+    return {4, 19};
+}
+
+const classes::TypeInfo& borderStyleType() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"});
+    return t;
+}
+const classes::TypeInfo& borderIconsType() {
+    static const auto e =
+        classes::TypeInfo::enumeration("TBorderIcon", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
+    static const auto t = classes::TypeInfo::set("TBorderIcons", e);
+    return t;
+}
+const classes::TypeInfo& positionType() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
+                      "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"});
+    return t;
+}
+const classes::TypeInfo& formStyleType() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"});
+    return t;
+}
+const classes::TypeInfo& windowStateType() {
+    static const auto t = classes::TypeInfo::enumeration("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
+    return t;
+}
+const classes::TypeInfo& closeEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TCloseEvent", "procedure (Sender: TObject; var Action: TCloseAction);");
+    return t;
+}
+const classes::TypeInfo& closeQueryEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TCloseQueryEvent", "procedure (Sender: TObject; var CanClose: Boolean);");
+    return t;
+}
+
+}  // namespace
+
+#define VCL_EVENT(Builder, Name, Type, Class, Member)                                                     \
+    Builder.property(Name, Type, [](const Class& c) { return c.Member; },                                 \
+                     [](Class& c, const classes::TMethod& m) { c.Member = m; })
+
+const classes::ClassInfo& TCustomForm::staticClass() {
+    static const auto info = [] {
+        ClassBuilder<TCustomForm> b("TCustomForm", TWinControl::staticClass());
+        b.property("BorderStyle", borderStyleType(), &TCustomForm::borderStyle, &TCustomForm::setBorderStyle,
+                   {.defaultValue = bsSizeable})
+            .property("BorderIcons", borderIconsType(), &TCustomForm::borderIcons, &TCustomForm::setBorderIcons,
+                      {.defaultValue = 7})
+            .property("Position", positionType(), &TCustomForm::position, &TCustomForm::setPosition,
+                      {.defaultValue = poDesigned})
+            .property("FormStyle", formStyleType(), &TCustomForm::formStyle, &TCustomForm::setFormStyle,
+                      {.defaultValue = fsNormal})
+            .property("WindowState", windowStateType(), &TCustomForm::windowState, &TCustomForm::setWindowState,
+                      {.defaultValue = wsNormal})
+            .property("Caption", ct::string(), &TControl::caption,
+                      [](TCustomForm& f, const std::string& v) { f.setCaption(v); })
+            .property("Icon", TIcon::staticClass().typeInfo(), &TCustomForm::icon, &TCustomForm::setIcon)
+            .property("ClientWidth", ct::integer(), [](const TCustomForm& f) { return f.clientWidth(); },
+                      [](TCustomForm& f, int v) { f.setClientWidth(v); })
+            .property("ClientHeight", ct::integer(), [](const TCustomForm& f) { return f.clientHeight(); },
+                      [](TCustomForm& f, int v) { f.setClientHeight(v); })
+            .property("KeyPreview", ct::boolean(), &TCustomForm::keyPreview, &TCustomForm::setKeyPreview,
+                      {.defaultValue = 0})
+            .property("ModalResult", ct::integer(), &TCustomForm::modalResult, &TCustomForm::setModalResult,
+                      {.defaultValue = 0, .stored = [](const classes::TObject&) { return false; }})
+            .property("OldCreateOrder", ct::boolean(), [](const TCustomForm&) { return false; },
+                      [](TCustomForm&, bool) {})
+            .property("PixelsPerInch", ct::integer(), [](const TCustomForm&) { return kPixelsPerInch; },
+                      [](TCustomForm&, int) {})
+            .property("Scaled", ct::boolean(), [](const TCustomForm&) { return true; }, [](TCustomForm&, bool) {},
+                      {.defaultValue = 1})
+            .defined("TextHeight", [](TCustomForm&, classes::TReader& r) { r.readInteger(); })
+            .defined("IgnoreFontProperty", [](TCustomForm& f, classes::TReader& r) {
+                if (r.readBoolean()) f.setParentFont(true);
+            });
+        VCL_EVENT(b, "OnCreate", ct::notifyEvent(), TCustomForm, onCreate);
+        VCL_EVENT(b, "OnDestroy", ct::notifyEvent(), TCustomForm, onDestroy);
+        VCL_EVENT(b, "OnShow", ct::notifyEvent(), TCustomForm, onShow);
+        VCL_EVENT(b, "OnHide", ct::notifyEvent(), TCustomForm, onHide);
+        VCL_EVENT(b, "OnActivate", ct::notifyEvent(), TCustomForm, onActivate);
+        VCL_EVENT(b, "OnDeactivate", ct::notifyEvent(), TCustomForm, onDeactivate);
+        VCL_EVENT(b, "OnPaint", ct::notifyEvent(), TCustomForm, onPaint);
+        VCL_EVENT(b, "OnClose", closeEvent(), TCustomForm, onClose);
+        VCL_EVENT(b, "OnCloseQuery", closeQueryEvent(), TCustomForm, onCloseQuery);
+        return b.build();
+    }();
+    return *info;
+}
+
+const classes::ClassInfo& TForm::staticClass() {
+    static const auto info = ClassBuilder<TForm>("TForm", TCustomForm::staticClass()).build();
+    return *info;
+}
+
+const classes::ClassInfo& TAutorunForm::staticClass() {
+    static const auto info = ClassBuilder<TAutorunForm>("TAutorunForm", TForm::staticClass()).build();
+    return *info;
+}
+
+const classes::ClassInfo& TApplication::staticClass() {
+    static const auto info =
+        ClassBuilder<TApplication>("TApplication", TComponent::staticClass())
+            .property("Title", ct::string(), &TApplication::title,
+                      [](TApplication& a, const std::string& v) { a.setTitle(v); })
+            .property("Icon", TIcon::staticClass().typeInfo(), &TApplication::icon, &TApplication::setIcon)
+            .readOnly("MainForm", TCustomForm::staticClass().typeInfo(), &TApplication::mainForm)
+            .readOnly("Terminated", ct::boolean(), &TApplication::terminated)
+            .build();
+    return *info;
+}
+
+const classes::ClassInfo& TScreen::staticClass() {
+    static const auto info = ClassBuilder<TScreen>("TScreen", TComponent::staticClass())
+                                 .readOnly("Width", ct::integer(), &TScreen::width)
+                                 .readOnly("Height", ct::integer(), &TScreen::height)
+                                 .property("Cursor", ct::cursor(), &TScreen::cursor, &TScreen::setCursor)
+                                 .readOnly("FormCount", ct::integer(), &TScreen::formCount)
+                                 .readOnly("ActiveForm", TCustomForm::staticClass().typeInfo(), &TScreen::activeForm)
+                                 .build();
+    return *info;
+}
+
+// --- TCustomForm ---
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), m_icon(std::make_unique<TIcon>()) {
+    m_controlStyle |= csAcceptsControls;
+    setVisible(false);
+    setColor(clBtnFace);
+    setParentFont(false);
+    setBounds(0, 0, 320, 240);
+    screen().m_forms.push_back(this);
+    classes::addGlobalComponent(this);
+}
+
+TCustomForm::~TCustomForm() {
+    if (onDestroy) {
+        try {
+            onDestroy({static_cast<classes::TObject*>(this)});
+        } catch (const std::exception& e) {
+            application().handleException(e);
+        }
+    }
+    classes::removeGlobalComponent(this);
+    auto& forms = screen().m_forms;
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
+    if (application().mainForm() == this) application().setMainForm(nullptr);
+    // Children go before the window they live in.
+    destroyComponents();
+}
+
+void TCustomForm::setBorderStyle(TFormBorderStyle style) {
+    if (style == m_borderStyle) return;
+    const int cw = clientWidth(), ch = clientHeight();
+    m_borderStyle = style;
+    // The client area keeps its size; the frame grows or shrinks around it.
+    setBounds(left(), top(), cw + frameWidth(), ch + frameHeight());
+    applyFrame();
+}
+
+void TCustomForm::setBorderIcons(TBorderIcons icons) {
+    m_borderIcons = icons & 15u;
+    applyFrame();
+}
+
+void TCustomForm::setFormStyle(TFormStyle style) {
+    m_formStyle = style;
+    applyFrame();
+}
+
+void TCustomForm::setWindowState(TWindowState state) {
+    m_windowState = state;
+    if (handleAllocated() && visible())
+        handle().setShowState(state == wsMinimized   ? WindowShowState::Minimized
+                              : state == wsMaximized ? WindowShowState::Maximized
+                                                     : WindowShowState::Normal);
+}
+
+void TCustomForm::setIcon(TIcon* icon) {
+    // The form keeps its own copy, as writing an object property always copies.
+    m_icon.reset(icon ? static_cast<TIcon*>(icon->clone().release()) : new TIcon());
+    if (handleAllocated()) handle().setIcon(m_icon->image());
+}
+
+int TCustomForm::frameWidth() const { return 2 * frameOf(m_borderStyle).border; }
+int TCustomForm::frameHeight() const {
+    const FrameSize f = frameOf(m_borderStyle);
+    return 2 * f.border + f.caption;
+}
+int TCustomForm::clientWidth() const { return std::max(0, width() - frameWidth()); }
+int TCustomForm::clientHeight() const { return std::max(0, height() - frameHeight()); }
+void TCustomForm::setClientWidth(int w) { setWidth(w + frameWidth()); }
+void TCustomForm::setClientHeight(int h) { setHeight(h + frameHeight()); }
+
+TRect TCustomForm::handleBounds() const {
+    const FrameSize f = frameOf(m_borderStyle);
+    return bounds(left() + f.border, top() + f.border + f.caption, clientWidth(), clientHeight());
+}
+
+void TCustomForm::createHandleParams(WindowFrame& frame) {
+    frame.border = m_borderStyle != bsNone;
+    frame.toolWindow = m_borderStyle == bsToolWindow || m_borderStyle == bsSizeToolWin;
+    frame.sizeable = m_borderStyle == bsSizeable || m_borderStyle == bsSizeToolWin;
+    frame.systemMenu = (m_borderIcons & (1u << biSystemMenu)) != 0;
+    frame.minimize = frame.systemMenu && (m_borderIcons & (1u << biMinimize)) && m_borderStyle != bsDialog;
+    frame.maximize = frame.systemMenu && (m_borderIcons & (1u << biMaximize)) && m_borderStyle != bsDialog;
+    frame.stayOnTop = m_formStyle == fsStayOnTop;
+}
+
+void TCustomForm::applyFrame() {
+    if (!handleAllocated()) return;
+    WindowFrame frame;
+    createHandleParams(frame);
+    handle().setFrame(frame);
+    syncHandleBounds();
+}
+
+void TCustomForm::handleCreated() {
+    if (!m_icon->empty()) handle().setIcon(m_icon->image());
+}
+
+void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }
+
+TCanvas& TCustomForm::canvas() {
+    if (!m_canvas) {
+        m_canvas = std::make_unique<TCanvas>();
+        m_canvas->onChange = [this] {
+            if (handleAllocated()) handle().invalidate();
+        };
+    }
+    pictures::Image& s = surface();
+    if (s.width != clientWidth() || s.height != clientHeight())
+        s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
+    if (m_canvas->target() != &s) m_canvas->setTarget(&s);
+    return *m_canvas;
+}
+
+void TCustomForm::paintWindow(TCanvas& background) {
+    TWinControl::paintWindow(background);
+    if (!onPaint) return;
+    TCanvas& c = canvas();
+    auto onChange = std::move(c.onChange);
+    c.onChange = nullptr;
+    c.setFont(*font());
+    c.brush().setColor(color());
+    c.brush().setStyle(bsSolid);
+    c.setPen(TPen());
+    onPaint({static_cast<classes::TObject*>(this)});
+    c.onChange = std::move(onChange);
+}
+
+void TCustomForm::placeOnScreen() {
+    if (m_placed) return;
+    m_placed = true;
+    TRect area = toolkit::screenRect();
+    switch (m_position) {
+    case poMainFormCenter:
+    case poOwnerFormCenter:
+        if (TCustomForm* main = application().mainForm(); main && main != this && main->visible()) {
+            area = main->boundsRect();
+        }
+        [[fallthrough]];
+    case poScreenCenter:
+    case poDesktopCenter:
+        setBounds(area.left + (area.width() - width()) / 2, area.top + (area.height() - height()) / 2, width(),
+                  height());
+        break;
+    default:
+        break;
+    }
+}
+
+void TCustomForm::setVisible(bool visible) {
+    if (visible == this->visible()) return;
+    if (visible) {
+        placeOnScreen();
+        if (onShow) onShow({static_cast<classes::TObject*>(this)});
+    } else if (onHide) {
+        onHide({static_cast<classes::TObject*>(this)});
+    }
+    TWinControl::setVisible(visible);
+}
+
+void TCustomForm::visibleChanged() {
+    TControl::visibleChanged();
+    if (visible()) {
+        handle().setVisible(true);
+        setWindowState(m_windowState);
+        handle().activate();
+        if (screen().m_activeForm != this) {
+            if (TCustomForm* previous = screen().m_activeForm) previous->activated(false);
+            activated(true);
+        }
+    } else {
+        if (handleAllocated()) handle().setVisible(false);
+        if (screen().m_activeForm == this) activated(false);
+    }
+}
+
+void TCustomForm::activated(bool active) {
+    if (active == m_active) return;
+    m_active = active;
+    if (active) {
+        screen().m_activeForm = this;
+        if (onActivate) onActivate({static_cast<classes::TObject*>(this)});
+    } else {
+        if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
+        if (onDeactivate) onDeactivate({static_cast<classes::TObject*>(this)});
+    }
+}
+
+void TCustomForm::show() { setVisible(true); }
+void TCustomForm::hide() { setVisible(false); }
+
+void TCustomForm::doCreate() {
+    if (onCreate) onCreate({static_cast<classes::TObject*>(this)});
+}
+
+void TCustomForm::loaded() { TWinControl::loaded(); }
+
+bool TCustomForm::closeQuery() {
+    bool canClose = true;
+    if (onCloseQuery) onCloseQuery({static_cast<classes::TObject*>(this), &canClose});
+    return canClose;
+}
+
+void TCustomForm::doClose(TCloseAction& action) {
+    if (!onClose) return;
+    int64_t a = action;
+    onClose({static_cast<classes::TObject*>(this), &a});
+    action = a >= caNone && a <= caMinimize ? static_cast<TCloseAction>(a) : caNone;
+}
+
+void TCustomForm::close() {
+    if (m_modal) {
+        m_modalResult = mrCancel;
+        return;
+    }
+    if (!closeQuery()) return;
+    TCloseAction action = caHide;
+    doClose(action);
+    if (action == caNone) return;
+    if (application().mainForm() == this) {
+        application().terminate();
+        hide();
+    } else if (action == caHide) {
+        hide();
+    } else if (action == caMinimize) {
+        setWindowState(wsMinimized);
+    } else {
+        hide();
+        toolkit::post([this] { delete this; });
+    }
+}
+
+void TCustomForm::closeModal() {
+    if (!closeQuery()) {
+        m_modalResult = mrNone;
+        return;
+    }
+    TCloseAction action = caHide;
+    doClose(action);
+    if (action == caNone) m_modalResult = mrNone;
+}
+
+TModalResult TCustomForm::showModal() {
+    if (visible() || m_modal || !enabled()) throw base::Error("Cannot make a visible window modal");
+    std::vector<TCustomForm*> disabled;
+    for (TCustomForm* f : screen().forms())
+        if (f != this && f->enabled()) {
+            f->setEnabled(false);
+            disabled.push_back(f);
+        }
+    auto restore = [&] {
+        m_modal = false;
+        for (TCustomForm* f : disabled)
+            if (std::find(screen().forms().begin(), screen().forms().end(), f) != screen().forms().end())
+                f->setEnabled(true);
+    };
+    m_modal = true;
+    m_modalResult = mrNone;
+    try {
+        show();
+        toolkit::runUntil([this] {
+            if (application().terminated()) {
+                m_modalResult = mrCancel;
+                return true;
+            }
+            if (m_modalResult == mrNone) return false;
+            closeModal();
+            return m_modalResult != mrNone;
+        });
+        hide();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    return m_modalResult;
+}
+
+TForm::TForm(TComponent* owner) : TCustomForm(owner) {}
+
+TAutorunForm::TAutorunForm(TComponent* owner) : TForm(owner) {
+    setBounds(0, 0, 490, 380);
+    setColor(clBtnFace);
+    font()->setName("MS Sans Serif");
+    font()->setHeight(-11);
+    font()->setCharset(DEFAULT_CHARSET);
+    font()->setColor(clWindowText);
+    setParentFont(false);
+    setPosition(poScreenCenter);
+}
+
+// --- TApplication ---
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner), m_icon(std::make_unique<TIcon>()) {}
+TApplication::~TApplication() = default;
+
+void TApplication::setTitle(const std::string& title) { m_title = title; }
+
+void TApplication::setIcon(TIcon* icon) {
+    m_icon.reset(icon ? static_cast<TIcon*>(icon->clone().release()) : new TIcon());
+}
+
+void TApplication::processMessages() { toolkit::processMessages(); }
+
+void TApplication::minimize() {
+    for (TCustomForm* f : screen().forms())
+        if (f->visible() && f->handleAllocated()) f->handle().setShowState(WindowShowState::Minimized);
+}
+
+void TApplication::restore() {
+    for (TCustomForm* f : screen().forms())
+        if (f->visible() && f->handleAllocated()) f->handle().setShowState(WindowShowState::Normal);
+}
+
+void TApplication::bringToFront() {
+    TCustomForm* f = screen().activeForm() ? screen().activeForm() : m_mainForm;
+    if (f && f->visible()) f->handle().activate();
+}
+
+std::string TApplication::exceptionMessage(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    return message;
+}
+
+void TApplication::handleException(const std::exception& e) {
+    const std::string text = exceptionMessage(e.what());
+    if (showErrorBox)
+        showErrorBox(m_title, text);
+    else
+        std::fprintf(stderr, "%s: %s\n", m_title.c_str(), text.c_str());
+}
+
+// --- TScreen ---
+
+TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
+int TScreen::width() const { return toolkit::screenRect().width(); }
+int TScreen::height() const { return toolkit::screenRect().height(); }
+
+void TScreen::setCursor(TCursor cursor) {
+    m_cursor = cursor;
+    toolkit::setOverrideCursor(cursor);
+}
+
+TApplication& application() {
+    static TApplication* app = new TApplication(nullptr);  // lives until the process ends
+    return *app;
+}
+
+TScreen& screen() {
+    static TScreen* s = new TScreen(nullptr);
+    return *s;
+}
+
+}  // namespace vcl
