@@ -157,6 +157,13 @@ const ClassInfo* ClassRegistry::find(std::string_view name) {
     return it == registry().end() ? nullptr : it->second;
 }
 
+std::vector<const ClassInfo*> ClassRegistry::all() {
+    std::vector<const ClassInfo*> out;
+    out.reserve(registry().size());
+    for (const auto& entry : registry()) out.push_back(entry.second);
+    return out;
+}
+
 const ClassInfo& ClassRegistry::get(std::string_view name) {
     const ClassInfo* c = find(name);
     if (!c) throw EClassNotFound(format(msg::kClassNotFound, {name}));

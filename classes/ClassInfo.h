@@ -129,6 +129,8 @@ public:
     static void unregisterClass(const ClassInfo& info);
     // Null when not registered.
     static const ClassInfo* find(std::string_view name);
+    // Every registered class, ordered by upper-cased name (for declaring them to scripts).
+    static std::vector<const ClassInfo*> all();
     // Throws EClassNotFound("Class %s not found").
     static const ClassInfo& get(std::string_view name);
 };

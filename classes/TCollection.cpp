@@ -3,6 +3,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "classes/Errors.h"
+#include "classes/TReader.h"
 
 #include <algorithm>
 
@@ -23,6 +24,7 @@ const ClassInfo& TCollection::staticClass() {
 TCollectionItem::TCollectionItem(TCollection* collection) { setCollection(collection); }
 
 TCollectionItem::~TCollectionItem() {
+    removePendingFixups(this);
     if (m_collection) m_collection->removeItem(this);
 }
 

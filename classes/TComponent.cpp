@@ -53,7 +53,9 @@ void TComponent::destroyComponents() {
     while (!m_components.empty()) {
         TComponent* c = m_components.back();
         // Unlink first so the child's destructor does not search our list again.
-        remove(c);
+        m_components.pop_back();
+        unindexName(c);
+        c->m_owner = nullptr;
         delete c;
     }
 }
@@ -75,10 +77,22 @@ void TComponent::setName(std::string_view newName) {
     }
     if (m_owner) {
         m_owner->validateRename(this, m_name, newName);
+        m_owner->unindexName(this);
     } else {
         validateRename(nullptr, m_name, newName);
     }
     setNameValue(newName);
+    if (m_owner) m_owner->indexName(this);
+}
+
+void TComponent::indexName(TComponent* c) {
+    if (!c->m_name.empty()) m_nameIndex[base::asciiUpper(c->m_name)] = c;
+}
+
+void TComponent::unindexName(TComponent* c) {
+    if (c->m_name.empty()) return;
+    auto it = m_nameIndex.find(base::asciiUpper(c->m_name));
+    if (it != m_nameIndex.end() && it->second == c) m_nameIndex.erase(it);
 }
 
 void TComponent::setNameValue(std::string_view newName) { m_name = std::string(newName); }
@@ -116,11 +130,9 @@ void TComponent::setComponentIndex(int index) {
 }
 
 TComponent* TComponent::findComponent(std::string_view name) const {
-    if (name.empty()) return nullptr;
-    for (TComponent* c : m_components) {
-        if (base::asciiSameText(c->m_name, name)) return c;
-    }
-    return nullptr;
+    if (name.empty() || m_nameIndex.empty()) return nullptr;
+    auto it = m_nameIndex.find(base::asciiUpper(name));
+    return it == m_nameIndex.end() ? nullptr : it->second;
 }
 
 void TComponent::insertComponent(TComponent* c) {
@@ -140,11 +152,14 @@ void TComponent::removeComponent(TComponent* c) {
 void TComponent::insert(TComponent* c) {
     m_components.push_back(c);
     c->m_owner = this;
+    indexName(c);
 }
 
 void TComponent::remove(TComponent* c) {
-    auto it = std::find(m_components.begin(), m_components.end(), c);
-    if (it != m_components.end()) m_components.erase(it);
+    // Components are mostly removed newest first, so search from the end.
+    auto it = std::find(m_components.rbegin(), m_components.rend(), c);
+    if (it != m_components.rend()) m_components.erase(std::next(it).base());
+    unindexName(c);
     c->m_owner = nullptr;
 }
 
@@ -177,9 +192,12 @@ void TComponent::removeNotification(TComponent* other) {
 }
 
 void TComponent::notification(TComponent* component, Operation operation) {
-    if (operation == Operation::Remove) removeNotification(component);
-    // Owned components hear about each other, as references between siblings need it. A
-    // notification may delete components, so walk by index and re-check the bound.
+    if (operation != Operation::Remove) return;
+    removeNotification(component);
+    // Owned components hear about removals, so references between siblings are cleared.
+    // Insertions are not passed on: forms read thousands of components, and telling every
+    // sibling about every new one would make loading quadratic. A notification may delete
+    // components, so walk by index and re-check the bound.
     for (int i = componentCount() - 1; i >= 0; --i) {
         if (i >= componentCount()) {
             i = componentCount();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace classes {
@@ -70,8 +71,10 @@ public:
     // when it is not the owner; the link is mutual and cleaned up by either destructor.
     void freeNotification(TComponent* other);
     void removeFreeNotification(TComponent* other);
-    // Called for components inserted into or removed from this one's owner tree, and for
-    // free notifications. Overrides must call the inherited version.
+    // Called on the owner when a component is inserted into or removed from it, and for
+    // free notifications. The default passes removals on to every owned component (so
+    // siblings drop references to the removed one); insertions reach the owner only.
+    // Overrides must call the inherited version.
     virtual void notification(TComponent* component, Operation operation);
 
     // Called once after a stream read has set every property and resolved references.
@@ -106,10 +109,15 @@ private:
     void insert(TComponent* c);
     void remove(TComponent* c);
     void removeNotification(TComponent* other);
+    void indexName(TComponent* c);
+    void unindexName(TComponent* c);
 
     std::string m_name;
     TComponent* m_owner = nullptr;
     std::vector<TComponent*> m_components;    // owned, creation order
+    // Owned components by upper-cased name, so look-ups stay fast on forms with thousands
+    // of components (the reader looks up every new name).
+    std::unordered_map<std::string, TComponent*> m_nameIndex;
     std::vector<TComponent*> m_freeNotifies;  // not owned, mutual links
     uint32_t m_state = 0;
     int32_t m_tag = 0;

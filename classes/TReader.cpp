@@ -630,7 +630,8 @@ void TReader::readComponentRecord() {
 
     comp->setState(ComponentState::Loading, true);
     comp->setState(ComponentState::Reading, true);
-    if (std::find(m_loaded.begin(), m_loaded.end(), comp) == m_loaded.end()) m_loaded.push_back(comp);
+    // Only an inherited record can name a component that is already in the list.
+    if (created || std::find(m_loaded.begin(), m_loaded.end(), comp) == m_loaded.end()) m_loaded.push_back(comp);
     TComponent* oldParent = m_parent;
     TComponent* oldCurrent = m_current;
     m_parent = comp;
@@ -941,12 +942,13 @@ void resolvePendingFixups(const std::function<bool(const std::string&)>& onError
     }
 }
 
-void removePendingFixups(TComponent* component) {
+void removePendingFixups(const TPersistent* object) {
     auto& list = pending();
+    if (list.empty()) return;
     list.erase(std::remove_if(list.begin(), list.end(),
                               [&](const PendingFixup& f) {
-                                  return f.component == component || f.root == component ||
-                                         f.instance == static_cast<TPersistent*>(component);
+                                  return f.instance == object || static_cast<const TPersistent*>(f.component) == object ||
+                                         static_cast<const TPersistent*>(f.root) == object;
                               }),
                list.end());
 }

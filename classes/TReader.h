@@ -147,8 +147,9 @@ private:
 // Resolves dotted references parked by earlier reads whose target now exists. The reader
 // calls it after every root read; call it after creating a root by other means.
 void resolvePendingFixups(const std::function<bool(const std::string&)>& onError = {});
-// Drops parked references into or held by `component` (called by TComponent's destructor).
-void removePendingFixups(TComponent* component);
+// Drops parked references held by `object` or read with it as component or root (called by
+// the destructors of TComponent and TCollectionItem, so nothing is written into freed memory).
+void removePendingFixups(const TPersistent* object);
 int pendingFixupCount();
 
 }  // namespace classes

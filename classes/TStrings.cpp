@@ -12,6 +12,20 @@
 
 namespace classes {
 
+namespace {
+// Ends an update even when the work in between throws.
+class UpdateScope {
+public:
+    explicit UpdateScope(TStrings& s) : m_s(s) { m_s.beginUpdate(); }
+    ~UpdateScope() { m_s.endUpdate(); }
+    UpdateScope(const UpdateScope&) = delete;
+    UpdateScope& operator=(const UpdateScope&) = delete;
+
+private:
+    TStrings& m_s;
+};
+}  // namespace
+
 const ClassInfo& TStrings::staticClass() {
     static const auto info =
         ClassBuilder<TStrings>("TStrings", TPersistent::staticClass())
@@ -19,10 +33,9 @@ const ClassInfo& TStrings::staticClass() {
                 "Strings",
                 [](TStrings& s, TReader& r) {
                     r.readListBegin();
-                    s.beginUpdate();
+                    UpdateScope scope(s);
                     s.clear();
                     while (!r.endOfList()) s.add(r.readString());
-                    s.endUpdate();
                     r.readListEnd();
                 },
                 [](const TStrings& s, TWriter& w) {
@@ -72,9 +85,8 @@ void TStrings::insertObject(int index, std::string_view s, TObject* obj) {
 }
 
 void TStrings::addStrings(const TStrings& other) {
-    beginUpdate();
+    UpdateScope scope(*this);
     for (int i = 0; i < other.count(); ++i) addObject(other.get(i), other.object(i));
-    endUpdate();
 }
 
 void TStrings::exchange(int a, int b) {
@@ -90,10 +102,9 @@ void TStrings::move(int from, int to) {
     if (from == to) return;
     std::string s = get(from);
     TObject* obj = object(from);
-    beginUpdate();
+    UpdateScope scope(*this);
     remove(from);
     insertObject(to, s, obj);
-    endUpdate();
 }
 
 int TStrings::indexOf(std::string_view s) const {
@@ -137,7 +148,7 @@ std::string TStrings::text() const {
 }
 
 void TStrings::setText(std::string_view text) {
-    beginUpdate();
+    UpdateScope scope(*this);
     clear();
     size_t pos = 0;
     while (pos < text.size()) {
@@ -148,7 +159,6 @@ void TStrings::setText(std::string_view text) {
         if (end < text.size() && text[end] == '\n') ++end;
         pos = end;
     }
-    endUpdate();
 }
 
 std::string TStrings::delimitedText(char delimiter, char quote) const {
@@ -176,7 +186,7 @@ std::string TStrings::delimitedText(char delimiter, char quote) const {
 
 void TStrings::setDelimitedText(std::string_view text, char delimiter, char quote) {
     auto blank = [](char c) { return c != '\0' && static_cast<unsigned char>(c) <= ' '; };
-    beginUpdate();
+    UpdateScope scope(*this);
     clear();
     size_t p = 0;
     const size_t n = text.size();
@@ -213,7 +223,6 @@ void TStrings::setDelimitedText(std::string_view text, char delimiter, char quot
             break;  // the text ends at a NUL, as a C string would
         }
     }
-    endUpdate();
 }
 
 std::string TStrings::commaText() const { return delimitedText(',', '"'); }
@@ -278,10 +287,9 @@ void TStrings::saveToFile(const std::string& path) const {
 void TStrings::assign(const TPersistent& source) {
     if (auto* other = dynamic_cast<const TStrings*>(&source)) {
         if (other == this) return;
-        beginUpdate();
+        UpdateScope scope(*this);
         clear();
         addStrings(*other);
-        endUpdate();
         return;
     }
     TPersistent::assign(source);

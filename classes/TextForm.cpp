@@ -89,6 +89,20 @@ private:
         return take(n, what);
     }
 
+    // Names and identifiers must read back as one token of the text form.
+    std::string ident(const char* what, bool allowEmpty) {
+        size_t start = m_pos;
+        std::string_view s = shortStr(what);
+        bool ok = s.empty() ? allowEmpty : isIdentStart(s[0]);
+        for (char c : s) ok = ok && (isIdentStart(c) || (c >= '0' && c <= '9') || c == '.');
+        if (!ok) {
+            m_pos = start;
+            fail(what);
+        }
+        return std::string(s);
+    }
+    static bool isIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+
     void indent(int level) { m_out.append(static_cast<size_t>(level) * 2, ' '); }
     void guard(int level) {
         if (level > kMaxNesting) fail("less deeply nested data");
@@ -107,8 +121,8 @@ private:
                 position = readIntegerPayload(tag, "an integer child position");
             }
         }
-        std::string cls(shortStr("a class name"));
-        std::string name(shortStr("a component name"));
+        std::string cls = ident("a class name (an identifier)", false);
+        std::string name = ident("a component name (an identifier or empty)", true);
         indent(level);
         m_out += (flags & 4) ? "inline " : (flags & 1) ? "inherited " : "object ";
         if (!name.empty()) m_out += name + ": ";
@@ -135,7 +149,7 @@ private:
     }
 
     void convertProperty(int level) {
-        std::string name(shortStr("a property name"));
+        std::string name = ident("a property name (an identifier)", false);
         indent(level);
         m_out += name + " = ";
         convertValue(level);
@@ -210,7 +224,7 @@ private:
             writeAnsi(take(le32("a string length"), "the string's bytes"), level);
             return;
         case ValueTag::Ident:
-            m_out += std::string(shortStr("an identifier"));
+            m_out += ident("an identifier", false);
             return;
         case ValueTag::WString: {
             uint32_t n = le32("a wide string length");
@@ -257,10 +271,10 @@ private:
             m_out += "[";
             bool firstName = true;
             while (true) {
-                std::string_view n = shortStr("a set element name");
+                std::string n = ident("a set element name", true);
                 if (n.empty()) break;
                 if (!firstName) m_out += ", ";
-                m_out += std::string(n);
+                m_out += n;
                 firstName = false;
             }
             m_out += "]";
@@ -316,7 +330,12 @@ private:
     }
 
     // Pieces of a string literal, so long strings can be wrapped between pieces.
-    void emitPieces(const std::vector<std::string>& pieces, int level) {
+    struct Piece {
+        std::string text;
+        bool code;  // a #n character code, written outside the quotes
+    };
+
+    void emitPieces(const std::vector<Piece>& pieces, int level) {
         if (pieces.empty()) {
             m_out += "''";
             return;
@@ -324,7 +343,8 @@ private:
         std::string cur;
         bool quoted = false;
         size_t count = 0;
-        for (const std::string& p : pieces) {
+        for (const Piece& piece : pieces) {
+            const std::string& p = piece.text;
             if (count == kStringChunk) {
                 if (quoted) cur += "'";
                 m_out += cur + " +\n";
@@ -333,7 +353,7 @@ private:
                 quoted = false;
                 count = 0;
             }
-            bool isCode = p[0] == '#';
+            bool isCode = piece.code;
             if (isCode && quoted) {
                 cur += "'";
                 quoted = false;
@@ -348,41 +368,55 @@ private:
         m_out += cur;
     }
 
+    static Piece code(unsigned value) {
+        std::string text = std::to_string(value);
+        text.insert(text.begin(), '#');
+        return {std::move(text), true};
+    }
+
     void writeAnsi(std::string_view s, int level) {
         const base::CodePage& cp = base::CodePage::active();
-        std::vector<std::string> pieces;
+        std::vector<Piece> pieces;
         pieces.reserve(s.size());
         for (char ch : s) {
             auto b = static_cast<unsigned char>(ch);
             if (b < 32 || b == 127) {
-                std::string code = std::to_string(b);
-                code.insert(code.begin(), '#');
-                pieces.push_back(std::move(code));
+                pieces.push_back(code(b));
             } else if (b == '\'') {
-                pieces.push_back("''");
+                pieces.push_back({"''", false});
             } else if (b < 128) {
-                pieces.emplace_back(1, ch);
+                pieces.push_back({std::string(1, ch), false});
             } else {
                 std::string u;
                 base::appendUtf8(u, cp.toUnicode(b));
-                pieces.push_back(u);
+                pieces.push_back({std::move(u), false});
             }
         }
         emitPieces(pieces, level);
     }
 
     void writeWide(const std::u16string& units, int level) {
-        std::vector<std::string> pieces;
+        std::vector<Piece> pieces;
         pieces.reserve(units.size());
-        for (char16_t c : units) {
+        for (size_t i = 0; i < units.size(); ++i) {
+            char16_t c = units[i];
+            // A lone surrogate has no UTF-8 form; it reads back as the replacement character.
+            if (c >= 0xD800 && c < 0xDC00) {
+                if (i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+                    pieces.push_back(code(c));
+                    c = units[++i];
+                } else {
+                    c = 0xFFFD;
+                }
+            } else if (c >= 0xDC00 && c < 0xE000) {
+                c = 0xFFFD;
+            }
             if (c == '\'') {
-                pieces.emplace_back("''");
+                pieces.push_back({"''", false});
             } else if (c >= 32 && c < 127) {
-                pieces.emplace_back(1, static_cast<char>(c));
+                pieces.push_back({std::string(1, static_cast<char>(c)), false});
             } else {
-                std::string code = std::to_string(static_cast<unsigned>(c));
-                code.insert(code.begin(), '#');
-                pieces.push_back(std::move(code));
+                pieces.push_back(code(c));
             }
         }
         emitPieces(pieces, level);
@@ -722,7 +756,11 @@ private:
         } else if (c == '(') {
             writeTag(ValueTag::List);
             next();
-            while (!isSymbol(')')) convertValue(level + 1);
+            while (!isSymbol(')')) {
+                // The Null tag is the list's own end marker.
+                if (isKeyword("null")) fail("a list value other than Null");
+                convertValue(level + 1);
+            }
             m_out.push_back(0);
             next();
         } else if (c == '{') {
@@ -808,10 +846,12 @@ private:
         }
         if (i != text.size() || digits == 0) fail("a currency amount such as 12.5c");
         while (fracDigits++ < 4) frac *= 10;
-        if (whole > static_cast<uint64_t>(INT64_MAX) / 10000) fail("a currency amount in range");
+        // The negative range reaches one unit further than the positive one.
+        const uint64_t limit = static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0);
+        if (whole > limit / 10000) fail("a currency amount in range");
         uint64_t mag = whole * 10000 + frac;
-        if (mag > static_cast<uint64_t>(INT64_MAX)) fail("a currency amount in range");
-        int64_t v = negative ? -static_cast<int64_t>(mag) : static_cast<int64_t>(mag);
+        if (mag > limit) fail("a currency amount in range");
+        int64_t v = negative ? static_cast<int64_t>(0 - mag) : static_cast<int64_t>(mag);
         writeTag(ValueTag::Currency);
         base::appendLE64(m_out, static_cast<uint64_t>(v));
     }
@@ -881,6 +921,8 @@ private:
                     m_str[i + 1] < 0xE000) {
                     c = 0x10000 + ((c - 0xD800) << 10) + (m_str[i + 1] - 0xDC00);
                     ++i;
+                } else if (c >= 0xD800 && c < 0xE000) {
+                    c = 0xFFFD;  // a lone surrogate has no UTF-8 form
                 }
                 base::appendUtf8(utf8, c);
             }

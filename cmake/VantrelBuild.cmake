@@ -13,6 +13,11 @@ endif()
 add_library(vantrel_warnings INTERFACE)
 target_compile_options(vantrel_warnings INTERFACE -Wall -Wextra -Wshadow -Wconversion -Wno-sign-conversion)
 
+# Fuzz builds instrument every library, so the fuzzers see coverage inside the code they drive.
+if(VANTREL_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(VANTREL_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
@@ -40,7 +45,7 @@ function(vantrel_test name)
     target_compile_definitions(${name} PRIVATE
         VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         VANTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    # The test main() sets QT_QPA_PLATFORM=offscreen and VANTREL_AUDIO=null unless set.
+    # The test main() sets QT_QPA_PLATFORM=offscreen unless set.
     if(ARG_LABELS)
         gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
     else()

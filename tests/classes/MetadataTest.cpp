@@ -80,6 +80,8 @@ TEST(ClassRegistryTest, RegistersAncestorsAndFindsCaseInsensitively) {
     EXPECT_EQ(ClassRegistry::find("TPersistent"), &TPersistent::staticClass());
     EXPECT_EQ(ClassRegistry::find("TNothing"), nullptr);
     registerSampleClasses();  // again: no change, no error
+    auto all = ClassRegistry::all();
+    EXPECT_NE(std::find(all.begin(), all.end(), &TWidget::staticClass()), all.end());
     EXPECT_THROW(ClassRegistry::get("TNothing"), EClassNotFound);
 
     static const auto impostor = ClassBuilder<TWidget>("TWidget", TComponent::staticClass()).build();

@@ -296,6 +296,10 @@ TEST_F(ReaderTest, ErrorTextsAndWrapping) {
     EXPECT_EQ(one(Bytes().prop("OnClick").ident("NoSuchMethod")), "Error reading Form1.OnClick: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Align").ident("alMiddle")), "Error reading Form1.Align: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Accel").string("AB")), "Error reading Form1.Accel: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("Font").tag(VT::Nil)), "Error reading Form1.Font: Cannot assign a nil to a TFont");
+    // A reference is checked when it is resolved, after the whole stream: the handler hears then.
+    EXPECT_EQ(one(Bytes().prop("Font").ident("Form1")), "Error reading Form1.Font: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("Items").i8(1)), "Error reading Form1.Items: Property is read-only");
 
     // A component without a name is named by its class.
     errors.clear();
@@ -408,8 +412,14 @@ TEST_F(ReaderTest, DottedReferencesWaitForTheirRoot) {
 
     // A parked reference whose holder is destroyed is dropped, not resolved into freed memory.
     Bytes b2 = form("Main2");
-    b2.prop("Buddy").ident("Nowhere.Thing").end().end();
-    read(b2.s).reset();
+    b2.prop("Buddy").ident("Nowhere.Thing");
+    b2.prop("Items").tag(VT::Collection).tag(VT::List).prop("Link").ident("Other2.Thing").end().end();
+    b2.end().end();
+    auto f2 = read(b2.s);
+    EXPECT_EQ(pendingFixupCount(), before + 2);
+    f2->items()->clear();
+    EXPECT_EQ(pendingFixupCount(), before + 1);
+    f2.reset();
     EXPECT_EQ(pendingFixupCount(), before);
 }
 

@@ -1,5 +1,6 @@
 #include "SampleClasses.h"
 
+#include "classes/Errors.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 
@@ -56,6 +57,7 @@ const ClassInfo& TItem::staticClass() {
                                  .property("Caption", types::string(), &TItem::caption, &TItem::setCaption)
                                  .property("Width", types::integer(), &TItem::width, &TItem::setWidth,
                                            {.defaultValue = 50})
+                                 .property("Link", TComponent::staticClass().typeInfo(), &TItem::link, &TItem::setLink)
                                  .build();
     return *info;
 }
@@ -101,6 +103,17 @@ TWidget::TWidget(TComponent* owner)
 TWidget::~TWidget() {
     setParentComponent(nullptr);
     for (TWidget* c : m_children) c->m_parent = nullptr;
+}
+
+// Object setters copy the contents and must cope with nil, as a stream may hold "Font = nil".
+void TWidget::setFont(TFont* f) {
+    if (!f) throw EConvertError(format(msg::kAssignError, {"nil", "TFont"}));
+    m_font->assign(*f);
+}
+
+void TWidget::setLines(TStrings* s) {
+    if (!s) throw EConvertError(format(msg::kAssignError, {"nil", "TStrings"}));
+    m_lines->assign(*s);
 }
 
 void TWidget::setBuddy(TComponent* c) {

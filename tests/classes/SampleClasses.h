@@ -54,10 +54,13 @@ public:
     void setCaption(const std::string& s) { m_caption = s; }
     int32_t width() const { return m_width; }
     void setWidth(int32_t w) { m_width = w; }
+    TComponent* link() const { return m_link; }
+    void setLink(TComponent* c) { m_link = c; }
 
 private:
     std::string m_caption;
     int32_t m_width = 50;
+    TComponent* m_link = nullptr;
 };
 
 class TWidget : public TComponent {
@@ -83,9 +86,9 @@ public:
     TAlign align() const { return m_align; }
     void setAlign(TAlign a) { m_align = a; }
     TFont* font() const { return m_font.get(); }
-    void setFont(TFont* f) { m_font->assign(*f); }
+    void setFont(TFont* f);
     TStrings* lines() const { return m_lines.get(); }
-    void setLines(TStrings* s) { m_lines->assign(*s); }
+    void setLines(TStrings* s);
     TCollection* items() const { return m_items.get(); }
     TComponent* buddy() const { return m_buddy; }
     void setBuddy(TComponent* c);

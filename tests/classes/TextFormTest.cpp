@@ -73,6 +73,15 @@ TEST(TextFormTest, NotationOfEveryValue) {
     EXPECT_EQ(textToBinary(expected), b.s);
 }
 
+TEST(TextFormTest, LiteralHashAndQuoteStayInsideTheQuotes) {
+    Bytes b;
+    b.sig().record("T", "").prop("S").string("#1'#").prop("W").utf8("#\xc3\xa9'").end().end();
+    std::string text = binaryToText(b.s);
+    EXPECT_NE(text.find("S = '#1''#'\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("W = '#'#233''''\n"), std::string::npos) << text;
+    EXPECT_EQ(textToBinary(text), b.s);
+}
+
 TEST(TextFormTest, LongStringsWrapAndJoin) {
     Bytes b;
     b.sig().record("T", "").prop("S").lstring(std::string(300, 'q')).end().end();
@@ -105,6 +114,19 @@ TEST(TextFormTest, ParserAcceptsHandWrittenForms) {
     e.prop("Money").tag(VT::Currency).raw(std::string("\xf4\x7e\x00\x00\x00\x00\x00\x00", 8));
     e.end().byte(0xF4).record("TFrame1", "Frame1").end().end().end();
     EXPECT_EQ(textToBinary(text), e.s);
+}
+
+TEST(TextFormTest, CurrencyExtremesRoundTrip) {
+    for (uint64_t bits : {0x8000000000000000ull, 0x7FFFFFFFFFFFFFFFull, 0x0000000000000001ull}) {
+        Bytes b;
+        b.sig().record("T", "").prop("C").tag(VT::Currency);
+        base::appendLE64(b.s, bits);
+        b.end().end();
+        EXPECT_EQ(textToBinary(binaryToText(b.s)), b.s) << binaryToText(b.s);
+    }
+    EXPECT_NE(binaryToText(Bytes().sig().record("T", "").prop("C").tag(VT::Currency).raw(std::string("\0\0\0\0\0\0\0\x80", 8)).end().end().s)
+                  .find("C = -922337203685477.5808c"),
+              std::string::npos);
 }
 
 TEST(TextFormTest, NonFiniteFloatsKeepTheirBits) {

@@ -34,6 +34,7 @@ std::string writeForm(TComponent& root) {
 }
 
 std::unique_ptr<TSampleForm> readForm(const std::string& bytes) {
+    registerSampleClasses();
     TMemoryStream s;
     s.setBytes(bytes);
     TReader r(s);
@@ -163,6 +164,31 @@ TEST(WriterTest, ReaderReadsTheWriterOutputBackToTheSameTree) {
     EXPECT_EQ(button->buddy(), panel);
     EXPECT_EQ(g->buddy(), button);
     EXPECT_EQ(g->findComponent("Timer1")->designLeft(), 16);
+}
+
+// Hands out at most three bytes per read, as pipes and slow devices may.
+class TrickleStream : public TMemoryStream {
+public:
+    int64_t read(void* buffer, int64_t count) override { return TMemoryStream::read(buffer, std::min<int64_t>(count, 3)); }
+};
+
+TEST(WriterTest, ShortReadsAndTinyBuffersReadTheSameTree) {
+    registerSampleClasses();
+    auto f = richForm();
+    std::string bytes = writeForm(*f);
+    for (int bufferSize : {16, 17, 4096}) {
+        TrickleStream s;
+        s.setBytes(bytes + "\x02\x07");
+        TSampleForm g(nullptr);
+        {
+            TReader r(s, bufferSize);
+            r.readRootComponent(&g);
+            EXPECT_EQ(r.position(), static_cast<int64_t>(bytes.size()));
+        }
+        EXPECT_EQ(writeForm(g), bytes) << bufferSize;
+        TReader after(s);
+        EXPECT_EQ(after.readInteger(), 7);
+    }
 }
 
 TEST(WriterTest, BinaryToTextToBinaryIsExact) {
