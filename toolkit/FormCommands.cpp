@@ -3,24 +3,9 @@
 #include "classes/TextForm.h"
 #include "toolkit/Zeptool.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace toolkit {
-
-namespace {
-bool parseOffset(const std::string& text, size_t& value) {
-    const char* b = text.data();
-    const char* e = b + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        b += 2;
-        base = 16;
-    }
-    auto r = std::from_chars(b, e, value, base);
-    return b != e && r.ec == std::errc() && r.ptr == e;
-}
-}  // namespace
 
 int form2text(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string file;

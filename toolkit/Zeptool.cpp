@@ -4,6 +4,7 @@
 #include "base/Error.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,12 @@ const std::vector<Command>& commands() {
         {"form2text", "FILE [--offset N]", "print the text form of the component stream at offset N of FILE",
          &form2text},
         {"text2form", "IN.txt OUT", "convert a text form into a binary component stream", &text2form},
+        {"append", "PLAYER P.zep OUT", "write a player executable that carries the project", &appendCommand},
+        {"archive-list", "FILE [--offset N]", "list the files of the embedded-file archive at offset N",
+         &archiveList},
+        {"archive-extract",
+         "FILE DIR [--offset N] [--mode all|nooverwrite|newer|existing|existingnewer] [--full-path]",
+         "restore the archive at offset N into DIR as the player does", &archiveExtract},
     };
     return table;
 }
@@ -47,6 +54,18 @@ int runZeptool(const std::vector<std::string>& argv, std::ostream& out, std::ost
     }
     err << "zeptool: unknown command \"" << argv[1] << "\" (try \"zeptool help\")\n";
     return 2;
+}
+
+bool parseOffset(const std::string& text, size_t& value) {
+    const char* b = text.data();
+    const char* e = b + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        b += 2;
+        base = 16;
+    }
+    auto r = std::from_chars(b, e, value, base);
+    return b != e && r.ec == std::errc() && r.ptr == e;
 }
 
 std::string readWholeFile(const std::string& path) {

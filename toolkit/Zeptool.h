@@ -30,6 +30,12 @@ int runZeptool(const std::vector<std::string>& argv, std::ostream& out, std::ost
 // Commands.
 int form2text(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int text2form(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int appendCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int archiveList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int archiveExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// A byte offset, decimal or 0x hexadecimal.
+bool parseOffset(const std::string& text, size_t& value);
 
 // Shared helpers: whole-file reads and writes (throw base::Error with the reason).
 std::string readWholeFile(const std::string& path);
