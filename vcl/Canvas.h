@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "classes/TObject.h"
 #include "pictures/Image.h"
 #include "vcl/Graphics.h"
 #include "vcl/Types.h"
@@ -28,16 +29,18 @@ inline constexpr unsigned DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCE
 
 inline constexpr TColor CLR_INVALID = -1;
 
-class TCanvas {
+class TCanvas : public classes::TPersistent {
 public:
+    CLASSES_OBJECT(TCanvas)
     TCanvas();
-    ~TCanvas();
-    TCanvas(const TCanvas&) = delete;
-    TCanvas& operator=(const TCanvas&) = delete;
+    ~TCanvas() override;
 
     TFont& font() { return m_font; }
     TPen& pen() { return m_pen; }
     TBrush& brush() { return m_brush; }
+    TFont* fontPointer() const { return const_cast<TFont*>(&m_font); }
+    TPen* penPointer() const { return const_cast<TPen*>(&m_pen); }
+    TBrush* brushPointer() const { return const_cast<TBrush*>(&m_brush); }
     void setFont(const TFont& f) { m_font.assign(f); }
     void setPen(const TPen& p) { m_pen.assign(p); }
     void setBrush(const TBrush& b) { m_brush.assign(b); }

@@ -59,6 +59,24 @@ const classes::TypeInfo& keyPressEvent() {
 
 namespace {
 
+const classes::TypeInfo& bidiModeType() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TBiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
+    return t;
+}
+const classes::TypeInfo& dragKindType() {
+    static const auto t = classes::TypeInfo::enumeration("TDragKind", {"dkDrag", "dkDock"});
+    return t;
+}
+const classes::TypeInfo& dragModeType() {
+    static const auto t = classes::TypeInfo::enumeration("TDragMode", {"dmManual", "dmAutomatic"});
+    return t;
+}
+const classes::TypeInfo& helpTypeType() {
+    static const auto t = classes::TypeInfo::enumeration("THelpType", {"htKeyword", "htContext"});
+    return t;
+}
+
 const classes::TypeInfo& componentType() { return TComponent::staticClass().typeInfo(); }
 
 }  // namespace
@@ -66,6 +84,26 @@ const classes::TypeInfo& componentType() { return TComponent::staticClass().type
 #define VCL_EVENT(Builder, Name, Type, Class, Member)                                                     \
     Builder.property(Name, Type, [](const Class& c) { return c.Member; },                                 \
                      [](Class& c, const classes::TMethod& m) { c.Member = m; })
+
+const classes::ClassInfo& TSizeConstraints::staticClass() {
+    static const auto info = [] {
+        ClassBuilder<TSizeConstraints> b("TSizeConstraints", classes::TPersistent::staticClass());
+        auto field = [&b](const char* name, int TSizeConstraints::*member) {
+            b.property(name, ct::integer(), [member](const TSizeConstraints& c) { return c.*member; },
+                       [member](TSizeConstraints& c, int v) {
+                           c.*member = std::max(0, v);
+                           if (c.onChange) c.onChange();
+                       },
+                       {.defaultValue = 0});
+        };
+        field("MaxHeight", &TSizeConstraints::maxHeight);
+        field("MaxWidth", &TSizeConstraints::maxWidth);
+        field("MinHeight", &TSizeConstraints::minHeight);
+        field("MinWidth", &TSizeConstraints::minWidth);
+        return b.build();
+    }();
+    return *info;
+}
 
 const classes::ClassInfo& TControl::staticClass() {
     static const auto info = [] {
@@ -99,7 +137,18 @@ const classes::ClassInfo& TControl::staticClass() {
                            return !static_cast<const TControl&>(o).parentFont();
                        }})
             .property("ParentFont", ct::boolean(), &TControl::parentFont, &TControl::setParentFont)
+            .property("Constraints", TSizeConstraints::staticClass().typeInfo(), &TControl::constraints,
+                      &TControl::setConstraints)
+            .property("HelpKeyword", ct::string(), [](const TControl& c) { return c.keptText("HelpKeyword"); },
+                      [](TControl& c, const std::string& v) { c.setKeptText("HelpKeyword", v); })
             .defined("IsControl", [](TControl&, classes::TReader& r) { r.readBoolean(); });
+        keptProperty(b, "BiDiMode", bidiModeType(), 0);
+        keptProperty(b, "ParentBiDiMode", ct::boolean(), 1);
+        keptProperty(b, "DragCursor", ct::cursor(), -12);
+        keptProperty(b, "DragKind", dragKindType(), 0);
+        keptProperty(b, "DragMode", dragModeType(), 0);
+        keptProperty(b, "HelpContext", ct::integer(), 0);
+        keptProperty(b, "HelpType", helpTypeType(), 1);
         VCL_EVENT(b, "OnClick", ct::notifyEvent(), TControl, onClick);
         VCL_EVENT(b, "OnDblClick", ct::notifyEvent(), TControl, onDblClick);
         VCL_EVENT(b, "OnMouseDown", types::mouseEvent(), TControl, onMouseDown);
@@ -113,8 +162,18 @@ const classes::ClassInfo& TControl::staticClass() {
     return *info;
 }
 
+namespace {
+bool notStored(const classes::TObject&) { return false; }
+}  // namespace
+
 const classes::ClassInfo& TGraphicControl::staticClass() {
-    static const auto info = ClassBuilder<TGraphicControl>("TGraphicControl", TControl::staticClass()).factory({}).build();
+    static const auto info =
+        ClassBuilder<TGraphicControl>("TGraphicControl", TControl::staticClass())
+            .factory({})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(), [](const TGraphicControl& c) {
+                return &const_cast<TGraphicControl&>(c).canvas();
+            }, {.defaultValue = {}, .stored = notStored})
+            .build();
     return *info;
 }
 
@@ -132,6 +191,11 @@ const classes::ClassInfo& TWinControl::staticClass() {
                 r.readInteger();
                 r.readListEnd();
             });
+        keptProperty(b, "Ctl3D", ct::boolean(), 1);
+        keptProperty(b, "ParentCtl3D", ct::boolean(), 1);
+        keptProperty(b, "UseDockManager", ct::boolean(), 0);
+        keptProperty(b, "DockSite", ct::boolean(), 0);
+        keptProperty(b, "ParentBackground", ct::boolean(), 1);
         VCL_EVENT(b, "OnKeyDown", types::keyEvent(), TWinControl, onKeyDown);
         VCL_EVENT(b, "OnKeyPress", types::keyPressEvent(), TWinControl, onKeyPress);
         VCL_EVENT(b, "OnKeyUp", types::keyEvent(), TWinControl, onKeyUp);
@@ -143,15 +207,57 @@ const classes::ClassInfo& TWinControl::staticClass() {
 }
 
 const classes::ClassInfo& TCustomControl::staticClass() {
-    static const auto info = ClassBuilder<TCustomControl>("TCustomControl", TWinControl::staticClass()).factory({}).build();
+    static const auto info =
+        ClassBuilder<TCustomControl>("TCustomControl", TWinControl::staticClass())
+            .factory({})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(), [](const TCustomControl& c) {
+                return &const_cast<TCustomControl&>(c).canvas();
+            }, {.defaultValue = {}, .stored = notStored})
+            .build();
     return *info;
 }
 
 // --- TControl ---
 
-TControl::TControl(TComponent* owner) : TComponent(owner), m_font(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), m_font(std::make_unique<TFont>()), m_constraints(std::make_unique<TSizeConstraints>()) {
     m_font->onChange = [this] { fontChanged(); };
+    m_constraints->onChange = [this] { setBounds(m_left, m_top, m_width, m_height); };
 }
+
+void TSizeConstraints::assign(const classes::TPersistent& source) {
+    if (auto* c = dynamic_cast<const TSizeConstraints*>(&source)) {
+        minWidth = c->minWidth, minHeight = c->minHeight, maxWidth = c->maxWidth, maxHeight = c->maxHeight;
+        if (onChange) onChange();
+        return;
+    }
+    TPersistent::assign(source);
+}
+
+void TSizeConstraints::apply(int& width, int& height) const {
+    if (maxWidth > 0) width = std::min(width, maxWidth);
+    if (maxHeight > 0) height = std::min(height, maxHeight);
+    width = std::max(width, minWidth);
+    height = std::max(height, minHeight);
+}
+
+void TControl::setConstraints(TSizeConstraints* c) {
+    if (c) m_constraints->assign(*c);
+}
+
+int64_t TControl::keptValue(const std::string& name, int64_t fallback) const {
+    auto it = m_keptValues.find(name);
+    return it == m_keptValues.end() ? fallback : it->second;
+}
+
+void TControl::setKeptValue(const std::string& name, int64_t value) { m_keptValues[name] = value; }
+
+std::string TControl::keptText(const std::string& name) const {
+    auto it = m_keptTexts.find(name);
+    return it == m_keptTexts.end() ? std::string() : it->second;
+}
+
+void TControl::setKeptText(const std::string& name, const std::string& value) { m_keptTexts[name] = value; }
 
 TControl::~TControl() {
     setState(classes::ComponentState::Destroying, true);
@@ -174,6 +280,7 @@ TComponent* TControl::parentComponent() const { return m_parent; }
 TPoint TControl::clientOrigin() const { return {m_left, m_top}; }
 
 void TControl::setBounds(int left, int top, int width, int height) {
+    if (m_constraints) m_constraints->apply(width, height);
     width = std::max(0, width), height = std::max(0, height);
     if (left == m_left && top == m_top && width == m_width && height == m_height) return;
     const bool sized = width != m_width || height != m_height;
@@ -198,7 +305,7 @@ void TControl::boundsChanged() {
 }
 
 void TControl::resized() {
-    if (!hasState(classes::ComponentState::Loading) && onResize) onResize({static_cast<classes::TObject*>(this)});
+    if (!hasState(classes::ComponentState::Loading)) fireEvent(onResize, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::setAlign(TAlign align) {
@@ -372,36 +479,40 @@ void TControl::sendToBack() {
 
 void TControl::mouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == mbLeft && (m_controlStyle & csClickEvents)) m_pressed = true;
-    if (onMouseDown) onMouseDown({static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
+    fireEvent(onMouseDown, {static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
 void TControl::mouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     // The system's order: the click comes before the release event.
     if (button == mbLeft && m_pressed) {
         m_pressed = false;
-        if (clientRect().contains({x, y})) click();
+        if (clientRect().contains({x, y})) {
+            const auto alive = aliveToken();
+            click();
+            if (alive.expired()) return;
+        }
     }
-    if (onMouseUp) onMouseUp({static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
+    fireEvent(onMouseUp, {static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
 void TControl::mouseMove(TShiftState shift, int x, int y) {
-    if (onMouseMove) onMouseMove({static_cast<classes::TObject*>(this), int64_t{shift}, int64_t{x}, int64_t{y}});
+    fireEvent(onMouseMove, {static_cast<classes::TObject*>(this), int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
 void TControl::mouseEnter() {
-    if (onMouseEnter) onMouseEnter({static_cast<classes::TObject*>(this)});
+    fireEvent(onMouseEnter, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::mouseLeave() {
-    if (onMouseLeave) onMouseLeave({static_cast<classes::TObject*>(this)});
+    fireEvent(onMouseLeave, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::click() {
-    if (onClick) onClick({static_cast<classes::TObject*>(this)});
+    fireEvent(onClick, {static_cast<classes::TObject*>(this)});
 }
 
 void TControl::dblClick() {
-    if (onDblClick) onDblClick({static_cast<classes::TObject*>(this)});
+    fireEvent(onDblClick, {static_cast<classes::TObject*>(this)});
 }
 
 // --- TGraphicControl ---
@@ -598,7 +709,7 @@ TShiftState argShift(TShiftState s) { return s; }
 bool TWinControl::keyDown(int& key, TShiftState shift) {
     if (onKeyDown) {
         int64_t k = key;
-        onKeyDown({static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
+        fireEvent(onKeyDown, {static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
         key = static_cast<int>(k);
     }
     return key != 0;
@@ -607,7 +718,7 @@ bool TWinControl::keyDown(int& key, TShiftState shift) {
 bool TWinControl::keyPress(char& key) {
     if (onKeyPress) {
         std::string k(1, key);
-        onKeyPress({static_cast<classes::TObject*>(this), &k});
+        fireEvent(onKeyPress, {static_cast<classes::TObject*>(this), &k});
         key = k.empty() ? '\0' : k[0];
     }
     return key != '\0';
@@ -616,10 +727,16 @@ bool TWinControl::keyPress(char& key) {
 bool TWinControl::keyUp(int& key, TShiftState shift) {
     if (onKeyUp) {
         int64_t k = key;
-        onKeyUp({static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
+        fireEvent(onKeyUp, {static_cast<classes::TObject*>(this), &k, int64_t{argShift(shift)}});
         key = static_cast<int>(k);
     }
     return key != 0;
+}
+
+bool TWinControl::dialogChar(char c) {
+    for (TControl* child : m_controls)
+        if (child->visible() && child->dialogChar(c)) return true;
+    return false;
 }
 
 TWinControl* TWinControl::topLevel() {
@@ -630,8 +747,11 @@ TWinControl* TWinControl::topLevel() {
 
 void TWinControl::handleKeyDown(int key, TShiftState shift) {
     TWinControl* top = topLevel();
-    if (top != this && top->previewsKeys() && !top->keyDown(key, shift)) return;
-    if (!keyDown(key, shift)) return;
+    const auto alive = aliveToken(), topAlive = top->aliveToken();
+    if (top != this && top->previewsKeys() && (!top->keyDown(key, shift) || alive.expired())) return;
+    if (!keyDown(key, shift) || alive.expired() || topAlive.expired()) return;
+    const bool alnum = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+    if (alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key))) return;
     if (key == 9 && !(shift & ((1u << ssCtrl) | (1u << ssAlt)))) {
         if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift)))) next->setFocus();
     }
@@ -639,22 +759,24 @@ void TWinControl::handleKeyDown(int key, TShiftState shift) {
 
 void TWinControl::handleKeyPress(char key) {
     TWinControl* top = topLevel();
-    if (top != this && top->previewsKeys() && !top->keyPress(key)) return;
+    const auto alive = aliveToken();
+    if (top != this && top->previewsKeys() && (!top->keyPress(key) || alive.expired())) return;
     keyPress(key);
 }
 
 void TWinControl::handleKeyUp(int key, TShiftState shift) {
     TWinControl* top = topLevel();
-    if (top != this && top->previewsKeys() && !top->keyUp(key, shift)) return;
+    const auto alive = aliveToken();
+    if (top != this && top->previewsKeys() && (!top->keyUp(key, shift) || alive.expired())) return;
     keyUp(key, shift);
 }
 
 void TWinControl::doEnter() {
-    if (onEnter) onEnter({static_cast<classes::TObject*>(this)});
+    fireEvent(onEnter, {static_cast<classes::TObject*>(this)});
 }
 
 void TWinControl::doExit() {
-    if (onExit) onExit({static_cast<classes::TObject*>(this)});
+    fireEvent(onExit, {static_cast<classes::TObject*>(this)});
 }
 
 void TWinControl::invalidate() {
@@ -707,13 +829,16 @@ TControl* TWinControl::controlAtPos(TPoint p) const {
 }
 
 void TWinControl::handleMouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick) {
+    const auto alive = aliveToken();
     handleMouseMove(shift, x, y);
+    if (alive.expired()) return;
     TControl* target = controlAtPos({x, y});
     if (!target) target = this;
     if (target != this && (target->controlStyle() & csCaptureMouse)) m_captured = target;
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    const auto targetAlive = target->aliveToken();
     target->mouseDown(button, shift | (doubleClick ? (1u << ssDouble) : 0u), tx, ty);
-    if (doubleClick && button == mbLeft) target->dblClick();
+    if (doubleClick && button == mbLeft && !targetAlive.expired()) target->dblClick();
 }
 
 void TWinControl::handleMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
@@ -721,22 +846,28 @@ void TWinControl::handleMouseUp(TMouseButton button, TShiftState shift, int x, i
     if (!target) target = this;
     m_captured = nullptr;
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
+    const auto alive = aliveToken();
     target->mouseUp(button, shift, tx, ty);
-    handleMouseMove(shift, x, y);
+    if (!alive.expired()) handleMouseMove(shift, x, y);
 }
 
 void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
+    const auto alive = aliveToken();
     if (!m_selfHover) {
         m_selfHover = true;
         mouseEnter();
+        if (alive.expired()) return;
     }
     TControl* hit = m_captured ? m_captured : controlAtPos({x, y});
     if (m_captured && !m_captured->boundsRect().contains({x, y})) hit = nullptr;
     if (!m_captured && hit != m_hover) {
         if (m_hover) m_hover->mouseLeave();
-        m_hover = hit;
+        if (alive.expired()) return;
+        m_hover = hit ? controlAtPos({x, y}) : nullptr;  // the leave handler may have freed `hit`
         updatePointer();
-        if (hit) hit->mouseEnter();
+        if (m_hover) m_hover->mouseEnter();
+        if (alive.expired()) return;
+        hit = m_hover;
     }
     TControl* target = m_captured ? m_captured : (hit ? hit : this);
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
@@ -755,7 +886,9 @@ void TWinControl::handleMouseLeave() {
         TControl* h = m_hover;
         m_hover = nullptr;
         updatePointer();
+        const auto alive = aliveToken();
         h->mouseLeave();
+        if (alive.expired()) return;
     }
     if (m_selfHover) {
         m_selfHover = false;
@@ -766,6 +899,12 @@ void TWinControl::handleMouseLeave() {
 void TWinControl::handleResized(int clientW, int clientH) {
     if (clientW == clientWidth() && clientH == clientHeight()) return;
     setBounds(left(), top(), width() + clientW - clientWidth(), height() + clientH - clientHeight());
+}
+
+void TWinControl::handleMoved(int clientX, int clientY) {
+    const TRect hb = handleBounds();
+    if (hb.left == clientX && hb.top == clientY) return;
+    setBounds(left() + clientX - hb.left, top() + clientY - hb.top, width(), height());
 }
 
 pictures::Image TWinControl::grab() { return handle().grab(); }

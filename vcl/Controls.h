@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +51,17 @@ enum ControlStyle : uint32_t {
 };
 
 class TWinControl;
+
+// Minimum and maximum sizes a control keeps to (0: no limit).
+class TSizeConstraints : public classes::TPersistent {
+public:
+    CLASSES_OBJECT(TSizeConstraints)
+    int minWidth = 0, minHeight = 0, maxWidth = 0, maxHeight = 0;
+    std::function<void()> onChange;
+    void assign(const classes::TPersistent& source) override;
+    // Applies the limits to a size.
+    void apply(int& width, int& height) const;
+};
 
 class TControl : public classes::TComponent {
 public:
@@ -118,6 +131,19 @@ public:
     const std::string& caption() const { return m_caption; }
     void setCaption(const std::string& caption);
 
+    TSizeConstraints* constraints() const { return m_constraints.get(); }
+    void setConstraints(TSizeConstraints* c);
+    // Properties streams carry that have no effect here (Ctl3D, BiDiMode, DragMode, help
+    // context, ...): kept so they read, write and script back unchanged.
+    int64_t keptValue(const std::string& name, int64_t fallback) const;
+    void setKeptValue(const std::string& name, int64_t value);
+    std::string keptText(const std::string& name) const;
+    void setKeptText(const std::string& name, const std::string& value);
+
+    // Expires when the control is destroyed: event code checks it after running a handler,
+    // which may free the control.
+    std::weak_ptr<const char> aliveToken() const { return m_alive; }
+
     uint32_t controlStyle() const { return m_controlStyle; }
     void setControlStyle(uint32_t style) { m_controlStyle = style; }
 
@@ -140,6 +166,8 @@ public:
     virtual void mouseLeave();
     virtual void click();
     virtual void dblClick();
+    // An Alt+character accelerator offered to every control of the window; true when taken.
+    virtual bool dialogChar(char) { return false; }
 
     void notification(classes::TComponent* component, classes::Operation operation) override;
     void loaded() override;
@@ -181,6 +209,10 @@ private:
     bool m_showHint = false;
     bool m_parentShowHint = true;
     classes::TComponent* m_popupMenu = nullptr;
+    std::unique_ptr<TSizeConstraints> m_constraints;
+    std::map<std::string, int64_t> m_keptValues;
+    std::map<std::string, std::string> m_keptTexts;
+    std::shared_ptr<const char> m_alive = std::make_shared<const char>('\0');
     std::string m_caption;
     bool m_pressed = false;
     bool m_settingFont = false;
@@ -249,6 +281,7 @@ public:
     void handleKeyPress(char key);
     void handleKeyUp(int key, TShiftState shift);
     virtual bool previewsKeys() const { return false; }
+    bool dialogChar(char c) override;
     // The top-level window this control is on (itself for a form).
     TWinControl* topLevel();
 
@@ -263,6 +296,8 @@ public:
     void handleMouseLeave();
     // The toolkit window was resized by the user or the window manager.
     virtual void handleResized(int clientW, int clientH);
+    // The toolkit window was moved (top-level windows: by the user or the window manager).
+    void handleMoved(int clientX, int clientY);
 
     // The window with every child window as it looks now.
     pictures::Image grab();
@@ -336,5 +371,22 @@ const classes::TypeInfo& mouseMoveEvent();
 const classes::TypeInfo& keyEvent();
 const classes::TypeInfo& keyPressEvent();
 }  // namespace types
+
+// Runs an event handler through a copy of the event property, so a handler that frees
+// the sender (and the property with it) still finishes safely.
+inline void fireEvent(const classes::TMethod& event, std::initializer_list<classes::EventArg> args) {
+    if (!event) return;
+    const classes::TMethod handler = event;
+    handler(args);
+}
+
+// Declares a kept property (see TControl::keptValue) on a class's metadata.
+template <class Builder>
+void keptProperty(Builder& b, const char* name, const classes::TypeInfo& type, int64_t fallback) {
+    const std::string key = name;
+    b.property(
+        name, type, [key, fallback](const TControl& c) { return c.keptValue(key, fallback); },
+        [key](TControl& c, int64_t v) { c.setKeptValue(key, v); }, {.defaultValue = fallback});
+}
 
 }  // namespace vcl

@@ -33,16 +33,21 @@ const classes::TypeInfo& bevelCutType() {
 }  // namespace
 
 const classes::ClassInfo& TImage::staticClass() {
-    static const auto info =
-        ClassBuilder<TImage>("TImage", TGraphicControl::staticClass())
-            .property("Picture", TPicture::staticClass().typeInfo(), &TImage::picture, &TImage::setPicture)
+    static const auto info = [] {
+        ClassBuilder<TImage> b("TImage", TGraphicControl::staticClass());
+        b.property("Picture", TPicture::staticClass().typeInfo(), &TImage::picture, &TImage::setPicture)
             .property("Stretch", ct::boolean(), &TImage::stretch, &TImage::setStretch, {.defaultValue = 0})
             .property("Center", ct::boolean(), &TImage::center, &TImage::setCenter, {.defaultValue = 0})
             .property("Proportional", ct::boolean(), &TImage::proportional, &TImage::setProportional,
                       {.defaultValue = 0})
             .property("Transparent", ct::boolean(), &TImage::transparent, &TImage::setTransparent, {.defaultValue = 0})
             .property("AutoSize", ct::boolean(), &TImage::autoSize, &TImage::setAutoSize, {.defaultValue = 0})
-            .build();
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
+                      [](const TImage& i) { return &const_cast<TImage&>(i).imageCanvas(); },
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }});
+        keptProperty(b, "IncrementalDisplay", ct::boolean(), 0);
+        return b.build();
+    }();
     return *info;
 }
 
@@ -74,17 +79,19 @@ const classes::ClassInfo& TPaintBox::staticClass() {
 }
 
 const classes::ClassInfo& TPanel::staticClass() {
-    static const auto info =
-        ClassBuilder<TPanel>("TPanel", TCustomControl::staticClass())
-            .property("Caption", ct::string(), &TControl::caption, [](TPanel& p, const std::string& v) { p.setCaption(v); })
+    static const auto info = [] {
+        ClassBuilder<TPanel> b("TPanel", TCustomControl::staticClass());
+        b.property("Caption", ct::string(), &TControl::caption, [](TPanel& p, const std::string& v) { p.setCaption(v); })
             .property("Alignment", types::alignment(), &TPanel::alignment, &TPanel::setAlignment,
                       {.defaultValue = taCenter})
             .property("BevelInner", bevelCutType(), &TPanel::bevelInner, &TPanel::setBevelInner, {.defaultValue = bvNone})
             .property("BevelOuter", bevelCutType(), &TPanel::bevelOuter, &TPanel::setBevelOuter,
                       {.defaultValue = bvRaised})
             .property("BevelWidth", ct::integer(), &TPanel::bevelWidth, &TPanel::setBevelWidth, {.defaultValue = 1})
-            .property("BorderWidth", ct::integer(), &TPanel::borderWidth, &TPanel::setBorderWidth, {.defaultValue = 0})
-            .build();
+            .property("BorderWidth", ct::integer(), &TPanel::borderWidth, &TPanel::setBorderWidth, {.defaultValue = 0});
+        keptProperty(b, "FullRepaint", ct::boolean(), 1);
+        return b.build();
+    }();
     return *info;
 }
 
@@ -142,6 +149,9 @@ void TImage::pictureChanged() {
 }
 
 TCanvas& TImage::imageCanvas() {
+    TGraphic* g = m_picture->graphic();
+    if (g && !g->empty() && !dynamic_cast<TBitmap*>(g))
+        throw base::Error("Can only modify an image if it contains a bitmap");
     TBitmap& b = m_picture->bitmap();
     if (b.empty()) b.setSize(width(), height());
     return b.canvas();
@@ -291,7 +301,7 @@ void TBevel::paint() {
 TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) { setBounds(0, 0, 105, 105); }
 
 void TPaintBox::paint() {
-    if (onPaint) onPaint({static_cast<classes::TObject*>(this)});
+    fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
 }
 
 // --- TPanel ---
@@ -394,7 +404,7 @@ void TTimer::updateTimer() {
 
 void TTimer::timer() {
     try {
-        if (m_onTimer) m_onTimer({static_cast<classes::TObject*>(this)});
+        fireEvent(m_onTimer, {static_cast<classes::TObject*>(this)});
     } catch (const std::exception& e) {
         application().handleException(e);
     }

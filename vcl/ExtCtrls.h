@@ -30,7 +30,9 @@ public:
     void setAutoSize(bool v);
     // Where the picture is drawn, in client coordinates.
     TRect destRect() const;
-    TCanvas& imageCanvas();  // the picture as a bitmap, for drawing on it
+    // The picture's bitmap canvas (an empty picture becomes a bitmap of the image's size);
+    // a picture of another kind raises "Can only modify an image if it contains a bitmap".
+    TCanvas& imageCanvas();
 
 protected:
     void paint() override;

@@ -60,6 +60,15 @@ const classes::TypeInfo& windowStateType() {
     static const auto t = classes::TypeInfo::enumeration("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
     return t;
 }
+const classes::TypeInfo& defaultMonitorType() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TDefaultMonitor", {"dmDesktop", "dmPrimary", "dmMainForm", "dmActiveForm"});
+    return t;
+}
+const classes::TypeInfo& printScaleType() {
+    static const auto t = classes::TypeInfo::enumeration("TPrintScale", {"poNone", "poProportional", "poPrintToFit"});
+    return t;
+}
 const classes::TypeInfo& closeEvent() {
     static const auto t =
         classes::TypeInfo::method("TCloseEvent", "procedure (Sender: TObject; var Action: TCloseAction);");
@@ -107,10 +116,26 @@ const classes::ClassInfo& TCustomForm::staticClass() {
                       [](TCustomForm&, int) {})
             .property("Scaled", ct::boolean(), [](const TCustomForm&) { return true; }, [](TCustomForm&, bool) {},
                       {.defaultValue = 1})
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
+                      [](const TCustomForm& f) { return &const_cast<TCustomForm&>(f).canvas(); },
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
+            .property("AlphaBlend", ct::boolean(), &TCustomForm::alphaBlend, &TCustomForm::setAlphaBlend,
+                      {.defaultValue = 0})
+            .property("AlphaBlendValue", ct::byte(), &TCustomForm::alphaBlendValue, &TCustomForm::setAlphaBlendValue,
+                      {.defaultValue = 255})
+            .property("Menu", TComponent::staticClass().typeInfo(), &TCustomForm::menu, &TCustomForm::setMenu)
+            .property("HelpFile", ct::string(), [](const TCustomForm& f) { return f.keptText("HelpFile"); },
+                      [](TCustomForm& f, const std::string& v) { f.setKeptText("HelpFile", v); })
             .defined("TextHeight", [](TCustomForm&, classes::TReader& r) { r.readInteger(); })
             .defined("IgnoreFontProperty", [](TCustomForm& f, classes::TReader& r) {
                 if (r.readBoolean()) f.setParentFont(true);
             });
+        // FIXME: a colour-keyed transparent form (TransparentColor) is kept, not shown through.
+        keptProperty(b, "AutoScroll", ct::boolean(), 1);
+        keptProperty(b, "TransparentColor", ct::boolean(), 0);
+        keptProperty(b, "TransparentColorValue", ct::color(), clBlack);
+        keptProperty(b, "DefaultMonitor", defaultMonitorType(), 3);
+        keptProperty(b, "PrintScale", printScaleType(), 1);
         VCL_EVENT(b, "OnCreate", ct::notifyEvent(), TCustomForm, onCreate);
         VCL_EVENT(b, "OnDestroy", ct::notifyEvent(), TCustomForm, onDestroy);
         VCL_EVENT(b, "OnShow", ct::notifyEvent(), TCustomForm, onShow);
@@ -171,9 +196,11 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), m_icon(std::ma
 }
 
 TCustomForm::~TCustomForm() {
+    // Set now, so the controls freed below do not re-align and repaint the form one by one.
+    setState(classes::ComponentState::Destroying, true);
     if (onDestroy) {
         try {
-            onDestroy({static_cast<classes::TObject*>(this)});
+            fireEvent(onDestroy, {static_cast<classes::TObject*>(this)});
         } catch (const std::exception& e) {
             application().handleException(e);
         }
@@ -253,8 +280,45 @@ void TCustomForm::applyFrame() {
     syncHandleBounds();
 }
 
+void TCustomForm::setAlphaBlend(bool value) {
+    m_alphaBlend = value;
+    applyOpacity();
+}
+
+void TCustomForm::setAlphaBlendValue(int value) {
+    m_alphaBlendValue = std::clamp(value, 0, 255);
+    applyOpacity();
+}
+
+void TCustomForm::applyOpacity() {
+    if (handleAllocated()) handle().setOpacity(m_alphaBlend ? m_alphaBlendValue : 255);
+}
+
+void TCustomForm::setMenu(TComponent* menu) {
+    if (m_menu) m_menu->removeFreeNotification(this);
+    m_menu = menu;
+    if (menu) menu->freeNotification(this);
+}
+
+void TCustomForm::notification(TComponent* component, classes::Operation operation) {
+    TWinControl::notification(component, operation);
+    if (operation == classes::Operation::Remove && component == m_menu) m_menu = nullptr;
+}
+
 void TCustomForm::handleCreated() {
+    applyOpacity();
     if (!m_icon->empty()) handle().setIcon(m_icon->image());
+    if (!m_region.empty()) handle().setRegion(&m_region);
+}
+
+void TCustomForm::setWindowRegion(const std::vector<TRect>& rects) {
+    m_region = rects;
+    if (handleAllocated()) handle().setRegion(m_region.empty() ? nullptr : &m_region);
+    invalidate();
+}
+
+void TCustomForm::beginWindowDrag() {
+    if (handleAllocated() && visible()) handle().beginDrag();
 }
 
 void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }
@@ -283,7 +347,7 @@ void TCustomForm::paintWindow(TCanvas& background) {
     c.brush().setColor(color());
     c.brush().setStyle(bsSolid);
     c.setPen(TPen());
-    onPaint({static_cast<classes::TObject*>(this)});
+    fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
     c.onChange = std::move(onChange);
 }
 
@@ -309,12 +373,17 @@ void TCustomForm::placeOnScreen() {
 }
 
 void TCustomForm::setVisible(bool visible) {
+    // A stream that says Visible = True shows the form once it is complete.
+    if (hasState(classes::ComponentState::Loading)) {
+        m_showWhenLoaded = visible;
+        return;
+    }
     if (visible == this->visible()) return;
     if (visible) {
         placeOnScreen();
-        if (onShow) onShow({static_cast<classes::TObject*>(this)});
+        fireEvent(onShow, {static_cast<classes::TObject*>(this)});
     } else if (onHide) {
-        onHide({static_cast<classes::TObject*>(this)});
+        fireEvent(onHide, {static_cast<classes::TObject*>(this)});
     }
     TWinControl::setVisible(visible);
 }
@@ -340,10 +409,10 @@ void TCustomForm::activated(bool active) {
     m_active = active;
     if (active) {
         screen().m_activeForm = this;
-        if (onActivate) onActivate({static_cast<classes::TObject*>(this)});
+        fireEvent(onActivate, {static_cast<classes::TObject*>(this)});
     } else {
         if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
-        if (onDeactivate) onDeactivate({static_cast<classes::TObject*>(this)});
+        fireEvent(onDeactivate, {static_cast<classes::TObject*>(this)});
     }
 }
 
@@ -351,21 +420,27 @@ void TCustomForm::show() { setVisible(true); }
 void TCustomForm::hide() { setVisible(false); }
 
 void TCustomForm::doCreate() {
-    if (onCreate) onCreate({static_cast<classes::TObject*>(this)});
+    fireEvent(onCreate, {static_cast<classes::TObject*>(this)});
 }
 
-void TCustomForm::loaded() { TWinControl::loaded(); }
+void TCustomForm::loaded() {
+    TWinControl::loaded();
+    if (m_showWhenLoaded) {
+        m_showWhenLoaded = false;
+        show();
+    }
+}
 
 bool TCustomForm::closeQuery() {
     bool canClose = true;
-    if (onCloseQuery) onCloseQuery({static_cast<classes::TObject*>(this), &canClose});
+    fireEvent(onCloseQuery, {static_cast<classes::TObject*>(this), &canClose});
     return canClose;
 }
 
 void TCustomForm::doClose(TCloseAction& action) {
     if (!onClose) return;
     int64_t a = action;
-    onClose({static_cast<classes::TObject*>(this), &a});
+    fireEvent(onClose, {static_cast<classes::TObject*>(this), &a});
     action = a >= caNone && a <= caMinimize ? static_cast<TCloseAction>(a) : caNone;
 }
 
@@ -409,8 +484,10 @@ TModalResult TCustomForm::showModal() {
             f->setEnabled(false);
             disabled.push_back(f);
         }
+    // An event handler may free this form while it is modal; then the loop ends as cancelled.
+    const auto alive = aliveToken();
     auto restore = [&] {
-        m_modal = false;
+        if (!alive.expired()) m_modal = false;
         for (TCustomForm* f : disabled)
             if (std::find(screen().forms().begin(), screen().forms().end(), f) != screen().forms().end())
                 f->setEnabled(true);
@@ -419,22 +496,23 @@ TModalResult TCustomForm::showModal() {
     m_modalResult = mrNone;
     try {
         show();
-        toolkit::runUntil([this] {
+        toolkit::runUntil([this, &alive] {
+            if (alive.expired()) return true;
             if (application().terminated()) {
                 m_modalResult = mrCancel;
                 return true;
             }
             if (m_modalResult == mrNone) return false;
             closeModal();
-            return m_modalResult != mrNone;
+            return alive.expired() || m_modalResult != mrNone;
         });
-        hide();
+        if (!alive.expired()) hide();
     } catch (...) {
         restore();
         throw;
     }
     restore();
-    return m_modalResult;
+    return alive.expired() ? mrCancel : m_modalResult;
 }
 
 TForm::TForm(TComponent* owner) : TCustomForm(owner) {}
@@ -455,10 +533,14 @@ TAutorunForm::TAutorunForm(TComponent* owner) : TForm(owner) {
 TApplication::TApplication(TComponent* owner) : TComponent(owner), m_icon(std::make_unique<TIcon>()) {}
 TApplication::~TApplication() = default;
 
-void TApplication::setTitle(const std::string& title) { m_title = title; }
+void TApplication::setTitle(const std::string& title) {
+    m_title = title;
+    toolkit::setApplicationTitle(title);
+}
 
 void TApplication::setIcon(TIcon* icon) {
     m_icon.reset(icon ? static_cast<TIcon*>(icon->clone().release()) : new TIcon());
+    toolkit::setApplicationIcon(m_icon->image());
 }
 
 void TApplication::processMessages() { toolkit::processMessages(); }

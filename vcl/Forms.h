@@ -44,6 +44,15 @@ public:
     void setWindowState(TWindowState state);
     TIcon* icon() const { return m_icon.get(); }
     void setIcon(TIcon* icon);
+    // AlphaBlend with AlphaBlendValue makes the whole window translucent.
+    bool alphaBlend() const { return m_alphaBlend; }
+    void setAlphaBlend(bool value);
+    int alphaBlendValue() const { return m_alphaBlendValue; }
+    void setAlphaBlendValue(int value);
+    // The form's main menu component (menus live elsewhere); cleared when it is freed.
+    classes::TComponent* menu() const { return m_menu; }
+    void setMenu(classes::TComponent* menu);
+    void notification(classes::TComponent* component, classes::Operation operation) override;
     bool keyPreview() const { return m_keyPreview; }
     void setKeyPreview(bool value) { m_keyPreview = value; }
     TModalResult modalResult() const { return m_modalResult; }
@@ -72,6 +81,12 @@ public:
     // Raises OnCreate; the loader calls it once the form has been read.
     void doCreate();
     void setFocusedControl(TWinControl* control) { m_focused = control; }
+    // The window's shape (shaped forms); an empty list removes it. Kept across handle
+    // re-creation.
+    void setWindowRegion(const std::vector<TRect>& rects);
+    const std::vector<TRect>& windowRegion() const { return m_region; }
+    // Starts moving the window with the mouse, as dragging the caption would.
+    void beginWindowDrag();
     void activated(bool active);
 
     classes::TMethod onCreate, onDestroy, onShow, onHide, onActivate, onDeactivate, onPaint, onClose, onCloseQuery;
@@ -91,6 +106,7 @@ protected:
 private:
     void placeOnScreen();
     void applyFrame();
+    void applyOpacity();
     void closeModal();
     void doClose(TCloseAction& action);
 
@@ -105,6 +121,11 @@ private:
     bool m_modal = false;
     bool m_active = false;
     bool m_placed = false;
+    bool m_showWhenLoaded = false;
+    bool m_alphaBlend = false;
+    int m_alphaBlendValue = 255;
+    classes::TComponent* m_menu = nullptr;
+    std::vector<TRect> m_region;
     TWinControl* m_focused = nullptr;
     std::unique_ptr<TCanvas> m_canvas;
 

@@ -89,6 +89,9 @@ const classes::ClassInfo& TGraphic::staticClass() {
 const classes::ClassInfo& TBitmap::staticClass() {
     static const auto info =
         ClassBuilder<TBitmap>("TBitmap", TGraphic::staticClass())
+            .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
+                      [](const TBitmap& b) { return &const_cast<TBitmap&>(b).canvas(); },
+                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
             .property("TransparentColor", ct::color(), &TBitmap::transparentColor, &TBitmap::setTransparentColor)
             .build();
     return *info;

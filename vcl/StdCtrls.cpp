@@ -1,6 +1,7 @@
 // TLabel: painting and auto-sizing as the system's label does.
 #include "vcl/StdCtrls.h"
 
+#include "base/CodePage.h"
 #include "classes/ClassBuilder.h"
 
 namespace vcl {
@@ -70,6 +71,28 @@ void TLabel::setFocusControl(TWinControl* control) {
 void TLabel::notification(classes::TComponent* component, classes::Operation operation) {
     TGraphicControl::notification(component, operation);
     if (operation == classes::Operation::Remove && component == m_focusControl) m_focusControl = nullptr;
+}
+
+namespace {
+// True when `c` is the character after a single "&" in `caption` (case-insensitive).
+bool isAccel(char c, const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return base::CodePage::active().upper(static_cast<unsigned char>(caption[i + 1])) ==
+               base::CodePage::active().upper(static_cast<unsigned char>(c));
+    }
+    return false;
+}
+}  // namespace
+
+bool TLabel::dialogChar(char c) {
+    if (!m_focusControl || !enabled() || !m_showAccelChar || !isAccel(c, caption())) return false;
+    if (m_focusControl->canFocus()) m_focusControl->setFocus();
+    return true;
 }
 
 void TLabel::loaded() {

@@ -26,6 +26,8 @@ public:
     void setShowAccelChar(bool value);
 
     void notification(classes::TComponent* component, classes::Operation operation) override;
+    // Alt + the caption's accelerator focuses FocusControl.
+    bool dialogChar(char c) override;
     void loaded() override;
     // Resizes to the text when AutoSize is on (kept separate so the loader can apply it
     // once every property has been read).

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "pictures/Image.h"
 #include "vcl/Types.h"
@@ -55,6 +56,13 @@ public:
     virtual void setShowState(WindowShowState state) = 0;
     virtual void setIcon(const pictures::Image* icon) = 0;
     virtual void activate() = 0;
+    // 0 (invisible) .. 255 (opaque).
+    virtual void setOpacity(int alpha) = 0;
+    // The window's shape as a union of rectangles in client coordinates; null: no shape.
+    virtual void setRegion(const std::vector<TRect>* rects) = 0;
+    // Lets the user drag the window with the mouse button that is down now, as dragging
+    // its caption would.
+    virtual void beginDrag() = 0;
 
     // The window and its child windows as they look now (tests and screenshots).
     virtual pictures::Image grab() = 0;
@@ -78,4 +86,7 @@ namespace vcl::toolkit {
 // Runs `fn` on the main thread once the current event is done (deferred frees).
 void post(std::function<void()> fn);
 void setOverrideCursor(int cursor);
+// The name and icon the desktop shows for the whole program (task bar, window lists).
+void setApplicationTitle(const std::string& ansiTitle);
+void setApplicationIcon(const pictures::Image* icon);
 }  // namespace vcl::toolkit

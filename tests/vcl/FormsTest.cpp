@@ -140,3 +140,11 @@ TEST(Forms, ScreenTracksFormsAndTheActiveOne) {
     EXPECT_EQ(screen().formCount(), before);
     EXPECT_GT(screen().width(), 0);
 }
+
+TEST(Forms, AModalFormFreedByAnEventEndsItsLoopCancelled) {
+    auto* dialog = new TForm(nullptr);
+    auto* timer = new TTimer(dialog);
+    timer->setInterval(10);
+    timer->setOnTimer(handler([&] { delete dialog; }));
+    EXPECT_EQ(dialog->showModal(), mrCancel);
+}

@@ -257,3 +257,27 @@ TEST(Canvas, CopyRectCopiesAndTransparentBitmapsSkipTheirKeyColour) {
     EXPECT_EQ(t.at(0, 0), clWhite);
     EXPECT_EQ(t.at(1, 0), clNavy);
 }
+
+TEST(Canvas, PenModesCombineWithWhatIsThere) {
+    Surface s(10, 10);
+    s.c().brush().setColor(clRed);
+    s.c().fillRect({0, 0, 5, 10});
+    s.c().pen().setMode(pmNot);
+    s.c().moveTo(0, 2);
+    s.c().lineTo(10, 2);
+    EXPECT_EQ(s.at(1, 2), clAqua) << "not red is cyan";
+    EXPECT_EQ(s.at(7, 2), clBlack) << "not white is black";
+    EXPECT_EQ(s.bmp.image()->pixel(1, 2) >> 24, 0xFFu) << "pixels stay opaque";
+    // Drawing the same line again in xor mode restores the background: the rubber band.
+    s.c().pen().setMode(pmXor);
+    s.c().pen().setColor(clWhite);
+    s.c().moveTo(0, 5);
+    s.c().lineTo(10, 5);
+    s.c().moveTo(0, 5);
+    s.c().lineTo(10, 5);
+    EXPECT_EQ(s.at(1, 5), clRed);
+    EXPECT_EQ(s.at(7, 5), clWhite);
+    s.c().pen().setMode(pmNop);
+    s.c().rectangle(0, 0, 10, 10);
+    EXPECT_EQ(s.at(0, 0), clRed);
+}

@@ -53,7 +53,7 @@ TColor pixelOf(const TGraphic& g, int x, int y) { return argbToColor(g.image()->
 TEST(Picture, LoadsEveryFormatFromFilesByExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"pattern.bmp", "TBitmap"}, {"pattern.png", "TPNGObject"}, {"anim.gif", "TGIFImage"},
-        {"pattern.tga", "TTarga"},  {"two-sizes.ico", "TIcon"},
+        {"pattern.tga", "TTarga"},  {"two-sizes.ico", "TIcon"},  {"two-tone.jpg", "TJPEGImage"},
     };
     for (const auto& [file, cls] : cases) {
         TPicture p;
@@ -66,6 +66,17 @@ TEST(Picture, LoadsEveryFormatFromFilesByExtension) {
     p.loadFromFile(fixturePath("pattern.bmp"));
     EXPECT_EQ(p.width(), 4);
     EXPECT_EQ(pixelOf(*p.graphic(), 0, 0), clRed);
+
+    // A metafile file is kept as an empty picture.
+    std::string emf(44, '\0');
+    emf[0] = 1;
+    emf.replace(40, 4, " EMF");
+    const std::string path = (std::filesystem::temp_directory_path() / "vcl-picture-test.emf").string();
+    std::ofstream(path, std::ios::binary) << emf;
+    p.loadFromFile(path);
+    std::filesystem::remove(path);
+    EXPECT_STREQ(p.graphic()->className(), "TMetafile");
+    EXPECT_TRUE(p.empty());
 }
 
 TEST(Picture, UnknownExtensionAndMissingFileAreErrors) {

@@ -11,6 +11,7 @@
 #include "tests/vcl/VclTestSupport.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
 
 using namespace vcl;
 using vcltest::handler;
@@ -104,6 +105,12 @@ TEST(QtWindow, KeysCloseRequestsAndResizesGoThroughTheModel) {
     EXPECT_EQ(form.clientWidth(), 300);
     EXPECT_EQ(form.width(), 300 + frameW);
     EXPECT_GE(resizes, 1);
+    const int frameLeft = form.left(), frameTop = form.top();
+    const QPoint clientAt = w->pos();
+    w->move(clientAt + QPoint(30, 20));
+    QApplication::processEvents();
+    EXPECT_EQ(form.left(), frameLeft + 30);
+    EXPECT_EQ(form.top(), frameTop + 20);
     form.hide();
 }
 
@@ -122,5 +129,105 @@ TEST(QtWindow, AnimatedGifInAnImageRepaintsEachFrame) {
     clock.advance(100);
     EXPECT_EQ(vcltest::colorAt(form.grab(), 0, 0), clBlue);
     EXPECT_EQ(vcltest::colorAt(form.grab(), 0, 2), clLime);
+    form.hide();
+}
+
+TEST(QtWindow, LabelAcceleratorFocusesItsControl) {
+    TForm form(nullptr);
+    form.setBounds(0, 0, 200, 100);
+    form.setCaption("accel-test");
+    auto* label = new TLabel(&form);
+    label->setParent(&form);
+    label->setCaption("&Name");
+    auto* first = new TPanel(&form);
+    first->setParent(&form);
+    auto* target = new TPanel(&form);
+    target->setParent(&form);
+    label->setFocusControl(target);
+    form.show();
+    QApplication::setActiveWindow(windowTitled("accel-test"));
+    first->setFocus();
+    std::string log;
+    target->onEnter = handler([&] { log += "enter "; });
+    form.handleKeyDown('X', 1u << ssAlt);
+    EXPECT_EQ(log, "");
+    form.handleKeyDown('N', 1u << ssAlt);
+    EXPECT_TRUE(target->focused());
+    EXPECT_EQ(log, "enter ");
+    delete target;
+    EXPECT_EQ(label->focusControl(), nullptr) << "a freed focus control is forgotten";
+    form.hide();
+}
+
+TEST(QtWindow, AWindowRegionShapesTheWindow) {
+    TForm form(nullptr);
+    form.setBorderStyle(bsNone);
+    form.setBounds(0, 0, 100, 100);
+    form.setCaption("region-test");
+    form.setWindowRegion({{0, 0, 50, 50}, {50, 50, 100, 100}});
+    form.show();
+    QWidget* w = windowTitled("region-test");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->mask().contains(QPoint(10, 10)));
+    EXPECT_FALSE(w->mask().contains(QPoint(75, 25)));
+    EXPECT_TRUE(w->mask().contains(QPoint(75, 75)));
+    form.setWindowRegion({});
+    EXPECT_TRUE(w->mask().isEmpty());
+    form.beginWindowDrag();  // headless: nothing to drag, must not fail
+    form.hide();
+}
+
+TEST(QtWindow, AControlMayFreeItsOwnFormInItsEvent) {
+    auto* form = new TForm(nullptr);
+    form->setBorderStyle(bsNone);
+    form->setBounds(0, 0, 100, 100);
+    form->setCaption("free-test");
+    auto* panel = new TPanel(form);
+    panel->setParent(form);
+    panel->setBounds(0, 0, 50, 50);
+    bool freed = false;
+    panel->onClick = handler([&] {
+        delete form;
+        freed = true;
+    });
+    form->show();
+    QWidget* w = windowTitled("free-test");
+    ASSERT_NE(w, nullptr);
+    QWidget* child = w->childAt(10, 10);
+    ASSERT_NE(child, nullptr);
+    sendMouse(child, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(child, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(freed);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windowTitled("free-test"), nullptr);
+}
+
+TEST(QtWindow, AnExceptionInAnEventShowsTheErrorBoxAndEndsOnlyThatEvent) {
+    TForm form(nullptr);
+    form.setBorderStyle(bsNone);
+    form.setBounds(0, 0, 100, 100);
+    form.setCaption("error-test");
+    auto* shape = new TShape(&form);
+    shape->setParent(&form);
+    shape->setBounds(0, 0, 50, 50);
+    shape->onClick = handler([] { throw base::ScriptError("Access violation"); });
+    int ups = 0;
+    shape->onMouseUp = handler([&] { ++ups; });
+    std::vector<std::string> boxes;
+    application().setTitle("Project");
+    application().showErrorBox = [&](const std::string& caption, const std::string& text) {
+        boxes.push_back(caption + ": " + text);
+    };
+    form.show();
+    QWidget* w = windowTitled("error-test");
+    ASSERT_NE(w, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        sendMouse(w, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(w, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton, Qt::NoButton);
+    }
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Project: Access violation.", "Project: Access violation."}));
+    EXPECT_EQ(ups, 0) << "the failing event ends there";
+    EXPECT_TRUE(form.visible()) << "the program goes on";
+    application().showErrorBox = nullptr;
     form.hide();
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "classes/ClassBuilder.h"
 #include "vcl/Graphic.h"
 #include "vcl/qt/QtText.h"
 
@@ -29,9 +30,15 @@ QColor qColor(TColor c) {
 
 QRect qRect(const TRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
+QColor penColor(const TPen& p) {
+    if (p.mode() == pmBlack) return Qt::black;
+    if (p.mode() == pmWhite) return Qt::white;
+    return qColor(p.color());
+}
+
 QPen qPen(const TPen& p) {
-    if (p.style() == psClear) return QPen(Qt::NoPen);
-    QPen pen(qColor(p.color()));
+    if (p.style() == psClear || p.mode() == pmNop) return QPen(Qt::NoPen);
+    QPen pen(penColor(p));
     pen.setWidth(std::max(1, p.width()));
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
@@ -49,6 +56,26 @@ QBrush qBrush(const TBrush& b) {
     static const Qt::BrushStyle kStyles[] = {Qt::SolidPattern, Qt::NoBrush,     Qt::HorPattern,   Qt::VerPattern,
                                              Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
     return QBrush(qColor(b.color()), kStyles[b.style()]);
+}
+
+// The pen mode as the toolkit's raster operation (the binary raster operations of the
+// system's pens). Black, white and no-op are handled by the callers' colours.
+QPainter::CompositionMode rasterOp(TPenMode mode) {
+    switch (mode) {
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmNotCopy: return QPainter::RasterOp_NotSource;
+    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
 }
 
 // One canvas operation: opens a painter on the surface (or reuses the locked one) and
@@ -161,6 +188,20 @@ void wrapInto(std::vector<TextLine>& lines, const TextLine& para, const QFontMet
 
 }  // namespace
 
+const classes::ClassInfo& TCanvas::staticClass() {
+    namespace ct = classes::types;
+    static const auto info =
+        classes::ClassBuilder<TCanvas>("TCanvas", classes::TPersistent::staticClass())
+            .property("Font", TFont::staticClass().typeInfo(), &TCanvas::fontPointer,
+                      [](TCanvas& c, TFont* f) { if (f) c.setFont(*f); })
+            .property("Pen", TPen::staticClass().typeInfo(), &TCanvas::penPointer,
+                      [](TCanvas& c, TPen* p) { if (p) c.setPen(*p); })
+            .property("Brush", TBrush::staticClass().typeInfo(), &TCanvas::brushPointer,
+                      [](TCanvas& c, TBrush* b) { if (b) c.setBrush(*b); })
+            .build();
+    return *info;
+}
+
 TCanvas::TCanvas() : m_impl(std::make_unique<Impl>()) {}
 
 TCanvas::~TCanvas() {
@@ -198,6 +239,7 @@ void TCanvas::lineTo(int x, int y) {
     if (from == m_penPos) return;
     Painting p(*this, *m_impl, onChange);
     if (!p) return;
+    p->setCompositionMode(rasterOp(m_pen.mode()));
     p->setPen(qPen(m_pen));
     // A flat-capped one-pixel line leaves out its end point, as the system does.
     p->drawLine(from.x, from.y, x, y);
@@ -226,14 +268,16 @@ void TCanvas::rectangle(int x1, int y1, int x2, int y2) {
     if (x2 - x1 < 1 || y2 - y1 < 1) return;
     Painting p(*this, *m_impl, onChange);
     if (!p) return;
+    p->setCompositionMode(rasterOp(m_pen.mode()));
     if (m_pen.style() == psClear) {
         // Without a pen the system fills one pixel less on the right and bottom.
         if (m_brush.style() != bsClear) p->fillRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), qBrush(m_brush));
         return;
     }
     if (m_brush.style() != bsClear) p->fillRect(QRect(x1, y1, x2 - x1, y2 - y1), qBrush(m_brush));
+    if (m_pen.mode() == pmNop) return;
     const int w = std::max(1, m_pen.width());
-    const QColor c = qColor(m_pen.color());
+    const QColor c = penColor(m_pen);
     if (m_pen.style() == psSolid || m_pen.style() == psInsideFrame || w > 1) {
         // Solid frames as filled strips: exact at every width, inside the rectangle.
         const int fw = std::min(w, (x2 - x1 + 1) / 2), fh = std::min(w, (y2 - y1 + 1) / 2);
@@ -251,6 +295,7 @@ void TCanvas::rectangle(int x1, int y1, int x2, int y2) {
 void TCanvas::roundRect(int x1, int y1, int x2, int y2, int rx, int ry) {
     Painting p(*this, *m_impl, onChange);
     if (!p) return;
+    p->setCompositionMode(rasterOp(m_pen.mode()));
     p->setPen(qPen(m_pen));
     p->setBrush(qBrush(m_brush));
     p->drawRoundedRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), rx / 2.0, ry / 2.0);
@@ -261,6 +306,7 @@ void TCanvas::ellipse(int x1, int y1, int x2, int y2) {
     if (y2 < y1) std::swap(y1, y2);
     Painting p(*this, *m_impl, onChange);
     if (!p) return;
+    p->setCompositionMode(rasterOp(m_pen.mode()));
     p->setPen(qPen(m_pen));
     p->setBrush(qBrush(m_brush));
     p->drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
@@ -270,6 +316,7 @@ void TCanvas::polygon(const std::vector<TPoint>& points) {
     if (points.size() < 2) return;
     Painting p(*this, *m_impl, onChange);
     if (!p) return;
+    p->setCompositionMode(rasterOp(m_pen.mode()));
     QPolygon poly;
     for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
     p->setPen(qPen(m_pen));
@@ -281,6 +328,7 @@ void TCanvas::polyline(const std::vector<TPoint>& points) {
     if (points.size() < 2) return;
     Painting p(*this, *m_impl, onChange);
     if (!p) return;
+    p->setCompositionMode(rasterOp(m_pen.mode()));
     QPolygon poly;
     for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
     p->setPen(qPen(m_pen));

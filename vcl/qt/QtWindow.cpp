@@ -8,12 +8,16 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QRegion>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <cstring>
 
 #include "vcl/Forms.h"
@@ -116,21 +120,34 @@ QImage wrap(const pictures::Image& img) {
                   QImage::Format_ARGB32_Premultiplied);
 }
 
+// Holds its control by pointer: a control may be freed inside one of its own events, and
+// then its window is detached here and deleted later, once the event is done.
 class VclWidget final : public QWidget {
 public:
-    VclWidget(TWinControl& control, QWidget* parent) : QWidget(parent), m_control(control) {
+    VclWidget(TWinControl& control, QWidget* parent) : QWidget(parent), m_control(&control) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
         setMouseTracking(true);
         setFocusPolicy(Qt::ClickFocus);
     }
-    TWinControl& control() { return m_control; }
+    void detach() { m_control = nullptr; }
+    // True while an event of any of our windows is being handled: a window deleted then
+    // could be the one handling it, or hold it as a child.
+    static bool busy() { return s_depth > 0; }
+    bool m_syncing = false;
 
 protected:
+    bool event(QEvent* e) override {
+        ++s_depth;
+        const bool handled = QWidget::event(e);
+        --s_depth;
+        return handled;
+    }
     void paintEvent(QPaintEvent*) override {
-        guarded([&] { m_control.paintHandle(); });
+        with([](TWinControl& c) { c.paintHandle(); });
+        if (!m_control) return;
         QPainter p(this);
-        const pictures::Image& s = m_control.surface();
+        const pictures::Image& s = m_control->surface();
         if (!s.empty()) p.drawImage(0, 0, wrap(s));
     }
     void mousePressEvent(QMouseEvent* e) override { mouseButton(e, true, false); }
@@ -138,71 +155,83 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { mouseButton(e, false, false); }
     void mouseMoveEvent(QMouseEvent* e) override {
         const QPoint p = e->position().toPoint();
-        guarded([&] { m_control.handleMouseMove(shiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); });
+        const TShiftState shift = shiftOf(e->modifiers(), e->buttons());
+        with([&](TWinControl& c) { c.handleMouseMove(shift, p.x(), p.y()); });
     }
     void leaveEvent(QEvent*) override {
-        guarded([&] { m_control.handleMouseLeave(); });
+        with([](TWinControl& c) { c.handleMouseLeave(); });
     }
     void keyPressEvent(QKeyEvent* e) override {
         const int vk = virtualKey(e);
         const TShiftState shift = shiftOf(e->modifiers());
-        guarded([&] {
-            if (vk) m_control.handleKeyDown(vk, shift);
-            const std::string text = qt::fromQString(e->text());
-            if (text.size() == 1) m_control.handleKeyPress(text[0]);
-        });
+        const std::string text = qt::fromQString(e->text());
+        if (vk) with([&](TWinControl& c) { c.handleKeyDown(vk, shift); });
+        if (text.size() == 1) with([&](TWinControl& c) { c.handleKeyPress(text[0]); });
     }
     void keyReleaseEvent(QKeyEvent* e) override {
         const int vk = virtualKey(e);
-        if (vk) guarded([&] { m_control.handleKeyUp(vk, shiftOf(e->modifiers())); });
+        const TShiftState shift = shiftOf(e->modifiers());
+        if (vk) with([&](TWinControl& c) { c.handleKeyUp(vk, shift); });
     }
     bool focusNextPrevChild(bool) override { return false; }  // tab order is the model's
     void focusInEvent(QFocusEvent*) override {
-        guarded([&] {
-            if (auto* form = dynamic_cast<TCustomForm*>(m_control.topLevel())) form->setFocusedControl(&m_control);
-            m_control.doEnter();
+        with([](TWinControl& c) {
+            if (auto* form = dynamic_cast<TCustomForm*>(c.topLevel())) form->setFocusedControl(&c);
+            c.doEnter();
         });
     }
     void focusOutEvent(QFocusEvent*) override {
-        guarded([&] { m_control.doExit(); });
+        with([](TWinControl& c) { c.doExit(); });
     }
     void resizeEvent(QResizeEvent* e) override {
-        if (!parentWidget() && !m_syncing) {
-            guarded([&] { m_control.handleResized(e->size().width(), e->size().height()); });
-        }
+        if (parentWidget() || m_syncing) return;
+        const QSize size = e->size();
+        with([&](TWinControl& c) { c.handleResized(size.width(), size.height()); });
+    }
+    void moveEvent(QMoveEvent*) override {
+        // The event gives the frame's position; the model keeps the client area's.
+        if (parentWidget() || m_syncing) return;
+        const QPoint client = geometry().topLeft();
+        with([&](TWinControl& c) { c.handleMoved(client.x(), client.y()); });
     }
     void closeEvent(QCloseEvent* e) override {
         // The model decides: a form closes through its own Close.
         e->ignore();
-        if (auto* form = dynamic_cast<TCustomForm*>(&m_control)) guarded([&] { form->close(); });
+        with([](TWinControl& c) {
+            if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->close();
+        });
     }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::ActivationChange && !parentWidget()) {
-            if (auto* form = dynamic_cast<TCustomForm*>(&m_control))
-                guarded([&] { form->activated(isActiveWindow()); });
+            const bool active = isActiveWindow();
+            with([active](TWinControl& c) {
+                if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->activated(active);
+            });
         }
         QWidget::changeEvent(e);
     }
 
 private:
+    template <class F>
+    void with(F&& f) {
+        if (m_control) guarded([&] { f(*m_control); });
+    }
+
     void mouseButton(QMouseEvent* e, bool down, bool dbl) {
         TMouseButton b;
         if (!buttonOf(e->button(), b)) return;
         const QPoint p = e->position().toPoint();
         const TShiftState shift = shiftOf(e->modifiers(), e->buttons());
-        guarded([&] {
+        with([&](TWinControl& c) {
             if (down)
-                m_control.handleMouseDown(b, shift, p.x(), p.y(), dbl);
+                c.handleMouseDown(b, shift, p.x(), p.y(), dbl);
             else
-                m_control.handleMouseUp(b, shift, p.x(), p.y());
+                c.handleMouseUp(b, shift, p.x(), p.y());
         });
     }
 
-public:
-    bool m_syncing = false;
-
-private:
-    TWinControl& m_control;
+    TWinControl* m_control;
+    static inline int s_depth = 0;
 };
 
 class QtWindowHandle final : public WindowHandle {
@@ -213,7 +242,16 @@ public:
             parentWidget = static_cast<QtWindowHandle&>(control.parent()->handle()).m_widget;
         m_widget = new VclWidget(control, parentWidget);
     }
-    ~QtWindowHandle() override { delete m_widget.data(); }
+    ~QtWindowHandle() override {
+        if (!m_widget) return;
+        m_widget->detach();
+        if (!VclWidget::busy()) {
+            delete m_widget.data();
+            return;
+        }
+        m_widget->hide();
+        m_widget->deleteLater();
+    }
 
     void setBounds(const TRect& r) override {
         m_widget->m_syncing = true;
@@ -269,6 +307,19 @@ public:
         if (QGuiApplication::platformName() != QLatin1String("offscreen")) m_widget->raise();
         m_widget->activateWindow();
     }
+    void setOpacity(int alpha) override { m_widget->setWindowOpacity(std::clamp(alpha, 0, 255) / 255.0); }
+    void setRegion(const std::vector<TRect>* rects) override {
+        if (!rects) {
+            m_widget->clearMask();
+            return;
+        }
+        QRegion region;
+        for (const TRect& r : *rects) region += QRect(r.left, r.top, r.width(), r.height());
+        m_widget->setMask(region);
+    }
+    void beginDrag() override {
+        if (QWindow* w = m_widget->window()->windowHandle()) w->startSystemMove();
+    }
     pictures::Image grab() override {
         const QImage img = m_widget->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
         pictures::Image out(img.width(), img.height());
@@ -310,6 +361,14 @@ void post(std::function<void()> fn) { QTimer::singleShot(0, qApp, std::move(fn))
 void setOverrideCursor(int cursor) {
     while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
     if (cursor != crDefault) QGuiApplication::setOverrideCursor(QCursor(cursorShape(cursor)));
+}
+
+void setApplicationTitle(const std::string& title) {
+    if (qApp) QGuiApplication::setApplicationDisplayName(qt::toQString(title));
+}
+
+void setApplicationIcon(const pictures::Image* icon) {
+    if (qApp) QGuiApplication::setWindowIcon(icon ? QIcon(QPixmap::fromImage(wrap(*icon).copy())) : QIcon());
 }
 
 }  // namespace toolkit
