@@ -30,6 +30,9 @@ int runZeptool(const std::vector<std::string>& argv, std::ostream& out, std::ost
 // Commands.
 int form2text(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int text2form(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int projectInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int unpackProject(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int packProject(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int appendCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int archiveList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int archiveExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

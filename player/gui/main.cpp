@@ -11,7 +11,15 @@
 #include "player/ProcessState.h"
 #include "player/Startup.h"
 #include "player/Termination.h"
+#include "components/ActiveXPlaceholders.h"
+#include "classes/ClassInfo.h"
+#include "platform/EventPump.h"
+#include "player/Loader.h"
+#include "player/gui/EmbeddedLoadForm.h"
 #include "player/gui/LoadingForm.h"
+#include "player/loader/ProjectLoader.h"
+#include "vcl/Forms.h"
+#include "vcl/Registration.h"
 
 namespace {
 
@@ -55,9 +63,29 @@ int main(int argc, char** argv) {
     });
     player::state().setApplicationTitle(std::string("Vantrel ") + player::kPlayerVersion);
     player::handleInformationSwitches(commandLine);
-    // FIXME: the 45 component classes are registered here once the component model exists.
+    // FIXME: of the 45 component classes a project form may name, those built so far.
+    vcl::registerVclClasses();
+    classes::ClassRegistry::registerClasses(
+        {&components::TWebBrowser::staticClass(), &components::TShockwaveFlash::staticClass()});
 
+    platform::setMessagePump([] { QCoreApplication::processEvents(); });
+    vcl::application().showErrorBox = [](const std::string& caption, const std::string& text) {
+        platform::dialogs().messageBox(text, caption, platform::MB_OK | platform::MB_ICONERROR);
+    };
     player::state().setApplicationTitle(player::loadingTitle());
+    player::TEmbeddedLoad embeddedLoad;
+    // FIXME: until the script host exists, a person sees the project's form; unattended
+    // runs only log the hand-over.
+    if (!std::getenv("VANTREL_AUTOMATION")) {
+        player::setScriptHost([](const player::ScriptHandover&) {
+            if (vcl::TAutorunForm* form = player::mainForm()) form->showModal();
+        });
+    }
+    player::setProjectLoader([&embeddedLoad](const std::filesystem::path& file, uint64_t offset) {
+        if (player::loadProjectFile(file, offset, embeddedLoad) == player::LoadResult::Failed) {
+            player::ExitProcess(player::kExitLoadError);
+        }
+    });
     player::TLoadingForm loadingForm([&commandLine] { player::startRoutine(commandLine); });
     app.exec();
 

@@ -87,13 +87,15 @@ TEST(PlayerStart, ProjectsAreResolvedInOrderWithRealFiles) {
     player::appendProject(plain, box.dir() / "arg.zep", exe);
     const uint64_t appendedAt = fs::file_size(plain);
 
+    // These files are no real projects: the loader says so, and the player ends normally.
     {  // Only the appended project.
         PlayerProcess p(box, exe, {{"DEBUGER:12"}});
         EXPECT_EQ(p.wait(), 0);
         auto log = p.logLines();
-        ASSERT_EQ(log.size(), 2u);
+        ASSERT_EQ(log.size(), 3u);
         EXPECT_TRUE(contains(log[0], loadLine(exe, appendedAt)));
-        EXPECT_EQ(log[1], "{\"kind\":\"exit\",\"code\":0}");
+        EXPECT_TRUE(contains(log[1], "is not an Ossimar file"));
+        EXPECT_EQ(log[2], "{\"kind\":\"exit\",\"code\":0}");
     }
     box.write("show.zep", "TPF0 beside");
     {  // The ".zep" beside the player wins; a first argument that is no file falls through.
@@ -112,7 +114,7 @@ TEST(PlayerStart, ProjectsAreResolvedInOrderWithRealFiles) {
         PlayerProcess p(box, plain, {{}, true, "answer " + (box.dir() / "chosen.zep").string() + "\n"});
         EXPECT_EQ(p.wait(), 0);
         auto log = p.logLines();
-        ASSERT_EQ(log.size(), 3u);
+        ASSERT_EQ(log.size(), 4u);
         EXPECT_TRUE(contains(log[1], loadLine(box.dir() / "chosen.zep", 0)));
     }
     EXPECT_TRUE(box.appFolders().empty());

@@ -1,0 +1,54 @@
+// Project files come from anywhere: the loader must end every input in a message or a
+// run, never in a crash, a hang or unbounded memory.
+#include <QApplication>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "classes/ClassInfo.h"
+#include "components/ActiveXPlaceholders.h"
+#include "player/EmbeddedLoad.h"
+#include "player/TempFolders.h"
+#include "player/loader/ProjectLoader.h"
+#include "vcl/Registration.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path g_dir;
+}
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication app(*argc, *argv);
+    vcl::registerVclClasses();
+    classes::ClassRegistry::registerClasses(
+        {&components::TWebBrowser::staticClass(), &components::TShockwaveFlash::staticClass()});
+    g_dir = fs::temp_directory_path() / ("vantrel-fuzz-loader-" + std::to_string(::getpid()));
+    fs::create_directories(g_dir);
+    player::TempFolders::instance().createAppFolder(g_dir);
+    std::atexit([] {
+        player::TempFolders::instance().cleanup();
+        std::error_code ec;
+        fs::remove_all(g_dir, ec);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const fs::path file = g_dir / "input.zep";
+    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
+                                                                   static_cast<std::streamsize>(size));
+    player::HiddenEmbeddedLoad progress;
+    player::loadProjectFile(file, 0, progress);
+    player::freeMainForm();
+    // Keep the folders of one input from piling up under the next.
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(player::TempFolders::instance().appFolder(), ec)) {
+        if (entry.is_directory()) fs::remove_all(entry.path(), ec);
+    }
+    return 0;
+}
