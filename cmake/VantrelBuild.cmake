@@ -55,10 +55,11 @@ endfunction()
 
 set(VANTREL_FUZZ_SECONDS 15 CACHE STRING "Seconds each fuzz target runs under CTest")
 
-# vantrel_fuzzer(name SOURCES ... DEPS ... CORPUS dir)
-# A libFuzzer target; CTest runs it for a bounded time over its committed corpus.
+# vantrel_fuzzer(name SOURCES ... DEPS ... CORPUS dir...)
+# A libFuzzer target; CTest runs it for a bounded time over its committed corpus folders
+# (its own, and test data worth starting from).
 function(vantrel_fuzzer name)
-    cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;CORPUS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)

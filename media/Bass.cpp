@@ -769,13 +769,19 @@ bool BASS_ChannelResume(uint32_t handle) {
     return ok(true);
 }
 
+// Frequency 100..100000 (0: the channel's own rate), volume 0..100, pan -100..100;
+// -1 (-101 for pan) leaves the attribute as it is.
+static bool validAttributes(int32_t freq, int32_t volume, int32_t pan) {
+    return (freq == -1 || freq == 0 || (freq >= 100 && freq <= 100000)) &&
+           (volume == -1 || (volume >= 0 && volume <= 100)) && (pan == -101 || (pan >= -100 && pan <= 100));
+}
+
 bool BASS_ChannelSetAttributes(uint32_t handle, int32_t freq, int32_t volume, int32_t pan) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
     if (!c)
         return false;
-    if ((freq != -1 && freq != 0 && (freq < 100 || freq > 100000)) ||
-        (volume != -1 && (volume < 0 || volume > 100)) || (pan != -101 && (pan < -100 || pan > 100)))
+    if (!validAttributes(freq, volume, pan))
         return fail(kErrorIllParam, false);
     const int32_t values[kAttrCount] = {freq == 0 ? c->format.rate : freq, volume, pan};
     const bool keep[kAttrCount] = {freq == -1, volume == -1, pan == -101};
@@ -808,8 +814,7 @@ bool BASS_ChannelSlideAttributes(uint32_t handle, int32_t freq, int32_t volume, 
     auto c = lookup(handle);
     if (!c)
         return false;
-    if ((freq != -1 && freq != 0 && (freq < 100 || freq > 100000)) ||
-        (volume != -1 && (volume < 0 || volume > 100)) || (pan != -101 && (pan < -100 || pan > 100)))
+    if (!validAttributes(freq, volume, pan))
         return fail(kErrorIllParam, false);
     const int32_t values[kAttrCount] = {freq == 0 ? c->format.rate : freq, volume, pan};
     const bool keep[kAttrCount] = {freq == -1, volume == -1, pan == -101};
