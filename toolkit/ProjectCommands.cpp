@@ -44,6 +44,19 @@ std::string projectBytes(const std::string& file, uint64_t& offset) {
     return bytes;
 }
 
+// Reads and inspects a project file; false after one line on `err`.
+bool inspectFile(const std::string& file, std::string& bytes, uint64_t& offset, player::ProjectInfo& info,
+                 std::ostream& err) {
+    bytes = projectBytes(file, offset);
+    try {
+        info = player::inspectProject(bytes, offset);
+        return true;
+    } catch (const base::Error& e) {
+        err << "zeptool: " << file << ": " << e.what() << "\n";
+        return false;
+    }
+}
+
 }  // namespace
 
 int projectInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -52,14 +65,9 @@ int projectInfo(const std::vector<std::string>& args, std::ostream& out, std::os
         return 2;
     }
     uint64_t offset = 0;
-    std::string bytes = projectBytes(args[0], offset);
+    std::string bytes;
     player::ProjectInfo info;
-    try {
-        info = player::inspectProject(bytes, offset);
-    } catch (const base::Error& e) {
-        err << "zeptool: " << args[0] << ": " << e.what() << "\n";
-        return 1;
-    }
+    if (!inspectFile(args[0], bytes, offset, info, err)) return 1;
     out << "kind: " << info.kind << "\nformat version: " << info.version << "\n";
     if (offset) out << "appended at offset: " << offset << "\n";
     out << "form: " << info.formName << ": " << info.formClass << " (offset " << info.formOffset << ")\n";
@@ -89,14 +97,9 @@ int unpackProject(const std::vector<std::string>& args, std::ostream& out, std::
         return 2;
     }
     uint64_t offset = 0;
-    std::string bytes = projectBytes(args[0], offset);
+    std::string bytes;
     player::ProjectInfo info;
-    try {
-        info = player::inspectProject(bytes, offset);
-    } catch (const base::Error& e) {
-        err << "zeptool: " << args[0] << ": " << e.what() << "\n";
-        return 1;
-    }
+    if (!inspectFile(args[0], bytes, offset, info, err)) return 1;
     fs::path dir = fs::absolute(args[1]);
     fs::create_directories(dir / "files");
     writeWholeFile((dir / "form.txt").string(), info.formText);
