@@ -175,6 +175,40 @@ private:
     std::vector<char> m_out;
 };
 
+// Gathers a file's chunks into large writes: a 16 KiB write per chunk costs a system
+// call each. Whatever is gathered is written before the writer goes, also on errors.
+class GatheringWriter {
+public:
+    explicit GatheringWriter(int fd) : m_fd(fd) { m_buffer.reserve(kCapacity); }
+    ~GatheringWriter() {
+        try {
+            flush();
+        } catch (const base::Error&) {
+            // The restore already reports the failure that unwinds it.
+        }
+    }
+    void write(const char* data, size_t size) {
+        if (m_buffer.size() + size > kCapacity) flush();
+        if (size >= kCapacity) {
+            writeAll(m_fd, data, size);
+        } else {
+            m_buffer.insert(m_buffer.end(), data, data + size);
+        }
+    }
+    void flush() {
+        if (m_buffer.empty()) return;
+        std::vector<char> pending;
+        pending.swap(m_buffer);
+        m_buffer.reserve(kCapacity);
+        writeAll(m_fd, pending.data(), pending.size());
+    }
+
+private:
+    static constexpr size_t kCapacity = 256 * 1024;
+    int m_fd;
+    std::vector<char> m_buffer;
+};
+
 int32_t readTaggedInteger(ArchiveInput& in) {
     unsigned char tag = 0;
     in.read(&tag, 1);
@@ -289,6 +323,7 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
     in.read(magic, 4);
     if (std::memcmp(magic, kMagic, 4) != 0) throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
     uint32_t crc = 0;
+    GatheringWriter out(fd);
     while (m_continue) {
         int64_t k = in.readInt32();
         int64_t written = 0;
@@ -306,7 +341,7 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
                 m_continue = false;
                 break;
             }
-            writeAll(fd, run.inflater.output(), static_cast<size_t>(written));
+            out.write(run.inflater.output(), static_cast<size_t>(written));
             crc = archiveCheckValue(crc, run.inflater.output(), static_cast<size_t>(written));
         } else if (k < 0) {
             uint64_t left = static_cast<uint64_t>(-k);
@@ -320,13 +355,14 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
                     in.read(run.compressed.data(), piece);
                     bytes = run.compressed.data();
                 }
-                writeAll(fd, bytes, piece);
+                out.write(bytes, piece);
                 chunk.add(bytes, piece);
                 left -= piece;
             }
             crc = chunk.result();
             written = -k;
         } else {
+            out.flush();
             uint32_t stored = in.readUInt32();
             if (stored != crc) {
                 if (OnCRCError) {
