@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "script/Api.h"
 #include "script/SystemUnit.h"
@@ -154,28 +155,28 @@ Slot variantOp(int op, Slot sa, Slot sb) {
         o->kind = VarKind::Null;
         return make(o);
     }
-    auto* o = new VarObj;
-    Slot res = make(o);
+    // Conversions below may throw a type mismatch; the result object must not leak then.
+    auto o = std::make_unique<VarObj>();
     bool strs = a.kind == VarKind::String && b.kind == VarKind::String;
     if (strs || (op == 0 && (a.kind == VarKind::String || b.kind == VarKind::String) &&
                  (a.kind == VarKind::Empty || b.kind == VarKind::Empty))) {
         std::string x = variantToString(sa), y = variantToString(sb);
         int c = x.compare(y);
         switch (op) {
-        case 0: o->kind = VarKind::String; o->s = x + y; return res;
-        case 9: delete o; return Slot{.i = c == 0};
-        case 10: delete o; return Slot{.i = c != 0};
-        case 11: delete o; return Slot{.i = c < 0};
-        case 12: delete o; return Slot{.i = c <= 0};
-        case 13: delete o; return Slot{.i = c > 0};
-        case 14: delete o; return Slot{.i = c >= 0};
+        case 0: o->kind = VarKind::String; o->s = x + y; return make(o.release());
+        case 9: return Slot{.i = c == 0};
+        case 10: return Slot{.i = c != 0};
+        case 11: return Slot{.i = c < 0};
+        case 12: return Slot{.i = c <= 0};
+        case 13: return Slot{.i = c > 0};
+        case 14: return Slot{.i = c >= 0};
         default: break;
         }
     }
     if (a.kind == VarKind::Boolean && b.kind == VarKind::Boolean && op >= 6 && op <= 8) {
         o->kind = VarKind::Boolean;
         o->i = op == 6 ? (a.i && b.i) : op == 7 ? (a.i || b.i) : (a.i != b.i);
-        return res;
+        return make(o.release());
     }
     bool ints = isIntKind(a.kind == VarKind::Empty ? VarKind::Integer : a.kind) &&
                 isIntKind(b.kind == VarKind::Empty ? VarKind::Integer : b.kind) &&
@@ -188,17 +189,15 @@ Slot variantOp(int op, Slot sa, Slot sb) {
         case 2: v = int64_t(uint64_t(x) * uint64_t(y)); break;
         case 3: {
             if (y == 0) {
-                delete o;
                 throw ScriptException(TIFException::erDivideByZero, "");
             }
             o->kind = VarKind::Double;
             o->d = double(x) / double(y);
-            return res;
+            return make(o.release());
         }
         case 4:
         case 5:
             if (y == 0) {
-                delete o;
                 throw ScriptException(TIFException::erDivideByZero, "");
             }
             v = y == -1 ? (op == 4 ? -x : 0) : (op == 4 ? x / y : x % y);
@@ -209,7 +208,6 @@ Slot variantOp(int op, Slot sa, Slot sb) {
         case 15: v = int64_t(uint64_t(x) << (y & 63)); break;
         case 16: v = int64_t(uint64_t(x) >> (y & 63)); break;
         default: {
-            delete o;
             bool r = op == 9 ? x == y : op == 10 ? x != y : op == 11 ? x < y : op == 12 ? x <= y : op == 13 ? x > y : x >= y;
             return Slot{.i = r};
         }
@@ -217,7 +215,7 @@ Slot variantOp(int op, Slot sa, Slot sb) {
         bool wide = a.kind == VarKind::Int64 || b.kind == VarKind::Int64 || v < INT32_MIN || v > INT32_MAX;
         o->kind = wide ? VarKind::Int64 : VarKind::Integer;
         o->i = v;
-        return res;
+        return make(o.release());
     }
     double x = toReal(a), y = toReal(b);
     switch (op) {
@@ -226,13 +224,12 @@ Slot variantOp(int op, Slot sa, Slot sb) {
     case 2: o->d = x * y; break;
     case 3: o->d = x / y; break;
     default: {
-        delete o;
         bool r = op == 9 ? x == y : op == 10 ? x != y : op == 11 ? x < y : op == 12 ? x <= y : op == 13 ? x > y : x >= y;
         return Slot{.i = r};
     }
     }
     o->kind = VarKind::Double;
-    return res;
+    return make(o.release());
 }
 
 Slot variantUnary(int op, Slot sa) {
@@ -241,10 +238,9 @@ Slot variantUnary(int op, Slot sa) {
         ~Guard() { release(a.p); }
     } g{sa};
     const VarObj& a = varOf(sa);
-    auto* o = new VarObj;
-    *o = a;
+    auto o = std::make_unique<VarObj>(a);
     o->rc = 1;
-    if (a.kind == VarKind::Null) return make(o);
+    if (a.kind == VarKind::Null) return make(o.release());
     if (op == 0) {
         if (a.kind == VarKind::Double) o->d = -a.d;
         else if (a.kind == VarKind::String) {
@@ -261,7 +257,7 @@ Slot variantUnary(int op, Slot sa) {
             o->kind = VarKind::Integer;
         }
     }
-    return make(o);
+    return make(o.release());
 }
 
 int variantType(Slot v) {
