@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "classes/ClassInfo.h"
-#include "components/ActiveXPlaceholders.h"
+#include "components/TimerEx.h"
 #include "player/EmbeddedLoad.h"
 #include "player/TempFolders.h"
 #include "player/loader/ProjectLoader.h"
@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication app(*argc, *argv);
     vcl::registerVclClasses();
-    classes::ClassRegistry::registerClasses(
-        {&components::TWebBrowser::staticClass(), &components::TShockwaveFlash::staticClass()});
+    components::registerComponentClasses();
     g_dir = fs::temp_directory_path() / ("vantrel-fuzz-loader-" + std::to_string(::getpid()));
     fs::create_directories(g_dir);
     player::TempFolders::instance().createAppFolder(g_dir);

@@ -11,7 +11,7 @@
 #include "player/ProcessState.h"
 #include "player/Startup.h"
 #include "player/Termination.h"
-#include "components/ActiveXPlaceholders.h"
+#include "components/TimerEx.h"
 #include "classes/ClassInfo.h"
 #include "platform/EventPump.h"
 #include "player/Loader.h"
@@ -65,8 +65,7 @@ int main(int argc, char** argv) {
     player::handleInformationSwitches(commandLine);
     // FIXME: of the 45 component classes a project form may name, those built so far.
     vcl::registerVclClasses();
-    classes::ClassRegistry::registerClasses(
-        {&components::TWebBrowser::staticClass(), &components::TShockwaveFlash::staticClass()});
+    components::registerComponentClasses();
 
     platform::setMessagePump([] { QCoreApplication::processEvents(); });
     vcl::application().showErrorBox = [](const std::string& caption, const std::string& text) {

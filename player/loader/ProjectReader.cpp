@@ -3,6 +3,7 @@
 #include "base/AnsiText.h"
 #include "classes/ClassInfo.h"
 #include "components/ActiveXPlaceholders.h"
+#include "components/TimerEx.h"
 #include "platform/Dialogs.h"
 
 namespace player {
@@ -27,9 +28,7 @@ const classes::ClassInfo* TZEPReader::resolveClass(std::string_view className,
         // FIXME: the Flash Player installation offer comes first once it exists.
         return &components::TShockwaveFlash::staticClass();
     }
-    if (base::asciiSameText(className, "TTimer")) {
-        if (const classes::ClassInfo* extended = classes::ClassRegistry::find("TTimerEx")) return extended;
-    }
+    if (base::asciiSameText(className, "TTimer")) return &components::TTimerEx::staticClass();
     return found;
 }
 

@@ -1,6 +1,6 @@
 // The reader of project streams: a component-stream reader that asks the user about
 // recoverable errors (Abort or Ignore) and puts stand-ins in place of the ActiveX
-// controls, and of "TTimer" once the extended timer exists.
+// controls, and the player's own timer class in place of "TTimer".
 #pragma once
 
 #include "classes/TReader.h"

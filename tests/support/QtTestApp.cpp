@@ -9,7 +9,7 @@ class QtEnvironment : public testing::Environment {
 public:
     void SetUp() override {
         static int argc = 1;
-        static char name[] = "vcl_tests";
+        static char name[] = "vantrel_tests";
         static char* argv[] = {name, nullptr};
         m_app = new QApplication(argc, argv);
     }

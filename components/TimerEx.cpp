@@ -1,0 +1,25 @@
+#include "components/TimerEx.h"
+
+#include "classes/ClassBuilder.h"
+#include "components/ActiveXPlaceholders.h"
+
+namespace components {
+
+namespace ct = classes::types;
+
+const classes::ClassInfo& TTimerEx::staticClass() {
+    static const auto info = classes::ClassBuilder<TTimerEx>("TTimerEx", vcl::TTimer::staticClass())
+                                 .property("Width", ct::integer(), &TTimerEx::width, &TTimerEx::setWidth,
+                                           {.defaultValue = 0})
+                                 .property("Height", ct::integer(), &TTimerEx::height, &TTimerEx::setHeight,
+                                           {.defaultValue = 0})
+                                 .build();
+    return *info;
+}
+
+void registerComponentClasses() {
+    classes::ClassRegistry::registerClasses(
+        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass()});
+}
+
+}  // namespace components
