@@ -1,5 +1,0 @@
-type TFoo = class
-end;
-begin
-end.
-// expect error: [Error] (1:13): Identifier expected

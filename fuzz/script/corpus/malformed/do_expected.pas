@@ -1,5 +1,0 @@
-var i: Integer;
-begin
-  for i := 1 to 2 Writeln('x');
-end.
-// expect error: [Error] (3:19): 'DO' expected

@@ -1,5 +1,0 @@
-begin
-  Writeln('a')
-  Writeln('b');
-end.
-// expect error: [Error] (3:3): 'END' expected

@@ -1,3 +1,0 @@
-begin
-end
-// expect error: [Error] (4:1): period ('.') expected

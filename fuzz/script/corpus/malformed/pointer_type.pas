@@ -1,4 +1,0 @@
-type PInt = ^Integer;
-begin
-end.
-// expect error: [Error] (1:13): Identifier expected

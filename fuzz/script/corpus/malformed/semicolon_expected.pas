@@ -1,4 +1,0 @@
-var x: Integer
-begin
-end.
-// expect error: [Error] (2:1): Semicolon (';') expected

@@ -1,4 +1,0 @@
-begin
-  Writeln('abc);
-end.
-// expect error: [Error] (2:11): String error

@@ -1,4 +1,0 @@
-begin
-  if True Writeln('x');
-end.
-// expect error: [Error] (2:11): 'THEN' expected

@@ -1,5 +1,0 @@
-var x: Integer;
-begin
-  x := 'abc';
-end.
-// expect error: [Error] (3:5): Type mismatch

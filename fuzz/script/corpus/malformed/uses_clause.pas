@@ -1,4 +1,0 @@
-uses Classes;
-begin
-end.
-// expect error: [Error] (1:6): Unknown identifier 'CLASSES'
