@@ -127,7 +127,7 @@ private:
         m_out += (flags & 4) ? "inline " : (flags & 1) ? "inherited " : "object ";
         if (!name.empty()) m_out += name + ": ";
         m_out += cls;
-        if (position >= 0) m_out += " [" + std::to_string(position) + "]";
+        if (flags & 2) m_out += " [" + std::to_string(position) + "]";
         m_out += "\n";
         while (peek("a property name or the end of the properties") != 0) convertProperty(level + 1);
         ++m_pos;
