@@ -677,7 +677,9 @@ private:
         }
         // A record's first byte in F0..FF is its prefix, so a stream cannot hold a class
         // name of 240 characters or more where no prefix comes first.
-        if (flags == 0 && cls.size() >= 0xF0) fail("a class name of at most 239 characters");
+        if (flags == 0 && cls.size() >= 0xF0) {
+            fail("a class name of at most 239 characters", "one of " + std::to_string(cls.size()));
+        }
         if (flags != 0) {
             m_out.push_back(static_cast<char>(0xF0 | flags));
             if (flags & 2) writeInteger(position);

@@ -185,7 +185,7 @@ TEST(TextFormTest, MalformedTextNamesTheLine) {
     // A first byte of F0..FF is a record prefix: without one, such a class name could not be read back.
     // Whatever the text accepts converts back to the same bytes, negative child positions included.
     const std::string longClass(240, 'C');
-    EXPECT_NE(error("object X: " + longClass + "\nend\n").find("expected a class name of at most 239 characters"),
+    EXPECT_NE(error("object X: " + longClass + "\nend\n").find("expected a class name of at most 239 characters, found one of 240"),
               std::string::npos);
     for (const std::string& fits : {"object X: " + longClass.substr(1) + "\nend\n", "inherited X: " + longClass + "\nend\n",
                                      std::string("object X: T\n  object Y: U [-10]\n  end\nend\n")}) {
