@@ -1,7 +1,6 @@
 #include "components/TimerEx.h"
 
 #include "classes/ClassBuilder.h"
-#include "components/ActiveXPlaceholders.h"
 
 namespace components {
 
@@ -15,11 +14,6 @@ const classes::ClassInfo& TTimerEx::staticClass() {
                                            {.defaultValue = 0})
                                  .build();
     return *info;
-}
-
-void registerComponentClasses() {
-    classes::ClassRegistry::registerClasses(
-        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass()});
 }
 
 }  // namespace components

@@ -21,7 +21,4 @@ private:
     int m_height = 0;
 };
 
-// Registers the player's own classes (timer, ActiveX stand-ins) with the class registry.
-void registerComponentClasses();
-
 }  // namespace components

@@ -8,8 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "classes/ClassInfo.h"
-#include "components/TimerEx.h"
+#include "components/Registration.h"
 #include "player/EmbeddedLoad.h"
 #include "player/TempFolders.h"
 #include "player/loader/ProjectLoader.h"

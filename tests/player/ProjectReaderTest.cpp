@@ -4,6 +4,7 @@
 #include "classes/Streams.h"
 #include "classes/TextForm.h"
 #include "components/ActiveXPlaceholders.h"
+#include "components/Registration.h"
 #include "components/TimerEx.h"
 #include "player/loader/ProjectReader.h"
 #include "vcl/Forms.h"

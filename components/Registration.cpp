@@ -1,0 +1,14 @@
+#include "components/Registration.h"
+
+#include "classes/ClassInfo.h"
+#include "components/ActiveXPlaceholders.h"
+#include "components/TimerEx.h"
+
+namespace components {
+
+void registerComponentClasses() {
+    classes::ClassRegistry::registerClasses(
+        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass()});
+}
+
+}  // namespace components
