@@ -36,7 +36,7 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i fold(__m128i x, __m128i 
 
 // `size` is at least 64 and a multiple of 16.
 __attribute__((target("pclmul,sse4.1"))) uint32_t foldUpdate(uint32_t state, const unsigned char* p,
-                                                              size_t size) {
+                                                             size_t size) {
     auto load = [](const unsigned char* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); };
     __m128i x0 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
     __m128i x1 = load(p + 16), x2 = load(p + 32), x3 = load(p + 48);
@@ -65,7 +65,8 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t foldUpdate(uint32_t state, con
     // 64 to 32 bits.
     const __m128i mask32 = _mm_set_epi32(0, 0, 0, -1);
     __m128i upper = _mm_srli_si128(x0, 4);
-    x0 = _mm_clmulepi64_si128(_mm_and_si128(x0, mask32), _mm_cvtsi64_si128(static_cast<long long>(kFold64)), 0x00);
+    x0 = _mm_clmulepi64_si128(_mm_and_si128(x0, mask32), _mm_cvtsi64_si128(static_cast<long long>(kFold64)),
+                              0x00);
     x0 = _mm_xor_si128(x0, upper);
     // Barrett reduction.
     const __m128i poly = _mm_set_epi64x(static_cast<long long>(kMu), static_cast<long long>(kPoly));

@@ -14,7 +14,9 @@ std::string jsonQuote(std::string_view text);
 class JsonObject {
 public:
     JsonObject& add(std::string_view key, std::string_view utf8Value);
-    JsonObject& add(std::string_view key, const char* utf8Value) { return add(key, std::string_view(utf8Value)); }
+    JsonObject& add(std::string_view key, const char* utf8Value) {
+        return add(key, std::string_view(utf8Value));
+    }
     JsonObject& add(std::string_view key, long long value);
     JsonObject& add(std::string_view key, int value) { return add(key, static_cast<long long>(value)); }
     JsonObject& add(std::string_view key, bool value);

@@ -4,9 +4,8 @@
 //   const ClassInfo& TButton::staticClass() {
 //       static const auto info = ClassBuilder<TButton>("TButton", TControl::staticClass())
 //           .property("Caption", types::string(), &TButton::caption, &TButton::setCaption)
-//           .property("Default", types::boolean(), &TButton::isDefault, &TButton::setDefault, {.defaultValue = 0})
-//           .readOnly("Font", TFont::staticClass().typeInfo(), &TButton::font)
-//           .build();
+//           .property("Default", types::boolean(), &TButton::isDefault, &TButton::setDefault, {.defaultValue
+//           = 0}) .readOnly("Font", TFont::staticClass().typeInfo(), &TButton::font) .build();
 //       return *info;
 //   }
 //
@@ -103,7 +102,8 @@ public:
     }
 
     template <class G, class S>
-    ClassBuilder& property(std::string name, const TypeInfo& type, G getter, S setter, PropOptions opts = {}) {
+    ClassBuilder& property(std::string name, const TypeInfo& type, G getter, S setter,
+                           PropOptions opts = {}) {
         using V = std::decay_t<std::invoke_result_t<G, const T&>>;
         PropInfo& p = add(std::move(name), type, getter, std::move(opts));
         p.setter = [setter](TObject& obj, const PropValue& v) {

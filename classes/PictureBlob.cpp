@@ -12,7 +12,8 @@ namespace {
 enum class Framing { Length32, Rest, Metafile, Targa, Unknown };
 
 Framing framingOf(std::string_view name) {
-    if (base::asciiSameText(name, "TBitmap") || base::asciiSameText(name, "TJPEGImage")) return Framing::Length32;
+    if (base::asciiSameText(name, "TBitmap") || base::asciiSameText(name, "TJPEGImage"))
+        return Framing::Length32;
     if (base::asciiSameText(name, "TIcon") || base::asciiSameText(name, "TGIFImage") ||
         base::asciiSameText(name, "TPNGObject")) {
         return Framing::Rest;
@@ -57,12 +58,8 @@ PictureBlob splitPictureBlob(std::string_view blob) {
     if (out.className.size() > 63) throw EStreamTruncated(msg::kReadError);
     out.known = true;
     switch (framingOf(out.className)) {
-    case Framing::Length32:
-        out.image = std::string(c.take(c.le32()));
-        break;
-    case Framing::Rest:
-        out.image = std::string(c.rest());
-        break;
+    case Framing::Length32: out.image = std::string(c.take(c.le32())); break;
+    case Framing::Rest: out.image = std::string(c.rest()); break;
     case Framing::Metafile: {
         uint32_t len = c.le32();
         if (len > 4) out.image = std::string(c.take(len - 4));
@@ -85,18 +82,13 @@ std::string joinPictureBlob(const PictureBlob& p) {
     out.push_back(static_cast<char>(p.className.size()));
     out += p.className;
     switch (framingOf(p.className)) {
-    case Framing::Length32:
-        base::appendLE32(out, static_cast<uint32_t>(p.image.size()));
-        break;
-    case Framing::Metafile:
-        base::appendLE32(out, static_cast<uint32_t>(p.image.size() + 4));
-        break;
+    case Framing::Length32: base::appendLE32(out, static_cast<uint32_t>(p.image.size())); break;
+    case Framing::Metafile: base::appendLE32(out, static_cast<uint32_t>(p.image.size() + 4)); break;
     case Framing::Targa:
         out.push_back(static_cast<char>(p.subName.size()));
         out += p.subName;
         break;
-    default:
-        break;
+    default: break;
     }
     out += p.image;
     return out;

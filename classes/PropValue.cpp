@@ -69,24 +69,18 @@ bool Variant::operator==(const Variant& o) const {
     if (m_type != o.m_type) return false;
     switch (m_type) {
     case Type::Unassigned:
-    case Type::Null:
-        return true;
+    case Type::Null: return true;
     case Type::Boolean:
     case Type::Integer:
     case Type::Int64:
-    case Type::Currency:
-        return m_int == o.m_int;
+    case Type::Currency: return m_int == o.m_int;
     case Type::Single:
     case Type::Double:
     case Type::Extended:
-    case Type::Date:
-        return m_float == o.m_float;
-    case Type::String:
-        return m_string == o.m_string;
-    case Type::WString:
-        return m_wide == o.m_wide;
-    case Type::Array:
-        return m_items == o.m_items;
+    case Type::Date: return m_float == o.m_float;
+    case Type::String: return m_string == o.m_string;
+    case Type::WString: return m_wide == o.m_wide;
+    case Type::Array: return m_items == o.m_items;
     }
     return false;
 }

@@ -18,8 +18,21 @@ namespace classes {
 // value read from a stream is written back with the same tag.
 class Variant {
 public:
-    enum class Type { Unassigned, Null, Boolean, Integer, Int64, Single, Double, Extended, Currency, Date,
-                      String, WString, Array };
+    enum class Type {
+        Unassigned,
+        Null,
+        Boolean,
+        Integer,
+        Int64,
+        Single,
+        Double,
+        Extended,
+        Currency,
+        Date,
+        String,
+        WString,
+        Array
+    };
 
     Variant() = default;
     static Variant null();
@@ -34,8 +47,8 @@ public:
 
     Type type() const { return m_type; }
     bool asBoolean() const { return m_int != 0; }
-    int64_t asInt64() const { return m_int; }          // Integer, Int64, Boolean; Currency scaled by 10000
-    long double asFloat() const { return m_float; }    // Single, Double, Extended, Date
+    int64_t asInt64() const { return m_int; }        // Integer, Int64, Boolean; Currency scaled by 10000
+    long double asFloat() const { return m_float; }  // Single, Double, Extended, Date
     const std::string& asString() const { return m_string; }
     const std::u16string& asWideString() const { return m_wide; }
     const std::vector<Variant>& items() const { return m_items; }
@@ -53,8 +66,8 @@ private:
 
 // One argument of an event call. A `var` parameter is passed as a pointer so the handler
 // can write it back (Key: Word in OnKeyDown, CanClose: Boolean in OnCloseQuery).
-using EventArg = std::variant<int64_t, long double, bool, std::string, TObject*, int64_t*, long double*, bool*,
-                              std::string*>;
+using EventArg = std::variant<int64_t, long double, bool, std::string, TObject*, int64_t*, long double*,
+                              bool*, std::string*>;
 
 // A bound event handler, the value of a Method-kind property. `code` identifies the
 // procedure (a script procedure, a published method) and `data` the object it runs on;

@@ -20,11 +20,13 @@ const ClassInfo& TStream::staticClass() {
     return *info;
 }
 const ClassInfo& THandleStream::staticClass() {
-    static const auto info = ClassBuilder<THandleStream>("THandleStream", TStream::staticClass()).factory({}).build();
+    static const auto info =
+        ClassBuilder<THandleStream>("THandleStream", TStream::staticClass()).factory({}).build();
     return *info;
 }
 const ClassInfo& TFileStream::staticClass() {
-    static const auto info = ClassBuilder<TFileStream>("TFileStream", THandleStream::staticClass()).factory({}).build();
+    static const auto info =
+        ClassBuilder<TFileStream>("TFileStream", THandleStream::staticClass()).factory({}).build();
     return *info;
 }
 const ClassInfo& TMemoryStream::staticClass() {
@@ -32,7 +34,8 @@ const ClassInfo& TMemoryStream::staticClass() {
     return *info;
 }
 const ClassInfo& TStringStream::staticClass() {
-    static const auto info = ClassBuilder<TStringStream>("TStringStream", TMemoryStream::staticClass()).build();
+    static const auto info =
+        ClassBuilder<TStringStream>("TStringStream", TMemoryStream::staticClass()).build();
     return *info;
 }
 const ClassInfo& TResourceStream::staticClass() {
@@ -111,7 +114,9 @@ int64_t THandleStream::write(const void* buffer, int64_t count) {
 }
 
 int64_t THandleStream::seek(int64_t offset, SeekOrigin origin) {
-    int whence = origin == SeekOrigin::Beginning ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    int whence = origin == SeekOrigin::Beginning ? SEEK_SET
+                 : origin == SeekOrigin::Current ? SEEK_CUR
+                                                 : SEEK_END;
     off_t r = ::lseek(m_fd, static_cast<off_t>(offset), whence);
     if (r < 0) throw EStreamError(msg::kReadError);
     return r;
@@ -140,7 +145,8 @@ int openFile(const std::string& path, FileMode mode) {
 }
 }  // namespace
 
-TFileStream::TFileStream(const std::string& path, FileMode mode) : THandleStream(openFile(path, mode)), m_path(path) {}
+TFileStream::TFileStream(const std::string& path, FileMode mode)
+    : THandleStream(openFile(path, mode)), m_path(path) {}
 
 TFileStream::~TFileStream() { ::close(m_fd); }
 
@@ -192,9 +198,7 @@ void TMemoryStream::loadFromStream(TStream& stream) {
     m_pos = 0;
 }
 
-void TMemoryStream::saveToStream(TStream& stream) const {
-    stream.writeBuffer(m_data);
-}
+void TMemoryStream::saveToStream(TStream& stream) const { stream.writeBuffer(m_data); }
 
 void TMemoryStream::loadFromFile(const std::string& path) {
     TFileStream f(path, FileMode::OpenRead);

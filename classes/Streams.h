@@ -33,7 +33,9 @@ public:
     // All or nothing: throw EStreamError("Stream read error" / "Stream write error").
     void readBuffer(void* buffer, int64_t count);
     void writeBuffer(const void* buffer, int64_t count);
-    void writeBuffer(std::string_view bytes) { writeBuffer(bytes.data(), static_cast<int64_t>(bytes.size())); }
+    void writeBuffer(std::string_view bytes) {
+        writeBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    }
     // Copies `count` bytes from `source` (0: the whole source from its start); returns the count.
     int64_t copyFrom(TStream& source, int64_t count);
     // The rest of the stream from the current position.

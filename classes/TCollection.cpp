@@ -10,14 +10,14 @@
 namespace classes {
 
 const ClassInfo& TCollectionItem::staticClass() {
-    static const auto info = ClassBuilder<TCollectionItem>("TCollectionItem", TPersistent::staticClass()).build();
+    static const auto info =
+        ClassBuilder<TCollectionItem>("TCollectionItem", TPersistent::staticClass()).build();
     return *info;
 }
 
 const ClassInfo& TCollection::staticClass() {
-    static const auto info = ClassBuilder<TCollection>("TCollection", TPersistent::staticClass())
-                                 .factory({})
-                                 .build();
+    static const auto info =
+        ClassBuilder<TCollection>("TCollection", TPersistent::staticClass()).factory({}).build();
     return *info;
 }
 
@@ -65,7 +65,8 @@ void TCollectionItem::changed(bool allItems) {
     if (m_collection && m_collection->m_updateCount == 0) m_collection->update(allItems ? nullptr : this);
 }
 
-TCollection::TCollection(const ClassInfo& itemClass, TPersistent* owner) : m_itemClass(&itemClass), m_owner(owner) {}
+TCollection::TCollection(const ClassInfo& itemClass, TPersistent* owner)
+    : m_itemClass(&itemClass), m_owner(owner) {}
 
 TCollection::~TCollection() {
     m_updateCount = 1;  // no change notifications while tearing down
@@ -73,7 +74,8 @@ TCollection::~TCollection() {
 }
 
 TCollectionItem* TCollection::item(int index) const {
-    if (index < 0 || index >= count()) throw EListError(format(msg::kListIndexError, {std::to_string(index)}));
+    if (index < 0 || index >= count())
+        throw EListError(format(msg::kListIndexError, {std::to_string(index)}));
     return m_items[static_cast<size_t>(index)];
 }
 

@@ -19,11 +19,13 @@ const ClassInfo& TComponent::staticClass() {
                       {.stored = [](const TObject&) { return false; }})
             .property("Tag", types::integer(), &TComponent::tag, &TComponent::setTag, {.defaultValue = 0})
             .defined(
-                "Left", [](TComponent& c, TReader& r) { c.setDesignPosition(r.readInteger(), c.designTop()); },
+                "Left",
+                [](TComponent& c, TReader& r) { c.setDesignPosition(r.readInteger(), c.designTop()); },
                 [](const TComponent& c, TWriter& w) { w.writeInteger(c.designLeft()); },
                 [](const TComponent& c) { return c.designLeft() != 0 || c.designTop() != 0; })
             .defined(
-                "Top", [](TComponent& c, TReader& r) { c.setDesignPosition(c.designLeft(), r.readInteger()); },
+                "Top",
+                [](TComponent& c, TReader& r) { c.setDesignPosition(c.designLeft(), r.readInteger()); },
                 [](const TComponent& c, TWriter& w) { w.writeInteger(c.designTop()); },
                 [](const TComponent& c) { return c.designLeft() != 0 || c.designTop() != 0; })
             .build();

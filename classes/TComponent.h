@@ -15,8 +15,8 @@
 namespace classes {
 
 enum class ComponentState : uint32_t {
-    Loading = 1u << 0,     // between the start of a stream read and loaded()
-    Reading = 1u << 1,     // its own properties are being read
+    Loading = 1u << 0,  // between the start of a stream read and loaded()
+    Reading = 1u << 1,  // its own properties are being read
     Writing = 1u << 2,
     Destroying = 1u << 3,  // inside the destructor
     Designing = 1u << 4,
@@ -95,7 +95,10 @@ public:
     // Design-time position of a non-visual component (defined properties "Left" and "Top").
     int32_t designLeft() const { return m_designLeft; }
     int32_t designTop() const { return m_designTop; }
-    void setDesignPosition(int32_t left, int32_t top) { m_designLeft = left; m_designTop = top; }
+    void setDesignPosition(int32_t left, int32_t top) {
+        m_designLeft = left;
+        m_designTop = top;
+    }
 
     std::string namePath() const override;
 
@@ -114,7 +117,7 @@ private:
 
     std::string m_name;
     TComponent* m_owner = nullptr;
-    std::vector<TComponent*> m_components;    // owned, creation order
+    std::vector<TComponent*> m_components;  // owned, creation order
     // Owned components by upper-cased name, so look-ups stay fast on forms with thousands
     // of components (the reader looks up every new name).
     std::unordered_map<std::string, TComponent*> m_nameIndex;

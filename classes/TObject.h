@@ -8,7 +8,7 @@
 #include <string>
 
 // Declares the static and virtual class accessors; put it in the public part of the class.
-#define CLASSES_OBJECT(Name)                       \
+#define CLASSES_OBJECT(Name)                          \
     static const ::classes::ClassInfo& staticClass(); \
     const ::classes::ClassInfo& classType() const override { return staticClass(); }
 

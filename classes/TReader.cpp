@@ -153,16 +153,10 @@ inline uint32_t le32(const unsigned char* p) { return base::readLE32(p); }
 int32_t TReader::readIntegerTagged(ValueTag tag) {
     unsigned char b[4];
     switch (tag) {
-    case ValueTag::Int8:
-        return static_cast<int8_t>(readByte());
-    case ValueTag::Int16:
-        read(b, 2);
-        return static_cast<int16_t>(base::readLE16(b));
-    case ValueTag::Int32:
-        read(b, 4);
-        return static_cast<int32_t>(le32(b));
-    default:
-        throw EReadError(msg::kInvalidPropertyValue);
+    case ValueTag::Int8: return static_cast<int8_t>(readByte());
+    case ValueTag::Int16: read(b, 2); return static_cast<int16_t>(base::readLE16(b));
+    case ValueTag::Int32: read(b, 4); return static_cast<int32_t>(le32(b));
+    default: throw EReadError(msg::kInvalidPropertyValue);
     }
 }
 
@@ -251,7 +245,8 @@ std::string utf16ToAnsi(std::u16string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
@@ -284,16 +279,10 @@ std::u16string TReader::readWideString() {
         }
         return out;
     }
-    case ValueTag::UTF8String:
-        read(b, 4);
-        return utf8ToUtf16(readBytes(le32(b)));
-    case ValueTag::String:
-        return ansiToUtf16(readStr());
-    case ValueTag::LString:
-        read(b, 4);
-        return ansiToUtf16(readBytes(le32(b)));
-    default:
-        throw EReadError(msg::kInvalidPropertyValue);
+    case ValueTag::UTF8String: read(b, 4); return utf8ToUtf16(readBytes(le32(b)));
+    case ValueTag::String: return ansiToUtf16(readStr());
+    case ValueTag::LString: read(b, 4); return ansiToUtf16(readBytes(le32(b)));
+    default: throw EReadError(msg::kInvalidPropertyValue);
     }
 }
 
@@ -318,18 +307,12 @@ bool TReader::readBoolean() { return readValue() == ValueTag::True; }
 
 std::string TReader::readIdent() {
     switch (readValue()) {
-    case ValueTag::Ident:
-        return readStr();
-    case ValueTag::False:
-        return "False";
-    case ValueTag::True:
-        return "True";
-    case ValueTag::Nil:
-        return "nil";
-    case ValueTag::Null:
-        return "Null";
-    default:
-        throw EReadError(msg::kInvalidPropertyValue);
+    case ValueTag::Ident: return readStr();
+    case ValueTag::False: return "False";
+    case ValueTag::True: return "True";
+    case ValueTag::Nil: return "nil";
+    case ValueTag::Null: return "Null";
+    default: throw EReadError(msg::kInvalidPropertyValue);
     }
 }
 
@@ -360,35 +343,22 @@ std::vector<std::string> TReader::readSetNames() {
 Variant TReader::readVariant() {
     DepthGuard guard(*this);
     switch (nextValue()) {
-    case ValueTag::Nil:
-        readByte();
-        return Variant();
-    case ValueTag::Null:
-        readByte();
-        return Variant::null();
+    case ValueTag::Nil: readByte(); return Variant();
+    case ValueTag::Null: readByte(); return Variant::null();
     case ValueTag::Int8:
     case ValueTag::Int16:
-    case ValueTag::Int32:
-        return Variant::integer(readInteger());
-    case ValueTag::Int64:
-        return Variant::int64(readInt64());
-    case ValueTag::Extended:
-        return Variant::floating(readFloat(), Variant::Type::Extended);
-    case ValueTag::Single:
-        return Variant::floating(readSingle(), Variant::Type::Single);
-    case ValueTag::Currency:
-        return Variant::currency(readCurrency());
-    case ValueTag::Date:
-        return Variant::floating(readDate(), Variant::Type::Date);
+    case ValueTag::Int32: return Variant::integer(readInteger());
+    case ValueTag::Int64: return Variant::int64(readInt64());
+    case ValueTag::Extended: return Variant::floating(readFloat(), Variant::Type::Extended);
+    case ValueTag::Single: return Variant::floating(readSingle(), Variant::Type::Single);
+    case ValueTag::Currency: return Variant::currency(readCurrency());
+    case ValueTag::Date: return Variant::floating(readDate(), Variant::Type::Date);
     case ValueTag::String:
-    case ValueTag::LString:
-        return Variant::string(readString());
+    case ValueTag::LString: return Variant::string(readString());
     case ValueTag::WString:
-    case ValueTag::UTF8String:
-        return Variant::wideString(readWideString());
+    case ValueTag::UTF8String: return Variant::wideString(readWideString());
     case ValueTag::False:
-    case ValueTag::True:
-        return Variant::boolean(readBoolean());
+    case ValueTag::True: return Variant::boolean(readBoolean());
     case ValueTag::List: {
         readByte();
         std::vector<Variant> items;
@@ -396,9 +366,7 @@ Variant TReader::readVariant() {
         readListEnd();
         return Variant::array(std::move(items));
     }
-    default:
-        skipValue();
-        throw EReadError(msg::kInvalidPropertyValue);
+    default: skipValue(); throw EReadError(msg::kInvalidPropertyValue);
     }
 }
 
@@ -418,34 +386,21 @@ void TReader::skipValue() {
     case ValueTag::Null:
     case ValueTag::False:
     case ValueTag::True:
-    case ValueTag::Nil:
-        return;
+    case ValueTag::Nil: return;
     case ValueTag::List:
         while (!endOfList()) skipValue();
         readByte();
         return;
-    case ValueTag::Int8:
-        skipBytes(1);
-        return;
-    case ValueTag::Int16:
-        skipBytes(2);
-        return;
+    case ValueTag::Int8: skipBytes(1); return;
+    case ValueTag::Int16: skipBytes(2); return;
     case ValueTag::Int32:
-    case ValueTag::Single:
-        skipBytes(4);
-        return;
-    case ValueTag::Extended:
-        skipBytes(10);
-        return;
+    case ValueTag::Single: skipBytes(4); return;
+    case ValueTag::Extended: skipBytes(10); return;
     case ValueTag::Currency:
     case ValueTag::Date:
-    case ValueTag::Int64:
-        skipBytes(8);
-        return;
+    case ValueTag::Int64: skipBytes(8); return;
     case ValueTag::String:
-    case ValueTag::Ident:
-        skipBytes(readByte());
-        return;
+    case ValueTag::Ident: skipBytes(readByte()); return;
     case ValueTag::Binary:
     case ValueTag::LString:
     case ValueTag::UTF8String:
@@ -456,9 +411,7 @@ void TReader::skipValue() {
         read(b, 4);
         skipBytes(static_cast<uint64_t>(le32(b)) * 2);
         return;
-    case ValueTag::Set:
-        skipSetBody();
-        return;
+    case ValueTag::Set: skipSetBody(); return;
     case ValueTag::Collection:
         while (!endOfList()) {
             ValueTag t = nextValue();
@@ -631,7 +584,8 @@ void TReader::readComponentRecord() {
     comp->setState(ComponentState::Loading, true);
     comp->setState(ComponentState::Reading, true);
     // Only an inherited record can name a component that is already in the list.
-    if (created || std::find(m_loaded.begin(), m_loaded.end(), comp) == m_loaded.end()) m_loaded.push_back(comp);
+    if (created || std::find(m_loaded.begin(), m_loaded.end(), comp) == m_loaded.end())
+        m_loaded.push_back(comp);
     TComponent* oldParent = m_parent;
     TComponent* oldCurrent = m_current;
     m_parent = comp;
@@ -707,8 +661,9 @@ void TReader::readProperty(TPersistent& instance) {
     } catch (const EInvalidStream&) {
         throw;
     } catch (const std::exception& e) {
-        std::string owner = m_current ? (m_current->name().empty() ? m_current->className() : m_current->name())
-                                      : instance.className();
+        std::string owner = m_current
+                                ? (m_current->name().empty() ? m_current->className() : m_current->name())
+                                : instance.className();
         std::string message = format(msg::kPropertyException, {owner, ".", path, e.what()});
         if (!inDefined && handleError(message)) return;
         throw EReadAbort(message);
@@ -723,9 +678,12 @@ void TReader::readPropValue(TPersistent& instance, const PropInfo& prop) {
         skipValue();
         throw EReadError(msg::kInvalidPropertyValue);
     };
-    auto isInt = [](ValueTag t) { return t == ValueTag::Int8 || t == ValueTag::Int16 || t == ValueTag::Int32; };
+    auto isInt = [](ValueTag t) {
+        return t == ValueTag::Int8 || t == ValueTag::Int16 || t == ValueTag::Int32;
+    };
     auto isStr = [](ValueTag t) {
-        return t == ValueTag::String || t == ValueTag::LString || t == ValueTag::WString || t == ValueTag::UTF8String;
+        return t == ValueTag::String || t == ValueTag::LString || t == ValueTag::WString ||
+               t == ValueTag::UTF8String;
     };
 
     if (prop.readOnly() && !(kind == TypeKind::Class && tag == ValueTag::Collection)) {
@@ -737,7 +695,8 @@ void TReader::readPropValue(TPersistent& instance, const PropInfo& prop) {
         if (tag == ValueTag::Ident) {
             std::string ident = readIdent();
             int32_t v;
-            if (!type.idents() || !type.idents()->toInt(ident, v)) throw EReadError(msg::kInvalidPropertyValue);
+            if (!type.idents() || !type.idents()->toInt(ident, v))
+                throw EReadError(msg::kInvalidPropertyValue);
             prop.set(instance, int64_t{v});
         } else {
             if (!isInt(tag)) invalid();
@@ -832,9 +791,7 @@ void TReader::readPropValue(TPersistent& instance, const PropInfo& prop) {
             invalid();
         }
         return;
-    case TypeKind::Variant:
-        prop.set(instance, readVariant());
-        return;
+    case TypeKind::Variant: prop.set(instance, readVariant()); return;
     case TypeKind::Int64:
         if (!isInt(tag) && tag != ValueTag::Int64) invalid();
         prop.set(instance, readInt64());
@@ -947,7 +904,8 @@ void removePendingFixups(const TPersistent* object) {
     if (list.empty()) return;
     list.erase(std::remove_if(list.begin(), list.end(),
                               [&](const PendingFixup& f) {
-                                  return f.instance == object || static_cast<const TPersistent*>(f.component) == object ||
+                                  return f.instance == object ||
+                                         static_cast<const TPersistent*>(f.component) == object ||
                                          static_cast<const TPersistent*>(f.root) == object;
                               }),
                list.end());

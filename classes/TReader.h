@@ -54,9 +54,9 @@ public:
     void flushBuffer();
 
     // ---- Values ----
-    ValueTag nextValue();  // peeks at the next tag
-    ValueTag readValue();  // consumes a tag byte (any byte value 0..255 is returned as is)
-    bool endOfList();      // next byte is 0
+    ValueTag nextValue();                // peeks at the next tag
+    ValueTag readValue();                // consumes a tag byte (any byte value 0..255 is returned as is)
+    bool endOfList();                    // next byte is 0
     void checkValue(ValueTag expected);  // consumes; else "Invalid property value"
     void readListBegin() { checkValue(ValueTag::List); }
     void readListEnd() { checkValue(ValueTag::Null); }
@@ -66,16 +66,16 @@ public:
     float readSingle();
     int64_t readCurrency();  // amount x 10000
     double readDate();
-    std::string readString();           // ANSI
+    std::string readString();  // ANSI
     std::u16string readWideString();
     bool readBoolean();
     std::string readIdent();
     char readChar();
-    std::string readBinary();           // Binary tag + payload
+    std::string readBinary();                 // Binary tag + payload
     std::vector<std::string> readSetNames();  // Set tag + names
     Variant readVariant();
     void skipValue();
-    void readSignature();               // "TPF0" or "Invalid stream format"
+    void readSignature();  // "TPF0" or "Invalid stream format"
 
     // ---- Raw ----
     uint8_t readByte();

@@ -27,24 +27,23 @@ private:
 }  // namespace
 
 const ClassInfo& TStrings::staticClass() {
-    static const auto info =
-        ClassBuilder<TStrings>("TStrings", TPersistent::staticClass())
-            .defined(
-                "Strings",
-                [](TStrings& s, TReader& r) {
-                    r.readListBegin();
-                    UpdateScope scope(s);
-                    s.clear();
-                    while (!r.endOfList()) s.add(r.readString());
-                    r.readListEnd();
-                },
-                [](const TStrings& s, TWriter& w) {
-                    w.writeListBegin();
-                    for (int i = 0; i < s.count(); ++i) w.writeString(s.get(i));
-                    w.writeListEnd();
-                },
-                [](const TStrings& s) { return s.count() > 0; })
-            .build();
+    static const auto info = ClassBuilder<TStrings>("TStrings", TPersistent::staticClass())
+                                 .defined(
+                                     "Strings",
+                                     [](TStrings& s, TReader& r) {
+                                         r.readListBegin();
+                                         UpdateScope scope(s);
+                                         s.clear();
+                                         while (!r.endOfList()) s.add(r.readString());
+                                         r.readListEnd();
+                                     },
+                                     [](const TStrings& s, TWriter& w) {
+                                         w.writeListBegin();
+                                         for (int i = 0; i < s.count(); ++i) w.writeString(s.get(i));
+                                         w.writeListEnd();
+                                     },
+                                     [](const TStrings& s) { return s.count() > 0; })
+                                 .build();
     return *info;
 }
 
@@ -118,7 +117,8 @@ int TStrings::indexOfName(std::string_view name) const {
     for (int i = 0; i < count(); ++i) {
         std::string line = get(i);
         size_t eq = line.find('=');
-        if (eq != std::string::npos && base::ansiSameText(std::string_view(line).substr(0, eq), name)) return i;
+        if (eq != std::string::npos && base::ansiSameText(std::string_view(line).substr(0, eq), name))
+            return i;
     }
     return -1;
 }
@@ -209,7 +209,7 @@ void TStrings::setDelimitedText(std::string_view text, char delimiter, char quot
             }
         } else {
             size_t start = p;
-            while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != delimiter) ++p;
+            while (p<n&& static_cast<unsigned char>(text[p])> ' ' && text[p] != delimiter) ++p;
             s.assign(text.substr(start, p - start));
         }
         add(s);

@@ -120,7 +120,8 @@ void TWriter::writeWideString(std::u16string_view text) {
     std::string utf8;
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
@@ -180,38 +181,18 @@ void TWriter::writeSet(const std::vector<std::string>& names) {
 
 void TWriter::writeVariant(const Variant& v) {
     switch (v.type()) {
-    case Variant::Type::Unassigned:
-        writeValue(ValueTag::Nil);
-        return;
-    case Variant::Type::Null:
-        writeValue(ValueTag::Null);
-        return;
-    case Variant::Type::Boolean:
-        writeBoolean(v.asBoolean());
-        return;
+    case Variant::Type::Unassigned: writeValue(ValueTag::Nil); return;
+    case Variant::Type::Null: writeValue(ValueTag::Null); return;
+    case Variant::Type::Boolean: writeBoolean(v.asBoolean()); return;
     case Variant::Type::Integer:
-    case Variant::Type::Int64:
-        writeInteger(v.asInt64());
-        return;
-    case Variant::Type::Single:
-        writeSingle(static_cast<float>(v.asFloat()));
-        return;
+    case Variant::Type::Int64: writeInteger(v.asInt64()); return;
+    case Variant::Type::Single: writeSingle(static_cast<float>(v.asFloat())); return;
     case Variant::Type::Double:
-    case Variant::Type::Extended:
-        writeFloat(v.asFloat());
-        return;
-    case Variant::Type::Currency:
-        writeCurrency(v.asInt64());
-        return;
-    case Variant::Type::Date:
-        writeDate(static_cast<double>(v.asFloat()));
-        return;
-    case Variant::Type::String:
-        writeString(v.asString());
-        return;
-    case Variant::Type::WString:
-        writeWideString(v.asWideString());
-        return;
+    case Variant::Type::Extended: writeFloat(v.asFloat()); return;
+    case Variant::Type::Currency: writeCurrency(v.asInt64()); return;
+    case Variant::Type::Date: writeDate(static_cast<double>(v.asFloat())); return;
+    case Variant::Type::String: writeString(v.asString()); return;
+    case Variant::Type::WString: writeWideString(v.asWideString()); return;
     case Variant::Type::Array:
         writeListBegin();
         for (const Variant& item : v.items()) {
@@ -408,8 +389,7 @@ void TWriter::writeProperty(const TPersistent& instance, const PropInfo& prop, c
         writeVariant(v);
         return;
     }
-    case TypeKind::Class:
-        return;
+    case TypeKind::Class: return;
     }
 }
 

@@ -34,7 +34,7 @@ public:
     void writeValue(ValueTag tag);
     void writeListBegin() { writeValue(ValueTag::List); }
     void writeListEnd() { writeValue(ValueTag::Null); }
-    void writeInteger(int64_t v);  // Int8/Int16/Int32, Int64 only when needed
+    void writeInteger(int64_t v);    // Int8/Int16/Int32, Int64 only when needed
     void writeFloat(long double v);  // Extended
     void writeSingle(float v);
     void writeCurrency(int64_t scaledBy10000);

@@ -43,8 +43,9 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& expected) {
-        std::string found = m_pos < m_data.size() ? ", found 0x" + hexByte(static_cast<unsigned char>(m_data[m_pos]))
-                                                  : ", found the end of the data";
+        std::string found = m_pos < m_data.size()
+                                ? ", found 0x" + hexByte(static_cast<unsigned char>(m_data[m_pos]))
+                                : ", found the end of the data";
         throw TextFormError("offset " + std::to_string(m_pos) + ": expected " + expected + found,
                             static_cast<int64_t>(m_pos));
     }
@@ -140,11 +141,11 @@ private:
     int64_t readIntegerPayload(uint8_t tag, const char* what) {
         switch (static_cast<ValueTag>(tag)) {
         case ValueTag::Int8: return static_cast<int8_t>(byte(what));
-        case ValueTag::Int16: return static_cast<int16_t>(base::readLE16(reinterpret_cast<const unsigned char*>(take(2, what).data())));
+        case ValueTag::Int16:
+            return static_cast<int16_t>(
+                base::readLE16(reinterpret_cast<const unsigned char*>(take(2, what).data())));
         case ValueTag::Int32: return static_cast<int32_t>(le32(what));
-        default:
-            --m_pos;
-            fail(what);
+        default: --m_pos; fail(what);
         }
     }
 
@@ -167,9 +168,7 @@ private:
         case ValueTag::True: m_out += "True"; return;
         case ValueTag::Int8:
         case ValueTag::Int16:
-        case ValueTag::Int32:
-            m_out += std::to_string(readIntegerPayload(tag, "integer bytes"));
-            return;
+        case ValueTag::Int32: m_out += std::to_string(readIntegerPayload(tag, "integer bytes")); return;
         case ValueTag::Int64:
             m_out += std::to_string(static_cast<int64_t>(le64("8 bytes of an Int64")));
             return;
@@ -217,15 +216,9 @@ private:
             }
             return;
         }
-        case ValueTag::String:
-            writeAnsi(shortStr("a short string"), level);
-            return;
-        case ValueTag::LString:
-            writeAnsi(take(le32("a string length"), "the string's bytes"), level);
-            return;
-        case ValueTag::Ident:
-            m_out += ident("an identifier", false);
-            return;
+        case ValueTag::String: writeAnsi(shortStr("a short string"), level); return;
+        case ValueTag::LString: writeAnsi(take(le32("a string length"), "the string's bytes"), level); return;
+        case ValueTag::Ident: m_out += ident("an identifier", false); return;
         case ValueTag::WString: {
             uint32_t n = le32("a wide string length");
             std::string_view raw = take(static_cast<size_t>(n) * 2, "the wide string's bytes");
@@ -448,8 +441,8 @@ private:
         fail(expected, m_tok == Tok::End ? "the end of the text" : "\"" + m_tokText + "\"");
     }
     [[noreturn]] void fail(const std::string& expected, const std::string& found) {
-        throw TextFormError("line " + std::to_string(m_tokLine) + ": expected " + expected + ", found " + found,
-                            m_tokLine);
+        throw TextFormError(
+            "line " + std::to_string(m_tokLine) + ": expected " + expected + ", found " + found, m_tokLine);
     }
 
     // Tokenizer: identifiers (dots allowed inside), numbers with optional suffix, string
@@ -488,7 +481,8 @@ private:
             m_tok = Tok::Ident;
         } else if (c == '\'' || c == '#') {
             readStringToken();
-        } else if (digit(c) || ((c == '-' || c == '+') && m_pos + 1 < m_text.size() && digit(m_text[m_pos + 1]))) {
+        } else if (digit(c) ||
+                   ((c == '-' || c == '+') && m_pos + 1 < m_text.size() && digit(m_text[m_pos + 1]))) {
             size_t start = m_pos++;
             bool isFloat = false;
             while (m_pos < m_text.size()) {
@@ -508,8 +502,9 @@ private:
             }
             m_tokText = std::string(m_text.substr(start, m_pos - start));
             m_suffix = 0;
-            if (m_pos < m_text.size() && (m_text[m_pos] == 's' || m_text[m_pos] == 'c' || m_text[m_pos] == 'd' ||
-                                           m_text[m_pos] == 'S' || m_text[m_pos] == 'C' || m_text[m_pos] == 'D')) {
+            if (m_pos < m_text.size() &&
+                (m_text[m_pos] == 's' || m_text[m_pos] == 'c' || m_text[m_pos] == 'd' ||
+                 m_text[m_pos] == 'S' || m_text[m_pos] == 'C' || m_text[m_pos] == 'D')) {
                 m_suffix = static_cast<char>(m_text[m_pos] | 0x20);
                 ++m_pos;
                 isFloat = true;
@@ -709,19 +704,13 @@ private:
     void convertValue(int level) {
         guard(level);
         switch (m_tok) {
-        case Tok::Integer:
-            writeInteger(parseInteger());
-            return;
-        case Tok::Float:
-            writeFloat();
-            return;
+        case Tok::Integer: writeInteger(parseInteger()); return;
+        case Tok::Float: writeFloat(); return;
         case Tok::String:
             writeString();
             next();
             return;
-        case Tok::Hex:
-            writeHexExtended();
-            return;
+        case Tok::Hex: writeHexExtended(); return;
         case Tok::Ident:
             if (isKeyword("false")) {
                 writeTag(ValueTag::False);
@@ -737,10 +726,8 @@ private:
             }
             next();
             return;
-        case Tok::Symbol:
-            break;
-        case Tok::End:
-            fail("a value");
+        case Tok::Symbol: break;
+        case Tok::End: fail("a value");
         }
         char c = m_tokText[0];
         if (c == '[') {
@@ -893,7 +880,9 @@ private:
                 continue;
             }
             if (static_cast<unsigned char>(c) <= ' ') continue;
-            int v = std::isxdigit(static_cast<unsigned char>(c)) ? (digit(c) ? c - '0' : (c | 0x20) - 'a' + 10) : -1;
+            int v = std::isxdigit(static_cast<unsigned char>(c))
+                        ? (digit(c) ? c - '0' : (c | 0x20) - 'a' + 10)
+                        : -1;
             if (v < 0) {
                 m_tokLine = m_line;
                 m_tokText = std::string(1, c);

@@ -91,10 +91,8 @@ bool TypeInfo::isOrdinal() const {
     case TypeKind::Enumeration:
     case TypeKind::Set:
     case TypeKind::Boolean:
-    case TypeKind::Int64:
-        return true;
-    default:
-        return false;
+    case TypeKind::Int64: return true;
+    default: return false;
     }
 }
 
@@ -107,20 +105,32 @@ int TypeInfo::elementIndex(std::string_view name) const {
 
 namespace {
 
-constexpr int32_t sysColor(int index) { return static_cast<int32_t>(0x80000000u | static_cast<uint32_t>(index)); }
+constexpr int32_t sysColor(int index) {
+    return static_cast<int32_t>(0x80000000u | static_cast<uint32_t>(index));
+}
 
 const IdentTable& colorNames() {
     static const IdentTable table{
-        {"clBlack", 0x000000},        {"clMaroon", 0x000080},
-        {"clGreen", 0x008000},        {"clOlive", 0x008080},
-        {"clNavy", 0x800000},         {"clPurple", 0x800080},
-        {"clTeal", 0x808000},         {"clGray", 0x808080},
-        {"clSilver", 0xC0C0C0},       {"clRed", 0x0000FF},
-        {"clLime", 0x00FF00},         {"clYellow", 0x00FFFF},
-        {"clBlue", 0xFF0000},         {"clFuchsia", 0xFF00FF},
-        {"clAqua", 0xFFFF00},         {"clWhite", 0xFFFFFF},
-        {"clMoneyGreen", 0xC0DCC0},   {"clSkyBlue", 0xF0CAA6},
-        {"clCream", 0xF0FBFF},        {"clMedGray", 0xA4A0A0},
+        {"clBlack", 0x000000},
+        {"clMaroon", 0x000080},
+        {"clGreen", 0x008000},
+        {"clOlive", 0x008080},
+        {"clNavy", 0x800000},
+        {"clPurple", 0x800080},
+        {"clTeal", 0x808000},
+        {"clGray", 0x808080},
+        {"clSilver", 0xC0C0C0},
+        {"clRed", 0x0000FF},
+        {"clLime", 0x00FF00},
+        {"clYellow", 0x00FFFF},
+        {"clBlue", 0xFF0000},
+        {"clFuchsia", 0xFF00FF},
+        {"clAqua", 0xFFFF00},
+        {"clWhite", 0xFFFFFF},
+        {"clMoneyGreen", 0xC0DCC0},
+        {"clSkyBlue", 0xF0CAA6},
+        {"clCream", 0xF0FBFF},
+        {"clMedGray", 0xA4A0A0},
         {"clActiveBorder", sysColor(10)},
         {"clActiveCaption", sysColor(2)},
         {"clAppWorkSpace", sysColor(12)},
@@ -162,24 +172,23 @@ const IdentTable& colorNames() {
 
 const IdentTable& cursorNames() {
     static const IdentTable table{
-        {"crDefault", 0},     {"crArrow", -2},      {"crCross", -3},     {"crIBeam", -4},
-        {"crSizeNESW", -6},   {"crSizeNS", -7},     {"crSizeNWSE", -8},  {"crSizeWE", -9},
-        {"crUpArrow", -10},   {"crHourGlass", -11}, {"crDrag", -12},     {"crNoDrop", -13},
-        {"crHSplit", -14},    {"crVSplit", -15},    {"crMultiDrag", -16}, {"crSQLWait", -17},
-        {"crNo", -18},        {"crAppStart", -19},  {"crHelp", -20},     {"crHandPoint", -21},
-        {"crSizeAll", -22},   {"crNone", -1},       {"crSize", -22},
+        {"crDefault", 0},   {"crArrow", -2},    {"crCross", -3},     {"crIBeam", -4},    {"crSizeNESW", -6},
+        {"crSizeNS", -7},   {"crSizeNWSE", -8}, {"crSizeWE", -9},    {"crUpArrow", -10}, {"crHourGlass", -11},
+        {"crDrag", -12},    {"crNoDrop", -13},  {"crHSplit", -14},   {"crVSplit", -15},  {"crMultiDrag", -16},
+        {"crSQLWait", -17}, {"crNo", -18},      {"crAppStart", -19}, {"crHelp", -20},    {"crHandPoint", -21},
+        {"crSizeAll", -22}, {"crNone", -1},     {"crSize", -22},
     };
     return table;
 }
 
 const IdentTable& charsetNames() {
     static const IdentTable table{
-        {"ANSI_CHARSET", 0},          {"DEFAULT_CHARSET", 1},     {"SYMBOL_CHARSET", 2},
-        {"MAC_CHARSET", 77},          {"SHIFTJIS_CHARSET", 128},  {"HANGEUL_CHARSET", 129},
-        {"JOHAB_CHARSET", 130},       {"GB2312_CHARSET", 134},    {"CHINESEBIG5_CHARSET", 136},
-        {"GREEK_CHARSET", 161},       {"TURKISH_CHARSET", 162},   {"VIETNAMESE_CHARSET", 163},
-        {"HEBREW_CHARSET", 177},      {"ARABIC_CHARSET", 178},    {"BALTIC_CHARSET", 186},
-        {"RUSSIAN_CHARSET", 204},     {"THAI_CHARSET", 222},      {"EASTEUROPE_CHARSET", 238},
+        {"ANSI_CHARSET", 0},      {"DEFAULT_CHARSET", 1},    {"SYMBOL_CHARSET", 2},
+        {"MAC_CHARSET", 77},      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+        {"JOHAB_CHARSET", 130},   {"GB2312_CHARSET", 134},   {"CHINESEBIG5_CHARSET", 136},
+        {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+        {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178},   {"BALTIC_CHARSET", 186},
+        {"RUSSIAN_CHARSET", 204}, {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
         {"OEM_CHARSET", 255},
     };
     return table;

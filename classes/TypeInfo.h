@@ -58,8 +58,9 @@ public:
     // `declaration` is the event's parameter list as scripts declare it,
     // e.g. "procedure (Sender: TObject; var Key: Char);".
     static TypeInfo method(std::string name, std::string declaration);
-    static TypeInfo simple(std::string name, TypeKind kind);  // Char, String, WString, Variant, Int64, Boolean
-    static TypeInfo object(const ClassInfo& classInfo);       // kind Class; ClassInfo::typeInfo() has one
+    static TypeInfo simple(std::string name,
+                           TypeKind kind);               // Char, String, WString, Variant, Int64, Boolean
+    static TypeInfo object(const ClassInfo& classInfo);  // kind Class; ClassInfo::typeInfo() has one
 
     const std::string& name() const { return m_name; }
     TypeKind kind() const { return m_kind; }
@@ -95,27 +96,27 @@ private:
 
 // The standard types every layer shares.
 namespace types {
-const TypeInfo& integer();   // "Integer"
-const TypeInfo& cardinal();  // "Cardinal" (0..4294967295)
-const TypeInfo& byte();      // "Byte"
-const TypeInfo& word();      // "Word"
-const TypeInfo& smallint();  // "SmallInt"
-const TypeInfo& int64();     // "Int64"
-const TypeInfo& boolean();   // "Boolean"
-const TypeInfo& character(); // "Char"
-const TypeInfo& string();    // "String"
-const TypeInfo& wideString();// "WideString"
-const TypeInfo& single();    // "Single"
-const TypeInfo& doubleFloat(); // "Double"
-const TypeInfo& extended();  // "Extended"
-const TypeInfo& currency();  // "Currency"
-const TypeInfo& dateTime();  // "TDateTime"
-const TypeInfo& variant();   // "Variant"
-const TypeInfo& notifyEvent();     // "TNotifyEvent" = procedure (Sender: TObject)
-const TypeInfo& componentName();   // "TComponentName" (String)
-const TypeInfo& color();           // "TColor" with the colour names
-const TypeInfo& cursor();          // "TCursor" with the cursor names
-const TypeInfo& fontCharset();     // "TFontCharset" with the charset names
+const TypeInfo& integer();        // "Integer"
+const TypeInfo& cardinal();       // "Cardinal" (0..4294967295)
+const TypeInfo& byte();           // "Byte"
+const TypeInfo& word();           // "Word"
+const TypeInfo& smallint();       // "SmallInt"
+const TypeInfo& int64();          // "Int64"
+const TypeInfo& boolean();        // "Boolean"
+const TypeInfo& character();      // "Char"
+const TypeInfo& string();         // "String"
+const TypeInfo& wideString();     // "WideString"
+const TypeInfo& single();         // "Single"
+const TypeInfo& doubleFloat();    // "Double"
+const TypeInfo& extended();       // "Extended"
+const TypeInfo& currency();       // "Currency"
+const TypeInfo& dateTime();       // "TDateTime"
+const TypeInfo& variant();        // "Variant"
+const TypeInfo& notifyEvent();    // "TNotifyEvent" = procedure (Sender: TObject)
+const TypeInfo& componentName();  // "TComponentName" (String)
+const TypeInfo& color();          // "TColor" with the colour names
+const TypeInfo& cursor();         // "TCursor" with the cursor names
+const TypeInfo& fontCharset();    // "TFontCharset" with the charset names
 }  // namespace types
 
 }  // namespace classes

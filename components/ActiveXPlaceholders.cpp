@@ -63,11 +63,12 @@ classes::TMethod ActiveXPlaceholder::event(const std::string& name) const {
 }
 
 const classes::ClassInfo& ActiveXPlaceholder::staticClass() {
-    static const auto info = ClassBuilder<ActiveXPlaceholder>("ActiveXPlaceholder", vcl::TWinControl::staticClass())
-                                 .factory({})
-                                 // The real controls' saved state; nothing here can use it.
-                                 .defined("ControlData", [](ActiveXPlaceholder&, classes::TReader& r) { r.readBinary(); })
-                                 .build();
+    static const auto info =
+        ClassBuilder<ActiveXPlaceholder>("ActiveXPlaceholder", vcl::TWinControl::staticClass())
+            .factory({})
+            // The real controls' saved state; nothing here can use it.
+            .defined("ControlData", [](ActiveXPlaceholder&, classes::TReader& r) { r.readBinary(); })
+            .build();
     return *info;
 }
 
@@ -81,15 +82,16 @@ const classes::ClassInfo& TWebBrowser::staticClass() {
         vcl::keptProperty(b, "RegisterAsDropTarget", ct::boolean(), 1);
         vcl::keptProperty(b, "Silent", ct::boolean(), 0);
         keptEvents(b, {"OnBeforeNavigate2", "OnCommandStateChange", "OnDocumentComplete", "OnDownloadBegin",
-                       "OnDownloadComplete", "OnFullScreen", "OnMenuBar", "OnNavigateComplete2", "OnNewWindow2",
-                       "OnProgressChange", "OnPropertyChange", "OnQuit", "OnStatusBar", "OnStatusTextChange",
-                       "OnTheaterMode", "OnTitleChange", "OnToolBar", "OnVisible"});
+                       "OnDownloadComplete", "OnFullScreen", "OnMenuBar", "OnNavigateComplete2",
+                       "OnNewWindow2", "OnProgressChange", "OnPropertyChange", "OnQuit", "OnStatusBar",
+                       "OnStatusTextChange", "OnTheaterMode", "OnTitleChange", "OnToolBar", "OnVisible"});
         return b.build();
     }();
     return *info;
 }
 
-TShockwaveFlash::TShockwaveFlash(classes::TComponent* owner) : ActiveXPlaceholder(owner, kMessage, 200, 200) {}
+TShockwaveFlash::TShockwaveFlash(classes::TComponent* owner)
+    : ActiveXPlaceholder(owner, kMessage, 200, 200) {}
 
 const classes::ClassInfo& TShockwaveFlash::staticClass() {
     static const auto info = [] {

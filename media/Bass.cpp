@@ -34,9 +34,7 @@ T ok(T result) {
     return result;
 }
 
-Engine& engine() {
-    return Engine::instance();
-}
+Engine& engine() { return Engine::instance(); }
 
 enum class KindFilter { Any, Stream, Music };
 
@@ -51,15 +49,11 @@ std::shared_ptr<Channel> lookup(uint32_t handle, KindFilter filter = KindFilter:
     return channel;
 }
 
-uint32_t bytesPerFrame(const Channel& c) {
-    return static_cast<uint32_t>(c.format.bytesPerFrame());
-}
+uint32_t bytesPerFrame(const Channel& c) { return static_cast<uint32_t>(c.format.bytesPerFrame()); }
 
 std::unique_ptr<DataSource> openSource(bool mem, const void* file, uint32_t offset, uint32_t length) {
-    if (!file)
-        return nullptr;
-    if (mem)
-        return openMemorySource(static_cast<const uint8_t*>(file) + offset, length);
+    if (!file) return nullptr;
+    if (mem) return openMemorySource(static_cast<const uint8_t*>(file) + offset, length);
     return openFileSource(static_cast<const char*>(file), offset, length);
 }
 
@@ -67,11 +61,9 @@ std::unique_ptr<DataSource> openSource(bool mem, const void* file, uint32_t offs
 uint32_t createChannel(bool mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags,
                        DecoderFamily family) {
     Lock lock(engine().mutex);
-    if (!engine().currentDevice())
-        return fail(kErrorInit, 0u);
+    if (!engine().currentDevice()) return fail(kErrorInit, 0u);
     std::unique_ptr<DataSource> source = openSource(mem, file, offset, length);
-    if (!source)
-        return fail(kErrorFileOpen, 0u);
+    if (!source) return fail(kErrorFileOpen, 0u);
     std::unique_ptr<AudioStream> stream;
     try {
         stream = openStream(std::move(source), family);
@@ -80,17 +72,13 @@ uint32_t createChannel(bool mem, const void* file, uint32_t offset, uint32_t len
     } catch (const std::bad_alloc&) {
         return fail(kErrorMem, 0u);
     }
-    if (!stream)
-        return fail(kErrorFileForm, 0u);
+    if (!stream) return fail(kErrorFileForm, 0u);
     const StreamFormat format = stream->format();
-    if (format.width == SampleWidth::Bits8)
-        flags |= BASS_SAMPLE_8BITS;
-    if (format.channels == 1)
-        flags |= BASS_SAMPLE_MONO;
+    if (format.width == SampleWidth::Bits8) flags |= BASS_SAMPLE_8BITS;
+    if (format.channels == 1) flags |= BASS_SAMPLE_MONO;
     const ChannelKind kind = family == DecoderFamily::Module ? ChannelKind::Music : ChannelKind::Stream;
     const uint32_t handle = engine().add(std::move(stream), kind, flags);
-    if (handle == 0)
-        return fail(kErrorMem, 0u);
+    if (handle == 0) return fail(kErrorMem, 0u);
     return ok(handle);
 }
 
@@ -107,24 +95,20 @@ bool restart(Channel& c, int64_t frame) {
     {
         std::lock_guard<std::mutex> lock(c.decodeMutex);
         done = c.resetTo(frame);
-        if (done && c.state.load() != static_cast<int>(PlayState::Stopped))
-            c.fill();
+        if (done && c.state.load() != static_cast<int>(PlayState::Stopped)) c.fill();
     }
     c.mixable.store(true, std::memory_order_release);
     return done;
 }
 
 bool startPlaying(Channel& c, bool fromStart) {
-    if (c.decodeOnly)
-        return fail(kErrorDecode, false);
+    if (c.decodeOnly) return fail(kErrorDecode, false);
     if (fromStart || c.hasEnded()) {
-        if (!restart(c, 0))
-            return fail(kErrorPosition, false);
+        if (!restart(c, 0)) return fail(kErrorPosition, false);
     }
     prebuffer(c);  // tops the ring up, so playback never starts on an empty one
     c.state = static_cast<int>(PlayState::Playing);
-    if (Device* dev = engine().device(c.device))
-        dev->output->start();
+    if (Device* dev = engine().device(c.device)) dev->output->start();
     engine().wakeWorker();
     return ok(true);
 }
@@ -132,8 +116,7 @@ bool startPlaying(Channel& c, bool fromStart) {
 bool freeChannel(uint32_t handle, KindFilter filter) {
     Lock lock(engine().mutex);
     auto channel = lookup(handle, filter);
-    if (!channel)
-        return false;
+    if (!channel) return false;
     engine().remove(channel);
     return ok(true);
 }
@@ -147,8 +130,7 @@ uint32_t decodeInto(Engine& e, const std::shared_ptr<Channel>& c, void* buffer, 
     bool ended = false;
     {
         std::lock_guard<std::mutex> lock(c->decodeMutex);
-        if (c->decodeEnded)
-            return 0;
+        if (c->decodeEnded) return 0;
         std::vector<int16_t>& pcm = c->decodeScratch;
         pcm.resize(frames * channels);
         while (done < frames) {
@@ -168,8 +150,7 @@ uint32_t decodeInto(Engine& e, const std::shared_ptr<Channel>& c, void* buffer, 
         }
         if (c->format.width == SampleWidth::Bits8) {
             auto* out = static_cast<uint8_t*>(buffer);
-            for (size_t i = 0; i < done * channels; ++i)
-                out[i] = static_cast<uint8_t>((pcm[i] >> 8) + 128);
+            for (size_t i = 0; i < done * channels; ++i) out[i] = static_cast<uint8_t>((pcm[i] >> 8) + 128);
         } else {
             std::memcpy(buffer, pcm.data(), done * channels * 2);
         }
@@ -189,16 +170,11 @@ uint32_t BASS_SetConfig(uint32_t option, uint32_t value) {
     Lock lock(engine().mutex);
     Engine& e = engine();
     switch (option) {
-        case BASS_CONFIG_BUFFER:
-            return ok(e.bufferMs = std::clamp<uint32_t>(value, 10, 5000));
-        case BASS_CONFIG_UPDATEPERIOD:
-            return ok(e.updatePeriodMs = std::clamp<uint32_t>(value, 5, 100));
-        case BASS_CONFIG_NET_TIMEOUT:
-            return ok(e.netTimeoutMs = value);
-        case BASS_CONFIG_NET_BUFFER:
-            return ok(e.netBufferMs = std::max<uint32_t>(value, 1000));
-        default:
-            return fail(kErrorIllParam, kFail32);
+    case BASS_CONFIG_BUFFER: return ok(e.bufferMs = std::clamp<uint32_t>(value, 10, 5000));
+    case BASS_CONFIG_UPDATEPERIOD: return ok(e.updatePeriodMs = std::clamp<uint32_t>(value, 5, 100));
+    case BASS_CONFIG_NET_TIMEOUT: return ok(e.netTimeoutMs = value);
+    case BASS_CONFIG_NET_BUFFER: return ok(e.netBufferMs = std::max<uint32_t>(value, 1000));
+    default: return fail(kErrorIllParam, kFail32);
     }
 }
 
@@ -206,89 +182,67 @@ uint32_t BASS_GetConfig(uint32_t option) {
     Lock lock(engine().mutex);
     Engine& e = engine();
     switch (option) {
-        case BASS_CONFIG_BUFFER:
-            return ok(e.bufferMs);
-        case BASS_CONFIG_UPDATEPERIOD:
-            return ok(e.updatePeriodMs);
-        case BASS_CONFIG_NET_TIMEOUT:
-            return ok(e.netTimeoutMs);
-        case BASS_CONFIG_NET_BUFFER:
-            return ok(e.netBufferMs);
-        default:
-            return fail(kErrorIllParam, kFail32);
+    case BASS_CONFIG_BUFFER: return ok(e.bufferMs);
+    case BASS_CONFIG_UPDATEPERIOD: return ok(e.updatePeriodMs);
+    case BASS_CONFIG_NET_TIMEOUT: return ok(e.netTimeoutMs);
+    case BASS_CONFIG_NET_BUFFER: return ok(e.netBufferMs);
+    default: return fail(kErrorIllParam, kFail32);
     }
 }
 
-uint32_t BASS_GetVersion() {
-    return ok(kBassVersion);
-}
+uint32_t BASS_GetVersion() { return ok(kBassVersion); }
 
 const char* BASS_GetDeviceDescription(uint32_t device) {
     Lock lock(engine().mutex);
     const auto& names = engine().deviceNames();
-    if (device >= names.size())
-        return fail<const char*>(kErrorDevice, nullptr);
+    if (device >= names.size()) return fail<const char*>(kErrorDevice, nullptr);
     return ok(names[device].c_str());
 }
 
-int32_t BASS_ErrorGetCode() {
-    return t_lastError;
-}
+int32_t BASS_ErrorGetCode() { return t_lastError; }
 
 bool BASS_Init(int32_t device, uint32_t freq, uint32_t, void*, const void*) {
     Lock lock(engine().mutex);
     Engine& e = engine();
-    if (device == -1)
-        device = 1;
-    if (device < 0 || static_cast<size_t>(device) >= e.deviceNames().size())
-        return fail(kErrorDevice, false);
-    if (e.device(device))
-        return fail(kErrorAlready, false);
+    if (device == -1) device = 1;
+    if (device < 0 || static_cast<size_t>(device) >= e.deviceNames().size()) return fail(kErrorDevice, false);
+    if (e.device(device)) return fail(kErrorAlready, false);
     const int rate = freq == 0 ? 44100 : static_cast<int>(std::clamp<uint32_t>(freq, 8000, 192000));
-    if (!e.openDevice(device, rate))
-        return fail(kErrorDriver, false);
+    if (!e.openDevice(device, rate)) return fail(kErrorDriver, false);
     e.setCurrentDevice(device);
     return ok(true);
 }
 
 bool BASS_SetDevice(uint32_t device) {
     Lock lock(engine().mutex);
-    if (device >= engine().deviceNames().size())
-        return fail(kErrorDevice, false);
-    if (!engine().device(static_cast<int>(device)))
-        return fail(kErrorInit, false);
+    if (device >= engine().deviceNames().size()) return fail(kErrorDevice, false);
+    if (!engine().device(static_cast<int>(device))) return fail(kErrorInit, false);
     engine().setCurrentDevice(static_cast<int>(device));
     return ok(true);
 }
 
 uint32_t BASS_GetDevice() {
     Lock lock(engine().mutex);
-    if (!engine().currentDevice())
-        return fail(kErrorInit, kFail32);
+    if (!engine().currentDevice()) return fail(kErrorInit, kFail32);
     return ok(static_cast<uint32_t>(engine().currentDeviceIndex()));
 }
 
 bool BASS_Free() {
     Lock lock(engine().mutex);
     Engine& e = engine();
-    if (!e.currentDevice())
-        return fail(kErrorInit, false);
+    if (!e.currentDevice()) return fail(kErrorInit, false);
     e.closeDevice(e.currentDeviceIndex());
     e.setCurrentDevice(-1);
     return ok(true);
 }
 
-void* BASS_GetDSoundObject(uint32_t) {
-    return fail<void*>(kErrorNotAvail, nullptr);
-}
+void* BASS_GetDSoundObject(uint32_t) { return fail<void*>(kErrorNotAvail, nullptr); }
 
 bool BASS_GetInfo(BassInfo* info) {
     Lock lock(engine().mutex);
     Device* dev = engine().currentDevice();
-    if (!dev)
-        return fail(kErrorInit, false);
-    if (!info)
-        return fail(kErrorIllParam, false);
+    if (!dev) return fail(kErrorInit, false);
+    if (!info) return fail(kErrorIllParam, false);
     *info = BassInfo{};
     info->flags = dev->isSink ? kInfoFlagSink : 0;
     info->minbuf = 10;
@@ -301,8 +255,7 @@ bool BASS_GetInfo(BassInfo* info) {
 bool BASS_Update() {
     {
         Lock lock(engine().mutex);
-        if (!engine().currentDevice())
-            return fail(kErrorInit, false);
+        if (!engine().currentDevice()) return fail(kErrorInit, false);
     }
     engine().wakeWorker();
     return ok(true);
@@ -316,8 +269,7 @@ float BASS_GetCPU() {
 bool BASS_Start() {
     Lock lock(engine().mutex);
     Device* dev = engine().currentDevice();
-    if (!dev)
-        return fail(kErrorInit, false);
+    if (!dev) return fail(kErrorInit, false);
     dev->output->start();
     return ok(true);
 }
@@ -325,8 +277,7 @@ bool BASS_Start() {
 bool BASS_Stop() {
     Lock lock(engine().mutex);
     Device* dev = engine().currentDevice();
-    if (!dev)
-        return fail(kErrorInit, false);
+    if (!dev) return fail(kErrorInit, false);
     dev->output->pause();
     engine().stopChannels(dev->index);
     return ok(true);
@@ -335,8 +286,7 @@ bool BASS_Stop() {
 bool BASS_Pause() {
     Lock lock(engine().mutex);
     Device* dev = engine().currentDevice();
-    if (!dev)
-        return fail(kErrorInit, false);
+    if (!dev) return fail(kErrorInit, false);
     dev->output->pause();
     return ok(true);
 }
@@ -344,10 +294,8 @@ bool BASS_Pause() {
 bool BASS_SetVolume(uint32_t volume) {
     Lock lock(engine().mutex);
     Device* dev = engine().currentDevice();
-    if (!dev)
-        return fail(kErrorInit, false);
-    if (volume > 100)
-        return fail(kErrorIllParam, false);
+    if (!dev) return fail(kErrorInit, false);
+    if (volume > 100) return fail(kErrorIllParam, false);
     dev->mixer->setMasterVolume(static_cast<int>(volume));
     return ok(true);
 }
@@ -355,32 +303,21 @@ bool BASS_SetVolume(uint32_t volume) {
 uint32_t BASS_GetVolume() {
     Lock lock(engine().mutex);
     Device* dev = engine().currentDevice();
-    if (!dev)
-        return fail(kErrorInit, kFail32);
+    if (!dev) return fail(kErrorInit, kFail32);
     return ok(static_cast<uint32_t>(dev->mixer->masterVolume()));
 }
 
-bool BASS_Set3DFactors(float, float, float) {
-    return fail(kErrorNo3D, false);
-}
-bool BASS_Get3DFactors(float*, float*, float*) {
-    return fail(kErrorNo3D, false);
-}
+bool BASS_Set3DFactors(float, float, float) { return fail(kErrorNo3D, false); }
+bool BASS_Get3DFactors(float*, float*, float*) { return fail(kErrorNo3D, false); }
 bool BASS_Set3DPosition(const Bass3DVector*, const Bass3DVector*, const Bass3DVector*, const Bass3DVector*) {
     return fail(kErrorNo3D, false);
 }
 bool BASS_Get3DPosition(Bass3DVector*, Bass3DVector*, Bass3DVector*, Bass3DVector*) {
     return fail(kErrorNo3D, false);
 }
-void BASS_Apply3D() {
-    t_lastError = kErrorNo3D;
-}
-bool BASS_SetEAXParameters(int32_t, float, float, float) {
-    return fail(kErrorNoEax, false);
-}
-bool BASS_GetEAXParameters(uint32_t*, float*, float*, float*) {
-    return fail(kErrorNoEax, false);
-}
+void BASS_Apply3D() { t_lastError = kErrorNo3D; }
+bool BASS_SetEAXParameters(int32_t, float, float, float) { return fail(kErrorNoEax, false); }
+bool BASS_GetEAXParameters(uint32_t*, float*, float*, float*) { return fail(kErrorNoEax, false); }
 
 // ---- music ----
 
@@ -390,39 +327,31 @@ uint32_t BASS_MusicLoad(bool mem, const void* file, uint32_t offset, uint32_t le
     return createChannel(mem, file, offset, length, flags, DecoderFamily::Module);
 }
 
-bool BASS_MusicFree(uint32_t handle) {
-    return freeChannel(handle, KindFilter::Music);
-}
+bool BASS_MusicFree(uint32_t handle) { return freeChannel(handle, KindFilter::Music); }
 
 const char* BASS_MusicGetName(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Music);
-    if (!c)
-        return nullptr;
+    if (!c) return nullptr;
     return ok(c->tags.name.c_str());
 }
 
 uint32_t BASS_MusicGetLength(uint32_t handle, bool playlen) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Music);
-    if (!c)
-        return kFail32;
+    if (!c) return kFail32;
     std::lock_guard<std::mutex> decode(c->decodeMutex);
-    if (!playlen)
-        return ok(static_cast<uint32_t>(c->stream->orderCount()));
+    if (!playlen) return ok(static_cast<uint32_t>(c->stream->orderCount()));
     const int64_t frames = c->stream->length();
-    if (frames < 0)
-        return fail(kErrorNotAvail, kFail32);
+    if (frames < 0) return fail(kErrorNotAvail, kFail32);
     return ok(static_cast<uint32_t>(std::min<int64_t>(frames * bytesPerFrame(*c), 0xFFFFFFFE)));
 }
 
 bool BASS_MusicPreBuf(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Music);
-    if (!c)
-        return false;
-    if (c->decodeOnly)
-        return fail(kErrorDecode, false);
+    if (!c) return false;
+    if (c->decodeOnly) return fail(kErrorDecode, false);
     prebuffer(*c);
     return ok(true);
 }
@@ -430,18 +359,15 @@ bool BASS_MusicPreBuf(uint32_t handle) {
 bool BASS_MusicPlay(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Music);
-    if (!c)
-        return false;
+    if (!c) return false;
     return startPlaying(*c, false);
 }
 
 bool BASS_MusicPlayEx(uint32_t handle, uint32_t pos, int32_t flags, bool reset) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Music);
-    if (!c)
-        return false;
-    if (c->decodeOnly)
-        return fail(kErrorDecode, false);
+    if (!c) return false;
+    if (c->decodeOnly) return fail(kErrorDecode, false);
     if (flags != -1) {
         const uint32_t keep = c->flags.load() & ~BASS_SAMPLE_LOOP;
         c->flags = keep | (static_cast<uint32_t>(flags) & BASS_SAMPLE_LOOP);
@@ -449,38 +375,25 @@ bool BASS_MusicPlayEx(uint32_t handle, uint32_t pos, int32_t flags, bool reset) 
     // pos: the order in the low word, the row in the high word; -1 goes on where it is.
     // FIXME: `reset` (clearing the module's effect state) is implied by every seek.
     (void)reset;
-    if (pos == kFail32)
-        return startPlaying(*c, false);
+    if (pos == kFail32) return startPlaying(*c, false);
     int64_t frame;
     {
         std::lock_guard<std::mutex> decode(c->decodeMutex);
         frame = c->stream->frameAtOrder(static_cast<int>(pos & 0xFFFF), static_cast<int>(pos >> 16));
     }
-    if (frame < 0)
-        return fail(kErrorPosition, false);
+    if (frame < 0) return fail(kErrorPosition, false);
     c->state = static_cast<int>(PlayState::Stopped);
-    if (!restart(*c, frame))
-        return fail(kErrorPosition, false);
+    if (!restart(*c, frame)) return fail(kErrorPosition, false);
     return startPlaying(*c, false);
 }
 
 // FIXME: amplification, panning separation, position scaling and per-channel volumes of
 // modules are not offered yet.
-bool BASS_MusicSetAmplify(uint32_t, uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_MusicSetPanSep(uint32_t, uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_MusicSetPositionScaler(uint32_t, uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_MusicSetVolume(uint32_t, uint32_t, uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
-uint32_t BASS_MusicGetVolume(uint32_t, uint32_t) {
-    return fail(kErrorNotAvail, kFail32);
-}
+bool BASS_MusicSetAmplify(uint32_t, uint32_t) { return fail(kErrorNotAvail, false); }
+bool BASS_MusicSetPanSep(uint32_t, uint32_t) { return fail(kErrorNotAvail, false); }
+bool BASS_MusicSetPositionScaler(uint32_t, uint32_t) { return fail(kErrorNotAvail, false); }
+bool BASS_MusicSetVolume(uint32_t, uint32_t, uint32_t) { return fail(kErrorNotAvail, false); }
+uint32_t BASS_MusicGetVolume(uint32_t, uint32_t) { return fail(kErrorNotAvail, kFail32); }
 
 // ---- samples: not offered ----
 
@@ -490,21 +403,11 @@ uint32_t BASS_SampleLoad(bool, const void*, uint32_t, uint32_t, uint32_t, uint32
 void* BASS_SampleCreate(uint32_t, uint32_t, uint32_t, uint32_t) {
     return fail<void*>(kErrorNotAvail, nullptr);
 }
-uint32_t BASS_SampleCreateDone() {
-    return fail(kErrorNotAvail, 0u);
-}
-bool BASS_SampleFree(uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_SampleGetInfo(uint32_t, void*) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_SampleSetInfo(uint32_t, const void*) {
-    return fail(kErrorNotAvail, false);
-}
-uint32_t BASS_SamplePlay(uint32_t) {
-    return fail(kErrorNotAvail, 0u);
-}
+uint32_t BASS_SampleCreateDone() { return fail(kErrorNotAvail, 0u); }
+bool BASS_SampleFree(uint32_t) { return fail(kErrorNotAvail, false); }
+bool BASS_SampleGetInfo(uint32_t, void*) { return fail(kErrorNotAvail, false); }
+bool BASS_SampleSetInfo(uint32_t, const void*) { return fail(kErrorNotAvail, false); }
+uint32_t BASS_SamplePlay(uint32_t) { return fail(kErrorNotAvail, 0u); }
 uint32_t BASS_SamplePlayEx(uint32_t, uint32_t, int32_t, int32_t, int32_t, bool) {
     return fail(kErrorNotAvail, 0u);
 }
@@ -515,25 +418,19 @@ uint32_t BASS_SamplePlay3DEx(uint32_t, const Bass3DVector*, const Bass3DVector*,
                              uint32_t, int32_t, int32_t, bool) {
     return fail(kErrorNotAvail, 0u);
 }
-bool BASS_SampleStop(uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
+bool BASS_SampleStop(uint32_t) { return fail(kErrorNotAvail, false); }
 
 // ---- streams ----
 
 uint32_t BASS_StreamCreate(uint32_t freq, uint32_t flags, StreamProc* proc, void* user) {
     Lock lock(engine().mutex);
-    if (!engine().currentDevice())
-        return fail(kErrorInit, 0u);
-    if (!proc)
-        return fail(kErrorIllParam, 0u);
-    if (freq < 100 || freq > 100000)
-        return fail(kErrorFreq, 0u);
+    if (!engine().currentDevice()) return fail(kErrorInit, 0u);
+    if (!proc) return fail(kErrorIllParam, 0u);
+    if (freq < 100 || freq > 100000) return fail(kErrorFreq, 0u);
     auto stream = std::make_unique<UserStream>(static_cast<int>(freq), flags, proc, user);
     UserStream* raw = stream.get();
     const uint32_t handle = engine().add(std::move(stream), ChannelKind::Stream, flags);
-    if (handle == 0)
-        return fail(kErrorMem, 0u);
+    if (handle == 0) return fail(kErrorMem, 0u);
     raw->setHandle(handle);
     return ok(handle);
 }
@@ -545,42 +442,33 @@ uint32_t BASS_StreamCreateFile(bool mem, const void* file, uint32_t offset, uint
 uint32_t BASS_StreamCreateURL(const char* url, uint32_t, uint32_t, DownloadProc*, void*) {
     {
         Lock lock(engine().mutex);
-        if (!engine().currentDevice())
-            return fail(kErrorInit, 0u);
+        if (!engine().currentDevice()) return fail(kErrorInit, 0u);
     }
-    if (!url)
-        return fail(kErrorIllParam, 0u);
+    if (!url) return fail(kErrorIllParam, 0u);
     // FIXME: internet streams are not offered yet; anything else is not an address at all.
     const bool address = std::strncmp(url, "http://", 7) == 0 || std::strncmp(url, "https://", 8) == 0 ||
                          std::strncmp(url, "ftp://", 6) == 0;
     return fail(address ? kErrorNotAvail : kErrorFileOpen, 0u);
 }
 
-uint32_t BASS_StreamCreateFileUser(bool, uint32_t, FileProc*, void*) {
-    return fail(kErrorNotAvail, 0u);
-}
+uint32_t BASS_StreamCreateFileUser(bool, uint32_t, FileProc*, void*) { return fail(kErrorNotAvail, 0u); }
 
-bool BASS_StreamFree(uint32_t handle) {
-    return freeChannel(handle, KindFilter::Stream);
-}
+bool BASS_StreamFree(uint32_t handle) { return freeChannel(handle, KindFilter::Stream); }
 
 uint64_t BASS_StreamGetLength(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Stream);
-    if (!c)
-        return kFail64;
+    if (!c) return kFail64;
     std::lock_guard<std::mutex> decode(c->decodeMutex);
     const int64_t frames = c->stream->length();
-    if (frames < 0)
-        return fail(kErrorNotAvail, kFail64);
+    if (frames < 0) return fail(kErrorNotAvail, kFail64);
     return ok(static_cast<uint64_t>(frames) * bytesPerFrame(*c));
 }
 
 const char* BASS_StreamGetTags(uint32_t handle, uint32_t tags) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Stream);
-    if (!c)
-        return nullptr;
+    if (!c) return nullptr;
     if (tags > BASS_TAG_META || c->tags.blocks[tags].empty())
         return fail<const char*>(kErrorNotAvail, nullptr);
     return ok(c->tags.blocks[tags].c_str());
@@ -589,10 +477,8 @@ const char* BASS_StreamGetTags(uint32_t handle, uint32_t tags) {
 bool BASS_StreamPreBuf(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Stream);
-    if (!c)
-        return false;
-    if (c->decodeOnly)
-        return fail(kErrorDecode, false);
+    if (!c) return false;
+    if (c->decodeOnly) return fail(kErrorDecode, false);
     prebuffer(*c);
     return ok(true);
 }
@@ -600,8 +486,7 @@ bool BASS_StreamPreBuf(uint32_t handle) {
 bool BASS_StreamPlay(uint32_t handle, bool flush, uint32_t flags) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Stream);
-    if (!c)
-        return false;
+    if (!c) return false;
     // The play flags add looping; they never take away what the stream was created with.
     c->flags |= flags & BASS_SAMPLE_LOOP;
     return startPlaying(*c, flush);
@@ -610,67 +495,42 @@ bool BASS_StreamPlay(uint32_t handle, bool flush, uint32_t flags) {
 uint32_t BASS_StreamGetFilePosition(uint32_t handle, uint32_t mode) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Stream);
-    if (!c)
-        return kFail32;
+    if (!c) return kFail32;
     std::lock_guard<std::mutex> decode(c->decodeMutex);
     const uint64_t size = c->stream->sourceSize();
     switch (mode) {
-        case BASS_FILEPOS_DECODE: {
-            const int64_t length = c->stream->length();
-            const int64_t at = c->decodeOnly ? c->decodePosition : c->startFrame + c->written;
-            if (length <= 0)
-                return ok(0u);
-            return ok(static_cast<uint32_t>(size * static_cast<uint64_t>(std::min(at, length)) /
-                                            static_cast<uint64_t>(length)));
-        }
-        case BASS_FILEPOS_DOWNLOAD:
-        case BASS_FILEPOS_END:
-            return ok(static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFE)));
-        default:
-            return fail(kErrorIllParam, kFail32);
+    case BASS_FILEPOS_DECODE: {
+        const int64_t length = c->stream->length();
+        const int64_t at = c->decodeOnly ? c->decodePosition : c->startFrame + c->written;
+        if (length <= 0) return ok(0u);
+        return ok(static_cast<uint32_t>(size * static_cast<uint64_t>(std::min(at, length)) /
+                                        static_cast<uint64_t>(length)));
+    }
+    case BASS_FILEPOS_DOWNLOAD:
+    case BASS_FILEPOS_END: return ok(static_cast<uint32_t>(std::min<uint64_t>(size, 0xFFFFFFFE)));
+    default: return fail(kErrorIllParam, kFail32);
     }
 }
 
 // ---- recording: not offered ----
 
-const char* BASS_RecordGetDeviceDescription(uint32_t) {
-    return fail<const char*>(kErrorDevice, nullptr);
-}
-bool BASS_RecordInit(int32_t) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_RecordSetDevice(uint32_t) {
-    return fail(kErrorInit, false);
-}
-uint32_t BASS_RecordGetDevice() {
-    return fail(kErrorInit, kFail32);
-}
-bool BASS_RecordFree() {
-    return fail(kErrorInit, false);
-}
-bool BASS_RecordGetInfo(void*) {
-    return fail(kErrorInit, false);
-}
-const char* BASS_RecordGetInputName(int32_t) {
-    return fail<const char*>(kErrorInit, nullptr);
-}
-bool BASS_RecordSetInput(int32_t, uint32_t) {
-    return fail(kErrorInit, false);
-}
-uint32_t BASS_RecordGetInput(int32_t) {
-    return fail(kErrorInit, kFail32);
-}
-uint32_t BASS_RecordStart(uint32_t, uint32_t, RecordProc*, void*) {
-    return fail(kErrorInit, 0u);
-}
+const char* BASS_RecordGetDeviceDescription(uint32_t) { return fail<const char*>(kErrorDevice, nullptr); }
+bool BASS_RecordInit(int32_t) { return fail(kErrorNotAvail, false); }
+bool BASS_RecordSetDevice(uint32_t) { return fail(kErrorInit, false); }
+uint32_t BASS_RecordGetDevice() { return fail(kErrorInit, kFail32); }
+bool BASS_RecordFree() { return fail(kErrorInit, false); }
+bool BASS_RecordGetInfo(void*) { return fail(kErrorInit, false); }
+const char* BASS_RecordGetInputName(int32_t) { return fail<const char*>(kErrorInit, nullptr); }
+bool BASS_RecordSetInput(int32_t, uint32_t) { return fail(kErrorInit, false); }
+uint32_t BASS_RecordGetInput(int32_t) { return fail(kErrorInit, kFail32); }
+uint32_t BASS_RecordStart(uint32_t, uint32_t, RecordProc*, void*) { return fail(kErrorInit, 0u); }
 
 // ---- channels ----
 
 float BASS_ChannelBytes2Seconds(uint32_t handle, uint64_t pos) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return -1.0f;
+    if (!c) return -1.0f;
     return ok(static_cast<float>(static_cast<double>(pos) /
                                  (static_cast<double>(c->format.rate) * bytesPerFrame(*c))));
 }
@@ -678,10 +538,8 @@ float BASS_ChannelBytes2Seconds(uint32_t handle, uint64_t pos) {
 uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float pos) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return kFail64;
-    if (!(pos >= 0))
-        return fail(kErrorIllParam, kFail64);
+    if (!c) return kFail64;
+    if (!(pos >= 0)) return fail(kErrorIllParam, kFail64);
     const auto frames = static_cast<uint64_t>(std::floor(static_cast<double>(pos) * c->format.rate));
     return ok(frames * bytesPerFrame(*c));
 }
@@ -689,38 +547,30 @@ uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, float pos) {
 uint32_t BASS_ChannelGetDevice(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return kFail32;
+    if (!c) return kFail32;
     return ok(static_cast<uint32_t>(c->device));
 }
 
 uint32_t BASS_ChannelIsActive(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return BASS_ACTIVE_STOPPED;
+    if (!c) return BASS_ACTIVE_STOPPED;
     t_lastError = kErrorOk;
-    if (c->decodeOnly)
-        return c->decodeEnded.load() ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING;
+    if (c->decodeOnly) return c->decodeEnded.load() ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING;
     switch (static_cast<PlayState>(c->state.load())) {
-        case PlayState::Paused:
-            return BASS_ACTIVE_PAUSED;
-        case PlayState::Playing:
-            if (c->hasEnded())
-                return BASS_ACTIVE_STOPPED;
-            return c->stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
-        default:
-            return BASS_ACTIVE_STOPPED;
+    case PlayState::Paused: return BASS_ACTIVE_PAUSED;
+    case PlayState::Playing:
+        if (c->hasEnded()) return BASS_ACTIVE_STOPPED;
+        return c->stalled.load() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
+    default: return BASS_ACTIVE_STOPPED;
     }
 }
 
 bool BASS_ChannelGetInfo(uint32_t handle, BassChannelInfo* info) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (!info)
-        return fail(kErrorIllParam, false);
+    if (!c) return false;
+    if (!info) return fail(kErrorIllParam, false);
     info->freq = static_cast<uint32_t>(c->format.rate);
     info->chans = static_cast<uint32_t>(c->format.channels);
     info->flags = c->flags.load();
@@ -731,10 +581,8 @@ bool BASS_ChannelGetInfo(uint32_t handle, BassChannelInfo* info) {
 bool BASS_ChannelStop(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (c->decodeOnly)
-        c->decodeEnded = true;
+    if (!c) return false;
+    if (c->decodeOnly) c->decodeEnded = true;
     c->state = static_cast<int>(PlayState::Stopped);
     return ok(true);
 }
@@ -742,15 +590,11 @@ bool BASS_ChannelStop(uint32_t handle) {
 bool BASS_ChannelPause(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (c->decodeOnly)
-        return fail(kErrorDecode, false);
+    if (!c) return false;
+    if (c->decodeOnly) return fail(kErrorDecode, false);
     const auto state = static_cast<PlayState>(c->state.load());
-    if (state == PlayState::Paused)
-        return fail(kErrorAlready, false);
-    if (state != PlayState::Playing || c->hasEnded())
-        return fail(kErrorNoPlay, false);
+    if (state == PlayState::Paused) return fail(kErrorAlready, false);
+    if (state != PlayState::Playing || c->hasEnded()) return fail(kErrorNoPlay, false);
     c->state = static_cast<int>(PlayState::Paused);
     return ok(true);
 }
@@ -758,12 +602,9 @@ bool BASS_ChannelPause(uint32_t handle) {
 bool BASS_ChannelResume(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (c->decodeOnly)
-        return fail(kErrorDecode, false);
-    if (static_cast<PlayState>(c->state.load()) != PlayState::Paused)
-        return fail(kErrorNoPause, false);
+    if (!c) return false;
+    if (c->decodeOnly) return fail(kErrorDecode, false);
+    if (static_cast<PlayState>(c->state.load()) != PlayState::Paused) return fail(kErrorNoPause, false);
     c->state = static_cast<int>(PlayState::Playing);
     engine().wakeWorker();
     return ok(true);
@@ -779,15 +620,12 @@ static bool validAttributes(int32_t freq, int32_t volume, int32_t pan) {
 bool BASS_ChannelSetAttributes(uint32_t handle, int32_t freq, int32_t volume, int32_t pan) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (!validAttributes(freq, volume, pan))
-        return fail(kErrorIllParam, false);
+    if (!c) return false;
+    if (!validAttributes(freq, volume, pan)) return fail(kErrorIllParam, false);
     const int32_t values[kAttrCount] = {freq == 0 ? c->format.rate : freq, volume, pan};
     const bool keep[kAttrCount] = {freq == -1, volume == -1, pan == -101};
     for (int a = 0; a < kAttrCount; ++a) {
-        if (keep[a])
-            continue;
+        if (keep[a]) continue;
         // An immediate value ends a slide of the same attribute.
         c->slideCommand[a].store(packSlide(values[a], 0));
         c->attr[a].store(values[a]);
@@ -798,34 +636,25 @@ bool BASS_ChannelSetAttributes(uint32_t handle, int32_t freq, int32_t volume, in
 bool BASS_ChannelGetAttributes(uint32_t handle, uint32_t* freq, uint32_t* volume, int32_t* pan) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (freq)
-        *freq = static_cast<uint32_t>(c->attr[kAttrFreq].load());
-    if (volume)
-        *volume = static_cast<uint32_t>(c->attr[kAttrVolume].load());
-    if (pan)
-        *pan = c->attr[kAttrPan].load();
+    if (!c) return false;
+    if (freq) *freq = static_cast<uint32_t>(c->attr[kAttrFreq].load());
+    if (volume) *volume = static_cast<uint32_t>(c->attr[kAttrVolume].load());
+    if (pan) *pan = c->attr[kAttrPan].load();
     return ok(true);
 }
 
 bool BASS_ChannelSlideAttributes(uint32_t handle, int32_t freq, int32_t volume, int32_t pan, uint32_t time) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
-    if (!validAttributes(freq, volume, pan))
-        return fail(kErrorIllParam, false);
+    if (!c) return false;
+    if (!validAttributes(freq, volume, pan)) return fail(kErrorIllParam, false);
     const int32_t values[kAttrCount] = {freq == 0 ? c->format.rate : freq, volume, pan};
     const bool keep[kAttrCount] = {freq == -1, volume == -1, pan == -101};
     for (int a = 0; a < kAttrCount; ++a) {
-        if (keep[a])
-            continue;
-        if (time > 0)
-            c->slidingMask.fetch_or(1u << a);
+        if (keep[a]) continue;
+        if (time > 0) c->slidingMask.fetch_or(1u << a);
         c->slideCommand[a].store(packSlide(values[a], time));
-        if (time == 0)
-            c->attr[a].store(values[a]);
+        if (time == 0) c->attr[a].store(values[a]);
     }
     return ok(true);
 }
@@ -833,8 +662,7 @@ bool BASS_ChannelSlideAttributes(uint32_t handle, int32_t freq, int32_t volume, 
 uint32_t BASS_ChannelIsSliding(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return 0;
+    if (!c) return 0;
     return ok(c->slidingMask.load());
 }
 
@@ -854,8 +682,7 @@ bool BASS_ChannelGet3DPosition(uint32_t, Bass3DVector*, Bass3DVector*, Bass3DVec
 bool BASS_ChannelSetPosition(uint32_t handle, uint64_t pos) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
+    if (!c) return false;
     uint64_t frame = pos / bytesPerFrame(*c);
     int64_t length;
     {
@@ -863,26 +690,22 @@ bool BASS_ChannelSetPosition(uint32_t handle, uint64_t pos) {
         length = c->stream->length();
     }
     // Beyond the end means the end: callers round lengths up to whole seconds and seek there.
-    if (length >= 0 && frame > static_cast<uint64_t>(length))
-        frame = static_cast<uint64_t>(length);
+    if (length >= 0 && frame > static_cast<uint64_t>(length)) frame = static_cast<uint64_t>(length);
     if (c->decodeOnly) {
         std::lock_guard<std::mutex> decode(c->decodeMutex);
-        if (!c->stream->seek(static_cast<int64_t>(frame)))
-            return fail(kErrorPosition, false);
+        if (!c->stream->seek(static_cast<int64_t>(frame))) return fail(kErrorPosition, false);
         c->decodePosition = static_cast<int64_t>(frame);
         c->decodeEnded = false;
         return ok(true);
     }
-    if (!restart(*c, static_cast<int64_t>(frame)))
-        return fail(kErrorPosition, false);
+    if (!restart(*c, static_cast<int64_t>(frame))) return fail(kErrorPosition, false);
     return ok(true);
 }
 
 uint64_t BASS_ChannelGetPosition(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return kFail64;
+    if (!c) return kFail64;
     std::lock_guard<std::mutex> decode(c->decodeMutex);
     const int64_t frame = c->decodeOnly ? c->decodePosition : c->position();
     return ok(static_cast<uint64_t>(frame) * bytesPerFrame(*c));
@@ -891,12 +714,9 @@ uint64_t BASS_ChannelGetPosition(uint32_t handle) {
 uint32_t BASS_ChannelGetLevel(uint32_t handle) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return kFail32;
-    if (c->decodeOnly)
-        return fail(kErrorDecode, kFail32);
-    if (c->state.load() != static_cast<int>(PlayState::Playing))
-        return fail(kErrorNoPlay, kFail32);
+    if (!c) return kFail32;
+    if (c->decodeOnly) return fail(kErrorDecode, kFail32);
+    if (c->state.load() != static_cast<int>(PlayState::Playing)) return fail(kErrorNoPlay, kFail32);
     return ok(c->level.load());
 }
 
@@ -905,14 +725,11 @@ uint32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length) {
     {
         Lock lock(engine().mutex);
         c = lookup(handle);
-        if (!c)
-            return kFail32;
+        if (!c) return kFail32;
     }
     // FIXME: sample data and FFT of playing channels are not offered; decoding channels only.
-    if (!c->decodeOnly)
-        return fail(kErrorNotAvail, kFail32);
-    if (!buffer || (length & 0xC0000000u))
-        return fail(kErrorIllParam, kFail32);
+    if (!c->decodeOnly) return fail(kErrorNotAvail, kFail32);
+    if (!buffer || (length & 0xC0000000u)) return fail(kErrorIllParam, kFail32);
     try {
         return ok(decodeInto(engine(), c, buffer, length));
     } catch (const std::bad_alloc&) {
@@ -923,12 +740,9 @@ uint32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length) {
 uint32_t BASS_ChannelSetSync(uint32_t handle, uint32_t type, uint64_t, SyncProc* proc, void* user) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return 0;
-    if ((type & ~BASS_SYNC_ONETIME) != BASS_SYNC_END)
-        return fail(kErrorIllType, 0u);
-    if (!proc)
-        return fail(kErrorIllParam, 0u);
+    if (!c) return 0;
+    if ((type & ~BASS_SYNC_ONETIME) != BASS_SYNC_END) return fail(kErrorIllType, 0u);
+    if (!proc) return fail(kErrorIllParam, 0u);
     const uint32_t id = engine().newSyncId();
     c->syncs.push_back({id, type, proc, user});
     return ok(id);
@@ -937,43 +751,22 @@ uint32_t BASS_ChannelSetSync(uint32_t handle, uint32_t type, uint64_t, SyncProc*
 bool BASS_ChannelRemoveSync(uint32_t handle, uint32_t sync) {
     Lock lock(engine().mutex);
     auto c = lookup(handle);
-    if (!c)
-        return false;
+    if (!c) return false;
     if (std::erase_if(c->syncs, [sync](const Sync& s) { return s.id == sync; }) == 0)
         return fail(kErrorHandle, false);
     return ok(true);
 }
 
 // FIXME: DSP procedures, links and effects are not offered yet.
-uint32_t BASS_ChannelSetDSP(uint32_t, DspProc*, void*, int32_t) {
-    return fail(kErrorNotAvail, 0u);
-}
-bool BASS_ChannelRemoveDSP(uint32_t, uint32_t) {
-    return fail(kErrorHandle, false);
-}
-bool BASS_ChannelSetEAXMix(uint32_t, float) {
-    return fail(kErrorNoEax, false);
-}
-bool BASS_ChannelGetEAXMix(uint32_t, float*) {
-    return fail(kErrorNoEax, false);
-}
-bool BASS_ChannelSetLink(uint32_t, uint32_t) {
-    return fail(kErrorNotAvail, false);
-}
-bool BASS_ChannelRemoveLink(uint32_t, uint32_t) {
-    return fail(kErrorHandle, false);
-}
-uint32_t BASS_ChannelSetFX(uint32_t, uint32_t, int32_t) {
-    return fail(kErrorNoFx, 0u);
-}
-bool BASS_ChannelRemoveFX(uint32_t, uint32_t) {
-    return fail(kErrorHandle, false);
-}
-bool BASS_FXSetParameters(uint32_t, const void*) {
-    return fail(kErrorHandle, false);
-}
-bool BASS_FXGetParameters(uint32_t, void*) {
-    return fail(kErrorHandle, false);
-}
+uint32_t BASS_ChannelSetDSP(uint32_t, DspProc*, void*, int32_t) { return fail(kErrorNotAvail, 0u); }
+bool BASS_ChannelRemoveDSP(uint32_t, uint32_t) { return fail(kErrorHandle, false); }
+bool BASS_ChannelSetEAXMix(uint32_t, float) { return fail(kErrorNoEax, false); }
+bool BASS_ChannelGetEAXMix(uint32_t, float*) { return fail(kErrorNoEax, false); }
+bool BASS_ChannelSetLink(uint32_t, uint32_t) { return fail(kErrorNotAvail, false); }
+bool BASS_ChannelRemoveLink(uint32_t, uint32_t) { return fail(kErrorHandle, false); }
+uint32_t BASS_ChannelSetFX(uint32_t, uint32_t, int32_t) { return fail(kErrorNoFx, 0u); }
+bool BASS_ChannelRemoveFX(uint32_t, uint32_t) { return fail(kErrorHandle, false); }
+bool BASS_FXSetParameters(uint32_t, const void*) { return fail(kErrorHandle, false); }
+bool BASS_FXGetParameters(uint32_t, void*) { return fail(kErrorHandle, false); }
 
 }  // namespace media

@@ -24,10 +24,8 @@ Channel::Channel(uint32_t handle_, ChannelKind kind_, uint32_t flags_, int devic
     attr[kAttrFreq] = format.rate;
     attr[kAttrVolume] = 100;
     attr[kAttrPan] = 0;
-    for (auto& command : slideCommand)
-        command = 0;
-    for (int k = 0; k < 6; ++k)
-        tags.blocks[k] = stream->tagBlock(static_cast<TagKind>(k));
+    for (auto& command : slideCommand) command = 0;
+    for (int k = 0; k < 6; ++k) tags.blocks[k] = stream->tagBlock(static_cast<TagKind>(k));
     tags.name = stream->moduleName();
 }
 
@@ -37,17 +35,14 @@ size_t Channel::fill() {
     int64_t lastRestart = restarts.empty() ? passedRestart : restarts.back();
     while (!decodeEnded.load(std::memory_order_relaxed)) {
         const size_t room = ring.space() / channels;
-        if (room == 0)
-            break;
+        if (room == 0) break;
         const size_t want = std::min(room, kDecodeChunkFrames);
         const size_t got = stream->read(m_scratch.data(), want);
         ring.write(m_scratch.data(), got * channels);
         written += static_cast<int64_t>(got);
         added += got;
-        if (got == want)
-            continue;
-        if (!stream->exhausted())
-            break;
+        if (got == want) continue;
+        if (!stream->exhausted()) break;
         // The source ran out: loop it (unless it produced nothing since the last restart,
         // which would spin forever) or mark the end for the mixer.
         const bool loop = (flags.load() & BASS_SAMPLE_LOOP) != 0;
@@ -66,14 +61,12 @@ int64_t Channel::position() const {
     const int64_t heard = consumed.load(std::memory_order_acquire);
     int64_t restart = passedRestart;
     for (int64_t r : restarts)
-        if (r <= heard)
-            restart = r;
+        if (r <= heard) restart = r;
     return restart >= 0 ? heard - restart : startFrame + heard;
 }
 
 bool Channel::resetTo(int64_t frame) {
-    if (!stream->seek(frame))
-        return false;
+    if (!stream->seek(frame)) return false;
     ring.reset();
     written = 0;
     consumed = 0;

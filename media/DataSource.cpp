@@ -31,8 +31,7 @@ public:
 
     size_t read(void* out, size_t n) override {
         const int64_t left = m_size - m_pos;
-        if (left <= 0)
-            return 0;
+        if (left <= 0) return 0;
         n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(n), left));
         const size_t got = std::fread(out, 1, n, m_file);
         m_pos += static_cast<int64_t>(got);
@@ -41,10 +40,8 @@ public:
     bool seek(int64_t offset, int whence) override {
         const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? m_pos : m_size;
         const int64_t target = base + offset;
-        if (target < 0 || target > m_size)
-            return false;
-        if (fseeko(m_file, static_cast<off_t>(m_begin + target), SEEK_SET) != 0)
-            return false;
+        if (target < 0 || target > m_size) return false;
+        if (fseeko(m_file, static_cast<off_t>(m_begin + target), SEEK_SET) != 0) return false;
         m_pos = target;
         return true;
     }
@@ -64,8 +61,7 @@ public:
 
     size_t read(void* out, size_t n) override {
         const int64_t left = m_size - m_pos;
-        if (left <= 0)
-            return 0;
+        if (left <= 0) return 0;
         n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(n), left));
         std::memcpy(out, m_data + m_pos, n);
         m_pos += static_cast<int64_t>(n);
@@ -74,8 +70,7 @@ public:
     bool seek(int64_t offset, int whence) override {
         const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? m_pos : m_size;
         const int64_t target = base + offset;
-        if (target < 0 || target > m_size)
-            return false;
+        if (target < 0 || target > m_size) return false;
         m_pos = target;
         return true;
     }
@@ -92,8 +87,7 @@ private:
 
 std::unique_ptr<DataSource> openFileSource(const std::string& name, uint64_t offset, uint64_t length) {
     std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f)
-        return nullptr;
+    if (!f) return nullptr;
     if (fseeko(f, 0, SEEK_END) != 0) {
         std::fclose(f);
         return nullptr;
@@ -105,16 +99,14 @@ std::unique_ptr<DataSource> openFileSource(const std::string& name, uint64_t off
         return nullptr;
     }
     int64_t size = total - begin;
-    if (length != 0)
-        size = std::min<int64_t>(size, static_cast<int64_t>(length));
+    if (length != 0) size = std::min<int64_t>(size, static_cast<int64_t>(length));
     auto source = std::make_unique<FileSource>(f, begin, size);
     source->seek(0, SEEK_SET);
     return source;
 }
 
 std::unique_ptr<DataSource> openMemorySource(const void* data, size_t size) {
-    if (!data)
-        return nullptr;
+    if (!data) return nullptr;
     return std::make_unique<MemorySource>(static_cast<const uint8_t*>(data), size);
 }
 

@@ -25,16 +25,14 @@ Engine::~Engine() {
         m_quit = true;
     }
     m_workerWake.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    if (m_worker.joinable()) m_worker.join();
     {
         // Syncs still queued at exit are dropped: their callers are going away too.
         std::lock_guard<std::mutex> lock(m_notifyMutex);
         m_notifications.clear();
         m_notifyWake.notify_all();
     }
-    if (m_notifier.joinable())
-        m_notifier.join();
+    if (m_notifier.joinable()) m_notifier.join();
     std::lock_guard<std::mutex> lock(mutex);
     m_channels.clear();
     m_devices.clear();
@@ -44,8 +42,7 @@ const std::vector<std::string>& Engine::deviceNames() {
     if (!m_namesKnown) {
         m_deviceNames = {"No sound", "Default"};
         if (m_mode == OutputMode::Device)
-            for (std::string& name : sdlOutputNames())
-                m_deviceNames.push_back(std::move(name));
+            for (std::string& name : sdlOutputNames()) m_deviceNames.push_back(std::move(name));
         m_namesKnown = true;
     }
     return m_deviceNames;
@@ -74,8 +71,7 @@ bool Engine::openDevice(int index, int rate) {
             dev.output = createNullOutput(*dev.mixer);
             dev.isSink = true;
         }
-        if (!dev.output)
-            return false;
+        if (!dev.output) return false;
     }
     dev.output->start();
     m_devices[index] = std::move(dev);
@@ -86,10 +82,8 @@ bool Engine::openDevice(int index, int rate) {
 void Engine::closeDevice(int index) {
     std::vector<std::shared_ptr<Channel>> doomed;
     for (const auto& [handle, channel] : m_channels)
-        if (channel->device == index)
-            doomed.push_back(channel);
-    for (const auto& channel : doomed)
-        m_channels.erase(channel->handle);
+        if (channel->device == index) doomed.push_back(channel);
+    for (const auto& channel : doomed) m_channels.erase(channel->handle);
     if (Device* dev = device(index)) {
         dev->output.reset();  // stops pulling before the mixer goes
         m_devices.erase(index);
@@ -105,8 +99,7 @@ uint32_t Engine::add(std::unique_ptr<AudioStream> stream, ChannelKind kind, uint
                      std::shared_ptr<Channel>* created) {
     // Handles count up and are never handed out twice, so a stale handle never reaches a
     // newer channel; when they run out, creation fails.
-    if (m_nextHandle == 0)
-        return 0;
+    if (m_nextHandle == 0) return 0;
     const uint32_t handle = m_nextHandle++;
     const int rate = stream->format().rate;
     const size_t ringFrames =
@@ -114,18 +107,15 @@ uint32_t Engine::add(std::unique_ptr<AudioStream> stream, ChannelKind kind, uint
     auto channel =
         std::make_shared<Channel>(handle, kind, flags, m_currentDevice, std::move(stream), ringFrames);
     m_channels[handle] = channel;
-    if (!channel->decodeOnly)
-        publishMixerSet(channel->device);
-    if (created)
-        *created = channel;
+    if (!channel->decodeOnly) publishMixerSet(channel->device);
+    if (created) *created = channel;
     return handle;
 }
 
 void Engine::remove(const std::shared_ptr<Channel>& channel) {
     channel->state = static_cast<int>(PlayState::Stopped);
     m_channels.erase(channel->handle);
-    if (!channel->decodeOnly)
-        publishMixerSet(channel->device);
+    if (!channel->decodeOnly) publishMixerSet(channel->device);
 }
 
 void Engine::stopChannels(int index) {
@@ -136,19 +126,16 @@ void Engine::stopChannels(int index) {
 
 void Engine::publishMixerSet(int index) {
     Device* dev = device(index);
-    if (!dev)
-        return;
+    if (!dev) return;
     std::vector<std::shared_ptr<Channel>> set;
     for (const auto& [handle, channel] : m_channels)
-        if (channel->device == index && !channel->decodeOnly)
-            set.push_back(channel);
+        if (channel->device == index && !channel->decodeOnly) set.push_back(channel);
     dev->mixer->setChannels(std::move(set));
 }
 
 void Engine::holdFromMixer(Channel& channel) {
     channel.mixable.store(false, std::memory_order_release);
-    if (Device* dev = device(channel.device))
-        dev->mixer->quiesce();
+    if (Device* dev = device(channel.device)) dev->mixer->quiesce();
 }
 
 void Engine::postEndSyncs(Channel& channel) {
@@ -161,13 +148,11 @@ void Engine::postEndSyncs(Channel& channel) {
         }
     }
     std::erase_if(channel.syncs, [](const Sync& s) { return (s.type & BASS_SYNC_ONETIME) != 0; });
-    if (any)
-        m_notifyWake.notify_all();
+    if (any) m_notifyWake.notify_all();
 }
 
 void Engine::ensureThreads() {
-    if (!m_notifier.joinable())
-        m_notifier = std::thread([this] { notifierLoop(); });
+    if (!m_notifier.joinable()) m_notifier = std::thread([this] { notifierLoop(); });
     // The virtual clock decodes on the thread that advances it, so tests are deterministic.
     if (!m_worker.joinable() && m_mode != OutputMode::Virtual)
         m_worker = std::thread([this] { workerLoop(); });
@@ -183,16 +168,14 @@ void Engine::fillPlaying() {
     }
     for (const auto& channel : playing) {
         std::unique_lock<std::mutex> lock(channel->decodeMutex, std::try_to_lock);
-        if (lock.owns_lock())
-            channel->fill();
+        if (lock.owns_lock()) channel->fill();
     }
 }
 
 void Engine::housekeeping() {
     std::vector<std::shared_ptr<Channel>> finished;
     for (const auto& [handle, channel] : m_channels) {
-        if (channel->decodeOnly || channel->state.load() != static_cast<int>(PlayState::Playing))
-            continue;
+        if (channel->decodeOnly || channel->state.load() != static_cast<int>(PlayState::Playing)) continue;
         {
             // Each loop restart the listener has passed is one end of the channel.
             std::lock_guard<std::mutex> lock(channel->decodeMutex);
@@ -203,14 +186,12 @@ void Engine::housekeeping() {
                 channel->restarts.pop_front();
             }
         }
-        if (channel->hasEnded())
-            finished.push_back(channel);
+        if (channel->hasEnded()) finished.push_back(channel);
     }
     for (const auto& channel : finished) {
         channel->state = static_cast<int>(PlayState::Stopped);
         postEndSyncs(*channel);
-        if (channel->flags.load() & BASS_STREAM_AUTOFREE)
-            remove(channel);
+        if (channel->flags.load() & BASS_STREAM_AUTOFREE) remove(channel);
     }
 }
 
@@ -238,8 +219,7 @@ void Engine::notifierLoop() {
     std::unique_lock<std::mutex> lock(m_notifyMutex);
     for (;;) {
         m_notifyWake.wait(lock, [this] { return !m_notifications.empty() || m_quit; });
-        if (m_notifications.empty())
-            return;
+        if (m_notifications.empty()) return;
         const Notification n = m_notifications.front();
         m_notifications.pop_front();
         m_notifying = true;
@@ -247,8 +227,7 @@ void Engine::notifierLoop() {
         n.proc(n.sync, n.channel, 0, n.user);
         lock.lock();
         m_notifying = false;
-        if (m_notifications.empty())
-            m_notifyIdle.notify_all();
+        if (m_notifications.empty()) m_notifyIdle.notify_all();
     }
 }
 
@@ -259,8 +238,7 @@ void Engine::waitForNotifications() {
 
 bool Engine::advanceVirtualClock(int ms) {
     std::lock_guard<std::mutex> advancing(m_advanceMutex);
-    if (m_mode != OutputMode::Virtual)
-        return false;
+    if (m_mode != OutputMode::Virtual) return false;
     for (int done = 0; done < ms;) {
         const int step = std::min(kVirtualStepMs, ms - done);
         fillPlaying();
@@ -284,8 +262,7 @@ bool Engine::advanceVirtualClock(int ms) {
 
 float Engine::cpuPercent() {
     uint64_t busy = m_workerBusyNs.load();
-    for (auto& [index, dev] : m_devices)
-        busy += dev.mixer->busyNanoseconds();
+    for (auto& [index, dev] : m_devices) busy += dev.mixer->busyNanoseconds();
     const auto now = std::chrono::steady_clock::now();
     const auto wall = std::chrono::duration_cast<std::chrono::nanoseconds>(now - m_cpuLastTime).count();
     if (wall >= 50'000'000) {

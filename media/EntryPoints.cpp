@@ -142,20 +142,13 @@ const EntryPoint kTags[] = {
 
 }  // namespace
 
-std::span<const EntryPoint> bassEntryPoints() {
-    return kBass;
-}
-std::span<const EntryPoint> cdEntryPoints() {
-    return kCd;
-}
-std::span<const EntryPoint> tagsEntryPoints() {
-    return kTags;
-}
+std::span<const EntryPoint> bassEntryPoints() { return kBass; }
+std::span<const EntryPoint> cdEntryPoints() { return kCd; }
+std::span<const EntryPoint> tagsEntryPoints() { return kTags; }
 
 void (*findEntryPoint(std::span<const EntryPoint> table, std::string_view name))() {
     for (const EntryPoint& entry : table)
-        if (name == entry.name)
-            return entry.address;
+        if (name == entry.name) return entry.address;
     return nullptr;
 }
 

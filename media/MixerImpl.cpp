@@ -14,12 +14,9 @@ constexpr size_t kChunkFrames = 64;
 
 int32_t clampAttribute(int attribute, int32_t value) {
     switch (attribute) {
-        case kAttrFreq:
-            return std::clamp(value, 100, 100000);
-        case kAttrVolume:
-            return std::clamp(value, 0, 100);
-        default:
-            return std::clamp(value, -100, 100);
+    case kAttrFreq: return std::clamp(value, 100, 100000);
+    case kAttrVolume: return std::clamp(value, 0, 100);
+    default: return std::clamp(value, -100, 100);
     }
 }
 
@@ -27,9 +24,7 @@ int32_t clampAttribute(int attribute, int32_t value) {
 
 MixerImpl::MixerImpl(int rate) : m_rate(rate), m_snapshot(new Snapshot), m_acc(kChunkFrames * 2) {}
 
-MixerImpl::~MixerImpl() {
-    delete m_snapshot.load();
-}
+MixerImpl::~MixerImpl() { delete m_snapshot.load(); }
 
 void MixerImpl::setChannels(std::vector<std::shared_ptr<Channel>> channels) {
     auto* next = new Snapshot{std::move(channels)};
@@ -40,8 +35,7 @@ void MixerImpl::setChannels(std::vector<std::shared_ptr<Channel>> channels) {
 
 void MixerImpl::quiesce() const {
     const uint64_t pass = m_pass.load(std::memory_order_acquire);
-    if ((pass & 1) == 0)
-        return;
+    if ((pass & 1) == 0) return;
     while (m_pass.load(std::memory_order_acquire) == pass)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
@@ -55,8 +49,7 @@ void MixerImpl::mix(int16_t* out, size_t frames) {
         const size_t n = std::min(kChunkFrames, frames - done);
         std::fill(m_acc.begin(), m_acc.begin() + static_cast<std::ptrdiff_t>(2 * n), 0.0f);
         for (const auto& channel : snapshot->channels) {
-            if (!channel->mixable.load(std::memory_order_acquire))
-                continue;
+            if (!channel->mixable.load(std::memory_order_acquire)) continue;
             if (channel->state.load(std::memory_order_acquire) != static_cast<int>(PlayState::Playing))
                 continue;
             mixChunk(*channel, m_acc.data(), n);
@@ -81,8 +74,7 @@ bool MixerImpl::pull(Channel& c, float frame[2]) {
     if (m.stagePos == m.stageLen) {
         m.stageLen = c.ring.read(m.stage, MixState::kStageFrames * channels) / channels;
         m.stagePos = 0;
-        if (m.stageLen == 0)
-            return false;
+        if (m.stageLen == 0) return false;
     }
     const int16_t* s = m.stage + m.stagePos * channels;
     if (channels <= 2) {
@@ -91,8 +83,7 @@ bool MixerImpl::pull(Channel& c, float frame[2]) {
     } else {
         // More than two channels: the even ones make the left side, the odd ones the right.
         float left = 0, right = 0;
-        for (size_t i = 0; i < channels; ++i)
-            (i % 2 ? right : left) += s[i];
+        for (size_t i = 0; i < channels; ++i) (i % 2 ? right : left) += s[i];
         frame[0] = left / static_cast<float>((channels + 1) / 2);
         frame[1] = right / static_cast<float>(channels / 2);
     }
@@ -117,14 +108,12 @@ void MixerImpl::applySlides(Channel& c, size_t frames) {
                 c.slidingMask.fetch_and(~(1u << a));
             }
         }
-        if (!slide.active)
-            continue;
+        if (!slide.active) continue;
         slide.done += static_cast<int64_t>(frames);
         if (slide.done >= slide.total) {
             c.attr[a].store(static_cast<int32_t>(slide.to));
             slide.active = false;
-            if (c.slideCommand[a].load() == 0)
-                c.slidingMask.fetch_and(~(1u << a));
+            if (c.slideCommand[a].load() == 0) c.slidingMask.fetch_and(~(1u << a));
         } else {
             const double t = static_cast<double>(slide.done) / static_cast<double>(slide.total);
             c.attr[a].store(clampAttribute(
@@ -149,8 +138,7 @@ void MixerImpl::mixChunk(Channel& c, float* acc, size_t frames) {
             stalled = !c.decodeEnded.load(std::memory_order_acquire);
             break;
         }
-        if (!m.haveNext)
-            m.haveNext = pull(c, m.next);
+        if (!m.haveNext) m.haveNext = pull(c, m.next);
         // Without a following frame, interpolate only at the very end of the data.
         if (!m.haveNext && !c.decodeEnded.load(std::memory_order_acquire)) {
             m.haveNext = pull(c, m.next);  // the producer may have just finished
@@ -180,8 +168,7 @@ void MixerImpl::mixChunk(Channel& c, float* acc, size_t frames) {
             }
         }
     }
-    if (heard > 0)
-        c.consumed.fetch_add(heard, std::memory_order_acq_rel);
+    if (heard > 0) c.consumed.fetch_add(heard, std::memory_order_acq_rel);
     c.stalled.store(stalled, std::memory_order_release);
     c.level.store(static_cast<uint32_t>(std::min(peakL, 32768.0f)) |
                       (static_cast<uint32_t>(std::min(peakR, 32768.0f)) << 16),

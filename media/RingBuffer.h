@@ -24,8 +24,7 @@ public:
     size_t write(const int16_t* in, size_t n) {
         const size_t w = m_written.load(std::memory_order_relaxed);
         n = std::min(n, capacity() - (w - m_read.load(std::memory_order_acquire)));
-        if (n > 0)
-            copyIn(w, in, n);
+        if (n > 0) copyIn(w, in, n);
         m_written.store(w + n, std::memory_order_release);
         return n;
     }
@@ -34,8 +33,7 @@ public:
     size_t read(int16_t* out, size_t n) {
         const size_t r = m_read.load(std::memory_order_relaxed);
         n = std::min(n, m_written.load(std::memory_order_acquire) - r);
-        if (n > 0)
-            copyOut(r, out, n);
+        if (n > 0) copyOut(r, out, n);
         m_read.store(r + n, std::memory_order_release);
         return n;
     }

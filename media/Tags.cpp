@@ -16,8 +16,7 @@ thread_local std::string t_errorText;
 
 std::string latin1ToAnsi(std::string_view bytes) {
     std::string utf8;
-    for (unsigned char c : bytes)
-        base::appendUtf8(utf8, c);
+    for (unsigned char c : bytes) base::appendUtf8(utf8, c);
     return base::CodePage::active().fromUtf8(utf8);
 }
 
@@ -26,8 +25,7 @@ std::string utf16ToAnsi(std::string_view bytes, bool bigEndian) {
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
         char32_t unit = bigEndian ? (a << 8 | b) : (b << 8 | a);
-        if (unit == 0)
-            break;
+        if (unit == 0) break;
         if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
             const auto c = static_cast<unsigned char>(bytes[i + 2]),
                        d = static_cast<unsigned char>(bytes[i + 3]);
@@ -44,69 +42,55 @@ std::string utf16ToAnsi(std::string_view bytes, bool bigEndian) {
 std::string_view untilTerminator(std::string_view s, int encoding) {
     if (encoding == 1 || encoding == 2) {
         for (size_t i = 0; i + 1 < s.size(); i += 2)
-            if (s[i] == 0 && s[i + 1] == 0)
-                return s.substr(0, i);
+            if (s[i] == 0 && s[i + 1] == 0) return s.substr(0, i);
         return s;
     }
     const size_t end = s.find('\0');
     return end == std::string_view::npos ? s : s.substr(0, end);
 }
 
-size_t terminatorLength(int encoding) {
-    return encoding == 1 || encoding == 2 ? 2 : 1;
-}
+size_t terminatorLength(int encoding) { return encoding == 1 || encoding == 2 ? 2 : 1; }
 
 std::string decodeText(int encoding, std::string_view s) {
     s = untilTerminator(s, encoding);
     switch (encoding) {
-        case 0:
-            return latin1ToAnsi(s);
-        case 1: {
-            const bool big = s.size() >= 2 && static_cast<unsigned char>(s[0]) == 0xFE;
-            if (s.size() >= 2 && (static_cast<unsigned char>(s[0]) | 1) == 0xFF)
-                s.remove_prefix(2);
-            return utf16ToAnsi(s, big);
-        }
-        case 2:
-            return utf16ToAnsi(s, true);
-        case 3:
-            return base::CodePage::active().fromUtf8(s);
-        default:
-            return {};
+    case 0: return latin1ToAnsi(s);
+    case 1: {
+        const bool big = s.size() >= 2 && static_cast<unsigned char>(s[0]) == 0xFE;
+        if (s.size() >= 2 && (static_cast<unsigned char>(s[0]) | 1) == 0xFF) s.remove_prefix(2);
+        return utf16ToAnsi(s, big);
+    }
+    case 2: return utf16ToAnsi(s, true);
+    case 3: return base::CodePage::active().fromUtf8(s);
+    default: return {};
     }
 }
 
 // Text of a T??? frame or the text part of COMM (encoding, language, description, text).
 std::string frameText(std::string_view id, std::string_view body) {
-    if (body.empty())
-        return {};
+    if (body.empty()) return {};
     const int encoding = static_cast<unsigned char>(body[0]);
     body.remove_prefix(1);
     if (id == "COMM" || id == "COM") {
-        if (body.size() < 3)
-            return {};
+        if (body.size() < 3) return {};
         body.remove_prefix(3);
         const std::string_view description = untilTerminator(body, encoding);
         const size_t skip = description.size() + terminatorLength(encoding);
-        if (skip > body.size())
-            return {};
+        if (skip > body.size()) return {};
         body.remove_prefix(skip);
     }
     return decodeText(encoding, body);
 }
 
 void setOnce(std::string& field, std::string value) {
-    if (field.empty())
-        field = std::string(base::trimText(value));
+    if (field.empty()) field = std::string(base::trimText(value));
 }
 
 void parseId3v2(std::string_view tag, TagFields& out) {
-    if (tag.size() < 10 || tag.substr(0, 3) != "ID3")
-        return;
+    if (tag.size() < 10 || tag.substr(0, 3) != "ID3") return;
     const int version = static_cast<unsigned char>(tag[3]);
     const int flags = static_cast<unsigned char>(tag[5]);
-    if (version < 2 || version > 4)
-        return;
+    if (version < 2 || version > 4) return;
     // FIXME: tags written with whole-tag unsynchronisation are read as they are.
     size_t pos = 10;
     const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(tag[i])); };
@@ -128,8 +112,7 @@ void parseId3v2(std::string_view tag, TagFields& out) {
         else
             size = byte(pos + 4) << 21 | byte(pos + 5) << 14 | byte(pos + 6) << 7 | byte(pos + 7);
         pos += headerLength;
-        if (size > tag.size() - pos)
-            break;
+        if (size > tag.size() - pos) break;
         const std::string_view body = tag.substr(pos, size);
         pos += size;
         if (id == "TIT2" || id == "TT2")
@@ -154,8 +137,7 @@ std::string id3v1Field(std::string_view tag, size_t offset, size_t length) {
 }
 
 void parseId3v1(std::string_view tag, TagFields& out) {
-    if (tag.size() != 128 || tag.substr(0, 3) != "TAG")
-        return;
+    if (tag.size() != 128 || tag.substr(0, 3) != "TAG") return;
     setOnce(out.title, id3v1Field(tag, 3, 30));
     setOnce(out.artist, id3v1Field(tag, 33, 30));
     setOnce(out.album, id3v1Field(tag, 63, 30));
@@ -174,8 +156,7 @@ void parseOgg(std::string_view block, TagFields& out) {
         const std::string_view entry = block.substr(0, end);
         block.remove_prefix(end == std::string_view::npos ? block.size() : end + 1);
         const size_t eq = entry.find('=');
-        if (eq == std::string_view::npos)
-            continue;
+        if (eq == std::string_view::npos) continue;
         const std::string key(entry.substr(0, eq));
         const std::string value = base::CodePage::active().fromUtf8(entry.substr(eq + 1));
         if (base::asciiSameText(key, "TITLE"))
@@ -225,19 +206,14 @@ std::string formatTags(const TagFields& fields, std::string_view format) {
                 break;
             }
         }
-        if (!matched)
-            out.push_back(format[i++]);
+        if (!matched) out.push_back(format[i++]);
     }
     return out;
 }
 
-const char* TAGS_GetLastErrorDesc() {
-    return t_errorText.c_str();
-}
+const char* TAGS_GetLastErrorDesc() { return t_errorText.c_str(); }
 
-uint32_t TAGS_GetVersion() {
-    return 1;
-}
+uint32_t TAGS_GetVersion() { return 1; }
 
 const char* TAGS_Read(uint32_t handle, const char* format) {
     t_result.clear();

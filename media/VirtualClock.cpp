@@ -5,8 +5,6 @@
 
 namespace media {
 
-bool advanceVirtualClock(int milliseconds) {
-    return Engine::instance().advanceVirtualClock(milliseconds);
-}
+bool advanceVirtualClock(int milliseconds) { return Engine::instance().advanceVirtualClock(milliseconds); }
 
 }  // namespace media

@@ -13,8 +13,7 @@ bool sizeAllowed(int w, int h) {
 }  // namespace
 
 Image::Image(int w, int h, uint32_t argb) {
-    if (!sizeAllowed(w, h))
-        return;
+    if (!sizeAllowed(w, h)) return;
     width = w;
     height = h;
     pixels.assign(static_cast<size_t>(w) * static_cast<size_t>(h), argb);
@@ -25,13 +24,11 @@ bool Image::hasAlpha() const {
 }
 
 void Image::resize(int w, int h, uint32_t argb) {
-    if (w == width && h == height)
-        return;
+    if (w == width && h == height) return;
     Image next(w, h, argb);
     const int cw = std::min(width, next.width);
     const int ch = std::min(height, next.height);
-    for (int y = 0; y < ch; ++y)
-        std::copy_n(row(y), cw, next.row(y));
+    for (int y = 0; y < ch; ++y) std::copy_n(row(y), cw, next.row(y));
     *this = std::move(next);
 }
 

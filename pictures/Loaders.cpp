@@ -14,51 +14,35 @@ namespace pictures {
 
 namespace {
 
-const unsigned char* bytes(std::string_view d) {
-    return reinterpret_cast<const unsigned char*>(d.data());
-}
+const unsigned char* bytes(std::string_view d) { return reinterpret_cast<const unsigned char*>(d.data()); }
 
-bool startsWith(std::string_view d, std::string_view magic) {
-    return d.substr(0, magic.size()) == magic;
-}
+bool startsWith(std::string_view d, std::string_view magic) { return d.substr(0, magic.size()) == magic; }
 
-bool sniffBitmap(std::string_view d) {
-    return startsWith(d, "BM");
-}
+bool sniffBitmap(std::string_view d) { return startsWith(d, "BM"); }
 
 bool sniffIcon(std::string_view d) {
     // ICONDIR: reserved 0, type 1 (icon) or 2 (cursor), at least one entry.
-    if (d.size() < 6)
-        return false;
+    if (d.size() < 6) return false;
     const auto* p = bytes(d);
     const uint16_t type = base::readLE16(p + 2);
     return base::readLE16(p) == 0 && (type == 1 || type == 2) && base::readLE16(p + 4) > 0;
 }
 
-bool sniffJpeg(std::string_view d) {
-    return startsWith(d, "\xFF\xD8\xFF");
-}
-bool sniffGif(std::string_view d) {
-    return startsWith(d, "GIF87a") || startsWith(d, "GIF89a");
-}
-bool sniffPng(std::string_view d) {
-    return startsWith(d, "\x89PNG\r\n\x1A\n");
-}
+bool sniffJpeg(std::string_view d) { return startsWith(d, "\xFF\xD8\xFF"); }
+bool sniffGif(std::string_view d) { return startsWith(d, "GIF87a") || startsWith(d, "GIF89a"); }
+bool sniffPng(std::string_view d) { return startsWith(d, "\x89PNG\r\n\x1A\n"); }
 
 bool sniffMetafile(std::string_view d) {
-    if (d.size() < 4)
-        return false;
+    if (d.size() < 4) return false;
     const auto* p = bytes(d);
-    if (base::readLE32(p) == 0x9AC6CDD7u)
-        return true;  // placeable Windows metafile
+    if (base::readLE32(p) == 0x9AC6CDD7u) return true;  // placeable Windows metafile
     // Enhanced metafile: an EMR_HEADER record with the " EMF" signature at offset 40.
     return d.size() >= 44 && base::readLE32(p) == 1 && std::memcmp(p + 40, " EMF", 4) == 0;
 }
 
 bool sniffTarga(std::string_view d) {
     // Targa has no signature; check that the 18-byte header is self-consistent.
-    if (d.size() < 18)
-        return false;
+    if (d.size() < 18) return false;
     const auto* p = bytes(d);
     const unsigned colorMapType = p[1], imageType = p[2], depth = p[16];
     const bool typeOk = imageType == 1 || imageType == 2 || imageType == 3 || imageType == 9 ||
@@ -67,25 +51,13 @@ bool sniffTarga(std::string_view d) {
     return colorMapType <= 1 && typeOk && depthOk && base::readLE16(p + 12) > 0 && base::readLE16(p + 14) > 0;
 }
 
-Decoded decodeBitmap(std::string_view d) {
-    return qt::decodeImage(d, "bmp", "Bitmap image is not valid");
-}
-Decoded decodeIcon(std::string_view d) {
-    return qt::decodeIcon(d, "Icon image is not valid");
-}
-Decoded decodeJpeg(std::string_view d) {
-    return qt::decodeImage(d, "jpeg", "Invalid image");
-}
-Decoded decodeGif(std::string_view d) {
-    return qt::decodeAnimation(d, "gif", "Invalid image");
-}
-Decoded decodePng(std::string_view d) {
-    return qt::decodeImage(d, "png", "Invalid image");
-}
+Decoded decodeBitmap(std::string_view d) { return qt::decodeImage(d, "bmp", "Bitmap image is not valid"); }
+Decoded decodeIcon(std::string_view d) { return qt::decodeIcon(d, "Icon image is not valid"); }
+Decoded decodeJpeg(std::string_view d) { return qt::decodeImage(d, "jpeg", "Invalid image"); }
+Decoded decodeGif(std::string_view d) { return qt::decodeAnimation(d, "gif", "Invalid image"); }
+Decoded decodePng(std::string_view d) { return qt::decodeImage(d, "png", "Invalid image"); }
 // FIXME: metafiles are not rendered; a recognised metafile is an empty picture.
-Decoded decodeMetafile(std::string_view) {
-    return {};
-}
+Decoded decodeMetafile(std::string_view) { return {}; }
 
 const std::array<Loader, 7> kLoaders = {{
     {Format::Bitmap, "BMP", "bmp;dib", "Bitmap image is not valid", sniffBitmap, decodeBitmap},
@@ -99,37 +71,29 @@ const std::array<Loader, 7> kLoaders = {{
 
 }  // namespace
 
-std::span<const Loader> loaders() {
-    return kLoaders;
-}
+std::span<const Loader> loaders() { return kLoaders; }
 
 const Loader* loaderFor(Format format) {
     for (const auto& l : kLoaders)
-        if (l.format == format)
-            return &l;
+        if (l.format == format) return &l;
     return nullptr;
 }
 
 Format sniffFormat(std::string_view data) {
     for (const auto& l : kLoaders)
-        if (l.sniff(data))
-            return l.format;
+        if (l.sniff(data)) return l.format;
     return Format::Unknown;
 }
 
 Format formatForExtension(std::string_view extension) {
-    if (!extension.empty() && extension.front() == '.')
-        extension.remove_prefix(1);
-    if (extension.empty())
-        return Format::Unknown;
+    if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+    if (extension.empty()) return Format::Unknown;
     for (const auto& l : kLoaders) {
         std::string_view list = l.extensions;
         while (!list.empty()) {
             const size_t semi = list.find(';');
-            if (base::asciiSameText(list.substr(0, semi), extension))
-                return l.format;
-            if (semi == std::string_view::npos)
-                break;
+            if (base::asciiSameText(list.substr(0, semi), extension)) return l.format;
+            if (semi == std::string_view::npos) break;
             list.remove_prefix(semi + 1);
         }
     }
@@ -137,11 +101,9 @@ Format formatForExtension(std::string_view extension) {
 }
 
 Decoded decode(std::string_view data, Format format) {
-    if (format == Format::Unknown)
-        format = sniffFormat(data);
+    if (format == Format::Unknown) format = sniffFormat(data);
     const Loader* loader = loaderFor(format);
-    if (!loader)
-        throw DecodeError("Invalid image");
+    if (!loader) throw DecodeError("Invalid image");
     return loader->decode(data);
 }
 

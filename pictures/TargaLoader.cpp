@@ -15,8 +15,7 @@ class Cursor {
 public:
     explicit Cursor(std::string_view d) : m_data(d) {}
     const unsigned char* take(size_t n) {
-        if (m_data.size() - m_pos < n)
-            throw DecodeError("Invalid image");
+        if (m_data.size() - m_pos < n) throw DecodeError("Invalid image");
         const auto* p = reinterpret_cast<const unsigned char*>(m_data.data()) + m_pos;
         m_pos += n;
         return p;
@@ -30,25 +29,21 @@ private:
 
 uint32_t argb(unsigned a, unsigned r, unsigned g, unsigned b) {
     // Premultiply, as every Image is.
-    if (a != 255)
-        r = r * a / 255, g = g * a / 255, b = b * a / 255;
+    if (a != 255) r = r * a / 255, g = g * a / 255, b = b * a / 255;
     return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
 uint32_t fromPacked(const unsigned char* p, unsigned depth, bool alphaBits) {
     switch (depth) {
-        case 8:
-            return argb(255, p[0], p[0], p[0]);
-        case 15:
-        case 16: {
-            const unsigned v = base::readLE16(p);
-            const unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-            return argb(255, (r << 3) | (r >> 2), (g << 3) | (g >> 2), (b << 3) | (b >> 2));
-        }
-        case 24:
-            return argb(255, p[2], p[1], p[0]);
-        default:
-            return argb(alphaBits ? p[3] : 255, p[2], p[1], p[0]);
+    case 8: return argb(255, p[0], p[0], p[0]);
+    case 15:
+    case 16: {
+        const unsigned v = base::readLE16(p);
+        const unsigned r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+        return argb(255, (r << 3) | (r >> 2), (g << 3) | (g >> 2), (b << 3) | (b >> 2));
+    }
+    case 24: return argb(255, p[2], p[1], p[0]);
+    default: return argb(alphaBits ? p[3] : 255, p[2], p[1], p[0]);
     }
 }
 
@@ -63,10 +58,8 @@ Decoded decodeTarga(std::string_view data) {
     const unsigned depth = h[16], descriptor = h[17];
     const unsigned baseType = type & 7;
     const bool rle = (type & 8) != 0;
-    if (baseType < 1 || baseType > 3 || type > 11 || mapType > 1)
-        throw DecodeError("Invalid image");
-    if (baseType == 1 && (mapType != 1 || depth != 8))
-        throw DecodeError("Invalid image");
+    if (baseType < 1 || baseType > 3 || type > 11 || mapType > 1) throw DecodeError("Invalid image");
+    if (baseType == 1 && (mapType != 1 || depth != 8)) throw DecodeError("Invalid image");
     if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32)
         throw DecodeError("Invalid image");
     c.take(idLength);
@@ -83,13 +76,11 @@ Decoded decodeTarga(std::string_view data) {
     }
 
     Image img(width, height);
-    if (img.empty())
-        throw DecodeError("Invalid image");
+    if (img.empty()) throw DecodeError("Invalid image");
     const unsigned bytesPerPixel = (depth + 7) / 8;
     const bool alphaBits = (descriptor & 15) != 0;
     auto convert = [&](const unsigned char* p) -> uint32_t {
-        if (baseType != 1)
-            return fromPacked(p, depth, alphaBits || depth == 32);
+        if (baseType != 1) return fromPacked(p, depth, alphaBits || depth == 32);
         return p[0] < palette.size() ? palette[p[0]] : 0xFF000000u;
     };
 
@@ -112,11 +103,9 @@ Decoded decodeTarga(std::string_view data) {
         const size_t count = std::min<size_t>((packet & 0x7F) + 1, total - done);
         if (packet & 0x80) {
             const uint32_t value = convert(c.take(bytesPerPixel));
-            for (size_t i = 0; i < count; ++i)
-                put(value);
+            for (size_t i = 0; i < count; ++i) put(value);
         } else {
-            for (size_t i = 0; i < count; ++i)
-                put(convert(c.take(bytesPerPixel)));
+            for (size_t i = 0; i < count; ++i) put(convert(c.take(bytesPerPixel)));
         }
     }
     Decoded out;

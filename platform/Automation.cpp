@@ -53,7 +53,8 @@ AutomationScript AutomationScript::parse(std::string_view text, std::vector<std:
     return script;
 }
 
-AutomationScript AutomationScript::load(const std::filesystem::path& file, std::vector<std::string>* problems) {
+AutomationScript AutomationScript::load(const std::filesystem::path& file,
+                                        std::vector<std::string>* problems) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         if (problems) problems->push_back("cannot read " + file.string());
@@ -99,11 +100,8 @@ DialogAnswer AutomationBackend::ask(const DialogRequest& request) {
         answer.button = id;
         return answer;
     }
-    case DialogKind::About:
-        answer.accepted = true;
-        return answer;
-    default:
-        break;
+    case DialogKind::About: answer.accepted = true; return answer;
+    default: break;
     }
     answer.accepted = true;
     // Native paths in the file are handed on in the Windows form, as a person's choice would be.

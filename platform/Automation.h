@@ -29,7 +29,8 @@ class AutomationScript {
 public:
     // Lines that cannot be understood are reported in `problems` ("line N: ...") and skipped.
     static AutomationScript parse(std::string_view text, std::vector<std::string>* problems = nullptr);
-    static AutomationScript load(const std::filesystem::path& file, std::vector<std::string>* problems = nullptr);
+    static AutomationScript load(const std::filesystem::path& file,
+                                 std::vector<std::string>* problems = nullptr);
 
     bool hasAnswer() const { return !m_answers.empty(); }
     AutomationStep takeAnswer();

@@ -116,12 +116,30 @@ int DialogService::messageBox(std::string_view text, std::string_view caption, u
     }
     // Escape gives Cancel where there is one; boxes without it give their "stop" answer.
     switch (flags & 0x0F) {
-    case MB_OKCANCEL: r.buttons = {IDOK, IDCANCEL}; r.escapeButton = IDCANCEL; break;
-    case MB_ABORTRETRYIGNORE: r.buttons = {IDABORT, IDRETRY, IDIGNORE}; r.escapeButton = IDABORT; break;
-    case MB_YESNOCANCEL: r.buttons = {IDYES, IDNO, IDCANCEL}; r.escapeButton = IDCANCEL; break;
-    case MB_YESNO: r.buttons = {IDYES, IDNO}; r.escapeButton = IDNO; break;
-    case MB_RETRYCANCEL: r.buttons = {IDRETRY, IDCANCEL}; r.escapeButton = IDCANCEL; break;
-    default: r.buttons = {IDOK}; r.escapeButton = IDOK; break;
+    case MB_OKCANCEL:
+        r.buttons = {IDOK, IDCANCEL};
+        r.escapeButton = IDCANCEL;
+        break;
+    case MB_ABORTRETRYIGNORE:
+        r.buttons = {IDABORT, IDRETRY, IDIGNORE};
+        r.escapeButton = IDABORT;
+        break;
+    case MB_YESNOCANCEL:
+        r.buttons = {IDYES, IDNO, IDCANCEL};
+        r.escapeButton = IDCANCEL;
+        break;
+    case MB_YESNO:
+        r.buttons = {IDYES, IDNO};
+        r.escapeButton = IDNO;
+        break;
+    case MB_RETRYCANCEL:
+        r.buttons = {IDRETRY, IDCANCEL};
+        r.escapeButton = IDCANCEL;
+        break;
+    default:
+        r.buttons = {IDOK};
+        r.escapeButton = IDOK;
+        break;
     }
     int def = static_cast<int>((flags >> 8) & 0x0F);
     r.defaultButton = def < static_cast<int>(r.buttons.size()) ? def : 0;

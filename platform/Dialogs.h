@@ -27,36 +27,52 @@ const char* dialogKindName(DialogKind kind);
 enum class DialogIcon { None, Information, Warning, Error, Question };
 
 // Message box button identifiers, with their Windows values.
-enum DialogButtonId : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+enum DialogButtonId : int {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDABORT = 3,
+    IDRETRY = 4,
+    IDIGNORE = 5,
+    IDYES = 6,
+    IDNO = 7
+};
 const char* buttonName(int id);
 // The identifier for a name such as "ok" or "Ignore" (case-insensitive); 0 when unknown.
 int buttonFromName(std::string_view name);
 
 // Message box flags, with their Windows values.
 enum : uint32_t {
-    MB_OK = 0, MB_OKCANCEL = 1, MB_ABORTRETRYIGNORE = 2, MB_YESNOCANCEL = 3, MB_YESNO = 4, MB_RETRYCANCEL = 5,
-    MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
+    MB_OK = 0,
+    MB_OKCANCEL = 1,
+    MB_ABORTRETRYIGNORE = 2,
+    MB_YESNOCANCEL = 3,
+    MB_YESNO = 4,
+    MB_RETRYCANCEL = 5,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
 };
 
 struct DialogRequest {
     DialogKind kind = DialogKind::Message;
     std::string caption;
-    std::string text;               // message, prompt or the about box's first text
+    std::string text;  // message, prompt or the about box's first text
     DialogIcon icon = DialogIcon::None;
-    std::vector<int> buttons;       // message boxes: button ids in display order
-    int defaultButton = 0;          // index into buttons
-    int escapeButton = IDCANCEL;    // the id that Escape, closing, or a missing answer gives
-    std::string initialText;        // input default, file name, initial folder, selected item
+    std::vector<int> buttons;     // message boxes: button ids in display order
+    int defaultButton = 0;        // index into buttons
+    int escapeButton = IDCANCEL;  // the id that Escape, closing, or a missing answer gives
+    std::string initialText;      // input default, file name, initial folder, selected item
     std::string initialDir;
-    std::string filter;             // "description|patterns|description|patterns"
+    std::string filter;  // "description|patterns|description|patterns"
     std::string defaultExt;
     bool mustExist = false;
     bool overwritePrompt = false;
-    bool readOnlyChecked = false;   // the open dialog's read-only box (no equivalent in Qt)
-    uint32_t color = 0;             // colour dialog: initial 0x00BBGGRR
+    bool readOnlyChecked = false;  // the open dialog's read-only box (no equivalent in Qt)
+    uint32_t color = 0;            // colour dialog: initial 0x00BBGGRR
     bool fullColorDialog = false;
-    std::vector<std::string> items; // choice dialog
-    std::string detailText;         // about box: the credits text
+    std::vector<std::string> items;  // choice dialog
+    std::string detailText;          // about box: the credits text
 };
 
 struct DialogAnswer {
@@ -91,7 +107,7 @@ public:
     int messageBox(std::string_view text, std::string_view caption, uint32_t flags);
     // Input box: the entered text, nullopt when cancelled.
     std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
-                                         std::string_view defaultText);
+                                        std::string_view defaultText);
     // Open/save dialog: the chosen path, nullopt when cancelled.
     std::optional<std::string> fileDialog(DialogRequest request);
     // The about box; returns when it is closed.

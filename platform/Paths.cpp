@@ -69,7 +69,8 @@ size_t componentCount(const fs::path& p) {
 std::string unescapeMountField(std::string_view field) {
     std::string out;
     for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && std::isdigit(static_cast<unsigned char>(field[i + 1]))) {
+        if (field[i] == '\\' && i + 3 < field.size() &&
+            std::isdigit(static_cast<unsigned char>(field[i + 1]))) {
             out.push_back(static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
                                             (field[i + 3] - '0')));
             i += 3;
@@ -86,7 +87,8 @@ bool sameFileName(std::string_view a, std::string_view b) {
     size_t i = 0;
     size_t j = 0;
     while (i < a.size() && j < b.size()) {
-        if (base::unicodeLower(base::decodeUtf8(a, i)) != base::unicodeLower(base::decodeUtf8(b, j))) return false;
+        if (base::unicodeLower(base::decodeUtf8(a, i)) != base::unicodeLower(base::decodeUtf8(b, j)))
+            return false;
     }
     return i == a.size() && j == b.size();
 }

@@ -53,8 +53,12 @@ private:
 DriveTable& drives();
 
 // Shorthands on the process-wide table.
-inline std::filesystem::path resolvePath(std::string_view windowsPath) { return drives().resolve(windowsPath); }
-inline std::string windowsPath(const std::filesystem::path& nativePath) { return drives().toWindows(nativePath); }
+inline std::filesystem::path resolvePath(std::string_view windowsPath) {
+    return drives().resolve(windowsPath);
+}
+inline std::string windowsPath(const std::filesystem::path& nativePath) {
+    return drives().toWindows(nativePath);
+}
 
 // Case-insensitive comparison of two UTF-8 file names (simple case folding).
 bool sameFileName(std::string_view a, std::string_view b);

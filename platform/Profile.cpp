@@ -38,15 +38,16 @@ ProfileFile ProfileFile::parse(std::string_view text) {
         if (line.empty()) continue;
         if (line.front() == '[') {
             size_t close = line.find(']');
-            std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            std::string_view name =
+                line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
             profile.m_sections.push_back({std::string(base::trimText(name)), {}});
             current = &profile.m_sections.back();
             continue;
         }
         size_t eq = line.find('=');
         if (!current || eq == std::string_view::npos) continue;
-        current->entries.push_back({std::string(base::trimText(line.substr(0, eq))),
-                                    unquote(base::trimText(line.substr(eq + 1)))});
+        current->entries.push_back(
+            {std::string(base::trimText(line.substr(0, eq))), unquote(base::trimText(line.substr(eq + 1)))});
     }
     return profile;
 }
@@ -62,8 +63,8 @@ std::optional<std::string> ProfileFile::value(std::string_view section, std::str
     return std::nullopt;
 }
 
-std::string readProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                              std::string_view defaultValue, size_t bufferSize) {
+std::string readProfileString(const std::filesystem::path& file, std::string_view section,
+                              std::string_view key, std::string_view defaultValue, size_t bufferSize) {
     if (bufferSize == 0) return {};
     auto v = ProfileFile::load(file).value(section, key);
     std::string out = v ? *v : std::string(base::trimText(defaultValue));

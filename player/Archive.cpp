@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -35,7 +35,8 @@ constexpr size_t kCopyPiece = 64 * 1024;
 // Accumulates one chunk, possibly fed in pieces, under the chunk-by-chunk rule.
 class ChunkCrc {
 public:
-    explicit ChunkCrc(uint32_t running) : m_standard(running == 0), m_state(m_standard ? 0xFFFFFFFFu : running) {}
+    explicit ChunkCrc(uint32_t running)
+        : m_standard(running == 0), m_state(m_standard ? 0xFFFFFFFFu : running) {}
     void add(const void* data, size_t size) { m_state = base::crc32Update(m_state, data, size); }
     uint32_t result() const { return m_standard ? ~m_state : m_state; }
 
@@ -321,7 +322,8 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
     ArchiveInput& in = *run.input;
     char magic[4];
     in.read(magic, 4);
-    if (std::memcmp(magic, kMagic, 4) != 0) throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
+    if (std::memcmp(magic, kMagic, 4) != 0)
+        throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
     uint32_t crc = 0;
     GatheringWriter out(fd);
     while (m_continue) {
@@ -368,11 +370,11 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
                 if (OnCRCError) {
                     OnCRCError(*this, static_cast<int32_t>(stored), static_cast<int32_t>(crc), target);
                 } else {
-                    platform::dialogs().messageBox("CRC Failed in file " + target + ".\r\nStored CRC32 : " +
-                                                       std::to_string(static_cast<int32_t>(stored)) +
-                                                       ".\r\nCurrent CRC32 : " +
-                                                       std::to_string(static_cast<int32_t>(crc)) + ".",
-                                                   "Error", platform::MB_OK | platform::MB_ICONERROR);
+                    platform::dialogs().messageBox(
+                        "CRC Failed in file " + target +
+                            ".\r\nStored CRC32 : " + std::to_string(static_cast<int32_t>(stored)) +
+                            ".\r\nCurrent CRC32 : " + std::to_string(static_cast<int32_t>(crc)) + ".",
+                        "Error", platform::MB_OK | platform::MB_ICONERROR);
                 }
             }
             return;
@@ -381,8 +383,9 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
         run.processed += written;
         // An archive whose header understates its size must not divide by zero or
         // report more than everything.
-        int percent = run.totalSize > 0 ? static_cast<int>(std::min<int64_t>(run.processed * 100 / run.totalSize, 100))
-                                        : 100;
+        int percent = run.totalSize > 0
+                          ? static_cast<int>(std::min<int64_t>(run.processed * 100 / run.totalSize, 100))
+                          : 100;
         reportProgress(target, percent);
     }
 }
@@ -391,7 +394,8 @@ void TBackupFile::skipBlock(Run& run) {
     ArchiveInput& in = *run.input;
     char magic[4];
     in.read(magic, 4);
-    if (std::memcmp(magic, kMagic, 4) != 0) throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
+    if (std::memcmp(magic, kMagic, 4) != 0)
+        throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
     while (true) {
         int64_t k = in.readInt32();
         if (k == 0) {
@@ -422,11 +426,10 @@ bool TBackupFile::nextVolume(Run& run, const std::string& name) {
     do {
         if (OnNeedDisk) {
             OnNeedDisk(*this, static_cast<uint16_t>(disk), m_continue);
-        } else if (platform::dialogs().messageBox("Please insert disk " + std::to_string(disk) +
-                                                      " and click OK to continue.",
-                                                  "Information",
-                                                  platform::MB_OKCANCEL | platform::MB_ICONINFORMATION) ==
-                   platform::IDCANCEL) {
+        } else if (platform::dialogs().messageBox(
+                       "Please insert disk " + std::to_string(disk) + " and click OK to continue.",
+                       "Information",
+                       platform::MB_OKCANCEL | platform::MB_ICONINFORMATION) == platform::IDCANCEL) {
             m_continue = false;
         }
     } while (m_continue && !fs::exists(volume));
@@ -487,7 +490,8 @@ void TBackupFile::restoreRecords(Run& run) {
             std::error_code ec;
             target.base = fs::current_path(ec);
         } else {
-            relative = m_restoreFullPath ? (name.size() > 3 ? name.substr(3) : std::string()) : fileNamePart(name);
+            relative =
+                m_restoreFullPath ? (name.size() > 3 ? name.substr(3) : std::string()) : fileNamePart(name);
             target.display = run.folder + relative;
             target.base = platform::resolvePath(run.folder);
         }
@@ -545,12 +549,13 @@ void TBackupFile::restoreRecords(Run& run) {
         std::string leaf = entryName(parent.get(), target.parts.back());
         target.parts.back() = leaf;
         run.lastTarget.parts.back() = leaf;
-        Fd file(::openat(parent.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+        Fd file(::openat(parent.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                         0644));
         if (file.get() < 0 && errno == ELOOP) {
             // A symbolic link planted in the target folder is replaced, never followed.
             ::unlinkat(parent.get(), leaf.c_str(), 0);
-            file.reset(::openat(parent.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                                0644));
+            file.reset(::openat(parent.get(), leaf.c_str(),
+                                O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
         }
         try {
             if (file.get() < 0) throw base::ArchiveError("Cannot read file", kArchiveCannotReadFile);
@@ -573,7 +578,8 @@ bool TBackupFile::restore(ArchiveInput& input, std::string_view targetFolder, st
     run.input = &input;
     run.volumeFile = volumeFile;
     run.folder = targetFolder;
-    if (!run.folder.empty() && run.folder.back() != '\\' && run.folder.back() != '/') run.folder.push_back('\\');
+    if (!run.folder.empty() && run.folder.back() != '\\' && run.folder.back() != '/')
+        run.folder.push_back('\\');
     m_errorCode = 0;
     m_filesRestored = 0;
     m_continue = true;
@@ -637,7 +643,8 @@ ArchiveListing listArchive(ArchiveInput& in) {
         entry.dosDate = in.readUInt32();
         char magic[4];
         in.read(magic, 4);
-        if (std::memcmp(magic, kMagic, 4) != 0) throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
+        if (std::memcmp(magic, kMagic, 4) != 0)
+            throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
         uint32_t crc = 0;
         while (true) {
             int64_t k = in.readInt32();
@@ -664,7 +671,8 @@ ArchiveListing listArchive(ArchiveInput& in) {
     return listing;
 }
 
-ArchiveWriter::ArchiveWriter(std::string title, int zlibLevel) : m_title(std::move(title)), m_level(zlibLevel) {}
+ArchiveWriter::ArchiveWriter(std::string title, int zlibLevel)
+    : m_title(std::move(title)), m_level(zlibLevel) {}
 
 std::string ArchiveWriter::dataBlock(std::string_view contents, int zlibLevel) {
     std::string out(kMagic, sizeof kMagic);

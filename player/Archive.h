@@ -55,8 +55,8 @@ public:
     // is the open file.
     using FileRestoredEvent = std::function<void(TBackupFile& sender, std::string& fileName, int fd)>;
     using ErrorEvent = std::function<void(TBackupFile& sender, int error, const std::string& errorText)>;
-    using CrcErrorEvent =
-        std::function<void(TBackupFile& sender, int32_t storedCrc, int32_t currentCrc, const std::string& fileName)>;
+    using CrcErrorEvent = std::function<void(TBackupFile& sender, int32_t storedCrc, int32_t currentCrc,
+                                             const std::string& fileName)>;
 
     std::string version() const { return "5.00"; }
     std::string backupTitle() const { return m_backupTitle; }
@@ -120,11 +120,11 @@ private:
 
 // What an archive holds, read without writing anything.
 struct ArchiveEntry {
-    std::string name;         // as stored
+    std::string name;  // as stored
     uint32_t dosDate = 0;
-    uint64_t size = 0;        // inflated bytes
-    bool fileList = false;    // the "FILE:LIST" record
-    bool nextDisk = false;    // a "NEXT:DISK" record: the archive goes on in another volume
+    uint64_t size = 0;      // inflated bytes
+    bool fileList = false;  // the "FILE:LIST" record
+    bool nextDisk = false;  // a "NEXT:DISK" record: the archive goes on in another volume
     bool checkValueOk = true;
 };
 
@@ -147,7 +147,8 @@ public:
     explicit ArchiveWriter(std::string title = "Embedded Files", int zlibLevel = 6);
 
     // `identity` 1 writes the two extra numbers after it (both 0).
-    void addFile(std::string_view storedName, std::string_view contents, uint32_t dosDate, int32_t identity = 2);
+    void addFile(std::string_view storedName, std::string_view contents, uint32_t dosDate,
+                 int32_t identity = 2);
     void addFileList(std::string_view contents, uint32_t dosDate);
     // A record that continues the archive in the next volume ("NEXT:DISK" + 3 digits).
     void addNextDisk(int disk);

@@ -52,7 +52,8 @@ const char* MemoryArchiveInput::view(size_t size) {
     return p;
 }
 
-FileArchiveInput::FileArchiveInput(const std::filesystem::path& file, uint64_t offset) : m_buffer(kBufferSize) {
+FileArchiveInput::FileArchiveInput(const std::filesystem::path& file, uint64_t offset)
+    : m_buffer(kBufferSize) {
     m_fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st;
     if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {

@@ -26,7 +26,9 @@ bool parseInteger(std::string_view s, int32_t& out) {
     int64_t n = 0;
     for (char c : s) {
         auto uc = static_cast<unsigned char>(c);
-        int digit = std::isdigit(uc) ? c - '0' : (base == 16 && std::isxdigit(uc)) ? std::tolower(uc) - 'a' + 10 : -1;
+        int digit = std::isdigit(uc)                    ? c - '0'
+                    : (base == 16 && std::isxdigit(uc)) ? std::tolower(uc) - 'a' + 10
+                                                        : -1;
         if (digit < 0) return false;
         n = n * base + digit;
         if (n > (base == 16 ? 0xFFFFFFFFLL : 0x80000000LL)) return false;
@@ -54,7 +56,9 @@ bool CommandLine::has(std::string_view switchText) const {
     return false;
 }
 
-std::string CommandLine::argument(size_t n) const { return n >= 1 && n <= m_args.size() ? m_args[n - 1] : ""; }
+std::string CommandLine::argument(size_t n) const {
+    return n >= 1 && n <= m_args.size() ? m_args[n - 1] : "";
+}
 
 uint32_t CommandLine::debuggerHandle() const {
     std::string second = argument(2);

@@ -13,8 +13,28 @@ namespace {
 namespace fs = std::filesystem;
 
 enum Slot {
-    kTmpAppDir, kEmbedded, kTmp, kSys, kPf, kCommon, kWin, kSrcDir, kPlDir, kSrcDrive, kDesktop, kFonts,
-    kPrograms, kStartMenu, kStartup, kUserName, kCompName, kNetHood, kMyDocs, kRecent, kSendTo, kTemplates,
+    kTmpAppDir,
+    kEmbedded,
+    kTmp,
+    kSys,
+    kPf,
+    kCommon,
+    kWin,
+    kSrcDir,
+    kPlDir,
+    kSrcDrive,
+    kDesktop,
+    kFonts,
+    kPrograms,
+    kStartMenu,
+    kStartup,
+    kUserName,
+    kCompName,
+    kNetHood,
+    kMyDocs,
+    kRecent,
+    kSendTo,
+    kTemplates,
     kNewLine,
 };
 
@@ -44,7 +64,9 @@ std::string readWindowsSetting(const char* name) {
     return v ? *v : std::string();
 }
 
-std::string shell(platform::ShellFolder id) { return withoutTrailingBackslash(win(platform::shellFolder(id))); }
+std::string shell(platform::ShellFolder id) {
+    return withoutTrailingBackslash(win(platform::shellFolder(id)));
+}
 
 }  // namespace
 
@@ -90,9 +112,9 @@ std::string collapsePlaceholders(std::string_view text, const PlaceholderTable& 
     // The order matters: the temporary application folder is tried before the user's
     // temporary folder that holds it, so its paths become "%TMPAPPDIR%...", not "%TMP%...".
     static const Slot kOrder[] = {
-        kSrcDir, kEmbedded, kPlDir, kTmpAppDir, kTmp, kSys, kPf, kCommon, kWin, kSrcDrive, kDesktop, kFonts,
-        kPrograms, kStartMenu, kStartup, kUserName, kCompName, kNetHood, kMyDocs, kRecent, kSendTo, kTemplates,
-        kNewLine,
+        kSrcDir,   kEmbedded, kPlDir,   kTmpAppDir, kTmp,      kSys,       kPf,      kCommon,
+        kWin,      kSrcDrive, kDesktop, kFonts,     kPrograms, kStartMenu, kStartup, kUserName,
+        kCompName, kNetHood,  kMyDocs,  kRecent,    kSendTo,   kTemplates, kNewLine,
     };
     std::string out(text);
     for (Slot slot : kOrder) {

@@ -86,11 +86,13 @@ ProjectInfo inspectProject(const std::string& bytes, uint64_t offset) {
         fail(offset + 4, "expected the project kind, a string");
     }
     if (!base::ansiSameText(info.kind, "ZEPScript") && !base::ansiSameText(info.kind, "ZEPScriptExtended")) {
-        fail(offset + 4, "expected the kind \"ZEPScript\" or \"ZEPScriptExtended\", found \"" + info.kind + "\"");
+        fail(offset + 4,
+             "expected the kind \"ZEPScript\" or \"ZEPScriptExtended\", found \"" + info.kind + "\"");
     }
     uint64_t pos = at();
     try {
-        for (int i = base::ansiSameText(info.kind, "ZEPScriptExtended") ? 7 : 1; i > 0; --i) reader->skipValue();
+        for (int i = base::ansiSameText(info.kind, "ZEPScriptExtended") ? 7 : 1; i > 0; --i)
+            reader->skipValue();
         pos = at();
         info.version = reader->readInteger();
         for (int i = 0; i < 4; ++i) reader->skipValue();

@@ -22,15 +22,15 @@ struct ProjectContents {
     int32_t version = 20;
     std::string banner = "Vantrel project, packed by zeptool.";
     std::string creator = "Created with zeptool 2.0.0.38";
-    std::string savedOn;        // "Saved on ..." (written as UTF-8)
-    double savedOnDate = 0;     // days since 1899-12-30
+    std::string savedOn;     // "Saved on ..." (written as UTF-8)
+    double savedOnDate = 0;  // days since 1899-12-30
     std::string bytecode;
     std::string debugInfo;
-    std::string form;           // a binary component stream, "TPF0" ...
+    std::string form;  // a binary component stream, "TPF0" ...
     std::vector<std::string> storedList;
     bool hasFiles = true;
     std::vector<EmbeddedFile> files;
-    bool hasScript = true;      // the script archive with "script.txt" (versions above 7)
+    bool hasScript = true;  // the script archive with "script.txt" (versions above 7)
     std::string script;
 };
 
@@ -42,10 +42,10 @@ struct ProjectInfo {
     int32_t version = 0;
     std::string formClass;
     std::string formName;
-    std::string formText;        // the main form in the text form
+    std::string formText;  // the main form in the text form
     uint64_t bytecodeSize = 0;
     bool hasFiles = false;
-    uint64_t formOffset = 0;     // file offsets
+    uint64_t formOffset = 0;  // file offsets
     uint64_t embeddedArchiveOffset = 0;
     uint64_t scriptArchiveOffset = 0;
     ArchiveListing embedded;

@@ -66,7 +66,8 @@ bool isExistingFile(const fs::path& p) {
 }  // namespace
 
 std::string informationMessage(std::string_view exeName, bool embeddedProject) {
-    std::string text = formatStrings(RepConst(kTemplateA), {kPlayerVersion, exeName, exeName, exeName, exeName});
+    std::string text =
+        formatStrings(RepConst(kTemplateA), {kPlayerVersion, exeName, exeName, exeName, exeName});
     if (embeddedProject) text += formatStrings(RepConst(kTemplateB), {exeName});
     return text;
 }
@@ -97,13 +98,14 @@ void handleInformationSwitches(const CommandLine& commandLine) {
     if (commandLine.has("/?")) {
         std::string name = base::CodePage::active().fromUtf8(exe.filename().string());
         std::string message = informationMessage(name, appendedProjectOffset(exe).has_value());
-        platform::dialogs().messageBox(message, "Information", platform::MB_OK | platform::MB_ICONINFORMATION);
+        platform::dialogs().messageBox(message, "Information",
+                                       platform::MB_OK | platform::MB_ICONINFORMATION);
         ExitProcess(kExitInformation);
     }
     if (commandLine.has("/ABOUT")) {
-        platform::dialogs().about("About ...", formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo",
-                                                             {kPlayerVersion}),
-                                  kCredits);
+        platform::dialogs().about(
+            "About ...", formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {kPlayerVersion}),
+            kCredits);
         ExitProcess(kExitAbout);
     }
 }

@@ -28,8 +28,9 @@ bool existsNoFollow(const fs::path& p) {
 uint32_t randomStart() {
     // Seeded once from the clock; the process id keeps players started in the same
     // instant apart.
-    static std::mt19937 rng(static_cast<uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count() ^ (static_cast<long long>(::getpid()) << 16)));
+    static std::mt19937 rng(
+        static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^
+                              (static_cast<long long>(::getpid()) << 16)));
     return rng() % kUniqueNameSpace;
 }
 
@@ -156,7 +157,8 @@ int TempFolders::removeStaleFolders(const fs::path& userTemp) {
     for (fs::directory_iterator it(userTemp, ec), end; !ec && it != end; it.increment(ec)) {
         if (!looksLikeAppFolder(it->path().filename().string())) continue;
         struct stat st;
-        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
         // Only folders carrying our lock file are ours to judge; a folder without one may
         // be a player in the instant between mkdir and taking the lock.
         int fd = ::open((it->path() / kLockName).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);

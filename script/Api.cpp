@@ -10,15 +10,36 @@ namespace script {
 namespace {
 
 const char* const kExceptionNames[] = {
-    "erNoError", "erCannotImport", "erInvalidType", "ErInternalError", "erInvalidHeader", "erInvalidOpcode",
-    "erInvalidOpcodeParameter", "erNoMainProc", "erOutOfGlobalVarsRange", "erOutOfProcRange", "ErOutOfRange",
-    "erOutOfStackRange", "ErTypeMismatch", "erUnexpectedEof", "erVersionError", "ErDivideByZero", "ErMathError",
-    "erCouldNotCallProc", "erOutofRecordRange", "erOutOfMemory", "erException", "erNullPointerException",
-    "erNullVariantError", "erInterfaceNotSupported", "erCustomError",
+    "erNoError",
+    "erCannotImport",
+    "erInvalidType",
+    "ErInternalError",
+    "erInvalidHeader",
+    "erInvalidOpcode",
+    "erInvalidOpcodeParameter",
+    "erNoMainProc",
+    "erOutOfGlobalVarsRange",
+    "erOutOfProcRange",
+    "ErOutOfRange",
+    "erOutOfStackRange",
+    "ErTypeMismatch",
+    "erUnexpectedEof",
+    "erVersionError",
+    "ErDivideByZero",
+    "ErMathError",
+    "erCouldNotCallProc",
+    "erOutofRecordRange",
+    "erOutOfMemory",
+    "erException",
+    "erNullPointerException",
+    "erNullVariantError",
+    "erInterfaceNotSupported",
+    "erCustomError",
 };
 
 void requireUses(bool inUses) {
-    if (!inUses) throw base::CompileError("This function can only be called from within the OnUses event", 0, 0);
+    if (!inUses)
+        throw base::CompileError("This function can only be called from within the OnUses event", 0, 0);
 }
 
 }  // namespace
@@ -100,8 +121,9 @@ const OpInfo& opInfo(Op op) {
 }
 
 SourcePos Chunk::positionOf(uint32_t pc) const {
-    auto it = std::upper_bound(lines.begin(), lines.end(), pc,
-                               [](uint32_t v, const std::pair<uint32_t, SourcePos>& e) { return v < e.first; });
+    auto it =
+        std::upper_bound(lines.begin(), lines.end(), pc,
+                         [](uint32_t v, const std::pair<uint32_t, SourcePos>& e) { return v < e.first; });
     if (it == lines.begin()) return {};
     return std::prev(it)->second;
 }

@@ -22,11 +22,31 @@ class Vm;
 
 // Run-time error kinds in the engine's own order; scripts see them as TIFException.
 enum class TIFException : uint8_t {
-    erNoError, erCannotImport, erInvalidType, erInternalError, erInvalidHeader, erInvalidOpcode,
-    erInvalidOpcodeParameter, erNoMainProc, erOutOfGlobalVarsRange, erOutOfProcRange, erOutOfRange,
-    erOutOfStackRange, erTypeMismatch, erUnexpectedEof, erVersionError, erDivideByZero, erMathError,
-    erCouldNotCallProc, erOutofRecordRange, erOutOfMemory, erException, erNullPointerException,
-    erNullVariantError, erInterfaceNotSupported, erCustomError,
+    erNoError,
+    erCannotImport,
+    erInvalidType,
+    erInternalError,
+    erInvalidHeader,
+    erInvalidOpcode,
+    erInvalidOpcodeParameter,
+    erNoMainProc,
+    erOutOfGlobalVarsRange,
+    erOutOfProcRange,
+    erOutOfRange,
+    erOutOfStackRange,
+    erTypeMismatch,
+    erUnexpectedEof,
+    erVersionError,
+    erDivideByZero,
+    erMathError,
+    erCouldNotCallProc,
+    erOutofRecordRange,
+    erOutOfMemory,
+    erException,
+    erNullPointerException,
+    erNullVariantError,
+    erInterfaceNotSupported,
+    erCustomError,
 };
 constexpr int kExceptionKinds = int(TIFException::erCustomError) + 1;
 const char* exceptionName(TIFException e);
@@ -109,7 +129,7 @@ public:
     struct PropertyDecl {
         std::string typeName;  // a type known to the compiler, e.g. "Integer", "TNotifyEvent"
         PropertyAccess access = PropertyAccess::ReadWrite;
-        int id = 0;            // passed back at run time
+        int id = 0;  // passed back at run time
     };
     virtual ~ClassBinding() = default;
     virtual std::string className() const = 0;

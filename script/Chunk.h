@@ -46,7 +46,7 @@ struct ProcInfo {
     ProcSig sig;
     uint32_t entry = 0;
     int nParams = 0;
-    int frameSize = 0;  // params + locals
+    int frameSize = 0;               // params + locals
     std::vector<int> managedLocals;  // slots released on return (owned params included)
     bool defined = false;
     bool isExternal = false;

@@ -63,8 +63,10 @@ void Parser::truncateCode(size_t size) {
         lines.pop_back();
     }
     if (moved) {
-        if (!lines.empty() && lines.back().first == size) lines.back().second = latest;
-        else lines.push_back({uint32_t(size), latest});
+        if (!lines.empty() && lines.back().first == size)
+            lines.back().second = latest;
+        else
+            lines.push_back({uint32_t(size), latest});
     }
     while (!m_ops.empty() && m_ops.back() >= int(size)) m_ops.pop_back();
 }
@@ -75,7 +77,8 @@ Parser::CodePiece Parser::cutCode(size_t from) {
     auto& lines = m_chunk->lines;
     size_t keep = lines.size();
     while (keep > 0 && lines[keep - 1].first >= from) --keep;
-    for (size_t i = keep; i < lines.size(); ++i) p.lines.push_back({uint32_t(lines[i].first - from), lines[i].second});
+    for (size_t i = keep; i < lines.size(); ++i)
+        p.lines.push_back({uint32_t(lines[i].first - from), lines[i].second});
     lines.resize(keep);
     m_code->resize(from);
     m_ops.clear();
@@ -102,10 +105,12 @@ bool Parser::mayRunCode(size_t from) const {
 // instead of being copied on every step.
 bool Parser::appendInPlace(const Operand& target, size_t rhsStart) {
     bool local = target.kind == Operand::Kind::Local;
-    if ((!local && target.kind != Operand::Kind::Global) || target.type->kind != TypeKind::String) return false;
+    if ((!local && target.kind != Operand::Kind::Global) || target.type->kind != TypeKind::String)
+        return false;
     auto& c = *m_code;
     Op load = local ? Op::LOAD_LM : Op::LOAD_GM;
-    if (recent(0, Op::CONCAT_S) < 0 || c[rhsStart] != int32_t(load) || c[rhsStart + 1] != target.index) return false;
+    if (recent(0, Op::CONCAT_S) < 0 || c[rhsStart] != int32_t(load) || c[rhsStart + 1] != target.index)
+        return false;
     auto rightOf = [&](int concat) {
         for (auto& [at, right] : m_concats)
             if (at == concat) return right;
@@ -126,7 +131,8 @@ bool Parser::appendInPlace(const Operand& target, size_t rhsStart) {
     }
     for (size_t at = rhsStart + 2; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
         Op op = Op(c[at]);
-        if (((op == Op::ADDR_L && local) || (op == Op::ADDR_G && !local)) && c[at + 1] == target.index) return false;
+        if (((op == Op::ADDR_L && local) || (op == Op::ADDR_G && !local)) && c[at + 1] == target.index)
+            return false;
         if (op == Op::CALL || op == Op::CALL_IND || op == Op::CALL_METHOD || op == Op::GET_PROP) return false;
     }
     CodePiece after = cutCode(size_t(innermost) + 1);
@@ -143,8 +149,10 @@ void Parser::pasteCode(const CodePiece& piece) {
     uint32_t base = uint32_t(label());
     auto& lines = m_chunk->lines;
     for (auto& [off, pos] : piece.lines) {
-        if (!lines.empty() && lines.back().first == base + off) lines.back().second = pos;
-        else lines.push_back({base + off, pos});
+        if (!lines.empty() && lines.back().first == base + off)
+            lines.back().second = pos;
+        else
+            lines.push_back({base + off, pos});
     }
     m_code->insert(m_code->end(), piece.code.begin(), piece.code.end());
     for (size_t at = base; at < m_code->size(); at += 1 + size_t(opInfo(Op((*m_code)[at])).operands))
@@ -168,7 +176,8 @@ void Parser::emit(Op op) {
         struct Shape {
             Op first, second, fused;
         };
-        for (Shape sh : {Shape{Op::ADDR_G, Op::LOAD_G, Op::DYN_ADDR_GG}, Shape{Op::ADDR_L, Op::LOAD_L, Op::DYN_ADDR_LL}}) {
+        for (Shape sh : {Shape{Op::ADDR_G, Op::LOAD_G, Op::DYN_ADDR_GG},
+                         Shape{Op::ADDR_L, Op::LOAD_L, Op::DYN_ADDR_LL}}) {
             int ix = recent(0, sh.second), ar = recent(1, sh.first);
             if (ix >= 0 && ar >= 0) {
                 int a = operandOf(ar, 0), i = operandOf(ix, 0);
@@ -189,11 +198,12 @@ void Parser::emit(Op op) {
         }
     }
     if (op == Op::LOAD_I) {
-        for (auto [addr, load] : {std::pair{Op::DYN_INDEX_ADDR, Op::DYN_LOAD}, std::pair{Op::INDEX_ADDR, Op::INDEX_LOAD},
-                                  std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
-                                  std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL},
-                                  std::pair{Op::INDEX_ADDR_GG, Op::INDEX_LOAD_GG},
-                                  std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}}) {
+        for (auto [addr, load] :
+             {std::pair{Op::DYN_INDEX_ADDR, Op::DYN_LOAD}, std::pair{Op::INDEX_ADDR, Op::INDEX_LOAD},
+              std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
+              std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL},
+              std::pair{Op::INDEX_ADDR_GG, Op::INDEX_LOAD_GG},
+              std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}}) {
             if (int at = recent(0, addr); at >= 0) {
                 c[size_t(at)] = int32_t(load);
                 return;
@@ -242,7 +252,8 @@ void Parser::emit(Op op, int a) {
                 if (sub && k == INT32_MIN) break;
                 bool is32 = add == Op::ADD_I32K || add == Op::SUB_I32K;
                 truncateCode(size_t(ld));
-                Op inc = op == Op::STORE_L ? (is32 ? Op::INC_L32 : Op::INC_L) : (is32 ? Op::INC_G32 : Op::INC_G);
+                Op inc =
+                    op == Op::STORE_L ? (is32 ? Op::INC_L32 : Op::INC_L) : (is32 ? Op::INC_G32 : Op::INC_G);
                 emit(inc, a, sub ? -k : k);
                 return;
             }

@@ -34,13 +34,17 @@ void Parser::declareIntrinsic(const char* name, Intrinsic k) {
 
 void Parser::declareFunction(std::string_view decl, NativeFn fn, const ClassBinding* method) {
     std::string text(decl);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
     if (text.empty() || text.back() != ';') text += ';';
     withSource(text, [&] {
         bool isFunc;
-        if (accept(Tok::KwFunction)) isFunc = true;
-        else if (accept(Tok::KwProcedure)) isFunc = false;
-        else error("Syntax error");
+        if (accept(Tok::KwFunction))
+            isFunc = true;
+        else if (accept(Tok::KwProcedure))
+            isFunc = false;
+        else
+            error("Syntax error");
         std::string name;
         ProcSig sig;
         Token nameTok;
@@ -61,7 +65,8 @@ void Parser::declareFunction(std::string_view decl, NativeFn fn, const ClassBind
         s.name = name;
         s.slot = index;
         s.builtin = true;
-        if (!m_globals.add(upperName(name), std::move(s))) error("Duplicate identifier '" + upperName(name) + "'", nameTok);
+        if (!m_globals.add(upperName(name), std::move(s)))
+            error("Duplicate identifier '" + upperName(name) + "'", nameTok);
     });
 }
 
@@ -74,7 +79,8 @@ void Parser::declareType(std::string_view name, std::string_view decl) {
         s.name = std::string(name);
         s.type = t;
         s.builtin = true;
-        if (!m_globals.add(upperName(name), std::move(s))) error("Duplicate identifier '" + upperName(name) + "'");
+        if (!m_globals.add(upperName(name), std::move(s)))
+            error("Duplicate identifier '" + upperName(name) + "'");
     });
 }
 

@@ -11,7 +11,8 @@ std::string disassemble(const Chunk& chunk) {
     char buf[160];
     std::vector<std::pair<uint32_t, size_t>> entries;
     for (size_t i = 0; i < chunk.procs.size(); ++i)
-        if (chunk.procs[i].defined && !chunk.procs[i].isExternal) entries.push_back({chunk.procs[i].entry, i});
+        if (chunk.procs[i].defined && !chunk.procs[i].isExternal)
+            entries.push_back({chunk.procs[i].entry, i});
     std::sort(entries.begin(), entries.end());
     size_t next = 0;
     uint32_t pc = 0;
@@ -19,7 +20,8 @@ std::string disassemble(const Chunk& chunk) {
     while (pc < chunk.code.size()) {
         while (next < entries.size() && entries[next].first <= pc) {
             const ProcInfo& p = chunk.procs[entries[next].second];
-            std::snprintf(buf, sizeof buf, "\n%s: params %d, frame %d\n", p.name.c_str(), p.nParams, p.frameSize);
+            std::snprintf(buf, sizeof buf, "\n%s: params %d, frame %d\n", p.name.c_str(), p.nParams,
+                          p.frameSize);
             out += buf;
             ++next;
         }

@@ -59,10 +59,10 @@ struct Builtins {
     }
     const TypeDesc* find(const std::string& up) const {
         static const std::unordered_map<std::string, std::string> aliases = {
-            {"LONGINT", "INTEGER"}, {"LONGWORD", "CARDINAL"}, {"DWORD", "CARDINAL"},
-            {"NATIVEINT", "INTEGER"}, {"REAL", "DOUBLE"}, {"WIDECHAR", "CHAR"},
-            {"ANSICHAR", "CHAR"}, {"ANSISTRING", "STRING"}, {"WIDESTRING", "STRING"},
-            {"UNICODESTRING", "STRING"}, {"PCHAR", "STRING"}, {"TBTSTRING", "STRING"},
+            {"LONGINT", "INTEGER"},      {"LONGWORD", "CARDINAL"}, {"DWORD", "CARDINAL"},
+            {"NATIVEINT", "INTEGER"},    {"REAL", "DOUBLE"},       {"WIDECHAR", "CHAR"},
+            {"ANSICHAR", "CHAR"},        {"ANSISTRING", "STRING"}, {"WIDESTRING", "STRING"},
+            {"UNICODESTRING", "STRING"}, {"PCHAR", "STRING"},      {"TBTSTRING", "STRING"},
         };
         if (up == "BOOLEAN") return &boolean;
         auto a = aliases.find(up);
@@ -136,8 +136,10 @@ int Parser::stringConst(const std::string& s) { return constIndex(Slot{.p = newS
 void Parser::pushConst(const Operand& c) {
     const TypeDesc* t = c.type;
     if (t->kind == TypeKind::String) {
-        if (c.cstr.empty()) emit(Op::PUSH_NIL);
-        else emit(Op::PUSH_CONST, stringConst(c.cstr));
+        if (c.cstr.empty())
+            emit(Op::PUSH_NIL);
+        else
+            emit(Op::PUSH_CONST, stringConst(c.cstr));
     } else if (t->kind == TypeKind::Float) {
         emit(Op::PUSH_CONST, constIndex(c.cval, false));
     } else if (t->kind == TypeKind::Nil) {
@@ -245,8 +247,9 @@ bool Parser::assignable(const TypeDesc* to, const Operand& from) const {
     case TypeKind::Record: return false;
     case TypeKind::StaticArray:
         return f->kind == TypeKind::StaticArray && f->low == to->low && f->high == to->high &&
-               (f->elem == to->elem || (f->elem->isOrdinal() && f->elem->kind == to->elem->kind &&
-                                        f->elem->intKind == to->elem->intKind && f->elem->kind != TypeKind::Enum));
+               (f->elem == to->elem ||
+                (f->elem->isOrdinal() && f->elem->kind == to->elem->kind &&
+                 f->elem->intKind == to->elem->intKind && f->elem->kind != TypeKind::Enum));
     case TypeKind::Proc:
         return f->kind == TypeKind::Nil || (f->kind == TypeKind::Proc && sameSignature(to->sig, f->sig));
     case TypeKind::Class:
@@ -301,8 +304,8 @@ void Parser::coerce(Operand& v, const TypeDesc* to, const Token& at) {
     } else {
         switch (to->kind) {
         case TypeKind::Integer:
-            if (f->intKind != to->intKind && to->intKind != IntKind::Int64 && to->intKind != IntKind::UInt64 &&
-                !(to->low <= f->low && f->high <= to->high))
+            if (f->intKind != to->intKind && to->intKind != IntKind::Int64 &&
+                to->intKind != IntKind::UInt64 && !(to->low <= f->low && f->high <= to->high))
                 emit(Op::WRAP, int(to->intKind));
             break;
         case TypeKind::Float:
@@ -426,7 +429,7 @@ Operand Parser::factor(const TypeDesc* hint) {
     case Tok::IntLit: {
         uint64_t v = m_tok.ival;
         next();
-        const TypeDesc* t = v <= uint64_t(INT32_MAX) ? tInt()
+        const TypeDesc* t = v <= uint64_t(INT32_MAX)   ? tInt()
                             : v <= uint64_t(INT64_MAX) ? tInt64()
                                                        : builtinType("UINT64");
         return constOperand(t, int64_t(v));
@@ -476,13 +479,16 @@ Operand Parser::factor(const TypeDesc* hint) {
             return o;
         }
         discharge(o);
-        if (o.type->kind == TypeKind::Boolean) emit(Op::NOT_B);
+        if (o.type->kind == TypeKind::Boolean)
+            emit(Op::NOT_B);
         else if (isInt(o.type)) {
             emit(Op::NOT_I);
             if (o.type->intKind != IntKind::Int64 && o.type->intKind != IntKind::UInt64)
                 emit(Op::WRAP, int(o.type->intKind));
-        } else if (o.type->kind == TypeKind::Variant) emit(Op::VAR_UN, 1);
-        else error("Type mismatch", at);
+        } else if (o.type->kind == TypeKind::Variant)
+            emit(Op::VAR_UN, 1);
+        else
+            error("Type mismatch", at);
         return o;
     }
     case Tok::Minus:
@@ -493,7 +499,8 @@ Operand Parser::factor(const TypeDesc* hint) {
         if (!isNumeric(o.type) && o.type->kind != TypeKind::Variant) error("Type mismatch", at);
         if (!neg) return o;
         if (o.kind == Operand::Kind::Const) {
-            if (isFloat(o.type)) o.cval.d = -o.cval.d;
+            if (isFloat(o.type))
+                o.cval.d = -o.cval.d;
             else {
                 if (o.type->intKind == IntKind::UInt64 || o.type == tInt64()) {
                     o.type = tInt64();
@@ -506,8 +513,10 @@ Operand Parser::factor(const TypeDesc* hint) {
             return o;
         }
         discharge(o);
-        if (isFloat(o.type)) emit(Op::NEG_F);
-        else if (o.type->kind == TypeKind::Variant) emit(Op::VAR_UN, 0);
+        if (isFloat(o.type))
+            emit(Op::NEG_F);
+        else if (o.type->kind == TypeKind::Variant)
+            emit(Op::VAR_UN, 0);
         else {
             emit(Op::NEG_I);
             if (o.type->intKind != IntKind::Int64 && o.type->intKind != IntKind::UInt64)
@@ -613,8 +622,10 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
         l = constOperand(tBool(), b);
         return true;
     };
-    if ((isInt(lt) || lt->kind == TypeKind::Boolean || lt->kind == TypeKind::Enum || lt->kind == TypeKind::Char) &&
-        lt->kind == rt->kind && (isInt(lt) ? isInt(rt) : true) && !(lt->kind == TypeKind::Char && op == Tok::Plus)) {
+    if ((isInt(lt) || lt->kind == TypeKind::Boolean || lt->kind == TypeKind::Enum ||
+         lt->kind == TypeKind::Char) &&
+        lt->kind == rt->kind && (isInt(lt) ? isInt(rt) : true) &&
+        !(lt->kind == TypeKind::Char && op == Tok::Plus)) {
         int64_t a = l.cval.i, b = r.cval.i, v;
         switch (op) {
         case Tok::Eq: return boolResult(a == b);
@@ -681,7 +692,8 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
         l.cval.d = v;
         return true;
     }
-    if (isStringy(lt) && isStringy(rt) && !(lt->kind == TypeKind::Char && rt->kind == TypeKind::Char && op != Tok::Plus)) {
+    if (isStringy(lt) && isStringy(rt) &&
+        !(lt->kind == TypeKind::Char && rt->kind == TypeKind::Char && op != Tok::Plus)) {
         std::string a = lt->kind == TypeKind::Char ? std::string(1, char(l.cval.i)) : l.cstr;
         std::string b = rt->kind == TypeKind::Char ? std::string(1, char(r.cval.i)) : r.cstr;
         switch (op) {
@@ -716,7 +728,8 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
     const TypeDesc* rt = r.type;
     Operand res;
     res.kind = Operand::Kind::Value;
-    bool cmp = op == Tok::Eq || op == Tok::Ne || op == Tok::Lt || op == Tok::Le || op == Tok::Gt || op == Tok::Ge;
+    bool cmp =
+        op == Tok::Eq || op == Tok::Ne || op == Tok::Lt || op == Tok::Le || op == Tok::Gt || op == Tok::Ge;
 
     if (op == Tok::KwIn) {
         if (rt->kind != TypeKind::Set || !lt->isOrdinal()) error("Type mismatch", at);
@@ -741,10 +754,10 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
             emit(Op::SWAP);
         }
         static const std::unordered_map<int, int> codes = {
-            {int(Tok::Plus), 0}, {int(Tok::Minus), 1}, {int(Tok::Star), 2}, {int(Tok::Slash), 3},
+            {int(Tok::Plus), 0},  {int(Tok::Minus), 1}, {int(Tok::Star), 2},  {int(Tok::Slash), 3},
             {int(Tok::KwDiv), 4}, {int(Tok::KwMod), 5}, {int(Tok::KwAnd), 6}, {int(Tok::KwOr), 7},
-            {int(Tok::KwXor), 8}, {int(Tok::Eq), 9}, {int(Tok::Ne), 10}, {int(Tok::Lt), 11},
-            {int(Tok::Le), 12}, {int(Tok::Gt), 13}, {int(Tok::Ge), 14}, {int(Tok::KwShl), 15},
+            {int(Tok::KwXor), 8}, {int(Tok::Eq), 9},    {int(Tok::Ne), 10},   {int(Tok::Lt), 11},
+            {int(Tok::Le), 12},   {int(Tok::Gt), 13},   {int(Tok::Ge), 14},   {int(Tok::KwShl), 15},
             {int(Tok::KwShr), 16}};
         emit(Op::VAR_OP, codes.at(int(op)));
         res.type = cmp ? tBool() : builtinType("VARIANT");
@@ -757,7 +770,12 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         if (cmp) {
             static const Op s[] = {Op::EQ_I, Op::NE_I, Op::LT_I, Op::LE_I, Op::GT_I, Op::GE_I};
             static const Op us[] = {Op::EQ_I, Op::NE_I, Op::LT_U, Op::LE_U, Op::GT_U, Op::GE_U};
-            int k = op == Tok::Eq ? 0 : op == Tok::Ne ? 1 : op == Tok::Lt ? 2 : op == Tok::Le ? 3 : op == Tok::Gt ? 4 : 5;
+            int k = op == Tok::Eq   ? 0
+                    : op == Tok::Ne ? 1
+                    : op == Tok::Lt ? 2
+                    : op == Tok::Le ? 3
+                    : op == Tok::Gt ? 4
+                                    : 5;
             emit(u ? us[k] : s[k]);
             res.type = tBool();
             return res;
@@ -769,18 +787,28 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         case Tok::Minus: emit(is32 ? Op::SUB_I32 : Op::SUB_I); break;
         case Tok::Star: emit(is32 ? Op::MUL_I32 : Op::MUL_I); break;
         case Tok::Slash:
-        case Tok::KwDiv: mark(at); emit(u ? Op::DIV_U : is32 ? Op::DIV_I32 : Op::DIV_I); break;
-        case Tok::KwMod: mark(at); emit(u ? Op::MOD_U : is32 ? Op::MOD_I32 : Op::MOD_I); break;
+        case Tok::KwDiv:
+            mark(at);
+            emit(u ? Op::DIV_U : is32 ? Op::DIV_I32 : Op::DIV_I);
+            break;
+        case Tok::KwMod:
+            mark(at);
+            emit(u ? Op::MOD_U : is32 ? Op::MOD_I32 : Op::MOD_I);
+            break;
         case Tok::KwAnd: emit(Op::AND_I); break;
         case Tok::KwOr: emit(Op::OR_I); break;
         case Tok::KwXor: emit(Op::XOR_I); break;
-        case Tok::KwShl: emit(Op::SHL_I); wrap = wrap || is32; break;
+        case Tok::KwShl:
+            emit(Op::SHL_I);
+            wrap = wrap || is32;
+            break;
         case Tok::KwShr:
             if (lt->intKind != IntKind::Int64 && lt->intKind != IntKind::UInt64 && lt->low < 0) {
                 // shr works on the type's own bit pattern
                 emit(Op::SWAP);
-                emit(Op::WRAP, int(lt->intKind == IntKind::Integer ? IntKind::Cardinal
-                                   : lt->intKind == IntKind::SmallInt ? IntKind::Word : IntKind::Byte));
+                emit(Op::WRAP, int(lt->intKind == IntKind::Integer    ? IntKind::Cardinal
+                                   : lt->intKind == IntKind::SmallInt ? IntKind::Word
+                                                                      : IntKind::Byte));
                 emit(Op::SWAP);
             }
             emit(Op::SHR_I);
@@ -799,7 +827,12 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         if (isInt(lt)) emit(Op::I2F_U);
         if (cmp) {
             static const Op s[] = {Op::EQ_F, Op::NE_F, Op::LT_F, Op::LE_F, Op::GT_F, Op::GE_F};
-            int k = op == Tok::Eq ? 0 : op == Tok::Ne ? 1 : op == Tok::Lt ? 2 : op == Tok::Le ? 3 : op == Tok::Gt ? 4 : 5;
+            int k = op == Tok::Eq   ? 0
+                    : op == Tok::Ne ? 1
+                    : op == Tok::Lt ? 2
+                    : op == Tok::Le ? 3
+                    : op == Tok::Gt ? 4
+                                    : 5;
             emit(s[k]);
             res.type = tBool();
             return res;
@@ -821,7 +854,12 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         discharge(r);
         if (lt->kind == TypeKind::Char && rt->kind == TypeKind::Char && cmp) {
             static const Op s[] = {Op::EQ_I, Op::NE_I, Op::LT_I, Op::LE_I, Op::GT_I, Op::GE_I};
-            int k = op == Tok::Eq ? 0 : op == Tok::Ne ? 1 : op == Tok::Lt ? 2 : op == Tok::Le ? 3 : op == Tok::Gt ? 4 : 5;
+            int k = op == Tok::Eq   ? 0
+                    : op == Tok::Ne ? 1
+                    : op == Tok::Lt ? 2
+                    : op == Tok::Le ? 3
+                    : op == Tok::Gt ? 4
+                                    : 5;
             emit(s[k]);
             res.type = tBool();
             return res;
@@ -830,7 +868,12 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         if (lt->kind == TypeKind::Char) emit(Op::C2S_U);
         if (cmp) {
             static const Op s[] = {Op::EQ_S, Op::NE_S, Op::LT_S, Op::LE_S, Op::GT_S, Op::GE_S};
-            int k = op == Tok::Eq ? 0 : op == Tok::Ne ? 1 : op == Tok::Lt ? 2 : op == Tok::Le ? 3 : op == Tok::Gt ? 4 : 5;
+            int k = op == Tok::Eq   ? 0
+                    : op == Tok::Ne ? 1
+                    : op == Tok::Lt ? 2
+                    : op == Tok::Le ? 3
+                    : op == Tok::Gt ? 4
+                                    : 5;
             emit(s[k]);
             res.type = tBool();
             return res;
@@ -847,16 +890,25 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         discharge(r);
         if (cmp) {
             static const Op s[] = {Op::EQ_I, Op::NE_I, Op::LT_I, Op::LE_I, Op::GT_I, Op::GE_I};
-            int k = op == Tok::Eq ? 0 : op == Tok::Ne ? 1 : op == Tok::Lt ? 2 : op == Tok::Le ? 3 : op == Tok::Gt ? 4 : 5;
+            int k = op == Tok::Eq   ? 0
+                    : op == Tok::Ne ? 1
+                    : op == Tok::Lt ? 2
+                    : op == Tok::Le ? 3
+                    : op == Tok::Gt ? 4
+                                    : 5;
             emit(s[k]);
             res.type = tBool();
             return res;
         }
         if (lt->kind != TypeKind::Boolean) error("Type mismatch", at);
-        if (op == Tok::KwAnd) emit(Op::AND_I);
-        else if (op == Tok::KwOr) emit(Op::OR_I);
-        else if (op == Tok::KwXor) emit(Op::XOR_I);
-        else error("Type mismatch", at);
+        if (op == Tok::KwAnd)
+            emit(Op::AND_I);
+        else if (op == Tok::KwOr)
+            emit(Op::OR_I);
+        else if (op == Tok::KwXor)
+            emit(Op::XOR_I);
+        else
+            error("Type mismatch", at);
         res.type = tBool();
         return res;
     }
@@ -1072,7 +1124,8 @@ void Parser::selectors(Operand& op) {
                         emit(Op::PUSH_INT, 0);
                         emit(Op::NE_I);
                     }
-                } else if (assignable(to, v) || (to->kind == TypeKind::Class && from->kind == TypeKind::Class)) {
+                } else if (assignable(to, v) ||
+                           (to->kind == TypeKind::Class && from->kind == TypeKind::Class)) {
                     if (to->kind != TypeKind::Class) coerce(v, to, at);
                     discharge(v);
                 } else {
@@ -1214,9 +1267,10 @@ void Parser::argument(const Param& p) {
         if (v.readOnly) error("Variable Expected", at);
         const TypeDesc* a = v.type;
         const TypeDesc* b = p.type;
-        bool ok = a == b || (a->kind == b->kind && a->kind != TypeKind::Integer && a->kind != TypeKind::Enum &&
-                             a->kind != TypeKind::Record && a->kind != TypeKind::StaticArray &&
-                             a->kind != TypeKind::Float && a->kind != TypeKind::DynArray) ||
+        bool ok = a == b ||
+                  (a->kind == b->kind && a->kind != TypeKind::Integer && a->kind != TypeKind::Enum &&
+                   a->kind != TypeKind::Record && a->kind != TypeKind::StaticArray &&
+                   a->kind != TypeKind::Float && a->kind != TypeKind::DynArray) ||
                   (isInt(a) && isInt(b) && a->intKind == b->intKind) ||
                   (isFloat(a) && isFloat(b) && a->floatKind == b->floatKind) ||
                   (a->kind == TypeKind::DynArray && b->kind == TypeKind::DynArray && a->elem == b->elem);

@@ -25,12 +25,16 @@ int sizeOfType(const TypeDesc* t) {
     switch (t->kind) {
     case TypeKind::Integer:
         switch (t->intKind) {
-        case IntKind::Byte: case IntKind::ShortInt: return 1;
-        case IntKind::Word: case IntKind::SmallInt: return 2;
-        case IntKind::Int64: case IntKind::UInt64: return 8;
+        case IntKind::Byte:
+        case IntKind::ShortInt: return 1;
+        case IntKind::Word:
+        case IntKind::SmallInt: return 2;
+        case IntKind::Int64:
+        case IntKind::UInt64: return 8;
         default: return 4;
         }
-    case TypeKind::Boolean: case TypeKind::Char: return 1;
+    case TypeKind::Boolean:
+    case TypeKind::Char: return 1;
     case TypeKind::Enum: return t->high < 256 ? 1 : 2;
     case TypeKind::Float:
         return t->floatKind == FloatKind::Single ? 4 : t->floatKind == FloatKind::Extended ? 10 : 8;
@@ -77,9 +81,7 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         return res;
     }
     case Intrinsic::Break:
-    case Intrinsic::Continue:
-        breakContinue(s.intrinsic == Intrinsic::Break);
-        return res;
+    case Intrinsic::Continue: breakContinue(s.intrinsic == Intrinsic::Break); return res;
     case Intrinsic::Length:
     case Intrinsic::GetArrayLength: {
         open();
@@ -99,12 +101,15 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
             return constOperand(tInt(), int64_t(v.cstr.size()));
         if (v.kind == Operand::Kind::Const && v.type->kind == TypeKind::Char) return constOperand(tInt(), 1);
         discharge(v);
-        if (v.type->kind == TypeKind::String) emit(Op::STR_LEN);
-        else if (v.type->kind == TypeKind::DynArray) emit(Op::ARR_LEN);
+        if (v.type->kind == TypeKind::String)
+            emit(Op::STR_LEN);
+        else if (v.type->kind == TypeKind::DynArray)
+            emit(Op::ARR_LEN);
         else if (v.type->kind == TypeKind::Char) {
             emit(Op::POP);
             emit(Op::PUSH_INT, 1);
-        } else error("Type mismatch", vt);
+        } else
+            error("Type mismatch", vt);
         res.type = tInt();
         return res;
     }
@@ -122,9 +127,12 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         discharge(n);
         close();
         mark(at);
-        if (v.type->kind == TypeKind::String) emit(Op::STR_SETLEN);
-        else if (v.type->kind == TypeKind::DynArray) emit(Op::ARR_SETLEN, typeIndex(v.type));
-        else error("Type mismatch", vt);
+        if (v.type->kind == TypeKind::String)
+            emit(Op::STR_SETLEN);
+        else if (v.type->kind == TypeKind::DynArray)
+            emit(Op::ARR_SETLEN, typeIndex(v.type));
+        else
+            error("Type mismatch", vt);
         return res;
     }
     case Intrinsic::High:
@@ -192,8 +200,10 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         }
         close();
         bool is32 = isInt(v.type) && v.type->intKind == IntKind::Integer;
-        bool is64 = isInt(v.type) && (v.type->intKind == IntKind::Int64 || v.type->intKind == IntKind::UInt64);
-        if (v.kind == Operand::Kind::Local && constAmount && (is32 || is64) && k >= INT32_MIN && k <= INT32_MAX) {
+        bool is64 =
+            isInt(v.type) && (v.type->intKind == IntKind::Int64 || v.type->intKind == IntKind::UInt64);
+        if (v.kind == Operand::Kind::Local && constAmount && (is32 || is64) && k >= INT32_MIN &&
+            k <= INT32_MAX) {
             emit(is32 ? Op::INC_L32 : Op::INC_L, v.index, int(inc ? k : -k));
             return res;
         }
@@ -213,8 +223,10 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
             emit(Op::PUSH_CONST, constIndex(Slot{.i = k}, false));
         }
         emit(inc ? Op::ADD_I : Op::SUB_I);
-        if (isInt(v.type) && !is64) emit(Op::WRAP, int(v.type->intKind));
-        else if (v.type->kind == TypeKind::Char) emit(Op::WRAP, int(IntKind::Byte));
+        if (isInt(v.type) && !is64)
+            emit(Op::WRAP, int(v.type->intKind));
+        else if (v.type->kind == TypeKind::Char)
+            emit(Op::WRAP, int(IntKind::Byte));
         emit(Op::STORE_I);
         return res;
     }
@@ -261,8 +273,10 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         if (s.intrinsic == Intrinsic::Abs) {
             if (!isNumeric(v.type)) error("Type mismatch", vt);
             if (v.kind == Operand::Kind::Const) {
-                if (isFloat(v.type)) v.cval.d = std::fabs(v.cval.d);
-                else v.cval.i = v.cval.i < 0 ? -v.cval.i : v.cval.i;
+                if (isFloat(v.type))
+                    v.cval.d = std::fabs(v.cval.d);
+                else
+                    v.cval.i = v.cval.i < 0 ? -v.cval.i : v.cval.i;
                 return v;
             }
             discharge(v);

@@ -12,20 +12,55 @@ namespace {
 
 const std::unordered_map<std::string, Tok>& keywords() {
     static const std::unordered_map<std::string, Tok> table = {
-        {"AND", Tok::KwAnd}, {"ARRAY", Tok::KwArray}, {"AS", Tok::KwAs}, {"BEGIN", Tok::KwBegin},
-        {"CASE", Tok::KwCase}, {"CLASS", Tok::KwClass}, {"CONST", Tok::KwConst},
-        {"CONSTRUCTOR", Tok::KwConstructor}, {"DESTRUCTOR", Tok::KwDestructor}, {"DIV", Tok::KwDiv},
-        {"DO", Tok::KwDo}, {"DOWNTO", Tok::KwDownto}, {"ELSE", Tok::KwElse}, {"END", Tok::KwEnd},
-        {"EXCEPT", Tok::KwExcept}, {"EXTERNAL", Tok::KwExternal}, {"FINALLY", Tok::KwFinally},
-        {"FOR", Tok::KwFor}, {"FORWARD", Tok::KwForward}, {"FUNCTION", Tok::KwFunction},
-        {"GOTO", Tok::KwGoto}, {"IF", Tok::KwIf}, {"IN", Tok::KwIn}, {"INHERITED", Tok::KwInherited},
-        {"IS", Tok::KwIs}, {"LABEL", Tok::KwLabel}, {"MOD", Tok::KwMod}, {"NIL", Tok::KwNil},
-        {"NOT", Tok::KwNot}, {"OF", Tok::KwOf}, {"OR", Tok::KwOr},
-        {"PROCEDURE", Tok::KwProcedure}, {"PROGRAM", Tok::KwProgram}, {"PROPERTY", Tok::KwProperty},
-        {"RECORD", Tok::KwRecord}, {"REPEAT", Tok::KwRepeat}, {"SET", Tok::KwSet}, {"SHL", Tok::KwShl},
-        {"SHR", Tok::KwShr}, {"THEN", Tok::KwThen}, {"TO", Tok::KwTo}, {"TRY", Tok::KwTry},
-        {"TYPE", Tok::KwType}, {"UNTIL", Tok::KwUntil}, {"USES", Tok::KwUses}, {"VAR", Tok::KwVar},
-        {"WHILE", Tok::KwWhile}, {"WITH", Tok::KwWith}, {"XOR", Tok::KwXor},
+        {"AND", Tok::KwAnd},
+        {"ARRAY", Tok::KwArray},
+        {"AS", Tok::KwAs},
+        {"BEGIN", Tok::KwBegin},
+        {"CASE", Tok::KwCase},
+        {"CLASS", Tok::KwClass},
+        {"CONST", Tok::KwConst},
+        {"CONSTRUCTOR", Tok::KwConstructor},
+        {"DESTRUCTOR", Tok::KwDestructor},
+        {"DIV", Tok::KwDiv},
+        {"DO", Tok::KwDo},
+        {"DOWNTO", Tok::KwDownto},
+        {"ELSE", Tok::KwElse},
+        {"END", Tok::KwEnd},
+        {"EXCEPT", Tok::KwExcept},
+        {"EXTERNAL", Tok::KwExternal},
+        {"FINALLY", Tok::KwFinally},
+        {"FOR", Tok::KwFor},
+        {"FORWARD", Tok::KwForward},
+        {"FUNCTION", Tok::KwFunction},
+        {"GOTO", Tok::KwGoto},
+        {"IF", Tok::KwIf},
+        {"IN", Tok::KwIn},
+        {"INHERITED", Tok::KwInherited},
+        {"IS", Tok::KwIs},
+        {"LABEL", Tok::KwLabel},
+        {"MOD", Tok::KwMod},
+        {"NIL", Tok::KwNil},
+        {"NOT", Tok::KwNot},
+        {"OF", Tok::KwOf},
+        {"OR", Tok::KwOr},
+        {"PROCEDURE", Tok::KwProcedure},
+        {"PROGRAM", Tok::KwProgram},
+        {"PROPERTY", Tok::KwProperty},
+        {"RECORD", Tok::KwRecord},
+        {"REPEAT", Tok::KwRepeat},
+        {"SET", Tok::KwSet},
+        {"SHL", Tok::KwShl},
+        {"SHR", Tok::KwShr},
+        {"THEN", Tok::KwThen},
+        {"TO", Tok::KwTo},
+        {"TRY", Tok::KwTry},
+        {"TYPE", Tok::KwType},
+        {"UNTIL", Tok::KwUntil},
+        {"USES", Tok::KwUses},
+        {"VAR", Tok::KwVar},
+        {"WHILE", Tok::KwWhile},
+        {"WITH", Tok::KwWith},
+        {"XOR", Tok::KwXor},
     };
     return table;
 }
@@ -107,24 +142,37 @@ Token Lexer::next() {
     case '@': t.type = Tok::At; break;
     case '^': t.type = Tok::Caret; break;
     case '<':
-        if (peek() == '>') { ++m_pos; t.type = Tok::Ne; }
-        else if (peek() == '=') { ++m_pos; t.type = Tok::Le; }
-        else t.type = Tok::Lt;
+        if (peek() == '>') {
+            ++m_pos;
+            t.type = Tok::Ne;
+        } else if (peek() == '=') {
+            ++m_pos;
+            t.type = Tok::Le;
+        } else
+            t.type = Tok::Lt;
         break;
     case '>':
-        if (peek() == '=') { ++m_pos; t.type = Tok::Ge; }
-        else t.type = Tok::Gt;
+        if (peek() == '=') {
+            ++m_pos;
+            t.type = Tok::Ge;
+        } else
+            t.type = Tok::Gt;
         break;
     case ':':
-        if (peek() == '=') { ++m_pos; t.type = Tok::Assign; }
-        else t.type = Tok::Colon;
+        if (peek() == '=') {
+            ++m_pos;
+            t.type = Tok::Assign;
+        } else
+            t.type = Tok::Colon;
         break;
     case '.':
-        if (peek() == '.') { ++m_pos; t.type = Tok::DotDot; }
-        else t.type = Tok::Dot;
+        if (peek() == '.') {
+            ++m_pos;
+            t.type = Tok::DotDot;
+        } else
+            t.type = Tok::Dot;
         break;
-    default:
-        fail("Syntax error", t.row, t.col);
+    default: fail("Syntax error", t.row, t.col);
     }
     return t;
 }

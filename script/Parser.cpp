@@ -42,8 +42,10 @@ void Parser::startSource(std::string_view src) {
 void Parser::mark(const Token& t) {
     auto& lines = m_chunk->lines;
     SourcePos p{t.row, t.col, t.offset};
-    if (!lines.empty() && lines.back().first == uint32_t(here())) lines.back().second = p;
-    else lines.push_back({uint32_t(here()), p});
+    if (!lines.empty() && lines.back().first == uint32_t(here()))
+        lines.back().second = p;
+    else
+        lines.push_back({uint32_t(here()), p});
     if (m_owner.m_hook && t.row != m_lastMarkRow) {
         m_lastMarkRow = t.row;
         m_owner.m_hook(t.offset);
@@ -272,13 +274,16 @@ void Parser::labelSection() {
 void Parser::paramList(ProcSig& sig) {
     do {
         ParamMode mode = ParamMode::Value;
-        if (accept(Tok::KwVar)) mode = ParamMode::Var;
-        else if (accept(Tok::KwConst)) mode = ParamMode::Const;
+        if (accept(Tok::KwVar))
+            mode = ParamMode::Var;
+        else if (accept(Tok::KwConst))
+            mode = ParamMode::Const;
         else if (m_tok.type == Tok::Ident && upperName(m_tok.text) == "OUT") {
             // "out" is a directive: a parameter may still be called Out
             Token save = m_tok;
             next();
-            if (m_tok.type == Tok::Ident) mode = ParamMode::Out;
+            if (m_tok.type == Tok::Ident)
+                mode = ParamMode::Out;
             else {
                 // it was the parameter name itself; no way back in the lexer, so handle inline
                 std::vector<std::string> names{save.text};
@@ -404,7 +409,8 @@ void Parser::procBody(int procIndex) {
         s.readOnly = prm.mode == ParamMode::Const;
         s.slot = m_frameSize++;
         if (!s.byRef && prm.type->isManaged()) p->managedLocals.push_back(s.slot);
-        if (!m_locals.add(upperName(prm.name), std::move(s))) error("Duplicate identifier '" + upperName(prm.name) + "'");
+        if (!m_locals.add(upperName(prm.name), std::move(s)))
+            error("Duplicate identifier '" + upperName(prm.name) + "'");
     }
     if (sig.result) {
         Symbol s;
@@ -415,9 +421,12 @@ void Parser::procBody(int procIndex) {
         m_locals.add("RESULT", std::move(s));
     }
     for (;;) {
-        if (m_tok.type == Tok::KwVar) varSection(false);
-        else if (m_tok.type == Tok::KwLabel) labelSection();
-        else break;
+        if (m_tok.type == Tok::KwVar)
+            varSection(false);
+        else if (m_tok.type == Tok::KwLabel)
+            labelSection();
+        else
+            break;
     }
     if (m_tok.type != Tok::KwBegin) error("'BEGIN' expected");
     std::vector<int> exits;
@@ -499,14 +508,10 @@ const TypeDesc* Parser::typeSpec() {
     }
     case Tok::IntLit:
     case Tok::StrLit:
-    case Tok::Minus:
-        error("Identifier expected");  // subranges are not part of the dialect
-    case Tok::Caret:
-        error("Identifier expected");
-    case Tok::KwClass:
-        error("Identifier expected");
-    default:
-        return typeIdent();
+    case Tok::Minus: error("Identifier expected");  // subranges are not part of the dialect
+    case Tok::Caret: error("Identifier expected");
+    case Tok::KwClass: error("Identifier expected");
+    default: return typeIdent();
     }
 }
 
@@ -653,9 +658,7 @@ void Parser::statement() {
     case Tok::KwTry: tryStatement(); return;
     case Tok::KwGoto: gotoStatement(); return;
     case Tok::Ident:
-    case Tok::LParen:
-        assignmentOrCall();
-        return;
+    case Tok::LParen: assignmentOrCall(); return;
     default: return;  // empty statement
     }
 }
@@ -790,8 +793,10 @@ void Parser::forStatement() {
     discharge(start);
     store(tgt, st);
     bool down = false;
-    if (accept(Tok::KwDownto)) down = true;
-    else expect(Tok::KwTo, "'TO' expected");
+    if (accept(Tok::KwDownto))
+        down = true;
+    else
+        expect(Tok::KwTo, "'TO' expected");
     size_t testStart = size_t(label());
     Operand cur = var;
     discharge(cur);
@@ -1008,8 +1013,10 @@ void Parser::gotoStatement() {
         // Forward jumps may not enter a try block; checked when the label is set.
         int pos = emitJump(Op::JMP);
         l.gotos.push_back({pos, m_tryDepth});
-        if (l.gotos.size() == 1) l.tryPath = m_tryPath;
-        else if (l.tryPath != m_tryPath) error("Invalid jump", at);
+        if (l.gotos.size() == 1)
+            l.tryPath = m_tryPath;
+        else if (l.tryPath != m_tryPath)
+            error("Invalid jump", at);
     }
 }
 

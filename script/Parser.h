@@ -18,12 +18,23 @@ namespace script {
 // An expression being compiled: either already on the stack (Value, Addr, StrChar, Prop
 // parts) or still deferred (Const, variables) so the consumer picks load, store or address.
 struct Operand {
-    enum class Kind : uint8_t { Value, Const, Local, Global, RefLocal, Addr, StrChar, Prop, ProcName, TypeRef };
+    enum class Kind : uint8_t {
+        Value,
+        Const,
+        Local,
+        Global,
+        RefLocal,
+        Addr,
+        StrChar,
+        Prop,
+        ProcName,
+        TypeRef
+    };
     Kind kind = Kind::Value;
     const TypeDesc* type = nullptr;
-    int index = 0;       // slot, procedure, property id
-    Slot cval{};         // constant value
-    std::string cstr;    // string constant
+    int index = 0;     // slot, procedure, property id
+    Slot cval{};       // constant value
+    std::string cstr;  // string constant
     bool readOnly = false;
     bool isNative = false;
     const ClassBinding* cls = nullptr;
@@ -173,7 +184,7 @@ private:
     void mark(const Token& t);
     void discharge(Operand& op);
     void pushAddress(Operand& op, const Token& at);
-    void prepareStore(Operand& target);              // before the value is computed
+    void prepareStore(Operand& target);            // before the value is computed
     void store(Operand& target, const Token& at);  // value on top of stack
     void pushConst(const Operand& c);
     int constIndex(Slot v, bool managed);
@@ -216,7 +227,7 @@ private:
     bool m_pinNext = false;   // the next designator is such a target
     bool m_pinChain = false;  // the designator being compiled is one
     int m_pins = 0;           // pins emitted for the current argument list / with
-    int m_nesting = 0;  // recursion depth of the grammar functions
+    int m_nesting = 0;        // recursion depth of the grammar functions
     struct Nest {
         Parser& p;
         explicit Nest(Parser& parser) : p(parser) {

@@ -14,18 +14,37 @@ namespace script {
 enum class SymKind : uint8_t { Const, Type, Var, Proc, Native, Intrinsic, Label };
 
 enum class Intrinsic : uint8_t {
-    Length, SetLength, High, Low, Inc, Dec, Include, Exclude, SizeOf, Ord, Chr, Succ, Pred, Assigned,
-    Abs, Exit, Break, Continue, GetArrayLength, SetArrayLength, RaiseException,
+    Length,
+    SetLength,
+    High,
+    Low,
+    Inc,
+    Dec,
+    Include,
+    Exclude,
+    SizeOf,
+    Ord,
+    Chr,
+    Succ,
+    Pred,
+    Assigned,
+    Abs,
+    Exit,
+    Break,
+    Continue,
+    GetArrayLength,
+    SetArrayLength,
+    RaiseException,
 };
 
 struct Symbol {
     SymKind kind = SymKind::Var;
     std::string name;  // as declared
     const TypeDesc* type = nullptr;
-    Slot value{};      // constants
-    std::string str;   // string constants
+    Slot value{};     // constants
+    std::string str;  // string constants
     bool global = false;
-    int slot = -1;     // variables; procedures; natives; labels
+    int slot = -1;  // variables; procedures; natives; labels
     bool byRef = false;
     bool readOnly = false;  // const parameters, for-loop variables are not
     bool builtin = false;

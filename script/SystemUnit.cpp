@@ -2,12 +2,12 @@
 // the compiler treats a few (Length, Inc, High, ...) as intrinsics because they are generic.
 #include "script/SystemUnit.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <limits>
 
 #include "base/AnsiText.h"
@@ -58,7 +58,9 @@ bool parseIntText(const std::string& text, int64_t& out) {
         if (i >= s.size()) return false;
         for (; i < s.size(); ++i) {
             char c = s[i];
-            int d = c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1;
+            int d = c >= '0' && c <= '9'                     ? c - '0'
+                    : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10
+                                                             : -1;
             if (d < 0 || v > (UINT64_MAX >> 4)) return false;
             v = v * 16 + uint64_t(d);
         }
@@ -78,7 +80,8 @@ bool parseFloatText(const std::string& text, double& out) {
     std::string s(base::trimText(text));
     if (s.empty()) return false;
     for (char c : s)
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E')) return false;
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+            return false;
     char* end = nullptr;
     out = std::strtod(s.c_str(), &end);
     return end && *end == '\0';
@@ -87,22 +90,38 @@ bool parseFloatText(const std::string& text, double& out) {
 void registerSystemUnit(Parser& p) {
     using K = Intrinsic;
     const std::pair<const char*, K> intrinsics[] = {
-        {"Length", K::Length}, {"SetLength", K::SetLength}, {"High", K::High}, {"Low", K::Low},
-        {"Inc", K::Inc}, {"Dec", K::Dec}, {"Include", K::Include}, {"Exclude", K::Exclude},
-        {"SizeOf", K::SizeOf}, {"Ord", K::Ord}, {"Chr", K::Chr}, {"Succ", K::Succ}, {"Pred", K::Pred},
-        {"Assigned", K::Assigned}, {"Abs", K::Abs}, {"Exit", K::Exit}, {"Break", K::Break},
-        {"Continue", K::Continue}, {"GetArrayLength", K::GetArrayLength}, {"SetArrayLength", K::SetArrayLength},
+        {"Length", K::Length},
+        {"SetLength", K::SetLength},
+        {"High", K::High},
+        {"Low", K::Low},
+        {"Inc", K::Inc},
+        {"Dec", K::Dec},
+        {"Include", K::Include},
+        {"Exclude", K::Exclude},
+        {"SizeOf", K::SizeOf},
+        {"Ord", K::Ord},
+        {"Chr", K::Chr},
+        {"Succ", K::Succ},
+        {"Pred", K::Pred},
+        {"Assigned", K::Assigned},
+        {"Abs", K::Abs},
+        {"Exit", K::Exit},
+        {"Break", K::Break},
+        {"Continue", K::Continue},
+        {"GetArrayLength", K::GetArrayLength},
+        {"SetArrayLength", K::SetArrayLength},
         {"RaiseException", K::RaiseException},
     };
     for (auto& [name, k] : intrinsics) p.declareIntrinsic(name, k);
 
-    p.declareType("TIFException",
-                  "(erNoError, erCannotImport, erInvalidType, ErInternalError, erInvalidHeader, erInvalidOpcode, "
-                  "erInvalidOpcodeParameter, erNoMainProc, erOutOfGlobalVarsRange, erOutOfProcRange, "
-                  "ErOutOfRange, erOutOfStackRange, ErTypeMismatch, erUnexpectedEof, erVersionError, "
-                  "ErDivideByZero, ErMathError, erCouldNotCallProc, erOutofRecordRange, erOutOfMemory, "
-                  "erException, erNullPointerException, erNullVariantError, erInterfaceNotSupported, "
-                  "erCustomError)");
+    p.declareType(
+        "TIFException",
+        "(erNoError, erCannotImport, erInvalidType, ErInternalError, erInvalidHeader, erInvalidOpcode, "
+        "erInvalidOpcodeParameter, erNoMainProc, erOutOfGlobalVarsRange, erOutOfProcRange, "
+        "ErOutOfRange, erOutOfStackRange, ErTypeMismatch, erUnexpectedEof, erVersionError, "
+        "ErDivideByZero, ErMathError, erCouldNotCallProc, erOutofRecordRange, erOutOfMemory, "
+        "erException, erNullPointerException, erNullVariantError, erInterfaceNotSupported, "
+        "erCustomError)");
     p.declareType("TVarType", "Word");
     p.declareType("LongInt", "Integer");
     p.declareType("TDateTime", "Double");
@@ -110,11 +129,12 @@ void registerSystemUnit(Parser& p) {
     const TypeDesc* integer = builtinType("INTEGER");
     const TypeDesc* ext = builtinType("EXTENDED");
     const std::pair<const char*, int64_t> varConsts[] = {
-        {"varEmpty", 0}, {"varNull", 1}, {"varSmallInt", 2}, {"varInteger", 3}, {"varSingle", 4},
-        {"varDouble", 5}, {"varCurrency", 6}, {"varDate", 7}, {"varOleStr", 8}, {"varDispatch", 9},
-        {"varError", 10}, {"varBoolean", 11}, {"varVariant", 12}, {"varUnknown", 13}, {"varShortInt", 16},
-        {"varByte", 17}, {"varWord", 18}, {"varLongWord", 19}, {"varInt64", 20}, {"varStrArg", 0x48},
-        {"varString", 0x100}, {"varAny", 0x101}, {"varTypeMask", 0xFFF}, {"varArray", 0x2000},
+        {"varEmpty", 0},      {"varNull", 1},         {"varSmallInt", 2},     {"varInteger", 3},
+        {"varSingle", 4},     {"varDouble", 5},       {"varCurrency", 6},     {"varDate", 7},
+        {"varOleStr", 8},     {"varDispatch", 9},     {"varError", 10},       {"varBoolean", 11},
+        {"varVariant", 12},   {"varUnknown", 13},     {"varShortInt", 16},    {"varByte", 17},
+        {"varWord", 18},      {"varLongWord", 19},    {"varInt64", 20},       {"varStrArg", 0x48},
+        {"varString", 0x100}, {"varAny", 0x101},      {"varTypeMask", 0xFFF}, {"varArray", 0x2000},
         {"varByRef", 0x4000}, {"MaxInt", 2147483647},
     };
     for (auto& [name, v] : varConsts) p.declareConst(name, integer, Slot{.i = v}, {});
@@ -127,8 +147,10 @@ void registerSystemUnit(Parser& p) {
     auto fn = [&](const char* decl, NativeFn f) { p.declareFunction(decl, std::move(f)); };
 
     // integers and text
-    fn("function IntToStr(I: Int64): string;", [](NativeCall& c) { c.returnString(std::to_string(c.integer(0))); });
-    fn("function Int64ToStr(I: Int64): string;", [](NativeCall& c) { c.returnString(std::to_string(c.integer(0))); });
+    fn("function IntToStr(I: Int64): string;",
+       [](NativeCall& c) { c.returnString(std::to_string(c.integer(0))); });
+    fn("function Int64ToStr(I: Int64): string;",
+       [](NativeCall& c) { c.returnString(std::to_string(c.integer(0))); });
     fn("function StrToInt(S: string): Integer;", [](NativeCall& c) {
         int64_t v;
         c.returnInteger(parseIntText(c.string(0), v) && v >= INT32_MIN && v <= INT32_MAX ? v : -1);
@@ -151,7 +173,8 @@ void registerSystemUnit(Parser& p) {
                       static_cast<unsigned long long>(c.integer(0)));
         c.returnString(buf);
     });
-    fn("function FloatToStr(E: Extended): string;", [](NativeCall& c) { c.returnString(formatFloat(c.real(0))); });
+    fn("function FloatToStr(E: Extended): string;",
+       [](NativeCall& c) { c.returnString(formatFloat(c.real(0))); });
     fn("function StrToFloat(S: string): Extended;", [](NativeCall& c) {
         double d;
         if (!parseFloatText(c.string(0), d))
@@ -190,15 +213,18 @@ void registerSystemUnit(Parser& p) {
         s.insert(size_t(i - 1), c.string(0));
         c.setString(1, std::move(s));
     });
-    fn("function UpperCase(S: string): string;", [](NativeCall& c) { c.returnString(base::asciiUpper(c.string(0))); });
+    fn("function UpperCase(S: string): string;",
+       [](NativeCall& c) { c.returnString(base::asciiUpper(c.string(0))); });
     fn("function LowerCase(S: string): string;", [](NativeCall& c) {
         std::string s = c.string(0);
         for (char& ch : s)
             if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
         c.returnString(std::move(s));
     });
-    fn("function AnsiUpperCase(S: string): string;", [](NativeCall& c) { c.returnString(base::ansiUpper(c.string(0))); });
-    fn("function AnsiLowerCase(S: string): string;", [](NativeCall& c) { c.returnString(base::ansiLower(c.string(0))); });
+    fn("function AnsiUpperCase(S: string): string;",
+       [](NativeCall& c) { c.returnString(base::ansiUpper(c.string(0))); });
+    fn("function AnsiLowerCase(S: string): string;",
+       [](NativeCall& c) { c.returnString(base::ansiLower(c.string(0))); });
     fn("function Trim(S: string): string;", [](NativeCall& c) {
         const std::string& s = c.string(0);
         size_t a = 0, b = s.size();
@@ -277,15 +303,21 @@ void registerSystemUnit(Parser& p) {
         c.returnInteger(int64_t(v));
     };
     // Round ties to even, as the FPU's default rounding does.
-    fn("function Round(E: Extended): Int64;", [toInt64](NativeCall& c) { toInt64(c, std::nearbyint(c.real(0))); });
-    fn("function Trunc(E: Extended): Int64;", [toInt64](NativeCall& c) { toInt64(c, std::trunc(c.real(0))); });
+    fn("function Round(E: Extended): Int64;",
+       [toInt64](NativeCall& c) { toInt64(c, std::nearbyint(c.real(0))); });
+    fn("function Trunc(E: Extended): Int64;",
+       [toInt64](NativeCall& c) { toInt64(c, std::trunc(c.real(0))); });
     fn("function Int(E: Extended): Extended;", [](NativeCall& c) { c.returnReal(std::trunc(c.real(0))); });
-    fn("function Frac(E: Extended): Extended;", [](NativeCall& c) { c.returnReal(c.real(0) - std::trunc(c.real(0))); });
+    fn("function Frac(E: Extended): Extended;",
+       [](NativeCall& c) { c.returnReal(c.real(0) - std::trunc(c.real(0))); });
 
     // variants
-    fn("function VarIsEmpty(const V: Variant): Boolean;", [](NativeCall& c) { c.returnBoolean(variantType(c.slot(0)) == 0); });
-    fn("function VarIsNull(const V: Variant): Boolean;", [](NativeCall& c) { c.returnBoolean(variantType(c.slot(0)) == 1); });
-    fn("function VarType(const V: Variant): TVarType;", [](NativeCall& c) { c.returnInteger(variantType(c.slot(0))); });
+    fn("function VarIsEmpty(const V: Variant): Boolean;",
+       [](NativeCall& c) { c.returnBoolean(variantType(c.slot(0)) == 0); });
+    fn("function VarIsNull(const V: Variant): Boolean;",
+       [](NativeCall& c) { c.returnBoolean(variantType(c.slot(0)) == 1); });
+    fn("function VarType(const V: Variant): TVarType;",
+       [](NativeCall& c) { c.returnInteger(variantType(c.slot(0))); });
     fn("function Null: Variant;", [](NativeCall& c) {
         auto* o = new VarObj;
         o->kind = VarKind::Null;
@@ -295,10 +327,14 @@ void registerSystemUnit(Parser& p) {
 
     // exceptions
     fn("procedure RaiseLastException;", [](NativeCall& c) { c.vm()->raiseLast(); });
-    fn("function ExceptionType: TIFException;", [](NativeCall& c) { c.returnInteger(int64_t(c.vm()->currentException().kind)); });
-    fn("function ExceptionParam: string;", [](NativeCall& c) { c.returnString(c.vm()->currentException().param); });
-    fn("function ExceptionProc: Cardinal;", [](NativeCall& c) { c.returnInteger(c.vm()->currentException().procIndex); });
-    fn("function ExceptionPos: Cardinal;", [](NativeCall& c) { c.returnInteger(c.vm()->currentException().pos.offset); });
+    fn("function ExceptionType: TIFException;",
+       [](NativeCall& c) { c.returnInteger(int64_t(c.vm()->currentException().kind)); });
+    fn("function ExceptionParam: string;",
+       [](NativeCall& c) { c.returnString(c.vm()->currentException().param); });
+    fn("function ExceptionProc: Cardinal;",
+       [](NativeCall& c) { c.returnInteger(c.vm()->currentException().procIndex); });
+    fn("function ExceptionPos: Cardinal;",
+       [](NativeCall& c) { c.returnInteger(c.vm()->currentException().pos.offset); });
     fn("function ExceptionToString(Er: TIFException; Param: string): string;", [](NativeCall& c) {
         int64_t k = c.integer(0);
         if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);

@@ -12,8 +12,8 @@ class Parser;
 void registerSystemUnit(Parser& p);
 
 // Text conversions shared with variants; '.' is always the decimal separator.
-std::string formatFloat(double v);              // FloatToStr: 15 significant digits
-bool parseIntText(const std::string& s, int64_t& out);   // decimal or $hex, optional sign
+std::string formatFloat(double v);                      // FloatToStr: 15 significant digits
+bool parseIntText(const std::string& s, int64_t& out);  // decimal or $hex, optional sign
 bool parseFloatText(const std::string& s, double& out);
 
 }  // namespace script

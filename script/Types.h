@@ -58,14 +58,14 @@ struct TypeDesc {
     std::string name;
     IntKind intKind = IntKind::Integer;
     FloatKind floatKind = FloatKind::Double;
-    int64_t low = 0, high = 0;             // ordinal range; static array bounds
-    const TypeDesc* elem = nullptr;        // set, arrays
-    std::vector<std::string> members;      // enumeration names, original spelling
-    std::vector<Field> fields;             // records
-    ProcSig sig;                           // procedural types
-    const ClassBinding* cls = nullptr;     // imported classes
-    std::vector<uint8_t> managedSlots;     // per slot of an aggregate
-    bool openArray = false;                // `array of T` parameter
+    int64_t low = 0, high = 0;          // ordinal range; static array bounds
+    const TypeDesc* elem = nullptr;     // set, arrays
+    std::vector<std::string> members;   // enumeration names, original spelling
+    std::vector<Field> fields;          // records
+    ProcSig sig;                        // procedural types
+    const ClassBinding* cls = nullptr;  // imported classes
+    std::vector<uint8_t> managedSlots;  // per slot of an aggregate
+    bool openArray = false;             // `array of T` parameter
 
     bool isManaged() const {
         switch (kind) {
@@ -74,10 +74,8 @@ struct TypeDesc {
         case TypeKind::Set:
         case TypeKind::Record:
         case TypeKind::StaticArray:
-        case TypeKind::DynArray:
-            return true;
-        default:
-            return false;
+        case TypeKind::DynArray: return true;
+        default: return false;
         }
     }
     bool isOrdinal() const {
@@ -85,9 +83,7 @@ struct TypeDesc {
                kind == TypeKind::Enum;
     }
     bool isAggregate() const { return kind == TypeKind::Record || kind == TypeKind::StaticArray; }
-    int slotCount() const {
-        return kind == TypeKind::Record ? int(fields.size()) : int(high - low + 1);
-    }
+    int slotCount() const { return kind == TypeKind::Record ? int(fields.size()) : int(high - low + 1); }
 };
 
 // Deep equality of two values of one type (records compare field by field).

@@ -79,16 +79,31 @@ Slot toVariant(Slot v, int code) {
     if (code == 0) return v;
     auto* o = new VarObj;
     switch (code) {
-    case 1: o->kind = VarKind::Integer; o->i = v.i; break;
-    case 2: o->kind = VarKind::Int64; o->i = v.i; break;
-    case 3: o->kind = VarKind::Double; o->d = v.d; break;
-    case 4: o->kind = VarKind::Boolean; o->i = v.i != 0; break;
+    case 1:
+        o->kind = VarKind::Integer;
+        o->i = v.i;
+        break;
+    case 2:
+        o->kind = VarKind::Int64;
+        o->i = v.i;
+        break;
+    case 3:
+        o->kind = VarKind::Double;
+        o->d = v.d;
+        break;
+    case 4:
+        o->kind = VarKind::Boolean;
+        o->i = v.i != 0;
+        break;
     case 5:
         o->kind = VarKind::String;
         o->s = strOf(v);
         release(v.p);
         break;
-    case 6: o->kind = VarKind::String; o->s = std::string(1, char(v.i)); break;
+    case 6:
+        o->kind = VarKind::String;
+        o->s = std::string(1, char(v.i));
+        break;
     default: break;
     }
     return make(o);
@@ -109,9 +124,12 @@ Slot fromVariant(Slot v, int code) {
     case 3: r.d = toReal(o); break;
     case 4:
         if (o.kind == VarKind::String) {
-            if (o.s == "True" || o.s == "true" || o.s == "TRUE") r.i = 1;
-            else if (o.s == "False" || o.s == "false" || o.s == "FALSE") r.i = 0;
-            else r.i = toInt(o) != 0;
+            if (o.s == "True" || o.s == "true" || o.s == "TRUE")
+                r.i = 1;
+            else if (o.s == "False" || o.s == "false" || o.s == "FALSE")
+                r.i = 0;
+            else
+                r.i = toInt(o) != 0;
         } else {
             r.i = o.kind == VarKind::Double ? o.d != 0 : toInt(o) != 0;
         }
@@ -163,7 +181,10 @@ Slot variantOp(int op, Slot sa, Slot sb) {
         std::string x = variantToString(sa), y = variantToString(sb);
         int c = x.compare(y);
         switch (op) {
-        case 0: o->kind = VarKind::String; o->s = x + y; return make(o.release());
+        case 0:
+            o->kind = VarKind::String;
+            o->s = x + y;
+            return make(o.release());
         case 9: return Slot{.i = c == 0};
         case 10: return Slot{.i = c != 0};
         case 11: return Slot{.i = c < 0};
@@ -208,7 +229,12 @@ Slot variantOp(int op, Slot sa, Slot sb) {
         case 15: v = int64_t(uint64_t(x) << (y & 63)); break;
         case 16: v = int64_t(uint64_t(x) >> (y & 63)); break;
         default: {
-            bool r = op == 9 ? x == y : op == 10 ? x != y : op == 11 ? x < y : op == 12 ? x <= y : op == 13 ? x > y : x >= y;
+            bool r = op == 9    ? x == y
+                     : op == 10 ? x != y
+                     : op == 11 ? x < y
+                     : op == 12 ? x <= y
+                     : op == 13 ? x > y
+                                : x >= y;
             return Slot{.i = r};
         }
         }
@@ -224,7 +250,12 @@ Slot variantOp(int op, Slot sa, Slot sb) {
     case 2: o->d = x * y; break;
     case 3: o->d = x / y; break;
     default: {
-        bool r = op == 9 ? x == y : op == 10 ? x != y : op == 11 ? x < y : op == 12 ? x <= y : op == 13 ? x > y : x >= y;
+        bool r = op == 9    ? x == y
+                 : op == 10 ? x != y
+                 : op == 11 ? x < y
+                 : op == 12 ? x <= y
+                 : op == 13 ? x > y
+                            : x >= y;
         return Slot{.i = r};
     }
     }
@@ -242,7 +273,8 @@ Slot variantUnary(int op, Slot sa) {
     o->rc = 1;
     if (a.kind == VarKind::Null) return make(o.release());
     if (op == 0) {
-        if (a.kind == VarKind::Double) o->d = -a.d;
+        if (a.kind == VarKind::Double)
+            o->d = -a.d;
         else if (a.kind == VarKind::String) {
             o->kind = VarKind::Double;
             o->d = -toReal(a);
@@ -251,7 +283,8 @@ Slot variantUnary(int op, Slot sa) {
             if (o->kind == VarKind::Empty) o->kind = VarKind::Integer;
         }
     } else {
-        if (a.kind == VarKind::Boolean) o->i = !a.i;
+        if (a.kind == VarKind::Boolean)
+            o->i = !a.i;
         else {
             o->i = ~toInt(a);
             o->kind = VarKind::Integer;

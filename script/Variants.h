@@ -9,8 +9,8 @@
 namespace script {
 
 // Codes: 0 variant, 1 integer, 2 int64, 3 real, 4 boolean, 5 string, 6 char.
-Slot toVariant(Slot v, int code);    // consumes v, returns an owned VarObj (or null)
-Slot fromVariant(Slot v, int code);  // consumes the variant
+Slot toVariant(Slot v, int code);        // consumes v, returns an owned VarObj (or null)
+Slot fromVariant(Slot v, int code);      // consumes the variant
 Slot variantOp(int op, Slot a, Slot b);  // consumes both
 Slot variantUnary(int op, Slot a);
 bool variantEquals(Slot a, Slot b);

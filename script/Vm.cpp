@@ -149,10 +149,16 @@ bool Vm::load(std::shared_ptr<const Chunk> chunk) {
     m_externals.clear();
     for (const NativeProc& np : chunk->natives) {
         auto it = m_bindings.find(np.name);
-        if (it != m_bindings.end()) m_natives.push_back(it->second);
-        else if (np.fn) m_natives.push_back(np.fn);
+        if (it != m_bindings.end())
+            m_natives.push_back(it->second);
+        else if (np.fn)
+            m_natives.push_back(np.fn);
         else {
-            m_error = {TIFException::erCannotImport, np.name, exceptionText(TIFException::erCannotImport, np.name), {}, {}};
+            m_error = {TIFException::erCannotImport,
+                       np.name,
+                       exceptionText(TIFException::erCannotImport, np.name),
+                       {},
+                       {}};
             return false;
         }
     }
@@ -161,8 +167,10 @@ bool Vm::load(std::shared_ptr<const Chunk> chunk) {
         if (p.isExternal) {
             auto it = m_bindings.find(upperName(p.externalName));
             if (it == m_bindings.end()) it = m_bindings.find(upperName(p.name));
-            if (it != m_bindings.end()) fn = it->second;
-            else if (m_resolver) fn = m_resolver(p.externalName, p.sig);
+            if (it != m_bindings.end())
+                fn = it->second;
+            else if (m_resolver)
+                fn = m_resolver(p.externalName, p.sig);
         }
         m_externals.push_back(std::move(fn));
     }
@@ -227,21 +235,25 @@ void Vm::callProcValue(int64_t proc, std::vector<int64_t>& args) {
 }
 
 void Vm::invoke(int index, std::vector<int64_t>& args) {
-    if (!m_chunk || index <= 0 || size_t(index) >= m_chunk->procs.size() || m_chunk->procs[size_t(index)].isExternal)
+    if (!m_chunk || index <= 0 || size_t(index) >= m_chunk->procs.size() ||
+        m_chunk->procs[size_t(index)].isExternal)
         fail(TIFException::erCouldNotCallProc);
     const ProcInfo& p = m_chunk->procs[size_t(index)];
     if (int(args.size()) != p.nParams) fail(TIFException::erCouldNotCallProc);
     // Only scalar parameters (integers, booleans, enumerations, objects, procedures) cross
     // this boundary; `var` ones are written back into args.
     for (const Param& prm : p.sig.params)
-        if (prm.type->isManaged() || prm.type->kind == TypeKind::Float) fail(TIFException::erCouldNotCallProc);
+        if (prm.type->isManaged() || prm.type->kind == TypeKind::Float)
+            fail(TIFException::erCouldNotCallProc);
     std::vector<Slot> cells(args.size());
     Slot* sp = m_top && !m_frames.empty() ? m_top : m_stack.get();
     Slot* base = sp;
     for (size_t i = 0; i < args.size(); ++i) {
         cells[i].i = args[i];
-        if (p.sig.params[i].byRef()) (sp++)->a = &cells[i];
-        else (sp++)->i = args[i];
+        if (p.sig.params[i].byRef())
+            (sp++)->a = &cells[i];
+        else
+            (sp++)->i = args[i];
     }
     Slot* bp = nullptr;
     const int32_t* pc = nullptr;
@@ -293,7 +305,8 @@ void Vm::raiseLast() {
     throw ScriptException(m_exc.kind, m_exc.param);
 }
 
-bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames, Slot* baseSp) {
+bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames,
+                Slot* baseSp) {
     if (!m_reraise) {
         int proc = 0;
         SourcePos pos = posAt(pc, proc);
@@ -373,17 +386,17 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
 #define NEXT() break
 // Backward jumps (and routine entries) spend the step budget, so a host can bound a
 // script that never ends.
-#define BRANCH(o)                                                                 \
-    do {                                                                          \
+#define BRANCH(o)                                                                         \
+    do {                                                                                  \
         if ((o) < 0 && --m_budget < 0) fail(TIFException::erCustomError, kStepLimitText); \
-        pc += (o);                                                                \
+        pc += (o);                                                                        \
     } while (0)
-#define BIN_I(expr)           \
-    {                         \
+#define BIN_I(expr)            \
+    {                          \
         int64_t b = (--sp)->i; \
         int64_t a = sp[-1].i;  \
         sp[-1].i = (expr);     \
-    }                         \
+    }                          \
     NEXT()
 #define BIN_F(expr)           \
     {                         \
@@ -399,29 +412,29 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
         sp[-1].i = (expr);    \
     }                         \
     NEXT()
-#define CMP_S(expr)                                   \
-    {                                                 \
-        Slot sb = *--sp;                              \
-        Slot sa = sp[-1];                             \
-        int c = strOf(sa).compare(strOf(sb));         \
-        sp[-1].i = (expr);                            \
-        tag(sp) = 0;                                  \
-        tag(sp - 1) = 0;                              \
-        release(sa.p);                                \
-        release(sb.p);                                \
-    }                                                 \
+#define CMP_S(expr)                           \
+    {                                         \
+        Slot sb = *--sp;                      \
+        Slot sa = sp[-1];                     \
+        int c = strOf(sa).compare(strOf(sb)); \
+        sp[-1].i = (expr);                    \
+        tag(sp) = 0;                          \
+        tag(sp - 1) = 0;                      \
+        release(sa.p);                        \
+        release(sb.p);                        \
+    }                                         \
     NEXT()
-#define SET_BIN(body)                                             \
-    {                                                             \
-        Slot sb = *--sp;                                          \
-        Slot sa = sp[-1];                                         \
-        const SetObj& a = setOf(sa);                              \
-        const SetObj& b = setOf(sb);                              \
-        tag(sp) = 0;                                              \
-        body;                                                     \
-        release(sa.p);                                            \
-        release(sb.p);                                            \
-    }                                                             \
+#define SET_BIN(body)                \
+    {                                \
+        Slot sb = *--sp;             \
+        Slot sa = sp[-1];            \
+        const SetObj& a = setOf(sa); \
+        const SetObj& b = setOf(sb); \
+        tag(sp) = 0;                 \
+        body;                        \
+        release(sa.p);               \
+        release(sb.p);               \
+    }                                \
     NEXT()
 
 void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
@@ -451,13 +464,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release((--sp)->p);
                     tag(sp) = 0;
                     NEXT();
-                case Op::DUP: *sp = sp[-1]; ++sp; NEXT();
+                case Op::DUP:
+                    *sp = sp[-1];
+                    ++sp;
+                    NEXT();
                 case Op::SWAP:
                     std::swap(sp[-1], sp[-2]);
                     std::swap(tag(sp - 1), tag(sp - 2));
                     NEXT();
                 case Op::LOAD_L: *sp++ = bp[*pc++]; NEXT();
-                case Op::LOAD_LM: *sp = bp[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
+                case Op::LOAD_LM:
+                    *sp = bp[*pc++];
+                    retain(sp->p);
+                    tag(sp) = 1;
+                    ++sp;
+                    NEXT();
                 case Op::STORE_L: bp[*pc++] = *--sp; NEXT();
                 case Op::STORE_LM: {
                     Slot& d = bp[*pc++];
@@ -468,7 +489,12 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     NEXT();
                 }
                 case Op::LOAD_G: *sp++ = globals[*pc++]; NEXT();
-                case Op::LOAD_GM: *sp = globals[*pc++]; retain(sp->p); tag(sp) = 1; ++sp; NEXT();
+                case Op::LOAD_GM:
+                    *sp = globals[*pc++];
+                    retain(sp->p);
+                    tag(sp) = 1;
+                    ++sp;
+                    NEXT();
                 case Op::STORE_G: globals[*pc++] = *--sp; NEXT();
                 case Op::STORE_GM: {
                     Slot& d = globals[*pc++];
@@ -481,8 +507,15 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::ADDR_L: (sp++)->a = &bp[*pc++]; NEXT();
                 case Op::ADDR_G: (sp++)->a = &globals[*pc++]; NEXT();
                 case Op::LOAD_I: sp[-1] = *sp[-1].a; NEXT();
-                case Op::LOAD_IM: sp[-1] = *sp[-1].a; retain(sp[-1].p); tag(sp - 1) = 1; NEXT();
-                case Op::STORE_I: sp -= 2; *sp[0].a = sp[1]; NEXT();
+                case Op::LOAD_IM:
+                    sp[-1] = *sp[-1].a;
+                    retain(sp[-1].p);
+                    tag(sp - 1) = 1;
+                    NEXT();
+                case Op::STORE_I:
+                    sp -= 2;
+                    *sp[0].a = sp[1];
+                    NEXT();
                 case Op::STORE_IM: {
                     sp -= 2;
                     HeapObj* old = sp[0].a->p;
@@ -570,8 +603,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::ABS_I: sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
                 case Op::ABS_F: sp[-1].d = std::fabs(sp[-1].d); NEXT();
                 case Op::WRAP: sp[-1].i = wrap(sp[-1].i, *pc++); NEXT();
-                case Op::INC_L: bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
-                case Op::INC_L32: bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
+                case Op::INC_L:
+                    bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1])));
+                    pc += 2;
+                    NEXT();
+                case Op::INC_L32:
+                    bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1]));
+                    pc += 2;
+                    NEXT();
                 case Op::EQ_I: BIN_I(a == b);
                 case Op::NE_I: BIN_I(a != b);
                 case Op::LT_I: BIN_I(a < b);
@@ -627,8 +666,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::LE_S: CMP_S(c <= 0);
                 case Op::GT_S: CMP_S(c > 0);
                 case Op::GE_S: CMP_S(c >= 0);
-                case Op::C2S: sp[-1].p = new StrObj(std::string(1, char(sp[-1].i))); tag(sp - 1) = 1; NEXT();
-                case Op::C2S_U: sp[-2].p = new StrObj(std::string(1, char(sp[-2].i))); tag(sp - 2) = 1; NEXT();
+                case Op::C2S:
+                    sp[-1].p = new StrObj(std::string(1, char(sp[-1].i)));
+                    tag(sp - 1) = 1;
+                    NEXT();
+                case Op::C2S_U:
+                    sp[-2].p = new StrObj(std::string(1, char(sp[-2].i)));
+                    tag(sp - 2) = 1;
+                    NEXT();
                 case Op::S2C: {
                     Slot s = sp[-1];
                     if (strOf(s).size() != 1) fail(TIFException::erTypeMismatch);
@@ -637,7 +682,10 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(s.p);
                     NEXT();
                 }
-                case Op::SET_NEW: tag(sp) = 1; (sp++)->p = new SetObj; NEXT();
+                case Op::SET_NEW:
+                    tag(sp) = 1;
+                    (sp++)->p = new SetObj;
+                    NEXT();
                 case Op::SET_ADD: {
                     int64_t e = (--sp)->i;
                     if (e < 0 || e > 255) fail(TIFException::erOutOfRange);
@@ -659,16 +707,18 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     NEXT();
                 }
                 case Op::SET_UNION:
-                    SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] | b.bits[k];
-                            sp[-1].p = r);
+                    SET_BIN(auto* r = new SetObj;
+                            for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] | b.bits[k]; sp[-1].p = r);
                 case Op::SET_DIFF:
-                    SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & ~b.bits[k];
-                            sp[-1].p = r);
+                    SET_BIN(auto* r = new SetObj;
+                            for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & ~b.bits[k]; sp[-1].p = r);
                 case Op::SET_INTER:
-                    SET_BIN(auto* r = new SetObj; for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k];
-                            sp[-1].p = r);
-                case Op::SET_EQ: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
-                case Op::SET_NE: SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
+                    SET_BIN(auto* r = new SetObj;
+                            for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k]; sp[-1].p = r);
+                case Op::SET_EQ:
+                    SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
+                case Op::SET_NE:
+                    SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
                 case Op::SET_LE:
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(a.bits[k] & ~b.bits[k]);
                             sp[-1].i = r; tag(sp - 1) = 0);
@@ -679,8 +729,10 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp -= 2;
                     int64_t e = sp[1].i;
                     SetObj* s = uniqueSet(sp[0].a);
-                    if (*pc++) s->set(e);
-                    else s->reset(e);
+                    if (*pc++)
+                        s->set(e);
+                    else
+                        s->reset(e);
                     NEXT();
                 }
                 case Op::AGG_EQ:
@@ -771,8 +823,10 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot s = sp[-1];
                     auto* arr = new ArrObj(t->elem, t->elem->isManaged());
-                    if (s.p) arr->items = static_cast<AggObj*>(s.p)->slots;
-                    else arr->items.assign(size_t(t->slotCount()), Slot{.i = 0});
+                    if (s.p)
+                        arr->items = static_cast<AggObj*>(s.p)->slots;
+                    else
+                        arr->items.assign(size_t(t->slotCount()), Slot{.i = 0});
                     if (arr->managed)
                         for (Slot& x : arr->items) retain(x.p);
                     release(s.p);
@@ -1040,8 +1094,14 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     if (!(sp->i >= k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::INC_G: globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1]))); pc += 2; NEXT();
-                case Op::INC_G32: globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1])); pc += 2; NEXT();
+                case Op::INC_G:
+                    globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1])));
+                    pc += 2;
+                    NEXT();
+                case Op::INC_G32:
+                    globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1]));
+                    pc += 2;
+                    NEXT();
                 case Op::DYN_LOAD: {
                     int64_t i = (--sp)->i;
                     ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
@@ -1064,21 +1124,61 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     pc += 2;
                     NEXT();
                 }
-                case Op::LOAD_LL: sp[0] = bp[pc[0]]; sp[1] = bp[pc[1]]; sp += 2; pc += 2; NEXT();
-                case Op::LOAD_GG: sp[0] = globals[pc[0]]; sp[1] = globals[pc[1]]; sp += 2; pc += 2; NEXT();
-                case Op::ADDTO_L32: bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i)); pc += 2; NEXT();
+                case Op::LOAD_LL:
+                    sp[0] = bp[pc[0]];
+                    sp[1] = bp[pc[1]];
+                    sp += 2;
+                    pc += 2;
+                    NEXT();
+                case Op::LOAD_GG:
+                    sp[0] = globals[pc[0]];
+                    sp[1] = globals[pc[1]];
+                    sp += 2;
+                    pc += 2;
+                    NEXT();
+                case Op::ADDTO_L32:
+                    bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i));
+                    pc += 2;
+                    NEXT();
                 case Op::ADDTO_G32:
                     globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
                     pc += 2;
                     NEXT();
-                case Op::DYN_ADDR_GG: sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
-                case Op::DYN_ADDR_LL: sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                case Op::DYN_ADDR_RL: sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                case Op::DYN_LOAD_GG: *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i); ++sp; pc += 2; NEXT();
-                case Op::DYN_LOAD_LL: *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i); ++sp; pc += 2; NEXT();
-                case Op::DYN_LOAD_RL: *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i); ++sp; pc += 2; NEXT();
+                case Op::DYN_ADDR_GG:
+                    sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i);
+                    ++sp;
+                    pc += 2;
+                    NEXT();
+                case Op::DYN_ADDR_LL:
+                    sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i);
+                    ++sp;
+                    pc += 2;
+                    NEXT();
+                case Op::DYN_ADDR_RL:
+                    sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i);
+                    ++sp;
+                    pc += 2;
+                    NEXT();
+                case Op::DYN_LOAD_GG:
+                    *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i);
+                    ++sp;
+                    pc += 2;
+                    NEXT();
+                case Op::DYN_LOAD_LL:
+                    *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i);
+                    ++sp;
+                    pc += 2;
+                    NEXT();
+                case Op::DYN_LOAD_RL:
+                    *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i);
+                    ++sp;
+                    pc += 2;
+                    NEXT();
                 case Op::STORE_IK: (--sp)->a->i = *pc++; NEXT();
-                case Op::STORE_RI: sp -= 2; *sp[1].a = sp[0]; NEXT();
+                case Op::STORE_RI:
+                    sp -= 2;
+                    *sp[1].a = sp[0];
+                    NEXT();
                 case Op::STORE_RIM: {
                     sp -= 2;
                     HeapObj* old = sp[1].a->p;
@@ -1197,9 +1297,13 @@ void Executor::bind(std::string_view name, NativeFn fn) { m_vm->bind(name, std::
 void Executor::setExternalResolver(ExternalResolver r) { m_vm->setExternalResolver(std::move(r)); }
 void Executor::setErrorCallback(ErrorCallback cb) { m_vm->setErrorCallback(std::move(cb)); }
 bool Executor::load(std::shared_ptr<const Chunk> chunk) { return m_vm->load(std::move(chunk)); }
-bool Executor::setGlobalObject(std::string_view name, ObjectRef obj) { return m_vm->setGlobalObject(name, obj); }
+bool Executor::setGlobalObject(std::string_view name, ObjectRef obj) {
+    return m_vm->setGlobalObject(name, obj);
+}
 bool Executor::run() { return m_vm->run(); }
-void Executor::callProc(std::string_view name, const std::vector<int64_t>& args) { m_vm->callProc(name, args); }
+void Executor::callProc(std::string_view name, const std::vector<int64_t>& args) {
+    m_vm->callProc(name, args);
+}
 void Executor::callProcValue(int64_t proc, std::vector<int64_t>& args) { m_vm->callProcValue(proc, args); }
 const RuntimeError& Executor::lastError() const { return m_vm->lastError(); }
 void Executor::setMaxDepth(int depth) { m_vm->setMaxDepth(depth); }

@@ -62,7 +62,8 @@ private:
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     void releaseFrame(const Frame& f);
     void abandonFrame(const Frame& f);
-    bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames, Slot* baseSp);
+    bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames,
+                Slot* baseSp);
     bool leave(int remaining, const int32_t* target, const int32_t*& pc);
     SourcePos posAt(const int32_t* pc, int& proc) const;
     void callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectRef self, bool method);
@@ -71,8 +72,8 @@ private:
     std::unordered_map<std::string, NativeFn> m_bindings;
     Executor::ExternalResolver m_resolver;
     Executor::ErrorCallback m_onError;
-    std::vector<NativeFn> m_natives;   // per chunk native
-    std::vector<NativeFn> m_externals; // per chunk proc (external declarations)
+    std::vector<NativeFn> m_natives;    // per chunk native
+    std::vector<NativeFn> m_externals;  // per chunk proc (external declarations)
     std::unique_ptr<Slot[]> m_stack;
     // One byte per stack slot: 1 while the slot holds an owned managed temporary, so an
     // error can release what an expression had pushed when it was interrupted.

@@ -64,8 +64,9 @@ bool parseArchiveArgs(const std::vector<std::string>& args, ArchiveArgs& out, st
 
 std::string formatDosDate(uint32_t dos) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", ((dos >> 25) & 0x7F) + 1980, (dos >> 21) & 0x0F,
-                  (dos >> 16) & 0x1F, (dos >> 11) & 0x1F, (dos >> 5) & 0x3F, (dos & 0x1F) * 2);
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", ((dos >> 25) & 0x7F) + 1980,
+                  (dos >> 21) & 0x0F, (dos >> 16) & 0x1F, (dos >> 11) & 0x1F, (dos >> 5) & 0x3F,
+                  (dos & 0x1F) * 2);
     return buf;
 }
 

@@ -30,8 +30,8 @@ int form2text(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     std::string bytes = readWholeFile(file);
     if (offset > bytes.size()) {
-        err << "zeptool: " << file << ": offset " << offset << " is past the end of the file (" << bytes.size()
-            << " bytes)\n";
+        err << "zeptool: " << file << ": offset " << offset << " is past the end of the file ("
+            << bytes.size() << " bytes)\n";
         return 1;
     }
     try {

@@ -24,14 +24,16 @@ namespace {
 
 std::string formatDosDate(uint32_t dos) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", ((dos >> 25) & 0x7F) + 1980, (dos >> 21) & 0x0F,
-                  (dos >> 16) & 0x1F, (dos >> 11) & 0x1F, (dos >> 5) & 0x3F, (dos & 0x1F) * 2);
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", ((dos >> 25) & 0x7F) + 1980,
+                  (dos >> 21) & 0x0F, (dos >> 16) & 0x1F, (dos >> 11) & 0x1F, (dos >> 5) & 0x3F,
+                  (dos & 0x1F) * 2);
     return buf;
 }
 
 uint32_t fileDosDate(const fs::path& p) {
     struct stat st;
-    return ::stat(p.c_str(), &st) == 0 ? player::dosDateTime(st.st_mtime) : player::dosDateTime(std::time(nullptr));
+    return ::stat(p.c_str(), &st) == 0 ? player::dosDateTime(st.st_mtime)
+                                       : player::dosDateTime(std::time(nullptr));
 }
 
 // A project file, or a player carrying one: the bytes and where the project starts.
@@ -160,7 +162,8 @@ int packProject(const std::vector<std::string>& args, std::ostream& out, std::os
     project.savedOn = saved;
     project.savedOnDate = static_cast<double>(now) / 86400.0 + 25569.0;
     writeWholeFile(args[1], player::writeProject(project));
-    out << args[1] << ": " << project.files.size() << " files, script " << project.script.size() << " bytes\n";
+    out << args[1] << ": " << project.files.size() << " files, script " << project.script.size()
+        << " bytes\n";
     return 0;
 }
 

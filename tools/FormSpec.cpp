@@ -67,12 +67,9 @@ constexpr FormSpec kMouse{"\xcc\xe8\xf8\xea\xe0", 2520, 1545, kMouseButtons, "in
 
 const FormSpec& formSpec(Program program) {
     switch (program) {
-        case Program::Keyboard:
-            return kKeyboard;
-        case Program::Desktop:
-            return kDesktop;
-        case Program::Mouse:
-            return kMouse;
+    case Program::Keyboard: return kKeyboard;
+    case Program::Desktop: return kDesktop;
+    case Program::Mouse: return kMouse;
     }
     return kKeyboard;
 }

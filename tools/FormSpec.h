@@ -41,8 +41,6 @@ struct FormSpec {
 const FormSpec& formSpec(Program program);
 
 // 15 twips are one pixel at 96 dots per inch.
-constexpr int pixelsFromTwips(int twips) {
-    return (twips * 96 + 720) / 1440;
-}
+constexpr int pixelsFromTwips(int twips) { return (twips * 96 + 720) / 1440; }
 
 }  // namespace tools

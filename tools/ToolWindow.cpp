@@ -23,26 +23,26 @@ QIcon drawnIcon(Program program) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 2));
     switch (program) {
-        case Program::Keyboard:
-            painter.setBrush(Qt::lightGray);
-            painter.drawRoundedRect(QRectF(2, 8, 28, 16), 2, 2);
-            for (int x = 6; x < 28; x += 6) {
-                painter.drawPoint(x, 13);
-                painter.drawPoint(x, 19);
-            }
-            break;
-        case Program::Desktop:
-            painter.setBrush(QColor(0, 128, 128));
-            painter.drawRect(QRectF(3, 4, 26, 18));
-            painter.drawLine(16, 22, 16, 27);
-            painter.drawLine(9, 28, 23, 28);
-            break;
-        case Program::Mouse:
-            painter.setBrush(Qt::white);
-            painter.drawRoundedRect(QRectF(8, 3, 16, 26), 8, 8);
-            painter.drawLine(16, 3, 16, 13);
-            painter.drawLine(8, 13, 24, 13);
-            break;
+    case Program::Keyboard:
+        painter.setBrush(Qt::lightGray);
+        painter.drawRoundedRect(QRectF(2, 8, 28, 16), 2, 2);
+        for (int x = 6; x < 28; x += 6) {
+            painter.drawPoint(x, 13);
+            painter.drawPoint(x, 19);
+        }
+        break;
+    case Program::Desktop:
+        painter.setBrush(QColor(0, 128, 128));
+        painter.drawRect(QRectF(3, 4, 26, 18));
+        painter.drawLine(16, 22, 16, 27);
+        painter.drawLine(9, 28, 23, 28);
+        break;
+    case Program::Mouse:
+        painter.setBrush(Qt::white);
+        painter.drawRoundedRect(QRectF(8, 3, 16, 26), 8, 8);
+        painter.drawLine(16, 3, 16, 13);
+        painter.drawLine(8, 13, 24, 13);
+        break;
     }
     return QIcon(pixmap);
 }
@@ -82,39 +82,17 @@ ToolWindow::ToolWindow(Program program, DesktopOps& ops, QWidget* parent) : QWid
 
 void ToolWindow::run(Action action) {
     switch (action) {
-        case Action::ToggleNumLock:
-            m_ops.toggleLock(LockKey::NumLock);
-            break;
-        case Action::ToggleCapsLock:
-            m_ops.toggleLock(LockKey::CapsLock);
-            break;
-        case Action::ToggleScrollLock:
-            m_ops.toggleLock(LockKey::ScrollLock);
-            break;
-        case Action::ShowIcons:
-            m_ops.setDesktopShown(true);
-            break;
-        case Action::HideIcons:
-            m_ops.setDesktopShown(false);
-            break;
-        case Action::HideTaskbar:
-            m_ops.setPanelShown(false);
-            break;
-        case Action::ShowTaskbar:
-            m_ops.setPanelShown(true);
-            break;
-        case Action::SwapButtons:
-            m_ops.setButtonsSwapped(true);
-            break;
-        case Action::NormalButtons:
-            m_ops.setButtonsSwapped(false);
-            break;
-        case Action::HideMouse:
-            changeCursorCount(-1);
-            break;
-        case Action::ShowMouse:
-            changeCursorCount(+1);
-            break;
+    case Action::ToggleNumLock: m_ops.toggleLock(LockKey::NumLock); break;
+    case Action::ToggleCapsLock: m_ops.toggleLock(LockKey::CapsLock); break;
+    case Action::ToggleScrollLock: m_ops.toggleLock(LockKey::ScrollLock); break;
+    case Action::ShowIcons: m_ops.setDesktopShown(true); break;
+    case Action::HideIcons: m_ops.setDesktopShown(false); break;
+    case Action::HideTaskbar: m_ops.setPanelShown(false); break;
+    case Action::ShowTaskbar: m_ops.setPanelShown(true); break;
+    case Action::SwapButtons: m_ops.setButtonsSwapped(true); break;
+    case Action::NormalButtons: m_ops.setButtonsSwapped(false); break;
+    case Action::HideMouse: changeCursorCount(-1); break;
+    case Action::ShowMouse: changeCursorCount(+1); break;
     }
 }
 

@@ -23,21 +23,16 @@ struct LockKeyInfo {
 
 LockKeyInfo lockKeyInfo(LockKey key) {
     switch (key) {
-        case LockKey::NumLock:
-            return {XK_Num_Lock, "Num Lock"};
-        case LockKey::CapsLock:
-            return {XK_Caps_Lock, "Caps Lock"};
-        case LockKey::ScrollLock:
-            return {XK_Scroll_Lock, "Scroll Lock"};
+    case LockKey::NumLock: return {XK_Num_Lock, "Num Lock"};
+    case LockKey::CapsLock: return {XK_Caps_Lock, "Caps Lock"};
+    case LockKey::ScrollLock: return {XK_Scroll_Lock, "Scroll Lock"};
     }
     return {XK_Num_Lock, "Num Lock"};
 }
 
 // Other clients' windows may vanish between listing and querying them; the default Xlib
 // handler would end the program for that, so errors are swallowed while a trap is alive.
-int ignoreError(Display*, XErrorEvent*) {
-    return 0;
-}
+int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 class ErrorTrap {
 public:
@@ -125,9 +120,7 @@ X11DesktopOps::X11DesktopOps(Display* display) : m_display(display) {
     m_hasXkb = XkbQueryExtension(m_display, &opcode, &event, &error, &major, &minor) != 0;
 }
 
-X11DesktopOps::~X11DesktopOps() {
-    XCloseDisplay(m_display);
-}
+X11DesktopOps::~X11DesktopOps() { XCloseDisplay(m_display); }
 
 std::unique_ptr<X11DesktopOps> X11DesktopOps::open(const std::string& displayName) {
     Display* display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
@@ -264,13 +257,9 @@ void X11DesktopOps::setShown(const char* typeName, bool shown) {
     }
 }
 
-void X11DesktopOps::setDesktopShown(bool shown) {
-    setShown("_NET_WM_WINDOW_TYPE_DESKTOP", shown);
-}
+void X11DesktopOps::setDesktopShown(bool shown) { setShown("_NET_WM_WINDOW_TYPE_DESKTOP", shown); }
 
-void X11DesktopOps::setPanelShown(bool shown) {
-    setShown("_NET_WM_WINDOW_TYPE_DOCK", shown);
-}
+void X11DesktopOps::setPanelShown(bool shown) { setShown("_NET_WM_WINDOW_TYPE_DOCK", shown); }
 
 void X11DesktopOps::setButtonsSwapped(bool swapped) {
     unsigned char map[256];

@@ -9,12 +9,8 @@ namespace {
 TimerService* s_active = nullptr;
 }
 
-TimerService& TimerService::active() {
-    return s_active ? *s_active : toolkitTimerService();
-}
-void TimerService::setActive(TimerService* service) {
-    s_active = service;
-}
+TimerService& TimerService::active() { return s_active ? *s_active : toolkitTimerService(); }
+void TimerService::setActive(TimerService* service) { s_active = service; }
 
 int ManualClock::start(int intervalMs, Callback callback) {
     const int id = m_nextId++;
@@ -23,9 +19,7 @@ int ManualClock::start(int intervalMs, Callback callback) {
     return id;
 }
 
-void ManualClock::stop(int id) {
-    m_timers.erase(id);
-}
+void ManualClock::stop(int id) { m_timers.erase(id); }
 
 int ManualClock::advance(int64_t ms) {
     const int64_t end = m_now + std::max<int64_t>(0, ms);
@@ -36,8 +30,7 @@ int ManualClock::advance(int64_t ms) {
         for (auto it = m_timers.begin(); it != m_timers.end(); ++it)
             if (it->second.due <= end && (next == m_timers.end() || it->second.due < next->second.due))
                 next = it;
-        if (next == m_timers.end())
-            break;
+        if (next == m_timers.end()) break;
         m_now = next->second.due;
         next->second.due += next->second.interval;
         Callback cb = next->second.callback;  // the callback may stop its own timer

@@ -45,9 +45,7 @@ TColor sysColor(int index) {
     return index >= 0 && index < static_cast<int>(kSystemColors.size()) ? kSystemColors[index] : clBlack;
 }
 
-TColor colorToRGB(TColor color) {
-    return color < 0 ? sysColor(color & 0xFF) : color;
-}
+TColor colorToRGB(TColor color) { return color < 0 ? sysColor(color & 0xFF) : color; }
 
 uint32_t colorToArgb(TColor color) {
     const TColor c = colorToRGB(color);

@@ -77,15 +77,9 @@ uint32_t colorToArgb(TColor color);
 // The inverse for opaque pixels (alpha ignored).
 TColor argbToColor(uint32_t argb);
 
-inline constexpr int getRValue(TColor c) {
-    return c & 0xFF;
-}
-inline constexpr int getGValue(TColor c) {
-    return (c >> 8) & 0xFF;
-}
-inline constexpr int getBValue(TColor c) {
-    return (c >> 16) & 0xFF;
-}
+inline constexpr int getRValue(TColor c) { return c & 0xFF; }
+inline constexpr int getGValue(TColor c) { return (c >> 8) & 0xFF; }
+inline constexpr int getBValue(TColor c) { return (c >> 16) & 0xFF; }
 inline constexpr TColor rgb(int r, int g, int b) {
     return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }

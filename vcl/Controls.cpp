@@ -81,9 +81,7 @@ const classes::TypeInfo& helpTypeType() {
     return t;
 }
 
-const classes::TypeInfo& componentType() {
-    return TComponent::staticClass().typeInfo();
-}
+const classes::TypeInfo& componentType() { return TComponent::staticClass().typeInfo(); }
 
 }  // namespace
 
@@ -100,8 +98,7 @@ const classes::ClassInfo& TSizeConstraints::staticClass() {
                 name, ct::integer(), [member](const TSizeConstraints& c) { return c.*member; },
                 [member](TSizeConstraints& c, int v) {
                     c.*member = std::max(0, v);
-                    if (c.onChange)
-                        c.onChange();
+                    if (c.onChange) c.onChange();
                 },
                 {.defaultValue = 0});
         };
@@ -183,9 +180,7 @@ const classes::ClassInfo& TControl::staticClass() {
 }
 
 namespace {
-bool notStored(const classes::TObject&) {
-    return false;
-}
+bool notStored(const classes::TObject&) { return false; }
 }  // namespace
 
 const classes::ClassInfo& TGraphicControl::staticClass() {
@@ -253,25 +248,21 @@ TControl::TControl(TComponent* owner)
 void TSizeConstraints::assign(const classes::TPersistent& source) {
     if (auto* c = dynamic_cast<const TSizeConstraints*>(&source)) {
         minWidth = c->minWidth, minHeight = c->minHeight, maxWidth = c->maxWidth, maxHeight = c->maxHeight;
-        if (onChange)
-            onChange();
+        if (onChange) onChange();
         return;
     }
     TPersistent::assign(source);
 }
 
 void TSizeConstraints::apply(int& width, int& height) const {
-    if (maxWidth > 0)
-        width = std::min(width, maxWidth);
-    if (maxHeight > 0)
-        height = std::min(height, maxHeight);
+    if (maxWidth > 0) width = std::min(width, maxWidth);
+    if (maxHeight > 0) height = std::min(height, maxHeight);
     width = std::max(width, minWidth);
     height = std::max(height, minHeight);
 }
 
 void TControl::setConstraints(TSizeConstraints* c) {
-    if (c)
-        m_constraints->assign(*c);
+    if (c) m_constraints->assign(*c);
 }
 
 int64_t TControl::keptValue(const std::string& name, int64_t fallback) const {
@@ -279,70 +270,50 @@ int64_t TControl::keptValue(const std::string& name, int64_t fallback) const {
     return it == m_keptValues.end() ? fallback : it->second;
 }
 
-void TControl::setKeptValue(const std::string& name, int64_t value) {
-    m_keptValues[name] = value;
-}
+void TControl::setKeptValue(const std::string& name, int64_t value) { m_keptValues[name] = value; }
 
 std::string TControl::keptText(const std::string& name) const {
     auto it = m_keptTexts.find(name);
     return it == m_keptTexts.end() ? std::string() : it->second;
 }
 
-void TControl::setKeptText(const std::string& name, const std::string& value) {
-    m_keptTexts[name] = value;
-}
+void TControl::setKeptText(const std::string& name, const std::string& value) { m_keptTexts[name] = value; }
 
 TControl::~TControl() {
     setState(classes::ComponentState::Destroying, true);
-    if (m_parent)
-        m_parent->removeControl(this);
+    if (m_parent) m_parent->removeControl(this);
 }
 
 void TControl::setParent(TWinControl* parent) {
-    if (parent == m_parent)
-        return;
-    if (parent == this)
-        throw base::Error("A control cannot have itself as its parent");
-    if (m_parent)
-        m_parent->removeControl(this);
-    if (parent)
-        parent->insertControl(this);
+    if (parent == m_parent) return;
+    if (parent == this) throw base::Error("A control cannot have itself as its parent");
+    if (m_parent) m_parent->removeControl(this);
+    if (parent) parent->insertControl(this);
 }
 
 void TControl::setParentComponent(TComponent* parent) {
-    if (auto* w = dynamic_cast<TWinControl*>(parent))
-        setParent(w);
+    if (auto* w = dynamic_cast<TWinControl*>(parent)) setParent(w);
 }
 
-TComponent* TControl::parentComponent() const {
-    return m_parent;
-}
+TComponent* TControl::parentComponent() const { return m_parent; }
 
-TPoint TControl::clientOrigin() const {
-    return {m_left, m_top};
-}
+TPoint TControl::clientOrigin() const { return {m_left, m_top}; }
 
 void TControl::setBounds(int left, int top, int width, int height) {
-    if (m_constraints)
-        m_constraints->apply(width, height);
+    if (m_constraints) m_constraints->apply(width, height);
     width = std::max(0, width), height = std::max(0, height);
-    if (left == m_left && top == m_top && width == m_width && height == m_height)
-        return;
+    if (left == m_left && top == m_top && width == m_width && height == m_height) return;
     const bool sized = width != m_width || height != m_height;
-    if (m_parent && m_visible)
-        m_parent->invalidate();
+    if (m_parent && m_visible) m_parent->invalidate();
     m_left = left, m_top = top, m_width = width, m_height = height;
     updateAnchorRules();
     boundsChanged();
-    if (m_parent && m_align != alNone)
-        m_parent->alignControls();
-    if (sized)
-        resized();
+    if (m_parent && m_align != alNone) m_parent->alignControls();
+    if (sized) resized();
 }
 
 void TControl::updateAnchorRules() {
-    if (!m_parent || (m_parent->m_aligning))
-        return;
+    if (!m_parent || (m_parent->m_aligning)) return;
     m_parentWidth = m_parent->clientWidth();
     m_parentHeight = m_parent->clientHeight();
     m_anchorRight = m_parentWidth - (m_left + m_width);
@@ -350,8 +321,7 @@ void TControl::updateAnchorRules() {
 }
 
 void TControl::boundsChanged() {
-    if (m_parent && m_visible)
-        m_parent->invalidate();
+    if (m_parent && m_visible) m_parent->invalidate();
 }
 
 void TControl::resized() {
@@ -360,11 +330,9 @@ void TControl::resized() {
 }
 
 void TControl::setAlign(TAlign align) {
-    if (align == m_align)
-        return;
+    if (align == m_align) return;
     m_align = align;
-    if (m_parent)
-        m_parent->alignControls();
+    if (m_parent) m_parent->alignControls();
 }
 
 void TControl::setAnchors(TAnchors anchors) {
@@ -373,8 +341,7 @@ void TControl::setAnchors(TAnchors anchors) {
 }
 
 void TControl::setVisible(bool visible) {
-    if (visible == m_visible)
-        return;
+    if (visible == m_visible) return;
     m_visible = visible;
     visibleChanged();
 }
@@ -382,45 +349,37 @@ void TControl::setVisible(bool visible) {
 void TControl::visibleChanged() {
     if (m_parent) {
         m_parent->invalidate();
-        if (m_align != alNone)
-            m_parent->alignControls();
+        if (m_align != alNone) m_parent->alignControls();
     }
     if (!m_visible && m_parent) {
-        if (m_parent->m_hover == this)
-            m_parent->m_hover = nullptr;
-        if (m_parent->m_captured == this)
-            m_parent->m_captured = nullptr;
+        if (m_parent->m_hover == this) m_parent->m_hover = nullptr;
+        if (m_parent->m_captured == this) m_parent->m_captured = nullptr;
     }
 }
 
 bool TControl::showing() const {
-    if (!m_visible)
-        return false;
+    if (!m_visible) return false;
     return m_parent ? m_parent->showing() : true;
 }
 
 void TControl::setEnabled(bool enabled) {
-    if (enabled == m_enabled)
-        return;
+    if (enabled == m_enabled) return;
     m_enabled = enabled;
     m_pressed = false;
     enabledChanged();
 }
 
 void TControl::setFont(TFont* font) {
-    if (font)
-        m_font->assign(*font);
+    if (font) m_font->assign(*font);
 }
 
 void TControl::fontChanged() {
-    if (!m_settingFont)
-        m_parentFont = false;
+    if (!m_settingFont) m_parentFont = false;
     invalidate();
 }
 
 void TControl::applyParentFont() {
-    if (!m_parent || !m_parentFont)
-        return;
+    if (!m_parent || !m_parentFont) return;
     m_settingFont = true;
     m_font->assign(*m_parent->font());
     m_settingFont = false;
@@ -428,36 +387,29 @@ void TControl::applyParentFont() {
 
 void TControl::setParentFont(bool value) {
     m_parentFont = value;
-    if (value)
-        applyParentFont();
+    if (value) applyParentFont();
 }
 
 void TControl::parentFontChanged() {
-    if (m_parentFont)
-        applyParentFont();
+    if (m_parentFont) applyParentFont();
 }
 
 void TControl::setColor(TColor color) {
     m_parentColor = false;
-    if (color == m_color)
-        return;
+    if (color == m_color) return;
     m_color = color;
     colorChanged();
 }
 
-void TControl::colorChanged() {
-    invalidate();
-}
+void TControl::colorChanged() { invalidate(); }
 
 void TControl::setParentColor(bool value) {
     m_parentColor = value;
-    if (value)
-        parentColorChanged();
+    if (value) parentColorChanged();
 }
 
 void TControl::parentColorChanged() {
-    if (!m_parentColor || !m_parent)
-        return;
+    if (!m_parentColor || !m_parent) return;
     if (m_color != m_parent->color()) {
         m_color = m_parent->color();
         colorChanged();
@@ -466,10 +418,8 @@ void TControl::parentColorChanged() {
 
 void TControl::setCursor(TCursor cursor) {
     m_cursor = cursor;
-    if (m_parent)
-        m_parent->updatePointer();
-    if (auto* w = dynamic_cast<TWinControl*>(this))
-        w->updatePointer();
+    if (m_parent) m_parent->updatePointer();
+    if (auto* w = dynamic_cast<TWinControl*>(this)) w->updatePointer();
 }
 
 void TControl::setHint(const std::string& hint) {
@@ -489,28 +439,23 @@ void TControl::setParentShowHint(bool value) {
 }
 
 bool TControl::effectiveShowHint() const {
-    if (m_parentShowHint && m_parent)
-        return m_parent->effectiveShowHint();
+    if (m_parentShowHint && m_parent) return m_parent->effectiveShowHint();
     return m_showHint;
 }
 
 void TControl::setPopupMenu(TComponent* menu) {
-    if (m_popupMenu)
-        m_popupMenu->removeFreeNotification(this);
+    if (m_popupMenu) m_popupMenu->removeFreeNotification(this);
     m_popupMenu = menu;
-    if (menu)
-        menu->freeNotification(this);
+    if (menu) menu->freeNotification(this);
 }
 
 void TControl::notification(TComponent* component, classes::Operation operation) {
     TComponent::notification(component, operation);
-    if (operation == classes::Operation::Remove && component == m_popupMenu)
-        m_popupMenu = nullptr;
+    if (operation == classes::Operation::Remove && component == m_popupMenu) m_popupMenu = nullptr;
 }
 
 void TControl::setCaption(const std::string& caption) {
-    if (caption == m_caption)
-        return;
+    if (caption == m_caption) return;
     m_caption = caption;
     textChanged();
 }
@@ -518,20 +463,16 @@ void TControl::setCaption(const std::string& caption) {
 void TControl::loaded() {
     TComponent::loaded();
     updateAnchorRules();
-    if (m_parentFont)
-        applyParentFont();
-    if (m_parentColor)
-        parentColorChanged();
+    if (m_parentFont) applyParentFont();
+    if (m_parentColor) parentColorChanged();
 }
 
 void TControl::invalidate() {
-    if (m_parent && m_visible)
-        m_parent->invalidate();
+    if (m_parent && m_visible) m_parent->invalidate();
 }
 
 void TControl::update() {
-    if (m_parent)
-        m_parent->update();
+    if (m_parent) m_parent->update();
 }
 
 void TControl::repaint() {
@@ -540,8 +481,7 @@ void TControl::repaint() {
 }
 
 void TControl::bringToFront() {
-    if (!m_parent)
-        return;
+    if (!m_parent) return;
     auto& list = m_parent->m_controls;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     list.push_back(this);
@@ -550,8 +490,7 @@ void TControl::bringToFront() {
 }
 
 void TControl::sendToBack() {
-    if (!m_parent)
-        return;
+    if (!m_parent) return;
     auto& list = m_parent->m_controls;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     list.insert(list.begin(), this);
@@ -560,8 +499,7 @@ void TControl::sendToBack() {
 }
 
 void TControl::mouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == mbLeft && (m_controlStyle & csClickEvents))
-        m_pressed = true;
+    if (button == mbLeft && (m_controlStyle & csClickEvents)) m_pressed = true;
     fireEvent(onMouseDown, {static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x},
                             int64_t{y}});
 }
@@ -573,8 +511,7 @@ void TControl::mouseUp(TMouseButton button, TShiftState shift, int x, int y) {
         if (clientRect().contains({x, y})) {
             const auto alive = aliveToken();
             click();
-            if (alive.expired())
-                return;
+            if (alive.expired()) return;
         }
     }
     fireEvent(onMouseUp, {static_cast<classes::TObject*>(this), int64_t{button}, int64_t{shift}, int64_t{x},
@@ -585,21 +522,13 @@ void TControl::mouseMove(TShiftState shift, int x, int y) {
     fireEvent(onMouseMove, {static_cast<classes::TObject*>(this), int64_t{shift}, int64_t{x}, int64_t{y}});
 }
 
-void TControl::mouseEnter() {
-    fireEvent(onMouseEnter, {static_cast<classes::TObject*>(this)});
-}
+void TControl::mouseEnter() { fireEvent(onMouseEnter, {static_cast<classes::TObject*>(this)}); }
 
-void TControl::mouseLeave() {
-    fireEvent(onMouseLeave, {static_cast<classes::TObject*>(this)});
-}
+void TControl::mouseLeave() { fireEvent(onMouseLeave, {static_cast<classes::TObject*>(this)}); }
 
-void TControl::click() {
-    fireEvent(onClick, {static_cast<classes::TObject*>(this)});
-}
+void TControl::click() { fireEvent(onClick, {static_cast<classes::TObject*>(this)}); }
 
-void TControl::dblClick() {
-    fireEvent(onDblClick, {static_cast<classes::TObject*>(this)});
-}
+void TControl::dblClick() { fireEvent(onDblClick, {static_cast<classes::TObject*>(this)}); }
 
 // --- TGraphicControl ---
 
@@ -615,8 +544,7 @@ TCanvas& TGraphicControl::canvas() {
     if (!painting() && parent() && m_canvas->target() != &parent()->surface()) {
         m_canvas->setTarget(&parent()->surface(), {left(), top()}, boundsRect());
         m_canvas->onChange = [this] {
-            if (parent() && parent()->handleAllocated())
-                parent()->handle().invalidate();
+            if (parent() && parent()->handleAllocated()) parent()->handle().invalidate();
         };
     }
     return *m_canvas;
@@ -645,8 +573,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 TWinControl::~TWinControl() {
     setState(classes::ComponentState::Destroying, true);
     // Children outlive the parent link only as owned components of the form.
-    for (TControl* c : std::vector<TControl*>(m_controls))
-        c->m_parent = nullptr;
+    for (TControl* c : std::vector<TControl*>(m_controls)) c->m_parent = nullptr;
     m_controls.clear();
     destroyHandle();
 }
@@ -655,16 +582,13 @@ void TWinControl::insertControl(TControl* control) {
     control->m_parent = this;
     m_controls.push_back(control);
     control->updateAnchorRules();
-    if (control->m_parentFont)
-        control->applyParentFont();
-    if (control->m_parentColor)
-        control->parentColorChanged();
+    if (control->m_parentFont) control->applyParentFont();
+    if (control->m_parentColor) control->parentColorChanged();
     if (auto* w = dynamic_cast<TWinControl*>(control)) {
         if (w->m_tabOrder < 0) {
             int count = 0;
             for (TControl* c : m_controls)
-                if (dynamic_cast<TWinControl*>(c))
-                    ++count;
+                if (dynamic_cast<TWinControl*>(c)) ++count;
             w->m_tabOrder = count - 1;
         }
         if (m_handle) {
@@ -672,23 +596,18 @@ void TWinControl::insertControl(TControl* control) {
             restack();
         }
     }
-    if (control->align() != alNone)
-        alignControls();
+    if (control->align() != alNone) alignControls();
     invalidate();
 }
 
 void TWinControl::removeControl(TControl* control) {
     auto it = std::find(m_controls.begin(), m_controls.end(), control);
-    if (it == m_controls.end())
-        return;
+    if (it == m_controls.end()) return;
     m_controls.erase(it);
-    if (m_hover == control)
-        m_hover = nullptr;
-    if (m_captured == control)
-        m_captured = nullptr;
+    if (m_hover == control) m_hover = nullptr;
+    if (m_captured == control) m_captured = nullptr;
     control->m_parent = nullptr;
-    if (auto* w = dynamic_cast<TWinControl*>(control))
-        w->destroyHandle();
+    if (auto* w = dynamic_cast<TWinControl*>(control)) w->destroyHandle();
     if (!hasState(classes::ComponentState::Destroying)) {
         alignControls();
         invalidate();
@@ -698,8 +617,7 @@ void TWinControl::removeControl(TControl* control) {
 void TWinControl::setChildOrder(TComponent* child, int order) {
     auto* c = dynamic_cast<TControl*>(child);
     auto it = std::find(m_controls.begin(), m_controls.end(), c);
-    if (it == m_controls.end())
-        return;
+    if (it == m_controls.end()) return;
     m_controls.erase(it);
     order = std::clamp(order, 0, static_cast<int>(m_controls.size()));
     m_controls.insert(m_controls.begin() + order, c);
@@ -708,80 +626,64 @@ void TWinControl::setChildOrder(TComponent* child, int order) {
 
 void TWinControl::getChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const {
     for (TControl* c : m_controls)
-        if (c->owner() == root)
-            proc(c);
+        if (c->owner() == root) proc(c);
 }
 
 WindowHandle& TWinControl::handle() {
     if (!m_handle) {
-        if (parent())
-            parent()->handle();
+        if (parent()) parent()->handle();
         m_handle = createWindowHandle(*this);
         WindowFrame frame;
         createHandleParams(frame);
-        if (!parent())
-            m_handle->setFrame(frame);
+        if (!parent()) m_handle->setFrame(frame);
         syncHandleBounds();
         m_handle->setCaption(caption());
         m_handle->setEnabled(enabled());
         updatePointer();
         for (TControl* c : m_controls)
-            if (auto* w = dynamic_cast<TWinControl*>(c))
-                w->handle();
+            if (auto* w = dynamic_cast<TWinControl*>(c)) w->handle();
         restack();
-        if (parent())
-            m_handle->setVisible(visible());
+        if (parent()) m_handle->setVisible(visible());
         handleCreated();
     }
     return *m_handle;
 }
 
 void TWinControl::destroyHandle() {
-    if (!m_handle)
-        return;
+    if (!m_handle) return;
     for (TControl* c : m_controls)
-        if (auto* w = dynamic_cast<TWinControl*>(c))
-            w->destroyHandle();
+        if (auto* w = dynamic_cast<TWinControl*>(c)) w->destroyHandle();
     m_handle.reset();
     m_dirty = true;
 }
 
 void TWinControl::syncHandleBounds() {
-    if (m_handle)
-        m_handle->setBounds(handleBounds());
+    if (m_handle) m_handle->setBounds(handleBounds());
 }
 
 void TWinControl::restack() {
-    if (!m_handle)
-        return;
+    if (!m_handle) return;
     WindowHandle* below = nullptr;
     for (TControl* c : m_controls) {
         auto* w = dynamic_cast<TWinControl*>(c);
-        if (!w || !w->m_handle)
-            continue;
+        if (!w || !w->m_handle) continue;
         w->m_handle->stackAbove(below);
         below = w->m_handle.get();
     }
 }
 
-void TWinControl::setTabOrder(int order) {
-    m_tabOrder = order;
-}
+void TWinControl::setTabOrder(int order) { m_tabOrder = order; }
 
 bool TWinControl::canFocus() const {
     for (const TControl* c = this; c; c = c->parent())
-        if (!c->visible() || !c->enabled())
-            return false;
+        if (!c->visible() || !c->enabled()) return false;
     return true;
 }
 
-bool TWinControl::focused() const {
-    return m_handle && m_handle->focused();
-}
+bool TWinControl::focused() const { return m_handle && m_handle->focused(); }
 
 void TWinControl::setFocus() {
-    if (!canFocus())
-        throw base::Error("Cannot focus a disabled or invisible window");
+    if (!canFocus()) throw base::Error("Cannot focus a disabled or invisible window");
     handle().setFocus();
 }
 
@@ -790,8 +692,7 @@ TWinControl* TWinControl::findNextControl(TWinControl* current, bool forward) co
     std::function<void(const TWinControl*)> collect = [&](const TWinControl* w) {
         std::vector<TWinControl*> kids;
         for (TControl* c : w->m_controls)
-            if (auto* k = dynamic_cast<TWinControl*>(c))
-                kids.push_back(k);
+            if (auto* k = dynamic_cast<TWinControl*>(c)) kids.push_back(k);
         std::stable_sort(kids.begin(), kids.end(),
                          [](auto* a, auto* b) { return a->m_tabOrder < b->m_tabOrder; });
         for (auto* k : kids) {
@@ -802,13 +703,10 @@ TWinControl* TWinControl::findNextControl(TWinControl* current, bool forward) co
     collect(this);
     std::vector<TWinControl*> stops;
     for (auto* w : order)
-        if (w == current || (w->m_tabStop && w->canFocus()))
-            stops.push_back(w);
-    if (stops.empty())
-        return nullptr;
+        if (w == current || (w->m_tabStop && w->canFocus())) stops.push_back(w);
+    if (stops.empty()) return nullptr;
     auto it = std::find(stops.begin(), stops.end(), current);
-    if (it == stops.end())
-        return forward ? stops.front() : stops.back();
+    if (it == stops.end()) return forward ? stops.front() : stops.back();
     const auto n = static_cast<std::ptrdiff_t>(stops.size());
     const auto i = (it - stops.begin() + (forward ? 1 : n - 1)) % n;
     TWinControl* next = stops[static_cast<size_t>(i)];
@@ -816,9 +714,7 @@ TWinControl* TWinControl::findNextControl(TWinControl* current, bool forward) co
 }
 
 namespace {
-TShiftState argShift(TShiftState s) {
-    return s;
-}
+TShiftState argShift(TShiftState s) { return s; }
 }  // namespace
 
 bool TWinControl::keyDown(int& key, TShiftState shift) {
@@ -850,67 +746,53 @@ bool TWinControl::keyUp(int& key, TShiftState shift) {
 
 bool TWinControl::dialogChar(char c) {
     for (TControl* child : m_controls)
-        if (child->visible() && child->dialogChar(c))
-            return true;
+        if (child->visible() && child->dialogChar(c)) return true;
     return false;
 }
 
 TWinControl* TWinControl::topLevel() {
     TWinControl* w = this;
-    while (w->parent())
-        w = w->parent();
+    while (w->parent()) w = w->parent();
     return w;
 }
 
 void TWinControl::handleKeyDown(int key, TShiftState shift) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken(), topAlive = top->aliveToken();
-    if (top != this && top->previewsKeys() && (!top->keyDown(key, shift) || alive.expired()))
-        return;
-    if (!keyDown(key, shift) || alive.expired() || topAlive.expired())
-        return;
+    if (top != this && top->previewsKeys() && (!top->keyDown(key, shift) || alive.expired())) return;
+    if (!keyDown(key, shift) || alive.expired() || topAlive.expired()) return;
     const bool alnum = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
-    if (alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key)))
-        return;
+    if (alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key))) return;
     if (key == 9 && !(shift & ((1u << ssCtrl) | (1u << ssAlt)))) {
-        if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift))))
-            next->setFocus();
+        if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift)))) next->setFocus();
     }
 }
 
 void TWinControl::handleKeyPress(char key) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken();
-    if (top != this && top->previewsKeys() && (!top->keyPress(key) || alive.expired()))
-        return;
+    if (top != this && top->previewsKeys() && (!top->keyPress(key) || alive.expired())) return;
     keyPress(key);
 }
 
 void TWinControl::handleKeyUp(int key, TShiftState shift) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken();
-    if (top != this && top->previewsKeys() && (!top->keyUp(key, shift) || alive.expired()))
-        return;
+    if (top != this && top->previewsKeys() && (!top->keyUp(key, shift) || alive.expired())) return;
     keyUp(key, shift);
 }
 
-void TWinControl::doEnter() {
-    fireEvent(onEnter, {static_cast<classes::TObject*>(this)});
-}
+void TWinControl::doEnter() { fireEvent(onEnter, {static_cast<classes::TObject*>(this)}); }
 
-void TWinControl::doExit() {
-    fireEvent(onExit, {static_cast<classes::TObject*>(this)});
-}
+void TWinControl::doExit() { fireEvent(onExit, {static_cast<classes::TObject*>(this)}); }
 
 void TWinControl::invalidate() {
     m_dirty = true;
-    if (m_handle)
-        m_handle->invalidate();
+    if (m_handle) m_handle->invalidate();
 }
 
 void TWinControl::update() {
-    if (m_handle)
-        m_handle->update();
+    if (m_handle) m_handle->update();
 }
 
 void TWinControl::paintWindow(TCanvas& canvas) {
@@ -925,11 +807,9 @@ void TWinControl::paintHandle() {
         m_surface.resize(w, h, 0xFFFFFFFFu);
         m_dirty = true;
     }
-    if (!m_dirty || m_surface.empty())
-        return;
+    if (!m_dirty || m_surface.empty()) return;
     m_dirty = false;
-    if (!m_surfaceCanvas)
-        m_surfaceCanvas = std::make_unique<TCanvas>();
+    if (!m_surfaceCanvas) m_surfaceCanvas = std::make_unique<TCanvas>();
     TCanvas& c = *m_surfaceCanvas;
     c.setTarget(&m_surface);
     c.setFont(*font());
@@ -939,11 +819,9 @@ void TWinControl::paintHandle() {
     const TRect client = clientRect();
     for (TControl* child : m_controls) {
         auto* g = dynamic_cast<TGraphicControl*>(child);
-        if (!g || !g->visible())
-            continue;
+        if (!g || !g->visible()) continue;
         const TRect r = g->boundsRect().intersect(client);
-        if (r.isEmpty())
-            continue;
+        if (r.isEmpty()) continue;
         g->paintOn(m_surface, {g->left(), g->top()}, r);
     }
 }
@@ -951,10 +829,8 @@ void TWinControl::paintHandle() {
 TControl* TWinControl::controlAtPos(TPoint p) const {
     for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it) {
         TControl* c = *it;
-        if (dynamic_cast<TWinControl*>(c) || !c->visible() || !c->enabled())
-            continue;
-        if (c->boundsRect().contains(p))
-            return c;
+        if (dynamic_cast<TWinControl*>(c) || !c->visible() || !c->enabled()) continue;
+        if (c->boundsRect().contains(p)) return c;
     }
     return nullptr;
 }
@@ -962,30 +838,24 @@ TControl* TWinControl::controlAtPos(TPoint p) const {
 void TWinControl::handleMouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick) {
     const auto alive = aliveToken();
     handleMouseMove(shift, x, y);
-    if (alive.expired())
-        return;
+    if (alive.expired()) return;
     TControl* target = controlAtPos({x, y});
-    if (!target)
-        target = this;
-    if (target != this && (target->controlStyle() & csCaptureMouse))
-        m_captured = target;
+    if (!target) target = this;
+    if (target != this && (target->controlStyle() & csCaptureMouse)) m_captured = target;
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
     const auto targetAlive = target->aliveToken();
     target->mouseDown(button, shift | (doubleClick ? (1u << ssDouble) : 0u), tx, ty);
-    if (doubleClick && button == mbLeft && !targetAlive.expired())
-        target->dblClick();
+    if (doubleClick && button == mbLeft && !targetAlive.expired()) target->dblClick();
 }
 
 void TWinControl::handleMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TControl* target = m_captured ? m_captured : controlAtPos({x, y});
-    if (!target)
-        target = this;
+    if (!target) target = this;
     m_captured = nullptr;
     const int tx = x - (target == this ? 0 : target->left()), ty = y - (target == this ? 0 : target->top());
     const auto alive = aliveToken();
     target->mouseUp(button, shift, tx, ty);
-    if (!alive.expired())
-        handleMouseMove(shift, x, y);
+    if (!alive.expired()) handleMouseMove(shift, x, y);
 }
 
 void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
@@ -993,23 +863,17 @@ void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
     if (!m_selfHover) {
         m_selfHover = true;
         mouseEnter();
-        if (alive.expired())
-            return;
+        if (alive.expired()) return;
     }
     TControl* hit = m_captured ? m_captured : controlAtPos({x, y});
-    if (m_captured && !m_captured->boundsRect().contains({x, y}))
-        hit = nullptr;
+    if (m_captured && !m_captured->boundsRect().contains({x, y})) hit = nullptr;
     if (!m_captured && hit != m_hover) {
-        if (m_hover)
-            m_hover->mouseLeave();
-        if (alive.expired())
-            return;
+        if (m_hover) m_hover->mouseLeave();
+        if (alive.expired()) return;
         m_hover = hit ? controlAtPos({x, y}) : nullptr;  // the leave handler may have freed `hit`
         updatePointer();
-        if (m_hover)
-            m_hover->mouseEnter();
-        if (alive.expired())
-            return;
+        if (m_hover) m_hover->mouseEnter();
+        if (alive.expired()) return;
         hit = m_hover;
     }
     TControl* target = m_captured ? m_captured : (hit ? hit : this);
@@ -1018,8 +882,7 @@ void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
 }
 
 void TWinControl::updatePointer() {
-    if (!m_handle)
-        return;
+    if (!m_handle) return;
     const TControl* source = m_hover ? m_hover : this;
     m_handle->setCursor(source->cursor() != crDefault ? source->cursor() : cursor());
     m_handle->setToolTip(source->effectiveShowHint() ? source->hint() : std::string());
@@ -1032,8 +895,7 @@ void TWinControl::handleMouseLeave() {
         updatePointer();
         const auto alive = aliveToken();
         h->mouseLeave();
-        if (alive.expired())
-            return;
+        if (alive.expired()) return;
     }
     if (m_selfHover) {
         m_selfHover = false;
@@ -1042,25 +904,19 @@ void TWinControl::handleMouseLeave() {
 }
 
 void TWinControl::handleResized(int clientW, int clientH) {
-    if (clientW == clientWidth() && clientH == clientHeight())
-        return;
+    if (clientW == clientWidth() && clientH == clientHeight()) return;
     setBounds(left(), top(), width() + clientW - clientWidth(), height() + clientH - clientHeight());
 }
 
 void TWinControl::handleMoved(int clientX, int clientY) {
     const TRect hb = handleBounds();
-    if (hb.left == clientX && hb.top == clientY)
-        return;
+    if (hb.left == clientX && hb.top == clientY) return;
     setBounds(left() + clientX - hb.left, top() + clientY - hb.top, width(), height());
 }
 
-pictures::Image TWinControl::grab() {
-    return handle().grab();
-}
+pictures::Image TWinControl::grab() { return handle().grab(); }
 
-void TWinControl::setBounds(int l, int t, int w, int h) {
-    TControl::setBounds(l, t, w, h);
-}
+void TWinControl::setBounds(int l, int t, int w, int h) { TControl::setBounds(l, t, w, h); }
 
 void TWinControl::boundsChanged() {
     TControl::boundsChanged();
@@ -1079,40 +935,34 @@ void TWinControl::visibleChanged() {
 
 void TWinControl::enabledChanged() {
     TControl::enabledChanged();
-    if (m_handle)
-        m_handle->setEnabled(enabled());
+    if (m_handle) m_handle->setEnabled(enabled());
     invalidate();
 }
 
 void TWinControl::textChanged() {
-    if (m_handle && !parent())
-        m_handle->setCaption(caption());
+    if (m_handle && !parent()) m_handle->setCaption(caption());
     invalidate();
 }
 
 void TWinControl::fontChanged() {
     TControl::fontChanged();
-    for (TControl* c : m_controls)
-        c->parentFontChanged();
+    for (TControl* c : m_controls) c->parentFontChanged();
 }
 
 void TWinControl::colorChanged() {
     TControl::colorChanged();
     invalidate();
-    for (TControl* c : m_controls)
-        c->parentColorChanged();
+    for (TControl* c : m_controls) c->parentColorChanged();
 }
 
 void TWinControl::alignControls() {
-    if (m_aligning)
-        return;
+    if (m_aligning) return;
     m_aligning = true;
     TRect rect = clientRect();
     const int cw = clientWidth(), ch = clientHeight();
     // Anchored controls follow the edges they are anchored to.
     for (TControl* c : m_controls) {
-        if (c->align() != alNone || c->m_parentWidth < 0)
-            continue;
+        if (c->align() != alNone || c->m_parentWidth < 0) continue;
         const TAnchors a = c->anchors();
         int l = c->left(), t = c->top(), w = c->width(), h = c->height();
         const int dw = cw - c->m_parentWidth, dh = ch - c->m_parentHeight;
@@ -1139,40 +989,24 @@ void TWinControl::alignControls() {
     for (TAlign al : kOrder) {
         std::vector<TControl*> list;
         for (TControl* c : m_controls)
-            if (c->align() == al && c->visible())
-                list.push_back(c);
+            if (c->align() == al && c->visible()) list.push_back(c);
         std::stable_sort(list.begin(), list.end(), [al](TControl* a, TControl* b) {
             switch (al) {
-                case alTop:
-                    return a->top() < b->top();
-                case alBottom:
-                    return a->top() + a->height() > b->top() + b->height();
-                case alLeft:
-                    return a->left() < b->left();
-                case alRight:
-                    return a->left() + a->width() > b->left() + b->width();
-                default:
-                    return false;
+            case alTop: return a->top() < b->top();
+            case alBottom: return a->top() + a->height() > b->top() + b->height();
+            case alLeft: return a->left() < b->left();
+            case alRight: return a->left() + a->width() > b->left() + b->width();
+            default: return false;
             }
         });
         for (TControl* c : list) {
             const int w = c->width(), h = c->height();
             switch (al) {
-                case alTop:
-                    c->setBounds(rect.left, rect.top, rect.width(), h), rect.top += h;
-                    break;
-                case alBottom:
-                    c->setBounds(rect.left, rect.bottom - h, rect.width(), h), rect.bottom -= h;
-                    break;
-                case alLeft:
-                    c->setBounds(rect.left, rect.top, w, rect.height()), rect.left += w;
-                    break;
-                case alRight:
-                    c->setBounds(rect.right - w, rect.top, w, rect.height()), rect.right -= w;
-                    break;
-                default:
-                    c->setBounds(rect.left, rect.top, rect.width(), rect.height());
-                    break;
+            case alTop: c->setBounds(rect.left, rect.top, rect.width(), h), rect.top += h; break;
+            case alBottom: c->setBounds(rect.left, rect.bottom - h, rect.width(), h), rect.bottom -= h; break;
+            case alLeft: c->setBounds(rect.left, rect.top, w, rect.height()), rect.left += w; break;
+            case alRight: c->setBounds(rect.right - w, rect.top, w, rect.height()), rect.right -= w; break;
+            default: c->setBounds(rect.left, rect.top, rect.width(), rect.height()); break;
             }
         }
     }
@@ -1189,17 +1023,14 @@ TCanvas& TCustomControl::canvas() {
         m_canvas = std::make_unique<TCanvas>();
         m_canvas->setFont(*font());
         m_canvas->onChange = [this] {
-            if (handleAllocated())
-                handle().invalidate();
+            if (handleAllocated()) handle().invalidate();
         };
     }
-    if (painting())
-        return *m_canvas;
+    if (painting()) return *m_canvas;
     pictures::Image& s = surface();
     if (s.width != clientWidth() || s.height != clientHeight())
         s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
-    if (m_canvas->target() != &s)
-        m_canvas->setTarget(&s);
+    if (m_canvas->target() != &s) m_canvas->setTarget(&s);
     return *m_canvas;
 }
 
@@ -1231,8 +1062,7 @@ PaintRedirect::~PaintRedirect() {
 }
 
 void TWinControl::paintBelow(const TControl& child, pictures::Image& target) {
-    if (target.empty())
-        return;
+    if (target.empty()) return;
     const TPoint origin{-child.left(), -child.top()};
     TCanvas c;
     c.setTarget(&target, origin);
@@ -1242,14 +1072,11 @@ void TWinControl::paintBelow(const TControl& child, pictures::Image& target) {
     c.unlock();
     const TRect area = child.boundsRect().intersect(clientRect());
     for (TControl* sibling : m_controls) {
-        if (sibling == &child)
-            break;
+        if (sibling == &child) break;
         auto* g = dynamic_cast<TGraphicControl*>(sibling);
-        if (!g || !g->visible())
-            continue;
+        if (!g || !g->visible()) continue;
         const TRect r = g->boundsRect().intersect(area);
-        if (r.isEmpty())
-            continue;
+        if (r.isEmpty()) continue;
         g->paintOn(target, {g->left() + origin.x, g->top() + origin.y}, r.offset(origin.x, origin.y));
     }
 }

@@ -412,8 +412,7 @@ private:
 // Runs an event handler through a copy of the event property, so a handler that frees
 // the sender (and the property with it) still finishes safely.
 inline void fireEvent(const classes::TMethod& event, std::initializer_list<classes::EventArg> args) {
-    if (!event)
-        return;
+    if (!event) return;
     const classes::TMethod handler = event;
     handler(args);
 }

@@ -123,13 +123,10 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner), m_picture(std::make_
     setBounds(0, 0, 105, 105);
 }
 
-TImage::~TImage() {
-    m_picture->onChange = nullptr;
-}
+TImage::~TImage() { m_picture->onChange = nullptr; }
 
 void TImage::setPicture(TPicture* picture) {
-    if (picture)
-        m_picture->assign(*picture);
+    if (picture) m_picture->assign(*picture);
 }
 
 void TImage::setStretch(bool v) {
@@ -157,10 +154,8 @@ void TImage::pictureChanged() {
     if (TGraphic* g = m_picture->graphic()) {
         // Icons and metafiles carry their own transparency.
         const bool own = dynamic_cast<TIcon*>(g) || dynamic_cast<TMetafile*>(g);
-        if (!own && g->transparent() != m_transparent)
-            g->setTransparent(m_transparent);
-        if (m_autoSize && !g->empty())
-            setBounds(left(), top(), g->width(), g->height());
+        if (!own && g->transparent() != m_transparent) g->setTransparent(m_transparent);
+        if (m_autoSize && !g->empty()) setBounds(left(), top(), g->width(), g->height());
     }
     invalidate();
 }
@@ -170,8 +165,7 @@ TCanvas& TImage::imageCanvas() {
     if (g && !g->empty() && !dynamic_cast<TBitmap*>(g))
         throw base::Error("Can only modify an image if it contains a bitmap");
     TBitmap& b = m_picture->bitmap();
-    if (b.empty())
-        b.setSize(width(), height());
+    if (b.empty()) b.setSize(width(), height());
     return b.canvas();
 }
 
@@ -184,27 +178,23 @@ TRect TImage::destRect() const {
             if (w > h) {
                 w = cw;
                 h = static_cast<int>(cw / aspect);
-                if (h > ch)
-                    h = ch, w = static_cast<int>(ch * aspect);
+                if (h > ch) h = ch, w = static_cast<int>(ch * aspect);
             } else {
                 h = ch;
                 w = static_cast<int>(ch * aspect);
-                if (w > cw)
-                    w = cw, h = static_cast<int>(cw / aspect);
+                if (w > cw) w = cw, h = static_cast<int>(cw / aspect);
             }
         } else {
             w = cw, h = ch;
         }
     }
     TRect r{0, 0, w, h};
-    if (m_center)
-        r = r.offset((cw - w) / 2, (ch - h) / 2);
+    if (m_center) r = r.offset((cw - w) / 2, (ch - h) / 2);
     return r;
 }
 
 void TImage::paint() {
-    if (TGraphic* g = m_picture->graphic(); g && !g->empty())
-        canvas().stretchDraw(destRect(), *g);
+    if (TGraphic* g = m_picture->graphic(); g && !g->empty()) canvas().stretchDraw(destRect(), *g);
 }
 
 // --- TShape ---
@@ -233,34 +223,25 @@ void TShape::paint() {
     const int pw = m_pen->width();
     int x = pw / 2, y = x;
     int w = width() - pw + 1, h = height() - pw + 1;
-    if (pw == 0)
-        --w, --h;
+    if (pw == 0) --w, --h;
     const int s = std::min(w, h);
     if (m_shape == stSquare || m_shape == stRoundSquare || m_shape == stCircle) {
         x += (w - s) / 2, y += (h - s) / 2;
         w = h = s;
     }
     switch (m_shape) {
-        case stRectangle:
-        case stSquare:
-            c.rectangle(x, y, x + w, y + h);
-            break;
-        case stRoundRect:
-        case stRoundSquare:
-            c.roundRect(x, y, x + w, y + h, s / 4, s / 4);
-            break;
-        case stEllipse:
-        case stCircle:
-            c.ellipse(x, y, x + w, y + h);
-            break;
+    case stRectangle:
+    case stSquare: c.rectangle(x, y, x + w, y + h); break;
+    case stRoundRect:
+    case stRoundSquare: c.roundRect(x, y, x + w, y + h, s / 4, s / 4); break;
+    case stEllipse:
+    case stCircle: c.ellipse(x, y, x + w, y + h); break;
     }
 }
 
 // --- TBevel ---
 
-TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
-    setBounds(0, 0, 50, 50);
-}
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) { setBounds(0, 0, 50, 50); }
 
 void TBevel::setShape(TBevelShape s) {
     m_shape = s;
@@ -302,43 +283,36 @@ void TBevel::paint() {
     TColor c2 = m_style == bsLowered ? clBtnHighlight : clBtnShadow;
     const int w = width(), h = height();
     switch (m_shape) {
-        case bsBox:
-            bevelRing(c, 0, 0, w - 1, h - 1, c1, c2);
-            break;
-        case bsFrame:
-            bevelRing(c, 1, 1, w - 1, h - 1, c2, c2);
-            bevelRing(c, 0, 0, w - 2, h - 2, c1, c1);
-            break;
-        case bsTopLine:
-            hLine(c, c1, 0, w, 0);
-            hLine(c, c2, 0, w, 1);
-            break;
-        case bsBottomLine:
-            hLine(c, c1, 0, w, h - 2);
-            hLine(c, c2, 0, w, h - 1);
-            break;
-        case bsLeftLine:
-            vLine(c, c1, 0, 0, h);
-            vLine(c, c2, 1, 0, h);
-            break;
-        case bsRightLine:
-            vLine(c, c1, w - 2, 0, h);
-            vLine(c, c2, w - 1, 0, h);
-            break;
-        case bsSpacer:
-            break;
+    case bsBox: bevelRing(c, 0, 0, w - 1, h - 1, c1, c2); break;
+    case bsFrame:
+        bevelRing(c, 1, 1, w - 1, h - 1, c2, c2);
+        bevelRing(c, 0, 0, w - 2, h - 2, c1, c1);
+        break;
+    case bsTopLine:
+        hLine(c, c1, 0, w, 0);
+        hLine(c, c2, 0, w, 1);
+        break;
+    case bsBottomLine:
+        hLine(c, c1, 0, w, h - 2);
+        hLine(c, c2, 0, w, h - 1);
+        break;
+    case bsLeftLine:
+        vLine(c, c1, 0, 0, h);
+        vLine(c, c2, 1, 0, h);
+        break;
+    case bsRightLine:
+        vLine(c, c1, w - 2, 0, h);
+        vLine(c, c2, w - 1, 0, h);
+        break;
+    case bsSpacer: break;
     }
 }
 
 // --- TPaintBox ---
 
-TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) {
-    setBounds(0, 0, 105, 105);
-}
+TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) { setBounds(0, 0, 105, 105); }
 
-void TPaintBox::paint() {
-    fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
-}
+void TPaintBox::paint() { fireEvent(onPaint, {static_cast<classes::TObject*>(this)}); }
 
 // --- TPanel ---
 
@@ -384,11 +358,9 @@ void TPanel::paint() {
         const TColor bottom = cut == bvLowered ? clBtnHighlight : clBtnShadow;
         frame3D(c, r, top, bottom, m_bevelWidth);
     };
-    if (m_bevelOuter != bvNone)
-        bevel(m_bevelOuter);
+    if (m_bevelOuter != bvNone) bevel(m_bevelOuter);
     frame3D(c, r, color(), color(), m_borderWidth);
-    if (m_bevelInner != bvNone)
-        bevel(m_bevelInner);
+    if (m_bevelInner != bvNone) bevel(m_bevelInner);
     c.brush().setStyle(bsSolid);
     c.brush().setColor(color());
     c.fillRect(r);
@@ -406,20 +378,17 @@ void TPanel::paint() {
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
 TTimer::~TTimer() {
-    if (m_id && m_service)
-        m_service->stop(m_id);
+    if (m_id && m_service) m_service->stop(m_id);
 }
 
 void TTimer::setEnabled(bool v) {
-    if (v == m_enabled)
-        return;
+    if (v == m_enabled) return;
     m_enabled = v;
     updateTimer();
 }
 
 void TTimer::setInterval(int v) {
-    if (v == m_interval)
-        return;
+    if (v == m_interval) return;
     m_interval = std::max(0, v);
     updateTimer();
 }
@@ -435,12 +404,10 @@ void TTimer::loaded() {
 }
 
 void TTimer::updateTimer() {
-    if (m_id && m_service)
-        m_service->stop(m_id);
+    if (m_id && m_service) m_service->stop(m_id);
     m_id = 0;
     m_service = nullptr;
-    if (!m_enabled || m_interval <= 0 || !m_onTimer || hasState(classes::ComponentState::Loading))
-        return;
+    if (!m_enabled || m_interval <= 0 || !m_onTimer || hasState(classes::ComponentState::Loading)) return;
     m_service = &TimerService::active();
     m_id = m_service->start(m_interval, [this] { timer(); });
 }

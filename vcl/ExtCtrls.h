@@ -55,13 +55,11 @@ public:
     void setShape(TShapeType s);
     TBrush* brush() const { return m_brush.get(); }
     void setBrush(TBrush* b) {
-        if (b)
-            m_brush->assign(*b);
+        if (b) m_brush->assign(*b);
     }
     TPen* pen() const { return m_pen.get(); }
     void setPen(TPen* p) {
-        if (p)
-            m_pen->assign(*p);
+        if (p) m_pen->assign(*p);
     }
 
 protected:

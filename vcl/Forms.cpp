@@ -24,17 +24,12 @@ struct FrameSize {
 // (16 for tool windows).
 FrameSize frameOf(TFormBorderStyle s) {
     switch (s) {
-        case bsNone:
-            return {0, 0};
-        case bsSingle:
-        case bsDialog:
-            return {3, 19};
-        case bsSizeable:
-            return {4, 19};
-        case bsToolWindow:
-            return {3, 16};
-        case bsSizeToolWin:
-            return {4, 16};
+    case bsNone: return {0, 0};
+    case bsSingle:
+    case bsDialog: return {3, 19};
+    case bsSizeable: return {4, 19};
+    case bsToolWindow: return {3, 16};
+    case bsSizeToolWin: return {4, 16};
     }
     return {4, 19};
 }
@@ -143,8 +138,7 @@ const classes::ClassInfo& TCustomForm::staticClass() {
                 [](TCustomForm& f, const std::string& v) { f.setKeptText("HelpFile", v); })
             .defined("TextHeight", [](TCustomForm&, classes::TReader& r) { r.readInteger(); })
             .defined("IgnoreFontProperty", [](TCustomForm& f, classes::TReader& r) {
-                if (r.readBoolean())
-                    f.setParentFont(true);
+                if (r.readBoolean()) f.setParentFont(true);
             });
         // FIXME: a colour-keyed transparent form (TransparentColor) is kept, not shown through.
         keptProperty(b, "AutoScroll", ct::boolean(), 1);
@@ -226,17 +220,14 @@ TCustomForm::~TCustomForm() {
     classes::removeGlobalComponent(this);
     auto& forms = screen().m_forms;
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
-    if (screen().m_activeForm == this)
-        screen().m_activeForm = nullptr;
-    if (application().mainForm() == this)
-        application().setMainForm(nullptr);
+    if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
+    if (application().mainForm() == this) application().setMainForm(nullptr);
     // Children go before the window they live in.
     destroyComponents();
 }
 
 void TCustomForm::setBorderStyle(TFormBorderStyle style) {
-    if (style == m_borderStyle)
-        return;
+    if (style == m_borderStyle) return;
     const int cw = clientWidth(), ch = clientHeight();
     m_borderStyle = style;
     // The client area keeps its size; the frame grows or shrinks around it.
@@ -269,34 +260,21 @@ void TCustomForm::setIcon(TIcon* icon) {
     iconChanged();
 }
 
-void TCustomForm::handleMinimized() {
-    m_windowState = wsMinimized;
-}
+void TCustomForm::handleMinimized() { m_windowState = wsMinimized; }
 
 void TCustomForm::iconChanged() {
-    if (handleAllocated())
-        handle().setIcon(m_icon->image());
+    if (handleAllocated()) handle().setIcon(m_icon->image());
 }
 
-int TCustomForm::frameWidth() const {
-    return 2 * frameOf(m_borderStyle).border;
-}
+int TCustomForm::frameWidth() const { return 2 * frameOf(m_borderStyle).border; }
 int TCustomForm::frameHeight() const {
     const FrameSize f = frameOf(m_borderStyle);
     return 2 * f.border + f.caption;
 }
-int TCustomForm::clientWidth() const {
-    return std::max(0, width() - frameWidth());
-}
-int TCustomForm::clientHeight() const {
-    return std::max(0, height() - frameHeight());
-}
-void TCustomForm::setClientWidth(int w) {
-    setWidth(w + frameWidth());
-}
-void TCustomForm::setClientHeight(int h) {
-    setHeight(h + frameHeight());
-}
+int TCustomForm::clientWidth() const { return std::max(0, width() - frameWidth()); }
+int TCustomForm::clientHeight() const { return std::max(0, height() - frameHeight()); }
+void TCustomForm::setClientWidth(int w) { setWidth(w + frameWidth()); }
+void TCustomForm::setClientHeight(int h) { setHeight(h + frameHeight()); }
 
 TRect TCustomForm::handleBounds() const {
     const FrameSize f = frameOf(m_borderStyle);
@@ -314,8 +292,7 @@ void TCustomForm::createHandleParams(WindowFrame& frame) {
 }
 
 void TCustomForm::applyFrame() {
-    if (!handleAllocated())
-        return;
+    if (!handleAllocated()) return;
     WindowFrame frame;
     createHandleParams(frame);
     handle().setFrame(frame);
@@ -333,70 +310,56 @@ void TCustomForm::setAlphaBlendValue(int value) {
 }
 
 void TCustomForm::applyOpacity() {
-    if (handleAllocated())
-        handle().setOpacity(m_alphaBlend ? m_alphaBlendValue : 255);
+    if (handleAllocated()) handle().setOpacity(m_alphaBlend ? m_alphaBlendValue : 255);
 }
 
 void TCustomForm::setMenu(TComponent* menu) {
-    if (m_menu)
-        m_menu->removeFreeNotification(this);
+    if (m_menu) m_menu->removeFreeNotification(this);
     m_menu = menu;
-    if (menu)
-        menu->freeNotification(this);
+    if (menu) menu->freeNotification(this);
 }
 
 void TCustomForm::notification(TComponent* component, classes::Operation operation) {
     TWinControl::notification(component, operation);
-    if (operation == classes::Operation::Remove && component == m_menu)
-        m_menu = nullptr;
+    if (operation == classes::Operation::Remove && component == m_menu) m_menu = nullptr;
 }
 
 void TCustomForm::handleCreated() {
     applyOpacity();
-    if (!m_icon->empty())
-        handle().setIcon(m_icon->image());
-    if (!m_region.empty())
-        handle().setRegion(&m_region);
+    if (!m_icon->empty()) handle().setIcon(m_icon->image());
+    if (!m_region.empty()) handle().setRegion(&m_region);
 }
 
 void TCustomForm::setWindowRegion(const std::vector<TRect>& rects) {
     m_region = rects;
-    if (handleAllocated())
-        handle().setRegion(m_region.empty() ? nullptr : &m_region);
+    if (handleAllocated()) handle().setRegion(m_region.empty() ? nullptr : &m_region);
     invalidate();
 }
 
 void TCustomForm::beginWindowDrag() {
-    if (handleAllocated() && visible())
-        handle().beginDrag();
+    if (handleAllocated() && visible()) handle().beginDrag();
 }
 
-void TCustomForm::handleResized(int clientW, int clientH) {
-    TWinControl::handleResized(clientW, clientH);
-}
+void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }
 
 TCanvas& TCustomForm::canvas() {
     if (!m_canvas) {
         m_canvas = std::make_unique<TCanvas>();
         m_canvas->onChange = [this] {
-            if (handleAllocated())
-                handle().invalidate();
+            if (handleAllocated()) handle().invalidate();
         };
     }
-    if (painting())
-        return *m_canvas;
+    if (painting()) return *m_canvas;
     pictures::Image& s = surface();
     if (s.width != clientWidth() || s.height != clientHeight())
         s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
-    if (m_canvas->target() != &s)
-        m_canvas->setTarget(&s);
+    if (m_canvas->target() != &s) m_canvas->setTarget(&s);
     return *m_canvas;
 }
 
 void TCustomForm::paintWindow(TCanvas& background) {
     TWinControl::paintWindow(background);
-    if (!onPaint)
-        return;
+    if (!onPaint) return;
     TCanvas& c = canvas();
     PaintScope scope(*this);
     PaintRedirect redirect(c, background, *font(), color());
@@ -404,24 +367,22 @@ void TCustomForm::paintWindow(TCanvas& background) {
 }
 
 void TCustomForm::placeOnScreen() {
-    if (m_placed)
-        return;
+    if (m_placed) return;
     m_placed = true;
     TRect area = toolkit::screenRect();
     switch (m_position) {
-        case poMainFormCenter:
-        case poOwnerFormCenter:
-            if (TCustomForm* main = application().mainForm(); main && main != this && main->visible()) {
-                area = main->boundsRect();
-            }
-            [[fallthrough]];
-        case poScreenCenter:
-        case poDesktopCenter:
-            setBounds(area.left + (area.width() - width()) / 2, area.top + (area.height() - height()) / 2,
-                      width(), height());
-            break;
-        default:
-            break;
+    case poMainFormCenter:
+    case poOwnerFormCenter:
+        if (TCustomForm* main = application().mainForm(); main && main != this && main->visible()) {
+            area = main->boundsRect();
+        }
+        [[fallthrough]];
+    case poScreenCenter:
+    case poDesktopCenter:
+        setBounds(area.left + (area.width() - width()) / 2, area.top + (area.height() - height()) / 2,
+                  width(), height());
+        break;
+    default: break;
     }
 }
 
@@ -431,8 +392,7 @@ void TCustomForm::setVisible(bool visible) {
         m_showWhenLoaded = visible;
         return;
     }
-    if (visible == this->visible())
-        return;
+    if (visible == this->visible()) return;
     if (visible) {
         placeOnScreen();
         fireEvent(onShow, {static_cast<classes::TObject*>(this)});
@@ -449,42 +409,31 @@ void TCustomForm::visibleChanged() {
         setWindowState(m_windowState);
         handle().activate();
         if (screen().m_activeForm != this) {
-            if (TCustomForm* previous = screen().m_activeForm)
-                previous->activated(false);
+            if (TCustomForm* previous = screen().m_activeForm) previous->activated(false);
             activated(true);
         }
     } else {
-        if (handleAllocated())
-            handle().setVisible(false);
-        if (screen().m_activeForm == this)
-            activated(false);
+        if (handleAllocated()) handle().setVisible(false);
+        if (screen().m_activeForm == this) activated(false);
     }
 }
 
 void TCustomForm::activated(bool active) {
-    if (active == m_active)
-        return;
+    if (active == m_active) return;
     m_active = active;
     if (active) {
         screen().m_activeForm = this;
         fireEvent(onActivate, {static_cast<classes::TObject*>(this)});
     } else {
-        if (screen().m_activeForm == this)
-            screen().m_activeForm = nullptr;
+        if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
         fireEvent(onDeactivate, {static_cast<classes::TObject*>(this)});
     }
 }
 
-void TCustomForm::show() {
-    setVisible(true);
-}
-void TCustomForm::hide() {
-    setVisible(false);
-}
+void TCustomForm::show() { setVisible(true); }
+void TCustomForm::hide() { setVisible(false); }
 
-void TCustomForm::doCreate() {
-    fireEvent(onCreate, {static_cast<classes::TObject*>(this)});
-}
+void TCustomForm::doCreate() { fireEvent(onCreate, {static_cast<classes::TObject*>(this)}); }
 
 void TCustomForm::loaded() {
     TWinControl::loaded();
@@ -501,8 +450,7 @@ bool TCustomForm::closeQuery() {
 }
 
 void TCustomForm::doClose(TCloseAction& action) {
-    if (!onClose)
-        return;
+    if (!onClose) return;
     int64_t a = action;
     fireEvent(onClose, {static_cast<classes::TObject*>(this), &a});
     action = a >= caNone && a <= caMinimize ? static_cast<TCloseAction>(a) : caNone;
@@ -513,12 +461,10 @@ void TCustomForm::close() {
         m_modalResult = mrCancel;
         return;
     }
-    if (!closeQuery())
-        return;
+    if (!closeQuery()) return;
     TCloseAction action = caHide;
     doClose(action);
-    if (action == caNone)
-        return;
+    if (action == caNone) return;
     if (application().mainForm() == this) {
         application().terminate();
         hide();
@@ -539,13 +485,11 @@ void TCustomForm::closeModal() {
     }
     TCloseAction action = caHide;
     doClose(action);
-    if (action == caNone)
-        m_modalResult = mrNone;
+    if (action == caNone) m_modalResult = mrNone;
 }
 
 TModalResult TCustomForm::showModal() {
-    if (visible() || m_modal || !enabled())
-        throw base::Error("Cannot make a visible window modal");
+    if (visible() || m_modal || !enabled()) throw base::Error("Cannot make a visible window modal");
     std::vector<TCustomForm*> disabled;
     for (TCustomForm* f : screen().forms())
         if (f != this && f->enabled()) {
@@ -555,8 +499,7 @@ TModalResult TCustomForm::showModal() {
     // An event handler may free this form while it is modal; then the loop ends as cancelled.
     const auto alive = aliveToken();
     auto restore = [&] {
-        if (!alive.expired())
-            m_modal = false;
+        if (!alive.expired()) m_modal = false;
         for (TCustomForm* f : disabled)
             if (std::find(screen().forms().begin(), screen().forms().end(), f) != screen().forms().end())
                 f->setEnabled(true);
@@ -566,19 +509,16 @@ TModalResult TCustomForm::showModal() {
     try {
         show();
         toolkit::runUntil([this, &alive] {
-            if (alive.expired())
-                return true;
+            if (alive.expired()) return true;
             if (application().terminated()) {
                 m_modalResult = mrCancel;
                 return true;
             }
-            if (m_modalResult == mrNone)
-                return false;
+            if (m_modalResult == mrNone) return false;
             closeModal();
             return alive.expired() || m_modalResult != mrNone;
         });
-        if (!alive.expired())
-            hide();
+        if (!alive.expired()) hide();
     } catch (...) {
         restore();
         throw;
@@ -616,12 +556,10 @@ void TAutorunForm::systemCommand(unsigned command) {
     if ((command & 0xFFF0u) == 0xF020u) {
         application().minimize();
     } else if (command == kSoundSettingsCommand) {
-        if (onSoundSettings)
-            onSoundSettings();
+        if (onSoundSettings) onSoundSettings();
     } else if (command == kAboutCommand) {
         try {
-            if (onAbout)
-                onAbout();
+            if (onAbout) onAbout();
         } catch (const std::exception& e) {
             application().handleException(e);
         }
@@ -634,9 +572,7 @@ void TAutorunForm::systemCommand(unsigned command) {
     }
 }
 
-void TAutorunForm::handleMinimized() {
-    application().minimize();
-}
+void TAutorunForm::handleMinimized() { application().minimize(); }
 
 // --- TApplication ---
 
@@ -645,40 +581,32 @@ TApplication::~TApplication() = default;
 
 // The title captions error boxes; it is not handed to the toolkit, which would add it to
 // every window's title.
-void TApplication::setTitle(const std::string& title) {
-    m_title = title;
-}
+void TApplication::setTitle(const std::string& title) { m_title = title; }
 
 void TApplication::setIcon(TIcon* icon) {
     m_icon.reset(icon ? static_cast<TIcon*>(icon->clone().release()) : new TIcon());
     toolkit::setApplicationIcon(m_icon->image());
 }
 
-void TApplication::processMessages() {
-    toolkit::processMessages();
-}
+void TApplication::processMessages() { toolkit::processMessages(); }
 
 void TApplication::minimize() {
     for (TCustomForm* f : screen().forms())
-        if (f->visible() && f->handleAllocated())
-            f->handle().setShowState(WindowShowState::Minimized);
+        if (f->visible() && f->handleAllocated()) f->handle().setShowState(WindowShowState::Minimized);
 }
 
 void TApplication::restore() {
     for (TCustomForm* f : screen().forms())
-        if (f->visible() && f->handleAllocated())
-            f->handle().setShowState(WindowShowState::Normal);
+        if (f->visible() && f->handleAllocated()) f->handle().setShowState(WindowShowState::Normal);
 }
 
 void TApplication::bringToFront() {
     TCustomForm* f = screen().activeForm() ? screen().activeForm() : m_mainForm;
-    if (f && f->visible())
-        f->handle().activate();
+    if (f && f->visible()) f->handle().activate();
 }
 
 std::string TApplication::exceptionMessage(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        return message + ".";
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
     return message;
 }
 
@@ -693,12 +621,8 @@ void TApplication::handleException(const std::exception& e) {
 // --- TScreen ---
 
 TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
-int TScreen::width() const {
-    return toolkit::screenRect().width();
-}
-int TScreen::height() const {
-    return toolkit::screenRect().height();
-}
+int TScreen::width() const { return toolkit::screenRect().width(); }
+int TScreen::height() const { return toolkit::screenRect().height(); }
 
 void TScreen::setCursor(TCursor cursor) {
     m_cursor = cursor;

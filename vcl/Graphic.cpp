@@ -17,11 +17,9 @@ namespace {
 
 // A length-prefixed part of a blob: 4-byte length, then that many bytes.
 std::string_view lengthPrefixed(std::string_view payload) {
-    if (payload.size() < 4)
-        throw base::StreamError("Stream read error");
+    if (payload.size() < 4) throw base::StreamError("Stream read error");
     const uint32_t n = base::readLE32(reinterpret_cast<const unsigned char*>(payload.data()));
-    if (n > payload.size() - 4)
-        throw base::StreamError("Stream read error");
+    if (n > payload.size() - 4) throw base::StreamError("Stream read error");
     return payload.substr(4, n);
 }
 
@@ -34,8 +32,7 @@ std::string withLength(const std::string& bytes) {
 // Premultiplied to straight alpha, for file formats that store straight colours.
 uint32_t unpremultiply(uint32_t p) {
     const uint32_t a = p >> 24;
-    if (a == 255 || a == 0)
-        return a == 0 ? 0 : p;
+    if (a == 255 || a == 0) return a == 0 ? 0 : p;
     auto ch = [&](int shift) { return std::min<uint32_t>(255, ((p >> shift) & 0xFF) * 255 / a) << shift; };
     return (a << 24) | ch(16) | ch(8) | ch(0);
 }
@@ -67,8 +64,7 @@ std::string encodeBmp(const pictures::Image& img) {
             out.push_back(static_cast<char>(p & 0xFF));
             out.push_back(static_cast<char>((p >> 8) & 0xFF));
             out.push_back(static_cast<char>((p >> 16) & 0xFF));
-            if (alpha)
-                out.push_back(static_cast<char>(p >> 24));
+            if (alpha) out.push_back(static_cast<char>(p >> 24));
         }
         out.append(start + stride - out.size(), '\0');
     }
@@ -80,9 +76,7 @@ std::string encodeBmp(const pictures::Image& img) {
 // --- metadata ---
 
 namespace {
-bool notStored(const classes::TObject&) {
-    return false;
-}
+bool notStored(const classes::TObject&) { return false; }
 }  // namespace
 
 using classes::ClassBuilder;
@@ -147,37 +141,27 @@ const classes::ClassInfo& TGIFImage::staticClass() {
 
 // --- TGraphic ---
 
-bool TGraphic::empty() const {
-    return image() == nullptr;
-}
-int TGraphic::width() const {
-    return image() ? image()->width : 0;
-}
-int TGraphic::height() const {
-    return image() ? image()->height : 0;
-}
+bool TGraphic::empty() const { return image() == nullptr; }
+int TGraphic::width() const { return image() ? image()->width : 0; }
+int TGraphic::height() const { return image() ? image()->height : 0; }
 
 void TGraphic::setTransparent(bool value) {
-    if (value == m_transparent)
-        return;
+    if (value == m_transparent) return;
     m_transparent = value;
     changed();
 }
 
 void TGraphic::changed() const {
-    if (onChange)
-        onChange();
+    if (onChange) onChange();
 }
 
 void TGraphic::draw(TCanvas& canvas, const TRect& dest) const {
-    if (const pictures::Image* img = image())
-        canvas.drawImage(dest, *img);
+    if (const pictures::Image* img = image()) canvas.drawImage(dest, *img);
 }
 
 void TGraphic::loadFromFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw base::Error("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    if (!in) throw base::Error("Cannot open file \"" + path + "\". " + std::strerror(errno));
     std::ostringstream bytes;
     bytes << in.rdbuf();
     loadFromBytes(bytes.str());
@@ -185,12 +169,10 @@ void TGraphic::loadFromFile(const std::string& path) {
 
 void TGraphic::saveToFile(const std::string& path) const {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw base::Error("Cannot create file \"" + path + "\". " + std::strerror(errno));
+    if (!out) throw base::Error("Cannot create file \"" + path + "\". " + std::strerror(errno));
     const std::string bytes = saveToBytes();
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush())
-        throw base::Error("Stream write error");
+    if (!out.flush()) throw base::Error("Stream write error");
 }
 
 // --- TBitmap ---
@@ -218,34 +200,27 @@ TCanvas& TBitmap::canvas() {
 
 void TBitmap::setSize(int w, int h) {
     w = std::max(0, w), h = std::max(0, h);
-    if (w == m_image.width && h == m_image.height)
-        return;
-    if (m_canvas)
-        m_canvas->setTarget(nullptr);
+    if (w == m_image.width && h == m_image.height) return;
+    if (m_canvas) m_canvas->setTarget(nullptr);
     // New pixels are white, as a new bitmap's are.
     if (w == 0 || h == 0)
         m_image = pictures::Image();
     else
         m_image.resize(w, h, 0xFFFFFFFFu);
-    if (m_canvas)
-        m_canvas->setTarget(&m_image);
+    if (m_canvas) m_canvas->setTarget(&m_image);
     changed();
 }
 
 void TBitmap::assignImage(const pictures::Image& image) {
-    if (m_canvas)
-        m_canvas->setTarget(nullptr);
+    if (m_canvas) m_canvas->setTarget(nullptr);
     m_image = image;
-    if (m_canvas)
-        m_canvas->setTarget(&m_image);
+    if (m_canvas) m_canvas->setTarget(&m_image);
     changed();
 }
 
 TColor TBitmap::transparentColor() const {
-    if (m_transparentMode == tmFixed && m_transparentColor != clDefault)
-        return m_transparentColor;
-    if (m_image.empty())
-        return clDefault;
+    if (m_transparentMode == tmFixed && m_transparentColor != clDefault) return m_transparentColor;
+    if (m_image.empty()) return clDefault;
     return argbToColor(m_image.pixel(0, m_image.height - 1));
 }
 
@@ -256,8 +231,7 @@ void TBitmap::setTransparentColor(TColor color) {
 }
 
 void TBitmap::draw(TCanvas& canvas, const TRect& dest) const {
-    if (m_image.empty())
-        return;
+    if (m_image.empty()) return;
     if (!transparent()) {
         canvas.drawImage(dest, m_image);
         return;
@@ -265,8 +239,7 @@ void TBitmap::draw(TCanvas& canvas, const TRect& dest) const {
     const uint32_t key = colorToArgb(transparentColor()) & 0xFFFFFF;
     pictures::Image masked = m_image;
     for (auto& p : masked.pixels)
-        if ((p & 0xFFFFFF) == key && (p >> 24) == 0xFF)
-            p = 0;
+        if ((p & 0xFFFFFF) == key && (p >> 24) == 0xFF) p = 0;
     canvas.drawImage(dest, masked);
 }
 
@@ -283,9 +256,7 @@ void TBitmap::loadFromBytes(std::string_view fileImage) {
     }
 }
 
-std::string TBitmap::saveToBytes() const {
-    return m_image.empty() ? std::string() : encodeBmp(m_image);
-}
+std::string TBitmap::saveToBytes() const { return m_image.empty() ? std::string() : encodeBmp(m_image); }
 
 void TBitmap::readData(std::string_view payload) {
     const std::string_view bmp = lengthPrefixed(payload);
@@ -296,15 +267,12 @@ void TBitmap::readData(std::string_view payload) {
     loadFromBytes(bmp);
 }
 
-std::string TBitmap::writeData() const {
-    return withLength(saveToBytes());
-}
+std::string TBitmap::writeData() const { return withLength(saveToBytes()); }
 
 // --- encoded kinds ---
 
 const pictures::Image* TEncodedGraphic::image() const {
-    if (m_decoded.frames.empty())
-        return nullptr;
+    if (m_decoded.frames.empty()) return nullptr;
     const auto& img = m_decoded.frames[static_cast<size_t>(m_frame) % m_decoded.frames.size()].image;
     return img.empty() ? nullptr : &img;
 }
@@ -313,8 +281,7 @@ void TEncodedGraphic::loadFromBytes(std::string_view fileImage) {
     pictures::Format format = m_format;
     if (!m_strict) {
         const pictures::Format sniffed = pictures::sniffFormat(fileImage);
-        if (sniffed != pictures::Format::Unknown && sniffed != pictures::Format::Metafile)
-            format = sniffed;
+        if (sniffed != pictures::Format::Unknown && sniffed != pictures::Format::Metafile) format = sniffed;
     } else if (pictures::sniffFormat(fileImage) != m_format) {
         format = pictures::Format::Unknown;
     }
@@ -338,21 +305,17 @@ void TEncodedGraphic::loadFromBytes(std::string_view fileImage) {
     changed();
 }
 
-void TMetafile::loadFromBytes(std::string_view fileImage) {
-    TEncodedGraphic::loadFromBytes(fileImage);
-}
+void TMetafile::loadFromBytes(std::string_view fileImage) { TEncodedGraphic::loadFromBytes(fileImage); }
 
 void TMetafile::readData(std::string_view payload) {
-    if (payload.size() < 4)
-        throw base::StreamError("Stream read error");
+    if (payload.size() < 4) throw base::StreamError("Stream read error");
     const uint32_t n = base::readLE32(reinterpret_cast<const unsigned char*>(payload.data()));
     if (n <= 4) {
         m_decoded = {};
         changed();
         return;
     }
-    if (n - 4 > payload.size() - 4)
-        throw base::StreamError("Stream read error");
+    if (n - 4 > payload.size() - 4) throw base::StreamError("Stream read error");
     // A metafile the loaders do not recognise is still an empty picture, not an error.
     try {
         TEncodedGraphic::loadFromBytes(payload.substr(4, n - 4));
@@ -367,12 +330,8 @@ std::string TMetafile::writeData() const {
     return out + bytes;
 }
 
-void TJPEGImage::readData(std::string_view payload) {
-    loadFromBytes(lengthPrefixed(payload));
-}
-std::string TJPEGImage::writeData() const {
-    return withLength(saveToBytes());
-}
+void TJPEGImage::readData(std::string_view payload) { loadFromBytes(lengthPrefixed(payload)); }
+std::string TJPEGImage::writeData() const { return withLength(saveToBytes()); }
 
 void TTarga::readData(std::string_view payload) {
     if (payload.empty() || static_cast<unsigned char>(payload[0]) + 1u > payload.size())
@@ -396,23 +355,18 @@ TGIFImage::TGIFImage(const TGIFImage& o) : TEncodedGraphic(o), m_animate(o.m_ani
     schedule();
 }
 
-TGIFImage::~TGIFImage() {
-    stopTimer();
-}
+TGIFImage::~TGIFImage() { stopTimer(); }
 
 void TGIFImage::stopTimer() {
-    if (m_timer && m_timerService)
-        m_timerService->stop(m_timer);
+    if (m_timer && m_timerService) m_timerService->stop(m_timer);
     m_timer = 0;
     m_timerService = nullptr;
 }
 
 void TGIFImage::setAnimate(bool value) {
-    if (value == m_animate)
-        return;
+    if (value == m_animate) return;
     m_animate = value;
-    if (!value)
-        stopTimer();
+    if (!value) stopTimer();
     schedule();
 }
 
@@ -423,8 +377,7 @@ void TGIFImage::loaded() {
 }
 
 void TGIFImage::schedule() {
-    if (!m_animate || m_timer || frameCount() < 2)
-        return;
+    if (!m_animate || m_timer || frameCount() < 2) return;
     // Very short delays are shown at 100 ms, as browsers and the common GIF libraries do.
     const int delay = m_decoded.frames[static_cast<size_t>(m_frame)].delayMs;
     m_timerService = &TimerService::active();

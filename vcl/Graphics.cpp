@@ -92,20 +92,17 @@ const classes::ClassInfo& TBrush::staticClass() {
 }
 
 void TFont::assign(const classes::TPersistent& source) {
-    if (auto* f = dynamic_cast<const TFont*>(&source))
-        return assign(*f);
+    if (auto* f = dynamic_cast<const TFont*>(&source)) return assign(*f);
     TPersistent::assign(source);
 }
 
 void TPen::assign(const classes::TPersistent& source) {
-    if (auto* p = dynamic_cast<const TPen*>(&source))
-        return assign(*p);
+    if (auto* p = dynamic_cast<const TPen*>(&source)) return assign(*p);
     TPersistent::assign(source);
 }
 
 void TBrush::assign(const classes::TPersistent& source) {
-    if (auto* b = dynamic_cast<const TBrush*>(&source))
-        return assign(*b);
+    if (auto* b = dynamic_cast<const TBrush*>(&source)) return assign(*b);
     TPersistent::assign(source);
 }
 
@@ -117,8 +114,7 @@ void TFont::touched() {
 }
 
 void TFont::assign(const TFont& o) {
-    if (sameAs(o))
-        return;
+    if (sameAs(o)) return;
     m_name = o.m_name;
     m_height = o.m_height;
     m_style = o.m_style;
@@ -134,15 +130,13 @@ bool TFont::sameAs(const TFont& o) const {
 }
 
 void TFont::setName(const std::string& name) {
-    if (name.empty() || name == m_name)
-        return;
+    if (name.empty() || name == m_name) return;
     m_name = name;
     touched();
 }
 
 void TFont::setHeight(int height) {
-    if (height == m_height)
-        return;
+    if (height == m_height) return;
     m_height = height;
     touched();
 }
@@ -157,29 +151,25 @@ void TFont::setSize(int points) {
 
 void TFont::setStyle(TFontStyles style) {
     style &= 15;
-    if (style == m_style)
-        return;
+    if (style == m_style) return;
     m_style = style;
     touched();
 }
 
 void TFont::setColor(TColor color) {
-    if (color == m_color)
-        return;
+    if (color == m_color) return;
     m_color = color;
     changed();  // colour is not part of the toolkit font
 }
 
 void TFont::setCharset(TFontCharset charset) {
-    if (charset == m_charset)
-        return;
+    if (charset == m_charset) return;
     m_charset = charset;
     touched();
 }
 
 void TFont::setPitch(TFontPitch pitch) {
-    if (pitch == m_pitch)
-        return;
+    if (pitch == m_pitch) return;
     m_pitch = pitch;
     touched();
 }
@@ -193,29 +183,25 @@ void TPen::assign(const TPen& o) {
 }
 
 void TPen::setColor(TColor color) {
-    if (color == m_color)
-        return;
+    if (color == m_color) return;
     m_color = color;
     changed();
 }
 
 void TPen::setWidth(int width) {
-    if (width == m_width)
-        return;
+    if (width == m_width) return;
     m_width = width;
     changed();
 }
 
 void TPen::setStyle(TPenStyle style) {
-    if (style == m_style)
-        return;
+    if (style == m_style) return;
     m_style = style;
     changed();
 }
 
 void TPen::setMode(TPenMode mode) {
-    if (mode == m_mode)
-        return;
+    if (mode == m_mode) return;
     m_mode = mode;
     changed();
 }
@@ -227,17 +213,14 @@ void TBrush::assign(const TBrush& o) {
 }
 
 void TBrush::setColor(TColor color) {
-    if (color == m_color && m_style != bsClear)
-        return;
+    if (color == m_color && m_style != bsClear) return;
     m_color = color;
-    if (m_style == bsClear)
-        m_style = bsSolid;
+    if (m_style == bsClear) m_style = bsSolid;
     changed();
 }
 
 void TBrush::setStyle(TBrushStyle style) {
-    if (style == m_style)
-        return;
+    if (style == m_style) return;
     m_style = style;
     changed();
 }
@@ -276,8 +259,7 @@ constexpr std::array<FaceMapping, 22> kFaces = {{
 
 std::string mapFontFace(const std::string& windowsName) {
     for (const auto& f : kFaces)
-        if (base::asciiSameText(f.windows, windowsName))
-            return std::string(f.installed);
+        if (base::asciiSameText(f.windows, windowsName)) return std::string(f.installed);
     return windowsName;
 }
 

@@ -16,9 +16,7 @@ inline constexpr int kPixelsPerInch = 96;
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = uint32_t;  // bit (1 << TFontStyle)
-inline constexpr TFontStyles fontStyle(TFontStyle s) {
-    return 1u << s;
-}
+inline constexpr TFontStyles fontStyle(TFontStyle s) { return 1u << s; }
 
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 using TFontCharset = uint8_t;
@@ -65,8 +63,7 @@ public:
 
 protected:
     void changed() {
-        if (onChange)
-            onChange();
+        if (onChange) onChange();
     }
 };
 

@@ -35,22 +35,14 @@ constexpr std::array<GraphicKind, 7> kKinds = {{
 
 std::unique_ptr<TGraphic> graphicForFormat(pictures::Format f) {
     switch (f) {
-        case pictures::Format::Bitmap:
-            return std::make_unique<TBitmap>();
-        case pictures::Format::Icon:
-            return std::make_unique<TIcon>();
-        case pictures::Format::Metafile:
-            return std::make_unique<TMetafile>();
-        case pictures::Format::Jpeg:
-            return std::make_unique<TJPEGImage>();
-        case pictures::Format::Gif:
-            return std::make_unique<TGIFImage>();
-        case pictures::Format::Png:
-            return std::make_unique<TPNGObject>();
-        case pictures::Format::Targa:
-            return std::make_unique<TTarga>();
-        default:
-            return nullptr;
+    case pictures::Format::Bitmap: return std::make_unique<TBitmap>();
+    case pictures::Format::Icon: return std::make_unique<TIcon>();
+    case pictures::Format::Metafile: return std::make_unique<TMetafile>();
+    case pictures::Format::Jpeg: return std::make_unique<TJPEGImage>();
+    case pictures::Format::Gif: return std::make_unique<TGIFImage>();
+    case pictures::Format::Png: return std::make_unique<TPNGObject>();
+    case pictures::Format::Targa: return std::make_unique<TTarga>();
+    default: return nullptr;
     }
 }
 
@@ -58,15 +50,12 @@ std::unique_ptr<TGraphic> graphicForFormat(pictures::Format f) {
 
 std::unique_ptr<TGraphic> createGraphic(std::string_view className) {
     for (const auto& k : kKinds)
-        if (base::asciiSameText(k.className, className))
-            return k.create();
+        if (base::asciiSameText(k.className, className)) return k.create();
     return nullptr;
 }
 
 namespace {
-bool notStored(const classes::TObject&) {
-    return false;
-}
+bool notStored(const classes::TObject&) { return false; }
 }  // namespace
 
 const classes::ClassInfo& TPicture::staticClass() {
@@ -89,10 +78,8 @@ const classes::ClassInfo& TPicture::staticClass() {
 }
 
 void TPicture::assign(const classes::TPersistent& source) {
-    if (auto* p = dynamic_cast<const TPicture*>(&source))
-        return assign(*p);
-    if (auto* g = dynamic_cast<const TGraphic*>(&source))
-        return setGraphic(g);
+    if (auto* p = dynamic_cast<const TPicture*>(&source)) return assign(*p);
+    if (auto* g = dynamic_cast<const TGraphic*>(&source)) return setGraphic(g);
     TPersistent::assign(source);
 }
 
@@ -100,26 +87,22 @@ TPicture::TPicture() = default;
 TPicture::~TPicture() = default;
 
 void TPicture::changed() {
-    if (onChange)
-        onChange();
+    if (onChange) onChange();
 }
 
 void TPicture::take(std::unique_ptr<TGraphic> graphic) {
     m_graphic = std::move(graphic);
-    if (m_graphic)
-        m_graphic->onChange = [this] { changed(); };
+    if (m_graphic) m_graphic->onChange = [this] { changed(); };
     changed();
 }
 
 void TPicture::setGraphic(const TGraphic* graphic) {
-    if (graphic == m_graphic.get())
-        return;
+    if (graphic == m_graphic.get()) return;
     take(graphic ? graphic->clone() : nullptr);
 }
 
 TBitmap& TPicture::bitmap() {
-    if (!dynamic_cast<TBitmap*>(m_graphic.get()))
-        take(std::make_unique<TBitmap>());
+    if (!dynamic_cast<TBitmap*>(m_graphic.get())) take(std::make_unique<TBitmap>());
     return static_cast<TBitmap&>(*m_graphic);
 }
 
@@ -133,16 +116,13 @@ void TPicture::loadFromFile(const std::string& path) {
 }
 
 void TPicture::saveToFile(const std::string& path) const {
-    if (m_graphic)
-        m_graphic->saveToFile(path);
+    if (m_graphic) m_graphic->saveToFile(path);
 }
 
 void TPicture::readData(std::string_view blob) {
-    if (blob.empty())
-        throw base::StreamError("Stream read error");
+    if (blob.empty()) throw base::StreamError("Stream read error");
     const size_t n = static_cast<unsigned char>(blob[0]);
-    if (n + 1 > blob.size())
-        throw base::StreamError("Stream read error");
+    if (n + 1 > blob.size()) throw base::StreamError("Stream read error");
     std::unique_ptr<TGraphic> g = createGraphic(blob.substr(1, n));
     if (!g) {
         take(nullptr);
@@ -153,8 +133,7 @@ void TPicture::readData(std::string_view blob) {
 }
 
 std::string TPicture::writeData() const {
-    if (!m_graphic)
-        return std::string(1, '\0');
+    if (!m_graphic) return std::string(1, '\0');
     const std::string name = m_graphic->className();
     return std::string(1, static_cast<char>(name.size())) + name + m_graphic->writeData();
 }

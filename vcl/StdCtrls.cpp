@@ -40,8 +40,7 @@ void TLabel::setAutoSize(bool v) {
     adjustBounds();
 }
 void TLabel::setWordWrap(bool v) {
-    if (v == m_wordWrap)
-        return;
+    if (v == m_wordWrap) return;
     m_wordWrap = v;
     adjustBounds();
     invalidate();
@@ -65,25 +64,21 @@ void TLabel::setShowAccelChar(bool v) {
 }
 
 void TLabel::setFocusControl(TWinControl* control) {
-    if (m_focusControl)
-        m_focusControl->removeFreeNotification(this);
+    if (m_focusControl) m_focusControl->removeFreeNotification(this);
     m_focusControl = control;
-    if (control)
-        control->freeNotification(this);
+    if (control) control->freeNotification(this);
 }
 
 void TLabel::notification(classes::TComponent* component, classes::Operation operation) {
     TGraphicControl::notification(component, operation);
-    if (operation == classes::Operation::Remove && component == m_focusControl)
-        m_focusControl = nullptr;
+    if (operation == classes::Operation::Remove && component == m_focusControl) m_focusControl = nullptr;
 }
 
 namespace {
 // True when `c` is the character after a single "&" in `caption` (case-insensitive).
 bool isAccel(char c, const std::string& caption) {
     for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&')
-            continue;
+        if (caption[i] != '&') continue;
         if (caption[i + 1] == '&') {
             ++i;
             continue;
@@ -96,10 +91,8 @@ bool isAccel(char c, const std::string& caption) {
 }  // namespace
 
 bool TLabel::dialogChar(char c) {
-    if (!m_focusControl || !enabled() || !m_showAccelChar || !isAccel(c, caption()))
-        return false;
-    if (m_focusControl->canFocus())
-        m_focusControl->setFocus();
+    if (!m_focusControl || !enabled() || !m_showAccelChar || !isAccel(c, caption())) return false;
+    if (m_focusControl->canFocus()) m_focusControl->setFocus();
     return true;
 }
 
@@ -125,28 +118,22 @@ void TLabel::parentFontChanged() {
 
 unsigned TLabel::textFlags() const {
     unsigned flags = DT_EXPANDTABS;
-    if (m_wordWrap)
-        flags |= DT_WORDBREAK;
-    if (m_alignment == taCenter)
-        flags |= DT_CENTER;
-    if (m_alignment == taRightJustify)
-        flags |= DT_RIGHT;
-    if (!m_showAccelChar)
-        flags |= DT_NOPREFIX;
+    if (m_wordWrap) flags |= DT_WORDBREAK;
+    if (m_alignment == taCenter) flags |= DT_CENTER;
+    if (m_alignment == taRightJustify) flags |= DT_RIGHT;
+    if (!m_showAccelChar) flags |= DT_NOPREFIX;
     return flags;
 }
 
 void TLabel::adjustBounds() {
-    if (!m_autoSize || hasState(classes::ComponentState::Loading))
-        return;
+    if (!m_autoSize || hasState(classes::ComponentState::Loading)) return;
     TCanvas measure;
     measure.setFont(*font());
     TRect r{0, 0, m_wordWrap ? width() : 0, 0};
     // An empty caption is measured as one space, so the label keeps one line's height.
     measure.drawText(caption().empty() ? std::string(" ") : caption(), r, textFlags() | DT_CALCRECT);
     int x = left();
-    if (m_alignment == taRightJustify)
-        x = left() + width() - r.width();
+    if (m_alignment == taRightJustify) x = left() + width() - r.width();
     setBounds(x, top(), r.width(), r.height());
 }
 

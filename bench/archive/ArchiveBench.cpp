@@ -26,8 +26,9 @@ constexpr size_t kFileSize = 4 * 1024 * 1024;
 constexpr int kFiles = 50;  // 200 MB in all
 
 std::string textLike(size_t size, uint32_t seed) {
-    static const char* const kWords[] = {"presentation ", "autorun ", "music ", "picture ", "the ", "and ",
-                                         "project ", "\r\n", "Vantrel ", "1234 ", "script "};
+    static const char* const kWords[] = {"presentation ", "autorun ", "music ",   "picture ",
+                                         "the ",          "and ",     "project ", "\r\n",
+                                         "Vantrel ",      "1234 ",    "script "};
     std::string out;
     out.reserve(size);
     while (out.size() < size) {
@@ -42,7 +43,8 @@ const std::string& archiveBytes() {
     static const std::string bytes = [] {
         player::ArchiveWriter w("Embedded Files", 1);
         for (int i = 0; i < kFiles; ++i) {
-            std::string contents = i % 2 ? testdata::noise(kFileSize, static_cast<uint32_t>(i)) : textLike(kFileSize, static_cast<uint32_t>(i));
+            std::string contents = i % 2 ? testdata::noise(kFileSize, static_cast<uint32_t>(i))
+                                         : textLike(kFileSize, static_cast<uint32_t>(i));
             w.addFile("C:\\media\\file" + std::to_string(i) + ".bin", contents, 0x35472548);
         }
         return w.bytes();
@@ -107,7 +109,8 @@ void BM_ZlibInflateOnly(benchmark::State& state) {
                 }
                 uLongf outSize = static_cast<uLongf>(out.size());
                 uLong inSize = static_cast<uLong>(k);
-                uncompress2(out.data(), &outSize, reinterpret_cast<const Bytef*>(bytes.data() + pos), &inSize);
+                uncompress2(out.data(), &outSize, reinterpret_cast<const Bytef*>(bytes.data() + pos),
+                            &inSize);
                 produced += outSize;
                 pos += static_cast<size_t>(k);
             }
@@ -156,7 +159,8 @@ void BM_ZlibInflateAndWrite(benchmark::State& state) {
                 }
                 uLongf outSize = static_cast<uLongf>(out.size());
                 uLong inSize = static_cast<uLong>(k);
-                uncompress2(out.data(), &outSize, reinterpret_cast<const Bytef*>(bytes.data() + pos), &inSize);
+                uncompress2(out.data(), &outSize, reinterpret_cast<const Bytef*>(bytes.data() + pos),
+                            &inSize);
                 std::fwrite(out.data(), 1, outSize, f);
                 pos += static_cast<size_t>(k);
             }
@@ -180,7 +184,8 @@ public:
             if (name.rfind("BM_ZlibInflateOnly", 0) == 0) inflate = t;
             if (name.rfind("BM_ZlibInflateAndWrite", 0) == 0) floor = t;
         }
-        if (restore > 0 && inflate > 0) std::printf("restore / zlib-only inflate = %.2f\n", restore / inflate);
+        if (restore > 0 && inflate > 0)
+            std::printf("restore / zlib-only inflate = %.2f\n", restore / inflate);
         if (restore > 0 && floor > 0) std::printf("restore / zlib inflate + write = %.2f\n", restore / floor);
     }
 

@@ -23,23 +23,23 @@ const std::string& bigStream() {
             auto* w = new sample::TWidget(&form);
             w->setName("Widget" + std::to_string(i));
             w->setParentComponent(&form);
-            w->setLeft(i % 640);  // 1 Left
-            w->setTop(i % 480);  // 2 Top
-            w->setWidth(75 + i % 1000);  // 3 Width
+            w->setLeft(i % 640);                                      // 1 Left
+            w->setTop(i % 480);                                       // 2 Top
+            w->setWidth(75 + i % 1000);                               // 3 Width
             w->setCaption("Caption of widget " + std::to_string(i));  // 4 Caption
-            w->setColor(i % 2 ? 0x00FFFFFF : 0x000000FF);  // 5 Color (ident)
-            w->setCursor(-21);  // 6 Cursor (ident)
-            w->setVisible(false);  // 7 Visible
-            w->setAlign(sample::TAlign::alTop);  // 8 Align
+            w->setColor(i % 2 ? 0x00FFFFFF : 0x000000FF);             // 5 Color (ident)
+            w->setCursor(-21);                                        // 6 Cursor (ident)
+            w->setVisible(false);                                     // 7 Visible
+            w->setAlign(sample::TAlign::alTop);                       // 8 Align
             w->font()->setCharset(0);  // 9-13 Font.Charset, Color, Height, Name, Style
             w->font()->setStyle(1);
-            w->setRatio(i / 7.0L);  // 14 Ratio
-            w->setScale(1.25f);  // 15 Scale
+            w->setRatio(i / 7.0L);        // 14 Ratio
+            w->setScale(1.25f);           // 15 Scale
             w->setBig(int64_t{1} << 33);  // 16 Big
-            w->setAccel('K');  // 17 Accel
-            w->setTag(i);  // 18 Tag
-            w->setHint(u"tip");  // 19 Hint
-            w->setPrice(9.99L);  // 20 Price
+            w->setAccel('K');             // 17 Accel
+            w->setTag(i);                 // 18 Tag
+            w->setHint(u"tip");           // 19 Hint
+            w->setPrice(9.99L);           // 20 Price
         }
         classes::TMemoryStream s;
         classes::TWriter writer(s);

@@ -28,8 +28,7 @@ std::string workDir() {
 
 std::string makeFile(const std::string& name, const std::string& command) {
     const std::string path = workDir() + "/" + name;
-    if (!std::filesystem::exists(path) && std::system(command.c_str()) != 0)
-        return {};
+    if (!std::filesystem::exists(path) && std::system(command.c_str()) != 0) return {};
     return path;
 }
 
@@ -52,8 +51,7 @@ void decodeFile(benchmark::State& state, const std::string& path) {
         }
         while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STOPPED) {
             const uint32_t n = BASS_ChannelGetData(h, buffer.data(), 10240);
-            if (n == 0xFFFFFFFFu)
-                break;
+            if (n == 0xFFFFFFFFu) break;
             bytes += n;
         }
         BASS_StreamFree(h);
@@ -115,8 +113,7 @@ void BM_Mix16ChannelsNullDevice(benchmark::State& state) {
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
         state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / wall;
         state.counters["engine_cpu_percent"] = BASS_GetCPU();
-        for (uint32_t h : handles)
-            BASS_StreamFree(h);
+        for (uint32_t h : handles) BASS_StreamFree(h);
         BASS_Free();
     }
 }

@@ -32,43 +32,43 @@ std::string makeStream() {
         const int x = (i % 25) * 40, y = (i / 25) * 35;
         TControl* c = nullptr;
         switch (i % 10) {
-            case 0:
-            case 1:
-            case 2:
-            case 3: {
-                auto* l = new TLabel(&form);
-                std::string caption = "Label ";
-                caption += std::to_string(i);
-                l->setCaption(caption);
-                c = l;
-                break;
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+            auto* l = new TLabel(&form);
+            std::string caption = "Label ";
+            caption += std::to_string(i);
+            l->setCaption(caption);
+            c = l;
+            break;
+        }
+        case 4:
+        case 5:
+        case 6: {
+            auto* s = new TShape(&form);
+            s->brush()->setColor(rgb(i % 256, (i * 7) % 256, 128));
+            s->setShape(i % 2 ? stEllipse : stRectangle);
+            c = s;
+            break;
+        }
+        case 7:
+        case 8: {
+            if (i % 50 == 8) {
+                auto* p = new TPanel(&form);
+                p->setCaption("P");
+                c = p;
+            } else {
+                c = new TBevel(&form);
             }
-            case 4:
-            case 5:
-            case 6: {
-                auto* s = new TShape(&form);
-                s->brush()->setColor(rgb(i % 256, (i * 7) % 256, 128));
-                s->setShape(i % 2 ? stEllipse : stRectangle);
-                c = s;
-                break;
-            }
-            case 7:
-            case 8: {
-                if (i % 50 == 8) {
-                    auto* p = new TPanel(&form);
-                    p->setCaption("P");
-                    c = p;
-                } else {
-                    c = new TBevel(&form);
-                }
-                break;
-            }
-            default: {
-                auto* im = new TImage(&form);
-                im->picture()->setGraphic(&bmp);
-                c = im;
-                break;
-            }
+            break;
+        }
+        default: {
+            auto* im = new TImage(&form);
+            im->picture()->setGraphic(&bmp);
+            c = im;
+            break;
+        }
         }
         std::string name = "C";
         name += std::to_string(i);
@@ -127,8 +127,7 @@ BENCHMARK(BM_Repaint500)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     registerVclClasses();
     benchmark::Initialize(&argc, argv);

@@ -13,7 +13,8 @@
 namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const fs::path root = fs::temp_directory_path() / ("vantrel-fuzz-archive-" + std::to_string(::getpid()));
+    static const fs::path root =
+        fs::temp_directory_path() / ("vantrel-fuzz-archive-" + std::to_string(::getpid()));
     const fs::path target = root / "target";
     std::error_code ec;
     fs::remove_all(root, ec);

@@ -1,7 +1,7 @@
 // Project files come from anywhere: the loader must end every input in a message or a
 // run, never in a crash, a hang or unbounded memory.
-#include <QApplication>
 #include <unistd.h>
+#include <QApplication>
 
 #include <cstdint>
 #include <cstdlib>
@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path file = g_dir / "input.zep";
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                   static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     player::HiddenEmbeddedLoad progress;
     player::loadProjectFile(file, 0, progress);
     player::freeMainForm();

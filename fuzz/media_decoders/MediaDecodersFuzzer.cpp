@@ -20,14 +20,11 @@ void exercise(media::AudioStream& stream) {
     while (total < kMaxFrames) {
         const size_t got = stream.read(pcm.data(), 1024);
         total += got;
-        if (got < 1024)
-            break;
+        if (got < 1024) break;
     }
     const int64_t length = stream.length();
-    if (length > 0 && stream.seek(length / 2))
-        stream.read(pcm.data(), 256);
-    for (int kind = 0; kind < 6; ++kind)
-        (void)stream.tagBlock(static_cast<media::TagKind>(kind));
+    if (length > 0 && stream.seek(length / 2)) stream.read(pcm.data(), 256);
+    for (int kind = 0; kind < 6; ++kind) (void)stream.tagBlock(static_cast<media::TagKind>(kind));
     (void)stream.moduleName();
 }
 
@@ -36,12 +33,10 @@ void exercise(media::AudioStream& stream) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const media::DecoderEntry& entry : media::decoderTable()) {
         auto probe = media::openMemorySource(data, size);
-        if (!probe || !entry.sniff(*probe))
-            continue;
+        if (!probe || !entry.sniff(*probe)) continue;
         try {
             auto stream = entry.create(media::openMemorySource(data, size));
-            if (stream)
-                exercise(*stream);
+            if (stream) exercise(*stream);
         } catch (const media::FormatError&) {
         }
     }

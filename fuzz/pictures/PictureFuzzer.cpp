@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             picture.readData(blob);
             clock.advance(1000);  // step an animation through a few frames
-            if (picture.graphic())
-                (void)picture.writeData();
+            if (picture.graphic()) (void)picture.writeData();
         } catch (const base::Error&) {
         }
     }

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (unit != "SYSTEM") return false;
         c.addFunction("procedure Writeln(S: string);", [](script::NativeCall&) {});
         c.addFunction("procedure Write(S: string);", [](script::NativeCall&) {});
-        c.addFunction("function GetTickCount: Int64;", [](script::NativeCall& call) { call.returnInteger(0); });
+        c.addFunction("function GetTickCount: Int64;",
+                      [](script::NativeCall& call) { call.returnInteger(0); });
         return true;
     });
     auto chunk = compiler.compile(src);

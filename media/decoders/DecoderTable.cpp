@@ -22,18 +22,14 @@ const DecoderEntry kDecoders[] = {
 
 }  // namespace
 
-std::span<const DecoderEntry> decoderTable() {
-    return kDecoders;
-}
+std::span<const DecoderEntry> decoderTable() { return kDecoders; }
 
 std::unique_ptr<AudioStream> openStream(std::unique_ptr<DataSource> source, DecoderFamily family) {
     for (const DecoderEntry& entry : kDecoders) {
-        if (entry.family != family)
-            continue;
+        if (entry.family != family) continue;
         const bool accepted = entry.sniff(*source);
         source->seek(0, SEEK_SET);
-        if (accepted)
-            return entry.create(std::move(source));
+        if (accepted) return entry.create(std::move(source));
     }
     return nullptr;
 }

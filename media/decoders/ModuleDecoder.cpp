@@ -18,8 +18,7 @@ constexpr int kModuleRate = 44100;
 
 std::string metadata(openmpt_module* module, const char* key) {
     const char* text = openmpt_module_get_metadata(module, key);
-    if (!text)
-        return {};
+    if (!text) return {};
     std::string value(text);
     openmpt_free_string(text);
     return value;
@@ -28,18 +27,12 @@ std::string metadata(openmpt_module* module, const char* key) {
 // The formats the engine offers as music; libopenmpt reads more, but those would get a
 // type code no caller knows how to name.
 uint32_t typeFor(const std::string& type, const std::string& container) {
-    if (container == "mo3")
-        return TypeCode::Mo3;
-    if (type == "mod")
-        return TypeCode::Mod;
-    if (type == "mtm")
-        return TypeCode::Mtm;
-    if (type == "s3m")
-        return TypeCode::S3m;
-    if (type == "xm")
-        return TypeCode::Xm;
-    if (type == "it")
-        return TypeCode::It;
+    if (container == "mo3") return TypeCode::Mo3;
+    if (type == "mod") return TypeCode::Mod;
+    if (type == "mtm") return TypeCode::Mtm;
+    if (type == "s3m") return TypeCode::S3m;
+    if (type == "xm") return TypeCode::Xm;
+    if (type == "it") return TypeCode::It;
     return 0;
 }
 
@@ -55,8 +48,7 @@ public:
         m_module =
             openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr,
                                                openmpt_error_func_ignore, nullptr, &error, nullptr, ctls);
-        if (!m_module)
-            throw FormatError("not a module");
+        if (!m_module) throw FormatError("not a module");
         m_type = typeFor(metadata(m_module, "type"), metadata(m_module, "container"));
         if (m_type == 0) {
             openmpt_module_destroy(m_module);
@@ -76,8 +68,7 @@ public:
                 m_blockLen =
                     openmpt_module_read_interleaved_stereo(m_module, kModuleRate, kBlockFrames, m_block);
                 m_blockPos = 0;
-                if (m_blockLen == 0)
-                    break;
+                if (m_blockLen == 0) break;
             }
             const size_t n = std::min(frames - done, m_blockLen - m_blockPos);
             std::memcpy(out + 2 * done, m_block + 2 * m_blockPos, n * 4);
@@ -97,8 +88,7 @@ public:
     std::string moduleName() const override { return m_name; }
     int orderCount() const override { return openmpt_module_get_num_orders(m_module); }
     int64_t frameAtOrder(int order, int row) override {
-        if (order < 0 || order >= openmpt_module_get_num_orders(m_module) || row < 0)
-            return -1;
+        if (order < 0 || order >= openmpt_module_get_num_orders(m_module) || row < 0) return -1;
         const double seconds = openmpt_module_set_position_order_row(m_module, order, row);
         m_blockPos = m_blockLen = 0;
         return static_cast<int64_t>(std::llround(seconds * kModuleRate));

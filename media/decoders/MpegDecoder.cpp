@@ -31,8 +31,7 @@ bool parseFrameHeader(const uint8_t* p, FrameHeader& h) {
          {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
     static const int kRates[4][3] = {
         {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-    if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
-        return false;
+    if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
     h.version = (p[1] >> 3) & 3;
     const int layerBits = (p[1] >> 1) & 3;
     const int bitrateIndex = p[2] >> 4;
@@ -55,11 +54,9 @@ bool parseFrameHeader(const uint8_t* p, FrameHeader& h) {
 
 // Size of the ID3v2 tag at p (header, body and footer), or 0 when there is none.
 size_t id3v2Size(const uint8_t* p, size_t n) {
-    if (n < 10 || std::memcmp(p, "ID3", 3) != 0 || p[3] == 0xFF || p[4] == 0xFF)
-        return 0;
+    if (n < 10 || std::memcmp(p, "ID3", 3) != 0 || p[3] == 0xFF || p[4] == 0xFF) return 0;
     for (int i = 6; i < 10; ++i)
-        if (p[i] & 0x80)
-            return 0;
+        if (p[i] & 0x80) return 0;
     const size_t body = (size_t{p[6]} << 21) | (size_t{p[7]} << 14) | (size_t{p[8]} << 7) | p[9];
     return 10 + body + ((p[5] & 0x10) ? 10 : 0);
 }
@@ -74,13 +71,10 @@ bool chainAt(const uint8_t* data, size_t n, size_t at, bool endIsEndOfFile) {
     FrameHeader first{};
     size_t pos = at;
     for (int i = 0; i < kChainedFrames; ++i) {
-        if (pos == n && endIsEndOfFile && i >= 2)
-            return true;
-        if (pos + 4 > n)
-            return false;
+        if (pos == n && endIsEndOfFile && i >= 2) return true;
+        if (pos + 4 > n) return false;
         FrameHeader h{};
-        if (!parseFrameHeader(data + pos, h))
-            return false;
+        if (!parseFrameHeader(data + pos, h)) return false;
         if (i == 0)
             first = h;
         else if (h.version != first.version || h.layer != first.layer || h.rate != first.rate)
@@ -95,8 +89,7 @@ ssize_t mpgRead(void* user, void* out, size_t n) {
 }
 off_t mpgSeek(void* user, off_t offset, int whence) {
     auto* source = static_cast<DataSource*>(user);
-    if (!source->seek(offset, whence))
-        return -1;
+    if (!source->seek(offset, whence)) return -1;
     return static_cast<off_t>(source->tell());
 }
 
@@ -114,8 +107,7 @@ public:
         initLibrary();
         int error = MPG123_OK;
         m_handle = mpg123_new(nullptr, &error);
-        if (!m_handle)
-            throw FormatError("MPEG decoder unavailable");
+        if (!m_handle) throw FormatError("MPEG decoder unavailable");
         try {
             open();
         } catch (...) {
@@ -149,10 +141,8 @@ public:
     uint32_t typeCode() const override { return m_type; }
     uint64_t sourceSize() const override { return static_cast<uint64_t>(m_source->size()); }
     std::string tagBlock(TagKind kind) const override {
-        if (kind == TagKind::Id3v1)
-            return m_id3v1;
-        if (kind == TagKind::Id3v2)
-            return m_id3v2;
+        if (kind == TagKind::Id3v1) return m_id3v1;
+        if (kind == TagKind::Id3v2) return m_id3v2;
         return {};
     }
 
@@ -182,8 +172,7 @@ private:
         // A full scan gives the exact length (gapless trimming included) for positions and the end.
         mpg123_scan(m_handle);
         m_length = mpg123_length(m_handle);
-        if (m_length < 0)
-            m_length = -1;
+        if (m_length < 0) m_length = -1;
         mpg123_seek(m_handle, 0, SEEK_SET);
     }
 
@@ -221,20 +210,17 @@ bool sniffMpeg(DataSource& source) {
     int64_t start = 0;
     while (size_t size = id3v2Size(head.data(), head.size())) {
         start += static_cast<int64_t>(size);
-        if (!source.seek(start, SEEK_SET))
-            return false;
+        if (!source.seek(start, SEEK_SET)) return false;
         head.resize(10);
         head.resize(source.read(head.data(), 10));
     }
-    if (!source.seek(start, SEEK_SET))
-        return false;
+    if (!source.seek(start, SEEK_SET)) return false;
     std::vector<uint8_t> window(kProbeWindow + kMaxFrameBytes * kChainedFrames);
     window.resize(source.read(window.data(), window.size()));
     const bool windowIsRest = source.tell() == source.size();
     const size_t scan = std::min(window.size(), kProbeWindow);
     for (size_t at = 0; at + 4 <= scan; ++at) {
-        if (window[at] == 0xFF && chainAt(window.data(), window.size(), at, windowIsRest))
-            return true;
+        if (window[at] == 0xFF && chainAt(window.data(), window.size(), at, windowIsRest)) return true;
     }
     return false;
 }

@@ -12,16 +12,13 @@ namespace media {
 namespace {
 
 size_t oggRead(void* out, size_t size, size_t count, void* user) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     return static_cast<DataSource*>(user)->read(out, size * count) / size;
 }
 int oggSeek(void* user, ogg_int64_t offset, int whence) {
     return static_cast<DataSource*>(user)->seek(offset, whence) ? 0 : -1;
 }
-long oggTell(void* user) {
-    return static_cast<long>(static_cast<DataSource*>(user)->tell());
-}
+long oggTell(void* user) { return static_cast<long>(static_cast<DataSource*>(user)->tell()); }
 
 class OggDecoder : public AudioStream {
 public:
@@ -50,10 +47,8 @@ public:
             auto* dest = reinterpret_cast<char*>(out + done * static_cast<size_t>(m_format.channels));
             const long got =
                 ov_read(&m_file, dest, static_cast<int>((frames - done) * frameBytes), 0, 2, 1, &section);
-            if (got == 0)
-                break;
-            if (got == OV_HOLE)
-                continue;  // a gap in the pages: go on with the next good packet
+            if (got == 0) break;
+            if (got == OV_HOLE) continue;  // a gap in the pages: go on with the next good packet
             if (got < 0) {
                 m_failed = true;
                 break;
@@ -76,8 +71,7 @@ private:
     // The comment list as zero-terminated strings ending with an empty one.
     void readComments() {
         const vorbis_comment* comment = ov_comment(&m_file, -1);
-        if (!comment || comment->comments <= 0)
-            return;
+        if (!comment || comment->comments <= 0) return;
         for (int i = 0; i < comment->comments; ++i) {
             m_comments.append(comment->user_comments[i], static_cast<size_t>(comment->comment_lengths[i]));
             m_comments.push_back('\0');

@@ -23,19 +23,16 @@ public:
 
     StreamFormat format() const override { return m_format; }
     size_t read(int16_t* out, size_t frames) override {
-        if (m_ended)
-            return 0;
+        if (m_ended) return 0;
         const auto bpf = static_cast<size_t>(m_format.bytesPerFrame());
         m_bytes.resize(frames * bpf);
         uint32_t got = m_proc(m_handle, m_bytes.data(), static_cast<uint32_t>(m_bytes.size()), m_user);
-        if (got & BASS_STREAMPROC_END)
-            m_ended = true;
+        if (got & BASS_STREAMPROC_END) m_ended = true;
         got = std::min<uint32_t>(got & ~BASS_STREAMPROC_END, static_cast<uint32_t>(m_bytes.size()));
         const size_t done = got / bpf;
         const size_t samples = done * static_cast<size_t>(m_format.channels);
         if (m_format.width == SampleWidth::Bits8) {
-            for (size_t i = 0; i < samples; ++i)
-                out[i] = static_cast<int16_t>((m_bytes[i] - 128) << 8);
+            for (size_t i = 0; i < samples; ++i) out[i] = static_cast<int16_t>((m_bytes[i] - 128) << 8);
         } else {
             std::memcpy(out, m_bytes.data(), samples * 2);
         }

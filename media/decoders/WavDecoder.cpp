@@ -14,24 +14,17 @@ namespace media {
 
 namespace {
 
-sf_count_t vioLength(void* user) {
-    return static_cast<DataSource*>(user)->size();
-}
+sf_count_t vioLength(void* user) { return static_cast<DataSource*>(user)->size(); }
 sf_count_t vioSeek(sf_count_t offset, int whence, void* user) {
     auto* source = static_cast<DataSource*>(user);
-    if (!source->seek(offset, whence))
-        return -1;
+    if (!source->seek(offset, whence)) return -1;
     return source->tell();
 }
 sf_count_t vioRead(void* out, sf_count_t n, void* user) {
     return static_cast<sf_count_t>(static_cast<DataSource*>(user)->read(out, static_cast<size_t>(n)));
 }
-sf_count_t vioWrite(const void*, sf_count_t, void*) {
-    return 0;
-}
-sf_count_t vioTell(void* user) {
-    return static_cast<DataSource*>(user)->tell();
-}
+sf_count_t vioWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t vioTell(void* user) { return static_cast<DataSource*>(user)->tell(); }
 
 SF_VIRTUAL_IO kVirtualIo = {vioLength, vioSeek, vioRead, vioWrite, vioTell};
 
@@ -40,8 +33,7 @@ public:
     explicit WavDecoder(std::unique_ptr<DataSource> source) : m_source(std::move(source)) {
         SF_INFO info{};
         m_file = sf_open_virtual(&kVirtualIo, SFM_READ, &info, m_source.get());
-        if (!m_file)
-            throw FormatError("not a WAV file");
+        if (!m_file) throw FormatError("not a WAV file");
         const int container = info.format & SF_FORMAT_TYPEMASK;
         if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || info.channels < 1 ||
             info.channels > 8 || info.samplerate < 1) {
@@ -60,16 +52,14 @@ public:
 
     StreamFormat format() const override { return m_format; }
     size_t read(int16_t* out, size_t frames) override {
-        if (m_failed)
-            return 0;
+        if (m_failed) return 0;
         const sf_count_t got = m_floatData ? readFloat(out, frames)
                                            : sf_readf_short(m_file, out, static_cast<sf_count_t>(frames));
         if (got < 0) {
             m_failed = true;
             return 0;
         }
-        if (static_cast<size_t>(got) < frames && sf_error(m_file) != SF_ERR_NO_ERROR)
-            m_failed = true;
+        if (static_cast<size_t>(got) < frames && sf_error(m_file) != SF_ERR_NO_ERROR) m_failed = true;
         return static_cast<size_t>(got);
     }
     int64_t length() const override { return m_length; }

@@ -34,8 +34,7 @@ public:
     }
     void start() override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_running)
-            return;
+        if (m_running) return;
         m_running = true;
         m_origin = std::chrono::steady_clock::now();
         m_produced = 0;
@@ -56,8 +55,7 @@ private:
                 continue;
             }
             m_wake.wait_for(lock, std::chrono::milliseconds(10));
-            if (!m_running || m_quit)
-                continue;
+            if (!m_running || m_quit) continue;
             const auto elapsed = std::chrono::steady_clock::now() - m_origin;
             const int64_t due = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count() *
                                 m_mixer.rate() / 1000000;
@@ -108,16 +106,12 @@ private:
 
 OutputMode outputModeFromEnvironment() {
     const char* mode = std::getenv("VANTREL_AUDIO");
-    if (mode && std::strcmp(mode, "null") == 0)
-        return OutputMode::Null;
-    if (mode && std::strcmp(mode, "virtual") == 0)
-        return OutputMode::Virtual;
+    if (mode && std::strcmp(mode, "null") == 0) return OutputMode::Null;
+    if (mode && std::strcmp(mode, "virtual") == 0) return OutputMode::Virtual;
     return OutputMode::Device;
 }
 
-std::unique_ptr<AudioOutput> createNullOutput(Mixer& mixer) {
-    return std::make_unique<NullOutput>(mixer);
-}
+std::unique_ptr<AudioOutput> createNullOutput(Mixer& mixer) { return std::make_unique<NullOutput>(mixer); }
 std::unique_ptr<AudioOutput> createVirtualOutput(Mixer& mixer) {
     return std::make_unique<VirtualOutput>(mixer);
 }

@@ -14,16 +14,14 @@ int s_sdlUsers = 0;
 
 bool acquireSdlAudio() {
     std::lock_guard<std::mutex> lock(s_sdlMutex);
-    if (s_sdlUsers == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return false;
+    if (s_sdlUsers == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     ++s_sdlUsers;
     return true;
 }
 
 void releaseSdlAudio() {
     std::lock_guard<std::mutex> lock(s_sdlMutex);
-    if (--s_sdlUsers == 0)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (--s_sdlUsers == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 class SdlOutput : public AudioOutput {
@@ -49,8 +47,7 @@ private:
 }  // namespace
 
 std::unique_ptr<AudioOutput> createSdlOutput(Mixer& mixer, const std::string& deviceName) {
-    if (!acquireSdlAudio())
-        return nullptr;
+    if (!acquireSdlAudio()) return nullptr;
     SDL_AudioSpec want{};
     want.freq = mixer.rate();
     want.format = AUDIO_S16SYS;
@@ -71,13 +68,11 @@ std::unique_ptr<AudioOutput> createSdlOutput(Mixer& mixer, const std::string& de
 
 std::vector<std::string> sdlOutputNames() {
     std::vector<std::string> names;
-    if (!acquireSdlAudio())
-        return names;
+    if (!acquireSdlAudio()) return names;
     const int count = SDL_GetNumAudioDevices(0);
     for (int i = 0; i < count; ++i) {
         const char* name = SDL_GetAudioDeviceName(i, 0);
-        if (name)
-            names.emplace_back(name);
+        if (name) names.emplace_back(name);
     }
     releaseSdlAudio();
     return names;

@@ -24,22 +24,19 @@ const char* formatName(uint32_t type) {
     } kFormats[] = {{0x10001, "WAV"}, {0x10002, "OGG"}, {0x10003, "MP1"}, {0x10004, "MP2"}, {0x10005, "MP3"},
                     {0x20001, "MTM"}, {0x20002, "S3M"}, {0x20003, "XM"},  {0x20004, "IT"},  {0x100, "MO3"}};
     for (const auto& f : kFormats)
-        if ((type & f.mask) == type)
-            return f.name;
+        if ((type & f.mask) == type) return f.name;
     return "?";
 }
 
 uint32_t open(const char* name, uint32_t flags) {
     uint32_t h = BASS_StreamCreateFile(false, name, 0, 0, flags);
-    if (h == 0)
-        h = BASS_MusicLoad(false, name, 0, 0, flags | BASS_MUSIC_CALCLEN, 0);
+    if (h == 0) h = BASS_MusicLoad(false, name, 0, 0, flags | BASS_MUSIC_CALCLEN, 0);
     return h;
 }
 
 uint64_t lengthOf(uint32_t h) {
     const uint64_t stream = BASS_StreamGetLength(h);
-    if (stream != ~uint64_t{0})
-        return stream;
+    if (stream != ~uint64_t{0}) return stream;
     const uint32_t music = BASS_MusicGetLength(h, true);
     return music == 0xFFFFFFFFu ? 0 : music;
 }
@@ -52,8 +49,7 @@ void describe(const char* name, uint32_t h) {
                 formatName(info.ctype), info.freq, info.chans, (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16,
                 static_cast<unsigned long long>(bytes),
                 static_cast<double>(BASS_ChannelBytes2Seconds(h, bytes)));
-    if (const char* title = BASS_MusicGetName(h); title && *title)
-        std::printf("  name: %s\n", title);
+    if (const char* title = BASS_MusicGetName(h); title && *title) std::printf("  name: %s\n", title);
 }
 
 int decodeToStdout(const char* name) {
@@ -65,8 +61,7 @@ int decodeToStdout(const char* name) {
     std::vector<char> buffer(10240);
     while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STOPPED) {
         const uint32_t n = BASS_ChannelGetData(h, buffer.data(), static_cast<uint32_t>(buffer.size()));
-        if (n == 0xFFFFFFFFu)
-            break;
+        if (n == 0xFFFFFFFFu) break;
         std::fwrite(buffer.data(), 1, n, stdout);
     }
     BASS_StreamFree(h);
@@ -86,8 +81,7 @@ int play(const char* name, bool infoOnly) {
         BASS_MusicFree(h);
         return 0;
     }
-    if (!BASS_StreamPlay(h, false, 0))
-        BASS_MusicPlayEx(h, 0, -1, true);
+    if (!BASS_StreamPlay(h, false, 0)) BASS_MusicPlayEx(h, 0, -1, true);
     while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STOPPED) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         const uint64_t pos = BASS_ChannelGetPosition(h);
@@ -137,11 +131,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "device %d: cannot open (error %d)\n", device, BASS_ErrorGetCode());
         return 1;
     }
-    if (!decode && !infoOnly)
-        std::printf("device: %s\n", BASS_GetDeviceDescription(BASS_GetDevice()));
+    if (!decode && !infoOnly) std::printf("device: %s\n", BASS_GetDeviceDescription(BASS_GetDevice()));
     int status = 0;
-    for (const char* file : files)
-        status |= decode ? decodeToStdout(file) : play(file, infoOnly);
+    for (const char* file : files) status |= decode ? decodeToStdout(file) : play(file, infoOnly);
     BASS_Free();
     return status;
 }

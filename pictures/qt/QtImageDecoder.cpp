@@ -28,8 +28,7 @@ bool sizeOk(QSize s) {
 Image toImage(const QImage& source) {
     QImage img = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     Image out(img.width(), img.height());
-    if (out.empty())
-        return out;
+    if (out.empty()) return out;
     for (int y = 0; y < out.height; ++y)
         std::memcpy(out.row(y), img.constScanLine(y), static_cast<size_t>(out.width) * 4);
     return out;
@@ -55,67 +54,53 @@ struct Reader {
 
 Decoded decodeImage(std::string_view data, const char* format, const char* invalidMessage) {
     Reader r(data, format);
-    if (!r.reader.canRead() || !sizeOk(r.reader.size()))
-        throw DecodeError(invalidMessage);
+    if (!r.reader.canRead() || !sizeOk(r.reader.size())) throw DecodeError(invalidMessage);
     QImage img;
-    if (!r.reader.read(&img) || img.isNull())
-        throw DecodeError(invalidMessage);
+    if (!r.reader.read(&img) || img.isNull()) throw DecodeError(invalidMessage);
     Decoded out;
     out.frames.push_back({toImage(img), 0});
-    if (out.empty())
-        throw DecodeError(invalidMessage);
+    if (out.empty()) throw DecodeError(invalidMessage);
     return out;
 }
 
 Decoded decodeAnimation(std::string_view data, const char* format, const char* invalidMessage) {
     Reader r(data, format);
-    if (!r.reader.canRead() || !sizeOk(r.reader.size()))
-        throw DecodeError(invalidMessage);
+    if (!r.reader.canRead() || !sizeOk(r.reader.size())) throw DecodeError(invalidMessage);
     Decoded out;
     int64_t total = 0;
     while (static_cast<int>(out.frames.size()) < kMaxFrames) {
         QImage img;
-        if (!r.reader.read(&img) || img.isNull())
-            break;
+        if (!r.reader.read(&img) || img.isNull()) break;
         total += static_cast<int64_t>(img.width()) * img.height();
-        if (total > kMaxAnimationPixels)
-            break;
+        if (total > kMaxAnimationPixels) break;
         const int delay = r.reader.nextImageDelay();
         out.frames.push_back({toImage(img), delay > 0 ? delay : 0});
-        if (!r.reader.supportsAnimation())
-            break;
+        if (!r.reader.supportsAnimation()) break;
     }
     // A GIF whose first frame is damaged is no picture; later damage ends the animation.
-    if (out.empty())
-        throw DecodeError(invalidMessage);
+    if (out.empty()) throw DecodeError(invalidMessage);
     out.loopCount = r.reader.loopCount();
     return out;
 }
 
 Decoded decodeIcon(std::string_view data, const char* invalidMessage) {
     Reader r(data, "ico");
-    if (!r.reader.canRead())
-        throw DecodeError(invalidMessage);
+    if (!r.reader.canRead()) throw DecodeError(invalidMessage);
     const int count = r.reader.imageCount();
     int best = 0, bestScore = -1;
     for (int i = 0; i < count && i < 256; ++i) {
-        if (!r.reader.jumpToImage(i))
-            break;
+        if (!r.reader.jumpToImage(i)) break;
         const QSize s = r.reader.size();
-        if (!s.isValid() || !sizeOk(s))
-            continue;
+        if (!s.isValid() || !sizeOk(s)) continue;
         const int score = 100000 - std::abs(s.width() - 32) * 100 - std::abs(s.height() - 32);
-        if (score > bestScore)
-            bestScore = score, best = i;
+        if (score > bestScore) bestScore = score, best = i;
     }
     r.reader.jumpToImage(best);
     QImage img;
-    if (!r.reader.read(&img) || img.isNull() || !sizeOk(img.size()))
-        throw DecodeError(invalidMessage);
+    if (!r.reader.read(&img) || img.isNull() || !sizeOk(img.size())) throw DecodeError(invalidMessage);
     Decoded out;
     out.frames.push_back({toImage(img), 0});
-    if (out.empty())
-        throw DecodeError(invalidMessage);
+    if (out.empty()) throw DecodeError(invalidMessage);
     return out;
 }
 

@@ -5,15 +5,15 @@
 #include <cstdlib>
 
 #include "base/CodePage.h"
+#include "components/Registration.h"
 #include "platform/Dialogs.h"
+#include "platform/EventPump.h"
 #include "platform/SystemInfo.h"
 #include "player/CommandLine.h"
+#include "player/Loader.h"
 #include "player/ProcessState.h"
 #include "player/Startup.h"
 #include "player/Termination.h"
-#include "components/Registration.h"
-#include "platform/EventPump.h"
-#include "player/Loader.h"
 #include "player/gui/EmbeddedLoadForm.h"
 #include "player/gui/LoadingForm.h"
 #include "player/loader/ProjectLoader.h"

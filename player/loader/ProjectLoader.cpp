@@ -35,10 +35,11 @@ void notAProject(const std::string& shownName) {
 }
 
 void newerVersion(const std::string& shownName) {
-    platform::dialogs().messageBox("The file \"" + shownName +
-                                       "\"\r\nis designed to be played by a newer version of Vantrel.\r\n\r\nVisit " +
-                                       kMakerAddress + " and download the latest version of Ossimar.",
-                                   "Newer version detected !", platform::MB_OK | platform::MB_ICONWARNING);
+    platform::dialogs().messageBox(
+        "The file \"" + shownName +
+            "\"\r\nis designed to be played by a newer version of Vantrel.\r\n\r\nVisit " + kMakerAddress +
+            " and download the latest version of Ossimar.",
+        "Newer version detected !", platform::MB_OK | platform::MB_ICONWARNING);
 }
 
 bool isProjectKind(const std::string& kind) {
@@ -146,7 +147,8 @@ LoadResult loadProjectFile(const fs::path& file, uint64_t offset, EmbeddedLoad& 
             g_mainForm->hide();
             vcl::application().setTitle(g_mainForm->caption());
             state().setApplicationTitle(g_mainForm->caption());
-            if (g_mainForm->icon() && !g_mainForm->icon()->empty()) vcl::application().setIcon(g_mainForm->icon());
+            if (g_mainForm->icon() && !g_mainForm->icon()->empty())
+                vcl::application().setIcon(g_mainForm->icon());
 
             skipValues(reader, reader.readInteger());
             skipValues(reader, 20);

@@ -16,8 +16,8 @@ TEST(CodePage, Windows1252RoundTripsThroughUtf8) {
 
 TEST(CodePage, CharactersOutsideThePageBecomeTheReplacement) {
     base::CodePage cp(1252);
-    EXPECT_EQ(cp.fromUtf8("a\xd0\x96z"), "a?z");       // Cyrillic Zhe
-    EXPECT_EQ(cp.fromUtf8("\xff\xfe", '_'), "__");     // malformed UTF-8
+    EXPECT_EQ(cp.fromUtf8("a\xd0\x96z"), "a?z");    // Cyrillic Zhe
+    EXPECT_EQ(cp.fromUtf8("\xff\xfe", '_'), "__");  // malformed UTF-8
     EXPECT_EQ(base::CodePage(1251).toUtf8("\xc6"), "\xd0\x96");
 }
 
@@ -31,7 +31,9 @@ TEST(CodePage, LocaleChoosesTheWindowsAnsiPage) {
 }
 
 TEST(Utf8, DecodesAndRejectsMalformedSequences) {
-    std::string s = "\xf0\x9f\x98\x80" "a\xc3";
+    std::string s =
+        "\xf0\x9f\x98\x80"
+        "a\xc3";
     size_t pos = 0;
     EXPECT_EQ(base::decodeUtf8(s, pos), U'\U0001F600');
     EXPECT_EQ(base::decodeUtf8(s, pos), U'a');

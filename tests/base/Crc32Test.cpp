@@ -16,8 +16,10 @@ TEST(Crc32, AgreesWithZlibForEveryLengthAlignmentAndStartValue) {
         for (size_t size = 0; size <= 1100; size += (size < 200 ? 1 : 37)) {
             const auto* p = reinterpret_cast<const Bytef*>(data.data() + offset);
             for (uint32_t start : {0u, 0xFFFFFFFFu, 0x12345678u}) {
-                uint32_t expected = ~static_cast<uint32_t>(crc32(~start & 0xFFFFFFFFu, p, static_cast<uInt>(size)));
-                ASSERT_EQ(base::crc32Update(start, p, size), expected) << offset << " " << size << " " << start;
+                uint32_t expected =
+                    ~static_cast<uint32_t>(crc32(~start & 0xFFFFFFFFu, p, static_cast<uInt>(size)));
+                ASSERT_EQ(base::crc32Update(start, p, size), expected)
+                    << offset << " " << size << " " << start;
             }
         }
     }

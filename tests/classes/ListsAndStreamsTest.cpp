@@ -98,7 +98,7 @@ TEST(StringListTest, OwnedObjectsAndFiles) {
     l->setOwnsObjects(true);
     l->addObject("a", new TStringList);
     l->putObject(0, new TStringList);  // replacing frees the old object
-    delete l;  // and the list frees the rest (ASan checks both)
+    delete l;                          // and the list frees the rest (ASan checks both)
 
     std::string file = (std::filesystem::temp_directory_path() / "classes-strings-test.txt").string();
     TStringList s;
@@ -173,7 +173,10 @@ TEST(StreamTest, MemoryFileAndResourceStreams) {
 }
 
 TEST(PictureBlobTest, SplitsEachGraphicClassFraming) {
-    auto le32 = [](uint32_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)}; };
+    auto le32 = [](uint32_t v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 24)};
+    };
     PictureBlob bmp = splitPictureBlob("\x07TBitmap" + le32(4) + "BM12");
     EXPECT_TRUE(bmp.known);
     EXPECT_EQ(bmp.image, "BM12");
@@ -188,7 +191,8 @@ TEST(PictureBlobTest, SplitsEachGraphicClassFraming) {
     PictureBlob other = splitPictureBlob("\x0BTWhatever99data");
     EXPECT_FALSE(other.known);
     EXPECT_EQ(other.className, "TWhatever99");
-    for (const PictureBlob& p : {bmp, icon, tga}) EXPECT_EQ(splitPictureBlob(joinPictureBlob(p)).image, p.image);
+    for (const PictureBlob& p : {bmp, icon, tga})
+        EXPECT_EQ(splitPictureBlob(joinPictureBlob(p)).image, p.image);
     EXPECT_THROW(splitPictureBlob("\x07TBitmap" + le32(100) + "BM"), EStreamTruncated);
     EXPECT_THROW(splitPictureBlob("\x09TBit"), EStreamTruncated);
     EXPECT_THROW(splitPictureBlob(std::string(1, '\x40') + std::string(64, 'A')), EStreamTruncated);

@@ -60,7 +60,8 @@ TReader* valueReader(TMemoryStream& stream, const std::string& bytes) {
 
 TEST(ReaderValueTest, IntegersAreSignExtendedAndOtherTagsRejected) {
     TMemoryStream s;
-    std::unique_ptr<TReader> r(valueReader(s, Bytes().i8(-11).i16(-300).i32(-70000).i64(int64_t{1} << 40).i8(5).s));
+    std::unique_ptr<TReader> r(
+        valueReader(s, Bytes().i8(-11).i16(-300).i32(-70000).i64(int64_t{1} << 40).i8(5).s));
     EXPECT_EQ(r->readInteger(), -11);
     EXPECT_EQ(r->readInteger(), -300);
     EXPECT_EQ(r->readInteger(), -70000);
@@ -80,16 +81,16 @@ TEST(ReaderValueTest, ReadAsTableForFloatsStringsBooleansAndIdents) {
     base::CodePage::setActive(1252);
     TMemoryStream s;
     Bytes b;
-    b.i16(1000);                       // float from an integer
-    b.i8(3);                           // currency from an integer
-    b.utf8("caf\xc3\xa9");             // string from UTF-8
-    b.wstring(u"\u00e9x");             // string from WString
-    b.string("\xe9");                  // wide string from ANSI
-    b.tag(VT::Int8).byte(1);           // boolean: not True -> false, only the tag consumed
+    b.i16(1000);              // float from an integer
+    b.i8(3);                  // currency from an integer
+    b.utf8("caf\xc3\xa9");    // string from UTF-8
+    b.wstring(u"\u00e9x");    // string from WString
+    b.string("\xe9");         // wide string from ANSI
+    b.tag(VT::Int8).byte(1);  // boolean: not True -> false, only the tag consumed
     b.tag(VT::True);
     b.tag(VT::False).tag(VT::True).tag(VT::Nil).tag(VT::Null).ident("clRed");
-    b.string("");                      // empty char
-    b.string("ab");                    // too long for a char
+    b.string("");    // empty char
+    b.string("ab");  // too long for a char
     std::unique_ptr<TReader> r(valueReader(s, b.s));
     EXPECT_EQ(r->readFloat(), 1000.0L);
     EXPECT_EQ(r->readCurrency(), 30000);
@@ -109,8 +110,8 @@ TEST(ReaderValueTest, ReadAsTableForFloatsStringsBooleansAndIdents) {
 }
 
 TEST(ReaderValueTest, ExtendedConvertsExactlyBothWays) {
-    const long double samples[] = {1.0L, -2.5L, 1.0L / 3.0L, 0.1L, 1e-4940L, 1.18973149535723176502e+4932L, 0.0L,
-                                   -0.0L};
+    const long double samples[] = {1.0L, -2.5L, 1.0L / 3.0L, 0.1L, 1e-4940L, 1.18973149535723176502e+4932L,
+                                   0.0L, -0.0L};
     for (long double v : samples) {
         Extended80 e = longDoubleToExtended(v);
         long double back = extendedToLongDouble(e);
@@ -178,7 +179,9 @@ TEST_F(ReaderTest, SampleLikeFormWithEveryPropertyKind) {
     base::CodePage::setActive(1252);
     Bytes b = form();
     b.prop("Left").i8(102).prop("Top").i8(51);
-    b.prop("Caption").utf8("Gr\xc3\xbc\xc3\x9f" "e");
+    b.prop("Caption").utf8(
+        "Gr\xc3\xbc\xc3\x9f"
+        "e");
     b.prop("Color").ident("clBtnFace");
     b.prop("Font.Charset").ident("DEFAULT_CHARSET");
     b.prop("Font.Color").ident("clWindowText");
@@ -189,7 +192,7 @@ TEST_F(ReaderTest, SampleLikeFormWithEveryPropertyKind) {
     b.prop("Align").ident("alClient");
     b.prop("Cursor").ident("crHandPoint");
     b.prop("Ratio").i16(300);
-    b.prop("Scale").tag(VT::Single).raw(std::string("\x00\x00\xc0\x3f", 4));  // 1.5f
+    b.prop("Scale").tag(VT::Single).raw(std::string("\x00\x00\xc0\x3f", 4));                    // 1.5f
     b.prop("Price").tag(VT::Currency).raw(std::string("\x50\xc3\x00\x00\x00\x00\x00\x00", 8));  // 5.0
     b.prop("Hint").wstring(u"\u20ac");
     b.prop("Data").tag(VT::List).i8(1).string("two").end();
@@ -204,7 +207,9 @@ TEST_F(ReaderTest, SampleLikeFormWithEveryPropertyKind) {
     EXPECT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(f->name(), "Form1");
     EXPECT_EQ(f->left(), 102);
-    EXPECT_EQ(f->caption(), "Gr\xfc\xdf" "e");
+    EXPECT_EQ(f->caption(),
+              "Gr\xfc\xdf"
+              "e");
     EXPECT_EQ(static_cast<uint32_t>(f->color()), 0x8000000Fu);
     EXPECT_EQ(f->font()->charset(), 1);
     EXPECT_EQ(f->font()->height(), -11);
@@ -229,7 +234,7 @@ TEST_F(ReaderTest, SampleLikeFormWithEveryPropertyKind) {
 
 TEST_F(ReaderTest, EmptyListsEmptyNamesChildrenAndParents) {
     Bytes b = form();
-    b.end();  // no properties
+    b.end();                              // no properties
     b.record("TWidget", "").end().end();  // empty name, two 0 bytes right after the name
     b.record("TWidget", "Panel1").prop("Width").i8(10);
     b.end();
@@ -242,7 +247,7 @@ TEST_F(ReaderTest, EmptyListsEmptyNamesChildrenAndParents) {
     auto* panel = dynamic_cast<TWidget*>(f->findComponent("Panel1"));
     auto* button = dynamic_cast<TWidget*>(f->findComponent("button1"));
     ASSERT_TRUE(panel && button);
-    EXPECT_EQ(button->owner(), f.get());  // owned by the root ...
+    EXPECT_EQ(button->owner(), f.get());       // owned by the root ...
     EXPECT_EQ(button->parentWidget(), panel);  // ... parented by the record around it
     EXPECT_EQ(panel->width(), 10);
 }
@@ -266,8 +271,18 @@ TEST_F(ReaderTest, CollectionsWithAndWithoutIndex) {
 
 TEST_F(ReaderTest, UnknownPropertyWithNestedValuesIsSkippedExactly) {
     Bytes b = form();
-    b.prop("Mystery").tag(VT::List).tag(VT::Collection).tag(VT::List).prop("X").tag(VT::List).i8(1).end().end().end()
-        .binary("zz").end();
+    b.prop("Mystery")
+        .tag(VT::List)
+        .tag(VT::Collection)
+        .tag(VT::List)
+        .prop("X")
+        .tag(VT::List)
+        .i8(1)
+        .end()
+        .end()
+        .end()
+        .binary("zz")
+        .end();
     b.prop("Caption").string("after");
     b.end().end();
     auto f = read(b.s);
@@ -285,18 +300,24 @@ TEST_F(ReaderTest, ErrorTextsAndWrapping) {
         EXPECT_EQ(f->caption(), "ok");  // reading went on after the skipped value
         return errors.empty() ? std::string("no error") : errors[0];
     };
-    EXPECT_EQ(one(Bytes().prop("Color").ident("clNoSuch")), "Error reading Form1.Color: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("Color").ident("clNoSuch")),
+              "Error reading Form1.Color: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Left").string("12")), "Error reading Form1.Left: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Fixed").i8(1)), "Error reading Form1.Fixed: Property is read-only");
-    EXPECT_EQ(one(Bytes().prop("Caption.Length").i8(1)), "Error reading Form1.Caption.Length: Invalid property path");
+    EXPECT_EQ(one(Bytes().prop("Caption.Length").i8(1)),
+              "Error reading Form1.Caption.Length: Invalid property path");
     EXPECT_EQ(one(Bytes().prop("Nope.Name").string("x")),
               "Error reading Form1.Nope.Name: Property Nope does not exist");
-    EXPECT_EQ(one(Bytes().prop("Font.Style").tag(VT::Set).str("fsBold").str("fsWobbly").str("fsItalic").end()),
-              "Error reading Form1.Font.Style: Invalid property value");
-    EXPECT_EQ(one(Bytes().prop("OnClick").ident("NoSuchMethod")), "Error reading Form1.OnClick: Invalid property value");
-    EXPECT_EQ(one(Bytes().prop("Align").ident("alMiddle")), "Error reading Form1.Align: Invalid property value");
+    EXPECT_EQ(
+        one(Bytes().prop("Font.Style").tag(VT::Set).str("fsBold").str("fsWobbly").str("fsItalic").end()),
+        "Error reading Form1.Font.Style: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("OnClick").ident("NoSuchMethod")),
+              "Error reading Form1.OnClick: Invalid property value");
+    EXPECT_EQ(one(Bytes().prop("Align").ident("alMiddle")),
+              "Error reading Form1.Align: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Accel").string("AB")), "Error reading Form1.Accel: Invalid property value");
-    EXPECT_EQ(one(Bytes().prop("Font").tag(VT::Nil)), "Error reading Form1.Font: Cannot assign a nil to a TFont");
+    EXPECT_EQ(one(Bytes().prop("Font").tag(VT::Nil)),
+              "Error reading Form1.Font: Cannot assign a nil to a TFont");
     // A reference is checked when it is resolved, after the whole stream: the handler hears then.
     EXPECT_EQ(one(Bytes().prop("Font").ident("Form1")), "Error reading Form1.Font: Invalid property value");
     EXPECT_EQ(one(Bytes().prop("Items").i8(1)), "Error reading Form1.Items: Property is read-only");

@@ -17,7 +17,8 @@ const TypeInfo& alignType() {
     return t;
 }
 const TypeInfo& fontStyleType() {
-    static const TypeInfo t = TypeInfo::enumeration("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
+    static const TypeInfo t =
+        TypeInfo::enumeration("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
     return t;
 }
 const TypeInfo& fontStylesType() {
@@ -30,13 +31,14 @@ const TypeInfo& keyEventType() {
 }
 
 const ClassInfo& TFont::staticClass() {
-    static const auto info = ClassBuilder<TFont>("TFont", TPersistent::staticClass())
-                                 .property("Charset", types::fontCharset(), &TFont::charset, &TFont::setCharset)
-                                 .property("Color", types::color(), &TFont::color, &TFont::setColor)
-                                 .property("Height", types::integer(), &TFont::height, &TFont::setHeight)
-                                 .property("Name", types::string(), &TFont::name, &TFont::setName)
-                                 .property("Style", fontStylesType(), &TFont::style, &TFont::setStyle)
-                                 .build();
+    static const auto info =
+        ClassBuilder<TFont>("TFont", TPersistent::staticClass())
+            .property("Charset", types::fontCharset(), &TFont::charset, &TFont::setCharset)
+            .property("Color", types::color(), &TFont::color, &TFont::setColor)
+            .property("Height", types::integer(), &TFont::height, &TFont::setHeight)
+            .property("Name", types::string(), &TFont::name, &TFont::setName)
+            .property("Style", fontStylesType(), &TFont::style, &TFont::setStyle)
+            .build();
     return *info;
 }
 
@@ -53,12 +55,12 @@ void TFont::assign(const TPersistent& source) {
 }
 
 const ClassInfo& TItem::staticClass() {
-    static const auto info = ClassBuilder<TItem>("TItem", TCollectionItem::staticClass())
-                                 .property("Caption", types::string(), &TItem::caption, &TItem::setCaption)
-                                 .property("Width", types::integer(), &TItem::width, &TItem::setWidth,
-                                           {.defaultValue = 50})
-                                 .property("Link", TComponent::staticClass().typeInfo(), &TItem::link, &TItem::setLink)
-                                 .build();
+    static const auto info =
+        ClassBuilder<TItem>("TItem", TCollectionItem::staticClass())
+            .property("Caption", types::string(), &TItem::caption, &TItem::setCaption)
+            .property("Width", types::integer(), &TItem::width, &TItem::setWidth, {.defaultValue = 50})
+            .property("Link", TComponent::staticClass().typeInfo(), &TItem::link, &TItem::setLink)
+            .build();
     return *info;
 }
 
@@ -72,7 +74,8 @@ const ClassInfo& TWidget::staticClass() {
             .property("Color", types::color(), &TWidget::color, &TWidget::setColor,
                       {.defaultValue = static_cast<int32_t>(0x8000000F)})
             .property("Cursor", types::cursor(), &TWidget::cursor, &TWidget::setCursor, {.defaultValue = 0})
-            .property("Visible", types::boolean(), &TWidget::visible, &TWidget::setVisible, {.defaultValue = 1})
+            .property("Visible", types::boolean(), &TWidget::visible, &TWidget::setVisible,
+                      {.defaultValue = 1})
             .property("Align", alignType(), &TWidget::align, &TWidget::setAlign, {.defaultValue = 0})
             .property("Font", TFont::staticClass().typeInfo(), &TWidget::font, &TWidget::setFont)
             .property("Lines", TStrings::staticClass().typeInfo(), &TWidget::lines, &TWidget::setLines)

@@ -32,7 +32,16 @@ TEST(TextFormTest, NotationOfEveryValue) {
     b.prop("Cur").tag(VT::Currency).raw(std::string("\xf0\xd8\xff\xff\xff\xff\xff\xff", 8));  // -1.0000
     b.prop("Items.Strings").tag(VT::List).string("a").string("b").end();
     b.prop("Data").binary("\x01\xab");
-    b.prop("Cols").tag(VT::Collection).i8(3).tag(VT::List).prop("Width").i8(1).end().tag(VT::List).end().end();
+    b.prop("Cols")
+        .tag(VT::Collection)
+        .i8(3)
+        .tag(VT::List)
+        .prop("Width")
+        .i8(1)
+        .end()
+        .tag(VT::List)
+        .end()
+        .end();
     b.end();
     b.byte(0xF2).i8(1).record("TButton", "Button1").end().end();
     b.byte(0xF1).record("TPanel", "").end().end();
@@ -124,14 +133,26 @@ TEST(TextFormTest, CurrencyExtremesRoundTrip) {
         b.end().end();
         EXPECT_EQ(textToBinary(binaryToText(b.s)), b.s) << binaryToText(b.s);
     }
-    EXPECT_NE(binaryToText(Bytes().sig().record("T", "").prop("C").tag(VT::Currency).raw(std::string("\0\0\0\0\0\0\0\x80", 8)).end().end().s)
+    EXPECT_NE(binaryToText(Bytes()
+                               .sig()
+                               .record("T", "")
+                               .prop("C")
+                               .tag(VT::Currency)
+                               .raw(std::string("\0\0\0\0\0\0\0\x80", 8))
+                               .end()
+                               .end()
+                               .s)
                   .find("C = -922337203685477.5808c"),
               std::string::npos);
 }
 
 TEST(TextFormTest, NonFiniteFloatsKeepTheirBits) {
     Bytes b;
-    b.sig().record("T", "").prop("X").tag(VT::Extended).raw(std::string("\x00\x00\x00\x00\x00\x00\x00\x80\xff\x7f", 10));
+    b.sig()
+        .record("T", "")
+        .prop("X")
+        .tag(VT::Extended)
+        .raw(std::string("\x00\x00\x00\x00\x00\x00\x00\x80\xff\x7f", 10));
     b.prop("Y").tag(VT::Single).raw(std::string("\x00\x00\xc0\x7f", 4));
     b.end().end();
     std::string text = binaryToText(b.s);
@@ -153,10 +174,17 @@ TEST(TextFormTest, MalformedBinaryNamesTheOffset) {
     b.sig().record("TForm", "F").prop("X").byte(99);
     EXPECT_EQ(error(b.s), "offset 14: expected a value tag (0 to 20), found 0x63");
     Bytes t;
-    t.sig().record("TForm", "F").prop("X").tag(VT::LString).raw(std::string("\x10\x00\x00\x00" "abc", 7));
+    t.sig()
+        .record("TForm", "F")
+        .prop("X")
+        .tag(VT::LString)
+        .raw(std::string("\x10\x00\x00\x00"
+                         "abc",
+                         7));
     EXPECT_EQ(error(t.s), "offset 19: expected the string's bytes, found 0x61");
-    EXPECT_EQ(error(Bytes().sig().record("TForm", "F").s), "offset 12: expected a property name or the end of the "
-                                                           "properties, found the end of the data");
+    EXPECT_EQ(error(Bytes().sig().record("TForm", "F").s),
+              "offset 12: expected a property name or the end of the "
+              "properties, found the end of the data");
     Bytes deep;
     deep.sig().record("T", "").prop("X");
     for (int i = 0; i < 10000; ++i) deep.tag(VT::List);
@@ -172,23 +200,31 @@ TEST(TextFormTest, MalformedTextNamesTheLine) {
         }
         return std::string("no error");
     };
-    EXPECT_EQ(error("thing X: T\nend\n"), "line 1: expected \"object\", \"inherited\" or \"inline\", found \"thing\"");
+    EXPECT_EQ(error("thing X: T\nend\n"),
+              "line 1: expected \"object\", \"inherited\" or \"inline\", found \"thing\"");
     EXPECT_EQ(error("object X: T\n  Left 5\nend\n"), "line 2: expected '=', found \"5\"");
-    EXPECT_EQ(error("object X: T\n  S = 'open\nend\n"), "line 2: expected a closing quote, found an unterminated string");
+    EXPECT_EQ(error("object X: T\n  S = 'open\nend\n"),
+              "line 2: expected a closing quote, found an unterminated string");
     EXPECT_EQ(error("object X: T\n  B = {0G}\nend\n"), "line 2: expected hexadecimal digits, found \"G\"");
-    EXPECT_EQ(error("object X: T\n  B = {ABC}\nend\n"), "line 2: expected an even number of hexadecimal digits, found '}'");
+    EXPECT_EQ(error("object X: T\n  B = {ABC}\nend\n"),
+              "line 2: expected an even number of hexadecimal digits, found '}'");
     EXPECT_EQ(error("object X: T\n  N = 99999999999999999999\nend\n"),
               "line 2: expected an integer in the 64-bit range, found \"99999999999999999999\"");
-    EXPECT_EQ(error("object X: T\n"), "line 2: expected a property name, an object or \"end\", found the end of the text");
-    EXPECT_EQ(error("object X: T\nend\nextra"), "line 3: expected the end of the text after the root's \"end\", found \"extra\"");
-    EXPECT_EQ(error("object X: T\n  M = 1.23456c\nend\n"), "line 2: expected at most four decimals in a currency amount, found \"1.23456\"");
+    EXPECT_EQ(error("object X: T\n"),
+              "line 2: expected a property name, an object or \"end\", found the end of the text");
+    EXPECT_EQ(error("object X: T\nend\nextra"),
+              "line 3: expected the end of the text after the root's \"end\", found \"extra\"");
+    EXPECT_EQ(error("object X: T\n  M = 1.23456c\nend\n"),
+              "line 2: expected at most four decimals in a currency amount, found \"1.23456\"");
     // A first byte of F0..FF is a record prefix: without one, such a class name could not be read back.
     // Whatever the text accepts converts back to the same bytes, negative child positions included.
     const std::string longClass(240, 'C');
-    EXPECT_NE(error("object X: " + longClass + "\nend\n").find("expected a class name of at most 239 characters, found one of 240"),
+    EXPECT_NE(error("object X: " + longClass + "\nend\n")
+                  .find("expected a class name of at most 239 characters, found one of 240"),
               std::string::npos);
-    for (const std::string& fits : {"object X: " + longClass.substr(1) + "\nend\n", "inherited X: " + longClass + "\nend\n",
-                                     std::string("object X: T\n  object Y: U [-10]\n  end\nend\n")}) {
+    for (const std::string& fits :
+         {"object X: " + longClass.substr(1) + "\nend\n", "inherited X: " + longClass + "\nend\n",
+          std::string("object X: T\n  object Y: U [-10]\n  end\nend\n")}) {
         const std::string bytes = textToBinary(fits);
         EXPECT_EQ(textToBinary(binaryToText(bytes)), bytes);
     }

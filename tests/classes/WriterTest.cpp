@@ -68,7 +68,10 @@ std::unique_ptr<TSampleForm> richForm() {
     f->setBig(int64_t{-1} << 40);
     f->setAccel('Z');
     f->lines()->setText("one\r\ntwo\r\n" + std::string(300, 'x') + "\r\n");
-    f->picture = std::string("\x07TBitmap\x04\x00\x00\x00" "BM\x01\x02", 16);
+    f->picture = std::string(
+        "\x07TBitmap\x04\x00\x00\x00"
+        "BM\x01\x02",
+        16);
     auto* item = dynamic_cast<TItem*>(f->items()->add());
     item->setCaption("first");
     dynamic_cast<TItem*>(f->items()->add())->setWidth(7);
@@ -92,8 +95,8 @@ std::unique_ptr<TSampleForm> richForm() {
 
 TEST(WriterValueTest, IntegersUseTheSmallestTag) {
     std::string b = writeValues([](TWriter& w) {
-        for (int64_t v : {int64_t{0}, int64_t{-128}, int64_t{127}, int64_t{128}, int64_t{-32768}, int64_t{32768},
-                          int64_t{INT32_MIN}, int64_t{INT32_MAX} + 1}) {
+        for (int64_t v : {int64_t{0}, int64_t{-128}, int64_t{127}, int64_t{128}, int64_t{-32768},
+                          int64_t{32768}, int64_t{INT32_MIN}, int64_t{INT32_MAX} + 1}) {
             w.writeInteger(v);
         }
     });
@@ -135,7 +138,13 @@ TEST(WriterTest, WritesOnlyWhatDiffersFromDefaults) {
     // Left and Top have no default and are always written; Font has no default values either.
     e.sig().record("TSampleForm", "F").prop("Left").i8(0).prop("Top").i8(0);
     e.prop("Font.Charset").ident("DEFAULT_CHARSET").prop("Font.Color").ident("clWindowText");
-    e.prop("Font.Height").i8(-11).prop("Font.Name").string("MS Sans Serif").prop("Font.Style").tag(VT::Set).end();
+    e.prop("Font.Height")
+        .i8(-11)
+        .prop("Font.Name")
+        .string("MS Sans Serif")
+        .prop("Font.Style")
+        .tag(VT::Set)
+        .end();
     e.end().end();
     EXPECT_EQ(writeForm(f), e.s);
 }
@@ -169,7 +178,9 @@ TEST(WriterTest, ReaderReadsTheWriterOutputBackToTheSameTree) {
 // Hands out at most three bytes per read, as pipes and slow devices may.
 class TrickleStream : public TMemoryStream {
 public:
-    int64_t read(void* buffer, int64_t count) override { return TMemoryStream::read(buffer, std::min<int64_t>(count, 3)); }
+    int64_t read(void* buffer, int64_t count) override {
+        return TMemoryStream::read(buffer, std::min<int64_t>(count, 3));
+    }
 };
 
 TEST(WriterTest, ShortReadsAndTinyBuffersReadTheSameTree) {

@@ -58,8 +58,9 @@ TEST(Loader, APackedProjectLoadsExtractsAndHandsItsScriptOver) {
     ASSERT_EQ(r.log.size(), 4u) << r.all();
     EXPECT_TRUE(contains(r.log[1], "{\"kind\":\"embedded\",\"folder\":\"Z:")) << r.log[1];
     EXPECT_TRUE(contains(r.log[1], "\"files\":2,\"ok\":true"));
-    EXPECT_TRUE(contains(r.log[2], "{\"kind\":\"script\",\"version\":20,\"has_source\":true,"
-                                   "\"source\":\"begin\\r\\nend.\\r\\n\""));
+    EXPECT_TRUE(contains(r.log[2],
+                         "{\"kind\":\"script\",\"version\":20,\"has_source\":true,"
+                         "\"source\":\"begin\\r\\nend.\\r\\n\""));
     EXPECT_EQ(r.log[3], "{\"kind\":\"exit\",\"code\":0}");
     EXPECT_TRUE(box.appFolders().empty());
 }
@@ -76,16 +77,19 @@ TEST(Loader, KindsAndVersionsFollowTheRules) {
     p.version = -3;  // negative: accepted, and as version 7 or less it carries bytecode only
     p.bytecode = "BYTES";
     Outcome negative = play(box, player::writeProject(p));
-    EXPECT_TRUE(contains(negative.all(), "\"has_source\":false,\"source\":\"\",\"bytecode_bytes\":5")) << negative.all();
+    EXPECT_TRUE(contains(negative.all(), "\"has_source\":false,\"source\":\"\",\"bytecode_bytes\":5"))
+        << negative.all();
 
     p = sampleProject();
     p.version = 21;
     Outcome newer = play(box, player::writeProject(p));
     EXPECT_EQ(newer.code, 0);
     ASSERT_EQ(newer.log.size(), 3u) << newer.all();
-    EXPECT_TRUE(contains(newer.log[1], "{\"kind\":\"message\",\"caption\":\"Newer version detected !\","
-                                       "\"text\":\"The file \\\"Z:"));
-    EXPECT_TRUE(contains(newer.log[1], "p.zep\\\"\\r\\nis designed to be played by a newer version of Vantrel."));
+    EXPECT_TRUE(contains(newer.log[1],
+                         "{\"kind\":\"message\",\"caption\":\"Newer version detected !\","
+                         "\"text\":\"The file \\\"Z:"));
+    EXPECT_TRUE(
+        contains(newer.log[1], "p.zep\\\"\\r\\nis designed to be played by a newer version of Vantrel."));
     EXPECT_TRUE(contains(newer.log[1], "\"icon\":\"warning\""));
 }
 
@@ -94,8 +98,9 @@ TEST(Loader, AnOrdinaryFormStreamIsNoProject) {
     Outcome r = play(box, classes::textToBinary(kForm));
     EXPECT_EQ(r.code, 0);
     ASSERT_EQ(r.log.size(), 3u) << r.all();
-    EXPECT_TRUE(contains(r.log[1], "p.zep\\\"\\r\\nis not an Ossimar file or the file is corrupted.\","
-                                   "\"icon\":\"error\""));
+    EXPECT_TRUE(contains(r.log[1],
+                         "p.zep\\\"\\r\\nis not an Ossimar file or the file is corrupted.\","
+                         "\"icon\":\"error\""));
     Outcome garbage = play(box, "TPF");
     EXPECT_TRUE(contains(garbage.all(), "is not an Ossimar file")) << garbage.all();
 }
@@ -127,8 +132,9 @@ TEST(Loader, UnknownClassesAskAbortOrIgnore) {
     Outcome ignored = play(box, player::writeProject(p), "answer Ignore\n");
     EXPECT_EQ(ignored.code, 0);
     ASSERT_GE(ignored.log.size(), 2u);
-    EXPECT_TRUE(contains(ignored.log[1], "{\"kind\":\"message\",\"caption\":\"Error\",\"text\":\"An error "
-                                         "occurred:\\r\\n\\r\\n"));
+    EXPECT_TRUE(contains(ignored.log[1],
+                         "{\"kind\":\"message\",\"caption\":\"Error\",\"text\":\"An error "
+                         "occurred:\\r\\n\\r\\n"));
     EXPECT_TRUE(contains(ignored.log[1], "TNoSuchControl"));
     EXPECT_TRUE(contains(ignored.log[1], "\"buttons\":[\"Abort\",\"Ignore\"],\"answer\":\"Ignore\""));
     EXPECT_TRUE(contains(ignored.all(), "\"kind\":\"script\""));
@@ -169,10 +175,11 @@ TEST(Loader, AnAppendedProjectPlaysFromItsOffset) {
     box.write("p.zep", player::writeProject(sampleProject()));
     fs::path plain = box.copyPlayer("plain");
     fs::path cd = box.dir() / "cd";
-    ASSERT_EQ(std::system(("'" + std::string(VANTREL_BINARY_DIR) + "/toolkit/zeptool' append '" + plain.string() +
-                           "' '" + (box.dir() / "p.zep").string() + "' '" + cd.string() + "' >/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("'" + std::string(VANTREL_BINARY_DIR) + "/toolkit/zeptool' append '" + plain.string() +
+                     "' '" + (box.dir() / "p.zep").string() + "' '" + cd.string() + "' >/dev/null")
+                        .c_str()),
+        0);
     PlayerProcess p(box, cd, {});
     EXPECT_EQ(p.wait(), 0);
     std::string all;

@@ -23,12 +23,14 @@ TEST(PlayerSwitches, InformationMessageNamesTheExecutableAndEndsWith124) {
     EXPECT_EQ(p.wait(), 124);
     auto log = p.logLines();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_TRUE(contains(log[0], "{\"kind\":\"message\",\"caption\":\"Information\",\"text\":\"Vantrel\\r\\n"
-                                 "Version 2.0.0.38\\r\\n"));
-    EXPECT_TRUE(contains(log[0], "Run \\\"autoplay /ABOUT\\\" to display the about box.\\r\\n"
-                                 "Run \\\"autoplay filename.zep\\\" to open a file.\\r\\n"
-                                 "Run \\\"autoplay /?\\\" to display this message.\\r\\n\\r\\n"
-                                 "Run \\\"autoplay /DFP\\\" to try download"));
+    EXPECT_TRUE(contains(log[0],
+                         "{\"kind\":\"message\",\"caption\":\"Information\",\"text\":\"Vantrel\\r\\n"
+                         "Version 2.0.0.38\\r\\n"));
+    EXPECT_TRUE(contains(log[0],
+                         "Run \\\"autoplay /ABOUT\\\" to display the about box.\\r\\n"
+                         "Run \\\"autoplay filename.zep\\\" to open a file.\\r\\n"
+                         "Run \\\"autoplay /?\\\" to display this message.\\r\\n\\r\\n"
+                         "Run \\\"autoplay /DFP\\\" to try download"));
     EXPECT_TRUE(contains(log[0], "\"icon\":\"information\",\"buttons\":[\"OK\"]"));
     EXPECT_FALSE(contains(log[0], "embedded project"));
     EXPECT_EQ(log[1], "{\"kind\":\"exit\",\"code\":124}");
@@ -44,7 +46,8 @@ TEST(PlayerSwitches, InformationWinsOverAboutAndMentionsAnAppendedProject) {
     EXPECT_EQ(p.wait(), 124);
     auto log = p.logLines();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_TRUE(contains(log[0], "\\r\\n\\r\\nNOTE : This is an embedded project.\\r\\nRun \\\"cd\\\" to play.\""));
+    EXPECT_TRUE(
+        contains(log[0], "\\r\\n\\r\\nNOTE : This is an embedded project.\\r\\nRun \\\"cd\\\" to play.\""));
     EXPECT_TRUE(box.appFolders().empty());
 }
 
@@ -71,9 +74,10 @@ TEST(PlayerStart, NoProjectAndACancelledDialogEndWith102) {
     ASSERT_EQ(log.size(), 3u);
     EXPECT_TRUE(contains(log[0], "{\"kind\":\"open\",\"caption\":\"Open project to play...\""));
     EXPECT_TRUE(contains(log[0], "\"filter\":\"Ossimar (*.zep)|*.zep|*.*|*.*\",\"accepted\":false"));
-    EXPECT_EQ(log[1],
-              "{\"kind\":\"message\",\"caption\":\"Error\",\"text\":\"Internal error: \\r\\n102 : No file to load "
-              "!\",\"icon\":\"warning\",\"buttons\":[\"OK\"],\"answer\":\"OK\"}");
+    EXPECT_EQ(
+        log[1],
+        "{\"kind\":\"message\",\"caption\":\"Error\",\"text\":\"Internal error: \\r\\n102 : No file to load "
+        "!\",\"icon\":\"warning\",\"buttons\":[\"OK\"],\"answer\":\"OK\"}");
     EXPECT_EQ(log[2], "{\"kind\":\"exit\",\"code\":102}");
     EXPECT_TRUE(box.appFolders().empty());
 }

@@ -31,8 +31,7 @@ protected:
         size_t total = 0;
         for (int guard = 0; guard < 100000 && BASS_ChannelIsActive(h) != BASS_ACTIVE_STOPPED; ++guard) {
             const uint32_t n = BASS_ChannelGetData(h, buffer.data(), 10240);
-            if (n == 0xFFFFFFFFu)
-                break;
+            if (n == 0xFFFFFFFFu) break;
             total += n;
         }
         return total;
@@ -86,8 +85,7 @@ TEST_F(BadInputTest, CorruptOggEndsTheDecodingChannel) {
     const std::string ogg = t::scratchPath("good.ogg");
     ASSERT_TRUE(t::run("oggenc -Q '" + t::makeTone("ogg-src.wav", 3.0) + "' -o '" + ogg + "'"));
     std::vector<uint8_t> bytes = t::readFile(ogg);
-    for (size_t i = bytes.size() / 2; i < bytes.size(); i += 7)
-        bytes[i] ^= 0x5A;  // damage the audio pages
+    for (size_t i = bytes.size() / 2; i < bytes.size(); i += 7) bytes[i] ^= 0x5A;  // damage the audio pages
     const std::string bad = write("damaged.ogg", bytes);
     const uint32_t h = BASS_StreamCreateFile(false, bad.c_str(), 0, 0, BASS_STREAM_DECODE);
     ASSERT_NE(h, 0u);
@@ -98,8 +96,7 @@ TEST_F(BadInputTest, CorruptOggEndsTheDecodingChannel) {
 
 TEST_F(BadInputTest, ModuleWithGarbageIsRefused) {
     std::vector<uint8_t> garbage(6000);
-    for (size_t i = 0; i < garbage.size(); ++i)
-        garbage[i] = static_cast<uint8_t>(i * 131 + 7);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 131 + 7);
     const std::string xm = write("garbage.xm", garbage);
     EXPECT_EQ(BASS_MusicLoad(false, xm.c_str(), 0, 0, 0, 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), kErrorFileForm);

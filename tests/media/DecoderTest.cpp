@@ -26,8 +26,7 @@ std::vector<uint8_t> decodeAll(const std::string& path, bool music = false) {
     std::vector<uint8_t> buffer(10240);
     while (h != 0 && BASS_ChannelIsActive(h) != BASS_ACTIVE_STOPPED) {
         const uint32_t n = BASS_ChannelGetData(h, buffer.data(), 10240);
-        if (n == 0xFFFFFFFFu)
-            break;
+        if (n == 0xFFFFFFFFu) break;
         pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
     }
     BASS_StreamFree(h);
@@ -165,8 +164,7 @@ TEST_F(DecoderTest, OggCommentsAsZeroTerminatedList) {
     const char* p = BASS_StreamGetTags(h, BASS_TAG_OGG);
     ASSERT_NE(p, nullptr);
     std::vector<std::string> strings;
-    for (; *p; p += std::strlen(p) + 1)
-        strings.emplace_back(p);
+    for (; *p; p += std::strlen(p) + 1) strings.emplace_back(p);
     EXPECT_NE(std::find(strings.begin(), strings.end(), "title=A"), strings.end());
     EXPECT_NE(std::find(strings.begin(), strings.end(), "artist=B"), strings.end());
     EXPECT_STREQ(TAGS_Read(h, "%TITL/%ARTI/%TRCK"), "A/B/3");
@@ -207,8 +205,7 @@ TEST(Sniffing, MpegProbeNeedsChainedFrames) {
     // A lone frame header inside other data is not MPEG audio.
     std::mt19937 random(7);
     std::vector<uint8_t> noise(64 * 1024);
-    for (auto& b : noise)
-        b = static_cast<uint8_t>(random());
+    for (auto& b : noise) b = static_cast<uint8_t>(random());
     for (size_t i = 0; i + 4 < noise.size(); i += 997) {
         noise[i] = 0xFF;
         noise[i + 1] = 0xFB;

@@ -23,13 +23,9 @@ const bool s_virtual = (setenv("VANTREL_AUDIO", "virtual", 1), true);
 
 constexpr uint64_t kBytesPerSecond = 44100 * 4;
 
-uint64_t msBytes(int ms) {
-    return static_cast<uint64_t>(ms) * 44100 / 1000 * 4;
-}
+uint64_t msBytes(int ms) { return static_cast<uint64_t>(ms) * 44100 / 1000 * 4; }
 
-void countSync(uint32_t, uint32_t, uint32_t, void* user) {
-    ++*static_cast<std::atomic<int>*>(user);
-}
+void countSync(uint32_t, uint32_t, uint32_t, void* user) { ++*static_cast<std::atomic<int>*>(user); }
 
 class EngineTest : public ::testing::Test {
 protected:
@@ -93,8 +89,7 @@ TEST_F(EngineTest, HandlesAreNeverReused) {
     for (int i = 0; i < 5; ++i) {
         const uint32_t h = BASS_StreamCreateFile(false, oneSecond.c_str(), 0, 0, 0);
         ASSERT_NE(h, 0u);
-        for (uint32_t old : handles)
-            EXPECT_NE(h, old);
+        for (uint32_t old : handles) EXPECT_NE(h, old);
         handles.push_back(h);
         EXPECT_TRUE(BASS_StreamFree(h));
     }
@@ -391,8 +386,7 @@ std::string formatOf(uint32_t type) {
         {0x10001, "WAV"}, {0x10002, "OGG"}, {0x10003, "MP1"}, {0x10004, "MP2"}, {0x10005, "MP3"},
         {0x20001, "MTM"}, {0x20002, "S3M"}, {0x20003, "XM"},  {0x20004, "IT"},  {0x100, "MO3"}};
     for (const auto& [mask, name] : kRows)
-        if ((type & mask) == type)
-            return name;
+        if ((type & mask) == type) return name;
     return "";
 }
 
@@ -473,8 +467,7 @@ struct Feed {
 
 uint32_t feedProc(uint32_t, void* buffer, uint32_t length, void* user) {
     auto* feed = static_cast<Feed*>(user);
-    if (feed->mode == 0)
-        return 0;
+    if (feed->mode == 0) return 0;
     std::memset(buffer, 0x11, length);
     return feed->mode == 2 ? (length | 0x80000000u) : length;
 }

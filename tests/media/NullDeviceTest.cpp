@@ -21,9 +21,7 @@ namespace {
 // Before the engine first looks: the forced sink, whatever the machine has.
 const bool s_null = (setenv("VANTREL_AUDIO", "null", 1), true);
 
-void countSync(uint32_t, uint32_t, uint32_t, void* user) {
-    ++*static_cast<std::atomic<int>*>(user);
-}
+void countSync(uint32_t, uint32_t, uint32_t, void* user) { ++*static_cast<std::atomic<int>*>(user); }
 
 TEST(NullDevice, DefaultDeviceFallsBackToTheSinkAndPlaysInRealTime) {
     ASSERT_TRUE(s_null);

@@ -17,9 +17,7 @@ namespace {
 // Before the engine first looks: real outputs, not the forced sink.
 const bool s_devices = (unsetenv("VANTREL_AUDIO"), true);
 
-void countSync(uint32_t, uint32_t, uint32_t, void* user) {
-    ++*static_cast<std::atomic<int>*>(user);
-}
+void countSync(uint32_t, uint32_t, uint32_t, void* user) { ++*static_cast<std::atomic<int>*>(user); }
 
 // Plays a short tone on the current device and waits for its end; returns the end count.
 int playToEnd() {

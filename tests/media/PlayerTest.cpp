@@ -15,8 +15,7 @@ std::string capture(const std::string& command) {
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
-            out.append(buffer, n);
+        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
         pclose(pipe);
     }
     return out;

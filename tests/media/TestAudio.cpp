@@ -22,17 +22,11 @@ const std::string& scratchDir() {
     return dir;
 }
 
-std::string scratchPath(const std::string& name) {
-    return scratchDir() + "/" + name;
-}
+std::string scratchPath(const std::string& name) { return scratchDir() + "/" + name; }
 
-bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
+bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-bool haveTool(const std::string& tool) {
-    return run("command -v " + tool);
-}
+bool haveTool(const std::string& tool) { return run("command -v " + tool); }
 
 std::vector<uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -79,8 +73,7 @@ void writeWav(const std::string& path, int rate, int channels, const std::vector
     base::appendLE16(out, 16);
     out += "data";
     base::appendLE32(out, dataBytes);
-    for (int16_t v : samples)
-        base::appendLE16(out, static_cast<uint16_t>(v));
+    for (int16_t v : samples) base::appendLE16(out, static_cast<uint16_t>(v));
     writeFile(path, std::vector<uint8_t>(out.begin(), out.end()));
 }
 
@@ -104,10 +97,8 @@ std::vector<uint8_t> makeModule(const std::string& title) {
     }
     mod.push_back(1);    // orders
     mod.push_back(127);  // restart
-    for (int i = 0; i < 128; ++i)
-        mod.push_back(0);
-    for (char c : std::string("M.K."))
-        mod.push_back(static_cast<uint8_t>(c));
+    for (int i = 0; i < 128; ++i) mod.push_back(0);
+    for (char c : std::string("M.K.")) mod.push_back(static_cast<uint8_t>(c));
     std::vector<uint8_t> pattern(64 * 4 * 4, 0);
     const uint16_t periods[] = {428, 381, 339, 320, 285, 254, 226, 214};
     for (int row = 0; row < 64; row += 8) {

@@ -20,9 +20,7 @@ std::string readFixture(const std::string& name) {
     return s.str();
 }
 
-uint32_t rgb(int r, int g, int b) {
-    return 0xFF000000u | (r << 16) | (g << 8) | b;
-}
+uint32_t rgb(int r, int g, int b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
 
 std::string jpegBytes(const QImage& img) {
     QByteArray out;

@@ -64,19 +64,22 @@ TEST_F(DialogsTest, InputAndFileDialogsTakeTextsAndCancel) {
 TEST_F(DialogsTest, LogHasOneJsonLinePerDialogWithTextsInUtf8) {
     base::CodePage::setActive(1252);
     auto dialogs = service("answer OK\n");
-    dialogs.messageBox("Internal error: \r\n102 : caf\xe9", "Error", platform::MB_OK | platform::MB_ICONWARNING);
+    dialogs.messageBox("Internal error: \r\n102 : caf\xe9", "Error",
+                       platform::MB_OK | platform::MB_ICONWARNING);
     dialogs.logEvent(base::JsonObject().add("kind", "load").add("offset", 7));
     dialogs.logExit(102);
-    EXPECT_EQ(readFile(m_log),
-              "{\"kind\":\"message\",\"caption\":\"Error\",\"text\":\"Internal error: \\r\\n102 : caf\xc3\xa9\","
-              "\"icon\":\"warning\",\"buttons\":[\"OK\"],\"answer\":\"OK\"}\n"
-              "{\"kind\":\"load\",\"offset\":7}\n"
-              "{\"kind\":\"exit\",\"code\":102}\n");
+    EXPECT_EQ(
+        readFile(m_log),
+        "{\"kind\":\"message\",\"caption\":\"Error\",\"text\":\"Internal error: \\r\\n102 : caf\xc3\xa9\","
+        "\"icon\":\"warning\",\"buttons\":[\"OK\"],\"answer\":\"OK\"}\n"
+        "{\"kind\":\"load\",\"offset\":7}\n"
+        "{\"kind\":\"exit\",\"code\":102}\n");
 }
 
 TEST(AutomationScript, KeepsDriverStepsAndReportsUnknownVerbs) {
     std::vector<std::string> problems;
-    auto script = platform::AutomationScript::parse("click Form1.Button1\r\nfrobnicate x\nWAIT 100\nanswer OK", &problems);
+    auto script = platform::AutomationScript::parse(
+        "click Form1.Button1\r\nfrobnicate x\nWAIT 100\nanswer OK", &problems);
     ASSERT_EQ(script.driverSteps().size(), 2u);
     EXPECT_EQ(script.driverSteps()[0].verb, "click");
     EXPECT_EQ(script.driverSteps()[0].argument, "Form1.Button1");

@@ -19,7 +19,9 @@ protected:
         write("b.zep", "TPF0 B");
     }
     void TearDown() override { fs::remove_all(m_dir); }
-    void write(const char* name, const std::string& data) { std::ofstream(m_dir / name, std::ios::binary) << data; }
+    void write(const char* name, const std::string& data) {
+        std::ofstream(m_dir / name, std::ios::binary) << data;
+    }
     std::string read(const char* name) {
         std::ifstream in(m_dir / name, std::ios::binary);
         std::ostringstream s;

@@ -1,7 +1,7 @@
 #include "player/Archive.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -48,7 +48,9 @@ protected:
         m_backup.OnProgress = [this](TBackupFile&, const std::string& f, int p, bool&) {
             m_events.progress.emplace_back(f, p);
         };
-        m_backup.OnError = [this](TBackupFile&, int e, const std::string& t) { m_events.errors.emplace_back(e, t); };
+        m_backup.OnError = [this](TBackupFile&, int e, const std::string& t) {
+            m_events.errors.emplace_back(e, t);
+        };
         m_backup.OnCRCError = [this](TBackupFile&, int32_t stored, int32_t current, const std::string& f) {
             m_events.crcErrors.push_back(f + " " + std::to_string(stored) + " " + std::to_string(current));
         };
@@ -103,14 +105,15 @@ TEST_F(ArchiveTest, LargeFilesSpanChunksWithTheChunkByChunkCheckValue) {
     EXPECT_TRUE(m_events.crcErrors.empty());
 
     // The rule: standard CRC of the first chunk, then raw table updates.
-    uint32_t expected = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(contents.data()), 16384));
+    uint32_t expected =
+        static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(contents.data()), 16384));
     for (size_t pos : {size_t(16384), size_t(32768)}) {
         size_t n = std::min<size_t>(16384, contents.size() - pos);
-        expected = ~static_cast<uint32_t>(crc32(~expected, reinterpret_cast<const Bytef*>(contents.data() + pos),
-                                                static_cast<uInt>(n)));
+        expected = ~static_cast<uint32_t>(
+            crc32(~expected, reinterpret_cast<const Bytef*>(contents.data() + pos), static_cast<uInt>(n)));
     }
-    uint32_t whole = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(contents.data()),
-                                                 static_cast<uInt>(contents.size())));
+    uint32_t whole = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(contents.data()), static_cast<uInt>(contents.size())));
     EXPECT_NE(expected, whole);
     uint32_t stored = base::readLE32(reinterpret_cast<const unsigned char*>(bytes.data() + bytes.size() - 8));
     EXPECT_EQ(stored, expected);
@@ -129,8 +132,9 @@ TEST_F(ArchiveTest, AWrongCheckValueIsReportedAndTheRestoreGoesOn) {
     EXPECT_TRUE(restore(bytes, m_dir / "out"));
     ASSERT_EQ(m_events.crcErrors.size(), 1u);
     uint32_t good = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>("hello"), 5));
-    EXPECT_EQ(m_events.crcErrors[0], (m_dir / "out").string() + "\\a.txt " + std::to_string(int32_t(good ^ 1)) +
-                                         " " + std::to_string(int32_t(good)));
+    EXPECT_EQ(m_events.crcErrors[0], (m_dir / "out").string() + "\\a.txt " +
+                                         std::to_string(int32_t(good ^ 1)) + " " +
+                                         std::to_string(int32_t(good)));
     EXPECT_EQ(readFile(m_dir / "out" / "b.txt"), "world");
 }
 
@@ -138,9 +142,9 @@ TEST_F(ArchiveTest, IdentityFlagOneCarriesTwoNumbersOfAnySize) {
     std::string record;
     base::appendLE32(record, 5);
     record += "x.txt";
-    record += std::string("\x02\x01", 2);                                 // flag 1 (Int8)
-    record += std::string("\x03\x34\x12", 3);                             // Int16
-    record += std::string("\x13\x01\x02\x03\x04\x05\x06\x07\x08", 9);     // Int64
+    record += std::string("\x02\x01", 2);                              // flag 1 (Int8)
+    record += std::string("\x03\x34\x12", 3);                          // Int16
+    record += std::string("\x13\x01\x02\x03\x04\x05\x06\x07\x08", 9);  // Int64
     base::appendLE32(record, kDate);
     record += ArchiveWriter::dataBlock("ident", 6);
     ArchiveWriter w;

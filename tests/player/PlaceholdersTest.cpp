@@ -12,12 +12,12 @@ namespace {
 player::PlaceholderTable sampleTable() {
     player::PlaceholderTable t = player::currentPlaceholders();
     for (auto& p : t) p.value.clear();
-    t[0].value = "Z:\\tmp\\zep-00001_al";      // %TMPAPPDIR%
-    t[2].value = "Z:\\tmp\\";                  // %TMP%
-    t[7].value = "D:\\cd";                     // %SRCDIR%
-    t[9].value = "D:";                         // %SRCDRIVE%
-    t[15].value = "alice";                     // %UserName%
-    t[22].value = "\r\n";                      // %n
+    t[0].value = "Z:\\tmp\\zep-00001_al";  // %TMPAPPDIR%
+    t[2].value = "Z:\\tmp\\";              // %TMP%
+    t[7].value = "D:\\cd";                 // %SRCDIR%
+    t[9].value = "D:";                     // %SRCDRIVE%
+    t[15].value = "alice";                 // %UserName%
+    t[22].value = "\r\n";                  // %n
     return t;
 }
 

@@ -12,13 +12,14 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(InformationMessage, IsTemplateAWithTheFileNameFourTimes) {
-    EXPECT_EQ(player::informationMessage("play", false),
-              "Vantrel\r\nVersion 2.0.0.38\r\nMade by Tamberlo\r\n\r\n"
-              "Run \"play /ABOUT\" to display the about box.\r\n"
-              "Run \"play filename.zep\" to open a file.\r\n"
-              "Run \"play /?\" to display this message.\r\n\r\n"
-              "Run \"play /DFP\" to try download and install Macromedia Flash Player (You must be connected to the "
-              "Internet).\r\nIf combined with \"/SILENT\" then no messages will be shown.");
+    EXPECT_EQ(
+        player::informationMessage("play", false),
+        "Vantrel\r\nVersion 2.0.0.38\r\nMade by Tamberlo\r\n\r\n"
+        "Run \"play /ABOUT\" to display the about box.\r\n"
+        "Run \"play filename.zep\" to open a file.\r\n"
+        "Run \"play /?\" to display this message.\r\n\r\n"
+        "Run \"play /DFP\" to try download and install Macromedia Flash Player (You must be connected to the "
+        "Internet).\r\nIf combined with \"/SILENT\" then no messages will be shown.");
 }
 
 TEST(InformationMessage, EmbeddedProjectsAddTemplateB) {

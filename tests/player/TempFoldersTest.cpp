@@ -46,7 +46,8 @@ TEST(UniqueNames, SkipTakenNamesAndFailWhenAllAreTaken) {
         player::uniqueNameWith("/t/", ".x", all, 5, 8);
         FAIL() << "expected the too-many-files error";
     } catch (const base::Error& e) {
-        EXPECT_STREQ(e.what(), "Unable to create a file in the directory \"Z:\\t\" because it contains too many files");
+        EXPECT_STREQ(e.what(),
+                     "Unable to create a file in the directory \"Z:\\t\" because it contains too many files");
     }
 }
 

@@ -16,12 +16,14 @@ TEST(Api, NativeRoutinesGetTypedArgumentsAndWriteVarParameters) {
         "var n: Integer; s: string; d: Double;\n"
         "begin Split('left=right', s, n); Out(s + ' ' + IntToStr(n)); d := Half(3); Out(FloatToStr(d)); end.",
         [](script::Compiler& c) {
-            c.addFunction("procedure Split(const Text: string; var Left: string; var Len: Integer);", [](NativeCall& call) {
-                std::string t = call.string(0);
-                call.setString(1, t.substr(0, t.find('=')));
-                call.setInteger(2, int64_t(t.size()));
-            });
-            c.addFunction("function Half(X: Extended): Extended;", [](NativeCall& call) { call.returnReal(call.real(0) / 2); });
+            c.addFunction("procedure Split(const Text: string; var Left: string; var Len: Integer);",
+                          [](NativeCall& call) {
+                              std::string t = call.string(0);
+                              call.setString(1, t.substr(0, t.find('=')));
+                              call.setInteger(2, int64_t(t.size()));
+                          });
+            c.addFunction("function Half(X: Extended): Extended;",
+                          [](NativeCall& call) { call.returnReal(call.real(0) / 2); });
         });
     ASSERT_TRUE(r.ok) << r.message << r.error.text;
     EXPECT_EQ(r.out, "left 10\n1.5\n");
@@ -29,8 +31,9 @@ TEST(Api, NativeRoutinesGetTypedArgumentsAndWriteVarParameters) {
 
 TEST(Api, RoutinesDeclaredWithoutCodeAreBoundByNameAtRunTime) {
     auto declare = [](script::Compiler& c) { c.addFunction("function Answer: Integer;"); };
-    auto r = runScript("begin Out(IntToStr(answer)); end.", declare,
-                       [](script::Executor& e) { e.bind("ANSWER", [](NativeCall& c) { c.returnInteger(42); }); });
+    auto r = runScript("begin Out(IntToStr(answer)); end.", declare, [](script::Executor& e) {
+        e.bind("ANSWER", [](NativeCall& c) { c.returnInteger(42); });
+    });
     ASSERT_TRUE(r.ok) << r.error.text;
     EXPECT_EQ(r.out, "42\n");
     auto missing = runScript("begin Out(IntToStr(Answer)); end.", declare);
@@ -40,10 +43,11 @@ TEST(Api, RoutinesDeclaredWithoutCodeAreBoundByNameAtRunTime) {
 }
 
 TEST(Api, NativeErrorsBecomeCatchableScriptErrors) {
-    auto r = runScript(
-        "begin try Fail; except Out(ExceptionParam); end; Fail; end.",
-        [](script::Compiler& c) {
-            c.addFunction("procedure Fail;", [](NativeCall& call) { call.raise(script::TIFException::erCustomError, "native says no"); });
+    auto r =
+        runScript("begin try Fail; except Out(ExceptionParam); end; Fail; end.", [](script::Compiler& c) {
+            c.addFunction("procedure Fail;", [](NativeCall& call) {
+                call.raise(script::TIFException::erCustomError, "native says no");
+            });
         });
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.out, "native says no\n");
@@ -52,11 +56,12 @@ TEST(Api, NativeErrorsBecomeCatchableScriptErrors) {
 }
 
 TEST(Api, ExternalDeclarationsUseTheHostHandler) {
-    auto r = runScript("function Beep(Freq: Integer): Integer; external 'Beep@kernel32.dll stdcall';\n"
-                       "begin Out(IntToStr(Beep(440))); end.",
-                       {}, [](script::Executor& e) {
-                           e.bind("Beep@kernel32.dll stdcall", [](NativeCall& c) { c.returnInteger(c.integer(0) + 1); });
-                       });
+    auto r = runScript(
+        "function Beep(Freq: Integer): Integer; external 'Beep@kernel32.dll stdcall';\n"
+        "begin Out(IntToStr(Beep(440))); end.",
+        {}, [](script::Executor& e) {
+            e.bind("Beep@kernel32.dll stdcall", [](NativeCall& c) { c.returnInteger(c.integer(0) + 1); });
+        });
     ASSERT_TRUE(r.ok) << r.message << r.error.text;
     EXPECT_EQ(r.out, "441\n");
     auto unbound = runScript("procedure Nope; external 'nope@x.dll';\nbegin Nope; end.");
@@ -71,17 +76,22 @@ public:
     std::string className() const override { return "TFakeButton"; }
     const ClassBinding* parent() const override { return nullptr; }
     bool findProperty(std::string_view name, PropertyDecl& out) const override {
-        if (name == "CAPTION") out = {"string", script::PropertyAccess::ReadWrite, 1};
-        else if (name == "WIDTH") out = {"Integer", script::PropertyAccess::ReadOnly, 2};
-        else return false;
+        if (name == "CAPTION")
+            out = {"string", script::PropertyAccess::ReadWrite, 1};
+        else if (name == "WIDTH")
+            out = {"Integer", script::PropertyAccess::ReadOnly, 2};
+        else
+            return false;
         return true;
     }
     bool isInstance(ObjectRef self) const override { return objects.count(self) != 0; }
     void getProperty(ObjectRef self, int id, NativeCall& call) const override {
         auto it = objects.find(self);
         if (it == objects.end()) call.raise(script::TIFException::erNullPointerException);
-        if (id == 1) call.returnString(it->second.first);
-        else call.returnInteger(it->second.second);
+        if (id == 1)
+            call.returnString(it->second.first);
+        else
+            call.returnInteger(it->second.second);
     }
     void setProperty(ObjectRef self, int id, NativeCall& call) const override {
         auto& o = const_cast<FakeButton*>(this)->objects[self];
@@ -135,11 +145,12 @@ TEST(Api, ImportedClassesExposePropertiesMethodsAndGlobals) {
 
 TEST(Api, CallsOnANilObjectAreScriptErrors) {
     FakeButton cls;
-    auto r = runScript("var b: TFakeButton;\nbegin try Out(b.Caption); except Out('caught'); end; b.Grow(1); end.",
-                       [&](script::Compiler& c) {
-                           c.addClass(cls);
-                           c.addMethod("TFakeButton", "function Grow(By: Integer): Integer;", [](NativeCall&) {});
-                       });
+    auto r =
+        runScript("var b: TFakeButton;\nbegin try Out(b.Caption); except Out('caught'); end; b.Grow(1); end.",
+                  [&](script::Compiler& c) {
+                      c.addClass(cls);
+                      c.addMethod("TFakeButton", "function Grow(By: Integer): Integer;", [](NativeCall&) {});
+                  });
     EXPECT_EQ(r.out, "caught\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error.kind, script::TIFException::erNullPointerException);
@@ -152,10 +163,11 @@ TEST(Api, EventProceduresCanBeCalledByNameAfterTheMainBlock) {
         cc.addFunction("procedure Out(S: string);", [&](NativeCall& call) { out += call.string(0); });
         return true;
     });
-    auto chunk = c.compile("var clicks: Integer;\n"
-                           "procedure OnClick(Sender: Integer); begin clicks := clicks + Sender; Out(IntToStr(clicks)); end;\n"
-                           "procedure Bad; begin RaiseException(erCustomError, 'bad event'); end;\n"
-                           "begin end.");
+    auto chunk = c.compile(
+        "var clicks: Integer;\n"
+        "procedure OnClick(Sender: Integer); begin clicks := clicks + Sender; Out(IntToStr(clicks)); end;\n"
+        "procedure Bad; begin RaiseException(erCustomError, 'bad event'); end;\n"
+        "begin end.");
     ASSERT_TRUE(chunk);
     script::Executor e;
     ASSERT_TRUE(e.load(chunk));
@@ -240,10 +252,11 @@ TEST(Api, EventPropertiesHoldScriptProceduresTheHostCallsWithVarParameters) {
 namespace {
 
 TEST(Api, ForeignNativeExceptionsBecomeScriptErrors) {
-    auto r = runScript("begin try Boom; except Out(ExceptionToString(ExceptionType, ExceptionParam)); end; Boom; end.",
-                       [](script::Compiler& c) {
-                           c.addFunction("procedure Boom;", [](NativeCall&) { throw std::out_of_range("index 7"); });
-                       });
+    auto r = runScript(
+        "begin try Boom; except Out(ExceptionToString(ExceptionType, ExceptionParam)); end; Boom; end.",
+        [](script::Compiler& c) {
+            c.addFunction("procedure Boom;", [](NativeCall&) { throw std::out_of_range("index 7"); });
+        });
     EXPECT_EQ(r.out, "Exception: index 7\n");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error.kind, script::TIFException::erException);
@@ -275,7 +288,8 @@ TEST(Api, ExternalResolverAndErrorCallbackServeTheHost) {
     auto chunk = c.compile(
         "function MessageBeep(Kind: Integer): Integer; external 'MessageBeep@user32.dll stdcall';\n"
         "var i: Integer;\n"
-        "begin i := MessageBeep(3); try i := i div 0; except end; RaiseException(erCustomError, 'last'); end.");
+        "begin i := MessageBeep(3); try i := i div 0; except end; RaiseException(erCustomError, 'last'); "
+        "end.");
     ASSERT_TRUE(chunk) << c.messages()[0].toString();
     script::Executor e;
     std::vector<std::string> asked;
@@ -298,23 +312,25 @@ TEST(Api, ExternalResolverAndErrorCallbackServeTheHost) {
 namespace {
 
 TEST(Api, SetAndOpenArrayArgumentsReachNativeCode) {
-    auto r = runScript(
-        "begin Out(Describe([ssAlt, ssCtrl], ['a', 'bc'])); Out(Describe([], [])); end.",
-        [](script::Compiler& c) {
-            c.addType("TShift", "(ssShift, ssAlt, ssCtrl)");
-            c.addType("TShiftState", "set of TShift");
-            c.addFunction("function Describe(Shift: TShiftState; Names: array of string): string;", [](NativeCall& call) {
-                std::string s;
-                for (int member = 0; member < 3; ++member) s += call.setHas(0, member) ? '1' : '0';
-                s += ':';
-                s += std::to_string(call.arrayLength(1));
-                for (int64_t k = 0; k < call.arrayLength(1); ++k) {
-                    s += ' ';
-                    s += call.arrayString(1, k);
-                }
-                call.returnString(s);
-            });
-        });
+    auto r =
+        runScript("begin Out(Describe([ssAlt, ssCtrl], ['a', 'bc'])); Out(Describe([], [])); end.",
+                  [](script::Compiler& c) {
+                      c.addType("TShift", "(ssShift, ssAlt, ssCtrl)");
+                      c.addType("TShiftState", "set of TShift");
+                      c.addFunction("function Describe(Shift: TShiftState; Names: array of string): string;",
+                                    [](NativeCall& call) {
+                                        std::string s;
+                                        for (int member = 0; member < 3; ++member)
+                                            s += call.setHas(0, member) ? '1' : '0';
+                                        s += ':';
+                                        s += std::to_string(call.arrayLength(1));
+                                        for (int64_t k = 0; k < call.arrayLength(1); ++k) {
+                                            s += ' ';
+                                            s += call.arrayString(1, k);
+                                        }
+                                        call.returnString(s);
+                                    });
+                  });
     ASSERT_TRUE(r.ok) << r.message << r.error.text;
     EXPECT_EQ(r.out, "011:2 a bc\n000:0\n");
 }

@@ -62,8 +62,9 @@ TEST(Compiler, BadHostDeclarationFailsTheCompilation) {
 
 TEST(Compiler, AScriptRoutineShadowsABuiltinOfTheSameName) {
     Compiler c;
-    auto chunk = c.compile("function IntToStr(I: Integer): string; begin Result := 'mine'; end;\n"
-                           "var s: string; begin s := IntToStr(1); end.");
+    auto chunk = c.compile(
+        "function IntToStr(I: Integer): string; begin Result := 'mine'; end;\n"
+        "var s: string; begin s := IntToStr(1); end.");
     EXPECT_TRUE(chunk) << firstMessage(c);
 }
 
@@ -91,8 +92,9 @@ TEST(Compiler, DebugInformationMapsCodeToSourcePositions) {
 
 TEST(Compiler, ConstantsFoldAtCompileTime) {
     Compiler c;
-    auto chunk = c.compile("const K = 2 * 3 + 1; N = 'a' + 'b'; var i: Integer; s: string;\n"
-                           "begin i := K * 10; s := N; end.");
+    auto chunk = c.compile(
+        "const K = 2 * 3 + 1; N = 'a' + 'b'; var i: Integer; s: string;\n"
+        "begin i := K * 10; s := N; end.");
     ASSERT_TRUE(chunk) << firstMessage(c);
     std::string listing = script::disassemble(*chunk);
     EXPECT_NE(listing.find("PUSH_INT       70"), std::string::npos) << listing;
@@ -102,7 +104,8 @@ TEST(Compiler, ConstantsFoldAtCompileTime) {
 TEST(Compiler, GeneratedLongScriptCompiles) {
     std::string src = "var total: Integer;\n";
     for (int i = 0; i < 500; ++i) {
-        src += "procedure P" + std::to_string(i) + "(A: Integer);\nvar x: Integer;\nbegin\n  x := A * 2;\n"
+        src += "procedure P" + std::to_string(i) +
+               "(A: Integer);\nvar x: Integer;\nbegin\n  x := A * 2;\n"
                "  if x > 10 then total := total + x else total := total - 1;\nend;\n";
     }
     src += "begin\n";

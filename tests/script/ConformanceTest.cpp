@@ -61,7 +61,8 @@ TEST_P(Conformance, MatchesExpectedOutput) {
     fs::path tmp = fs::temp_directory_path() / ("pscript-" + std::to_string(::getpid()));
     fs::create_directories(tmp);
     std::string out = (tmp / "out").string(), err = (tmp / "err").string();
-    std::string cmd = std::string("'") + PSCRIPT_PATH + "' run '" + file.string() + "' >'" + out + "' 2>'" + err + "'";
+    std::string cmd =
+        std::string("'") + PSCRIPT_PATH + "' run '" + file.string() + "' >'" + out + "' 2>'" + err + "'";
     int status = std::system(cmd.c_str());
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     EXPECT_EQ(lines(out), want.out) << file;

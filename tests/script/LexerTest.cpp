@@ -65,7 +65,8 @@ TEST(Lexer, NumbersInDecimalHexAndReal) {
 
 TEST(Lexer, CompoundSymbols) {
     auto t = lexAll(":= <> <= >= .. < > : .");
-    std::vector<Tok> want = {Tok::Assign, Tok::Ne, Tok::Le, Tok::Ge, Tok::DotDot, Tok::Lt, Tok::Gt, Tok::Colon, Tok::Dot};
+    std::vector<Tok> want = {Tok::Assign, Tok::Ne, Tok::Le,    Tok::Ge, Tok::DotDot,
+                             Tok::Lt,     Tok::Gt, Tok::Colon, Tok::Dot};
     ASSERT_EQ(t.size(), want.size());
     for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(t[i].type, want[i]) << i;
 }

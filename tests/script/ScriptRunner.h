@@ -13,14 +13,14 @@ struct ScriptRun {
     script::RuntimeError error;
 };
 
-inline ScriptRun runScript(const std::string& src,
-                           const std::function<void(script::Compiler&)>& declare = {},
+inline ScriptRun runScript(const std::string& src, const std::function<void(script::Compiler&)>& declare = {},
                            const std::function<void(script::Executor&)>& bind = {}) {
     ScriptRun r;
     script::Compiler c;
     c.setUnitHandler([&](script::Compiler& cc, const std::string& unit) {
         if (unit != "SYSTEM") return false;
-        cc.addFunction("procedure Out(S: string);", [&r](script::NativeCall& call) { r.out += call.string(0) + "\n"; });
+        cc.addFunction("procedure Out(S: string);",
+                       [&r](script::NativeCall& call) { r.out += call.string(0) + "\n"; });
         if (declare) declare(cc);
         return true;
     });

@@ -65,14 +65,18 @@ TEST(Vm, GotoJumpsWithinARoutine) {
 TEST(Vm, SystemUnitStringEdgeCasesFollowDelphi) {
     auto r = runScript(
         "var s: string;\nbegin\n"
-        "  Out(Copy('hello', 0, 2) + '|' + Copy('hello', 5, 9) + '|' + Copy('hello', 6, 1) + '|' + Copy('hello', 2, -1));\n"
+        "  Out(Copy('hello', 0, 2) + '|' + Copy('hello', 5, 9) + '|' + Copy('hello', 6, 1) + '|' + "
+        "Copy('hello', 2, -1));\n"
         "  s := 'hello'; Delete(s, 0, 2); Delete(s, 4, 100); Out(s);\n"
         "  s := 'abc'; Insert('X', s, 0); Insert('Y', s, 99); Out(s);\n"
         "  Out(IntToStr(Pos('', 'abc')) + IntToStr(Pos('c', 'abc')) + IntToStr(Pos('z', 'abc')));\n"
-        "  Out(IntToStr(StrToInt('12x')) + ' ' + IntToStr(StrToIntDef('', 7)) + ' ' + IntToStr(StrToInt(' $1F ')));\n"
-        "  Out(PadL('7', 3) + '|' + PadR('7', 3) + '|' + PadZ('7', 3) + '|' + Replicate('a', 0) + StringOfChar('-', 3));\n"
+        "  Out(IntToStr(StrToInt('12x')) + ' ' + IntToStr(StrToIntDef('', 7)) + ' ' + IntToStr(StrToInt(' "
+        "$1F ')));\n"
+        "  Out(PadL('7', 3) + '|' + PadR('7', 3) + '|' + PadZ('7', 3) + '|' + Replicate('a', 0) + "
+        "StringOfChar('-', 3));\n"
         "  Out(Trim('  x y  ') + '|' + FloatToStr(StrToFloat('2.50')));\n"
-        "  Out(IntToStr(Round(0.5)) + IntToStr(Round(1.5)) + IntToStr(Round(-1.5)) + IntToStr(Trunc(-1.9)));\n"
+        "  Out(IntToStr(Round(0.5)) + IntToStr(Round(1.5)) + IntToStr(Round(-1.5)) + "
+        "IntToStr(Trunc(-1.9)));\n"
         "  s := 'abc'; StrSet('Z', 2, s); Out(s + StrGet(s, 3));\n"
         "end.");
     ASSERT_TRUE(r.ok) << r.message << r.error.text;
@@ -100,13 +104,15 @@ TEST(Vm, ErrorsInsideFunctionsReleaseTheirManagedResults) {
     // Under the sanitizer build a leaked result or temporary fails this test.
     auto r = runScript(
         "type TR = record S: string; end;\n"
-        "function Text: string; begin Result := 'abc' + IntToStr(1); RaiseException(erCustomError, 'x'); end;\n"
+        "function Text: string; begin Result := 'abc' + IntToStr(1); RaiseException(erCustomError, 'x'); "
+        "end;\n"
         "function Rec: TR; begin Result.S := 'abc' + IntToStr(2); RaiseException(erCustomError, 'y'); end;\n"
         "var s: string; r: TR; i: Integer;\n"
         "begin for i := 1 to 3 do begin\n"
         "  try s := 'pre' + Text + 'post'; except end;\n"
         "  try r := Rec; except end;\n"
-        "  try s := IntToStr(1) + IntToStr(10 div (i - i)); except Out(ExceptionToString(ExceptionType, '')); end;\n"
+        "  try s := IntToStr(1) + IntToStr(10 div (i - i)); except Out(ExceptionToString(ExceptionType, "
+        "'')); end;\n"
         "end; end.");
     ASSERT_TRUE(r.ok) << r.message << r.error.text;
     EXPECT_EQ(r.out, "divide by Zero\ndivide by Zero\ndivide by Zero\n");
@@ -127,7 +133,8 @@ TEST(Vm, ArraysStayAliveWhileAnElementIsPassedByReferenceOrUsedByWith) {
         "  SetLength(a, 3); Kill(a[1]); Out(IntToStr(Length(a)));\n"
         "  SetLength(recs, 2); with recs[1] do begin SetLength(recs, 0); X := 1; S := 'gone'; end;\n"
         "  Out(IntToStr(Length(recs)));\n"
-        "  SetLength(grid, 2); SetLength(grid[1], 2); grid[1][0] := 'v'; Regrow(grid[1][0]); Out(IntToStr(Length(grid)));\n"
+        "  SetLength(grid, 2); SetLength(grid[1], 2); grid[1][0] := 'v'; Regrow(grid[1][0]); "
+        "Out(IntToStr(Length(grid)));\n"
         "  SetLength(a, 2); a[0] := 1; Kill(a[0]); SetLength(a, 1); a[0] := 7; Out(IntToStr(a[0]));\n"
         "end.");
     ASSERT_TRUE(r.ok) << r.message << r.error.text;

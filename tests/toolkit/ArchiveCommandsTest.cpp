@@ -45,20 +45,25 @@ protected:
 
 TEST_F(ArchiveCommandsTest, ListShowsFilesAndWhereTheArchiveEnds) {
     EXPECT_EQ(run({"archive-list", path("p.bin"), "--offset", "4"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "title \"Embedded Files\", 1 files, 5 bytes\n"
-                         "2006-10-07 02:20:16  5  C:\\pics\\a.txt\n"
-                         "end at offset " + std::to_string(4 + m_first.size()) + "\n");
-    EXPECT_EQ(run({"archive-list", path("p.bin"), "--offset", "0x" + [&] {
-                       std::ostringstream h;
-                       h << std::hex << 4 + m_first.size();
-                       return h.str();
-                   }()}),
+    EXPECT_EQ(out.str(),
+              "title \"Embedded Files\", 1 files, 5 bytes\n"
+              "2006-10-07 02:20:16  5  C:\\pics\\a.txt\n"
+              "end at offset " +
+                  std::to_string(4 + m_first.size()) + "\n");
+    EXPECT_EQ(run({"archive-list", path("p.bin"), "--offset",
+                   "0x" +
+                       [&] {
+                           std::ostringstream h;
+                           h << std::hex << 4 + m_first.size();
+                           return h.str();
+                       }()}),
               0);
     EXPECT_NE(out.str().find("20000  script.txt"), std::string::npos);
 }
 
 TEST_F(ArchiveCommandsTest, ExtractRestoresAsThePlayerDoes) {
-    EXPECT_EQ(run({"archive-extract", path("p.bin"), path("out"), "--offset", "4", "--full-path"}), 0) << err.str();
+    EXPECT_EQ(run({"archive-extract", path("p.bin"), path("out"), "--offset", "4", "--full-path"}), 0)
+        << err.str();
     std::ifstream in(m_dir / "out" / "pics" / "a.txt");
     std::string text;
     std::getline(in, text);

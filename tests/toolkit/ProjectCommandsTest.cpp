@@ -26,7 +26,8 @@ protected:
         fs::create_directories(m_dir / "src" / "files" / "pics");
         std::ofstream(m_dir / "src" / "form.txt") << "object Main: TAutorunForm\n  Caption = 'Show'\n"
                                                      "  object Logo: TImage\n    Left = 4\n  end\nend\n";
-        std::ofstream(m_dir / "src" / "script.pas", std::ios::binary) << "begin\r\n  Main.ShowModal;\r\nend.\r\n";
+        std::ofstream(m_dir / "src" / "script.pas", std::ios::binary)
+            << "begin\r\n  Main.ShowModal;\r\nend.\r\n";
         std::ofstream(m_dir / "src" / "files" / "readme.txt") << "read me";
         std::ofstream(m_dir / "src" / "files" / "pics" / "a.bmp") << std::string(40000, 'b');
     }
@@ -48,7 +49,8 @@ TEST_F(ProjectCommandsTest, PackInfoUnpackRoundTrip) {
     ASSERT_EQ(run({"pack", (m_dir / "src").string(), zep}), 0) << err.str();
     ASSERT_EQ(run({"info", zep}), 0) << err.str();
     const std::string info = out.str();
-    EXPECT_NE(info.find("kind: ZEPScript\nformat version: 20\nform: Main: TAutorunForm"), std::string::npos) << info;
+    EXPECT_NE(info.find("kind: ZEPScript\nformat version: 20\nform: Main: TAutorunForm"), std::string::npos)
+        << info;
     EXPECT_NE(info.find("  40000  C:\\pics\\a.bmp"), std::string::npos) << info;
     EXPECT_NE(info.find("  7  C:\\readme.txt"), std::string::npos) << info;
     EXPECT_NE(info.find("script source: present"), std::string::npos) << info;
@@ -67,7 +69,8 @@ TEST_F(ProjectCommandsTest, PackInfoUnpackRoundTrip) {
 }
 
 TEST_F(ProjectCommandsTest, BadInputGivesAClearLine) {
-    std::ofstream(m_dir / "bad.zep") << "TPF0\x06" "TForm1";
+    std::ofstream(m_dir / "bad.zep") << "TPF0\x06"
+                                        "TForm1";
     EXPECT_EQ(run({"info", (m_dir / "bad.zep").string()}), 1);
     EXPECT_EQ(err.str().rfind("zeptool: ", 0), 0u);
     EXPECT_NE(err.str().find("offset 4"), std::string::npos) << err.str();

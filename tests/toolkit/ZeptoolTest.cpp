@@ -73,7 +73,11 @@ TEST_F(ZeptoolTest, MalformedInputGivesOneLineAndExitCodeOne) {
     toolkit::writeWholeFile(path("cut.bin"), stream.substr(0, 30));
     EXPECT_EQ(run({"form2text", path("cut.bin")}), 1);
     std::string message = err.str();
-    EXPECT_EQ(message.rfind("zeptool: " + path("cut.bin") + ": offset 28: expected a property name (an identifier), found 0x07", 0), 0u) << message;
+    EXPECT_EQ(message.rfind("zeptool: " + path("cut.bin") +
+                                ": offset 28: expected a property name (an identifier), found 0x07",
+                            0),
+              0u)
+        << message;
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
 
     toolkit::writeWholeFile(path("bad.txt"), "object A: T\n  X == 1\nend\n");

@@ -51,19 +51,14 @@ struct ExpectedForm {
 
 std::string programName(Program program) {
     switch (program) {
-        case Program::Keyboard:
-            return "keyboard";
-        case Program::Desktop:
-            return "desktop";
-        case Program::Mouse:
-            return "mouse";
+    case Program::Keyboard: return "keyboard";
+    case Program::Desktop: return "desktop";
+    case Program::Mouse: return "mouse";
     }
     return "unknown";
 }
 
-void PrintTo(const ExpectedForm& form, std::ostream* out) {
-    *out << programName(form.program);
-}
+void PrintTo(const ExpectedForm& form, std::ostream* out) { *out << programName(form.program); }
 
 const std::vector<ExpectedForm>& expectedForms() {
     static const std::vector<ExpectedForm> forms = {

@@ -23,8 +23,7 @@ TEST(ManualClock, CallbacksMayStopAndStartTimers) {
     int fired = 0, other = 0;
     int id = 0;
     id = clock.start(10, [&] {
-        if (++fired == 2)
-            clock.stop(id);
+        if (++fired == 2) clock.stop(id);
     });
     clock.start(25, [&] {
         ++other;

@@ -151,8 +151,7 @@ TEST(Controls, KeyPreviewLetsTheFormSeeAndEatKeysFirst) {
     std::string log;
     form->onKeyDown = handler([&](std::span<const classes::EventArg> a) {
         log += "form ";
-        if (*std::get<int64_t*>(a[1]) == 'X')
-            *std::get<int64_t*>(a[1]) = 0;
+        if (*std::get<int64_t*>(a[1]) == 'X') *std::get<int64_t*>(a[1]) = 0;
     });
     panel->onKeyDown = handler([&] { log += "panel "; });
     panel->onKeyPress =
@@ -328,7 +327,6 @@ TEST(Controls, PaintBelowShowsWhatATransparentControlCovers) {
     EXPECT_EQ(vcltest::colorAt(below, 10, 10), clYellow) << "the form's colour";
     EXPECT_EQ(vcltest::colorAt(below, 5, 22), clGreen) << "the form's own painting";
     int blue = 0;
-    for (uint32_t p : below.pixels)
-        blue += p == 0xFF0000FFu;
+    for (uint32_t p : below.pixels) blue += p == 0xFF0000FFu;
     EXPECT_EQ(blue, 0) << "controls above are left out";
 }

@@ -104,8 +104,7 @@ TEST_F(FormStream, ShowsEveryControlOfAStreamedFormInItsPlace) {
     EXPECT_EQ(colorAt(img, 140, 100), clNavy);
     int captionInk = 0;
     for (int y = 95; y < 115; ++y)
-        for (int x = 60; x < 110; ++x)
-            captionInk += colorAt(img, x, y) != clAqua;
+        for (int x = 60; x < 110; ++x) captionInk += colorAt(img, x, y) != clAqua;
     EXPECT_GT(captionInk, 20) << "the panel's caption is drawn in its middle";
     // The paint box's handler drew, clipped to the box.
     EXPECT_EQ(colorAt(img, 200, 100), clBlue);

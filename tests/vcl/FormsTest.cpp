@@ -156,8 +156,7 @@ TEST(Forms, TheMainFormsWindowMenuAndCommands) {
     using Entries = std::vector<std::pair<std::string, unsigned>>;
     auto flat = [](const std::vector<TAutorunForm::MenuEntry>& e) {
         Entries out;
-        for (const auto& m : e)
-            out.emplace_back(m.text, m.command);
+        for (const auto& m : e) out.emplace_back(m.text, m.command);
         return out;
     };
     EXPECT_EQ(flat(TAutorunForm::systemMenuEntries(true, false)),

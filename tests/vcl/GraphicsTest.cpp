@@ -21,8 +21,7 @@ struct Surface {
     int countOf(TColor color) {
         int n = 0;
         for (int y = 0; y < bmp.height(); ++y)
-            for (int x = 0; x < bmp.width(); ++x)
-                n += at(x, y) == color;
+            for (int x = 0; x < bmp.width(); ++x) n += at(x, y) == color;
         return n;
     }
 };
@@ -150,8 +149,7 @@ TEST(Canvas, OriginAndClipConfineDrawing) {
     c.brush().setColor(clRed);
     c.fillRect({-5, -5, 50, 50});
     int red = 0;
-    for (uint32_t p : img.pixels)
-        red += p == 0xFFFF0000u;
+    for (uint32_t p : img.pixels) red += p == 0xFFFF0000u;
     EXPECT_EQ(red, 100);
     EXPECT_EQ(img.pixel(10, 10), 0xFFFF0000u);
     EXPECT_EQ(img.pixel(20, 20), 0xFFFFFFFFu);
@@ -176,8 +174,7 @@ TEST(Canvas, TextOutIsOpaqueUnlessTheBrushIsClear) {
     EXPECT_EQ(s.at(5 + w, 5), clWhite);
     int ink = 0;
     for (int y = 5; y < 5 + h; ++y)
-        for (int x = 5; x < 5 + w; ++x)
-            ink += s.at(x, y) != clYellow;
+        for (int x = 5; x < 5 + w; ++x) ink += s.at(x, y) != clYellow;
     EXPECT_GT(ink, 20) << "glyphs are drawn over the background";
 
     Surface t(100, 30);
@@ -212,8 +209,7 @@ TEST(Canvas, DrawTextWrapsAlignsAndMeasures) {
     int leftInk = 0, rightInk = 0;
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 200; ++x)
-            if (s.at(x, y) != clWhite)
-                (x < 100 ? leftInk : rightInk)++;
+            if (s.at(x, y) != clWhite) (x < 100 ? leftInk : rightInk)++;
     EXPECT_EQ(leftInk, 0);
     EXPECT_GT(rightInk, 0);
 

@@ -46,9 +46,7 @@ std::string jpegBytes() {
     return out.toStdString();
 }
 
-TColor pixelOf(const TGraphic& g, int x, int y) {
-    return argbToColor(g.image()->pixel(x, y));
-}
+TColor pixelOf(const TGraphic& g, int x, int y) { return argbToColor(g.image()->pixel(x, y)); }
 
 }  // namespace
 

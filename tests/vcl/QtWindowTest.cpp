@@ -20,8 +20,7 @@ namespace {
 
 QWidget* windowTitled(const QString& title) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == title)
-            return w;
+        if (w->windowTitle() == title) return w;
     return nullptr;
 }
 

@@ -28,41 +28,26 @@ QColor qColor(TColor c) {
     return QColor(getRValue(rgbValue), getGValue(rgbValue), getBValue(rgbValue));
 }
 
-QRect qRect(const TRect& r) {
-    return QRect(r.left, r.top, r.width(), r.height());
-}
+QRect qRect(const TRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
 
 QColor penColor(const TPen& p) {
-    if (p.mode() == pmBlack)
-        return Qt::black;
-    if (p.mode() == pmWhite)
-        return Qt::white;
+    if (p.mode() == pmBlack) return Qt::black;
+    if (p.mode() == pmWhite) return Qt::white;
     return qColor(p.color());
 }
 
 QPen qPen(const TPen& p) {
-    if (p.style() == psClear || p.mode() == pmNop)
-        return QPen(Qt::NoPen);
+    if (p.style() == psClear || p.mode() == pmNop) return QPen(Qt::NoPen);
     QPen pen(penColor(p));
     pen.setWidth(std::max(1, p.width()));
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     switch (p.style()) {
-        case psDash:
-            pen.setStyle(Qt::DashLine);
-            break;
-        case psDot:
-            pen.setStyle(Qt::DotLine);
-            break;
-        case psDashDot:
-            pen.setStyle(Qt::DashDotLine);
-            break;
-        case psDashDotDot:
-            pen.setStyle(Qt::DashDotDotLine);
-            break;
-        default:
-            pen.setStyle(Qt::SolidLine);
-            break;
+    case psDash: pen.setStyle(Qt::DashLine); break;
+    case psDot: pen.setStyle(Qt::DotLine); break;
+    case psDashDot: pen.setStyle(Qt::DashDotLine); break;
+    case psDashDotDot: pen.setStyle(Qt::DashDotDotLine); break;
+    default: pen.setStyle(Qt::SolidLine); break;
     }
     return pen;
 }
@@ -78,32 +63,19 @@ QBrush qBrush(const TBrush& b) {
 // system's pens). Black, white and no-op are handled by the callers' colours.
 QPainter::CompositionMode rasterOp(TPenMode mode) {
     switch (mode) {
-        case pmNot:
-            return QPainter::RasterOp_NotDestination;
-        case pmNotCopy:
-            return QPainter::RasterOp_NotSource;
-        case pmMergePenNot:
-            return QPainter::RasterOp_SourceOrNotDestination;
-        case pmMaskPenNot:
-            return QPainter::RasterOp_SourceAndNotDestination;
-        case pmMergeNotPen:
-            return QPainter::RasterOp_NotSourceOrDestination;
-        case pmMaskNotPen:
-            return QPainter::RasterOp_NotSourceAndDestination;
-        case pmMerge:
-            return QPainter::RasterOp_SourceOrDestination;
-        case pmNotMerge:
-            return QPainter::RasterOp_NotSourceAndNotDestination;
-        case pmMask:
-            return QPainter::RasterOp_SourceAndDestination;
-        case pmNotMask:
-            return QPainter::RasterOp_NotSourceOrNotDestination;
-        case pmXor:
-            return QPainter::RasterOp_SourceXorDestination;
-        case pmNotXor:
-            return QPainter::RasterOp_NotSourceXorDestination;
-        default:
-            return QPainter::CompositionMode_SourceOver;
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmNotCopy: return QPainter::RasterOp_NotSource;
+    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    default: return QPainter::CompositionMode_SourceOver;
     }
 }
 
@@ -114,8 +86,7 @@ public:
     Painting(TCanvas& c, TCanvas::Impl& impl, std::function<void()>& onChange)
         : m_impl(impl), m_onChange(onChange) {
         pictures::Image* s = c.target();
-        if (!s || s->empty())
-            return;
+        if (!s || s->empty()) return;
         if (!m_impl.painter.isActive()) {
             m_impl.image = QImage(reinterpret_cast<uchar*>(s->pixels.data()), s->width, s->height,
                                   s->width * 4, QImage::Format_ARGB32_Premultiplied);
@@ -132,12 +103,9 @@ public:
         m_active = true;
     }
     ~Painting() {
-        if (!m_active)
-            return;
-        if (m_impl.locks == 0)
-            m_impl.painter.end();
-        if (m_onChange)
-            m_onChange();
+        if (!m_active) return;
+        if (m_impl.locks == 0) m_impl.painter.end();
+        if (m_onChange) m_onChange();
     }
     explicit operator bool() const { return m_active; }
     QPainter* operator->() { return &m_impl.painter; }
@@ -151,14 +119,12 @@ private:
 
 // Width of one line with tabs expanded to stops every `tabWidth` pixels (0: no expansion).
 int lineWidth(const QFontMetrics& fm, const QString& line, int tabWidth) {
-    if (tabWidth <= 0)
-        return fm.horizontalAdvance(line);
+    if (tabWidth <= 0) return fm.horizontalAdvance(line);
     int x = 0;
     const auto parts = line.split(QLatin1Char('\t'));
     for (qsizetype i = 0; i < parts.size(); ++i) {
         x += fm.horizontalAdvance(parts[i]);
-        if (i + 1 < parts.size())
-            x = (x / tabWidth + 1) * tabWidth;
+        if (i + 1 < parts.size()) x = (x / tabWidth + 1) * tabWidth;
     }
     return x;
 }
@@ -173,8 +139,7 @@ void drawLine(QPainter& p, const QFontMetrics& fm, int x, int baseline, const QS
     for (qsizetype i = 0; i < parts.size(); ++i) {
         p.drawText(x + cx, baseline, parts[i]);
         cx += fm.horizontalAdvance(parts[i]);
-        if (i + 1 < parts.size())
-            cx = (cx / tabWidth + 1) * tabWidth;
+        if (i + 1 < parts.size()) cx = (cx / tabWidth + 1) * tabWidth;
     }
 }
 
@@ -208,25 +173,20 @@ void wrapInto(std::vector<TextLine>& lines, const TextLine& para, const QFontMet
         qsizetype lastBreak = -1, i = start;
         for (; i < t.size(); ++i) {
             if (t[i] == QLatin1Char(' ')) {
-                if (lineWidth(fm, t.mid(start, i - start), tabWidth) > width && lastBreak >= 0)
-                    break;
+                if (lineWidth(fm, t.mid(start, i - start), tabWidth) > width && lastBreak >= 0) break;
                 lastBreak = i;
             }
         }
         qsizetype end = t.size();
-        if (lineWidth(fm, t.mid(start, end - start), tabWidth) > width && lastBreak >= 0)
-            end = lastBreak;
+        if (lineWidth(fm, t.mid(start, end - start), tabWidth) > width && lastBreak >= 0) end = lastBreak;
         TextLine line{t.mid(start, end - start), -1};
         if (para.underline >= start && para.underline < end)
             line.underline = static_cast<int>(para.underline - start);
         lines.push_back(line);
-        if (end >= t.size())
-            return;
+        if (end >= t.size()) return;
         start = end;
-        while (start < t.size() && t[start] == QLatin1Char(' '))
-            ++start;
-        if (start >= t.size())
-            return;
+        while (start < t.size() && t[start] == QLatin1Char(' ')) ++start;
+        if (start >= t.size()) return;
     }
 }
 
@@ -237,18 +197,15 @@ const classes::ClassInfo& TCanvas::staticClass() {
     static const auto info = classes::ClassBuilder<TCanvas>("TCanvas", classes::TPersistent::staticClass())
                                  .property("Font", TFont::staticClass().typeInfo(), &TCanvas::fontPointer,
                                            [](TCanvas& c, TFont* f) {
-                                               if (f)
-                                                   c.setFont(*f);
+                                               if (f) c.setFont(*f);
                                            })
                                  .property("Pen", TPen::staticClass().typeInfo(), &TCanvas::penPointer,
                                            [](TCanvas& c, TPen* p) {
-                                               if (p)
-                                                   c.setPen(*p);
+                                               if (p) c.setPen(*p);
                                            })
                                  .property("Brush", TBrush::staticClass().typeInfo(), &TCanvas::brushPointer,
                                            [](TCanvas& c, TBrush* b) {
-                                               if (b)
-                                                   c.setBrush(*b);
+                                               if (b) c.setBrush(*b);
                                            })
                                  .build();
     return *info;
@@ -257,18 +214,15 @@ const classes::ClassInfo& TCanvas::staticClass() {
 TCanvas::TCanvas() : m_impl(std::make_unique<Impl>()) {}
 
 TCanvas::~TCanvas() {
-    if (m_impl->painter.isActive())
-        m_impl->painter.end();
+    if (m_impl->painter.isActive()) m_impl->painter.end();
 }
 
 void TCanvas::changed() {
-    if (onChange)
-        onChange();
+    if (onChange) onChange();
 }
 
 void TCanvas::setTarget(pictures::Image* surface, TPoint origin, std::optional<TRect> clip) {
-    if (m_impl->painter.isActive())
-        m_impl->painter.end();
+    if (m_impl->painter.isActive()) m_impl->painter.end();
     m_impl->locks = 0;
     m_surface = surface;
     m_origin = origin;
@@ -276,31 +230,24 @@ void TCanvas::setTarget(pictures::Image* surface, TPoint origin, std::optional<T
 }
 
 TRect TCanvas::clipRect() const {
-    if (!m_surface)
-        return {};
+    if (!m_surface) return {};
     TRect r{0, 0, m_surface->width, m_surface->height};
-    if (m_clip)
-        r = r.intersect(*m_clip);
+    if (m_clip) r = r.intersect(*m_clip);
     return r.offset(-m_origin.x, -m_origin.y);
 }
 
-void TCanvas::lock() {
-    ++m_impl->locks;
-}
+void TCanvas::lock() { ++m_impl->locks; }
 
 void TCanvas::unlock() {
-    if (m_impl->locks > 0 && --m_impl->locks == 0 && m_impl->painter.isActive())
-        m_impl->painter.end();
+    if (m_impl->locks > 0 && --m_impl->locks == 0 && m_impl->painter.isActive()) m_impl->painter.end();
 }
 
 void TCanvas::lineTo(int x, int y) {
     const TPoint from = m_penPos;
     m_penPos = {x, y};
-    if (from == m_penPos)
-        return;
+    if (from == m_penPos) return;
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(rasterOp(m_pen.mode()));
     p->setPen(qPen(m_pen));
     // A flat-capped one-pixel line leaves out its end point, as the system does.
@@ -308,19 +255,15 @@ void TCanvas::lineTo(int x, int y) {
 }
 
 void TCanvas::fillRect(const TRect& r) {
-    if (m_brush.style() == bsClear || r.isEmpty())
-        return;
+    if (m_brush.style() == bsClear || r.isEmpty()) return;
     Painting p(*this, *m_impl, onChange);
-    if (p)
-        p->fillRect(qRect(r), qBrush(m_brush));
+    if (p) p->fillRect(qRect(r), qBrush(m_brush));
 }
 
 void TCanvas::frameRect(const TRect& r) {
-    if (r.isEmpty())
-        return;
+    if (r.isEmpty()) return;
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     const QColor c = qColor(m_brush.color());
     p->fillRect(QRect(r.left, r.top, r.width(), 1), c);
     p->fillRect(QRect(r.left, r.bottom - 1, r.width(), 1), c);
@@ -329,26 +272,19 @@ void TCanvas::frameRect(const TRect& r) {
 }
 
 void TCanvas::rectangle(int x1, int y1, int x2, int y2) {
-    if (x2 < x1)
-        std::swap(x1, x2);
-    if (y2 < y1)
-        std::swap(y1, y2);
-    if (x2 - x1 < 1 || y2 - y1 < 1)
-        return;
+    if (x2 < x1) std::swap(x1, x2);
+    if (y2 < y1) std::swap(y1, y2);
+    if (x2 - x1 < 1 || y2 - y1 < 1) return;
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(rasterOp(m_pen.mode()));
     if (m_pen.style() == psClear) {
         // Without a pen the system fills one pixel less on the right and bottom.
-        if (m_brush.style() != bsClear)
-            p->fillRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), qBrush(m_brush));
+        if (m_brush.style() != bsClear) p->fillRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), qBrush(m_brush));
         return;
     }
-    if (m_brush.style() != bsClear)
-        p->fillRect(QRect(x1, y1, x2 - x1, y2 - y1), qBrush(m_brush));
-    if (m_pen.mode() == pmNop)
-        return;
+    if (m_brush.style() != bsClear) p->fillRect(QRect(x1, y1, x2 - x1, y2 - y1), qBrush(m_brush));
+    if (m_pen.mode() == pmNop) return;
     const int w = std::max(1, m_pen.width());
     const QColor c = penColor(m_pen);
     if (m_pen.style() == psSolid || m_pen.style() == psInsideFrame || w > 1) {
@@ -367,8 +303,7 @@ void TCanvas::rectangle(int x1, int y1, int x2, int y2) {
 
 void TCanvas::roundRect(int x1, int y1, int x2, int y2, int rx, int ry) {
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(rasterOp(m_pen.mode()));
     p->setPen(qPen(m_pen));
     p->setBrush(qBrush(m_brush));
@@ -376,13 +311,10 @@ void TCanvas::roundRect(int x1, int y1, int x2, int y2, int rx, int ry) {
 }
 
 void TCanvas::ellipse(int x1, int y1, int x2, int y2) {
-    if (x2 < x1)
-        std::swap(x1, x2);
-    if (y2 < y1)
-        std::swap(y1, y2);
+    if (x2 < x1) std::swap(x1, x2);
+    if (y2 < y1) std::swap(y1, y2);
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(rasterOp(m_pen.mode()));
     p->setPen(qPen(m_pen));
     p->setBrush(qBrush(m_brush));
@@ -390,30 +322,24 @@ void TCanvas::ellipse(int x1, int y1, int x2, int y2) {
 }
 
 void TCanvas::polygon(const std::vector<TPoint>& points) {
-    if (points.size() < 2)
-        return;
+    if (points.size() < 2) return;
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(rasterOp(m_pen.mode()));
     QPolygon poly;
-    for (const auto& pt : points)
-        poly << QPoint(pt.x, pt.y);
+    for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
     p->setPen(qPen(m_pen));
     p->setBrush(qBrush(m_brush));
     p->drawPolygon(poly, Qt::OddEvenFill);
 }
 
 void TCanvas::polyline(const std::vector<TPoint>& points) {
-    if (points.size() < 2)
-        return;
+    if (points.size() < 2) return;
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(rasterOp(m_pen.mode()));
     QPolygon poly;
-    for (const auto& pt : points)
-        poly << QPoint(pt.x, pt.y);
+    for (const auto& pt : points) poly << QPoint(pt.x, pt.y);
     p->setPen(qPen(m_pen));
     p->drawPolyline(poly);
     m_penPos = points.back();
@@ -425,10 +351,8 @@ void TCanvas::textOut(int x, int y, std::string_view text) {
     const int w = fm.horizontalAdvance(s);
     m_penPos = {x + w, y};
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
-    if (m_brush.style() != bsClear)
-        p->fillRect(QRect(x, y, w, fm.height()), qColor(m_brush.color()));
+    if (!p) return;
+    if (m_brush.style() != bsClear) p->fillRect(QRect(x, y, w, fm.height()), qColor(m_brush.color()));
     p->setFont(qt::toQFont(m_font));
     p->setPen(qColor(m_font.color()));
     p->drawText(x, y + fm.ascent(), s);
@@ -436,11 +360,9 @@ void TCanvas::textOut(int x, int y, std::string_view text) {
 
 void TCanvas::textRect(const TRect& r, int x, int y, std::string_view text) {
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setClipRect(qRect(r), Qt::IntersectClip);
-    if (m_brush.style() != bsClear)
-        p->fillRect(qRect(r), qColor(m_brush.color()));
+    if (m_brush.style() != bsClear) p->fillRect(qRect(r), qColor(m_brush.color()));
     const QFontMetrics& fm = qt::metricsOf(m_font);
     p->setFont(qt::toQFont(m_font));
     p->setPen(qColor(m_font.color()));
@@ -451,9 +373,7 @@ int TCanvas::textWidth(std::string_view text) const {
     return qt::metricsOf(m_font).horizontalAdvance(qt::toQString(text));
 }
 
-int TCanvas::textHeight(std::string_view) const {
-    return qt::metricsOf(m_font).height();
-}
+int TCanvas::textHeight(std::string_view) const { return qt::metricsOf(m_font).height(); }
 
 int TCanvas::drawText(std::string_view text, TRect& r, unsigned format) {
     const QFontMetrics& fm = qt::metricsOf(m_font);
@@ -477,35 +397,27 @@ int TCanvas::drawText(std::string_view text, TRect& r, unsigned format) {
     const int lineHeight = fm.height();
     const int total = lineHeight * static_cast<int>(lines.size());
     int widest = 0;
-    for (const auto& l : lines)
-        widest = std::max(widest, lineWidth(fm, l.text, tabWidth));
+    for (const auto& l : lines) widest = std::max(widest, lineWidth(fm, l.text, tabWidth));
     if (format & DT_CALCRECT) {
         r.right = r.left + widest;
         r.bottom = r.top + total;
         return total;
     }
     int y = r.top;
-    if (single && (format & DT_VCENTER))
-        y = r.top + (r.height() - lineHeight) / 2;
-    if (single && (format & DT_BOTTOM))
-        y = r.bottom - lineHeight;
+    if (single && (format & DT_VCENTER)) y = r.top + (r.height() - lineHeight) / 2;
+    if (single && (format & DT_BOTTOM)) y = r.bottom - lineHeight;
 
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return total;
-    if (!(format & DT_NOCLIP))
-        p->setClipRect(qRect(r), Qt::IntersectClip);
+    if (!p) return total;
+    if (!(format & DT_NOCLIP)) p->setClipRect(qRect(r), Qt::IntersectClip);
     p->setFont(qt::toQFont(m_font));
     p->setPen(qColor(m_font.color()));
     for (const auto& l : lines) {
         const int w = lineWidth(fm, l.text, tabWidth);
         int x = r.left;
-        if (format & DT_CENTER)
-            x = r.left + (r.width() - w) / 2;
-        if (format & DT_RIGHT)
-            x = r.right - w;
-        if (m_brush.style() != bsClear)
-            p->fillRect(QRect(x, y, w, lineHeight), qColor(m_brush.color()));
+        if (format & DT_CENTER) x = r.left + (r.width() - w) / 2;
+        if (format & DT_RIGHT) x = r.right - w;
+        if (m_brush.style() != bsClear) p->fillRect(QRect(x, y, w, lineHeight), qColor(m_brush.color()));
         drawLine(p.painter(), fm, x, y + fm.ascent(), l.text, tabWidth);
         if (l.underline >= 0 && !(format & DT_HIDEPREFIX)) {
             const int ux = x + lineWidth(fm, l.text.left(l.underline), tabWidth);
@@ -519,14 +431,12 @@ int TCanvas::drawText(std::string_view text, TRect& r, unsigned format) {
 }
 
 TColor TCanvas::pixel(int x, int y) const {
-    if (!m_surface || !clipRect().contains({x, y}))
-        return CLR_INVALID;
+    if (!m_surface || !clipRect().contains({x, y})) return CLR_INVALID;
     return argbToColor(m_surface->pixel(x + m_origin.x, y + m_origin.y));
 }
 
 void TCanvas::setPixel(int x, int y, TColor color) {
-    if (!m_surface || !clipRect().contains({x, y}))
-        return;
+    if (!m_surface || !clipRect().contains({x, y})) return;
     m_surface->setPixel(x + m_origin.x, y + m_origin.y, colorToArgb(color));
     changed();
 }
@@ -535,16 +445,12 @@ void TCanvas::draw(int x, int y, const TGraphic& graphic) {
     graphic.draw(*this, bounds(x, y, graphic.width(), graphic.height()));
 }
 
-void TCanvas::stretchDraw(const TRect& r, const TGraphic& graphic) {
-    graphic.draw(*this, r);
-}
+void TCanvas::stretchDraw(const TRect& r, const TGraphic& graphic) { graphic.draw(*this, r); }
 
 void TCanvas::drawImage(const TRect& dest, const pictures::Image& image, std::optional<TRect> source) {
-    if (image.empty() || dest.isEmpty())
-        return;
+    if (image.empty() || dest.isEmpty()) return;
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     const QImage q(reinterpret_cast<const uchar*>(image.pixels.data()), image.width, image.height,
                    image.width * 4, QImage::Format_ARGB32_Premultiplied);
     const TRect src = source.value_or(TRect{0, 0, image.width, image.height});
@@ -552,8 +458,7 @@ void TCanvas::drawImage(const TRect& dest, const pictures::Image& image, std::op
 }
 
 void TCanvas::copyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
-    if (!source.m_surface || dest.isEmpty() || sourceRect.isEmpty())
-        return;
+    if (!source.m_surface || dest.isEmpty() || sourceRect.isEmpty()) return;
     const TRect src = sourceRect.offset(source.m_origin.x, source.m_origin.y);
     // Copy out first: source and destination may be the same surface.
     const pictures::Image& s = *source.m_surface;
@@ -561,8 +466,7 @@ void TCanvas::copyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
                        QImage::Format_ARGB32_Premultiplied);
     const QImage part = whole.copy(qRect(src));
     Painting p(*this, *m_impl, onChange);
-    if (!p)
-        return;
+    if (!p) return;
     p->setCompositionMode(QPainter::CompositionMode_Source);
     p->drawImage(qRect(dest), part);
 }

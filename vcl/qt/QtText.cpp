@@ -35,8 +35,7 @@ QFont buildFont(const TFont& f) {
     q.setStyleStrategy(QFont::PreferAntialias);
     q.setHintingPreference(QFont::PreferFullHinting);
     q.setKerning(false);  // the system's text output does not kern
-    if (f.pitch() == fpFixed)
-        q.setFixedPitch(true);
+    if (f.pitch() == fpFixed) q.setFixedPitch(true);
     int pixels = 13;
     if (f.height() < 0) {
         pixels = -f.height();
@@ -59,19 +58,14 @@ QFont buildFont(const TFont& f) {
 
 FontHandle& handleOf(const TFont& font) {
     auto& cache = font.handleCache();
-    if (!cache)
-        cache = std::make_shared<FontHandle>(buildFont(font));
+    if (!cache) cache = std::make_shared<FontHandle>(buildFont(font));
     return *cache;
 }
 
 }  // namespace
 
-const QFont& toQFont(const TFont& font) {
-    return handleOf(font).font;
-}
-const QFontMetrics& metricsOf(const TFont& font) {
-    return handleOf(font).metrics;
-}
+const QFont& toQFont(const TFont& font) { return handleOf(font).font; }
+const QFontMetrics& metricsOf(const TFont& font) { return handleOf(font).metrics; }
 
 }  // namespace qt
 }  // namespace vcl

@@ -16,21 +16,18 @@ public:
 
     int start(int intervalMs, Callback callback) override {
         const int id = startTimer(std::max(1, intervalMs), Qt::PreciseTimer);
-        if (id > 0)
-            m_callbacks[id] = std::move(callback);
+        if (id > 0) m_callbacks[id] = std::move(callback);
         return id;
     }
     void stop(int id) override {
-        if (m_callbacks.erase(id))
-            killTimer(id);
+        if (m_callbacks.erase(id)) killTimer(id);
     }
     int64_t nowMs() const override { return m_elapsed.elapsed(); }
 
 protected:
     void timerEvent(QTimerEvent* e) override {
         auto it = m_callbacks.find(e->timerId());
-        if (it == m_callbacks.end())
-            return;
+        if (it == m_callbacks.end()) return;
         Callback cb = it->second;  // may stop this timer while running
         cb();
     }

@@ -39,133 +39,79 @@ void guarded(F&& f) {
 
 TShiftState shiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b = Qt::NoButton) {
     TShiftState s = 0;
-    if (m & Qt::ShiftModifier)
-        s |= 1u << ssShift;
-    if (m & Qt::AltModifier)
-        s |= 1u << ssAlt;
-    if (m & Qt::ControlModifier)
-        s |= 1u << ssCtrl;
-    if (b & Qt::LeftButton)
-        s |= 1u << ssLeft;
-    if (b & Qt::RightButton)
-        s |= 1u << ssRight;
-    if (b & Qt::MiddleButton)
-        s |= 1u << ssMiddle;
+    if (m & Qt::ShiftModifier) s |= 1u << ssShift;
+    if (m & Qt::AltModifier) s |= 1u << ssAlt;
+    if (m & Qt::ControlModifier) s |= 1u << ssCtrl;
+    if (b & Qt::LeftButton) s |= 1u << ssLeft;
+    if (b & Qt::RightButton) s |= 1u << ssRight;
+    if (b & Qt::MiddleButton) s |= 1u << ssMiddle;
     return s;
 }
 
 bool buttonOf(Qt::MouseButton b, TMouseButton& out) {
     switch (b) {
-        case Qt::LeftButton:
-            out = mbLeft;
-            return true;
-        case Qt::RightButton:
-            out = mbRight;
-            return true;
-        case Qt::MiddleButton:
-            out = mbMiddle;
-            return true;
-        default:
-            return false;
+    case Qt::LeftButton: out = mbLeft; return true;
+    case Qt::RightButton: out = mbRight; return true;
+    case Qt::MiddleButton: out = mbMiddle; return true;
+    default: return false;
     }
 }
 
 // Toolkit key -> the system's virtual-key code (0 when there is none).
 int virtualKey(const QKeyEvent* e) {
     const int k = e->key();
-    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9))
-        return k;
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
-        return 0x70 + (k - Qt::Key_F1);
+    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) return k;
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 0x70 + (k - Qt::Key_F1);
     switch (k) {
-        case Qt::Key_Backspace:
-            return 0x08;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return 0x09;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 0x0D;
-        case Qt::Key_Shift:
-            return 0x10;
-        case Qt::Key_Control:
-            return 0x11;
-        case Qt::Key_Alt:
-            return 0x12;
-        case Qt::Key_Pause:
-            return 0x13;
-        case Qt::Key_CapsLock:
-            return 0x14;
-        case Qt::Key_Escape:
-            return 0x1B;
-        case Qt::Key_Space:
-            return 0x20;
-        case Qt::Key_PageUp:
-            return 0x21;
-        case Qt::Key_PageDown:
-            return 0x22;
-        case Qt::Key_End:
-            return 0x23;
-        case Qt::Key_Home:
-            return 0x24;
-        case Qt::Key_Left:
-            return 0x25;
-        case Qt::Key_Up:
-            return 0x26;
-        case Qt::Key_Right:
-            return 0x27;
-        case Qt::Key_Down:
-            return 0x28;
-        case Qt::Key_Insert:
-            return 0x2D;
-        case Qt::Key_Delete:
-            return 0x2E;
-        default:
-            return 0;
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Pause: return 0x13;
+    case Qt::Key_CapsLock: return 0x14;
+    case Qt::Key_Escape: return 0x1B;
+    case Qt::Key_Space: return 0x20;
+    case Qt::Key_PageUp: return 0x21;
+    case Qt::Key_PageDown: return 0x22;
+    case Qt::Key_End: return 0x23;
+    case Qt::Key_Home: return 0x24;
+    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Up: return 0x26;
+    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Down: return 0x28;
+    case Qt::Key_Insert: return 0x2D;
+    case Qt::Key_Delete: return 0x2E;
+    default: return 0;
     }
 }
 
 Qt::CursorShape cursorShape(int cursor) {
     switch (cursor) {
-        case crNone:
-            return Qt::BlankCursor;
-        case crCross:
-            return Qt::CrossCursor;
-        case crIBeam:
-            return Qt::IBeamCursor;
-        case crSizeNESW:
-            return Qt::SizeBDiagCursor;
-        case crSizeNS:
-            return Qt::SizeVerCursor;
-        case crSizeNWSE:
-            return Qt::SizeFDiagCursor;
-        case crSizeWE:
-            return Qt::SizeHorCursor;
-        case crUpArrow:
-            return Qt::UpArrowCursor;
-        case crHourGlass:
-        case crSQLWait:
-            return Qt::WaitCursor;
-        case crNo:
-        case crNoDrop:
-            return Qt::ForbiddenCursor;
-        case crAppStart:
-            return Qt::BusyCursor;
-        case crHelp:
-            return Qt::WhatsThisCursor;
-        case crHandPoint:
-            return Qt::PointingHandCursor;
-        case crSizeAll:
-            return Qt::SizeAllCursor;
-        case crHSplit:
-            return Qt::SplitHCursor;
-        case crVSplit:
-            return Qt::SplitVCursor;
-        case crDrag:
-        case crMultiDrag:
-            return Qt::DragCopyCursor;
-        default:
-            return Qt::ArrowCursor;
+    case crNone: return Qt::BlankCursor;
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass:
+    case crSQLWait: return Qt::WaitCursor;
+    case crNo:
+    case crNoDrop: return Qt::ForbiddenCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crDrag:
+    case crMultiDrag: return Qt::DragCopyCursor;
+    default: return Qt::ArrowCursor;
     }
 }
 
@@ -199,12 +145,10 @@ protected:
     }
     void paintEvent(QPaintEvent*) override {
         with([](TWinControl& c) { c.paintHandle(); });
-        if (!m_control)
-            return;
+        if (!m_control) return;
         QPainter p(this);
         const pictures::Image& s = m_control->surface();
-        if (!s.empty())
-            p.drawImage(0, 0, wrap(s));
+        if (!s.empty()) p.drawImage(0, 0, wrap(s));
     }
     void mousePressEvent(QMouseEvent* e) override { mouseButton(e, true, false); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { mouseButton(e, true, true); }
@@ -221,22 +165,18 @@ protected:
         const int vk = virtualKey(e);
         const TShiftState shift = shiftOf(e->modifiers());
         const std::string text = qt::fromQString(e->text());
-        if (vk)
-            with([&](TWinControl& c) { c.handleKeyDown(vk, shift); });
-        if (text.size() == 1)
-            with([&](TWinControl& c) { c.handleKeyPress(text[0]); });
+        if (vk) with([&](TWinControl& c) { c.handleKeyDown(vk, shift); });
+        if (text.size() == 1) with([&](TWinControl& c) { c.handleKeyPress(text[0]); });
     }
     void keyReleaseEvent(QKeyEvent* e) override {
         const int vk = virtualKey(e);
         const TShiftState shift = shiftOf(e->modifiers());
-        if (vk)
-            with([&](TWinControl& c) { c.handleKeyUp(vk, shift); });
+        if (vk) with([&](TWinControl& c) { c.handleKeyUp(vk, shift); });
     }
     bool focusNextPrevChild(bool) override { return false; }  // tab order is the model's
     void focusInEvent(QFocusEvent*) override {
         with([](TWinControl& c) {
-            if (auto* form = dynamic_cast<TCustomForm*>(c.topLevel()))
-                form->setFocusedControl(&c);
+            if (auto* form = dynamic_cast<TCustomForm*>(c.topLevel())) form->setFocusedControl(&c);
             c.doEnter();
         });
     }
@@ -244,15 +184,13 @@ protected:
         with([](TWinControl& c) { c.doExit(); });
     }
     void resizeEvent(QResizeEvent* e) override {
-        if (parentWidget() || m_syncing)
-            return;
+        if (parentWidget() || m_syncing) return;
         const QSize size = e->size();
         with([&](TWinControl& c) { c.handleResized(size.width(), size.height()); });
     }
     void moveEvent(QMoveEvent*) override {
         // The event gives the frame's position; the model keeps the client area's.
-        if (parentWidget() || m_syncing)
-            return;
+        if (parentWidget() || m_syncing) return;
         const QPoint client = geometry().topLeft();
         with([&](TWinControl& c) { c.handleMoved(client.x(), client.y()); });
     }
@@ -260,22 +198,19 @@ protected:
         // The model decides: a form closes through its own Close.
         e->ignore();
         with([](TWinControl& c) {
-            if (auto* form = dynamic_cast<TCustomForm*>(&c))
-                form->close();
+            if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->close();
         });
     }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::WindowStateChange && !parentWidget() && isMinimized() && !m_syncing) {
             with([](TWinControl& c) {
-                if (auto* form = dynamic_cast<TCustomForm*>(&c))
-                    form->handleMinimized();
+                if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->handleMinimized();
             });
         }
         if (e->type() == QEvent::ActivationChange && !parentWidget()) {
             const bool active = isActiveWindow();
             with([active](TWinControl& c) {
-                if (auto* form = dynamic_cast<TCustomForm*>(&c))
-                    form->activated(active);
+                if (auto* form = dynamic_cast<TCustomForm*>(&c)) form->activated(active);
             });
         }
         QWidget::changeEvent(e);
@@ -284,14 +219,12 @@ protected:
 private:
     template <class F>
     void with(F&& f) {
-        if (m_control)
-            guarded([&] { f(*m_control); });
+        if (m_control) guarded([&] { f(*m_control); });
     }
 
     void mouseButton(QMouseEvent* e, bool down, bool dbl) {
         TMouseButton b;
-        if (!buttonOf(e->button(), b))
-            return;
+        if (!buttonOf(e->button(), b)) return;
         const QPoint p = e->position().toPoint();
         const TShiftState shift = shiftOf(e->modifiers(), e->buttons());
         with([&](TWinControl& c) {
@@ -315,8 +248,7 @@ public:
         m_widget = new VclWidget(control, parentWidget);
     }
     ~QtWindowHandle() override {
-        if (!m_widget)
-            return;
+        if (!m_widget) return;
         m_widget->detach();
         if (!VclWidget::busy()) {
             delete m_widget.data();
@@ -354,34 +286,24 @@ public:
             flags |= Qt::FramelessWindowHint;
         } else {
             flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-            if (f.systemMenu)
-                flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-            if (f.minimize)
-                flags |= Qt::WindowMinimizeButtonHint;
-            if (f.maximize)
-                flags |= Qt::WindowMaximizeButtonHint;
+            if (f.systemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+            if (f.minimize) flags |= Qt::WindowMinimizeButtonHint;
+            if (f.maximize) flags |= Qt::WindowMaximizeButtonHint;
         }
-        if (f.stayOnTop)
-            flags |= Qt::WindowStaysOnTopHint;
+        if (f.stayOnTop) flags |= Qt::WindowStaysOnTopHint;
         const bool wasVisible = m_widget->isVisible();
         m_widget->setWindowFlags(flags);
-        if (wasVisible)
-            m_widget->show();
+        if (wasVisible) m_widget->show();
     }
     void setShowState(WindowShowState s) override {
         // A state the model asked for is no news to the model.
         m_widget->m_syncing = true;
         switch (s) {
-            case WindowShowState::Minimized:
-                m_widget->showMinimized();
-                break;
-            case WindowShowState::Maximized:
-                m_widget->showMaximized();
-                break;
-            default:
-                if (m_widget->isMinimized() || m_widget->isMaximized())
-                    m_widget->showNormal();
-                break;
+        case WindowShowState::Minimized: m_widget->showMinimized(); break;
+        case WindowShowState::Maximized: m_widget->showMaximized(); break;
+        default:
+            if (m_widget->isMinimized() || m_widget->isMaximized()) m_widget->showNormal();
+            break;
         }
         m_widget->m_syncing = false;
     }
@@ -390,8 +312,7 @@ public:
     }
     void activate() override {
         // The headless platform cannot stack top-level windows and says so on every call.
-        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-            m_widget->raise();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) m_widget->raise();
         m_widget->activateWindow();
     }
     void setOpacity(int alpha) override { m_widget->setWindowOpacity(std::clamp(alpha, 0, 255) / 255.0); }
@@ -401,13 +322,11 @@ public:
             return;
         }
         QRegion region;
-        for (const TRect& r : *rects)
-            region += QRect(r.left, r.top, r.width(), r.height());
+        for (const TRect& r : *rects) region += QRect(r.left, r.top, r.width(), r.height());
         m_widget->setMask(region);
     }
     void beginDrag() override {
-        if (QWindow* w = m_widget->window()->windowHandle())
-            w->startSystemMove();
+        if (QWindow* w = m_widget->window()->windowHandle()) w->startSystemMove();
     }
     pictures::Image grab() override {
         const QImage img = m_widget->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -429,13 +348,10 @@ std::unique_ptr<WindowHandle> createWindowHandle(TWinControl& control) {
 
 namespace toolkit {
 
-void processMessages() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+void processMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 void runUntil(const std::function<bool()>& done) {
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 TRect screenRect() {
@@ -446,24 +362,17 @@ TRect screenRect() {
     return {0, 0, 800, 600};
 }
 
-void beep() {
-    QApplication::beep();
-}
+void beep() { QApplication::beep(); }
 
-void post(std::function<void()> fn) {
-    QTimer::singleShot(0, qApp, std::move(fn));
-}
+void post(std::function<void()> fn) { QTimer::singleShot(0, qApp, std::move(fn)); }
 
 void setOverrideCursor(int cursor) {
-    while (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-    if (cursor != crDefault)
-        QGuiApplication::setOverrideCursor(QCursor(cursorShape(cursor)));
+    while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+    if (cursor != crDefault) QGuiApplication::setOverrideCursor(QCursor(cursorShape(cursor)));
 }
 
 void setApplicationIcon(const pictures::Image* icon) {
-    if (qApp)
-        QGuiApplication::setWindowIcon(icon ? QIcon(QPixmap::fromImage(wrap(*icon).copy())) : QIcon());
+    if (qApp) QGuiApplication::setWindowIcon(icon ? QIcon(QPixmap::fromImage(wrap(*icon).copy())) : QIcon());
 }
 
 }  // namespace toolkit
