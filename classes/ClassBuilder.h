@@ -118,6 +118,16 @@ public:
         return *this;
     }
 
+    // An event property backed by a TMethod member (OnClick and friends). `type` is the
+    // event's Method-kind TypeInfo, which carries the declaration scripts see.
+    template <class C>
+    ClassBuilder& event(std::string name, const TypeInfo& type, TMethod C::*member) {
+        static_assert(std::is_base_of_v<C, T>);
+        return property(
+            std::move(name), type, [member](const T& obj) { return obj.*member; },
+            [member](T& obj, const TMethod& m) { obj.*member = m; });
+    }
+
     // `read` must consume exactly one value; see DefinedProp.
     ClassBuilder& defined(std::string name, std::function<void(T&, TReader&)> read,
                           std::function<void(const T&, TWriter&)> write = {},

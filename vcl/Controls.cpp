@@ -85,11 +85,6 @@ const classes::TypeInfo& componentType() { return TComponent::staticClass().type
 
 }  // namespace
 
-#define VCL_EVENT(Builder, Name, Type, Class, Member)        \
-    Builder.property(                                        \
-        Name, Type, [](const Class& c) { return c.Member; }, \
-        [](Class& c, const classes::TMethod& m) { c.Member = m; })
-
 const classes::ClassInfo& TSizeConstraints::staticClass() {
     static const auto info = [] {
         ClassBuilder<TSizeConstraints> b("TSizeConstraints", classes::TPersistent::staticClass());
@@ -166,14 +161,14 @@ const classes::ClassInfo& TControl::staticClass() {
         keptProperty(b, "DragMode", dragModeType(), 0);
         keptProperty(b, "HelpContext", ct::integer(), 0);
         keptProperty(b, "HelpType", helpTypeType(), 1);
-        VCL_EVENT(b, "OnClick", ct::notifyEvent(), TControl, onClick);
-        VCL_EVENT(b, "OnDblClick", ct::notifyEvent(), TControl, onDblClick);
-        VCL_EVENT(b, "OnMouseDown", types::mouseEvent(), TControl, onMouseDown);
-        VCL_EVENT(b, "OnMouseUp", types::mouseEvent(), TControl, onMouseUp);
-        VCL_EVENT(b, "OnMouseMove", types::mouseMoveEvent(), TControl, onMouseMove);
-        VCL_EVENT(b, "OnMouseEnter", ct::notifyEvent(), TControl, onMouseEnter);
-        VCL_EVENT(b, "OnMouseLeave", ct::notifyEvent(), TControl, onMouseLeave);
-        VCL_EVENT(b, "OnResize", ct::notifyEvent(), TControl, onResize);
+        b.event("OnClick", ct::notifyEvent(), &TControl::onClick);
+        b.event("OnDblClick", ct::notifyEvent(), &TControl::onDblClick);
+        b.event("OnMouseDown", types::mouseEvent(), &TControl::onMouseDown);
+        b.event("OnMouseUp", types::mouseEvent(), &TControl::onMouseUp);
+        b.event("OnMouseMove", types::mouseMoveEvent(), &TControl::onMouseMove);
+        b.event("OnMouseEnter", ct::notifyEvent(), &TControl::onMouseEnter);
+        b.event("OnMouseLeave", ct::notifyEvent(), &TControl::onMouseLeave);
+        b.event("OnResize", ct::notifyEvent(), &TControl::onResize);
         return b.build();
     }();
     return *info;
@@ -214,11 +209,11 @@ const classes::ClassInfo& TWinControl::staticClass() {
         keptProperty(b, "UseDockManager", ct::boolean(), 0);
         keptProperty(b, "DockSite", ct::boolean(), 0);
         keptProperty(b, "ParentBackground", ct::boolean(), 1);
-        VCL_EVENT(b, "OnKeyDown", types::keyEvent(), TWinControl, onKeyDown);
-        VCL_EVENT(b, "OnKeyPress", types::keyPressEvent(), TWinControl, onKeyPress);
-        VCL_EVENT(b, "OnKeyUp", types::keyEvent(), TWinControl, onKeyUp);
-        VCL_EVENT(b, "OnEnter", ct::notifyEvent(), TWinControl, onEnter);
-        VCL_EVENT(b, "OnExit", ct::notifyEvent(), TWinControl, onExit);
+        b.event("OnKeyDown", types::keyEvent(), &TWinControl::onKeyDown);
+        b.event("OnKeyPress", types::keyPressEvent(), &TWinControl::onKeyPress);
+        b.event("OnKeyUp", types::keyEvent(), &TWinControl::onKeyUp);
+        b.event("OnEnter", ct::notifyEvent(), &TWinControl::onEnter);
+        b.event("OnExit", ct::notifyEvent(), &TWinControl::onExit);
         return b.build();
     }();
     return *info;

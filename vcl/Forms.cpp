@@ -85,11 +85,6 @@ const classes::TypeInfo& closeQueryEvent() {
 
 }  // namespace
 
-#define VCL_EVENT(Builder, Name, Type, Class, Member)        \
-    Builder.property(                                        \
-        Name, Type, [](const Class& c) { return c.Member; }, \
-        [](Class& c, const classes::TMethod& m) { c.Member = m; })
-
 const classes::ClassInfo& TCustomForm::staticClass() {
     static const auto info = [] {
         ClassBuilder<TCustomForm> b("TCustomForm", TWinControl::staticClass());
@@ -146,15 +141,15 @@ const classes::ClassInfo& TCustomForm::staticClass() {
         keptProperty(b, "TransparentColorValue", ct::color(), clBlack);
         keptProperty(b, "DefaultMonitor", defaultMonitorType(), 3);
         keptProperty(b, "PrintScale", printScaleType(), 1);
-        VCL_EVENT(b, "OnCreate", ct::notifyEvent(), TCustomForm, onCreate);
-        VCL_EVENT(b, "OnDestroy", ct::notifyEvent(), TCustomForm, onDestroy);
-        VCL_EVENT(b, "OnShow", ct::notifyEvent(), TCustomForm, onShow);
-        VCL_EVENT(b, "OnHide", ct::notifyEvent(), TCustomForm, onHide);
-        VCL_EVENT(b, "OnActivate", ct::notifyEvent(), TCustomForm, onActivate);
-        VCL_EVENT(b, "OnDeactivate", ct::notifyEvent(), TCustomForm, onDeactivate);
-        VCL_EVENT(b, "OnPaint", ct::notifyEvent(), TCustomForm, onPaint);
-        VCL_EVENT(b, "OnClose", closeEvent(), TCustomForm, onClose);
-        VCL_EVENT(b, "OnCloseQuery", closeQueryEvent(), TCustomForm, onCloseQuery);
+        b.event("OnCreate", ct::notifyEvent(), &TCustomForm::onCreate);
+        b.event("OnDestroy", ct::notifyEvent(), &TCustomForm::onDestroy);
+        b.event("OnShow", ct::notifyEvent(), &TCustomForm::onShow);
+        b.event("OnHide", ct::notifyEvent(), &TCustomForm::onHide);
+        b.event("OnActivate", ct::notifyEvent(), &TCustomForm::onActivate);
+        b.event("OnDeactivate", ct::notifyEvent(), &TCustomForm::onDeactivate);
+        b.event("OnPaint", ct::notifyEvent(), &TCustomForm::onPaint);
+        b.event("OnClose", closeEvent(), &TCustomForm::onClose);
+        b.event("OnCloseQuery", closeQueryEvent(), &TCustomForm::onCloseQuery);
         return b.build();
     }();
     return *info;
