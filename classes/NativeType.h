@@ -239,6 +239,7 @@ NativeType makeType() {
     } else if constexpr (std::is_same_v<T, TMethod>) {
         return storage<T>(NativeKind::Method, "classes::TMethod");
     } else if constexpr (IsSet<T>::value) {
+        static_assert(sizeof(T) == 32 && std::is_standard_layout_v<T>, "a set is its 256 bits");
         NativeType t = storage<T>(NativeKind::Set, "classes::Set");
         t.elem = &describe<typename T::element_type>();
         return t;

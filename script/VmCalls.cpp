@@ -17,6 +17,14 @@ namespace {
 
 [[noreturn]] void fail(TIFException k, std::string p = {}) { throw ScriptException(k, std::move(p)); }
 
+// While native code runs, nested script calls start above the caller's stack top.
+struct TopGuard {
+    Slot*& top;
+    Slot* saved;
+    TopGuard(Slot*& t, Slot* now) : top(t), saved(t) { top = now; }
+    ~TopGuard() { top = saved; }
+};
+
 RuntimeError cannotImport(const std::string& name) {
     RuntimeError e;
     e.kind = TIFException::erCannotImport;
@@ -84,6 +92,12 @@ void toEventArg(const classes::EventArg& a, const TypeDesc* t, Slot v) {
         **s = t->kind == TypeKind::Char ? std::string(1, char(v.i)) : strOf(v);
     else if (auto* o = std::get_if<classes::TObject**>(&a))
         **o = Handles::resolve(ObjectRef(v.i));
+}
+
+// The class an object needs for the property: a published one's declaring class (one
+// PropRef serves every class that inherits it).
+const classes::ClassInfo* owner(const PropRef& r) {
+    return r.published ? r.published->declaredBy : r.cls->info;
 }
 
 bool isPointer(const classes::EventArg& a) {
@@ -225,9 +239,8 @@ void Vm::callNative(const ProcSig& sig, const NativeTarget& t, Slot*& sp, Object
     size_t n = sig.params.size();
     Slot* args = sp - n;
     Slot result{.i = 0};
-    Slot* savedTop = m_top;
-    m_top = sp;
     try {
+        TopGuard top(m_top, sp);
         if (t.bound) {
             callBound(*t.bound, args, &result, obj, *this);
         } else {
@@ -236,11 +249,9 @@ void Vm::callNative(const ProcSig& sig, const NativeTarget& t, Slot*& sp, Object
             t.raw(call);
         }
     } catch (...) {
-        m_top = savedTop;
         if (sig.result && sig.result->isManaged()) release(result.p);
         throw;
     }
-    m_top = savedTop;
     for (size_t i = 0; i < n; ++i) {
         if (!sig.params[i].byRef() && sig.params[i].type->isManaged()) release(args[i].p);
         tag(args + i) = 0;
@@ -279,21 +290,16 @@ void Vm::construct(const NativeProc& np, const NativeTarget& t, Slot*& sp) {
     Slot* args = sp - n;
     const ClassDecl* named = m_chunk->classes[size_t(args[-1].i)].get();
     Slot result{.i = 0};
-    if (t.bound) {
-        Slot* savedTop = m_top;
-        m_top = sp;
-        try {
+    {
+        TopGuard top(m_top, sp);
+        if (t.bound) {
             callBound(*t.bound, args, &result, nullptr, *this);
-        } catch (...) {
-            m_top = savedTop;
-            throw;
+        } else {
+            classes::TObject* context = nullptr;
+            if (n > 0 && np.sig.params[0].type->kind == TypeKind::Class)
+                context = objectOf(ObjectRef(args[0].i), nullptr);
+            result.i = int64_t(Handles::ref(named->info->create(context)));
         }
-        m_top = savedTop;
-    } else {
-        classes::TObject* context = nullptr;
-        if (n > 0 && np.sig.params[0].type->kind == TypeKind::Class)
-            context = objectOf(ObjectRef(args[0].i), nullptr);
-        result.i = int64_t(Handles::ref(named->info->create(context)));
     }
     // What a script constructs is the script's to free.
     Handles::ref(Handles::resolve(ObjectRef(result.i)), true);
@@ -310,25 +316,19 @@ Slot* Vm::getProperty(const PropRef& r, Slot* sp) {
     size_t n = r.params.size();
     Slot* args = sp - n;
     ObjectRef self = ObjectRef(args[-1].i);
-    classes::TObject* obj = objectOf(self, r.cls->info);
+    classes::TObject* obj = objectOf(self, owner(r));
     if (!obj) fail(TIFException::erNullPointerException);
     Slot res{.i = 0};
-    if (r.published) {
-        res = fromProperty(r.type, r.published->get(*obj), *this);
-    } else {
-        Slot* savedTop = m_top;
-        m_top = sp;
-        try {
+    {
+        TopGuard top(m_top, sp);  // an event the accessor raises runs above our stack
+        if (r.published)
+            res = fromProperty(r.type, r.published->get(*obj), *this);
+        else
             callBound(*r.getter, args, &res, obj, *this);
-        } catch (...) {
-            m_top = savedTop;
-            throw;
-        }
-        m_top = savedTop;
-        for (size_t i = 0; i < n; ++i) {
-            if (r.params[i].type->isManaged()) release(args[i].p);
-            tag(args + i) = 0;
-        }
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (r.params[i].type->isManaged()) release(args[i].p);
+        tag(args + i) = 0;
     }
     args[-1] = res;
     tag(args - 1) = r.type->isManaged();
@@ -340,21 +340,16 @@ Slot* Vm::setProperty(const PropRef& r, Slot* sp) {
     Slot* args = sp - n - 1;
     Slot value = sp[-1];
     ObjectRef self = ObjectRef(args[-1].i);
-    classes::TObject* obj = objectOf(self, r.cls->info);
+    classes::TObject* obj = objectOf(self, owner(r));
     if (!obj) fail(TIFException::erNullPointerException);
-    if (r.published) {
-        r.published->set(*obj, toProperty(r.type, *r.published->type, value, *this));
-    } else {
-        Slot* savedTop = m_top;
-        m_top = sp;
-        Slot none{.i = 0};
-        try {
+    {
+        TopGuard top(m_top, sp);
+        if (r.published) {
+            r.published->set(*obj, toProperty(r.type, *r.published->type, value, *this));
+        } else {
+            Slot none{.i = 0};
             callBound(*r.setter, args, &none, obj, *this);
-        } catch (...) {
-            m_top = savedTop;
-            throw;
         }
-        m_top = savedTop;
     }
     for (size_t i = 0; i < n; ++i) {
         if (r.params[i].type->isManaged()) release(args[i].p);

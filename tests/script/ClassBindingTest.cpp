@@ -115,8 +115,13 @@ begin
   l.Free;
   c.Free;
   Log(IntToStr(W.ComponentCount));
+  W.Tag := 4;
+  o := TComponent.Create(nil);
+  o.Tag := W.Tag + 1;
+  Log(IntToStr(o.Tag));
+  o.Free;
 end.)")) << t.s.error;
-    EXPECT_EQ(t.s.log, "1 Child \nis widget\nnot a list\nvia as\nas: Type Mismatch\nTStringList 1\n0\n");
+    EXPECT_EQ(t.s.log, "1 Child \nis widget\nnot a list\nvia as\nas: Type Mismatch\nTStringList 1\n0\n5\n");
     EXPECT_EQ(t.w.componentCount(), 0);
 }
 
