@@ -477,7 +477,7 @@ void Vm::runEvent(int index, std::span<const classes::EventArg> args) {
     Slot* bp = nullptr;
     const int32_t* pc = nullptr;
     try {
-        sp = enter(index, pc, sp, bp);
+        sp = enterFromNative(index, pc, sp, bp);
     } catch (...) {
         dropArgs(sp);
         writeBack();
