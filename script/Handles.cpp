@@ -14,7 +14,7 @@ namespace script {
 struct Handles::State {
     std::vector<Entry> entries;  // what Handles::s_table views
     std::vector<uint32_t> freeList;
-    std::vector<classes::TObject*> busy;    // arguments of running events, one per call
+    std::vector<classes::TObject*> busy;    // held objects, once per hold
     std::vector<classes::TObject*> doomed;  // freed by the script while busy
     size_t live = 0;
 };
@@ -84,8 +84,8 @@ void Handles::free(ObjectRef h) {
     obj->releaseHandle();
     State& s = state();
     if (std::find(s.busy.begin(), s.busy.end(), obj) != s.busy.end()) {
-        // The native code that raised the running event still holds it: nobody else may
-        // delete it now, and it goes when that event returns.
+        // Native code still works on it: nobody else may delete it now, and it goes when
+        // the last hold ends.
         if (component && component->owner()) component->owner()->removeComponent(component);
         if (item) item->setCollection(nullptr);
         s.doomed.push_back(obj);
@@ -94,12 +94,9 @@ void Handles::free(ObjectRef h) {
     delete obj;
 }
 
-void Handles::enterEvent(classes::TObject* obj) {
-    if (obj) state().busy.push_back(obj);
-}
+void Handles::hold(classes::TObject* obj) { state().busy.push_back(obj); }
 
-void Handles::leaveEvent(classes::TObject* obj) {
-    if (!obj) return;
+void Handles::unhold(classes::TObject* obj) {
     State& s = state();
     auto it = std::find(s.busy.rbegin(), s.busy.rend(), obj);
     if (it != s.busy.rend()) s.busy.erase(std::next(it).base());

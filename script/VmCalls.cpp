@@ -2,6 +2,7 @@
 // the handle table, and script procedures run from native events.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "classes/ClassInfo.h"
 #include "classes/TObject.h"
@@ -282,6 +283,7 @@ void Vm::callMethod(int n, Slot*& sp) {
     } else if (!self && !np.nilSelf) {
         fail(TIFException::erNullPointerException);
     }
+    Handles::Hold hold(obj);
     callNative(np.sig, t, sp, self, obj, true);
 }
 
@@ -344,6 +346,7 @@ Slot* Vm::setProperty(const PropRef& r, Slot* sp) {
     if (!obj) fail(TIFException::erNullPointerException);
     {
         TopGuard top(m_top, sp);
+        Handles::Hold hold(obj);  // a setter may raise an event whose handler frees the object
         if (r.published) {
             r.published->set(*obj, toProperty(r.type, *r.published->type, value, *this));
         } else {
@@ -392,18 +395,14 @@ int Vm::findProc(std::string_view name) const {
 void ScriptHandler::operator()(std::span<const classes::EventArg> args) const {
     Vm* vm = link->vm;
     if (!vm) return;
-    // Objects the event passes (its sender) are not deleted under the code that raised it.
-    std::vector<classes::TObject*> held;
+    // The event's objects (its sender) are not deleted under the code that raised it. An
+    // event passes a handful of arguments.
+    std::optional<Handles::Hold> holds[8];
+    size_t n = 0;
     for (const classes::EventArg& a : args)
-        if (auto* o = std::get_if<classes::TObject*>(&a); o && *o) held.push_back(*o);
-    for (classes::TObject* o : held) Handles::enterEvent(o);
-    try {
-        vm->callProcValue(proc, args);
-    } catch (...) {
-        for (classes::TObject* o : held) Handles::leaveEvent(o);
-        throw;
-    }
-    for (classes::TObject* o : held) Handles::leaveEvent(o);
+        if (auto* o = std::get_if<classes::TObject*>(&a); o && *o && n < std::size(holds))
+            holds[n++].emplace(*o);
+    vm->callProcValue(proc, args);
 }
 
 void Vm::call(std::string_view name, std::span<const classes::EventArg> args) {
