@@ -160,6 +160,12 @@ private:
     bool m_checkDeclarations = false;
 };
 
+// Marks an object the host deletes itself (the application object, a form it holds in a
+// smart pointer): a script's Free of it is the script error "Invalid pointer operation"
+// instead of a second delete. Components and collection items are otherwise freed by their
+// owner's rules, other objects only when the script created them. Main thread only.
+void markHostOwned(classes::TObject* obj);
+
 // The bytecode of a chunk, one line per instruction with its source position.
 std::string disassemble(const Chunk& chunk);
 

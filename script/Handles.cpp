@@ -41,14 +41,15 @@ ObjectRef Handles::ref(classes::TObject* obj, bool scriptOwned) {
             s.freeList.pop_back();
         } else {
             auto& entries = s.entries;
-            if (entries.empty()) entries.push_back({nullptr, 0, false});  // index 0 is nil
+            if (entries.empty()) entries.push_back({nullptr, 0, false, false});  // index 0 is nil
             index = uint32_t(entries.size());
-            entries.push_back({nullptr, 1, false});
+            entries.push_back({nullptr, 1, false, false});
             t.entries = entries.data();
             t.size = uint32_t(entries.size());
         }
         t.entries[index].obj = obj;
         t.entries[index].scriptOwned = false;
+        t.entries[index].hostOwned = false;
         obj->setHandleSlot(index);
         ++s.live;
     }
@@ -73,13 +74,18 @@ void Handles::died(const classes::TObject& obj) {
 
 size_t Handles::liveCount() { return state().live; }
 
+void Handles::hostOwned(classes::TObject* obj) {
+    if (ObjectRef h = ref(obj)) s_table.entries[uint32_t(h)].hostOwned = true;
+}
+
 void Handles::free(ObjectRef h) {
     if (h == 0) return;
     classes::TObject* obj = resolve(h);
     if (!obj) throw ScriptException(TIFException::erNullPointerException, "");
     auto* component = dynamic_cast<classes::TComponent*>(obj);
     auto* item = dynamic_cast<classes::TCollectionItem*>(obj);
-    if (!component && !item && !s_table.entries[uint32_t(h)].scriptOwned)
+    const Entry& e = s_table.entries[uint32_t(h)];
+    if (e.hostOwned || (!component && !item && !e.scriptOwned))
         throw ScriptException(TIFException::erException, "Invalid pointer operation");
     obj->releaseHandle();
     State& s = state();

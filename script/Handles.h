@@ -18,6 +18,9 @@ public:
     // The object's handle (0 for null); the same object keeps the same handle while it lives.
     // `scriptOwned` marks an object the script created or received as its own, which it may Free.
     static ObjectRef ref(classes::TObject* obj, bool scriptOwned = false);
+    // An object its host deletes itself (the application object, a form it holds): a
+    // script's Free of it is refused like a sub-object's.
+    static void hostOwned(classes::TObject* obj);
     // Null for nil and for a dead or made-up handle.
     static classes::TObject* resolve(ObjectRef h) {
         uint32_t index = uint32_t(h);
@@ -57,6 +60,7 @@ private:
         classes::TObject* obj;
         uint32_t generation;
         bool scriptOwned;
+        bool hostOwned;
     };
     // The entries' storage lives in Handles.cpp; this view of it needs no guard on reads.
     struct Table {

@@ -167,6 +167,13 @@ end.)")) << t.s.error;
               "Exception\nown event: Null Pointer Exception\n0\n");
     EXPECT_EQ(t.w.font()->name(), "Sans");  // still there
 
+    // The host's own objects are not the script's to free.
+    script::markHostOwned(&t.w2);
+    t.s.log.clear();
+    ASSERT_TRUE(t.s.run("begin try W2.Free; except Log(ExceptionParam); end; Log(W2.Name); end."))
+        << t.s.error;
+    EXPECT_EQ(t.s.log, "Invalid pointer operation\nSecond\n");
+
     // An object the host deletes under a script's variable.
     auto* gone = new TTestWidget(nullptr);
     ScriptSession s;
