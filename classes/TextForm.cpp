@@ -780,13 +780,10 @@ private:
             expectSymbol(']');
             flags |= 2;
         }
-        // A record's first byte in F0..FF is its prefix, so a stream cannot hold a class
-        // name of 240 characters or more where no prefix comes first.
         if (flags == 0 && level > 0 && cls.empty()) fail("a class name that is not empty", "''");
-        if (flags == 0 && cls.size() >= 0xF0) {
-            fail("a class name of at most 239 characters", "one of " + std::to_string(cls.size()));
-        }
-        if (flags != 0) {
+        // A record's first byte in F0..FF is its prefix, so a class name of 240 characters
+        // or more needs one, even with no flags in it.
+        if (flags != 0 || cls.size() >= 0xF0) {
             m_out.push_back(static_cast<char>(0xF0 | flags));
             if (flags & 2) writeInteger(position);
         }
