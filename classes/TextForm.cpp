@@ -30,7 +30,8 @@ std::string hexByte(unsigned v) {
 
 // Words of the text form that a bare identifier in their place would be taken for.
 bool isReservedWord(std::string_view s) {
-    static const char* const kWords[] = {"object", "inherited", "inline", "end", "true", "false", "nil", "null"};
+    static const char* const kWords[] = {"object", "inherited", "inline", "end",
+                                         "true",   "false",     "nil",    "null"};
     for (const char* w : kWords) {
         if (s.size() != std::strlen(w)) continue;
         bool same = true;
@@ -91,7 +92,8 @@ public:
 private:
     [[noreturn]] void fail(const std::string& expected) {
         const size_t at = m_in.position();
-        std::string found = !m_in.atEnd() ? ", found 0x" + hexByte(m_in.peek()) : ", found the end of the data";
+        std::string found =
+            !m_in.atEnd() ? ", found 0x" + hexByte(m_in.peek()) : ", found the end of the data";
         throw TextFormError("offset " + std::to_string(at) + ": expected " + expected + found,
                             static_cast<int64_t>(at));
     }
@@ -158,7 +160,10 @@ private:
         std::string name = ident("a component name (an identifier or empty)", true);
         indent(level);
         // A record both inherited and inline keeps both words.
-        m_out += (flags & 5) == 5 ? "inherited inline " : (flags & 4) ? "inline " : (flags & 1) ? "inherited " : "object ";
+        m_out += (flags & 5) == 5 ? "inherited inline "
+                 : (flags & 4)    ? "inline "
+                 : (flags & 1)    ? "inherited "
+                                  : "object ";
         if (!name.empty()) m_out += name + ": ";
         m_out += cls;
         if (flags & 2) m_out += " [" + std::to_string(position) + "]";
@@ -470,7 +475,9 @@ public:
         const size_t invalid = base::firstInvalidUtf8(m_text.substr(m_pos));
         if (invalid != std::string_view::npos) {
             if (bom) {
-                m_tokLine = 1 + static_cast<int>(std::count(m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(m_pos + invalid), '\n'));
+                m_tokLine = 1 + static_cast<int>(std::count(
+                                    m_text.begin(),
+                                    m_text.begin() + static_cast<std::ptrdiff_t>(m_pos + invalid), '\n'));
                 fail("UTF-8 text after the byte-order mark",
                      "the byte 0x" + hexByte(static_cast<unsigned char>(m_text[m_pos + invalid])));
             }
@@ -520,7 +527,8 @@ private:
             return;
         }
         char c = m_text[m_pos];
-        if (c == '&' && m_pos + 1 < m_text.size() && (m_text[m_pos + 1] == '\'' || m_text[m_pos + 1] == '#')) {
+        if (c == '&' && m_pos + 1 < m_text.size() &&
+            (m_text[m_pos + 1] == '\'' || m_text[m_pos + 1] == '#')) {
             ++m_pos;
             readStringToken(true);
         } else if (identStartChar(c)) {
@@ -633,7 +641,8 @@ private:
 
     // The character at the position, as UTF-8 or (in an ANSI text) one code-page byte.
     char32_t rawChar() {
-        if (m_ansiText) return base::CodePage::active().toUnicode(static_cast<unsigned char>(m_text[m_pos++]));
+        if (m_ansiText)
+            return base::CodePage::active().toUnicode(static_cast<unsigned char>(m_text[m_pos++]));
         return base::decodeUtf8(m_text, m_pos);
     }
 

@@ -1,6 +1,5 @@
 #include "player/Archive.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "base/CodePage.h"
@@ -23,6 +23,8 @@
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "player/ArchiveInput.h"
+#include "player/FolderIndex.h"
+#include "player/WriteGate.h"
 
 namespace fs = std::filesystem;
 
@@ -67,27 +69,6 @@ private:
     int m_fd;
 };
 
-// The entry of `dirfd` named `wanted`, or else its single case-insensitive match (the
-// first in byte order when there are several), or `wanted` itself.
-std::string entryName(int dirfd, const std::string& wanted) {
-    struct stat st;
-    if (::fstatat(dirfd, wanted.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return wanted;
-    int dup = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dup < 0) return wanted;
-    DIR* dir = ::fdopendir(dup);
-    if (!dir) {
-        ::close(dup);
-        return wanted;
-    }
-    std::string match;
-    while (dirent* e = ::readdir(dir)) {
-        std::string name = e->d_name;
-        if (platform::sameFileName(name, wanted) && (match.empty() || name < match)) match = name;
-    }
-    ::closedir(dir);
-    return match.empty() ? wanted : match;
-}
-
 // A restored file's place: a folder we trust, then components walked without following
 // symbolic links.
 struct Target {
@@ -98,16 +79,32 @@ struct Target {
 };
 
 // Opens the folder holding the target's file; creates missing folders when asked.
-Fd openParent(const Target& t, bool create) {
+Fd openParent(const Target& t, bool create, FolderIndex& index) {
+    std::optional<WriteGate::Hold> gate;
+    if (create) gate.emplace();
     std::error_code ec;
     if (create) fs::create_directories(t.base, ec);
     Fd dir(::open(t.base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (size_t i = 0; dir.get() >= 0 && i + 1 < t.parts.size(); ++i) {
-        std::string name = entryName(dir.get(), t.parts[i]);
-        if (create) ::mkdirat(dir.get(), name.c_str(), 0755);
+        std::string name = index.entryName(dir.get(), t.parts[i]);
+        if (create && ::mkdirat(dir.get(), name.c_str(), 0755) == 0) index.added(dir.get(), name);
         dir.reset(::openat(dir.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     return dir;
+}
+
+// Creates (or truncates) the file `leaf` in `parent`. A symbolic link planted there is
+// replaced, never followed.
+Fd createFile(int parent, const std::string& leaf, FolderIndex& index) {
+    WriteGate::Hold gate;
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+    Fd file(::openat(parent, leaf.c_str(), kFlags, 0644));
+    if (file.get() < 0 && errno == ELOOP) {
+        ::unlinkat(parent, leaf.c_str(), 0);
+        file.reset(::openat(parent, leaf.c_str(), kFlags, 0644));
+    }
+    if (file.get() >= 0) index.added(parent, leaf);
+    return file;
 }
 
 // Splits on both separators; nullopt when a part would climb out or name a drive.
@@ -297,6 +294,7 @@ struct TBackupFile::Run {
     int64_t processed = 0;
     std::vector<char> compressed;
     ChunkInflater inflater;
+    FolderIndex index;
     // The last file record, which a volume change may continue.
     bool haveLast = false;
     bool lastWritten = false;
@@ -453,7 +451,7 @@ void TBackupFile::restoreRecords(Run& run) {
                 skipBlock(run);
                 continue;
             }
-            Fd parent = openParent(run.lastTarget, false);
+            Fd parent = openParent(run.lastTarget, false, run.index);
             Fd file(parent.get() < 0 ? -1
                                      : ::openat(parent.get(), run.lastTarget.parts.back().c_str(),
                                                 O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
@@ -501,10 +499,10 @@ void TBackupFile::restoreRecords(Run& run) {
         if (doRestore && m_restoreMode != TRestoreMode::rmAll) {
             bool exists = false;
             int32_t age = 0;
-            Fd parent = openParent(target, false);
+            Fd parent = openParent(target, false, run.index);
             struct stat st;
             if (parent.get() >= 0 &&
-                ::fstatat(parent.get(), entryName(parent.get(), target.parts.back()).c_str(), &st,
+                ::fstatat(parent.get(), run.index.entryName(parent.get(), target.parts.back()).c_str(), &st,
                           AT_SYMLINK_NOFOLLOW) == 0 &&
                 S_ISREG(st.st_mode)) {
                 exists = true;
@@ -534,7 +532,7 @@ void TBackupFile::restoreRecords(Run& run) {
 
         Fd parent;
         if (doRestore) {
-            parent = openParent(target, true);
+            parent = openParent(target, true, run.index);
             doRestore = parent.get() >= 0;  // a folder that cannot be made skips the file
         }
         run.haveLast = !isList;
@@ -546,17 +544,10 @@ void TBackupFile::restoreRecords(Run& run) {
             continue;
         }
 
-        std::string leaf = entryName(parent.get(), target.parts.back());
+        std::string leaf = run.index.entryName(parent.get(), target.parts.back());
         target.parts.back() = leaf;
         run.lastTarget.parts.back() = leaf;
-        Fd file(::openat(parent.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                         0644));
-        if (file.get() < 0 && errno == ELOOP) {
-            // A symbolic link planted in the target folder is replaced, never followed.
-            ::unlinkat(parent.get(), leaf.c_str(), 0);
-            file.reset(::openat(parent.get(), leaf.c_str(),
-                                O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
-        }
+        Fd file = createFile(parent.get(), leaf, run.index);
         try {
             if (file.get() < 0) throw base::ArchiveError("Cannot read file", kArchiveCannotReadFile);
             ++m_filesRestored;

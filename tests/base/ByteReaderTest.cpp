@@ -15,7 +15,11 @@ struct Short : std::exception {
 [[noreturn]] void throwShort(const base::ByteReader& r, size_t needed) { throw Short(r.position(), needed); }
 
 TEST(ByteReader, ReadsLittleEndianValuesInOrder) {
-    const std::string data("\x01\xfe\xff\x78\x56\x34\x12\x03" "abc\x05" "xy", 14);
+    const std::string data(
+        "\x01\xfe\xff\x78\x56\x34\x12\x03"
+        "abc\x05"
+        "xy",
+        14);
     base::ByteReader r(data);
     EXPECT_EQ(r.u8(), 1);
     EXPECT_EQ(r.s16(), -2);
@@ -30,7 +34,11 @@ TEST(ByteReader, ReadsLittleEndianValuesInOrder) {
 }
 
 TEST(ByteReader, AShortReadConsumesNothingAndReportsWhatItNeeded) {
-    const std::string data("\x06" "abc" "\x01\x02", 6);
+    const std::string data(
+        "\x06"
+        "abc"
+        "\x01\x02",
+        6);
     base::ByteReader r(data, 0, throwShort);
     try {
         r.shortString();  // six bytes announced, five there
@@ -56,12 +64,13 @@ TEST(ByteReader, AShortReadConsumesNothingAndReportsWhatItNeeded) {
 }
 
 TEST(Utf8, FirstInvalidByteIsFound) {
-    EXPECT_EQ(base::firstInvalidUtf8("plain \xd0\x9f\xd1\x80\xe2\x82\xac\xf0\x9f\x98\x80"), std::string::npos);
-    EXPECT_EQ(base::firstInvalidUtf8("ab\xe9z"), 2u);           // a Latin-1 byte
-    EXPECT_EQ(base::firstInvalidUtf8("\xc0\xaf"), 0u);          // overlong '/'
-    EXPECT_EQ(base::firstInvalidUtf8("x\xed\xa0\x80"), 1u);     // a surrogate
-    EXPECT_EQ(base::firstInvalidUtf8("\xf4\x90\x80\x80"), 0u);  // above U+10FFFF
-    EXPECT_EQ(base::firstInvalidUtf8("ok\xe2\x82"), 2u);        // cut short
+    EXPECT_EQ(base::firstInvalidUtf8("plain \xd0\x9f\xd1\x80\xe2\x82\xac\xf0\x9f\x98\x80"),
+              std::string::npos);
+    EXPECT_EQ(base::firstInvalidUtf8("ab\xe9z"), 2u);                      // a Latin-1 byte
+    EXPECT_EQ(base::firstInvalidUtf8("\xc0\xaf"), 0u);                     // overlong '/'
+    EXPECT_EQ(base::firstInvalidUtf8("x\xed\xa0\x80"), 1u);                // a surrogate
+    EXPECT_EQ(base::firstInvalidUtf8("\xf4\x90\x80\x80"), 0u);             // above U+10FFFF
+    EXPECT_EQ(base::firstInvalidUtf8("ok\xe2\x82"), 2u);                   // cut short
     EXPECT_EQ(base::firstInvalidUtf8("\xef\xbf\xbd"), std::string::npos);  // U+FFFD itself
 }
 

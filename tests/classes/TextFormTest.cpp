@@ -222,7 +222,8 @@ TEST(TextFormTest, MalformedTextNamesTheLine) {
     EXPECT_EQ(textToBinary("object X: " + longClass + "\nend\n").substr(4, 2), "\xF0\xF0");
     for (const std::string& fits :
          {"object X: " + longClass.substr(1) + "\nend\n", "inherited X: " + longClass + "\nend\n",
-          "object X: " + longClass + "\nend\n", std::string("object X: T\n  object Y: U [-10]\n  end\nend\n")}) {
+          "object X: " + longClass + "\nend\n",
+          std::string("object X: T\n  object Y: U [-10]\n  end\nend\n")}) {
         const std::string bytes = textToBinary(fits);
         EXPECT_EQ(textToBinary(binaryToText(bytes)), bytes);
     }
@@ -263,8 +264,9 @@ TEST(TextFormTest, RawNonAsciiTextKeepsEveryCharacter) {
     base::CodePage::setActive(1251);
     Bytes cyr;
     cyr.sig().record("TForm", "F").prop("B").string("\xcf\xf0\xe8\xe2\xe5\xf2").end().end();
-    EXPECT_EQ(textToBinary("object F: TForm\n  B = '\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82'\nend\n"),
-              cyr.s);
+    EXPECT_EQ(
+        textToBinary("object F: TForm\n  B = '\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82'\nend\n"),
+        cyr.s);
     base::CodePage::setActive(1252);
     // A text that is not UTF-8 was written in the code page by an older tool.
     EXPECT_EQ(textToBinary("object F: TForm\n  A = 'caf\xe9'\nend\n"),
