@@ -207,7 +207,7 @@ private:
             m_player.pattern(dest, rop);
             return;
         }
-        const auto image = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits));
+        const auto image = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget);
         if (image) m_player.image(dest, *image, sourceRect(*image, xSrc, ySrc, srcW, srcH, false), rop);
     }
 
@@ -226,7 +226,7 @@ private:
             h = r.s32();
         }
         bool bottomUp = true;
-        const auto image = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), &bottomUp);
+        const auto image = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget, &bottomUp);
         if (image)
             m_player.image({x, y, x + w, y + h}, *image, sourceRect(*image, xSrc, ySrc, srcW, srcH, bottomUp),
                            rop);
@@ -298,7 +298,7 @@ private:
         const uint32_t offBmi = r.le32(), cbBmi = r.le32(), offBits = r.le32(), cbBits = r.le32();
         MetaBrush brush;
         brush.style = MetaBrushStyle::Pattern;
-        brush.pattern = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits));
+        brush.pattern = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget);
         if (!brush.pattern) brush = brushFrom(0, 0x808080, 0);
         m_player.createObject(index, std::move(brush));
     }
@@ -490,6 +490,7 @@ private:
     }
 
     Player& m_player;
+    int64_t m_pixelBudget = kMaxPlaybackPixels;
 };
 
 int pixels(double v) {

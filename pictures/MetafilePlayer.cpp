@@ -603,7 +603,8 @@ void Player::clipToPath(int mode) {
 
 // --- bitmaps and text ---
 
-std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view bits, bool* bottomUp) {
+std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view bits, int64_t& budget,
+                                       bool* bottomUp) {
     base::ByteReader r(info);
     if (!r.has(12)) return nullptr;
     const uint32_t headerSize = r.le32();
@@ -617,8 +618,10 @@ std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view b
     } else {
         return nullptr;
     }
-    if (width <= 0 || height == 0 || height == INT32_MIN || width * std::llabs(height) > kMaxEmbeddedPixels)
-        return nullptr;
+    if (width <= 0 || height == 0 || height == INT32_MIN) return nullptr;
+    const int64_t pixels = width * std::llabs(height);
+    if (pixels > kMaxEmbeddedPixels || pixels > budget) return nullptr;
+    budget -= pixels;
     if (bottomUp) *bottomUp = height > 0;
     std::string bmp = "BM";
     base::appendLE32(bmp, static_cast<uint32_t>(14 + info.size() + bits.size()));
@@ -634,7 +637,7 @@ std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view b
     }
 }
 
-std::shared_ptr<const Image> decodePackedDib(std::string_view packed, bool* bottomUp) {
+std::shared_ptr<const Image> decodePackedDib(std::string_view packed, int64_t& budget, bool* bottomUp) {
     base::ByteReader r(packed);
     if (!r.has(16)) return nullptr;
     const uint32_t headerSize = r.le32();
@@ -657,7 +660,7 @@ std::shared_ptr<const Image> decodePackedDib(std::string_view packed, bool* bott
     }
     const uint64_t offset = headerSize + table;
     if (offset > packed.size()) return nullptr;
-    return decodeDib(packed.substr(0, offset), packed.substr(offset), bottomUp);
+    return decodeDib(packed.substr(0, offset), packed.substr(offset), budget, bottomUp);
 }
 
 PixelRect sourceRect(const Image& image, int x, int y, int width, int height, bool fromBottom) {

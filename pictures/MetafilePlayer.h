@@ -27,6 +27,8 @@ inline constexpr size_t kMaxSavedStates = 256;
 inline constexpr size_t kMaxClipRects = 256;
 inline constexpr size_t kMaxPathOps = 1 << 20;
 inline constexpr int64_t kMaxEmbeddedPixels = 16LL * 1024 * 1024;
+// All the bitmaps of one playback together: a small file cannot ask for endless decoding.
+inline constexpr int64_t kMaxPlaybackPixels = 4 * kMaxEmbeddedPixels;
 
 // Rectangles in output pixels, never overlapping; an empty list clips everything away.
 class Region {
@@ -177,11 +179,12 @@ private:
 // The pixels of a device-independent bitmap from its header (with colour table) and
 // its bits, top row first; null when they do not make a picture. `bottomUp` tells
 // whether the bits were stored bottom row first, which decides where a source
-// rectangle's origin lies.
-std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view bits,
+// rectangle's origin lies. The bitmap's pixels are taken from `budget`; a bitmap larger
+// than what is left is not decoded.
+std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view bits, int64_t& budget,
                                        bool* bottomUp = nullptr);
 // The same from a packed DIB: header, colour table and bits in one block.
-std::shared_ptr<const Image> decodePackedDib(std::string_view packed, bool* bottomUp = nullptr);
+std::shared_ptr<const Image> decodePackedDib(std::string_view packed, int64_t& budget, bool* bottomUp = nullptr);
 // The part of a bitmap a blt names, clamped to the bitmap; `fromBottom` counts the
 // source's y from the bottom row, as device-independent blts of bottom-up bitmaps do.
 PixelRect sourceRect(const Image& image, int x, int y, int width, int height, bool fromBottom);

@@ -266,7 +266,7 @@ private:
             return;
         }
         bool bottomUp = true;
-        const auto image = decodePackedDib(p.rest(), &bottomUp);
+        const auto image = decodePackedDib(p.rest(), m_pixelBudget, &bottomUp);
         if (!image) return;
         m_player.image(dest, *image, sourceRect(*image, xSrc, ySrc, srcW, srcH, fromBottom && bottomUp), rop);
     }
@@ -441,7 +441,7 @@ private:
                     p.skip(4);
                     MetaBrush brush;
                     brush.style = MetaBrushStyle::Pattern;
-                    brush.pattern = decodePackedDib(p.rest());
+                    brush.pattern = decodePackedDib(p.rest(), m_pixelBudget);
                     return GdiObject(brush.pattern ? brush : brushFrom(0, 0x808080, 0));
                 },
                 brushFrom(0, 0x808080, 0));
@@ -492,6 +492,7 @@ private:
     }
 
     Player& m_player;
+    int64_t m_pixelBudget = kMaxPlaybackPixels;
     Slots m_slots;
 };
 

@@ -320,15 +320,17 @@ void TMetafile::draw(TCanvas& canvas, const TRect& dest) const {
         canvas.drawImage(dest, *own);
         return;
     }
-    if (m_drawn.width != dest.width() || m_drawn.height != dest.height()) {
+    // Beyond this many pixels the picture's own image is stretched instead.
+    constexpr int64_t kMaxDrawnPixels = int64_t{pictures::kMaxMetafileSide} * pictures::kMaxMetafileSide * 4;
+    const bool tooLarge = int64_t{dest.width()} * dest.height() > kMaxDrawnPixels;
+    if (!tooLarge && (m_drawn.width != dest.width() || m_drawn.height != dest.height())) {
         try {
             m_drawn = pictures::renderMetafile(saveToBytes(), dest.width(), dest.height(), mapFontFace);
         } catch (const pictures::DecodeError&) {
             m_drawn = {};
         }
     }
-    // A size too large to draw afresh stretches the picture's own image.
-    canvas.drawImage(dest, m_drawn.empty() ? *own : m_drawn);
+    canvas.drawImage(dest, tooLarge || m_drawn.empty() ? *own : m_drawn);
 }
 
 void TMetafile::loadFromBytes(std::string_view fileImage) { TEncodedGraphic::loadFromBytes(fileImage); }
