@@ -207,7 +207,8 @@ private:
             m_player.pattern(dest, rop);
             return;
         }
-        const auto image = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget);
+        const auto image =
+            decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget);
         if (image) m_player.image(dest, *image, sourceRect(*image, xSrc, ySrc, srcW, srcH, false), rop);
     }
 
@@ -226,7 +227,8 @@ private:
             h = r.s32();
         }
         bool bottomUp = true;
-        const auto image = decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget, &bottomUp);
+        const auto image =
+            decodeDib(part(record, offBmi, cbBmi), part(record, offBits, cbBits), m_pixelBudget, &bottomUp);
         if (image)
             m_player.image({x, y, x + w, y + h}, *image, sourceRect(*image, xSrc, ySrc, srcW, srcH, bottomUp),
                            rop);

@@ -184,7 +184,8 @@ private:
 std::shared_ptr<const Image> decodeDib(std::string_view info, std::string_view bits, int64_t& budget,
                                        bool* bottomUp = nullptr);
 // The same from a packed DIB: header, colour table and bits in one block.
-std::shared_ptr<const Image> decodePackedDib(std::string_view packed, int64_t& budget, bool* bottomUp = nullptr);
+std::shared_ptr<const Image> decodePackedDib(std::string_view packed, int64_t& budget,
+                                             bool* bottomUp = nullptr);
 // The part of a bitmap a blt names, clamped to the bitmap; `fromBottom` counts the
 // source's y from the bottom row, as device-independent blts of bottom-up bitmaps do.
 PixelRect sourceRect(const Image& image, int x, int y, int width, int height, bool fromBottom);
