@@ -291,6 +291,21 @@ TEST(Emf, ShapesPolygonsAndArcs) {
     EXPECT_EQ(p.at(50, 6), kBlue);
 }
 
+TEST(Emf, ArcsAndChordsFollowTheArcDirection) {
+    Emf e = emfWithRedBrush();
+    e.arcLike(46, 0, 0, 40, 40, {40, 20}, {0, 20});  // chord: the top half
+    e.rec(57, {2});                                  // AD_CLOCKWISE
+    e.arcLike(46, 50, 0, 90, 40, {90, 20}, {50, 20});  // now the bottom half
+    e.createPen(3, 0, 1, kBlue).selectObject(3).arcLike(45, 0, 50, 40, 90, {20, 50}, {20, 90});  // right half
+    const Picture p(e.bytes());
+    EXPECT_EQ(p.at(20, 10), kRed);
+    EXPECT_EQ(p.at(20, 30), kNone);
+    EXPECT_EQ(p.at(70, 30), kRed);
+    EXPECT_EQ(p.at(70, 10), kNone);
+    EXPECT_GT(p.countIn(21, 50, 41, 91), 10);
+    EXPECT_EQ(p.countIn(0, 52, 18, 88), 0);
+}
+
 TEST(Emf, WorldTransformsMappingModesAndViewports) {
     Emf e = emfWithRedBrush();
     e.selectObject(0x80000008);
