@@ -8,6 +8,30 @@
 #include "base/CodePage.h"
 
 namespace player {
+namespace {
+
+void keepFirst(FolderIndex::Folder& folder, const std::string& name) {
+    auto [it, inserted] = folder.names.try_emplace(FolderIndex::fold(name), name);
+    if (!inserted && name < it->second) it->second = name;
+}
+
+void readFolder(FolderIndex::Folder& folder, int dirfd) {
+    folder.read = true;
+    int dup = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dup < 0) return;
+    DIR* dir = ::fdopendir(dup);
+    if (!dir) {
+        ::close(dup);
+        return;
+    }
+    while (dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") keepFirst(folder, name);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
 
 std::string FolderIndex::fold(std::string_view name) {
     std::string out;
@@ -17,46 +41,24 @@ std::string FolderIndex::fold(std::string_view name) {
     return out;
 }
 
-FolderIndex::Names* FolderIndex::folder(int dirfd, bool build) {
+FolderIndex::Folder* FolderIndex::folder(int dirfd) {
     struct stat st;
     if (::fstat(dirfd, &st) != 0) return nullptr;
-    const auto key = std::make_pair(st.st_dev, st.st_ino);
-    if (auto it = m_folders.find(key); it != m_folders.end()) return &it->second;
-    if (!build) return nullptr;
-
-    int dup = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dup < 0) return nullptr;
-    DIR* dir = ::fdopendir(dup);
-    if (!dir) {
-        ::close(dup);
-        return nullptr;
-    }
-    Names& names = m_folders[key];
-    while (dirent* e = ::readdir(dir)) {
-        std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        auto [it, inserted] = names.try_emplace(fold(name), name);
-        if (!inserted && name < it->second) it->second = std::move(name);
-    }
-    ::closedir(dir);
-    return &names;
+    return &m_folders[std::make_pair(st.st_dev, st.st_ino)];
 }
 
-std::string FolderIndex::entryName(int dirfd, const std::string& wanted) {
+std::string FolderIndex::entryName(Folder* folder, int dirfd, const std::string& wanted) {
     struct stat st;
     if (::fstatat(dirfd, wanted.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return wanted;
-    Names* names = folder(dirfd, true);
-    if (!names) return wanted;
-    auto it = names->find(fold(wanted));
-    return it == names->end() ? wanted : it->second;
+    if (!folder) return wanted;
+    if (!folder->read) readFolder(*folder, dirfd);
+    auto it = folder->names.find(fold(wanted));
+    return it == folder->names.end() ? wanted : it->second;
 }
 
-void FolderIndex::added(int dirfd, const std::string& name) {
+void FolderIndex::added(Folder* folder, const std::string& name) {
     // A folder never read needs no entry: it is read in full when first asked.
-    Names* names = folder(dirfd, false);
-    if (!names) return;
-    auto [it, inserted] = names->try_emplace(fold(name), name);
-    if (!inserted && name < it->second) it->second = name;
+    if (folder && folder->read) keepFirst(*folder, name);
 }
 
 }  // namespace player

@@ -293,8 +293,8 @@ TEST(Emf, ShapesPolygonsAndArcs) {
 
 TEST(Emf, ArcsAndChordsFollowTheArcDirection) {
     Emf e = emfWithRedBrush();
-    e.arcLike(46, 0, 0, 40, 40, {40, 20}, {0, 20});  // chord: the top half
-    e.rec(57, {2});                                  // AD_CLOCKWISE
+    e.arcLike(46, 0, 0, 40, 40, {40, 20}, {0, 20});    // chord: the top half
+    e.rec(57, {2});                                    // AD_CLOCKWISE
     e.arcLike(46, 50, 0, 90, 40, {90, 20}, {50, 20});  // now the bottom half
     e.createPen(3, 0, 1, kBlue).selectObject(3).arcLike(45, 0, 50, 40, 90, {20, 50}, {20, 90});  // right half
     const Picture p(e.bytes());
