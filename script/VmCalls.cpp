@@ -26,6 +26,13 @@ struct TopGuard {
     ~TopGuard() { top = saved; }
 };
 
+// Library names as Windows compares them: any case, ".dll" implied.
+std::string libraryKey(std::string_view library) {
+    std::string key = upperName(library);
+    if (key.size() > 4 && key.compare(key.size() - 4, 4, ".DLL") == 0) key.resize(key.size() - 4);
+    return key;
+}
+
 RuntimeError cannotImport(const std::string& name) {
     RuntimeError e;
     e.kind = TIFException::erCannotImport;
@@ -118,7 +125,7 @@ void Vm::bindTyped(std::string_view name, classes::NativeCallable fn) {
 }
 
 void Vm::addLibrary(std::string_view library, std::string_view proc, classes::NativeCallable fn) {
-    m_libraries[upperName(library)][upperName(proc)] = std::move(fn);
+    m_libraries[libraryKey(library)][upperName(proc)] = std::move(fn);
 }
 
 bool Vm::bindNatives(const Chunk& chunk) {
@@ -169,7 +176,7 @@ bool Vm::bindExternals(const Chunk& chunk) {
             m_error = cannotImport(upperName(p.name));
             return false;
         }
-        auto lib = m_libraries.find(upperName(imp.library));
+        auto lib = m_libraries.find(libraryKey(imp.library));
         if (lib != m_libraries.end()) {
             auto fn = lib->second.find(upperName(imp.proc));
             if (fn != lib->second.end()) {
@@ -377,6 +384,8 @@ classes::TMethod Vm::methodFor(int64_t proc) {
     return classes::TMethod(&m_procKeys[size_t(proc)], nullptr, ScriptHandler{m_link, proc});
 }
 
+// A handler that native code installed (or another executor) is no procedure of this
+// script: it reads as nil.
 int64_t Vm::procOf(const classes::TMethod& m) const {
     const classes::TMethod::Invoker* inv = m.invoker();
     if (!inv) return 0;
