@@ -200,16 +200,19 @@ bool Vm::bindExternals(const Chunk& chunk) {
 
 bool Vm::load(std::shared_ptr<const Chunk> chunk) {
     m_error = {};
+    if (m_chunk) {
+        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
+        m_globals.clear();
+        m_chunk.reset();
+        // Handlers bound to the old procedures must not run the new ones.
+        m_link->vm = nullptr;
+        m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
+    }
+    // Whatever happens below, nothing of the old bytecode stays runnable.
     if (!bindNatives(*chunk) || !bindExternals(*chunk)) {
         m_natives.clear();
         m_externals.clear();
         return false;
-    }
-    if (m_chunk) {
-        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
-        // Handlers bound to the old procedures must not run the new ones.
-        m_link->vm = nullptr;
-        m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
     }
     m_chunk = std::move(chunk);
     m_globals.assign(size_t(m_chunk->nGlobals), Slot{.i = 0});
