@@ -150,7 +150,6 @@ public:
 private:
     void addNativeFunction(std::string_view declaration, NativeFn fn);
     void addTypedFunction(std::string_view declaration, classes::NativeCallable fn);
-    friend class Imports;
     friend class Parser;
 
     std::unique_ptr<Parser> m_parser;
