@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/AnsiText.h"
+#include "platform/LargeBuffer.h"
 
 namespace library {
 namespace {
@@ -291,27 +292,38 @@ TUUeCoder::TUUeCoder()
 TXXCoder::TXXCoder()
     : TBase64Coder(ctXX, "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", '~') {}
 
+// Both directions work through a small buffer that is appended to a reserved result: the
+// result is written once (no zero fill first), and large results get huge pages.
+namespace {
+constexpr size_t kChunkGroups = 4096;
+}  // namespace
+
 std::string TBase64Coder::encode(std::string_view decoded) const {
     const char* alpha = alphabet().data();
     const auto* in = reinterpret_cast<const unsigned char*>(decoded.data());
-    size_t n = decoded.size();
-    std::string out((n + 2) / 3 * 4, '\0');
-    char* o = out.data();
+    const size_t n = decoded.size();
+    std::string out;
+    platform::reserveLargeString(out, (n + 2) / 3 * 4);
+    char buf[kChunkGroups * 4];
     size_t i = 0;
-    for (; i + 3 <= n; i += 3, o += 4) {
-        uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
-        o[0] = alpha[v >> 18];
-        o[1] = alpha[(v >> 12) & 63];
-        o[2] = alpha[(v >> 6) & 63];
-        o[3] = alpha[v & 63];
+    while (n - i >= 3) {
+        const size_t end = i + std::min((n - i) / 3, kChunkGroups) * 3;
+        char* o = buf;
+        for (; i < end; i += 3, o += 4) {
+            uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
+            o[0] = alpha[v >> 18];
+            o[1] = alpha[(v >> 12) & 63];
+            o[2] = alpha[(v >> 6) & 63];
+            o[3] = alpha[v & 63];
+        }
+        out.append(buf, static_cast<size_t>(o - buf));
     }
     if (i < n) {
         uint32_t a = in[i];
         uint32_t b = i + 1 < n ? in[i + 1] : 0;
-        o[0] = alpha[a >> 2];
-        o[1] = alpha[((a & 3) << 4) | (b >> 4)];
-        o[2] = i + 1 < n ? alpha[(b & 15) << 2] : m_pad;
-        o[3] = m_pad;
+        const char tail[4] = {alpha[a >> 2], alpha[((a & 3) << 4) | (b >> 4)],
+                              i + 1 < n ? alpha[(b & 15) << 2] : m_pad, m_pad};
+        out.append(tail, 4);
     }
     return out;
 }
@@ -323,10 +335,16 @@ std::string TBase64Coder::decode(std::string_view encoded) const {
     codes[static_cast<unsigned char>(m_pad)] = 0x100;
 
     const auto* in = reinterpret_cast<const unsigned char*>(encoded.data());
-    size_t n = encoded.size();
-    std::string out((n + 3) / 4 * 3, '\0');
-    auto* o = reinterpret_cast<unsigned char*>(out.data());
-    // Writes the bytes of one group; `chars` is the number of characters before the pad.
+    const size_t n = encoded.size();
+    std::string out;
+    platform::reserveLargeString(out, (n + 3) / 4 * 3);
+    unsigned char buf[kChunkGroups * 3];
+    unsigned char* o = buf;
+    auto flush = [&] {
+        out.append(reinterpret_cast<const char*>(buf), static_cast<size_t>(o - buf));
+        o = buf;
+    };
+    // The bytes of one group; `chars` is the number of characters before the pad.
     auto group = [&o](const uint32_t* c, int chars) {
         // Fewer than two characters carry no whole byte.
         int count = chars < 2 ? 0 : chars - 1;
@@ -344,30 +362,35 @@ std::string TBase64Coder::decode(std::string_view encoded) const {
         return chars;
     };
     size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        uint32_t c[4] = {codes[in[i]], codes[in[i + 1]], codes[in[i + 2]], codes[in[i + 3]]};
-        if (!((c[0] | c[1] | c[2] | c[3]) & 0x100)) {
-            uint32_t v = ((c[0] & 0xFF) << 18) | ((c[1] & 0xFF) << 12) | ((c[2] & 0xFF) << 6) | (c[3] & 0xFF);
-            auto a = static_cast<unsigned char>(v >> 16);
-            auto b = static_cast<unsigned char>(v >> 8);
-            auto d = static_cast<unsigned char>(v);
-            if (a && b && d) {
-                o[0] = a;
-                o[1] = b;
-                o[2] = d;
-                o += 3;
-                continue;
+    while (n - i >= 4) {
+        const size_t end = i + std::min((n - i) / 4, kChunkGroups) * 4;
+        for (; i < end; i += 4) {
+            uint32_t c[4] = {codes[in[i]], codes[in[i + 1]], codes[in[i + 2]], codes[in[i + 3]]};
+            if (!((c[0] | c[1] | c[2] | c[3]) & 0x100)) {
+                uint32_t v =
+                    ((c[0] & 0xFF) << 18) | ((c[1] & 0xFF) << 12) | ((c[2] & 0xFF) << 6) | (c[3] & 0xFF);
+                auto a = static_cast<unsigned char>(v >> 16);
+                auto b = static_cast<unsigned char>(v >> 8);
+                auto d = static_cast<unsigned char>(v);
+                if (a && b && d) {
+                    o[0] = a;
+                    o[1] = b;
+                    o[2] = d;
+                    o += 3;
+                    continue;
+                }
             }
+            group(c, charsBeforePad(c));
         }
-        group(c, charsBeforePad(c));
+        flush();
     }
     if (i < n) {
         // A short last group is padded, as if the text had been filled up to a multiple of 4.
         uint32_t c[4] = {0x100, 0x100, 0x100, 0x100};
         for (size_t k = 0; i + k < n; ++k) c[k] = codes[in[i + k]];
         group(c, charsBeforePad(c));
+        flush();
     }
-    out.resize(static_cast<size_t>(reinterpret_cast<char*>(o) - out.data()));
     return out;
 }
 

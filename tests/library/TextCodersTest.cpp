@@ -211,3 +211,15 @@ TEST(StringToHTML, RepairedEntriesNameTheirOwnCharacters) {
     }
     EXPECT_EQ(escaped, 102);  // 103 entries less the bar
 }
+
+TEST(TextCoders, ThreeToFourCodersAcrossBufferBoundariesAndLargeTexts) {
+    std::mt19937 gen(99);
+    for (size_t length : {12287u, 12288u, 12289u, 24577u, 3u << 20}) {
+        std::string text = randomText(gen, length);
+        for (int type : {ctBase64, ctUUE, ctXX}) {
+            std::string enc = EncodeStr(type, text);
+            ASSERT_EQ(enc.size(), (length + 2) / 3 * 4);
+            ASSERT_EQ(DecodeStr(type, enc), text) << type << " " << length;
+        }
+    }
+}
