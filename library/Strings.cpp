@@ -4,6 +4,9 @@
 #include <limits>
 
 #include "base/AnsiText.h"
+#include "base/CodePage.h"
+#include "base/Error.h"
+#include "library/Dates.h"
 #include "platform/RegionalSettings.h"
 #include "script/SystemUnit.h"
 
@@ -71,24 +74,62 @@ bool parseDecimal(std::string_view s, double& value) {
 
 }  // namespace
 
-std::string variantText(const FormatArg& value) {
-    struct Visitor {
-        std::string operator()(std::monostate) const { return {}; }
-        std::string operator()(int64_t v) const { return std::to_string(v); }
-        std::string operator()(double v) const {
-            std::string text = script::formatFloat(v);
-            const char sep = platform::regionalSettings().decimalSeparator;
-            for (char& c : text)
-                if (c == '.') c = sep;
-            return text;
-        }
-        std::string operator()(bool v) const { return BoolToStr(v); }
-        std::string operator()(const std::string& v) const { return v; }
+std::string variantText(const classes::Variant& value) {
+    using Type = classes::Variant::Type;
+    const platform::RegionalSettings& settings = platform::regionalSettings();
+    auto withSeparator = [&settings](std::string text) {
+        for (char& c : text)
+            if (c == '.') c = settings.decimalSeparator;
+        return text;
     };
-    return std::visit(Visitor{}, value);
+    switch (value.type()) {
+    case Type::Boolean: return BoolToStr(value.asBoolean());
+    case Type::Integer:
+    case Type::Int64: return std::to_string(value.asInt64());
+    case Type::Single:
+    case Type::Double:
+    case Type::Extended: return withSeparator(script::formatFloat(static_cast<double>(value.asFloat())));
+    case Type::Currency: {
+        // Four decimals at most, trailing zeros dropped: 1.5000 is "1.5".
+        int64_t scaled = value.asInt64();
+        uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+        std::string text;
+        if (scaled < 0) text.push_back('-');
+        text += std::to_string(magnitude / 10000);
+        std::string fraction = std::to_string(10000 + magnitude % 10000).substr(1);
+        while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+        if (!fraction.empty()) {
+            text.push_back(settings.decimalSeparator);
+            text += fraction;
+        }
+        return text;
+    }
+    case Type::Date:
+        try {
+            return formatDateTime("c", static_cast<double>(value.asFloat()), settings);
+        } catch (const base::Error&) {
+            return {};
+        }
+    case Type::String: return value.asString();
+    case Type::WString: {
+        std::string utf8;
+        const std::u16string& w = value.asWideString();
+        for (size_t i = 0; i < w.size(); ++i) {
+            char32_t cp = w[i];
+            if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] < 0xE000)
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (w[++i] - 0xDC00);
+            base::appendUtf8(utf8, cp);
+        }
+        return base::CodePage::active().fromUtf8(utf8);
+    }
+    case Type::Unassigned:
+    case Type::Null:
+    case Type::Array: return {};
+    }
+    return {};
 }
 
-std::string Format(std::string_view s, std::span<const FormatArg> args) {
+std::string Format(std::string_view s, std::span<const classes::Variant> args) {
     std::string out(s);
     for (size_t i = 0; i < args.size(); ++i) {
         std::string marker(1, '%');

@@ -9,20 +9,20 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
+
+#include "classes/PropValue.h"
 
 namespace library {
 
-// A script Variant argument of Format: unassigned, integer, floating point, boolean or string.
-using FormatArg = std::variant<std::monostate, int64_t, double, bool, std::string>;
-
-// The text form of a variant: integers in decimal, floating point as FloatToStr with the
-// regional decimal separator, "True"/"False", strings as they are, unassigned as "".
-std::string variantText(const FormatArg& value);
+// The text form of a variant, with the regional settings: integers in decimal, floating
+// point as FloatToStr and currency as CurrToStr (regional decimal separator), dates as
+// DateTimeToStr, "True"/"False", strings as they are (wide ones in the ANSI code page);
+// unassigned, null and arrays give "".
+std::string variantText(const classes::Variant& value);
 
 // Replaces, for i = 1 to the number of args, every "%i" by the text of the i-th argument with
 // StringChange: "%10" is "%1" followed by "0", and replaced text is scanned again by later i.
-std::string Format(std::string_view s, std::span<const FormatArg> args);
+std::string Format(std::string_view s, std::span<const classes::Variant> args);
 
 // Upper-case hexadecimal, zero-padded to at least `digits` (at most 32) digits; negative
 // values as their 32-bit two's complement.

@@ -20,25 +20,37 @@ protected:
     }
 };
 
-std::string fmt(std::string_view s, std::vector<FormatArg> args) { return Format(s, args); }
+using classes::Variant;
+
+std::string fmt(std::string_view s, std::vector<Variant> args) { return Format(s, args); }
 
 }  // namespace
 
 TEST_F(Strings, FormatReplacesNumberedMarkersInOrder) {
-    EXPECT_EQ(fmt("%1 and %2", {"a"s, int64_t(5)}), "a and 5");
-    EXPECT_EQ(fmt("%10", {"x"s}), "x0");  // %1 comes first
-    EXPECT_EQ(fmt("%2%1%2", {"a"s, "b"s}), "bab");
-    EXPECT_EQ(fmt("%1", {"%2"s, "b"s}), "b");  // replaced text is scanned again
-    EXPECT_EQ(fmt("%3 stays", {"a"s}), "%3 stays");
-    EXPECT_EQ(fmt("%1|%2|%3|%4", {true, 2.5, FormatArg{}, int64_t(-7)}), "True|2.5||-7");
+    const Variant a = Variant::string("a"), b = Variant::string("b");
+    EXPECT_EQ(fmt("%1 and %2", {a, Variant::integer(5)}), "a and 5");
+    EXPECT_EQ(fmt("%10", {Variant::string("x")}), "x0");  // %1 comes first
+    EXPECT_EQ(fmt("%2%1%2", {a, b}), "bab");
+    EXPECT_EQ(fmt("%1", {Variant::string("%2"), b}), "b");  // replaced text is scanned again
+    EXPECT_EQ(fmt("%3 stays", {a}), "%3 stays");
+    EXPECT_EQ(fmt("%1|%2|%3|%4|%5", {Variant::boolean(true), Variant::floating(2.5, Variant::Type::Double), Variant(),
+                                     Variant::int64(-7), Variant::null()}),
+              "True|2.5||-7|");
     EXPECT_EQ(fmt("no markers", {}), "no markers");
 }
 
 TEST_F(Strings, FormatWritesNumbersWithTheRegionalDecimalSeparator) {
     pin([](platform::RegionalSettings& s) { s.decimalSeparator = ','; });
-    EXPECT_EQ(fmt("%1", {1.25}), "1,25");
-    EXPECT_EQ(fmt("%1", {1e20}), "1E20");
-    EXPECT_EQ(variantText(int64_t(1) << 40), "1099511627776");
+    EXPECT_EQ(fmt("%1", {Variant::floating(1.25)}), "1,25");
+    EXPECT_EQ(fmt("%1", {Variant::floating(1e20)}), "1E20");
+    EXPECT_EQ(variantText(Variant::int64(int64_t(1) << 40)), "1099511627776");
+    EXPECT_EQ(variantText(Variant::currency(15000)), "1,5");
+    EXPECT_EQ(variantText(Variant::currency(-123)), "-0,0123");
+    EXPECT_EQ(variantText(Variant::currency(70000)), "7");
+    EXPECT_EQ(variantText(Variant::floating(36526.5, Variant::Type::Date)), "01/01/00 12:00:00");
+    EXPECT_EQ(variantText(Variant::floating(36526, Variant::Type::Date)), "01/01/00");
+    EXPECT_EQ(variantText(Variant::wideString(u"caf\u00e9 \u20ac \u4e00")), "caf\xe9 \x80 ?");
+    EXPECT_EQ(variantText(Variant::array({Variant::integer(1)})), "");
 }
 
 TEST_F(Strings, Conversions) {
