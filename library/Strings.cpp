@@ -104,9 +104,7 @@ std::string variantText(const classes::Variant& value) {
         }
         return text;
     }
-    case Type::Date:
-        try {
-            return formatDateTime("c", static_cast<double>(value.asFloat()), settings);
+    case Type::Date: try { return formatDateTime("c", static_cast<double>(value.asFloat()), settings);
         } catch (const base::Error&) {
             return {};
         }

@@ -33,8 +33,8 @@ TEST_F(Strings, FormatReplacesNumberedMarkersInOrder) {
     EXPECT_EQ(fmt("%2%1%2", {a, b}), "bab");
     EXPECT_EQ(fmt("%1", {Variant::string("%2"), b}), "b");  // replaced text is scanned again
     EXPECT_EQ(fmt("%3 stays", {a}), "%3 stays");
-    EXPECT_EQ(fmt("%1|%2|%3|%4|%5", {Variant::boolean(true), Variant::floating(2.5, Variant::Type::Double), Variant(),
-                                     Variant::int64(-7), Variant::null()}),
+    EXPECT_EQ(fmt("%1|%2|%3|%4|%5", {Variant::boolean(true), Variant::floating(2.5, Variant::Type::Double),
+                                     Variant(), Variant::int64(-7), Variant::null()}),
               "True|2.5||-7|");
     EXPECT_EQ(fmt("no markers", {}), "no markers");
 }
