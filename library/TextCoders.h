@@ -21,8 +21,11 @@ public:
     virtual ~TCustomCoder() = default;
     int32_t coderType() const { return m_type; }
     const std::string& alphabet() const { return m_alphabet; }
-    // The alphabet character for an index (0-based) and the index for a character.
-    char charFor(uint8_t index) const { return m_alphabet[index % m_alphabet.size()]; }
+    // The alphabet character for an index (0-based; the identity family has no alphabet and
+    // gives the byte itself) and the index for a character.
+    char charFor(uint8_t index) const {
+        return m_alphabet.empty() ? static_cast<char>(index) : m_alphabet[index % m_alphabet.size()];
+    }
     uint8_t indexOf(char c) const { return m_reverse[static_cast<unsigned char>(c)]; }
 
     virtual std::string encode(std::string_view decoded) const = 0;

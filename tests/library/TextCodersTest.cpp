@@ -66,6 +66,7 @@ TEST(TextCoders, MainCoderChoosesByTypeAndFallsBackToIdentity) {
     EXPECT_EQ(TMainCoder(99).coder().coderType(), ctDefault);
     EXPECT_TRUE(TMainCoder(ctDefault).coder().alphabet().empty());
     EXPECT_EQ(TMainCoder(ctDefault).coder().indexOf('\xc8'), 0xC8);
+    EXPECT_EQ(TMainCoder(ctHex).coder().charFor(0xC8), '\xc8');
 
     const TMainCoder main(ctUUE);
     const TCustomCoder& uu = main.coder();
