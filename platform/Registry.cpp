@@ -12,12 +12,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 #include "base/AnsiText.h"
 #include "base/CodePage.h"
 #include "base/Error.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
+#include "platform/WalWatch.h"
 
 namespace platform {
 namespace {
@@ -47,36 +49,71 @@ std::string fold(std::string_view utf8) {
     return out;
 }
 
-// The components of a key path below its root; nullopt when the path is invalid.
-std::optional<std::vector<std::string>> splitKeyPath(std::string_view key) {
-    if (!key.empty() && key.front() == '\\') key.remove_prefix(1);
-    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
-    std::vector<std::string> parts;
-    while (!key.empty()) {
-        size_t sep = key.find('\\');
-        std::string_view part = key.substr(0, sep);
-        if (part.empty() || part.size() > kMaxKeyNameLength) return std::nullopt;
-        if (parts.size() == kMaxKeyDepth) return std::nullopt;
-        parts.push_back(toUtf8(part));
-        key = sep == std::string_view::npos ? std::string_view() : key.substr(sep + 1);
+// Appends the folded form of an ANSI name; plain ASCII, the common case, needs no
+// conversion. Backslashes fold to themselves, so whole paths fold at once.
+void appendFoldedAnsi(std::string& out, std::string_view ansi) {
+    for (char c : ansi) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            out += fold(toUtf8(ansi));
+            return;
+        }
     }
-    return parts;
+    for (char c : ansi) out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
 }
 
-// One stored key a view reads or writes: its components (hive first, UTF-8, as written)
-// and the folded path the table is indexed by.
+std::string foldAnsi(std::string_view ansi) {
+    std::string out;
+    out.reserve(ansi.size());
+    appendFoldedAnsi(out, ansi);
+    return out;
+}
+
+// The key path without its outer backslashes; nullopt when a component is empty or too
+// long, or the path too deep.
+std::optional<std::string_view> normalizeKey(std::string_view key) {
+    if (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+    if (key.empty()) return key;
+    size_t depth = 0;
+    size_t start = 0;
+    for (size_t i = 0; i <= key.size(); ++i) {
+        if (i < key.size() && key[i] != '\\') continue;
+        if (i == start || i - start > kMaxKeyNameLength || ++depth > kMaxKeyDepth) return std::nullopt;
+        start = i + 1;
+    }
+    return key;
+}
+
+// One stored key a view reads or writes: the fixed keys it lies below (hive first), the
+// caller's path below those, and the folded full path the table is indexed by.
 struct Location {
-    std::vector<std::string> parts;
+    std::vector<std::string_view> fixed;
+    std::string_view rest;
     std::string path;
+
+    // Every component, UTF-8, as written.
+    std::vector<std::string> components() const {
+        std::vector<std::string> out(fixed.begin(), fixed.end());
+        for (std::string_view r = rest; !r.empty();) {
+            size_t sep = r.find('\\');
+            out.push_back(toUtf8(r.substr(0, sep)));
+            r = sep == std::string_view::npos ? std::string_view() : r.substr(sep + 1);
+        }
+        return out;
+    }
 };
 
-Location makeLocation(std::vector<std::string> parts) {
-    Location loc;
-    for (const std::string& p : parts) {
+Location makeLocation(std::initializer_list<std::string_view> fixed, std::string_view rest = {}) {
+    Location loc{fixed, rest, {}};
+    loc.path.reserve(64 + rest.size());
+    for (std::string_view f : fixed) {
         if (!loc.path.empty()) loc.path.push_back('\\');
-        loc.path += fold(p);
+        appendFoldedAnsi(loc.path, f);
     }
-    loc.parts = std::move(parts);
+    if (!rest.empty()) {
+        loc.path.push_back('\\');
+        appendFoldedAnsi(loc.path, rest);
+    }
     return loc;
 }
 
@@ -89,43 +126,39 @@ struct View {
     bool listsUsers = false;  // HKEY_USERS itself: lists the current user beside .DEFAULT
 };
 
-std::string currentUserName() { return toUtf8(userName()); }
-
-Location under(std::vector<std::string> prefix, const std::vector<std::string>& rest) {
-    prefix.insert(prefix.end(), rest.begin(), rest.end());
-    return makeLocation(std::move(prefix));
-}
-
 std::optional<View> resolveView(RegistryRoot root, std::string_view key) {
-    auto parts = splitKeyPath(key);
-    if (!parts) return std::nullopt;
+    auto path = normalizeKey(key);
+    if (!path) return std::nullopt;
     View view;
-    view.isRoot = parts->empty();
+    view.isRoot = path->empty();
     switch (root) {
-    case RegistryRoot::CurrentUser: view.locations.push_back(under({kCurrentUserHive}, *parts)); break;
-    case RegistryRoot::LocalMachine: view.locations.push_back(under({kLocalMachineHive}, *parts)); break;
+    case RegistryRoot::CurrentUser: view.locations.push_back(makeLocation({kCurrentUserHive}, *path)); break;
+    case RegistryRoot::LocalMachine:
+        view.locations.push_back(makeLocation({kLocalMachineHive}, *path));
+        break;
     case RegistryRoot::ClassesRoot:
-        view.locations.push_back(under({kCurrentUserHive, "Software", "Classes"}, *parts));
-        view.locations.push_back(under({kLocalMachineHive, "Software", "Classes"}, *parts));
+        view.locations.push_back(makeLocation({kCurrentUserHive, "Software", "Classes"}, *path));
+        view.locations.push_back(makeLocation({kLocalMachineHive, "Software", "Classes"}, *path));
         break;
     case RegistryRoot::CurrentConfig:
-        view.locations.push_back(under(
-            {kLocalMachineHive, "System", "CurrentControlSet", "Hardware Profiles", "Current"}, *parts));
+        view.locations.push_back(makeLocation(
+            {kLocalMachineHive, "System", "CurrentControlSet", "Hardware Profiles", "Current"}, *path));
         break;
     case RegistryRoot::Users: {
-        if (parts->empty()) {
+        if (path->empty()) {
             view.locations.push_back(makeLocation({kUsersHive}));
             view.writable = false;
             view.listsUsers = true;
             break;
         }
-        std::vector<std::string> rest(parts->begin() + 1, parts->end());
+        size_t sep = path->find('\\');
+        std::string_view rest = sep == std::string_view::npos ? std::string_view() : path->substr(sep + 1);
+        const std::string first = foldAnsi(path->substr(0, sep));
         view.isRoot = rest.empty();
-        const std::string first = fold(parts->front());
         if (first == kDefaultUser) {
-            view.locations.push_back(under({kUsersHive, kDefaultUser}, rest));
-        } else if (std::string user = currentUserName(); !user.empty() && first == fold(user)) {
-            view.locations.push_back(under({kCurrentUserHive}, rest));
+            view.locations.push_back(makeLocation({kUsersHive, kDefaultUser}, rest));
+        } else if (std::string user = userName(); !user.empty() && first == foldAnsi(user)) {
+            view.locations.push_back(makeLocation({kCurrentUserHive}, rest));
         } else {
             return std::nullopt;  // no other user's hive is loaded
         }
@@ -226,13 +259,26 @@ public:
 
     std::mutex mutex;
 
+    // Lookups answered since the last commit anyone made, keyed by root, folded path and
+    // folded name; only for a database file in WAL mode, whose commits the watch sees.
+    struct CachedLookup {
+        WalWatch::Snapshot tag;
+        RegistryLookup result;
+    };
+    static constexpr size_t kCacheLimit = 4096;
+    bool cacheSnapshot(WalWatch::Snapshot& out);
+    std::unordered_map<std::string, CachedLookup> cache;
+
     Statement statement(Sql which) { return Statement(m_db, m_statements[which]); }
     void exec(const char* sql);
 
     // A transaction around several statements; rolled back unless committed.
     class Transaction {
     public:
-        Transaction(Impl& impl, bool write) : m_impl(impl) { impl.exec(write ? "BEGIN IMMEDIATE" : "BEGIN"); }
+        Transaction(Impl& impl, bool write) : m_impl(impl) {
+            impl.exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+            if (write) impl.cache.clear();
+        }
         ~Transaction() {
             if (!m_done) sqlite3_exec(m_impl.m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
@@ -261,6 +307,9 @@ public:
     void seed();
 
 private:
+    std::string m_file;
+    WalWatch m_watch;
+    bool m_watchTried = false;
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statements[kSqlCount] = {};
 };
@@ -291,7 +340,7 @@ static_assert(std::size(kSqlText) == RegistryStore::Impl::kSqlCount);
 
 }  // namespace
 
-RegistryStore::Impl::Impl(const std::string& file) {
+RegistryStore::Impl::Impl(const std::string& file) : m_file(file) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -324,6 +373,16 @@ RegistryStore::Impl::Impl(const std::string& file) {
 RegistryStore::Impl::~Impl() {
     for (sqlite3_stmt* s : m_statements) sqlite3_finalize(s);
     sqlite3_close(m_db);
+}
+
+bool RegistryStore::Impl::cacheSnapshot(WalWatch::Snapshot& out) {
+    if (!m_watch.isOpen()) {
+        // The WAL index exists once this connection has read; try once, after that.
+        if (m_watchTried || m_file == ":memory:") return false;
+        m_watchTried = true;
+        if (!m_watch.open(m_file)) return false;
+    }
+    return m_watch.snapshot(out);
 }
 
 void RegistryStore::Impl::exec(const char* sql) {
@@ -365,32 +424,27 @@ std::optional<int64_t> RegistryStore::Impl::findKey(const Location& loc) {
 int64_t RegistryStore::Impl::ensureKey(const Location& loc) {
     if (auto id = findKey(loc)) return *id;
     // Walk up to the deepest key that exists, then create the rest downwards.
-    std::vector<std::string> folded;
-    for (const std::string& p : loc.parts) folded.push_back(fold(p));
-    size_t have = loc.parts.size() - 1;
+    const std::vector<std::string> parts = loc.components();
+    std::vector<std::string> paths;  // folded path of each prefix
+    for (const std::string& p : parts) {
+        std::string path = paths.empty() ? std::string() : paths.back() + "\\";
+        paths.push_back(path + fold(p));
+    }
+    size_t have = parts.size() - 1;
     int64_t parent = 0;
-    std::string path;
-    auto pathOf = [&](size_t count) {
-        std::string out;
-        for (size_t i = 0; i < count; ++i) {
-            if (i) out.push_back('\\');
-            out += folded[i];
-        }
-        return out;
-    };
     for (; have > 0; --have) {
         Location prefix;
-        prefix.path = pathOf(have);
+        prefix.path = paths[have - 1];
         if (auto id = findKey(prefix)) {
             parent = *id;
             break;
         }
     }
     if (have == 0) throw base::PlatformError("registry: hive missing", 0);
-    for (size_t i = have; i < loc.parts.size(); ++i) {
-        path = pathOf(i + 1);
+    for (size_t i = have; i < parts.size(); ++i) {
         Statement s = statement(kInsertKey);
-        s.bind(1, parent).bind(2, loc.parts[i]).bind(3, folded[i]).bind(4, path);
+        const std::string folded = fold(parts[i]);
+        s.bind(1, parent).bind(2, parts[i]).bind(3, folded).bind(4, paths[i]);
         s.run();
         parent = sqlite3_last_insert_rowid(m_db);
     }
@@ -413,10 +467,11 @@ std::optional<int64_t> RegistryStore::Impl::keyForWrite(const View& view, KeyCre
 
 void RegistryStore::Impl::upsert(int64_t key, std::string_view name, const RegistryValue& v) {
     const std::string utf8Name = toUtf8(name);
+    const std::string foldedName = foldAnsi(name);
     const bool text = v.isString() || v.type == uint32_t(RegType::MultiString);
     const std::string data = text ? toUtf8(v.data) : v.data;
     Statement s = statement(kUpsertValue);
-    s.bind(1, key).bind(2, utf8Name).bind(3, fold(utf8Name)).bind(4, int64_t(v.type)).bindBlob(5, data);
+    s.bind(1, key).bind(2, utf8Name).bind(3, foldedName).bind(4, int64_t(v.type)).bindBlob(5, data);
     s.run();
 }
 
@@ -469,7 +524,7 @@ void RegistryStore::Impl::seed() {
     auto missing = [&](const Seed& s) {
         auto view = resolveView(s.root, s.key);
         Statement st = statement(kLookup);
-        std::string name = fold(toUtf8(s.name));
+        std::string name = foldAnsi(s.name);
         st.bind(1, view->locations.front().path).bind(2, name);
         return !st.step() || st.isNull(1);
     };
@@ -509,7 +564,7 @@ bool RegistryStore::Impl::applyEdit(const RegistryEdit& edit) {
         return true;
     }
     case RegistryEdit::Kind::DeleteValue: {
-        const std::string name = fold(toUtf8(edit.name));
+        const std::string name = foldAnsi(edit.name);
         for (const Location& loc : view->locations) {
             auto key = findKey(loc);
             if (!key) continue;
@@ -626,8 +681,17 @@ RegistryLookup RegistryStore::lookup(RegistryRoot root, std::string_view key, st
     RegistryLookup result;
     auto view = resolveView(root, key);
     if (!view || name.size() > kMaxValueNameLength) return result;
-    const std::string folded = fold(toUtf8(name));
+    const std::string folded = foldAnsi(name);
     std::lock_guard lock(m_impl->mutex);
+    std::string cacheKey;
+    WalWatch::Snapshot tag;
+    const bool cacheable = m_impl->cacheSnapshot(tag);
+    if (cacheable) {
+        cacheKey.append(std::to_string(uint32_t(root))).append("|").append(view->locations.front().path);
+        cacheKey.append(1, '\0').append(folded);
+        auto hit = m_impl->cache.find(cacheKey);
+        if (hit != m_impl->cache.end() && hit->second.tag == tag) return hit->second.result;
+    }
     // One statement per location; several need one read transaction to agree.
     std::optional<Impl::Transaction> t;
     if (view->locations.size() > 1) t.emplace(*m_impl, false);
@@ -641,6 +705,12 @@ RegistryLookup RegistryStore::lookup(RegistryRoot root, std::string_view key, st
         if (v.isString() || v.type == uint32_t(RegType::MultiString)) v.data = toAnsi(v.data);
         result.value = std::move(v);
         break;
+    }
+    if (cacheable) {
+        // Tagged with the header seen before the query: a commit since then, seen by the
+        // query or not, changes the header and so retires the entry.
+        if (m_impl->cache.size() >= Impl::kCacheLimit) m_impl->cache.clear();
+        m_impl->cache[cacheKey] = {tag, result};
     }
     return result;
 }
@@ -700,7 +770,7 @@ std::optional<std::vector<std::string>> RegistryStore::subKeyNames(RegistryRoot 
     }
     if (out && (view->locations.size() > 1 || view->listsUsers)) {
         // Merge: sorted as one list, a name present in several places once.
-        auto folded = [](const std::string& s) { return fold(toUtf8(s)); };
+        auto folded = [](const std::string& s) { return foldAnsi(s); };
         std::stable_sort(out->begin(), out->end(),
                          [&](const std::string& a, const std::string& b) { return folded(a) < folded(b); });
         out->erase(
@@ -787,14 +857,16 @@ std::mutex& processMutex() {
     return m;
 }
 
+// Never destroyed: the exit path writes settings after static destructors may have run.
+// The database needs no closing; what was committed is in its log.
 std::unique_ptr<RegistryStore>& processStore() {
-    static std::unique_ptr<RegistryStore> store;
-    return store;
+    static auto* store = new std::unique_ptr<RegistryStore>;
+    return *store;
 }
 
 std::optional<std::string>& playerPathSlot() {
-    static std::optional<std::string> path;
-    return path;
+    static auto* path = new std::optional<std::string>;
+    return *path;
 }
 
 }  // namespace

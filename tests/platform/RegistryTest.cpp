@@ -245,6 +245,28 @@ TEST_F(RegistryFileTest, TwoConnectionsWritingAtOnceLoseNothing) {
     EXPECT_EQ(store->value(RegistryRoot::CurrentUser, "Software\\Shared", "b499")->dwordValue(), 499u);
 }
 
+TEST_F(RegistryFileTest, AReaderSeesEveryCommitOfAnotherConnectionAtOnce) {
+    fs::path file = m_dir / "registry.db";
+    auto reader = RegistryStore::open(file);
+    auto writer = RegistryStore::open(file);
+    const char* key = "Software\\Seen";
+    EXPECT_FALSE(reader->lookup(RegistryRoot::CurrentUser, key, "n").keyFound);
+    // Enough commits that the log is checkpointed and restarted on the way; each one must
+    // reach the reader, which answers repeated reads without asking the database.
+    for (uint32_t i = 0; i < 3000; ++i) {
+        ASSERT_TRUE(writer->setValue(RegistryRoot::CurrentUser, key, "n", RegistryValue::dword(i)));
+        if (i % 97 == 0 || i > 2990) {
+            ASSERT_EQ(reader->value(RegistryRoot::CurrentUser, key, "n")->dwordValue(), i);
+            ASSERT_EQ(reader->value(RegistryRoot::CurrentUser, key, "n")->dwordValue(), i);
+        }
+    }
+    ASSERT_TRUE(writer->deleteTree(RegistryRoot::CurrentUser, key));
+    EXPECT_FALSE(reader->lookup(RegistryRoot::CurrentUser, key, "n").keyFound);
+    // The reader's own writes are seen by its own reads too.
+    ASSERT_TRUE(reader->setValue(RegistryRoot::CurrentUser, key, "n", RegistryValue::dword(7)));
+    EXPECT_EQ(reader->value(RegistryRoot::CurrentUser, key, "n")->dwordValue(), 7u);
+}
+
 TEST(PlayerKeys, EachPlayerPathIsItsOwnKeyAndTheCurrentOneIsFixed) {
     EXPECT_EQ(platform::playerKey("Z:\\home\\me\\vantrel"),
               "Software\\Tamberlo\\Vantrel\\Z:\\home\\me\\vantrel");
