@@ -12,10 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     script::Compiler compiler;
     compiler.setUnitHandler([](script::Compiler& c, const std::string& unit) {
         if (unit != "SYSTEM") return false;
-        c.addFunction("procedure Writeln(S: string);", [](script::NativeCall&) {});
-        c.addFunction("procedure Write(S: string);", [](script::NativeCall&) {});
-        c.addFunction("function GetTickCount: Int64;",
-                      [](script::NativeCall& call) { call.returnInteger(0); });
+        c.addFunction("procedure Writeln(S: string);", [](const std::string&) {});
+        c.addFunction("procedure Write(S: string);", [](const std::string&) {});
+        c.addFunction("function GetTickCount: Int64;", [] { return int64_t(0); });
         return true;
     });
     auto chunk = compiler.compile(src);
