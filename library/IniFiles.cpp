@@ -1,14 +1,8 @@
 #include "library/IniFiles.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
-#include <chrono>
-#include <cmath>
-#include <ctime>
-
 #include "base/AnsiText.h"
-#include "base/Variant.h"
+#include "base/DateTime.h"
+#include "classes/PropValue.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
@@ -127,46 +121,26 @@ std::string currencyText(int64_t scaled) {
     return out;
 }
 
-std::string shortDateText(double dateTime) {
-    using namespace std::chrono;
-    if (!std::isfinite(dateTime) || std::fabs(dateTime) > 3e6) return {};
-    const sys_days day = sys_days(1899y / December / 30) + days(static_cast<int64_t>(std::trunc(dateTime)));
-    const year_month_day ymd(day);
-    std::tm tm{};
-    tm.tm_year = int(ymd.year()) - 1900;
-    tm.tm_mon = static_cast<int>(unsigned(ymd.month())) - 1;
-    tm.tm_mday = static_cast<int>(unsigned(ymd.day()));
-    tm.tm_wday = static_cast<int>(weekday(day).c_encoding());
-    // The user's date order from the locale; the year always with its century, as the
-    // short date formats of the time wrote it.
-    locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
-    if (!loc) loc = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
-    std::string format = loc ? nl_langinfo_l(D_FMT, loc) : "%m/%d/%Y";
-    for (size_t i = 0; i + 1 < format.size(); ++i) {
-        if (format[i] == '%' && format[i + 1] == 'y') format[i + 1] = 'Y';
-        if (format[i] == '%') ++i;
-    }
-    char buf[64] = {};
-    size_t n = loc ? strftime_l(buf, sizeof buf, format.c_str(), &tm, loc)
-                   : std::strftime(buf, sizeof buf, format.c_str(), &tm);
-    if (loc) freelocale(loc);
-    return std::string(buf, n);
-}
-
 void writeToIni(const std::string& fileName, const std::string& section, const std::string& key,
-                const base::Variant& value) {
-    using base::VarType;
-    if (value.isInteger()) {
-        setIniInt(section, key, static_cast<int32_t>(value.integer()), fileName);
-        return;
-    }
+                const classes::Variant& value) {
+    using Type = classes::Variant::Type;
     switch (value.type()) {
-    case VarType::Single:
-    case VarType::Double: setIniString(section, key, script::formatFloat(value.real()), fileName); break;
-    case VarType::Currency: setIniString(section, key, currencyText(value.integer()), fileName); break;
-    case VarType::Date: setIniString(section, key, shortDateText(value.real()), fileName); break;
-    case VarType::Boolean: setIniBool(section, key, value.boolean(), fileName); break;
-    case VarType::String: setIniString(section, key, value.text(), fileName); break;
+    case Type::Integer:
+    case Type::Int64: setIniInt(section, key, static_cast<int32_t>(value.asInt64()), fileName); break;
+    case Type::Single:
+    case Type::Double:
+    case Type::Extended:
+        setIniString(section, key, script::formatFloat(static_cast<double>(value.asFloat())), fileName);
+        break;
+    case Type::Currency: setIniString(section, key, currencyText(value.asInt64()), fileName); break;
+    case Type::Date: {
+        const base::DateFormat& format = base::DateFormat::system();
+        setIniString(section, key,
+                     base::formatDateTime(format.shortDateFormat, double(value.asFloat()), format), fileName);
+        break;
+    }
+    case Type::Boolean: setIniBool(section, key, value.asBoolean(), fileName); break;
+    case Type::String: setIniString(section, key, value.asString(), fileName); break;
     default: break;
     }
 }

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-namespace base {
+namespace classes {
 class Variant;
 }
 
@@ -44,13 +44,12 @@ void deleteIniSection(const std::string& section, const std::string& fileName);
 
 // Writes the variant as text: integers in decimal (as a 32-bit Longint), reals in the
 // script's float-to-text form, currency in its text form, dates as the date part in the
-// locale's short date format (the time is not written), booleans as "1" or "0", strings
-// as they are; other types write nothing.
+// short date format (the time is not written), booleans as "1" or "0", strings as they
+// are; other types write nothing.
 void writeToIni(const std::string& fileName, const std::string& section, const std::string& key,
-                const base::Variant& value);
+                const classes::Variant& value);
 
-// The text forms writeToIni uses.
+// A currency amount (times 10000) as text: "12.34", "-0.0005", "7".
 std::string currencyText(int64_t scaled);
-std::string shortDateText(double dateTime);
 
 }  // namespace library

@@ -1,9 +1,10 @@
 #include "library/Registry.h"
 
-#include "base/Variant.h"
+#include <bit>
+
+#include "classes/PropValue.h"
 #include "classes/TStrings.h"
 #include "platform/Registry.h"
-#include "platform/RegistryVariant.h"
 
 namespace library {
 namespace {
@@ -58,6 +59,68 @@ bool fillNames(int32_t rootKey, const std::string& subKeyName, classes::TStrings
         names->endUpdate();
         return true;
     });
+}
+
+using classes::Variant;
+using VarType = classes::Variant::Type;
+
+std::string eightBytes(uint64_t bits) {
+    std::string out(8, '\0');
+    for (size_t i = 0; i < 8; ++i) out[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return out;
+}
+
+std::optional<uint64_t> eightBytesOf(const RegistryValue& v) {
+    if (v.type != uint32_t(RegType::Binary) || v.data.size() != 8) return std::nullopt;
+    uint64_t bits = 0;
+    for (size_t i = 8; i-- > 0;) bits = (bits << 8) | static_cast<unsigned char>(v.data[i]);
+    return bits;
+}
+
+// The value a variant is stored as; nullopt for a type that is not stored.
+std::optional<RegistryValue> storedForm(const Variant& v) {
+    switch (v.type()) {
+    case VarType::Integer:
+    case VarType::Int64: return RegistryValue::dword(static_cast<uint32_t>(v.asInt64()));
+    case VarType::Single:
+    case VarType::Double:
+    case VarType::Extended:
+    case VarType::Date:
+        return RegistryValue::binary(eightBytes(std::bit_cast<uint64_t>(static_cast<double>(v.asFloat()))));
+    case VarType::Currency: return RegistryValue::binary(eightBytes(static_cast<uint64_t>(v.asInt64())));
+    case VarType::Boolean: return RegistryValue::dword(v.asBoolean() ? 1 : 0);
+    case VarType::String: return RegistryValue::string(v.asString());
+    default: return std::nullopt;
+    }
+}
+
+// The stored value in the variant type of `like`; nullopt when it is not stored as that type.
+std::optional<Variant> variantOf(const RegistryValue& stored, const Variant& like) {
+    switch (like.type()) {
+    case VarType::Integer:
+        if (auto dword = stored.dwordValue()) return Variant::integer(static_cast<int32_t>(*dword));
+        return std::nullopt;
+    case VarType::Int64:
+        if (auto dword = stored.dwordValue()) return Variant::int64(static_cast<int32_t>(*dword));
+        return std::nullopt;
+    case VarType::Boolean:
+        if (auto dword = stored.dwordValue()) return Variant::boolean(*dword != 0);
+        return std::nullopt;
+    case VarType::Single:
+    case VarType::Double:
+    case VarType::Extended:
+    case VarType::Date:
+        if (auto bits = eightBytesOf(stored))
+            return Variant::floating(std::bit_cast<double>(*bits), like.type());
+        return std::nullopt;
+    case VarType::Currency:
+        if (auto bits = eightBytesOf(stored)) return Variant::currency(static_cast<int64_t>(*bits));
+        return std::nullopt;
+    case VarType::String:
+        if (stored.isString()) return Variant::string(stored.data);
+        return std::nullopt;
+    default: return std::nullopt;
+    }
 }
 
 bool writeValue(int32_t rootKey, const std::string& subKeyName, const std::string& valueName,
@@ -133,16 +196,26 @@ bool regDeleteValue(int32_t rootKey, const std::string& subKeyName, const std::s
                    [&] { return platform::registry().deleteValue(rootOf(rootKey), subKeyName, valueName); });
 }
 
-base::Variant readFromRegistry(int32_t key, const std::string& subkey, const std::string& name,
-                               const base::Variant& value) {
-    return guarded(
-        value, [&] { return platform::readVariant(platform::registry(), rootOf(key), subkey, name, value); });
+Variant readFromRegistry(int32_t key, const std::string& subkey, const std::string& name,
+                         const Variant& value) {
+    return guarded(value, [&] {
+        auto& store = platform::registry();
+        platform::RegistryLookup found = store.lookup(rootOf(key), subkey, name);
+        if (!found.keyFound) {
+            store.createKey(rootOf(key), subkey);
+            return value;
+        }
+        if (!found.value) return value;
+        auto v = variantOf(*found.value, value);
+        return v ? *v : value;
+    });
 }
 
-void writeToRegistry(int32_t key, const std::string& subkey, const std::string& name,
-                     const base::Variant& value) {
-    guarded(false,
-            [&] { return platform::writeVariant(platform::registry(), rootOf(key), subkey, name, value); });
+void writeToRegistry(int32_t key, const std::string& subkey, const std::string& name, const Variant& value) {
+    guarded(false, [&] {
+        auto stored = storedForm(value);
+        return stored && platform::registry().setValue(rootOf(key), subkey, name, *stored);
+    });
 }
 
 }  // namespace library

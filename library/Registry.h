@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <string>
 
-namespace base {
-class Variant;
-}
 namespace classes {
 class TStrings;
-}
+class Variant;
+}  // namespace classes
 
 namespace library {
 
@@ -48,13 +46,21 @@ bool regWriteBinaryValue(int32_t rootKey, const std::string& subKeyName, const s
                          const std::string& value);
 bool regDeleteValue(int32_t rootKey, const std::string& subKeyName, const std::string& valueName);
 
+// Variants in the registry, by variant type:
+//   Integer, Int64               DWORD, the low 32 bits (64-bit values wrap)
+//   Single, Double, Extended     binary, 8 bytes: an IEEE double
+//   Currency                     binary, 8 bytes: the amount times 10000 as a 64-bit integer
+//   Date                         binary, 8 bytes: an IEEE double, days since 30 December 1899
+//   Boolean                      DWORD 1 or 0; any non-zero reads as True
+//   String                       string
+//   anything else                nothing written, nothing read
 // The typed read: `value` (the default) unless the value exists with the registry type the
-// default's variant type is stored as; creates the key when missing.
-base::Variant readFromRegistry(int32_t key, const std::string& subkey, const std::string& name,
-                               const base::Variant& value);
-// Writes by the variant type (integers as a 32-bit DWORD, reals, currency and dates as 8
-// binary bytes, booleans as DWORD 0 or 1, strings as strings); other types write nothing.
+// default's variant type is stored as (binary data exactly 8 bytes); then the stored value
+// in the default's type. Creates the key when missing; projects may test for the key
+// after reading it.
+classes::Variant readFromRegistry(int32_t key, const std::string& subkey, const std::string& name,
+                                  const classes::Variant& value);
 void writeToRegistry(int32_t key, const std::string& subkey, const std::string& name,
-                     const base::Variant& value);
+                     const classes::Variant& value);
 
 }  // namespace library

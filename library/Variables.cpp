@@ -1,6 +1,6 @@
 #include "library/Variables.h"
 
-#include "base/Variant.h"
+#include "classes/PropValue.h"
 #include "library/Registry.h"
 #include "platform/Registry.h"
 
@@ -16,7 +16,7 @@ std::string variablesKey(bool global) {
     return key + "\\Variables";
 }
 
-base::Variant getVariable(bool global, const std::string& name, const base::Variant& defaultValue) {
+classes::Variant getVariable(bool global, const std::string& name, const classes::Variant& defaultValue) {
     try {
         return readFromRegistry(kCurrentUser, variablesKey(global), name, defaultValue);
     } catch (const std::exception&) {
@@ -24,7 +24,7 @@ base::Variant getVariable(bool global, const std::string& name, const base::Vari
     }
 }
 
-void setVariable(bool global, const std::string& name, const base::Variant& value) {
+void setVariable(bool global, const std::string& name, const classes::Variant& value) {
     try {
         writeToRegistry(kCurrentUser, variablesKey(global), name, value);
     } catch (const std::exception&) {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace base {
+namespace classes {
 class Variant;
 }
 
@@ -15,7 +15,7 @@ namespace library {
 // "\Variables" ("Software\Tamberlo\Vantrel\Z:\opt\show\vantrel\Variables").
 std::string variablesKey(bool global);
 
-base::Variant getVariable(bool global, const std::string& name, const base::Variant& defaultValue);
-void setVariable(bool global, const std::string& name, const base::Variant& value);
+classes::Variant getVariable(bool global, const std::string& name, const classes::Variant& defaultValue);
+void setVariable(bool global, const std::string& name, const classes::Variant& value);
 
 }  // namespace library

@@ -1,21 +1,21 @@
 // 100,000 registry reads and 100,000 writes through the script routines, on a store file
 // on disk as a player uses it (WAL, one transaction per call). Targets: a read within
 // 5 us, a write within 50 us; a routine that writes several values (the sound settings)
-// writes them in one transaction.
+// writes them in one transaction. Each iteration is one call, so the time shown is the
+// time per operation.
 // Run: build/release/bench/registry/bench_registry
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "base/Variant.h"
+#include "classes/PropValue.h"
 #include "library/Registry.h"
 #include "library/Variables.h"
 #include "platform/Registry.h"
-#include "platform/RegistryVariant.h"
 
 namespace fs = std::filesystem;
-using base::Variant;
+using classes::Variant;
 
 namespace {
 
@@ -38,11 +38,11 @@ void target(benchmark::State& state, const char* label) { state.SetLabel(label);
 void BM_GetVariable(benchmark::State& state) {
     useFreshStore();
     for (int i = 0; i < 100; ++i)
-        library::setVariable(false, std::string("Var").append(std::to_string(i)), Variant::ofInteger(i));
+        library::setVariable(false, std::string("Var").append(std::to_string(i)), Variant::integer(i));
     int i = 0;
     for (auto _ : state) {
         Variant v = library::getVariable(false, std::string("Var").append(std::to_string(i++ % 100)),
-                                         Variant::ofInteger(-1));
+                                         Variant::integer(-1));
         benchmark::DoNotOptimize(v);
     }
     target(state, "target: read <= 5 us");
@@ -52,15 +52,15 @@ void BM_GetVariable(benchmark::State& state) {
 // database (no answer kept from an earlier read can serve it).
 void BM_GetVariableUncached(benchmark::State& state) {
     useFreshStore();
-    std::vector<std::pair<std::string, Variant>> values;
-    for (int64_t i = 0; i < kOperations; ++i)
-        values.emplace_back(std::string("Var").append(std::to_string(i)), Variant::ofInteger(i));
-    platform::writeVariants(platform::registry(), platform::RegistryRoot::CurrentUser,
-                            library::variablesKey(false), values);
+    std::vector<platform::NamedValue> values;
+    for (int64_t i = 0; i < kOperations; ++i) {
+        values.push_back(
+            {std::string("Var").append(std::to_string(i)), platform::RegistryValue::dword(uint32_t(i))});
+    }
+    platform::registry().setValues(platform::RegistryRoot::CurrentUser, library::variablesKey(false), values);
     int64_t i = 0;
     for (auto _ : state) {
-        Variant v =
-            library::getVariable(false, values[size_t(i++ % kOperations)].first, Variant::ofInteger(-1));
+        Variant v = library::getVariable(false, values[size_t(i++ % kOperations)].name, Variant::integer(-1));
         benchmark::DoNotOptimize(v);
     }
     target(state, "target: read <= 5 us");
@@ -84,7 +84,7 @@ void BM_SetVariable(benchmark::State& state) {
     int64_t i = 0;
     for (auto _ : state) {
         library::setVariable(false, std::string("Var").append(std::to_string(i % 100)),
-                             Variant::ofInteger(i));
+                             Variant::integer(int32_t(i)));
         ++i;
     }
     target(state, "target: write <= 50 us");
@@ -102,18 +102,20 @@ void BM_RegWriteStringValue(benchmark::State& state) {
     target(state, "target: write <= 50 us");
 }
 
-// The five sound settings written at exit, in one call.
+// The five sound settings written at exit (a Boolean and four integers, all DWORDs), in
+// one call and so one transaction.
 void BM_SaveSoundSettings(benchmark::State& state) {
     useFreshStore();
     const std::string key = platform::currentPlayerKey();
-    int64_t i = 0;
+    using platform::RegistryValue;
+    uint32_t i = 0;
     for (auto _ : state) {
-        platform::writeVariants(platform::registry(), platform::RegistryRoot::CurrentUser, key,
-                                {{"BASS_STORED", Variant::ofBoolean(true)},
-                                 {"BASS_CONFIG_NET_TIMEOUT", Variant::ofInteger(5000 + i % 7)},
-                                 {"BASS_CONFIG_BUFFER", Variant::ofInteger(500)},
-                                 {"BASS_CONFIG_NET_BUFFER", Variant::ofInteger(5000)},
-                                 {"BASS_Device", Variant::ofInteger(1)}});
+        platform::registry().setValues(platform::RegistryRoot::CurrentUser, key,
+                                       {{"BASS_STORED", RegistryValue::dword(1)},
+                                        {"BASS_CONFIG_NET_TIMEOUT", RegistryValue::dword(5000 + i % 7)},
+                                        {"BASS_CONFIG_BUFFER", RegistryValue::dword(500)},
+                                        {"BASS_CONFIG_NET_BUFFER", RegistryValue::dword(5000)},
+                                        {"BASS_Device", RegistryValue::dword(1)}});
         ++i;
     }
     target(state, "target: write <= 50 us");

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/Variant.h"
+#include "classes/PropValue.h"
 #include "library/Registry.h"
 #include "library/Variables.h"
 
@@ -17,13 +17,13 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "set" && argc == 5) {
         library::setVariable(std::string(argv[2]) == "1", argv[3],
-                             base::Variant::ofInteger(std::atoi(argv[4])));
+                             classes::Variant::integer(std::atoi(argv[4])));
         return 0;
     }
     if (command == "get") {
-        base::Variant v =
-            library::getVariable(std::string(argv[2]) == "1", argv[3], base::Variant::ofInteger(-1));
-        std::printf("%lld\n", static_cast<long long>(v.integer()));
+        classes::Variant v =
+            library::getVariable(std::string(argv[2]) == "1", argv[3], classes::Variant::integer(-1));
+        std::printf("%lld\n", static_cast<long long>(v.asInt64()));
         return 0;
     }
     if (command == "write") {

@@ -6,12 +6,12 @@
 
 #include <memory>
 
-#include "base/Variant.h"
+#include "classes/PropValue.h"
 #include "classes/TStrings.h"
 #include "platform/Registry.h"
 
-using base::Variant;
-using base::VarType;
+using classes::Variant;
+using VarType = classes::Variant::Type;
 using platform::RegistryRoot;
 using platform::RegistryValue;
 using platform::RegType;
@@ -131,8 +131,8 @@ TEST_F(LibraryRegistryTest, RootsThatHoldNothingFailEveryRoutine) {
     EXPECT_TRUE(library::regGetSubkeyNames(HKEY_PERFORMANCE_DATA, "", list));
     std::unique_ptr<classes::TStrings> owned(list);
     EXPECT_EQ(list->count(), 0);
-    EXPECT_EQ(library::readFromRegistry(HKEY_PERFORMANCE_DATA, kKey, "v", Variant::ofInteger(9)),
-              Variant::ofInteger(9));
+    EXPECT_EQ(library::readFromRegistry(HKEY_PERFORMANCE_DATA, kKey, "v", Variant::integer(9)),
+              Variant::integer(9));
     EXPECT_EQ(result, "same");
     // HKCR writes land in the machine's classes.
     EXPECT_TRUE(library::regWriteStringValue(HKCR, ".zep", "", "VantrelProject"));
@@ -144,19 +144,27 @@ TEST_F(LibraryRegistryTest, TypedWritesStoreEachVariantTypeAsTheTableSays) {
     struct Case {
         Variant value;
         RegistryValue stored;
+        Variant readBack;
     } cases[] = {
-        {Variant::ofInteger(-2), RegistryValue::dword(0xFFFFFFFEu)},
-        {Variant::ofInteger(200, VarType::Byte), RegistryValue::dword(200)},
-        {Variant::ofInteger(0xFFFFFFFF, VarType::LongWord), RegistryValue::dword(0xFFFFFFFFu)},
-        // 64-bit integers keep only their low 32 bits, as the 32-bit original stored them.
-        {Variant::ofInteger(0x100000005, VarType::Int64), RegistryValue::dword(5)},
-        {Variant::ofBoolean(true), RegistryValue::dword(1)},
-        {Variant::ofReal(1.5), RegistryValue::binary(std::string("\0\0\0\0\0\0\xf8\x3f", 8))},
-        {Variant::ofReal(0.5, VarType::Single),
-         RegistryValue::binary(std::string("\0\0\0\0\0\0\xe0\x3f", 8))},
-        {Variant::ofReal(2.0, VarType::Date), RegistryValue::binary(std::string("\0\0\0\0\0\0\0\x40", 8))},
-        {Variant::ofCurrency(12345), RegistryValue::binary(std::string("\x39\x30\0\0\0\0\0\0", 8))},
-        {Variant::ofString("text"), RegistryValue::string("text")},
+        {Variant::integer(-2), RegistryValue::dword(0xFFFFFFFEu), Variant::integer(-2)},
+        // 64-bit integers keep only their low 32 bits: a DWORD is all the value holds.
+        {Variant::int64(0x100000005), RegistryValue::dword(5), Variant::int64(5)},
+        {Variant::int64(-7), RegistryValue::dword(0xFFFFFFF9u), Variant::int64(-7)},
+        {Variant::boolean(true), RegistryValue::dword(1), Variant::boolean(true)},
+        {Variant::floating(1.5, VarType::Double),
+         RegistryValue::binary(std::string("\0\0\0\0\0\0\xf8\x3f", 8)),
+         Variant::floating(1.5, VarType::Double)},
+        {Variant::floating(0.5, VarType::Single),
+         RegistryValue::binary(std::string("\0\0\0\0\0\0\xe0\x3f", 8)),
+         Variant::floating(0.5, VarType::Single)},
+        {Variant::floating(0.25, VarType::Extended),
+         RegistryValue::binary(std::string("\0\0\0\0\0\0\xd0\x3f", 8)),
+         Variant::floating(0.25, VarType::Extended)},
+        {Variant::floating(2.0, VarType::Date), RegistryValue::binary(std::string("\0\0\0\0\0\0\0\x40", 8)),
+         Variant::floating(2.0, VarType::Date)},
+        {Variant::currency(12345), RegistryValue::binary(std::string("\x39\x30\0\0\0\0\0\0", 8)),
+         Variant::currency(12345)},
+        {Variant::string("text"), RegistryValue::string("text"), Variant::string("text")},
     };
     int i = 0;
     for (const Case& c : cases) {
@@ -165,15 +173,12 @@ TEST_F(LibraryRegistryTest, TypedWritesStoreEachVariantTypeAsTheTableSays) {
         auto stored = store().value(RegistryRoot::CurrentUser, kKey, name);
         ASSERT_TRUE(stored) << name;
         EXPECT_EQ(*stored, c.stored) << name;
-        Variant like =
-            c.value.isInteger() ? Variant::ofInteger(0, c.value.type()) : Variant::ofType(c.value.type());
-        Variant back = library::readFromRegistry(HKCU, kKey, name, like);
-        // The 64-bit value comes back as what was stored: its low 32 bits.
-        Variant expected = c.value.type() == VarType::Int64 ? Variant::ofInteger(5, VarType::Int64) : c.value;
-        EXPECT_EQ(back, expected) << name;
+        // Read back with a default of the same type, which the stored type matches.
+        Variant like = c.value.type() == VarType::String ? Variant::string("") : c.value;
+        EXPECT_EQ(library::readFromRegistry(HKCU, kKey, name, like), c.readBack) << name;
     }
-    for (VarType t : {VarType::Empty, VarType::Null, VarType::Dispatch, VarType::OleStr}) {
-        library::writeToRegistry(HKCU, kKey, "other", Variant::ofType(t));
+    for (const Variant& other : {Variant(), Variant::null(), Variant::wideString(u"w"), Variant::array({})}) {
+        library::writeToRegistry(HKCU, kKey, "other", other);
         EXPECT_FALSE(library::regValueExists(HKCU, kKey, "other"));
     }
 }
@@ -182,30 +187,32 @@ TEST_F(LibraryRegistryTest, TypedReadsGiveTheDefaultUnlessTheStoredTypeMatches) 
     library::regWriteDWordValue(HKCU, kKey, "Dw", 300);
     library::regWriteStringValue(HKCU, kKey, "Str", "12");
     library::regWriteBinaryValue(HKCU, kKey, "Short", "1234567");  // not 8 bytes
+    library::regWriteBinaryValue(HKCU, kKey, "Eight", std::string("\0\0\0\0\0\0\xf0\x3f", 8));
     library::regWriteDWordValue(HKCU, kKey, "Flag", 7);
     library::regWriteDWordValue(HKCU, kKey, "Neg", 0xFFFFFFFFu);
     auto read = [&](const char* name, const Variant& def) {
         return library::readFromRegistry(HKCU, kKey, name, def);
     };
-    EXPECT_EQ(read("Dw", Variant::ofInteger(1)), Variant::ofInteger(300));
-    EXPECT_EQ(read("Dw", Variant::ofInteger(1, VarType::Byte)),
-              Variant::ofInteger(1, VarType::Byte));  // 300 > 255
-    EXPECT_EQ(read("Dw", Variant::ofString("d")), Variant::ofString("d"));
-    EXPECT_EQ(read("Dw", Variant::ofReal(0.5)), Variant::ofReal(0.5));
-    EXPECT_EQ(read("Str", Variant::ofInteger(0)), Variant::ofInteger(0));
-    EXPECT_EQ(read("Str", Variant::ofString("")), Variant::ofString("12"));
-    EXPECT_EQ(read("Short", Variant::ofReal(0.25)), Variant::ofReal(0.25));
-    EXPECT_EQ(read("Flag", Variant::ofBoolean(false)), Variant::ofBoolean(true));
-    EXPECT_EQ(read("Neg", Variant::ofInteger(0)), Variant::ofInteger(-1));
-    EXPECT_EQ(read("Neg", Variant::ofInteger(0, VarType::LongWord)),
-              Variant::ofInteger(0xFFFFFFFF, VarType::LongWord));
-    EXPECT_EQ(read("Neg", Variant::ofInteger(0, VarType::Int64)), Variant::ofInteger(-1, VarType::Int64));
-    EXPECT_EQ(read("Missing", Variant::ofString("d")), Variant::ofString("d"));
-    EXPECT_EQ(read("Dw", Variant::ofType(VarType::Null)), Variant::ofType(VarType::Null));
+    const Variant half = Variant::floating(0.5, VarType::Double);
+    EXPECT_EQ(read("Dw", Variant::integer(1)), Variant::integer(300));
+    EXPECT_EQ(read("Dw", Variant::string("d")), Variant::string("d"));
+    EXPECT_EQ(read("Dw", half), half);
+    EXPECT_EQ(read("Str", Variant::integer(0)), Variant::integer(0));
+    EXPECT_EQ(read("Str", Variant::string("")), Variant::string("12"));
+    EXPECT_EQ(read("Short", half), half);
+    EXPECT_EQ(read("Eight", half), Variant::floating(1.0, VarType::Double));
+    EXPECT_EQ(read("Eight", Variant::currency(1)), Variant::currency(int64_t(0x3ff0000000000000)));
+    EXPECT_EQ(read("Eight", Variant::boolean(false)), Variant::boolean(false));
+    EXPECT_EQ(read("Flag", Variant::boolean(false)), Variant::boolean(true));
+    EXPECT_EQ(read("Neg", Variant::integer(0)), Variant::integer(-1));
+    EXPECT_EQ(read("Neg", Variant::int64(0)), Variant::int64(-1));
+    EXPECT_EQ(read("Missing", Variant::string("d")), Variant::string("d"));
+    EXPECT_EQ(read("Dw", Variant::null()), Variant::null());
+    EXPECT_EQ(read("Dw", Variant()), Variant());
 
-    // Reading creates the key it looks in, as the original's read did.
-    EXPECT_EQ(library::readFromRegistry(HKCU, "Software\\Created\\ByRead", "x", Variant::ofInteger(4)),
-              Variant::ofInteger(4));
+    // Reading creates the key it looks in.
+    EXPECT_EQ(library::readFromRegistry(HKCU, "Software\\Created\\ByRead", "x", Variant::integer(4)),
+              Variant::integer(4));
     EXPECT_TRUE(library::regValueExists(HKCU, "Software\\Created\\ByRead", ""));
 }
 

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "base/Variant.h"
+#include "classes/PropValue.h"
 #include "platform/Registry.h"
 
 namespace fs = std::filesystem;
-using base::Variant;
-using base::VarType;
+using classes::Variant;
+using VarType = classes::Variant::Type;
 
 namespace {
 
@@ -26,33 +26,34 @@ protected:
 };
 
 TEST_F(VariablesTest, ValuesComeBackInTheirTypeAndAMismatchGivesTheDefault) {
-    library::setVariable(true, "X", Variant::ofInteger(5));
-    EXPECT_EQ(library::getVariable(true, "X", Variant::ofInteger(0)), Variant::ofInteger(5));
-    EXPECT_EQ(library::getVariable(true, "x", Variant::ofString("")), Variant::ofString(""));
-    library::setVariable(true, "Count", Variant::ofString("12"));
-    EXPECT_EQ(library::getVariable(true, "Count", Variant::ofInteger(0)), Variant::ofInteger(0));
+    library::setVariable(true, "X", Variant::integer(5));
+    EXPECT_EQ(library::getVariable(true, "X", Variant::integer(0)), Variant::integer(5));
+    EXPECT_EQ(library::getVariable(true, "x", Variant::string("")), Variant::string(""));
+    library::setVariable(true, "Count", Variant::string("12"));
+    EXPECT_EQ(library::getVariable(true, "Count", Variant::integer(0)), Variant::integer(0));
 
     const double now = 46000.75;  // a date and time
-    library::setVariable(true, "D", Variant::ofReal(now, VarType::Date));
+    library::setVariable(true, "D", Variant::floating(now, VarType::Date));
     auto stored = platform::registry().value(platform::RegistryRoot::CurrentUser,
                                              "Software\\Tamberlo\\Vantrel\\Variables", "D");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, uint32_t(platform::RegType::Binary));
     EXPECT_EQ(stored->data.size(), 8u);
-    EXPECT_EQ(library::getVariable(true, "D", Variant::ofReal(0.0)), Variant::ofReal(now));
-    EXPECT_EQ(library::getVariable(true, "Never", Variant::ofBoolean(true)), Variant::ofBoolean(true));
+    EXPECT_EQ(library::getVariable(true, "D", Variant::floating(0.0, VarType::Double)),
+              Variant::floating(now, VarType::Double));
+    EXPECT_EQ(library::getVariable(true, "Never", Variant::boolean(true)), Variant::boolean(true));
 }
 
 TEST_F(VariablesTest, EachPlayerPathKeepsItsOwnVariablesApartFromTheGlobalOnes) {
     EXPECT_EQ(library::variablesKey(true), "Software\\Tamberlo\\Vantrel\\Variables");
     EXPECT_EQ(library::variablesKey(false), "Software\\Tamberlo\\Vantrel\\Z:\\opt\\show\\vantrel\\Variables");
-    library::setVariable(false, "Level", Variant::ofInteger(1));
+    library::setVariable(false, "Level", Variant::integer(1));
     platform::setCurrentPlayerPath("D:\\autorun\\vantrel.exe");
-    library::setVariable(false, "Level", Variant::ofInteger(2));
-    EXPECT_EQ(library::getVariable(false, "Level", Variant::ofInteger(0)), Variant::ofInteger(2));
-    EXPECT_EQ(library::getVariable(true, "Level", Variant::ofInteger(0)), Variant::ofInteger(0));
+    library::setVariable(false, "Level", Variant::integer(2));
+    EXPECT_EQ(library::getVariable(false, "Level", Variant::integer(0)), Variant::integer(2));
+    EXPECT_EQ(library::getVariable(true, "Level", Variant::integer(0)), Variant::integer(0));
     platform::setCurrentPlayerPath("Z:\\opt\\show\\vantrel");
-    EXPECT_EQ(library::getVariable(false, "Level", Variant::ofInteger(0)), Variant::ofInteger(1));
+    EXPECT_EQ(library::getVariable(false, "Level", Variant::integer(0)), Variant::integer(1));
     // The path's folders are nested keys below the product key.
     EXPECT_TRUE(
         platform::registry().keyExists(platform::RegistryRoot::CurrentUser,

@@ -9,7 +9,6 @@
 
 #include "base/CodePage.h"
 #include "base/Error.h"
-#include "platform/RegistryVariant.h"
 #include "platform/SystemInfo.h"
 
 namespace fs = std::filesystem;
