@@ -59,7 +59,9 @@ void appendValue(std::string& out, std::string_view name, const RegistryValue& v
 }
 
 void appendKey(const RegistryStore& store, RegistryRoot root, const std::string& key, std::string& out) {
-    out += "[" + registryRootName(root) + (key.empty() ? "" : "\\" + key) + "]\r\n";
+    out.append("[").append(registryRootName(root));
+    if (!key.empty()) out.append("\\").append(key);
+    out.append("]\r\n");
     if (auto names = store.valueNames(root, key)) {
         for (const std::string& name : *names) {
             if (auto v = store.value(root, key, name)) appendValue(out, name, *v);
