@@ -85,19 +85,46 @@ Parser::CodePiece Parser::cutCode(size_t from) {
     return p;
 }
 
+namespace {
+
+bool runsCode(Op op) {
+    switch (op) {
+    case Op::CALL:
+    case Op::CALL_NATIVE:
+    case Op::CALL_IND:
+    case Op::CALL_METHOD:
+    case Op::GET_PROP: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 bool Parser::mayRunCode(size_t from) const {
     const auto& c = *m_code;
-    for (size_t at = from; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
-        switch (Op(c[at])) {
-        case Op::CALL:
-        case Op::CALL_NATIVE:
-        case Op::CALL_IND:
-        case Op::CALL_METHOD:
-        case Op::GET_PROP: return true;
-        default: break;
-        }
-    }
+    for (size_t at = from; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands))
+        if (runsCode(Op(c[at]))) return true;
     return false;
+}
+
+size_t Parser::afterLastCall(size_t from, size_t to) const {
+    const auto& c = *m_code;
+    size_t start = from;
+    for (size_t at = from; at < to; at += 1 + size_t(opInfo(Op(c[at])).operands))
+        if (runsCode(Op(c[at]))) start = at + 1 + size_t(opInfo(Op(c[at])).operands);
+    return start;
+}
+
+void Parser::hoistValue(size_t from, size_t valueStart) {
+    // '+' chains recorded inside the moved code no longer sit where they were
+    std::erase_if(m_concats, [&](const std::pair<int, int>& c) { return c.first >= int(from); });
+    CodePiece value = cutCode(valueStart);
+    CodePiece address = cutCode(from);
+    pasteCode(value);
+    int t = allocTemp(nullptr);
+    emit(Op::STORE_L, t);
+    pasteCode(address);
+    emit(Op::LOAD_L, t);
 }
 
 // s := s + a + b ...  becomes  a + b ...; APPEND s  when nothing on the right can change s

@@ -196,6 +196,17 @@ void Parser::prepareStore(Operand& target) {
 
 void Parser::store(Operand& t, const Token& at) {
     bool m = t.type->isManaged();
+    if (t.type->isAggregate()) {
+        // Records and static arrays are copied into the object the variable already has.
+        switch (t.kind) {
+        case Operand::Kind::Local: emit(Op::ADDR_L, t.index); break;
+        case Operand::Kind::Global: emit(Op::ADDR_G, t.index); break;
+        case Operand::Kind::Addr: emit(Op::STORE_AGG); return;
+        default: error("Variable Expected", at);
+        }
+        emit(Op::STORE_AGG_R);
+        return;
+    }
     switch (t.kind) {
     case Operand::Kind::Local: emit(m ? Op::STORE_LM : Op::STORE_L, t.index); break;
     case Operand::Kind::Global: emit(m ? Op::STORE_GM : Op::STORE_G, t.index); break;
@@ -465,7 +476,7 @@ Operand Parser::factor(const TypeDesc* hint) {
         expect(Tok::RParen, "Closing parenthesis expected");
         if (o.kind == Operand::Kind::Const || o.kind == Operand::Kind::Value) {
             Operand sel = o;
-            if (m_tok.type == Tok::LBracket || m_tok.type == Tok::Dot) selectors(sel);
+            if (m_tok.type == Tok::LBracket || m_tok.type == Tok::Dot) selectors(sel, size_t(here()));
             return sel;
         }
         discharge(o);
@@ -605,6 +616,7 @@ Operand Parser::arrayLiteral(const TypeDesc* arrType) {
             Operand e = expression(arrType->elem);
             coerce(e, arrType->elem, at);
             discharge(e);
+            if (arrType->elem->isAggregate()) emit(Op::AGG_UNSHARE);
             ++n;
         } while (accept(Tok::Comma));
     }
@@ -935,6 +947,13 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
     if ((lt->kind == TypeKind::Record || lt->kind == TypeKind::StaticArray) && lt == rt &&
         (op == Tok::Eq || op == Tok::Ne)) {
         discharge(r);
+        if (mayRunCode(leftEnd)) {
+            // The left side waits on the stack while the right side runs code that may
+            // write the variable it came from: it takes its own copy first.
+            CodePiece right = cutCode(leftEnd);
+            emit(Op::AGG_UNSHARE);
+            pasteCode(right);
+        }
         emit(op == Tok::Eq ? Op::AGG_EQ : Op::AGG_NE, typeIndex(lt));
         res.type = tBool();
         return res;
@@ -986,11 +1005,12 @@ Operand Parser::designator() {
     next();
     Token saved = m_desigTok;
     m_desigTok = at;
+    size_t start = size_t(here());
     bool savedChain = m_pinChain;
     m_pinChain = m_pinNext;
     m_pinNext = false;
     Operand o = identifier(at);
-    selectors(o);
+    selectors(o, start);
     m_desigTok = saved;
     m_pinChain = savedChain;
     return o;
@@ -1093,7 +1113,7 @@ Operand Parser::identifier(const Token& nameTok) {
     error("Unknown identifier '" + up + "'", nameTok);
 }
 
-void Parser::selectors(Operand& op) {
+void Parser::selectors(Operand& op, size_t start) {
     for (;;) {
         Token at = m_tok;
         if (m_tok.type == Tok::LParen) {
@@ -1186,10 +1206,12 @@ void Parser::selectors(Operand& op) {
                     }
                     bool ro = op.readOnly;
                     pushAddress(op, it);
+                    size_t idxStart = size_t(here());
                     Operand idx = expression();
                     if (!isInt(idx.type) && !(t->kind == TypeKind::StaticArray && idx.type->isOrdinal()))
                         error("Type mismatch", it);
                     discharge(idx);
+                    if (mayRunCode(idxStart)) hoistValue(afterLastCall(start, idxStart), idxStart);
                     mark(at);
                     if (t->kind == TypeKind::String) {
                         op.kind = Operand::Kind::StrChar;
@@ -1283,6 +1305,9 @@ void Parser::argument(const Param& p) {
     Operand v = expression(p.type);
     coerce(v, p.type, at);
     discharge(v);
+    // The parameter owns its copy: a write through an address the caller still holds into
+    // the original must not show through it.
+    if (p.type->isAggregate()) emit(Op::AGG_UNSHARE);
 }
 
 // args = "(" [ expression { "," expression } ] ")"

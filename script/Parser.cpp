@@ -574,7 +574,7 @@ const TypeDesc* Parser::staticArray() {
         t->low = dims[i].first;
         t->high = dims[i].second;
         t->elem = elem;
-        t->managedSlots.assign(size_t(t->high - t->low + 1), elem->isManaged());
+        t->managedSlots.assign(size_t(t->high - t->low + 1), elem->slotKind());
         elem = t;
     }
     return elem;
@@ -599,7 +599,7 @@ const TypeDesc* Parser::recordType() {
             for (auto& f : t->fields)
                 if (f.name == up) error("Duplicate identifier '" + up + "'", n);
             t->fields.push_back({up, ft});
-            t->managedSlots.push_back(ft->isManaged());
+            t->managedSlots.push_back(ft->slotKind());
         }
         if (!accept(Tok::Semicolon)) break;
     }
@@ -693,6 +693,7 @@ void Parser::assignmentOrCall() {
             pasteCode(rhs);
             pasteCode(addr);
             emit(target.kind == Operand::Kind::StrChar ? Op::STR_SETCHAR_R
+                 : target.type->isAggregate()          ? Op::STORE_AGG_R
                  : target.type->isManaged()            ? Op::STORE_RIM
                                                        : Op::STORE_RI);
             return;

@@ -134,7 +134,8 @@ private:
     Operand designator();
     Operand classTest(Tok op, Operand l, const Token& at);
     Operand identifier(const Token& nameTok);
-    void selectors(Operand& op);
+    // `start`: where the designator's code begins (its address computation, for hoisting).
+    void selectors(Operand& op, size_t start);
     Operand setConstructor(const TypeDesc* hint);
     Operand arrayLiteral(const TypeDesc* arrType);
     Operand binary(Tok op, Operand l, Operand r, const Token& at, size_t leftMark, size_t leftEnd);
@@ -177,6 +178,14 @@ private:
     CodePiece cutCode(size_t from);
     void pasteCode(const CodePiece& piece);
     bool mayRunCode(size_t from) const;  // does the code from `from` call anything?
+    // The end of the last call in [from, to), or from: the code after it only computes
+    // addresses, so code that runs may move in front of it without changing the order of effects.
+    size_t afterLastCall(size_t from, size_t to) const;
+    // Moves the code of one pushed scalar (valueStart to the end) in front of the address code
+    // that begins at `from`, through a temporary: an element's address is never held while
+    // code runs that could free or move what it points into (an index calling a routine that
+    // resizes the array).
+    void hoistValue(size_t from, size_t valueStart);
     // Instruction `back` places before the end of the code (0 = last), if it is `op` and
     // no jump target lies between it and the end; its start offset, else -1.
     int recent(int back, Op op) const;

@@ -36,6 +36,8 @@ enum class ParamMode : uint8_t { Value, Const, Var, Out };
 struct TypeDesc;
 class ClassBinding;
 
+constexpr uint8_t kPlainSlot = 0, kManagedSlot = 1, kAggregateSlot = 2;
+
 struct Param {
     std::string name;
     const TypeDesc* type = nullptr;
@@ -64,8 +66,10 @@ struct TypeDesc {
     std::vector<Field> fields;          // records
     ProcSig sig;                        // procedural types
     const ClassBinding* cls = nullptr;  // imported classes
-    std::vector<uint8_t> managedSlots;  // per slot of an aggregate
-    bool openArray = false;             // `array of T` parameter
+    // Per slot of an aggregate: kPlainSlot, kManagedSlot, or kAggregateSlot (a nested record or
+    // static array, copied element by element so addresses into it stay valid).
+    std::vector<uint8_t> managedSlots;
+    bool openArray = false;  // `array of T` parameter
 
     bool isManaged() const {
         switch (kind) {
@@ -83,6 +87,9 @@ struct TypeDesc {
                kind == TypeKind::Enum;
     }
     bool isAggregate() const { return kind == TypeKind::Record || kind == TypeKind::StaticArray; }
+    uint8_t slotKind() const {
+        return isAggregate() ? kAggregateSlot : isManaged() ? kManagedSlot : kPlainSlot;
+    }
     int slotCount() const { return kind == TypeKind::Record ? int(fields.size()) : int(high - low + 1); }
 };
 

@@ -31,6 +31,91 @@ int64_t wrap(int64_t v, int k) {
     }
 }
 
+AggObj* cloneAgg(const AggObj* o) { return new AggObj(*o); }
+
+// Copies s (null: the default value) into d element by element. Nested aggregates are
+// copied into the objects d already has, so addresses into any level of d stay valid. With
+// `steal`, s is about to be dropped and gives up its nested objects and strings instead.
+void copyInto(AggObj* d, AggObj* s, bool steal) {
+    const TypeDesc* t = d->type;
+    for (size_t i = 0; i < d->slots.size(); ++i) {
+        Slot& dst = d->slots[i];
+        Slot v = s ? s->slots[i] : Slot{.i = 0};
+        switch (t->managedSlots[i]) {
+        case kAggregateSlot: {
+            auto* dn = static_cast<AggObj*>(dst.p);
+            auto* sn = static_cast<AggObj*>(v.p);
+            if (dn == sn) break;
+            if (dn && dn->rc > 1) {  // shared for a moment on the stack: detach first
+                --dn->rc;
+                dst.p = dn = cloneAgg(dn);
+            }
+            if (dn) {
+                copyInto(dn, sn, steal && sn && sn->rc == 1);
+            } else if (sn) {
+                if (steal && sn->rc == 1) {
+                    dst.p = sn;
+                    s->slots[i].p = nullptr;
+                } else {
+                    dst.p = cloneAgg(sn);
+                }
+            }
+            break;
+        }
+        case kManagedSlot:
+            if (steal) {
+                s->slots[i].p = dst.p;  // the old value goes with s
+                dst = v;
+            } else {
+                retain(v.p);
+                release(dst.p);
+                dst = v;
+            }
+            break;
+        default: dst = v; break;
+        }
+    }
+}
+
+// The assignment of records and static arrays: the value (an owned reference) is copied
+// into the object the destination slot already holds.
+void assignAgg(Slot* dst, HeapObj* value) {
+    auto* d = static_cast<AggObj*>(dst->p);
+    auto* v = static_cast<AggObj*>(value);
+    if (d == v) {
+        release(value);
+        return;
+    }
+    if (!d) {
+        if (v && v->rc > 1) {
+            --v->rc;
+            v = cloneAgg(v);
+        }
+        dst->p = v;
+        return;
+    }
+    if (d->rc > 1) {
+        --d->rc;
+        dst->p = d = cloneAgg(d);
+    }
+    copyInto(d, v, v && v->rc == 1);
+    release(value);
+}
+
+// Elements of a dynamic array copied into a new one: nested records and static arrays are
+// copied, everything else shared.
+void copyItems(std::vector<Slot>& to, const std::vector<Slot>& from, const TypeDesc* elem) {
+    to = from;
+    if (!elem->isManaged()) return;
+    bool agg = elem->isAggregate();
+    for (Slot& x : to) {
+        if (agg && x.p)
+            x.p = cloneAgg(static_cast<AggObj*>(x.p));
+        else
+            retain(x.p);
+    }
+}
+
 AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
     AggObj* o = static_cast<AggObj*>(s->p);
     if (!o) {
@@ -91,8 +176,12 @@ AggObj::AggObj(const TypeDesc* t) : type(t), slots(size_t(t->slotCount()), Slot{
 
 AggObj::AggObj(const AggObj& other) : HeapObj(), type(other.type), slots(other.slots) {
     rc = 1;
-    for (size_t i = 0; i < slots.size(); ++i)
-        if (type->managedSlots[i]) retain(slots[i].p);
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (type->managedSlots[i] == kAggregateSlot && slots[i].p)
+            slots[i].p = new AggObj(*static_cast<AggObj*>(slots[i].p));
+        else if (type->managedSlots[i])
+            retain(slots[i].p);
+    }
 }
 
 AggObj::~AggObj() {
@@ -796,9 +885,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                         a->p = arr;
                     } else if (arr->rc > 1) {
                         ArrObj* c = new ArrObj(t->elem, managed);
-                        c->items = arr->items;
-                        if (managed)
-                            for (Slot& s : c->items) retain(s.p);
+                        copyItems(c->items, arr->items, t->elem);
                         --arr->rc;
                         a->p = arr = c;
                     }
@@ -823,12 +910,11 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot s = sp[-1];
                     auto* arr = new ArrObj(t->elem, t->elem->isManaged());
-                    if (s.p)
-                        arr->items = static_cast<AggObj*>(s.p)->slots;
-                    else
+                    if (s.p) {
+                        copyItems(arr->items, static_cast<AggObj*>(s.p)->slots, t->elem);
+                    } else {
                         arr->items.assign(size_t(t->slotCount()), Slot{.i = 0});
-                    if (arr->managed)
-                        for (Slot& x : arr->items) retain(x.p);
+                    }
                     release(s.p);
                     sp[-1].p = arr;
                     NEXT();
@@ -1252,6 +1338,24 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     ObjectRef obj = ObjectRef(sp[-1].i);
                     if (obj != 0 && !t->cls->isInstance(obj)) fail(TIFException::erTypeMismatch);
+                    NEXT();
+                }
+                case Op::STORE_AGG:
+                    sp -= 2;
+                    tag(sp + 1) = 0;
+                    assignAgg(sp[0].a, sp[1].p);
+                    NEXT();
+                case Op::STORE_AGG_R:
+                    sp -= 2;
+                    tag(sp) = 0;
+                    assignAgg(sp[1].a, sp[0].p);
+                    NEXT();
+                case Op::AGG_UNSHARE: {
+                    auto* o = static_cast<AggObj*>(sp[-1].p);
+                    if (o && o->rc > 1) {
+                        --o->rc;
+                        sp[-1].p = cloneAgg(o);
+                    }
                     NEXT();
                 }
                 case Op::RAISE: {
