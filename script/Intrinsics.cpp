@@ -33,7 +33,7 @@ int sizeOfType(const TypeDesc* t) {
         case IntKind::UInt64: return 8;
         default: return 4;
         }
-    case TypeKind::Boolean:
+    case TypeKind::Boolean: return t->name == "LongBool" ? 4 : t->name == "WordBool" ? 2 : 1;
     case TypeKind::Char: return 1;
     case TypeKind::Enum: return t->high < 256 ? 1 : 2;
     case TypeKind::Float:

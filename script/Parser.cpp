@@ -12,6 +12,13 @@ Parser::Parser(Compiler& owner) : m_owner(owner) {}
 void Parser::next() {
     m_prev = std::move(m_tok);
     m_tok = m_lex->next();
+    if (m_tok.offset >= m_nextHook && m_lex.get() == m_mainLexer) {
+        // once for every multiple of the stride the offset has reached, however far it jumped
+        while (m_tok.offset >= m_nextHook) {
+            m_nextHook += kHookStride;
+            m_owner.m_hook(m_tok.offset);
+        }
+    }
 }
 
 bool Parser::accept(Tok t) {
@@ -46,10 +53,6 @@ void Parser::mark(const Token& t) {
         lines.back().second = p;
     else
         lines.push_back({uint32_t(here()), p});
-    if (m_owner.m_hook && t.row != m_lastMarkRow) {
-        m_lastMarkRow = t.row;
-        m_owner.m_hook(t.offset);
-    }
 }
 
 TypeDesc* Parser::newType(TypeKind k) {
@@ -107,6 +110,8 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
         m_owner.m_inUses = false;
         if (!ok) throw base::CompileError("Unknown identifier 'SYSTEM'", 1, 1);
         startSource(source);
+        m_mainLexer = m_lex.get();
+        m_nextHook = m_owner.m_hook ? kHookStride : UINT32_MAX;
         program();
     } catch (const base::CompileError& e) {
         m_owner.m_inUses = false;
@@ -139,7 +144,7 @@ void Parser::program() {
         break;
     }
     for (auto& p : m_chunk->procs)
-        if (!p.defined) error("Unsatisfied Forward " + upperName(p.name));
+        if (!p.defined) error("Unsatisfied Forward " + p.name);
     if (m_tok.type != Tok::KwBegin) error("'BEGIN' expected");
     m_chunk->procs[0].entry = uint32_t(here());
     m_procIndex = 0;
@@ -148,7 +153,7 @@ void Parser::program() {
     mark(m_prev);
     emit(Op::HALT);
     for (auto& l : m_labels) {
-        if (!l.gotos.empty() && l.pc < 0) error("Label '" + upperName(l.where.text) + "' not set", l.where);
+        if (!l.gotos.empty() && l.pc < 0) error("Label '" + l.where.text + "' not set", l.where);
     }
     if (m_tok.type != Tok::Dot) error("period ('.') expected");
     m_chunk->globalNames.clear();
@@ -166,7 +171,7 @@ void Parser::usesClause() {
         m_owner.m_inUses = true;
         bool ok = m_owner.m_unitHandler && m_owner.m_unitHandler(m_owner, unit);
         m_owner.m_inUses = false;
-        if (!ok) error("Unknown identifier '" + unit + "'", at);
+        if (!ok) error("Unknown identifier '" + at.text + "'", at);
     } while (accept(Tok::Comma));
     expect(Tok::Semicolon, "Semicolon (';') expected");
 }
@@ -188,7 +193,7 @@ void Parser::constSection() {
         s.value = v.cval;
         s.str = v.cstr;
         if (!(m_inProc ? m_locals : m_globals).add(upperName(name), std::move(s)))
-            error("Duplicate identifier '" + upperName(name) + "'", at);
+            error("Duplicate identifier '" + name + "'", at);
         expect(Tok::Semicolon, "Semicolon (';') expected");
     } while (m_tok.type == Tok::Ident);
 }
@@ -210,8 +215,7 @@ void Parser::typeSection() {
         s.kind = SymKind::Type;
         s.name = name;
         s.type = t;
-        if (!m_globals.add(upperName(name), std::move(s)))
-            error("Duplicate identifier '" + upperName(name) + "'", at);
+        if (!m_globals.add(upperName(name), std::move(s))) error("Duplicate identifier '" + name + "'", at);
         expect(Tok::Semicolon, "Semicolon (';') expected");
     } while (m_tok.type == Tok::Ident);
 }
@@ -243,7 +247,7 @@ void Parser::varSection(bool global) {
                 s.slot = allocTemp(t);
             }
             if (!(global ? m_globals : m_locals).add(upperName(n.text), std::move(s)))
-                error("Duplicate identifier '" + upperName(n.text) + "'", n);
+                error("Duplicate identifier '" + n.text + "'", n);
         }
         if (m_tok.type == Tok::Eq) error("Semicolon (';') expected");
         expect(Tok::Semicolon, "Semicolon (';') expected");
@@ -264,7 +268,7 @@ void Parser::labelSection() {
         li.where = at;
         m_labels.push_back(li);
         if (!(m_inProc ? m_locals : m_globals).add(upperName(name), std::move(s)))
-            error("Duplicate identifier '" + upperName(name) + "'", at);
+            error("Duplicate identifier '" + name + "'", at);
     } while (accept(Tok::Comma));
     expect(Tok::Semicolon, "Semicolon (';') expected");
 }
@@ -369,7 +373,12 @@ void Parser::procDeclaration(bool isFunction) {
         s.kind = SymKind::Proc;
         s.name = name;
         s.slot = index;
-        if (!m_globals.add(up, std::move(s))) error("Duplicate identifier '" + up + "'", nameTok);
+        if (!m_globals.add(up, std::move(s))) error("Duplicate identifier '" + name + "'", nameTok);
+    }
+    // "export" marks a routine for the host in the original; every routine is exported here.
+    while (m_tok.type == Tok::Ident && upperName(m_tok.text) == "EXPORT") {
+        next();
+        expect(Tok::Semicolon, "Semicolon (';') expected");
     }
     if (accept(Tok::KwForward)) {
         expect(Tok::Semicolon, "Semicolon (';') expected");
@@ -410,7 +419,7 @@ void Parser::procBody(int procIndex) {
         s.slot = m_frameSize++;
         if (!s.byRef && prm.type->isManaged()) p->managedLocals.push_back(s.slot);
         if (!m_locals.add(upperName(prm.name), std::move(s)))
-            error("Duplicate identifier '" + upperName(prm.name) + "'");
+            error("Duplicate identifier '" + prm.name + "'");
     }
     if (sig.result) {
         Symbol s;
@@ -435,7 +444,7 @@ void Parser::procBody(int procIndex) {
     compoundStatement();
     for (size_t i = firstLabel; i < m_labels.size(); ++i)
         if (!m_labels[i].gotos.empty() && m_labels[i].pc < 0)
-            error("Label '" + upperName(m_labels[i].where.text) + "' not set", m_labels[i].where);
+            error("Label '" + m_labels[i].where.text + "' not set", m_labels[i].where);
     mark(m_prev);
     emit(Op::RET);
     p = &m_chunk->procs[size_t(procIndex)];
@@ -465,7 +474,7 @@ const TypeDesc* Parser::typeIdent() {
         next();
         return b;
     }
-    error("Unknown type '" + up + "'");
+    error("Unknown type '" + m_tok.text + "'");
 }
 
 // type = type-ident | "(" enum ")" | "set" "of" type | "array" ... | "record" ... | proc-type
@@ -511,8 +520,31 @@ const TypeDesc* Parser::typeSpec() {
     case Tok::Minus: error("Identifier expected");  // subranges are not part of the dialect
     case Tok::Caret: error("Identifier expected");
     case Tok::KwClass: error("Identifier expected");
+    case Tok::Ident:
+        if (upperName(m_tok.text) == "INTERFACE") return interfaceType();
+        return typeIdent();
     default: return typeIdent();
     }
+}
+
+// interface = "interface" [ "(" ident ")" ] [ "[" guid "]" ] { member } "end" | "interface"
+// Interfaces have no run-time meaning here: the declaration is read past and names an
+// opaque type that only nil and values of its own type are assignable to.
+const TypeDesc* Parser::interfaceType() {
+    next();
+    TypeDesc* t = newType(TypeKind::Class);
+    if (m_tok.type == Tok::Semicolon) return t;  // forward declaration
+    if (accept(Tok::LParen)) {
+        expectIdent();
+        expect(Tok::RParen, "Closing parenthesis expected");
+    }
+    while (m_tok.type != Tok::KwEnd) {
+        if (m_tok.type == Tok::Eof) error("'END' expected");
+        if (m_tok.type == Tok::KwBegin || m_tok.type == Tok::KwType) error("'END' expected");
+        next();
+    }
+    next();
+    return t;
 }
 
 // enum = "(" ident { "," ident } ")"
@@ -534,7 +566,7 @@ const TypeDesc* Parser::enumType() {
         s.type = t;
         s.value.i = int64_t(i);
         if (!m_globals.add(upperName(names[i].text), std::move(s)))
-            error("Duplicate identifier '" + upperName(names[i].text) + "'", names[i]);
+            error("Duplicate identifier '" + names[i].text + "'", names[i]);
     }
     return t;
 }
@@ -597,7 +629,7 @@ const TypeDesc* Parser::recordType() {
         for (auto& n : names) {
             std::string up = upperName(n.text);
             for (auto& f : t->fields)
-                if (f.name == up) error("Duplicate identifier '" + up + "'", n);
+                if (f.name == up) error("Duplicate identifier '" + n.text + "'", n);
             t->fields.push_back({up, ft});
             t->managedSlots.push_back(ft->slotKind());
         }
@@ -639,7 +671,7 @@ void Parser::statement() {
             next();
             expect(Tok::Colon, "colon (':') expected");
             LabelInfo& l = m_labels[size_t(s->slot)];
-            if (l.pc >= 0) error("Duplicate identifier '" + up + "'", at);
+            if (l.pc >= 0) error("Duplicate identifier '" + at.text + "'", at);
             if (!l.gotos.empty() && l.tryPath != m_tryPath) error("Invalid jump", at);
             l.pc = label();
             l.tryPath = m_tryPath;
@@ -911,6 +943,14 @@ void Parser::withStatement() {
         m_pinNext = true;
         Operand d = designator();
         m_pinNext = false;
+        if (d.kind == Operand::Kind::ProcName) d = callRoutine(d, at);
+        if (d.type->kind == TypeKind::Record && d.kind == Operand::Kind::Value) {
+            // a function's result: the block works on a copy of its own
+            int tmp = allocTemp(d.type);
+            emit(Op::STORE_LM, tmp);
+            d.kind = Operand::Kind::Local;
+            d.index = tmp;
+        }
         if (d.type->kind == TypeKind::Record) {
             pushAddress(d, at);
             int t = allocTemp(nullptr);
@@ -1004,7 +1044,7 @@ void Parser::gotoStatement() {
     std::string up = upperName(expectIdent());
     Symbol* s = m_inProc ? m_locals.find(up) : nullptr;
     if (!s && !m_inProc) s = m_globals.find(up);
-    if (!s) error("Unknown identifier '" + up + "'", at);
+    if (!s) error("Unknown identifier '" + at.text + "'", at);
     if (s->kind != SymKind::Label) error("Invalid jump", at);
     LabelInfo& l = m_labels[size_t(s->slot)];
     if (l.pc >= 0) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "script/Api.h"
+#include "script/Arith.h"
 #include "script/Chunk.h"
 #include "script/Lexer.h"
 #include "script/Symbols.h"
@@ -107,6 +108,7 @@ private:
     const TypeDesc* staticArray();
     const TypeDesc* recordType();
     const TypeDesc* enumType();
+    const TypeDesc* interfaceType();
     TypeDesc* newType(TypeKind k);
     int typeIndex(const TypeDesc* t);
 
@@ -140,6 +142,7 @@ private:
     Operand arrayLiteral(const TypeDesc* arrType);
     Operand binary(Tok op, Operand l, Operand r, const Token& at, size_t leftMark, size_t leftEnd);
     bool foldBinary(Tok op, Operand& l, const Operand& r);
+    void emitIntOp(arith::IntOp op, const TypeDesc* left, const TypeDesc* right);
     Operand callRoutine(Operand fn, const Token& at);
     Operand callIntrinsic(const Symbol& s, const Token& at);
     int arguments(const ProcSig& sig, const Token& at, bool parens);  // returns the pins to release
@@ -227,8 +230,10 @@ private:
     std::vector<LabelInfo> m_labels;
     std::vector<MethodKey> m_methods;
     std::vector<const ClassBinding*> m_classes;
-    uint32_t m_lastHook = 0;
-    int m_lastMarkRow = -1;
+    // The position hook fires each time the main source's offset passes a multiple of this.
+    static constexpr uint32_t kHookStride = 51200;
+    uint32_t m_nextHook = UINT32_MAX;
+    const Lexer* m_mainLexer = nullptr;
     std::vector<std::pair<int, int>> m_concats;  // string '+' of this statement: (op, right side start)
     bool appendInPlace(const Operand& target, size_t rhsStart);
     // Dynamic arrays whose element addresses outlive the designator (by-reference

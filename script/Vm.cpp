@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "script/Arith.h"
 #include "script/Symbols.h"
 #include "script/Variants.h"
 
@@ -16,20 +17,9 @@ namespace {
 constexpr size_t kStackSlots = size_t(1) << 22;  // 32 MiB of address space, committed on use
 constexpr size_t kRedZone = size_t(1) << 16;
 const char* const kStepLimitText = "Execution limit exceeded";
+const char* const kStringRangeText = "Out of string range";
 
 [[noreturn]] void fail(TIFException k, std::string p = {}) { throw ScriptException(k, std::move(p)); }
-
-int64_t wrap(int64_t v, int k) {
-    switch (IntKind(k)) {
-    case IntKind::Byte: return uint8_t(v);
-    case IntKind::ShortInt: return int8_t(v);
-    case IntKind::Word: return uint16_t(v);
-    case IntKind::SmallInt: return int16_t(v);
-    case IntKind::Integer: return int32_t(v);
-    case IntKind::Cardinal: return uint32_t(v);
-    default: return v;
-    }
-}
 
 AggObj* cloneAgg(const AggObj* o) { return new AggObj(*o); }
 
@@ -162,6 +152,13 @@ const SetObj& setOf(Slot v) {
     fail(TIFException::erOutOfRange,
          "Array index out of bounds (" + std::to_string(i) + "). Length is " + std::to_string(len) + ".");
 }
+
+[[noreturn]] void staticIndexError(int64_t i, const TypeDesc* t) {
+    fail(TIFException::erOutOfRange, "Static array index out of bounds (" + std::to_string(i) +
+                                         "). Length is " + std::to_string(t->high - t->low + 1) + ".");
+}
+
+[[noreturn]] void stringIndexError() { fail(TIFException::erOutOfRange, kStringRangeText); }
 
 inline Slot* dynElement(Slot* arrSlot, int64_t i) {
     ArrObj* a = static_cast<ArrObj*>(arrSlot->p);
@@ -623,7 +620,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::INDEX_ADDR: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     int64_t i = (--sp)->i;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     AggObj* o = uniqueAgg(sp[-1].a, t);
                     sp[-1].a = &o->slots[size_t(i - t->low)];
                     NEXT();
@@ -639,7 +636,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::STR_CHAR: {
                     int64_t i = (--sp)->i;
                     const std::string& s = strOf(*sp[-1].a);
-                    if (i < 1 || i > int64_t(s.size())) fail(TIFException::erOutOfRange);
+                    if (i < 1 || i > int64_t(s.size())) stringIndexError();
                     sp[-1].i = uint8_t(s[size_t(i - 1)]);
                     NEXT();
                 }
@@ -647,51 +644,51 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp -= 3;
                     int64_t i = sp[1].i;
                     Slot* a = sp[0].a;
-                    if (i < 1 || i > int64_t(strOf(*a).size())) fail(TIFException::erOutOfRange);
+                    if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[2].i);
                     NEXT();
                 }
-                case Op::ADD_I: BIN_I(int64_t(uint64_t(a) + uint64_t(b)));
-                case Op::SUB_I: BIN_I(int64_t(uint64_t(a) - uint64_t(b)));
-                case Op::MUL_I: BIN_I(int64_t(uint64_t(a) * uint64_t(b)));
-                case Op::ADD_I32: BIN_I(int32_t(uint32_t(a) + uint32_t(b)));
-                case Op::SUB_I32: BIN_I(int32_t(uint32_t(a) - uint32_t(b)));
-                case Op::MUL_I32: BIN_I(int32_t(uint32_t(a) * uint32_t(b)));
+                case Op::ADD_I: BIN_I(arith::add(a, b, IntKind::Int64));
+                case Op::SUB_I: BIN_I(arith::sub(a, b, IntKind::Int64));
+                case Op::MUL_I: BIN_I(arith::mul(a, b, IntKind::Int64));
+                case Op::ADD_I32: BIN_I(arith::add(a, b, IntKind::Integer));
+                case Op::SUB_I32: BIN_I(arith::sub(a, b, IntKind::Integer));
+                case Op::MUL_I32: BIN_I(arith::mul(a, b, IntKind::Integer));
                 case Op::DIV_I: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i / b;
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::Int64);
                     NEXT();
                 }
                 case Op::MOD_I: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Int64);
                     NEXT();
                 }
                 case Op::DIV_U: {
-                    uint64_t b = uint64_t((--sp)->i);
+                    int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = int64_t(uint64_t(sp[-1].i) / b);
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::UInt64);
                     NEXT();
                 }
                 case Op::MOD_U: {
-                    uint64_t b = uint64_t((--sp)->i);
+                    int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = int64_t(uint64_t(sp[-1].i) % b);
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::UInt64);
                     NEXT();
                 }
                 case Op::AND_I: BIN_I(a & b);
                 case Op::OR_I: BIN_I(a | b);
                 case Op::XOR_I: BIN_I(a ^ b);
-                case Op::SHL_I: BIN_I(int64_t(uint64_t(a) << (b & 63)));
-                case Op::SHR_I: BIN_I(int64_t(uint64_t(a) >> (b & 63)));
-                case Op::NEG_I: sp[-1].i = int64_t(0 - uint64_t(sp[-1].i)); NEXT();
+                case Op::SHL_I: BIN_I(arith::shl(a, b, IntKind::Int64));
+                case Op::SHR_I: BIN_I(arith::shr(a, b, IntKind::Int64));
+                case Op::NEG_I: sp[-1].i = arith::neg(sp[-1].i, IntKind::Int64); NEXT();
                 case Op::NOT_I: sp[-1].i = ~sp[-1].i; NEXT();
                 case Op::NOT_B: sp[-1].i = !sp[-1].i; NEXT();
                 case Op::ABS_I: sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
                 case Op::ABS_F: sp[-1].d = std::fabs(sp[-1].d); NEXT();
-                case Op::WRAP: sp[-1].i = wrap(sp[-1].i, *pc++); NEXT();
+                case Op::WRAP: sp[-1].i = arith::wrap(sp[-1].i, IntKind(*pc++)); NEXT();
                 case Op::INC_L:
                     bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1])));
                     pc += 2;
@@ -716,7 +713,9 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::ADD_F: BIN_F(a + b);
                 case Op::SUB_F: BIN_F(a - b);
                 case Op::MUL_F: BIN_F(a * b);
-                case Op::DIV_F: BIN_F(a / b);
+                case Op::DIV_F:
+                    if (sp[-1].d == 0) fail(TIFException::erDivideByZero);
+                    BIN_F(a / b);
                 case Op::NEG_F: sp[-1].d = -sp[-1].d; NEXT();
                 case Op::EQ_F: CMP_F(a == b);
                 case Op::NE_F: CMP_F(a != b);
@@ -1091,13 +1090,13 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::DIV_I32: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? int32_t(0 - uint32_t(sp[-1].i)) : sp[-1].i / b;
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::Integer);
                     NEXT();
                 }
                 case Op::MOD_I32: {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Integer);
                     NEXT();
                 }
                 case Op::DIV_IK: sp[-1].i /= *pc++; NEXT();
@@ -1199,7 +1198,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 case Op::INDEX_LOAD: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     int64_t i = (--sp)->i;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
                     sp[-1] = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
@@ -1277,7 +1276,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp -= 3;
                     Slot* a = sp[1].a;
                     int64_t i = sp[2].i;
-                    if (i < 1 || i > int64_t(strOf(*a).size())) fail(TIFException::erOutOfRange);
+                    if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
                     NEXT();
                 }
@@ -1312,7 +1311,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
                     int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
                     pc += 3;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     (sp++)->a = &uniqueAgg(arr, t)->slots[size_t(i - t->low)];
                     NEXT();
                 }
@@ -1323,7 +1322,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
                     int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
                     pc += 3;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     AggObj* o = static_cast<AggObj*>(arr->p);
                     *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
@@ -1338,6 +1337,16 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     ObjectRef obj = ObjectRef(sp[-1].i);
                     if (obj != 0 && !t->cls->isInstance(obj)) fail(TIFException::erTypeMismatch);
+                    NEXT();
+                }
+                case Op::SHL_I32: BIN_I(arith::shl(a, b, IntKind::Integer));
+                case Op::SHR_I32: BIN_I(arith::shr(a, b, IntKind::Integer));
+                case Op::SHL_W:
+                case Op::SHR_W: {
+                    bool left = Op(pc[-1]) == Op::SHL_W;
+                    IntKind k = IntKind(*pc++);
+                    int64_t b = (--sp)->i;
+                    sp[-1].i = left ? arith::shl(sp[-1].i, b, k) : arith::shr(sp[-1].i, b, k);
                     NEXT();
                 }
                 case Op::STORE_AGG:

@@ -42,7 +42,8 @@ TEST(Vm, VariantsFollowTheDelphiRules) {
         "end.");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.out, "empty\n15\nab\n5\nnull 1\ntrue\n256 256\n");
-    EXPECT_EQ(r.error.kind, script::TIFException::erTypeMismatch);
+    EXPECT_EQ(r.error.kind, script::TIFException::erException);
+    EXPECT_EQ(r.error.param, "Invalid variant type cast");
 }
 
 TEST(Vm, ErrorsCarryTheSourcePositionOfTheFailingStatement) {
