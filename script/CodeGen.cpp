@@ -22,6 +22,11 @@ Op withConstant(Op op, int k) {
     case Op::DIV_I: return k != 0 && k != -1 ? Op::DIV_IK : Op::NOP;
     case Op::MOD_I32:
     case Op::MOD_I: return k != 0 && k != -1 ? Op::MOD_IK : Op::NOP;
+    case Op::AND_I: return Op::AND_IK;
+    case Op::OR_I: return Op::OR_IK;
+    case Op::XOR_I: return Op::XOR_IK;
+    case Op::SHL_I32: return Op::SHL_I32K;
+    case Op::SHR_I32: return Op::SHR_I32K;
     default: return Op::NOP;
     }
 }
@@ -312,7 +317,21 @@ int Parser::emitJump(Op op) {
         static const Op jf[] = {Op::JF_EQ, Op::JF_NE, Op::JF_LT, Op::JF_LE, Op::JF_GT, Op::JF_GE};
         static const Op jfk[] = {Op::JFK_EQ, Op::JFK_NE, Op::JFK_LT, Op::JFK_LE, Op::JFK_GT, Op::JFK_GE};
         if (int at = recent(1, Op::PUSH_INT); at >= 0) {
+            static const Op jfkLocal[] = {Op::JFK_EQ_L, Op::JFK_NE_L, Op::JFK_LT_L,
+                                          Op::JFK_LE_L, Op::JFK_GT_L, Op::JFK_GE_L};
+            static const Op jfkGlobal[] = {Op::JFK_EQ_G, Op::JFK_NE_G, Op::JFK_LT_G,
+                                           Op::JFK_LE_G, Op::JFK_GT_G, Op::JFK_GE_G};
             int k = operandOf(at, 0);
+            int local = recent(2, Op::LOAD_L), global = recent(2, Op::LOAD_G);
+            if (local >= 0 || global >= 0) {
+                // a variable compared with a constant: one instruction
+                int load = local >= 0 ? local : global;
+                int n = operandOf(load, 0);
+                truncateCode(size_t(load));
+                emit(local >= 0 ? jfkLocal[cmp] : jfkGlobal[cmp], n, k);
+                m_code->push_back(0);
+                return here() - 1;
+            }
             truncateCode(size_t(at));
             emit(jfk[cmp], k, 0);
         } else {

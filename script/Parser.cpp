@@ -836,10 +836,35 @@ void Parser::forStatement() {
     Token fin = m_tok;
     Operand final = expression(var.type);
     coerce(final, var.type, fin);
-    discharge(final);
     bool unsignedCmp = var.type->kind == TypeKind::Integer && var.type->intKind == IntKind::UInt64;
+    // A bound that is a constant or a variable of the same kind lets one instruction step the
+    // counter and test it (FOR_*); the test is then made once more before the first pass.
+    bool fused =
+        !unsignedCmp && (var.kind == Operand::Kind::Local || var.kind == Operand::Kind::Global) &&
+        ((final.kind == Operand::Kind::Const && final.cval.i >= INT32_MIN && final.cval.i <= INT32_MAX) ||
+         final.kind == var.kind);
+    Operand bound = final;
+    discharge(final);
     emit(down ? (unsignedCmp ? Op::GE_U : Op::GE_I) : (unsignedCmp ? Op::LE_U : Op::LE_I));
     expect(Tok::KwDo, "'DO' expected");
+    if (fused) {
+        int exit = emitJump(Op::JF);
+        int top = label();
+        m_loops.push_back({{}, {}, m_tryDepth});
+        statement();
+        for (int p : m_loops.back().continues) patchHere(p);
+        bool local = var.kind == Operand::Kind::Local;
+        Op op = bound.kind == Operand::Kind::Const ? (local ? Op::FOR_LK : Op::FOR_GK)
+                                                   : (local ? Op::FOR_LL : Op::FOR_GG);
+        emit(op, var.index, down ? -1 : 1);
+        m_code->push_back(bound.kind == Operand::Kind::Const ? int32_t(bound.cval.i) : bound.index);
+        m_code->push_back(0);
+        (*m_code)[size_t(here() - 1)] = top - here();
+        patchHere(exit);
+        for (int p : m_loops.back().breaks) patchHere(p);
+        m_loops.pop_back();
+        return;
+    }
     // The bound test (re-evaluated every time) moves below the body.
     CodePiece test = cutCode(testStart);
     int toTest = emitJump(Op::JMP);

@@ -57,14 +57,22 @@ private:
         size_t depth;
     };
 
+    // Where the dispatch loop is: the start of the instruction being run.
+    struct Regs {
+        const int32_t* pc;
+        Slot* sp;
+        Slot* bp;
+    };
     void invoke(int index, std::vector<int64_t>& args);
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
+    void dispatch(size_t baseFrames, Slot* baseSp);
+    bool unwindFrom(const ScriptException& e, Regs& r, size_t baseFrames, Slot* baseSp);
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     void releaseFrame(const Frame& f);
     void abandonFrame(const Frame& f);
     bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames,
                 Slot* baseSp);
-    bool leave(int remaining, const int32_t* target, const int32_t*& pc);
+    const int32_t* leave(int remaining, const int32_t* target);  // where execution goes on
     SourcePos posAt(const int32_t* pc, int& proc) const;
     void callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectRef self, bool method);
 
@@ -74,6 +82,7 @@ private:
     Executor::ErrorCallback m_onError;
     std::vector<NativeFn> m_natives;    // per chunk native
     std::vector<NativeFn> m_externals;  // per chunk proc (external declarations)
+    Regs m_regs{};                      // published by the dispatch loop for execute()'s error handling
     std::unique_ptr<Slot[]> m_stack;
     // One byte per stack slot: 1 while the slot holds an owned managed temporary, so an
     // error can release what an expression had pushed when it was interrupted.
