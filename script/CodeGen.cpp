@@ -31,6 +31,20 @@ Op withConstant(Op op, int k) {
     }
 }
 
+// x op k with x a local or global variable: one instruction that pushes the result.
+Op withVariable(Op op, bool local) {
+    switch (op) {
+    case Op::ADD_I32K: return local ? Op::ADDK_L : Op::ADDK_G;
+    case Op::MUL_I32K: return local ? Op::MULK_L : Op::MULK_G;
+    case Op::DIV_IK: return local ? Op::DIVK_L : Op::DIVK_G;
+    case Op::MOD_IK: return local ? Op::MODK_L : Op::MODK_G;
+    case Op::AND_IK: return local ? Op::ANDK_L : Op::ANDK_G;
+    case Op::SHL_I32K: return local ? Op::SHLK_L : Op::SHLK_G;
+    case Op::SHR_I32K: return local ? Op::SHRK_L : Op::SHRK_G;
+    default: return Op::NOP;
+    }
+}
+
 int compareIndex(Op op) {
     switch (op) {
     case Op::EQ_I: return 0;
@@ -198,6 +212,19 @@ void Parser::emit(Op op) {
         Op fused = withConstant(op, k);
         if (fused != Op::NOP) {
             truncateCode(size_t(at));
+            if (fused == Op::SUB_I32K && k != INT32_MIN) {
+                fused = Op::ADD_I32K;
+                k = -k;
+            }
+            int local = recent(0, Op::LOAD_L), global = recent(0, Op::LOAD_G);
+            Op withVar = withVariable(fused, local >= 0);
+            if ((local >= 0 || global >= 0) && withVar != Op::NOP) {
+                int load = local >= 0 ? local : global;
+                int n = operandOf(load, 0);
+                truncateCode(size_t(load));
+                emit(withVar, n, k);
+                return;
+            }
             emit(fused);
             c.push_back(k);
             return;
@@ -235,7 +262,8 @@ void Parser::emit(Op op) {
               std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
               std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL},
               std::pair{Op::INDEX_ADDR_GG, Op::INDEX_LOAD_GG},
-              std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}}) {
+              std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}, std::pair{Op::FIELD_ADDR2, Op::FIELD_LOAD2},
+              std::pair{Op::LOAD_L, Op::LOAD_REF}}) {
             if (int at = recent(0, addr); at >= 0) {
                 c[size_t(at)] = int32_t(load);
                 return;
@@ -275,18 +303,22 @@ void Parser::emit(Op op, int a) {
     if (op == Op::STORE_L || op == Op::STORE_G) {
         Op load = op == Op::STORE_L ? Op::LOAD_L : Op::LOAD_G;
         Op pair = op == Op::STORE_L ? Op::LOAD_LL : Op::LOAD_GG;
-        for (Op add : {Op::ADD_I32K, Op::SUB_I32K, Op::ADD_IK, Op::SUB_IK}) {
+        if (int ad = recent(0, op == Op::STORE_L ? Op::ADDK_L : Op::ADDK_G);
+            ad >= 0 && operandOf(ad, 0) == a) {
+            int k = operandOf(ad, 1);
+            truncateCode(size_t(ad));
+            emit(op == Op::STORE_L ? Op::INC_L32 : Op::INC_G32, a, k);
+            return;
+        }
+        for (Op add : {Op::ADD_IK, Op::SUB_IK}) {
             int ad = recent(0, add);
             int ld = recent(1, load);
             if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
                 int k = operandOf(ad, 0);
-                bool sub = add == Op::SUB_I32K || add == Op::SUB_IK;
+                bool sub = add == Op::SUB_IK;
                 if (sub && k == INT32_MIN) break;
-                bool is32 = add == Op::ADD_I32K || add == Op::SUB_I32K;
                 truncateCode(size_t(ld));
-                Op inc =
-                    op == Op::STORE_L ? (is32 ? Op::INC_L32 : Op::INC_L) : (is32 ? Op::INC_G32 : Op::INC_G);
-                emit(inc, a, sub ? -k : k);
+                emit(op == Op::STORE_L ? Op::INC_L : Op::INC_G, a, sub ? -k : k);
                 return;
             }
         }
@@ -301,6 +333,22 @@ void Parser::emit(Op op, int a) {
     }
     emit(op);
     c.push_back(a);
+}
+
+void Parser::emit(Op op, int a, int b) {
+    emit(op, a);
+    m_code->push_back(b);
+    // two field selections in a row: r.Inner.X
+    if (op == Op::FIELD_ADDR) {
+        int first = recent(1, Op::FIELD_ADDR);
+        if (first >= 0) {
+            int t = operandOf(first, 0), f = operandOf(first, 1);
+            truncateCode(size_t(first));
+            emit(Op::FIELD_ADDR2, t, f);
+            m_code->push_back(a);
+            m_code->push_back(b);
+        }
+    }
 }
 
 int Parser::emitJump(Op op) {

@@ -717,6 +717,17 @@ void Parser::assignmentOrCall() {
         coerce(v, target.type, asg);
         discharge(v);
         if (appendInPlace(target, rhsStart)) return;
+        auto& code = *m_code;
+        if (target.kind == Operand::Kind::Addr && code.size() == rhsStart + 2 &&
+            code[rhsStart] == int32_t(Op::PUSH_INT) && designatorStart + 3 == rhsStart &&
+            code[designatorStart] == int32_t(Op::DYN_ADDR_GG)) {
+            // a[i] := k, the commonest store into an array
+            int a = code[designatorStart + 1], i = code[designatorStart + 2], k = code[rhsStart + 1];
+            truncateCode(designatorStart);
+            emit(Op::DYN_STOREK_GG, a, i);
+            code.push_back(k);
+            return;
+        }
         if (indirect && mayRunCode(rhsStart)) {
             // The right side runs first, so it cannot free what the target's address points
             // into (a routine resizing the array being assigned to).
@@ -914,8 +925,10 @@ void Parser::caseStatement() {
         return o;
     };
     while (m_tok.type != Tok::KwElse && m_tok.type != Tok::KwEnd) {
-        std::vector<int> hits;
-        do {
+        // Labels before the last jump into the branch when they match; the last one jumps
+        // past it when it does not, so the branch itself follows without a jump.
+        std::vector<int> hits, misses;
+        for (;;) {
             Token lt = m_tok;
             Operand l = selOperand();
             size_t m0 = m_code->size();
@@ -925,7 +938,7 @@ void Parser::caseStatement() {
             if (accept(Tok::DotDot)) {
                 Operand ge = binary(Tok::Ge, l, v, lt, m0, m1);
                 discharge(ge);
-                int jf = emitJump(Op::JF);
+                int below = emitJump(Op::JF);
                 Operand l2 = selOperand();
                 size_t n0 = m_code->size();
                 discharge(l2);
@@ -933,20 +946,28 @@ void Parser::caseStatement() {
                 Operand hi = simpleExpression(sel.type);
                 Operand le = binary(Tok::Le, l2, hi, lt, n0, n1);
                 discharge(le);
-                hits.push_back(emitJump(Op::JT));
-                patchHere(jf);
+                if (m_tok.type == Tok::Comma) {
+                    hits.push_back(emitJump(Op::JT));
+                    patchHere(below);
+                } else {
+                    misses.push_back(below);
+                    misses.push_back(emitJump(Op::JF));
+                }
             } else {
                 Operand eq = binary(Tok::Eq, l, v, lt, m0, m1);
                 discharge(eq);
-                hits.push_back(emitJump(Op::JT));
+                if (m_tok.type == Tok::Comma)
+                    hits.push_back(emitJump(Op::JT));
+                else
+                    misses.push_back(emitJump(Op::JF));
             }
-        } while (accept(Tok::Comma));
+            if (!accept(Tok::Comma)) break;
+        }
         expect(Tok::Colon, "colon (':') expected");
-        int skip = emitJump(Op::JMP);
         for (int h : hits) patchHere(h);
         statement();
         ends.push_back(emitJump(Op::JMP));
-        patchHere(skip);
+        for (int m : misses) patchHere(m);
         if (!accept(Tok::Semicolon)) break;
     }
     if (accept(Tok::KwElse)) {

@@ -154,10 +154,7 @@ private:
     // code generation helpers (CodeGen.cpp); a small peephole pass fuses common pairs
     void emit(Op op);
     void emit(Op op, int a);
-    void emit(Op op, int a, int b) {
-        emit(op, a);
-        m_code->push_back(b);
-    }
+    void emit(Op op, int a, int b);
     int here() const { return int(m_code->size()); }
     int label() {
         m_ops.clear();

@@ -37,10 +37,8 @@ struct StrObj : HeapObj {
     explicit StrObj(std::string v) : s(std::move(v)) {}
 };
 
-inline const std::string& strOf(const Slot& v) {
-    static const std::string empty;
-    return v.p ? static_cast<StrObj*>(v.p)->s : empty;
-}
+inline const std::string kNoText;  // constant-initialised: no guard on every use
+inline const std::string& strOf(const Slot& v) { return v.p ? static_cast<StrObj*>(v.p)->s : kNoText; }
 inline HeapObj* newStr(std::string v) { return v.empty() ? nullptr : new StrObj(std::move(v)); }
 
 struct TypeDesc;

@@ -19,9 +19,17 @@ constexpr size_t kRedZone = size_t(1) << 16;
 const char* const kStepLimitText = "Execution limit exceeded";
 const char* const kStringRangeText = "Out of string range";
 
-[[noreturn]] void fail(TIFException k, std::string p = {}) { throw ScriptException(k, std::move(p)); }
+// Out of line and without temporaries at the call sites: the dispatch loop then has no
+// clean-up code on its error paths, which would cost it registers on the normal ones.
+[[noreturn, gnu::noinline, gnu::cold]] void fail(TIFException k) { throw ScriptException(k, {}); }
+[[noreturn, gnu::noinline, gnu::cold]] void fail(TIFException k, const char* p) {
+    throw ScriptException(k, p);
+}
+[[noreturn, gnu::noinline, gnu::cold]] void fail(TIFException k, const std::string& p) {
+    throw ScriptException(k, p);
+}
 
-AggObj* cloneAgg(const AggObj* o) { return new AggObj(*o); }
+[[gnu::noinline]] AggObj* cloneAgg(const AggObj* o) { return new AggObj(*o); }
 
 // Copies s (null: the default value) into d element by element. Nested aggregates are
 // copied into the objects d already has, so addresses into any level of d stay valid. With
@@ -106,8 +114,9 @@ void copyItems(std::vector<Slot>& to, const std::vector<Slot>& from, const TypeD
     }
 }
 
-AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
-    AggObj* o = static_cast<AggObj*>(s->p);
+// A shared or not yet created aggregate, made the slot's own (out of line: rare, and it allocates).
+[[gnu::noinline]] AggObj* detachAgg(Slot* s, const TypeDesc* t) {
+    auto* o = static_cast<AggObj*>(s->p);
     if (!o) {
         o = new AggObj(t);
         s->p = o;
@@ -117,6 +126,13 @@ AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
         s->p = o = c;
     }
     return o;
+}
+
+inline AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
+    auto* o = static_cast<AggObj*>(s->p);
+    if (o && o->rc == 1) [[likely]]
+        return o;
+    return detachAgg(s, t);
 }
 
 StrObj* uniqueStr(Slot* s) {
@@ -143,10 +159,11 @@ SetObj* uniqueSet(Slot* s) {
     return o;
 }
 
-const SetObj& setOf(Slot v) {
-    static const SetObj empty;
-    return v.p ? *static_cast<SetObj*>(v.p) : empty;
-}
+const SetObj kEmptySet;
+
+const SetObj& setOf(Slot v) { return v.p ? *static_cast<SetObj*>(v.p) : kEmptySet; }
+
+[[gnu::noinline]] HeapObj* joinedStr(Slot a, Slot b) { return new StrObj(strOf(a) + strOf(b)); }
 
 [[noreturn]] void indexError(int64_t i, int64_t len) {
     fail(TIFException::erOutOfRange,
@@ -465,6 +482,63 @@ void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectR
     }
 }
 
+// The address of field f of the aggregate (of type table entry t) whose slot is at s.
+inline Slot* Vm::fieldAddress(Slot* s, int t, int f) {
+    auto* o = static_cast<AggObj*>(s->p);
+    if (!(o && o->rc == 1)) [[unlikely]]
+        o = detachAgg(s, m_chunk->typeTable[size_t(t)]);
+    return &o->slots[size_t(f)];
+}
+
+// Calls the dispatch loop makes out of line, so that it stays free of clean-up code.
+[[gnu::noinline]] Slot* Vm::nativeCall(const NativeProc& np, const NativeFn& fn, Slot* sp, ObjectRef self,
+                                       bool method) {
+    callNative(np, fn, sp, self, method);
+    return sp;
+}
+
+[[gnu::noinline]] Slot* Vm::externalCall(int proc, Slot* sp) {
+    const ProcInfo& info = m_chunk->procs[size_t(proc)];
+    const NativeFn& fn = m_externals[size_t(proc)];
+    if (!fn) fail(TIFException::erCouldNotCallProc, info.name);
+    NativeProc np{info.name, info.sig, fn, false};
+    callNative(np, fn, sp, 0, false);
+    return sp;
+}
+
+[[gnu::noinline]] void Vm::setPropertyAt(const PropRef& r, Slot* args) {
+    ObjectRef self = ObjectRef(args[0].i);
+    Slot v = args[1];
+    tag(args + 1) = 0;
+    if (!self) {
+        if (r.type->isManaged()) release(v.p);
+        fail(TIFException::erNullPointerException);
+    }
+    ProcSig sig;
+    sig.params.push_back({"Value", r.type, ParamMode::Value});
+    Slot res{.i = 0};
+    NativeCall call(&v, &sig, &res, self, this);
+    r.cls->setProperty(self, r.id, call);
+    if (r.type->isManaged()) release(v.p);
+}
+
+// RaiseException(kind, text) from the script; args are the two popped slots.
+[[gnu::noinline]] void Vm::prepareRaise(Slot* args) {
+    int64_t k = args[0].i;
+    tag(args + 1) = 0;
+    std::string param = strOf(args[1]);
+    release(args[1].p);
+    if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);
+    m_raising.emplace(TIFException(k), std::move(param));
+}
+
+[[noreturn, gnu::noinline]] void Vm::throwRaising() {
+    ScriptException e = *m_raising;
+    m_raising.reset();
+    m_reraise = true;  // the handler in execute() must keep the original position
+    throw e;
+}
+
 // With VANTREL_THREADED_DISPATCH every instruction jumps straight to the next one's code
 // through a table of label addresses (a GCC and Clang extension), saving the jump back to
 // one shared switch; otherwise the switch dispatches. Either way the loop first publishes
@@ -578,7 +652,6 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
     Slot* bp = regs.bp;
     Slot* globals = m_globals.data();
     const Chunk& ch = *m_chunk;
-    std::optional<ScriptException> raising;  // errors raised by the script itself skip the C++ unwinder
 #if VANTREL_THREADED_DISPATCH
     static const void* const kDispatch[] = {
 #define OP(name, n, doc) &&L_##name,
@@ -675,9 +748,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                         NEXT();
                     }
                     CASE(FIELD_ADDR) : {
-                        const TypeDesc* t = ch.typeTable[size_t(pc[0])];
-                        AggObj* o = uniqueAgg(sp[-1].a, t);
-                        sp[-1].a = &o->slots[size_t(pc[1])];
+                        sp[-1].a = fieldAddress(sp[-1].a, pc[0], pc[1]);
                         pc += 2;
                         NEXT();
                     }
@@ -816,7 +887,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                             if (sa.p->rc == 1) {
                                 static_cast<StrObj*>(sa.p)->s += strOf(sb);
                             } else {
-                                HeapObj* n = new StrObj(strOf(sa) + strOf(sb));
+                                HeapObj* n = joinedStr(sa, sb);
                                 release(sa.p);
                                 sa.p = n;
                             }
@@ -1014,14 +1085,8 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     }
                     CASE(CALL) : {
                         int p = *pc++;
-                        const ProcInfo& info = ch.procs[size_t(p)];
-                        if (info.isExternal) {
-                            const NativeFn& fn = m_externals[size_t(p)];
-                            if (!fn) fail(TIFException::erCouldNotCallProc, info.name);
-                            NativeProc np{info.name, info.sig, fn, false};
-                            Slot* top = sp;
-                            callNative(np, fn, top, 0, false);
-                            sp = top;
+                        if (ch.procs[size_t(p)].isExternal) {
+                            sp = externalCall(p, sp);
                             NEXT();
                         }
                         sp = enter(p, pc, sp, bp);
@@ -1030,9 +1095,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     }
                     CASE(CALL_NATIVE) : {
                         int n = *pc++;
-                        Slot* top = sp;
-                        callNative(ch.natives[size_t(n)], m_natives[size_t(n)], top, 0, false);
-                        sp = top;
+                        sp = nativeCall(ch.natives[size_t(n)], m_natives[size_t(n)], sp, 0, false);
                         NEXT();
                     }
                     CASE(CALL_METHOD) : {
@@ -1040,9 +1103,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                         const NativeProc& np = ch.natives[size_t(n)];
                         ObjectRef self = ObjectRef(sp[-int(np.sig.params.size()) - 1].i);
                         if (!self) fail(TIFException::erNullPointerException);
-                        Slot* top = sp;
-                        callNative(np, m_natives[size_t(n)], top, self, true);
-                        sp = top;
+                        sp = nativeCall(np, m_natives[size_t(n)], sp, self, true);
                         NEXT();
                     }
                     CASE(CALL_IND) : {
@@ -1054,9 +1115,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                             regs.bp = bp;
                         } else {
                             size_t n = size_t(-v - 1);
-                            Slot* top = sp;
-                            callNative(ch.natives[n], m_natives[n], top, 0, false);
-                            sp = top;
+                            sp = nativeCall(ch.natives[n], m_natives[n], sp, 0, false);
                         }
                         NEXT();
                     }
@@ -1103,7 +1162,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                         m_pending.pop_back();
                         if (p.kind == Pending::Exception) {
                             m_reraise = true;
-                            raising.emplace(m_exc.kind, m_exc.param);
+                            m_raising.emplace(m_exc.kind, m_exc.param);
                             goto raise_now;
                         }
                         if (p.kind == Pending::Leave) pc = leave(p.remaining, p.target);
@@ -1151,21 +1210,9 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                         NEXT();
                     }
                     CASE(SET_PROP) : {
-                        const PropRef& r = ch.props[size_t(*pc++)];
+                        const PropRef& prop = ch.props[size_t(*pc++)];
                         sp -= 2;
-                        ObjectRef self = ObjectRef(sp[0].i);
-                        Slot v = sp[1];
-                        tag(sp + 1) = 0;
-                        if (!self) {
-                            if (r.type->isManaged()) release(v.p);
-                            fail(TIFException::erNullPointerException);
-                        }
-                        ProcSig sig;
-                        sig.params.push_back({"Value", r.type, ParamMode::Value});
-                        Slot res{.i = 0};
-                        NativeCall call(&v, &sig, &res, self, this);
-                        r.cls->setProperty(self, r.id, call);
-                        if (r.type->isManaged()) release(v.p);
+                        setPropertyAt(prop, sp);
                         NEXT();
                     }
                     CASE(ADD_I32K) : sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++));
@@ -1476,6 +1523,49 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     FOR_STEP(FOR_LL, bp, bp[pc[2]].i)
                     FOR_STEP(FOR_GG, globals, globals[pc[2]].i)
 #undef FOR_STEP
+#define OP_WITH_CONSTANT(op, base, expr) \
+    CASE(op) : {                         \
+        int64_t a = base[pc[0]].i;       \
+        int64_t k = pc[1];               \
+        pc += 2;                         \
+        (sp++)->i = (expr);              \
+        NEXT();                          \
+    }
+                    OP_WITH_CONSTANT(ADDK_L, bp, arith::add(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(ADDK_G, globals, arith::add(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(MULK_L, bp, arith::mul(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(MULK_G, globals, arith::mul(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(DIVK_L, bp, a / k)
+                    OP_WITH_CONSTANT(DIVK_G, globals, a / k)
+                    OP_WITH_CONSTANT(MODK_L, bp, a % k)
+                    OP_WITH_CONSTANT(MODK_G, globals, a % k)
+                    OP_WITH_CONSTANT(ANDK_L, bp, a & k)
+                    OP_WITH_CONSTANT(ANDK_G, globals, a & k)
+                    OP_WITH_CONSTANT(SHLK_L, bp, arith::shl(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(SHLK_G, globals, arith::shl(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(SHRK_L, bp, arith::shr(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(SHRK_G, globals, arith::shr(a, k, IntKind::Integer))
+#undef OP_WITH_CONSTANT
+                    CASE(LOAD_REF) : * sp++ = *bp[*pc++].a;
+                    NEXT();
+                    CASE(FIELD_ADDR2) : {
+                        Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
+                        sp[-1].a = fieldAddress(f, pc[2], pc[3]);
+                        pc += 4;
+                        NEXT();
+                    }
+                    CASE(FIELD_LOAD2) : {
+                        Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
+                        auto* o = static_cast<AggObj*>(f->p);
+                        sp[-1] = o ? o->slots[size_t(pc[3])] : Slot{.i = 0};
+                        pc += 4;
+                        NEXT();
+                    }
+                    CASE(DYN_STOREK_GG) : {
+                        dynElement(&globals[pc[0]], globals[pc[1]].i)->i = pc[2];
+                        pc += 3;
+                        NEXT();
+                    }
                     CASE(STORE_AGG) : sp -= 2;
                     tag(sp + 1) = 0;
                     assignAgg(sp[0].a, sp[1].p);
@@ -1494,12 +1584,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     }
                     CASE(RAISE) : {
                         sp -= 2;
-                        int64_t k = sp[0].i;
-                        tag(sp + 1) = 0;
-                        std::string param = strOf(sp[1]);
-                        release(sp[1].p);
-                        if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);
-                        raising.emplace(TIFException(k), std::move(param));
+                        prepareRaise(sp);
                         goto raise_now;
                     }
                 default:
@@ -1513,16 +1598,11 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                 const int32_t* upc = pc;
                 Slot* usp = sp;
                 Slot* ubp = bp;
-                if (!unwind(*raising, upc, usp, ubp, baseFrames, baseSp)) {
-                    ScriptException e = *raising;
-                    raising.reset();
-                    m_reraise = true;  // the handler in execute() must keep the original position
-                    throw e;
-                }
+                if (!unwind(*m_raising, upc, usp, ubp, baseFrames, baseSp)) throwRaising();
                 pc = upc;
                 sp = usp;
                 bp = regs.bp = ubp;
-                raising.reset();
+                m_raising.reset();
             }
         }
     }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -67,6 +68,12 @@ private:
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
     void dispatch(size_t baseFrames, Slot* baseSp);
     bool unwindFrom(const ScriptException& e, Regs& r, size_t baseFrames, Slot* baseSp);
+    Slot* fieldAddress(Slot* s, int type, int field);
+    Slot* nativeCall(const NativeProc& np, const NativeFn& fn, Slot* sp, ObjectRef self, bool method);
+    Slot* externalCall(int proc, Slot* sp);
+    void setPropertyAt(const PropRef& prop, Slot* args);
+    void prepareRaise(Slot* args);
+    [[noreturn]] void throwRaising();
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     void releaseFrame(const Frame& f);
     void abandonFrame(const Frame& f);
@@ -108,6 +115,7 @@ private:
     RuntimeError m_error;
     RuntimeError m_exc;
     bool m_reraise = false;
+    std::optional<ScriptException> m_raising;  // raised by the script itself: no C++ unwinding
     std::chrono::steady_clock::time_point m_start;
 };
 
