@@ -48,6 +48,8 @@ class Scope:
         self.ro_ints = []  # readable only (for-loop counters)
         self.in_with = []  # with-targets whose fields are visible unqualified
         self.pure = False  # no writes outside the routine's own variables, no output, no effects
+        self.in_loop = False  # Break and Continue allowed
+        self.routine = False  # Exit allowed
 
     def copy(self):
         c = Scope.__new__(Scope)
@@ -152,15 +154,18 @@ class Program:
             t, bt = f"(-{a})", ba
         elif k == "abs":
             a, ba = self.int_expr(sc, depth + 1)
-            t, bt = f"Abs({a})", ba
+            t, bt = f"Abs(Integer({a}))", ba  # the cast picks Free Pascal's overload
         elif k == "ord":
             t, bt = f"Ord({self.char_expr(sc, depth + 1)})", 255
         elif k == "len":
-            t, bt = f"Length({self.str_expr(sc, depth + 1)})", 200
+            # Free Pascal's Length and Pos are 64-bit there; mixed with 32-bit operands its
+            # arithmetic can go unsigned, so they are cast like any Integer
+            t, bt = f"Integer(Length({self.str_expr(sc, depth + 1)}))", 200
         elif k == "pos":
-            t, bt = f"Pos({self.str_expr(sc, depth + 1)}, {self.str_expr(sc, depth + 1)})", 200
+            t, bt = f"Integer(Pos({self.str_expr(sc, depth + 1)}, {self.str_expr(sc, depth + 1)}))", 200
         elif k == "high":
-            t, bt = r.choice(["High(GArr)", "Low(GArr)", "Length(GDyn)", "High(GRecs)", "Length(GNames)"]), 64
+            t, bt = r.choice(["High(GArr)", "Low(GArr)", "Integer(Length(GDyn))", "Integer(High(GRecs))",
+                              "Integer(Length(GNames))"]), 64
         else:
             t, bt = self.pure_call(sc, depth), MODULUS
         if bt > LIMIT:
@@ -241,7 +246,7 @@ class Program:
     def bool_expr(self, sc, depth=0):
         r = self.r
         if depth >= 2 or r.random() < 0.4:
-            k = r.choice(["icmp", "icmp", "scmp", "ccmp", "in", "var", "odd"])
+            k = r.choice(["icmp", "icmp", "scmp", "ccmp", "in", "var", "odd", "set"])
             if k == "icmp" or (k == "var" and not sc.bools):
                 op = r.choice(["=", "<>", "<", "<=", ">", ">="])
                 return f"({self.int_expr(sc, depth + 1)[0]} {op} {self.int_expr(sc, depth + 1)[0]})"
@@ -254,6 +259,8 @@ class Program:
                 return f"(({self.int_expr(sc, depth + 1)[0]}) and 15 in [1, 3, 5..9, 12])"
             if k == "odd":
                 return f"(({self.int_expr(sc, depth + 1)[0]}) mod 2 = 0)"
+            if k == "set":
+                return f"(({self.int_expr(sc, depth + 1)[0]}) and 63 in GSet)"
             return r.choice(sc.bools)
         k = r.choice(["and", "or", "xor", "not"])
         if k == "not":
@@ -334,6 +341,13 @@ class Program:
                 kinds += ["effidx", "effassign", "effprint"]
             if not in_routine and not sc.in_with:
                 kinds += ["resize"]
+            kinds += ["set"]
+            if self.routine_names("vars"):
+                kinds += ["strcall"]
+        if sc.in_loop:
+            kinds += ["break", "continue"]
+        if sc.routine and depth > 1:
+            kinds += ["exit"]
         k = r.choice(kinds)
         if k == "iassign":
             e, b = self.int_expr(sc)
@@ -386,6 +400,7 @@ class Program:
                 out.append(f"{p}for {v} := {b} downto {a} do")
             inner = sc.copy()
             inner.ro_ints.append(v)
+            inner.in_loop = True
             self.block(inner, depth + 1, out, ind + 2, in_routine)
             sc.loop_ints.append(v)
         elif k == "while":
@@ -396,6 +411,7 @@ class Program:
             out.append(f"{p}  Inc({v});")
             inner = sc.copy()
             inner.ro_ints.append(v)
+            inner.in_loop = True
             self.statements(inner, depth + 1, out, ind + 2, in_routine, r.randint(1, 3))
             out.append(f"{p}end;")
             sc.loop_ints.append(v)
@@ -406,6 +422,7 @@ class Program:
             out.append(f"{p}  Inc({v});")
             inner = sc.copy()
             inner.ro_ints.append(v)
+            inner.in_loop = True
             self.statements(inner, depth + 1, out, ind + 2, in_routine, r.randint(1, 3))
             out.append(f"{p}until ({v} >= {r.randint(1, 5)}) or {self.bool_expr(sc, 1)};")
             sc.loop_ints.append(v)
@@ -442,8 +459,24 @@ class Program:
                 out.append(f"{p}  Writeln('caught ' + ExceptionParam);")
             else:
                 out.append(f"{p}finally")
-                self.statements(sc, depth + 1, out, ind + 2, in_routine, 1)
+                inner = sc.copy()  # no jumps out of a finally part
+                inner.in_loop = inner.routine = False
+                self.statements(inner, depth + 1, out, ind + 2, in_routine, 1)
             out.append(f"{p}end;")
+        elif k == "set":
+            e = self.int_expr(sc)[0]
+            form = r.choice(["Include(GSet, ({e}) and 63);", "Exclude(GSet, ({e}) and 63);",
+                             "GSet := GSet + [({e}) and 63, 7];", "GSet := GSet - [({e}) and 63];",
+                             "GSet := GSet * [0..40];"])
+            out.append(p + form.format(e=e))
+        elif k == "strcall":
+            tgt = r.choice(sc.strs + [f"{i}.FS" for i in sc.inners] +
+                           ["GNames[Abs(%s) mod Length(GNames)]" % self.small(sc)])
+            out.append(f"{p}{r.choice(self.routine_names('vars'))}({tgt}, {self.int_expr(sc)[0]});")
+        elif k in ("break", "continue"):
+            out.append(f"{p}if {self.bool_expr(sc, 1)} then {k.capitalize()};")
+        elif k == "exit":
+            out.append(f"{p}if {self.bool_expr(sc, 1)} then Exit;")
         else:  # resize
             n = r.randint(1, 6)
             arr = r.choice(["GDyn", "GRecs", "GNames"])
@@ -494,7 +527,7 @@ class Program:
 
     def routine(self, kind, n):
         r = self.r
-        name = {"pure": "Pure", "effect": "Act", "effectf": "Pick", "varp": "Upd", "varr": "Fix",
+        name = {"pure": "Pure", "effect": "Act", "effectf": "Pick", "varp": "Upd", "varr": "Fix", "vars": "Edit",
                 "rec": "Deep", "maker": "Make"}[kind] + str(n)
         out = []
         sc = Scope()
@@ -544,16 +577,27 @@ class Program:
             sc.inners += ["lr"]
             sc.strs += ["ls"]
             body_n = r.randint(1, 3)
+        elif kind == "vars":
+            head = f"procedure {name}(var S: string; Y: Integer);"
+            sc.ints += ["Y", "t"]
+            sc.inners += ["lr"]
+            sc.strs += ["S", "ls"]
+            body_n = r.randint(1, 3)
         else:  # varr
             head = f"procedure {name}(var X: TInner; Y: Integer);"
             sc.ints += ["Y", "t"]
             sc.inners += ["X", "lr"]
             sc.strs += ["ls"]
             body_n = r.randint(1, 3)
+        if kind in ("pure", "effectf"):
+            init.append("  Result := 0;")  # an Exit may come before the result is set
+        if kind == "maker":
+            init.append("  Result := lr;")
         out += [head] + locals_ + ["begin"] + init
         # routines with effects reassign whole records now and then: the pattern that
         # used to free an element's address under a caller
-        if kind in ("effect", "effectf", "varp", "varr"):
+        sc.routine = kind != "rec"
+        if kind in ("effect", "effectf", "varp", "varr", "vars"):
             for _ in range(r.randint(0, 2)):
                 lo = self.lo
                 out.append(f"  {r.choice(['GRec', 'GAlt', 'GOut.FR', f'GArr[{lo + 1}]'])} := "
@@ -562,6 +606,9 @@ class Program:
         if kind == "varp":
             out.append(f"  X := ({self.int_expr(sc)[0]}) mod {MODULUS};")
             out.append(f"  Writeln('{name} ' + IntToStr(X) + ' ' + IntToStr(GRec.FA[1]));")
+        if kind == "vars":
+            out.append(f"  S := Copy(S + IntToStr(Y) + ls, 1, 20);")
+            out.append(f"  Writeln('{name} ' + S + ' ' + GS);")
         if kind == "varr":
             out.append(f"  X.FA[1] := ({self.int_expr(sc)[0]}) mod {MODULUS};")
             out.append(f"  Writeln('{name} ' + IntToStr(X.FA[1]) + ' ' + X.FS);")
@@ -595,9 +642,10 @@ class Program:
             "  GDyn: array of Integer;",
             "  GRecs: array of TInner;",
             "  GNames: array of string;",
+            "  GSet: set of Byte;",
             "",
         ]
-        plan = ["rec", "maker"] + [r.choice(["pure", "effect", "effectf", "varp", "varr", "pure", "effect"])
+        plan = ["rec", "maker"] + [r.choice(["pure", "effect", "effectf", "varp", "varr", "vars", "pure", "effect"])
                                    for _ in range(r.randint(3, 8))]
         for n, kind in enumerate(plan):
             self.routine(kind, n)
@@ -623,6 +671,8 @@ class Program:
         main.append("    Writeln(IntToStr(GRec.FA[GLoop]) + ' ' + IntToStr(GAlt.FA[GLoop]) + ' ' + "
                     "IntToStr(GArr[GLoop].FN) + ' ' + GArr[GLoop].FS + ' ' + IntToStr(GOut.FB[GLoop].FA[GLoop]));")
         main.append("  Writeln(GRec.FS + ' ' + GAlt.FS + ' ' + GOut.FR.FS + ' ' + IntToStr(Length(GRecs)));")
+        main.append("  for GLoop := 0 to 63 do if GLoop in GSet then Write(IntToStr(GLoop) + ' ');")
+        main.append("  Writeln('');")
         main.append("end.")
         routines = [text for _, _, text in self.routines]
         return hdr, routines, main
@@ -688,7 +738,7 @@ def check(pscript, src, work):
 
 # Statements the reducer keeps: loop counters and the variables every routine sets up first,
 # without which the native program would read uninitialised memory.
-PROTECTED = re.compile(r"^(Inc\((GI|GJ|i|j)\)|(GI|GJ|i|j|t) := 0|ls := '.'|lr := .*)(;)?$")
+PROTECTED = re.compile(r"^(Inc\((GI|GJ|i|j)\)|(GI|GJ|i|j|t|Result) := 0|ls := '.'|lr := .*|Result := lr)(;)?$")
 
 
 def category(verdict):
@@ -715,7 +765,7 @@ def reduce_program(pscript, src, work, verdict):
         stripped = lines[k].strip()
         if not (depth and lines[k].startswith("  ") and stripped.endswith(";")):
             return False
-        if stripped.startswith(("end", "begin", "Result")) or PROTECTED.match(stripped):
+        if stripped.startswith(("end", "begin")) or "Result" in stripped or PROTECTED.match(stripped):
             return False
         # the main block's set-up before its first generated statement stays
         main_begin = max(n for n, line in enumerate(lines) if line == "begin")
