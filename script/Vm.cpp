@@ -665,829 +665,816 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
             for (;;) {
                 regs.pc = pc;
                 regs.sp = sp;
+                // CASE() is a case label clang-format does not know
+                // clang-format off
                 switch (Op(*pc++)) {
-                    CASE(NOP) : NEXT();
-                    CASE(PUSH_INT) : (sp++)->i = *pc++;
-                    NEXT();
-                    CASE(PUSH_CONST) : {
-                        int c = *pc++;
-                        *sp = ch.constants[size_t(c)];
-                        if (ch.constManaged[size_t(c)]) {
-                            retain(sp->p);
-                            tag(sp) = 1;
-                        }
-                        ++sp;
-                        NEXT();
+                CASE(NOP): NEXT();
+                CASE(PUSH_INT): (sp++)->i = *pc++; NEXT();
+                CASE(PUSH_CONST): {
+                    int c = *pc++;
+                    *sp = ch.constants[size_t(c)];
+                    if (ch.constManaged[size_t(c)]) {
+                        retain(sp->p);
+                        tag(sp) = 1;
                     }
-                    CASE(PUSH_NIL) : (sp++)->i = 0;
+                    ++sp;
                     NEXT();
-                    CASE(POP) : --sp;
-                    NEXT();
-                    CASE(POP_M) : release((--sp)->p);
+                }
+                CASE(PUSH_NIL): (sp++)->i = 0; NEXT();
+                CASE(POP): --sp; NEXT();
+                CASE(POP_M):
+                    release((--sp)->p);
                     tag(sp) = 0;
                     NEXT();
-                    CASE(DUP) : * sp = sp[-1];
+                CASE(DUP):
+                    *sp = sp[-1];
                     ++sp;
                     NEXT();
-                    CASE(SWAP) : std::swap(sp[-1], sp[-2]);
+                CASE(SWAP):
+                    std::swap(sp[-1], sp[-2]);
                     std::swap(tag(sp - 1), tag(sp - 2));
                     NEXT();
-                    CASE(LOAD_L) : * sp++ = bp[*pc++];
-                    NEXT();
-                    CASE(LOAD_LM) : * sp = bp[*pc++];
+                CASE(LOAD_L): *sp++ = bp[*pc++]; NEXT();
+                CASE(LOAD_LM):
+                    *sp = bp[*pc++];
                     retain(sp->p);
                     tag(sp) = 1;
                     ++sp;
                     NEXT();
-                    CASE(STORE_L) : bp[*pc++] = *--sp;
+                CASE(STORE_L): bp[*pc++] = *--sp; NEXT();
+                CASE(STORE_LM): {
+                    Slot& d = bp[*pc++];
+                    HeapObj* old = d.p;
+                    d = *--sp;
+                    tag(sp) = 0;
+                    release(old);
                     NEXT();
-                    CASE(STORE_LM) : {
-                        Slot& d = bp[*pc++];
-                        HeapObj* old = d.p;
-                        d = *--sp;
-                        tag(sp) = 0;
-                        release(old);
-                        NEXT();
-                    }
-                    CASE(LOAD_G) : * sp++ = globals[*pc++];
-                    NEXT();
-                    CASE(LOAD_GM) : * sp = globals[*pc++];
+                }
+                CASE(LOAD_G): *sp++ = globals[*pc++]; NEXT();
+                CASE(LOAD_GM):
+                    *sp = globals[*pc++];
                     retain(sp->p);
                     tag(sp) = 1;
                     ++sp;
                     NEXT();
-                    CASE(STORE_G) : globals[*pc++] = *--sp;
+                CASE(STORE_G): globals[*pc++] = *--sp; NEXT();
+                CASE(STORE_GM): {
+                    Slot& d = globals[*pc++];
+                    HeapObj* old = d.p;
+                    d = *--sp;
+                    tag(sp) = 0;
+                    release(old);
                     NEXT();
-                    CASE(STORE_GM) : {
-                        Slot& d = globals[*pc++];
-                        HeapObj* old = d.p;
-                        d = *--sp;
-                        tag(sp) = 0;
-                        release(old);
-                        NEXT();
-                    }
-                    CASE(ADDR_L) : (sp++)->a = &bp[*pc++];
-                    NEXT();
-                    CASE(ADDR_G) : (sp++)->a = &globals[*pc++];
-                    NEXT();
-                    CASE(LOAD_I) : sp[-1] = *sp[-1].a;
-                    NEXT();
-                    CASE(LOAD_IM) : sp[-1] = *sp[-1].a;
+                }
+                CASE(ADDR_L): (sp++)->a = &bp[*pc++]; NEXT();
+                CASE(ADDR_G): (sp++)->a = &globals[*pc++]; NEXT();
+                CASE(LOAD_I): sp[-1] = *sp[-1].a; NEXT();
+                CASE(LOAD_IM):
+                    sp[-1] = *sp[-1].a;
                     retain(sp[-1].p);
                     tag(sp - 1) = 1;
                     NEXT();
-                    CASE(STORE_I) : sp -= 2;
+                CASE(STORE_I):
+                    sp -= 2;
                     *sp[0].a = sp[1];
                     NEXT();
-                    CASE(STORE_IM) : {
-                        sp -= 2;
-                        HeapObj* old = sp[0].a->p;
-                        *sp[0].a = sp[1];
-                        tag(sp + 1) = 0;
-                        release(old);
-                        NEXT();
-                    }
-                    CASE(FIELD_ADDR) : {
-                        sp[-1].a = fieldAddress(sp[-1].a, pc[0], pc[1]);
-                        pc += 2;
-                        NEXT();
-                    }
-                    CASE(INDEX_ADDR) : {
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        int64_t i = (--sp)->i;
-                        if (i < t->low || i > t->high) staticIndexError(i, t);
-                        AggObj* o = uniqueAgg(sp[-1].a, t);
-                        sp[-1].a = &o->slots[size_t(i - t->low)];
-                        NEXT();
-                    }
-                    CASE(DYN_INDEX_ADDR) : {
-                        int64_t i = (--sp)->i;
-                        ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
-                        int64_t len = a ? int64_t(a->items.size()) : 0;
-                        if (i < 0 || i >= len) indexError(i, len);
-                        sp[-1].a = &a->items[size_t(i)];
-                        NEXT();
-                    }
-                    CASE(STR_CHAR) : {
-                        int64_t i = (--sp)->i;
-                        const std::string& s = strOf(*sp[-1].a);
-                        if (i < 1 || i > int64_t(s.size())) stringIndexError();
-                        sp[-1].i = uint8_t(s[size_t(i - 1)]);
-                        NEXT();
-                    }
-                    CASE(STR_SETCHAR) : {
-                        sp -= 3;
-                        int64_t i = sp[1].i;
-                        Slot* a = sp[0].a;
-                        if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
-                        uniqueStr(a)->s[size_t(i - 1)] = char(sp[2].i);
-                        NEXT();
-                    }
-                    CASE(ADD_I) : BIN_I(arith::add(a, b, IntKind::Int64));
-                    CASE(SUB_I) : BIN_I(arith::sub(a, b, IntKind::Int64));
-                    CASE(MUL_I) : BIN_I(arith::mul(a, b, IntKind::Int64));
-                    CASE(ADD_I32) : BIN_I(arith::add(a, b, IntKind::Integer));
-                    CASE(SUB_I32) : BIN_I(arith::sub(a, b, IntKind::Integer));
-                    CASE(MUL_I32) : BIN_I(arith::mul(a, b, IntKind::Integer));
-                    CASE(DIV_I) : {
-                        int64_t b = (--sp)->i;
-                        if (b == 0) fail(TIFException::erDivideByZero);
-                        sp[-1].i = arith::div(sp[-1].i, b, IntKind::Int64);
-                        NEXT();
-                    }
-                    CASE(MOD_I) : {
-                        int64_t b = (--sp)->i;
-                        if (b == 0) fail(TIFException::erDivideByZero);
-                        sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Int64);
-                        NEXT();
-                    }
-                    CASE(DIV_U) : {
-                        int64_t b = (--sp)->i;
-                        if (b == 0) fail(TIFException::erDivideByZero);
-                        sp[-1].i = arith::div(sp[-1].i, b, IntKind::UInt64);
-                        NEXT();
-                    }
-                    CASE(MOD_U) : {
-                        int64_t b = (--sp)->i;
-                        if (b == 0) fail(TIFException::erDivideByZero);
-                        sp[-1].i = arith::mod(sp[-1].i, b, IntKind::UInt64);
-                        NEXT();
-                    }
-                    CASE(AND_I) : BIN_I(a & b);
-                    CASE(OR_I) : BIN_I(a | b);
-                    CASE(XOR_I) : BIN_I(a ^ b);
-                    CASE(SHL_I) : BIN_I(arith::shl(a, b, IntKind::Int64));
-                    CASE(SHR_I) : BIN_I(arith::shr(a, b, IntKind::Int64));
-                    CASE(NEG_I) : sp[-1].i = arith::neg(sp[-1].i, IntKind::Int64);
+                CASE(STORE_IM): {
+                    sp -= 2;
+                    HeapObj* old = sp[0].a->p;
+                    *sp[0].a = sp[1];
+                    tag(sp + 1) = 0;
+                    release(old);
                     NEXT();
-                    CASE(NOT_I) : sp[-1].i = ~sp[-1].i;
-                    NEXT();
-                    CASE(NOT_B) : sp[-1].i = !sp[-1].i;
-                    NEXT();
-                    CASE(ABS_I) : sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i;
-                    NEXT();
-                    CASE(ABS_F) : sp[-1].d = std::fabs(sp[-1].d);
-                    NEXT();
-                    CASE(WRAP) : sp[-1].i = arith::wrap(sp[-1].i, IntKind(*pc++));
-                    NEXT();
-                    CASE(INC_L) : bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1])));
+                }
+                CASE(FIELD_ADDR): {
+                    sp[-1].a = fieldAddress(sp[-1].a, pc[0], pc[1]);
                     pc += 2;
                     NEXT();
-                    CASE(INC_L32) : bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1]));
+                }
+                CASE(INDEX_ADDR): {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    int64_t i = (--sp)->i;
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
+                    AggObj* o = uniqueAgg(sp[-1].a, t);
+                    sp[-1].a = &o->slots[size_t(i - t->low)];
+                    NEXT();
+                }
+                CASE(DYN_INDEX_ADDR): {
+                    int64_t i = (--sp)->i;
+                    ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
+                    int64_t len = a ? int64_t(a->items.size()) : 0;
+                    if (i < 0 || i >= len) indexError(i, len);
+                    sp[-1].a = &a->items[size_t(i)];
+                    NEXT();
+                }
+                CASE(STR_CHAR): {
+                    int64_t i = (--sp)->i;
+                    const std::string& s = strOf(*sp[-1].a);
+                    if (i < 1 || i > int64_t(s.size())) stringIndexError();
+                    sp[-1].i = uint8_t(s[size_t(i - 1)]);
+                    NEXT();
+                }
+                CASE(STR_SETCHAR): {
+                    sp -= 3;
+                    int64_t i = sp[1].i;
+                    Slot* a = sp[0].a;
+                    if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
+                    uniqueStr(a)->s[size_t(i - 1)] = char(sp[2].i);
+                    NEXT();
+                }
+                CASE(ADD_I): BIN_I(arith::add(a, b, IntKind::Int64));
+                CASE(SUB_I): BIN_I(arith::sub(a, b, IntKind::Int64));
+                CASE(MUL_I): BIN_I(arith::mul(a, b, IntKind::Int64));
+                CASE(ADD_I32): BIN_I(arith::add(a, b, IntKind::Integer));
+                CASE(SUB_I32): BIN_I(arith::sub(a, b, IntKind::Integer));
+                CASE(MUL_I32): BIN_I(arith::mul(a, b, IntKind::Integer));
+                CASE(DIV_I): {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::Int64);
+                    NEXT();
+                }
+                CASE(MOD_I): {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Int64);
+                    NEXT();
+                }
+                CASE(DIV_U): {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::UInt64);
+                    NEXT();
+                }
+                CASE(MOD_U): {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::UInt64);
+                    NEXT();
+                }
+                CASE(AND_I): BIN_I(a & b);
+                CASE(OR_I): BIN_I(a | b);
+                CASE(XOR_I): BIN_I(a ^ b);
+                CASE(SHL_I): BIN_I(arith::shl(a, b, IntKind::Int64));
+                CASE(SHR_I): BIN_I(arith::shr(a, b, IntKind::Int64));
+                CASE(NEG_I): sp[-1].i = arith::neg(sp[-1].i, IntKind::Int64); NEXT();
+                CASE(NOT_I): sp[-1].i = ~sp[-1].i; NEXT();
+                CASE(NOT_B): sp[-1].i = !sp[-1].i; NEXT();
+                CASE(ABS_I): sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
+                CASE(ABS_F): sp[-1].d = std::fabs(sp[-1].d); NEXT();
+                CASE(WRAP): sp[-1].i = arith::wrap(sp[-1].i, IntKind(*pc++)); NEXT();
+                CASE(INC_L):
+                    bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1])));
                     pc += 2;
                     NEXT();
-                    CASE(EQ_I) : BIN_I(a == b);
-                    CASE(NE_I) : BIN_I(a != b);
-                    CASE(LT_I) : BIN_I(a < b);
-                    CASE(LE_I) : BIN_I(a <= b);
-                    CASE(GT_I) : BIN_I(a > b);
-                    CASE(GE_I) : BIN_I(a >= b);
-                    CASE(LT_U) : BIN_I(uint64_t(a) < uint64_t(b));
-                    CASE(LE_U) : BIN_I(uint64_t(a) <= uint64_t(b));
-                    CASE(GT_U) : BIN_I(uint64_t(a) > uint64_t(b));
-                    CASE(GE_U) : BIN_I(uint64_t(a) >= uint64_t(b));
-                    CASE(JLE_LL) : pc += bp[pc[0]].i <= bp[pc[1]].i ? pc[2] + 3 : 3;
+                CASE(INC_L32):
+                    bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1]));
+                    pc += 2;
                     NEXT();
-                    CASE(JGE_LL) : pc += bp[pc[0]].i >= bp[pc[1]].i ? pc[2] + 3 : 3;
-                    NEXT();
-                    CASE(JLE_LG) : pc += bp[pc[0]].i <= globals[pc[1]].i ? pc[2] + 3 : 3;
-                    NEXT();
-                    CASE(ADD_F) : BIN_F(a + b);
-                    CASE(SUB_F) : BIN_F(a - b);
-                    CASE(MUL_F) : BIN_F(a * b);
-                    CASE(DIV_F) : if (sp[-1].d == 0) fail(TIFException::erDivideByZero);
+                CASE(EQ_I): BIN_I(a == b);
+                CASE(NE_I): BIN_I(a != b);
+                CASE(LT_I): BIN_I(a < b);
+                CASE(LE_I): BIN_I(a <= b);
+                CASE(GT_I): BIN_I(a > b);
+                CASE(GE_I): BIN_I(a >= b);
+                CASE(LT_U): BIN_I(uint64_t(a) < uint64_t(b));
+                CASE(LE_U): BIN_I(uint64_t(a) <= uint64_t(b));
+                CASE(GT_U): BIN_I(uint64_t(a) > uint64_t(b));
+                CASE(GE_U): BIN_I(uint64_t(a) >= uint64_t(b));
+                CASE(JLE_LL): pc += bp[pc[0]].i <= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                CASE(JGE_LL): pc += bp[pc[0]].i >= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                CASE(JLE_LG): pc += bp[pc[0]].i <= globals[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                CASE(ADD_F): BIN_F(a + b);
+                CASE(SUB_F): BIN_F(a - b);
+                CASE(MUL_F): BIN_F(a * b);
+                CASE(DIV_F):
+                    if (sp[-1].d == 0) fail(TIFException::erDivideByZero);
                     BIN_F(a / b);
-                    CASE(NEG_F) : sp[-1].d = -sp[-1].d;
-                    NEXT();
-                    CASE(EQ_F) : CMP_F(a == b);
-                    CASE(NE_F) : CMP_F(a != b);
-                    CASE(LT_F) : CMP_F(a < b);
-                    CASE(LE_F) : CMP_F(a <= b);
-                    CASE(GT_F) : CMP_F(a > b);
-                    CASE(GE_F) : CMP_F(a >= b);
-                    CASE(I2F) : sp[-1].d = double(sp[-1].i);
-                    NEXT();
-                    CASE(I2F_U) : sp[-2].d = double(sp[-2].i);
-                    NEXT();
-                    CASE(U2F) : sp[-1].d = double(uint64_t(sp[-1].i));
-                    NEXT();
-                    CASE(F2SINGLE) : sp[-1].d = double(float(sp[-1].d));
-                    NEXT();
-                    CASE(F2CURR) : sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0;
-                    NEXT();
-                    CASE(CONCAT_S) : {
-                        Slot sb = *--sp;
-                        tag(sp) = 0;
-                        Slot& sa = sp[-1];
-                        if (!sa.p) {
-                            sa = sb;
-                            NEXT();
-                        }
-                        if (sb.p) {
-                            if (sa.p->rc == 1) {
-                                static_cast<StrObj*>(sa.p)->s += strOf(sb);
-                            } else {
-                                HeapObj* n = joinedStr(sa, sb);
-                                release(sa.p);
-                                sa.p = n;
-                            }
-                            release(sb.p);
-                        }
+                CASE(NEG_F): sp[-1].d = -sp[-1].d; NEXT();
+                CASE(EQ_F): CMP_F(a == b);
+                CASE(NE_F): CMP_F(a != b);
+                CASE(LT_F): CMP_F(a < b);
+                CASE(LE_F): CMP_F(a <= b);
+                CASE(GT_F): CMP_F(a > b);
+                CASE(GE_F): CMP_F(a >= b);
+                CASE(I2F): sp[-1].d = double(sp[-1].i); NEXT();
+                CASE(I2F_U): sp[-2].d = double(sp[-2].i); NEXT();
+                CASE(U2F): sp[-1].d = double(uint64_t(sp[-1].i)); NEXT();
+                CASE(F2SINGLE): sp[-1].d = double(float(sp[-1].d)); NEXT();
+                CASE(F2CURR): sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0; NEXT();
+                CASE(CONCAT_S): {
+                    Slot sb = *--sp;
+                    tag(sp) = 0;
+                    Slot& sa = sp[-1];
+                    if (!sa.p) {
+                        sa = sb;
                         NEXT();
                     }
-                    CASE(EQ_S) : CMP_S(c == 0);
-                    CASE(NE_S) : CMP_S(c != 0);
-                    CASE(LT_S) : CMP_S(c < 0);
-                    CASE(LE_S) : CMP_S(c <= 0);
-                    CASE(GT_S) : CMP_S(c > 0);
-                    CASE(GE_S) : CMP_S(c >= 0);
-                    CASE(C2S) : sp[-1].p = new StrObj(std::string(1, char(sp[-1].i)));
+                    if (sb.p) {
+                        if (sa.p->rc == 1) {
+                            static_cast<StrObj*>(sa.p)->s += strOf(sb);
+                        } else {
+                            HeapObj* n = joinedStr(sa, sb);
+                            release(sa.p);
+                            sa.p = n;
+                        }
+                        release(sb.p);
+                    }
+                    NEXT();
+                }
+                CASE(EQ_S): CMP_S(c == 0);
+                CASE(NE_S): CMP_S(c != 0);
+                CASE(LT_S): CMP_S(c < 0);
+                CASE(LE_S): CMP_S(c <= 0);
+                CASE(GT_S): CMP_S(c > 0);
+                CASE(GE_S): CMP_S(c >= 0);
+                CASE(C2S):
+                    sp[-1].p = new StrObj(std::string(1, char(sp[-1].i)));
                     tag(sp - 1) = 1;
                     NEXT();
-                    CASE(C2S_U) : sp[-2].p = new StrObj(std::string(1, char(sp[-2].i)));
+                CASE(C2S_U):
+                    sp[-2].p = new StrObj(std::string(1, char(sp[-2].i)));
                     tag(sp - 2) = 1;
                     NEXT();
-                    CASE(S2C) : {
-                        Slot s = sp[-1];
-                        if (strOf(s).size() != 1) fail(TIFException::erTypeMismatch);
-                        sp[-1].i = uint8_t(strOf(s)[0]);
-                        tag(sp - 1) = 0;
-                        release(s.p);
-                        NEXT();
-                    }
-                    CASE(SET_NEW) : tag(sp) = 1;
+                CASE(S2C): {
+                    Slot s = sp[-1];
+                    if (strOf(s).size() != 1) fail(TIFException::erTypeMismatch);
+                    sp[-1].i = uint8_t(strOf(s)[0]);
+                    tag(sp - 1) = 0;
+                    release(s.p);
+                    NEXT();
+                }
+                CASE(SET_NEW):
+                    tag(sp) = 1;
                     (sp++)->p = new SetObj;
                     NEXT();
-                    CASE(SET_ADD) : {
-                        int64_t e = (--sp)->i;
-                        if (e < 0 || e > 255) fail(TIFException::erOutOfRange);
-                        static_cast<SetObj*>(sp[-1].p)->set(e);
-                        NEXT();
-                    }
-                    CASE(SET_RANGE) : {
-                        sp -= 2;
-                        int64_t lo = sp[0].i, hi = sp[1].i;
-                        if (lo <= hi && (lo < 0 || hi > 255)) fail(TIFException::erOutOfRange);
-                        for (int64_t e = lo; e <= hi; ++e) static_cast<SetObj*>(sp[-1].p)->set(e);
-                        NEXT();
-                    }
-                    CASE(SET_IN) : {
-                        Slot s = *--sp;
-                        tag(sp) = 0;
-                        sp[-1].i = setOf(s).test(sp[-1].i);
-                        release(s.p);
-                        NEXT();
-                    }
-                    CASE(SET_UNION)
-                        : SET_BIN(auto* r = new SetObj;
-                                  for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] | b.bits[k];
-                                  sp[-1].p = r);
-                    CASE(SET_DIFF)
-                        : SET_BIN(auto* r = new SetObj;
-                                  for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & ~b.bits[k];
-                                  sp[-1].p = r);
-                    CASE(SET_INTER)
-                        : SET_BIN(auto* r = new SetObj;
-                                  for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k];
-                                  sp[-1].p = r);
-                    CASE(SET_EQ)
-                        : SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0;
-                                  tag(sp - 1) = 0);
-                    CASE(SET_NE)
-                        : SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0;
-                                  tag(sp - 1) = 0);
-                    CASE(SET_LE)
-                        : SET_BIN(bool r = true;
-                                  for (int k = 0; k < 4; ++k) r = r && !(a.bits[k] & ~b.bits[k]);
-                                  sp[-1].i = r; tag(sp - 1) = 0);
-                    CASE(SET_GE)
-                        : SET_BIN(bool r = true;
-                                  for (int k = 0; k < 4; ++k) r = r && !(b.bits[k] & ~a.bits[k]);
-                                  sp[-1].i = r; tag(sp - 1) = 0);
-                    CASE(SET_INCL) : {
-                        sp -= 2;
-                        int64_t e = sp[1].i;
-                        SetObj* s = uniqueSet(sp[0].a);
-                        if (*pc++)
-                            s->set(e);
-                        else
-                            s->reset(e);
-                        NEXT();
-                    }
-                    CASE(AGG_EQ) : CASE(AGG_NE) : {
-                        bool eq = Op(pc[-1]) == Op::AGG_EQ;
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        Slot b = *--sp;
-                        Slot a = sp[-1];
-                        tag(sp) = 0;
-                        tag(sp - 1) = 0;
-                        sp[-1].i = valuesEqual(t, a, b) == eq;
-                        release(a.p);
-                        release(b.p);
-                        NEXT();
-                    }
-                    CASE(STR_LEN) : {
-                        HeapObj* s = sp[-1].p;
-                        sp[-1].i = s ? int64_t(static_cast<StrObj*>(s)->s.size()) : 0;
-                        tag(sp - 1) = 0;
-                        release(s);
-                        NEXT();
-                    }
-                    CASE(ARR_LEN) : {
-                        HeapObj* s = sp[-1].p;
-                        sp[-1].i = s ? int64_t(static_cast<ArrObj*>(s)->items.size()) : 0;
-                        tag(sp - 1) = 0;
-                        release(s);
-                        NEXT();
-                    }
-                    CASE(STR_SETLEN) : {
-                        sp -= 2;
-                        int64_t n = sp[1].i;
-                        Slot* a = sp[0].a;
-                        if (n <= 0) {
-                            release(a->p);
-                            a->p = nullptr;
-                        } else {
-                            if (n > (int64_t(1) << 31)) fail(TIFException::erOutOfMemory);
-                            if (!a->p) a->p = new StrObj(std::string());
-                            uniqueStr(a)->s.resize(size_t(n), '\0');
-                        }
-                        NEXT();
-                    }
-                    CASE(ARR_SETLEN) : {
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        sp -= 2;
-                        int64_t n = sp[1].i;
-                        Slot* a = sp[0].a;
-                        if (n < 0) n = 0;
-                        if (n > (int64_t(1) << 28)) fail(TIFException::erOutOfMemory);
-                        ArrObj* arr = static_cast<ArrObj*>(a->p);
-                        bool managed = t->elem->isManaged();
-                        if (n == 0) {
-                            release(arr);
-                            a->p = nullptr;
-                            NEXT();
-                        }
-                        if (!arr) {
-                            if (n == 0) NEXT();
-                            arr = new ArrObj(t->elem, managed);
-                            a->p = arr;
-                        } else if (arr->rc > 1) {
-                            ArrObj* c = new ArrObj(t->elem, managed);
-                            copyItems(c->items, arr->items, t->elem);
-                            --arr->rc;
-                            a->p = arr = c;
-                        }
-                        if (managed)
-                            for (size_t k = size_t(n); k < arr->items.size(); ++k) release(arr->items[k].p);
-                        arr->items.resize(size_t(n), Slot{.i = 0});
-                        NEXT();
-                    }
-                    CASE(ARR_LIT) : {
-                        const TypeDesc* t = ch.typeTable[size_t(pc[0])];
-                        int n = pc[1];
-                        pc += 2;
-                        auto* arr = new ArrObj(t->elem, t->elem->isManaged());
-                        arr->items.assign(sp - n, sp);
-                        sp -= n;
-                        std::fill(&tag(sp), &tag(sp + n), uint8_t(0));
-                        tag(sp) = 1;
-                        (sp++)->p = arr;
-                        NEXT();
-                    }
-                    CASE(AGG_TO_ARR) : {
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        Slot s = sp[-1];
-                        auto* arr = new ArrObj(t->elem, t->elem->isManaged());
-                        if (s.p) {
-                            copyItems(arr->items, static_cast<AggObj*>(s.p)->slots, t->elem);
-                        } else {
-                            arr->items.assign(size_t(t->slotCount()), Slot{.i = 0});
-                        }
-                        release(s.p);
-                        sp[-1].p = arr;
-                        NEXT();
-                    }
-                    CASE(JMP) : {
-                        int o = *pc++;
-                        BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JF) : {
-                        int o = *pc++;
-                        if (!(--sp)->i) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JT) : {
-                        int o = *pc++;
-                        if ((--sp)->i) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(CALL) : {
-                        int p = *pc++;
-                        if (ch.procs[size_t(p)].isExternal) {
-                            sp = externalCall(p, sp);
-                            NEXT();
-                        }
-                        sp = enter(p, pc, sp, bp);
-                        regs.bp = bp;
-                        NEXT();
-                    }
-                    CASE(CALL_NATIVE) : {
-                        int n = *pc++;
-                        sp = nativeCall(ch.natives[size_t(n)], m_natives[size_t(n)], sp, 0, false);
-                        NEXT();
-                    }
-                    CASE(CALL_METHOD) : {
-                        int n = *pc++;
-                        const NativeProc& np = ch.natives[size_t(n)];
-                        ObjectRef self = ObjectRef(sp[-int(np.sig.params.size()) - 1].i);
-                        if (!self) fail(TIFException::erNullPointerException);
-                        sp = nativeCall(np, m_natives[size_t(n)], sp, self, true);
-                        NEXT();
-                    }
-                    CASE(CALL_IND) : {
-                        ++pc;
-                        int64_t v = (--sp)->i;
-                        if (v == 0) fail(TIFException::erNullPointerException);
-                        if (v > 0) {
-                            sp = enter(int(v - 1), pc, sp, bp);
-                            regs.bp = bp;
-                        } else {
-                            size_t n = size_t(-v - 1);
-                            sp = nativeCall(ch.natives[n], m_natives[n], sp, 0, false);
-                        }
-                        NEXT();
-                    }
-                    CASE(PROC_REF) : (sp++)->i = *pc++;
+                CASE(SET_ADD): {
+                    int64_t e = (--sp)->i;
+                    if (e < 0 || e > 255) fail(TIFException::erOutOfRange);
+                    static_cast<SetObj*>(sp[-1].p)->set(e);
                     NEXT();
-                    CASE(RET) : {
-                        Frame f = m_frames.back();
-                        const ProcInfo& info = ch.procs[size_t(f.proc)];
-                        releaseFrame(f);
-                        unpinTo(f.pins);
-                        if (info.sig.result) {
-                            f.bp[0] = f.bp[info.nParams];
-                            tag(f.bp) = info.sig.result->isManaged();
-                            sp = f.bp + 1;
-                        } else {
-                            sp = f.bp;
-                        }
-                        m_frames.pop_back();
-                        if (m_frames.size() <= baseFrames) return;
-                        pc = f.ret;
-                        bp = regs.bp = m_frames.back().bp;
+                }
+                CASE(SET_RANGE): {
+                    sp -= 2;
+                    int64_t lo = sp[0].i, hi = sp[1].i;
+                    if (lo <= hi && (lo < 0 || hi > 255)) fail(TIFException::erOutOfRange);
+                    for (int64_t e = lo; e <= hi; ++e) static_cast<SetObj*>(sp[-1].p)->set(e);
+                    NEXT();
+                }
+                CASE(SET_IN): {
+                    Slot s = *--sp;
+                    tag(sp) = 0;
+                    sp[-1].i = setOf(s).test(sp[-1].i);
+                    release(s.p);
+                    NEXT();
+                }
+                CASE(SET_UNION):
+                    SET_BIN(auto* r = new SetObj;
+                            for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] | b.bits[k]; sp[-1].p = r);
+                CASE(SET_DIFF):
+                    SET_BIN(auto* r = new SetObj;
+                            for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & ~b.bits[k]; sp[-1].p = r);
+                CASE(SET_INTER):
+                    SET_BIN(auto* r = new SetObj;
+                            for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k]; sp[-1].p = r);
+                CASE(SET_EQ):
+                    SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
+                CASE(SET_NE):
+                    SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
+                CASE(SET_LE):
+                    SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(a.bits[k] & ~b.bits[k]);
+                            sp[-1].i = r; tag(sp - 1) = 0);
+                CASE(SET_GE):
+                    SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(b.bits[k] & ~a.bits[k]);
+                            sp[-1].i = r; tag(sp - 1) = 0);
+                CASE(SET_INCL): {
+                    sp -= 2;
+                    int64_t e = sp[1].i;
+                    SetObj* s = uniqueSet(sp[0].a);
+                    if (*pc++)
+                        s->set(e);
+                    else
+                        s->reset(e);
+                    NEXT();
+                }
+                CASE(AGG_EQ):
+                CASE(AGG_NE): {
+                    bool eq = Op(pc[-1]) == Op::AGG_EQ;
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    Slot b = *--sp;
+                    Slot a = sp[-1];
+                    tag(sp) = 0;
+                    tag(sp - 1) = 0;
+                    sp[-1].i = valuesEqual(t, a, b) == eq;
+                    release(a.p);
+                    release(b.p);
+                    NEXT();
+                }
+                CASE(STR_LEN): {
+                    HeapObj* s = sp[-1].p;
+                    sp[-1].i = s ? int64_t(static_cast<StrObj*>(s)->s.size()) : 0;
+                    tag(sp - 1) = 0;
+                    release(s);
+                    NEXT();
+                }
+                CASE(ARR_LEN): {
+                    HeapObj* s = sp[-1].p;
+                    sp[-1].i = s ? int64_t(static_cast<ArrObj*>(s)->items.size()) : 0;
+                    tag(sp - 1) = 0;
+                    release(s);
+                    NEXT();
+                }
+                CASE(STR_SETLEN): {
+                    sp -= 2;
+                    int64_t n = sp[1].i;
+                    Slot* a = sp[0].a;
+                    if (n <= 0) {
+                        release(a->p);
+                        a->p = nullptr;
+                    } else {
+                        if (n > (int64_t(1) << 31)) fail(TIFException::erOutOfMemory);
+                        if (!a->p) a->p = new StrObj(std::string());
+                        uniqueStr(a)->s.resize(size_t(n), '\0');
+                    }
+                    NEXT();
+                }
+                CASE(ARR_SETLEN): {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    sp -= 2;
+                    int64_t n = sp[1].i;
+                    Slot* a = sp[0].a;
+                    if (n < 0) n = 0;
+                    if (n > (int64_t(1) << 28)) fail(TIFException::erOutOfMemory);
+                    ArrObj* arr = static_cast<ArrObj*>(a->p);
+                    bool managed = t->elem->isManaged();
+                    if (n == 0) {
+                        release(arr);
+                        a->p = nullptr;
                         NEXT();
                     }
-                    CASE(HALT) : {
-                        releaseFrame(m_frames.back());
-                        unpinTo(m_frames.back().pins);
-                        m_frames.pop_back();
-                        return;
+                    if (!arr) {
+                        if (n == 0) NEXT();
+                        arr = new ArrObj(t->elem, managed);
+                        a->p = arr;
+                    } else if (arr->rc > 1) {
+                        ArrObj* c = new ArrObj(t->elem, managed);
+                        copyItems(c->items, arr->items, t->elem);
+                        --arr->rc;
+                        a->p = arr = c;
                     }
-                    CASE(TRY_EXCEPT) : CASE(TRY_FINALLY) : {
-                        bool fin = Op(pc[-1]) == Op::TRY_FINALLY;
-                        m_handlers.push_back({fin, pc + *pc + 1, m_frames.size(), sp, m_pins.size()});
-                        ++pc;
+                    if (managed)
+                        for (size_t k = size_t(n); k < arr->items.size(); ++k) release(arr->items[k].p);
+                    arr->items.resize(size_t(n), Slot{.i = 0});
+                    NEXT();
+                }
+                CASE(ARR_LIT): {
+                    const TypeDesc* t = ch.typeTable[size_t(pc[0])];
+                    int n = pc[1];
+                    pc += 2;
+                    auto* arr = new ArrObj(t->elem, t->elem->isManaged());
+                    arr->items.assign(sp - n, sp);
+                    sp -= n;
+                    std::fill(&tag(sp), &tag(sp + n), uint8_t(0));
+                    tag(sp) = 1;
+                    (sp++)->p = arr;
+                    NEXT();
+                }
+                CASE(AGG_TO_ARR): {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    Slot s = sp[-1];
+                    auto* arr = new ArrObj(t->elem, t->elem->isManaged());
+                    if (s.p) {
+                        copyItems(arr->items, static_cast<AggObj*>(s.p)->slots, t->elem);
+                    } else {
+                        arr->items.assign(size_t(t->slotCount()), Slot{.i = 0});
+                    }
+                    release(s.p);
+                    sp[-1].p = arr;
+                    NEXT();
+                }
+                CASE(JMP): {
+                    int o = *pc++;
+                    BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF): {
+                    int o = *pc++;
+                    if (!(--sp)->i) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JT): {
+                    int o = *pc++;
+                    if ((--sp)->i) BRANCH(o);
+                    NEXT();
+                }
+                CASE(CALL): {
+                    int p = *pc++;
+                    if (ch.procs[size_t(p)].isExternal) {
+                        sp = externalCall(p, sp);
                         NEXT();
                     }
-                    CASE(POP_HANDLER) : {
-                        bool fin = m_handlers.back().isFinally;
-                        m_handlers.pop_back();
-                        if (fin) m_pending.push_back({Pending::None, 0, nullptr, m_handlers.size()});
-                        NEXT();
+                    sp = enter(p, pc, sp, bp);
+                    regs.bp = bp;
+                    NEXT();
+                }
+                CASE(CALL_NATIVE): {
+                    int n = *pc++;
+                    sp = nativeCall(ch.natives[size_t(n)], m_natives[size_t(n)], sp, 0, false);
+                    NEXT();
+                }
+                CASE(CALL_METHOD): {
+                    int n = *pc++;
+                    const NativeProc& np = ch.natives[size_t(n)];
+                    ObjectRef self = ObjectRef(sp[-int(np.sig.params.size()) - 1].i);
+                    if (!self) fail(TIFException::erNullPointerException);
+                    sp = nativeCall(np, m_natives[size_t(n)], sp, self, true);
+                    NEXT();
+                }
+                CASE(CALL_IND): {
+                    ++pc;
+                    int64_t v = (--sp)->i;
+                    if (v == 0) fail(TIFException::erNullPointerException);
+                    if (v > 0) {
+                        sp = enter(int(v - 1), pc, sp, bp);
+                        regs.bp = bp;
+                    } else {
+                        size_t n = size_t(-v - 1);
+                        sp = nativeCall(ch.natives[n], m_natives[n], sp, 0, false);
                     }
-                    CASE(END_FINALLY) : {
-                        Pending p = m_pending.back();
-                        m_pending.pop_back();
-                        if (p.kind == Pending::Exception) {
-                            m_reraise = true;
-                            m_raising.emplace(m_exc.kind, m_exc.param);
-                            goto raise_now;
-                        }
-                        if (p.kind == Pending::Leave) pc = leave(p.remaining, p.target);
-                        NEXT();
+                    NEXT();
+                }
+                CASE(PROC_REF): (sp++)->i = *pc++; NEXT();
+                CASE(RET): {
+                    Frame f = m_frames.back();
+                    const ProcInfo& info = ch.procs[size_t(f.proc)];
+                    releaseFrame(f);
+                    unpinTo(f.pins);
+                    if (info.sig.result) {
+                        f.bp[0] = f.bp[info.nParams];
+                        tag(f.bp) = info.sig.result->isManaged();
+                        sp = f.bp + 1;
+                    } else {
+                        sp = f.bp;
                     }
-                    CASE(END_EXCEPT) : NEXT();
-                    CASE(LEAVE) : {
-                        int n = pc[0];
-                        pc = leave(n, pc + pc[1] + 2);
-                        NEXT();
+                    m_frames.pop_back();
+                    if (m_frames.size() <= baseFrames) return;
+                    pc = f.ret;
+                    bp = regs.bp = m_frames.back().bp;
+                    NEXT();
+                }
+                CASE(HALT): {
+                    releaseFrame(m_frames.back());
+                    unpinTo(m_frames.back().pins);
+                    m_frames.pop_back();
+                    return;
+                }
+                CASE(TRY_EXCEPT):
+                CASE(TRY_FINALLY): {
+                    bool fin = Op(pc[-1]) == Op::TRY_FINALLY;
+                    m_handlers.push_back({fin, pc + *pc + 1, m_frames.size(), sp, m_pins.size()});
+                    ++pc;
+                    NEXT();
+                }
+                CASE(POP_HANDLER): {
+                    bool fin = m_handlers.back().isFinally;
+                    m_handlers.pop_back();
+                    if (fin) m_pending.push_back({Pending::None, 0, nullptr, m_handlers.size()});
+                    NEXT();
+                }
+                CASE(END_FINALLY): {
+                    Pending p = m_pending.back();
+                    m_pending.pop_back();
+                    if (p.kind == Pending::Exception) {
+                        m_reraise = true;
+                        m_raising.emplace(m_exc.kind, m_exc.param);
+                        goto raise_now;
                     }
-                    CASE(TO_VAR) : sp[-1] = toVariant(sp[-1], *pc++);
+                    if (p.kind == Pending::Leave) pc = leave(p.remaining, p.target);
+                    NEXT();
+                }
+                CASE(END_EXCEPT): NEXT();
+                CASE(LEAVE): {
+                    int n = pc[0];
+                    pc = leave(n, pc + pc[1] + 2);
+                    NEXT();
+                }
+                CASE(TO_VAR):
+                    sp[-1] = toVariant(sp[-1], *pc++);
                     tag(sp - 1) = 1;
                     NEXT();
-                    CASE(FROM_VAR) : {
-                        int kind = *pc++;
-                        tag(sp - 1) = 0;  // consumed even when the conversion fails
-                        sp[-1] = fromVariant(sp[-1], kind);
-                        tag(sp - 1) = kind == 0 || kind == 5;
-                        NEXT();
-                    }
-                    CASE(VAR_OP) : {
-                        int op = *pc++;
-                        Slot b = *--sp;
-                        tag(sp) = 0;
-                        tag(sp - 1) = 0;
-                        sp[-1] = variantOp(op, sp[-1], b);
-                        tag(sp - 1) = op < 9 || op > 14;
-                        NEXT();
-                    }
-                    CASE(VAR_UN) : tag(sp - 1) = 0;
+                CASE(FROM_VAR): {
+                    int kind = *pc++;
+                    tag(sp - 1) = 0;  // consumed even when the conversion fails
+                    sp[-1] = fromVariant(sp[-1], kind);
+                    tag(sp - 1) = kind == 0 || kind == 5;
+                    NEXT();
+                }
+                CASE(VAR_OP): {
+                    int op = *pc++;
+                    Slot b = *--sp;
+                    tag(sp) = 0;
+                    tag(sp - 1) = 0;
+                    sp[-1] = variantOp(op, sp[-1], b);
+                    tag(sp - 1) = op < 9 || op > 14;
+                    NEXT();
+                }
+                CASE(VAR_UN):
+                    tag(sp - 1) = 0;
                     sp[-1] = variantUnary(*pc++, sp[-1]);
                     tag(sp - 1) = 1;
                     NEXT();
-                    CASE(GET_PROP) : {
-                        const PropRef& r = ch.props[size_t(*pc++)];
-                        ObjectRef self = ObjectRef(sp[-1].i);
-                        if (!self) fail(TIFException::erNullPointerException);
-                        static const ProcSig none;
-                        Slot res{.i = 0};
-                        NativeCall call(nullptr, &none, &res, self, this);
-                        r.cls->getProperty(self, r.id, call);
-                        sp[-1] = res;
-                        tag(sp - 1) = r.type->isManaged();
-                        NEXT();
-                    }
-                    CASE(SET_PROP) : {
-                        const PropRef& prop = ch.props[size_t(*pc++)];
-                        sp -= 2;
-                        setPropertyAt(prop, sp);
-                        NEXT();
-                    }
-                    CASE(ADD_I32K) : sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++));
+                CASE(GET_PROP): {
+                    const PropRef& r = ch.props[size_t(*pc++)];
+                    ObjectRef self = ObjectRef(sp[-1].i);
+                    if (!self) fail(TIFException::erNullPointerException);
+                    static const ProcSig none;
+                    Slot res{.i = 0};
+                    NativeCall call(nullptr, &none, &res, self, this);
+                    r.cls->getProperty(self, r.id, call);
+                    sp[-1] = res;
+                    tag(sp - 1) = r.type->isManaged();
                     NEXT();
-                    CASE(SUB_I32K) : sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++));
+                }
+                CASE(SET_PROP): {
+                    const PropRef& prop = ch.props[size_t(*pc++)];
+                    sp -= 2;
+                    setPropertyAt(prop, sp);
                     NEXT();
-                    CASE(MUL_I32K) : sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++));
+                }
+                CASE(ADD_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
+                CASE(SUB_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
+                CASE(MUL_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
+                CASE(ADD_IK): sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++))); NEXT();
+                CASE(SUB_IK): sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++))); NEXT();
+                CASE(DIV_I32): {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::Integer);
                     NEXT();
-                    CASE(ADD_IK) : sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++)));
+                }
+                CASE(MOD_I32): {
+                    int64_t b = (--sp)->i;
+                    if (b == 0) fail(TIFException::erDivideByZero);
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Integer);
                     NEXT();
-                    CASE(SUB_IK) : sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++)));
+                }
+                CASE(DIV_IK): sp[-1].i /= *pc++; NEXT();
+                CASE(MOD_IK): sp[-1].i %= *pc++; NEXT();
+                CASE(JF_EQ): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i == sp[1].i)) BRANCH(o);
                     NEXT();
-                    CASE(DIV_I32) : {
-                        int64_t b = (--sp)->i;
-                        if (b == 0) fail(TIFException::erDivideByZero);
-                        sp[-1].i = arith::div(sp[-1].i, b, IntKind::Integer);
-                        NEXT();
-                    }
-                    CASE(MOD_I32) : {
-                        int64_t b = (--sp)->i;
-                        if (b == 0) fail(TIFException::erDivideByZero);
-                        sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Integer);
-                        NEXT();
-                    }
-                    CASE(DIV_IK) : sp[-1].i /= *pc++;
+                }
+                CASE(JF_NE): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i != sp[1].i)) BRANCH(o);
                     NEXT();
-                    CASE(MOD_IK) : sp[-1].i %= *pc++;
+                }
+                CASE(JF_LT): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i < sp[1].i)) BRANCH(o);
                     NEXT();
-                    CASE(JF_EQ) : {
-                        int o = *pc++;
-                        sp -= 2;
-                        if (!(sp[0].i == sp[1].i)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JF_NE) : {
-                        int o = *pc++;
-                        sp -= 2;
-                        if (!(sp[0].i != sp[1].i)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JF_LT) : {
-                        int o = *pc++;
-                        sp -= 2;
-                        if (!(sp[0].i < sp[1].i)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JF_LE) : {
-                        int o = *pc++;
-                        sp -= 2;
-                        if (!(sp[0].i <= sp[1].i)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JF_GT) : {
-                        int o = *pc++;
-                        sp -= 2;
-                        if (!(sp[0].i > sp[1].i)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JF_GE) : {
-                        int o = *pc++;
-                        sp -= 2;
-                        if (!(sp[0].i >= sp[1].i)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JFK_EQ) : {
-                        int k = pc[0], o = pc[1];
-                        pc += 2;
-                        --sp;
-                        if (!(sp->i == k)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JFK_NE) : {
-                        int k = pc[0], o = pc[1];
-                        pc += 2;
-                        --sp;
-                        if (!(sp->i != k)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JFK_LT) : {
-                        int k = pc[0], o = pc[1];
-                        pc += 2;
-                        --sp;
-                        if (!(sp->i < k)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JFK_LE) : {
-                        int k = pc[0], o = pc[1];
-                        pc += 2;
-                        --sp;
-                        if (!(sp->i <= k)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JFK_GT) : {
-                        int k = pc[0], o = pc[1];
-                        pc += 2;
-                        --sp;
-                        if (!(sp->i > k)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(JFK_GE) : {
-                        int k = pc[0], o = pc[1];
-                        pc += 2;
-                        --sp;
-                        if (!(sp->i >= k)) BRANCH(o);
-                        NEXT();
-                    }
-                    CASE(INC_G)
-                        : globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1])));
+                }
+                CASE(JF_LE): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i <= sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_GT): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i > sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JF_GE): {
+                    int o = *pc++;
+                    sp -= 2;
+                    if (!(sp[0].i >= sp[1].i)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_EQ): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i == k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_NE): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i != k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_LT): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i < k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_LE): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i <= k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_GT): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i > k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(JFK_GE): {
+                    int k = pc[0], o = pc[1];
+                    pc += 2;
+                    --sp;
+                    if (!(sp->i >= k)) BRANCH(o);
+                    NEXT();
+                }
+                CASE(INC_G):
+                    globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1])));
                     pc += 2;
                     NEXT();
-                    CASE(INC_G32) : globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1]));
+                CASE(INC_G32):
+                    globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1]));
                     pc += 2;
                     NEXT();
-                    CASE(DYN_LOAD) : {
-                        int64_t i = (--sp)->i;
-                        ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
-                        int64_t len = a ? int64_t(a->items.size()) : 0;
-                        if (i < 0 || i >= len) indexError(i, len);
-                        sp[-1] = a->items[size_t(i)];
-                        NEXT();
-                    }
-                    CASE(INDEX_LOAD) : {
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        int64_t i = (--sp)->i;
-                        if (i < t->low || i > t->high) staticIndexError(i, t);
-                        AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
-                        sp[-1] = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
-                        NEXT();
-                    }
-                    CASE(FIELD_LOAD) : {
-                        AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
-                        sp[-1] = o ? o->slots[size_t(pc[1])] : Slot{.i = 0};
-                        pc += 2;
-                        NEXT();
-                    }
-                    CASE(LOAD_LL) : sp[0] = bp[pc[0]];
+                CASE(DYN_LOAD): {
+                    int64_t i = (--sp)->i;
+                    ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
+                    int64_t len = a ? int64_t(a->items.size()) : 0;
+                    if (i < 0 || i >= len) indexError(i, len);
+                    sp[-1] = a->items[size_t(i)];
+                    NEXT();
+                }
+                CASE(INDEX_LOAD): {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    int64_t i = (--sp)->i;
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
+                    AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
+                    sp[-1] = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
+                    NEXT();
+                }
+                CASE(FIELD_LOAD): {
+                    AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
+                    sp[-1] = o ? o->slots[size_t(pc[1])] : Slot{.i = 0};
+                    pc += 2;
+                    NEXT();
+                }
+                CASE(LOAD_LL):
+                    sp[0] = bp[pc[0]];
                     sp[1] = bp[pc[1]];
                     sp += 2;
                     pc += 2;
                     NEXT();
-                    CASE(LOAD_GG) : sp[0] = globals[pc[0]];
+                CASE(LOAD_GG):
+                    sp[0] = globals[pc[0]];
                     sp[1] = globals[pc[1]];
                     sp += 2;
                     pc += 2;
                     NEXT();
-                    CASE(ADDTO_L32) : bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i));
+                CASE(ADDTO_L32):
+                    bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i));
                     pc += 2;
                     NEXT();
-                    CASE(ADDTO_G32)
-                        : globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
+                CASE(ADDTO_G32):
+                    globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
                     pc += 2;
                     NEXT();
-                    CASE(DYN_ADDR_GG) : sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i);
+                CASE(DYN_ADDR_GG):
+                    sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                    CASE(DYN_ADDR_LL) : sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i);
+                CASE(DYN_ADDR_LL):
+                    sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                    CASE(DYN_ADDR_RL) : sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i);
+                CASE(DYN_ADDR_RL):
+                    sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                    CASE(DYN_LOAD_GG) : * sp = *dynElement(&globals[pc[0]], globals[pc[1]].i);
+                CASE(DYN_LOAD_GG):
+                    *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                    CASE(DYN_LOAD_LL) : * sp = *dynElement(&bp[pc[0]], bp[pc[1]].i);
+                CASE(DYN_LOAD_LL):
+                    *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                    CASE(DYN_LOAD_RL) : * sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i);
+                CASE(DYN_LOAD_RL):
+                    *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                    CASE(STORE_IK) : (--sp)->a->i = *pc++;
-                    NEXT();
-                    CASE(STORE_RI) : sp -= 2;
+                CASE(STORE_IK): (--sp)->a->i = *pc++; NEXT();
+                CASE(STORE_RI):
+                    sp -= 2;
                     *sp[1].a = sp[0];
                     NEXT();
-                    CASE(STORE_RIM) : {
-                        sp -= 2;
-                        HeapObj* old = sp[1].a->p;
-                        *sp[1].a = sp[0];
-                        tag(sp) = 0;
-                        release(old);
-                        NEXT();
-                    }
-                    CASE(STR_SETCHAR_R) : {
-                        sp -= 3;
-                        Slot* a = sp[1].a;
-                        int64_t i = sp[2].i;
-                        if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
-                        uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
-                        NEXT();
-                    }
-                    CASE(APPEND_L) : CASE(APPEND_G) : {
-                        Slot* d = Op(pc[-1]) == Op::APPEND_L ? &bp[*pc] : &globals[*pc];
-                        ++pc;
-                        Slot b = *--sp;
-                        tag(sp) = 0;
-                        if (!b.p) NEXT();
-                        if (!d->p) {
-                            d->p = b.p;  // the popped reference moves into the variable
-                            NEXT();
-                        }
-                        uniqueStr(d)->s += strOf(b);
-                        release(b.p);
-                        NEXT();
-                    }
-                    CASE(DYN_INDEX_PIN) : {
-                        int64_t i = (--sp)->i;
-                        Slot* arr = sp[-1].a;
-                        sp[-1].a = dynElement(arr, i);
-                        retain(arr->p);
-                        m_pins.push_back(arr->p);
-                        NEXT();
-                    }
-                    CASE(UNPIN) : unpinTo(m_pins.size() - size_t(*pc++));
+                CASE(STORE_RIM): {
+                    sp -= 2;
+                    HeapObj* old = sp[1].a->p;
+                    *sp[1].a = sp[0];
+                    tag(sp) = 0;
+                    release(old);
                     NEXT();
-                    CASE(INDEX_ADDR_GG) : CASE(INDEX_ADDR_LL) : {
-                        bool global = Op(pc[-1]) == Op::INDEX_ADDR_GG;
-                        const TypeDesc* t = ch.typeTable[size_t(pc[0])];
-                        Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
-                        int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
-                        pc += 3;
-                        if (i < t->low || i > t->high) staticIndexError(i, t);
-                        (sp++)->a = &uniqueAgg(arr, t)->slots[size_t(i - t->low)];
+                }
+                CASE(STR_SETCHAR_R): {
+                    sp -= 3;
+                    Slot* a = sp[1].a;
+                    int64_t i = sp[2].i;
+                    if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
+                    uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
+                    NEXT();
+                }
+                CASE(APPEND_L):
+                CASE(APPEND_G): {
+                    Slot* d = Op(pc[-1]) == Op::APPEND_L ? &bp[*pc] : &globals[*pc];
+                    ++pc;
+                    Slot b = *--sp;
+                    tag(sp) = 0;
+                    if (!b.p) NEXT();
+                    if (!d->p) {
+                        d->p = b.p;  // the popped reference moves into the variable
                         NEXT();
                     }
-                    CASE(INDEX_LOAD_GG) : CASE(INDEX_LOAD_LL) : {
-                        bool global = Op(pc[-1]) == Op::INDEX_LOAD_GG;
-                        const TypeDesc* t = ch.typeTable[size_t(pc[0])];
-                        Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
-                        int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
-                        pc += 3;
-                        if (i < t->low || i > t->high) staticIndexError(i, t);
-                        AggObj* o = static_cast<AggObj*>(arr->p);
-                        *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
-                        NEXT();
-                    }
-                    CASE(IS_CLASS) : {
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        ObjectRef obj = ObjectRef(sp[-1].i);
-                        sp[-1].i = obj != 0 && t->cls->isInstance(obj);
-                        NEXT();
-                    }
-                    CASE(AS_CLASS) : {
-                        const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                        ObjectRef obj = ObjectRef(sp[-1].i);
-                        if (obj != 0 && !t->cls->isInstance(obj)) fail(TIFException::erTypeMismatch);
-                        NEXT();
-                    }
-                    CASE(SHL_I32) : BIN_I(arith::shl(a, b, IntKind::Integer));
-                    CASE(SHR_I32) : BIN_I(arith::shr(a, b, IntKind::Integer));
-                    CASE(SHL_W) : CASE(SHR_W) : {
-                        bool left = Op(pc[-1]) == Op::SHL_W;
-                        IntKind k = IntKind(*pc++);
-                        int64_t b = (--sp)->i;
-                        sp[-1].i = left ? arith::shl(sp[-1].i, b, k) : arith::shr(sp[-1].i, b, k);
-                        NEXT();
-                    }
-                    CASE(AND_IK) : sp[-1].i &= *pc++;
+                    uniqueStr(d)->s += strOf(b);
+                    release(b.p);
                     NEXT();
-                    CASE(OR_IK) : sp[-1].i |= *pc++;
+                }
+                CASE(DYN_INDEX_PIN): {
+                    int64_t i = (--sp)->i;
+                    Slot* arr = sp[-1].a;
+                    sp[-1].a = dynElement(arr, i);
+                    retain(arr->p);
+                    m_pins.push_back(arr->p);
                     NEXT();
-                    CASE(XOR_IK) : sp[-1].i ^= *pc++;
+                }
+                CASE(UNPIN): unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
+                CASE(INDEX_ADDR_GG):
+                CASE(INDEX_ADDR_LL): {
+                    bool global = Op(pc[-1]) == Op::INDEX_ADDR_GG;
+                    const TypeDesc* t = ch.typeTable[size_t(pc[0])];
+                    Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
+                    int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
+                    pc += 3;
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
+                    (sp++)->a = &uniqueAgg(arr, t)->slots[size_t(i - t->low)];
                     NEXT();
-                    CASE(SHL_I32K) : sp[-1].i = arith::shl(sp[-1].i, *pc++, IntKind::Integer);
+                }
+                CASE(INDEX_LOAD_GG):
+                CASE(INDEX_LOAD_LL): {
+                    bool global = Op(pc[-1]) == Op::INDEX_LOAD_GG;
+                    const TypeDesc* t = ch.typeTable[size_t(pc[0])];
+                    Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
+                    int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
+                    pc += 3;
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
+                    AggObj* o = static_cast<AggObj*>(arr->p);
+                    *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
-                    CASE(SHR_I32K) : sp[-1].i = arith::shr(sp[-1].i, *pc++, IntKind::Integer);
+                }
+                CASE(IS_CLASS): {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    ObjectRef obj = ObjectRef(sp[-1].i);
+                    sp[-1].i = obj != 0 && t->cls->isInstance(obj);
                     NEXT();
+                }
+                CASE(AS_CLASS): {
+                    const TypeDesc* t = ch.typeTable[size_t(*pc++)];
+                    ObjectRef obj = ObjectRef(sp[-1].i);
+                    if (obj != 0 && !t->cls->isInstance(obj)) fail(TIFException::erTypeMismatch);
+                    NEXT();
+                }
+                CASE(SHL_I32): BIN_I(arith::shl(a, b, IntKind::Integer));
+                CASE(SHR_I32): BIN_I(arith::shr(a, b, IntKind::Integer));
+                CASE(SHL_W):
+                CASE(SHR_W): {
+                    bool left = Op(pc[-1]) == Op::SHL_W;
+                    IntKind k = IntKind(*pc++);
+                    int64_t b = (--sp)->i;
+                    sp[-1].i = left ? arith::shl(sp[-1].i, b, k) : arith::shr(sp[-1].i, b, k);
+                    NEXT();
+                }
+                CASE(AND_IK): sp[-1].i &= *pc++; NEXT();
+                CASE(OR_IK): sp[-1].i |= *pc++; NEXT();
+                CASE(XOR_IK): sp[-1].i ^= *pc++; NEXT();
+                CASE(SHL_I32K): sp[-1].i = arith::shl(sp[-1].i, *pc++, IntKind::Integer); NEXT();
+                CASE(SHR_I32K): sp[-1].i = arith::shr(sp[-1].i, *pc++, IntKind::Integer); NEXT();
 #define JFK_VAR(op, base, cmp)     \
-    CASE(op) : {                   \
+    CASE(op): {                 \
         int64_t a = base[pc[0]].i; \
         int k = pc[1], o = pc[2];  \
         pc += 3;                   \
@@ -1508,7 +1495,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     JFK_VAR(JFK_GE_G, globals, >=)
 #undef JFK_VAR
 #define FOR_STEP(op, var, bound)                         \
-    CASE(op) : {                                         \
+    CASE(op): {                                       \
         int64_t& v = var[pc[0]].i;                       \
         int s = pc[1];                                   \
         int64_t k = bound;                               \
@@ -1524,7 +1511,7 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     FOR_STEP(FOR_GG, globals, globals[pc[2]].i)
 #undef FOR_STEP
 #define OP_WITH_CONSTANT(op, base, expr) \
-    CASE(op) : {                         \
+    CASE(op): {                       \
         int64_t a = base[pc[0]].i;       \
         int64_t k = pc[1];               \
         pc += 2;                         \
@@ -1546,53 +1533,55 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     OP_WITH_CONSTANT(SHRK_L, bp, arith::shr(a, k, IntKind::Integer))
                     OP_WITH_CONSTANT(SHRK_G, globals, arith::shr(a, k, IntKind::Integer))
 #undef OP_WITH_CONSTANT
-                    CASE(LOAD_REF) : * sp++ = *bp[*pc++].a;
+                CASE(LOAD_REF): *sp++ = *bp[*pc++].a; NEXT();
+                CASE(FIELD_ADDR2): {
+                    Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
+                    sp[-1].a = fieldAddress(f, pc[2], pc[3]);
+                    pc += 4;
                     NEXT();
-                    CASE(FIELD_ADDR2) : {
-                        Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
-                        sp[-1].a = fieldAddress(f, pc[2], pc[3]);
-                        pc += 4;
-                        NEXT();
-                    }
-                    CASE(FIELD_LOAD2) : {
-                        Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
-                        auto* o = static_cast<AggObj*>(f->p);
-                        sp[-1] = o ? o->slots[size_t(pc[3])] : Slot{.i = 0};
-                        pc += 4;
-                        NEXT();
-                    }
-                    CASE(DYN_STOREK_GG) : {
-                        dynElement(&globals[pc[0]], globals[pc[1]].i)->i = pc[2];
-                        pc += 3;
-                        NEXT();
-                    }
-                    CASE(STORE_AGG) : sp -= 2;
+                }
+                CASE(FIELD_LOAD2): {
+                    Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
+                    auto* o = static_cast<AggObj*>(f->p);
+                    sp[-1] = o ? o->slots[size_t(pc[3])] : Slot{.i = 0};
+                    pc += 4;
+                    NEXT();
+                }
+                CASE(DYN_STOREK_GG): {
+                    dynElement(&globals[pc[0]], globals[pc[1]].i)->i = pc[2];
+                    pc += 3;
+                    NEXT();
+                }
+                CASE(STORE_AGG):
+                    sp -= 2;
                     tag(sp + 1) = 0;
                     assignAgg(sp[0].a, sp[1].p);
                     NEXT();
-                    CASE(STORE_AGG_R) : sp -= 2;
+                CASE(STORE_AGG_R):
+                    sp -= 2;
                     tag(sp) = 0;
                     assignAgg(sp[1].a, sp[0].p);
                     NEXT();
-                    CASE(AGG_UNSHARE) : {
-                        auto* o = static_cast<AggObj*>(sp[-1].p);
-                        if (o && o->rc > 1) {
-                            --o->rc;
-                            sp[-1].p = cloneAgg(o);
-                        }
-                        NEXT();
+                CASE(AGG_UNSHARE): {
+                    auto* o = static_cast<AggObj*>(sp[-1].p);
+                    if (o && o->rc > 1) {
+                        --o->rc;
+                        sp[-1].p = cloneAgg(o);
                     }
-                    CASE(RAISE) : {
-                        sp -= 2;
-                        prepareRaise(sp);
-                        goto raise_now;
-                    }
+                    NEXT();
+                }
+                CASE(RAISE): {
+                    sp -= 2;
+                    prepareRaise(sp);
+                    goto raise_now;
+                }
                 default:
 #if VANTREL_THREADED_DISPATCH
                 invalid_opcode:
 #endif
                     fail(TIFException::erInvalidOpcode);
                 }
+                // clang-format on
                 continue;
             raise_now:
                 const int32_t* upc = pc;
