@@ -162,7 +162,8 @@ class Program:
             # arithmetic can go unsigned, so they are cast like any Integer
             t, bt = f"Integer(Length({self.str_expr(sc, depth + 1)}))", 200
         elif k == "pos":
-            t, bt = f"Integer(Pos({self.str_expr(sc, depth + 1)}, {self.str_expr(sc, depth + 1)}))", 200
+            # string() picks one of Free Pascal's overloads when both arguments are literals
+            t, bt = f"Integer(Pos(string({self.str_expr(sc, depth + 1)}), string({self.str_expr(sc, depth + 1)})))", 200
         elif k == "high":
             t, bt = r.choice(["High(GArr)", "Low(GArr)", "Integer(Length(GDyn))", "Integer(High(GRecs))",
                               "Integer(Length(GNames))"]), 64
