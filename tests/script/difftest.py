@@ -257,11 +257,11 @@ class Program:
             if k == "ccmp":
                 return f"({self.char_expr(sc, depth + 1)} {r.choice(['=', '<', '>='])} {self.char_expr(sc, depth + 1)})"
             if k == "in":
-                return f"(({self.int_expr(sc, depth + 1)[0]}) and 15 in [1, 3, 5..9, 12])"
+                return f"(Integer({self.int_expr(sc, depth + 1)[0]}) and 15 in [1, 3, 5..9, 12])"
             if k == "odd":
                 return f"(({self.int_expr(sc, depth + 1)[0]}) mod 2 = 0)"
             if k == "set":
-                return f"(({self.int_expr(sc, depth + 1)[0]}) and 63 in GSet)"
+                return f"(Integer({self.int_expr(sc, depth + 1)[0]}) and 63 in GSet)"
             return r.choice(sc.bools)
         k = r.choice(["and", "or", "xor", "not"])
         if k == "not":
@@ -466,8 +466,10 @@ class Program:
             out.append(f"{p}end;")
         elif k == "set":
             e = self.int_expr(sc)[0]
-            form = r.choice(["Include(GSet, ({e}) and 63);", "Exclude(GSet, ({e}) and 63);",
-                             "GSet := GSet + [({e}) and 63, 7];", "GSet := GSet - [({e}) and 63];",
+            # Free Pascal evaluates a set element's operands in the set's base type unless
+            # a cast says otherwise
+            form = r.choice(["Include(GSet, Integer({e}) and 63);", "Exclude(GSet, Integer({e}) and 63);",
+                             "GSet := GSet + [Integer({e}) and 63, 7];", "GSet := GSet - [Integer({e}) and 63];",
                              "GSet := GSet * [0..40];"])
             out.append(p + form.format(e=e))
         elif k == "strcall":
