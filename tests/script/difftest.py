@@ -537,7 +537,7 @@ class Program:
         sc.ints = ["GA", "GB", "GC"] if kind != "pure" else []
         sc.strs = ["GS"] if kind != "pure" else []
         sc.inners = ["GRec", "GAlt"] if kind != "pure" else []
-        sc.outers = ["GOut"] if kind != "pure" else []
+        sc.outers = ["GOut"] if kind not in ("pure", "maker") else []
         sc.loop_ints = ["i", "j"]
         locals_ = ["var", "  i, j, t: Integer;", "  lr: TInner;", "  ls: string;"]
         init = ["  t := 0;", "  ls := 'L';", f"  lr := GArr[{self.lo}];"] if kind != "pure" else ["  t := 0;", "  ls := 'L';"]
