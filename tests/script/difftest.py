@@ -469,7 +469,7 @@ class Program:
             # Free Pascal evaluates a set element's operands in the set's base type unless
             # a cast says otherwise
             form = r.choice(["Include(GSet, Integer({e}) and 63);", "Exclude(GSet, Integer({e}) and 63);",
-                             "GSet := GSet + [Integer({e}) and 63, 7];", "GSet := GSet - [Integer({e}) and 63];",
+                             "GSet := GSet + [Integer({e}) and 31, 40];", "GSet := GSet - [Integer({e}) and 63];",
                              "GSet := GSet * [0..40];"])
             out.append(p + form.format(e=e))
         elif k == "strcall":
