@@ -718,7 +718,7 @@ void Parser::assignmentOrCall() {
         discharge(v);
         if (appendInPlace(target, rhsStart)) return;
         auto& code = *m_code;
-        if (target.kind == Operand::Kind::Addr && code.size() == rhsStart + 2 &&
+        if (target.kind == Operand::Kind::Addr && !target.type->isManaged() && code.size() == rhsStart + 2 &&
             code[rhsStart] == int32_t(Op::PUSH_INT) && designatorStart + 3 == rhsStart &&
             code[designatorStart] == int32_t(Op::DYN_ADDR_GG)) {
             // a[i] := k, the commonest store into an array

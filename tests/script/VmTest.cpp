@@ -148,10 +148,11 @@ namespace {
 
 TEST(Vm, CountingLoopsAndFusedComparesSpendTheStepBudget) {
     auto limited = [](script::Executor& e) { e.setStepLimit(1000); };
-    for (const char* loop : {"var i: Integer; begin for i := 1 to 2000000000 do ; end.",
-                             "procedure P; var i, n: Integer; begin n := 2000000000; for i := n downto 1 do ; end;\n"
-                             "begin P; end.",
-                             "var i: Integer; begin i := 0; while i < 2000000000 do Inc(i); end."}) {
+    for (const char* loop :
+         {"var i: Integer; begin for i := 1 to 2000000000 do ; end.",
+          "procedure P; var i, n: Integer; begin n := 2000000000; for i := n downto 1 do ; end;\n"
+          "begin P; end.",
+          "var i: Integer; begin i := 0; while i < 2000000000 do Inc(i); end."}) {
         auto r = runScript(loop, {}, limited);
         ASSERT_TRUE(r.compiled) << r.message;
         EXPECT_FALSE(r.ok) << loop;
