@@ -45,6 +45,18 @@ Op withVariable(Op op, bool local) {
     }
 }
 
+// top op x with x a local or global variable, and x op y with both variables.
+struct VariableForms {
+    Op op, local, global, locals, globals;
+};
+const VariableForms kVariableForms[] = {
+    {Op::XOR_I, Op::XOR_L, Op::XOR_G, Op::XOR_LL, Op::XOR_GG},
+    {Op::ADD_I32, Op::ADD32_L, Op::ADD32_G, Op::ADD32_LL, Op::ADD32_GG},
+    {Op::SUB_I32, Op::SUB32_L, Op::SUB32_G, Op::SUB32_LL, Op::SUB32_GG},
+    {Op::AND_I, Op::AND_L, Op::AND_G, Op::NOP, Op::NOP},
+    {Op::OR_I, Op::OR_L, Op::OR_G, Op::NOP, Op::NOP},
+};
+
 int compareIndex(Op op) {
     switch (op) {
     case Op::EQ_I: return 0;
@@ -230,6 +242,29 @@ void Parser::emit(Op op) {
             return;
         }
     }
+    for (const VariableForms& f : kVariableForms) {
+        if (f.op != op) continue;
+        if (int at = recent(0, Op::LOAD_L); at >= 0) {
+            int n = operandOf(at, 0);
+            truncateCode(size_t(at));
+            emit(f.local, n);
+            return;
+        }
+        if (int at = recent(0, Op::LOAD_G); at >= 0) {
+            int n = operandOf(at, 0);
+            truncateCode(size_t(at));
+            emit(f.global, n);
+            return;
+        }
+        for (auto [pair, fused] : {std::pair{Op::LOAD_LL, f.locals}, std::pair{Op::LOAD_GG, f.globals}}) {
+            int at = recent(0, pair);
+            if (at < 0 || fused == Op::NOP) continue;
+            int a = operandOf(at, 0), b = operandOf(at, 1);
+            truncateCode(size_t(at));
+            emit(fused, a, b);
+            return;
+        }
+    }
     if (op == Op::DYN_INDEX_ADDR) {
         // array variable and index variable in one instruction
         struct Shape {
@@ -302,7 +337,6 @@ void Parser::emit(Op op, int a) {
     // x := x + k  and  x := x + y
     if (op == Op::STORE_L || op == Op::STORE_G) {
         Op load = op == Op::STORE_L ? Op::LOAD_L : Op::LOAD_G;
-        Op pair = op == Op::STORE_L ? Op::LOAD_LL : Op::LOAD_GG;
         if (int ad = recent(0, op == Op::STORE_L ? Op::ADDK_L : Op::ADDK_G);
             ad >= 0 && operandOf(ad, 0) == a) {
             int k = operandOf(ad, 1);
@@ -322,11 +356,10 @@ void Parser::emit(Op op, int a) {
                 return;
             }
         }
-        int ad = recent(0, Op::ADD_I32);
-        int ld = recent(1, pair);
-        if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
-            int b = operandOf(ld, 1);
-            truncateCode(size_t(ld));
+        if (int ad = recent(0, op == Op::STORE_L ? Op::ADD32_LL : Op::ADD32_GG);
+            ad >= 0 && operandOf(ad, 0) == a) {
+            int b = operandOf(ad, 1);
+            truncateCode(size_t(ad));
             emit(op == Op::STORE_L ? Op::ADDTO_L32 : Op::ADDTO_G32, a, b);
             return;
         }

@@ -642,7 +642,9 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
 
 bool Vm::unwindFrom(const ScriptException& e, Regs& r, size_t baseFrames, Slot* baseSp) {
     const int32_t* pc = r.pc + 1;  // just past the failing instruction's opcode
-    return unwind(e, pc, r.sp, r.bp, baseFrames, baseSp) && (r.pc = pc, true);
+    if (!unwind(e, pc, r.sp, r.bp, baseFrames, baseSp)) return false;
+    r.pc = pc;  // the handler's code
+    return true;
 }
 
 void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
@@ -1533,6 +1535,39 @@ void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
                     OP_WITH_CONSTANT(SHRK_L, bp, arith::shr(a, k, IntKind::Integer))
                     OP_WITH_CONSTANT(SHRK_G, globals, arith::shr(a, k, IntKind::Integer))
 #undef OP_WITH_CONSTANT
+#define OP_WITH_VARIABLE(op, base, expr)                           \
+    CASE(op): {                                                    \
+        int64_t a = sp[-1].i;                                      \
+        int64_t b = base[*pc++].i;                                 \
+        sp[-1].i = (expr);                                         \
+        NEXT();                                                    \
+    }
+                OP_WITH_VARIABLE(XOR_L, bp, a ^ b)
+                OP_WITH_VARIABLE(XOR_G, globals, a ^ b)
+                OP_WITH_VARIABLE(AND_L, bp, a & b)
+                OP_WITH_VARIABLE(AND_G, globals, a & b)
+                OP_WITH_VARIABLE(OR_L, bp, a | b)
+                OP_WITH_VARIABLE(OR_G, globals, a | b)
+                OP_WITH_VARIABLE(ADD32_L, bp, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLE(ADD32_G, globals, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLE(SUB32_L, bp, arith::sub(a, b, IntKind::Integer))
+                OP_WITH_VARIABLE(SUB32_G, globals, arith::sub(a, b, IntKind::Integer))
+#undef OP_WITH_VARIABLE
+#define OP_WITH_VARIABLES(op, base, expr)                          \
+    CASE(op): {                                                    \
+        int64_t a = base[pc[0]].i;                                 \
+        int64_t b = base[pc[1]].i;                                 \
+        pc += 2;                                                   \
+        (sp++)->i = (expr);                                        \
+        NEXT();                                                    \
+    }
+                OP_WITH_VARIABLES(XOR_LL, bp, a ^ b)
+                OP_WITH_VARIABLES(XOR_GG, globals, a ^ b)
+                OP_WITH_VARIABLES(ADD32_LL, bp, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLES(ADD32_GG, globals, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLES(SUB32_LL, bp, arith::sub(a, b, IntKind::Integer))
+                OP_WITH_VARIABLES(SUB32_GG, globals, arith::sub(a, b, IntKind::Integer))
+#undef OP_WITH_VARIABLES
                 CASE(LOAD_REF): *sp++ = *bp[*pc++].a; NEXT();
                 CASE(FIELD_ADDR2): {
                     Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
