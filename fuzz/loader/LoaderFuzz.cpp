@@ -9,9 +9,9 @@
 #include <fstream>
 
 #include "components/Registration.h"
-#include "player/EmbeddedLoad.h"
-#include "player/TempFolders.h"
 #include "player/loader/ProjectLoader.h"
+#include "runtime/EmbeddedLoad.h"
+#include "runtime/TempFolders.h"
 #include "vcl/Registration.h"
 
 namespace fs = std::filesystem;
@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     components::registerComponentClasses();
     g_dir = fs::temp_directory_path() / ("vantrel-fuzz-loader-" + std::to_string(::getpid()));
     fs::create_directories(g_dir);
-    player::TempFolders::instance().createAppFolder(g_dir);
+    runtime::TempFolders::instance().createAppFolder(g_dir);
     std::atexit([] {
-        player::TempFolders::instance().cleanup();
+        runtime::TempFolders::instance().cleanup();
         std::error_code ec;
         fs::remove_all(g_dir, ec);
     });
@@ -40,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path file = g_dir / "input.zep";
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    player::HiddenEmbeddedLoad progress;
+    runtime::HiddenEmbeddedLoad progress;
     player::loadProjectFile(file, 0, progress);
     player::freeMainForm();
     // Keep the folders of one input from piling up under the next.
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(player::TempFolders::instance().appFolder(), ec)) {
+    for (const auto& entry : fs::directory_iterator(runtime::TempFolders::instance().appFolder(), ec)) {
         if (entry.is_directory()) fs::remove_all(entry.path(), ec);
     }
     return 0;

@@ -6,11 +6,11 @@
 #include <QProgressBar>
 #include <QTimer>
 
-#include "player/EmbeddedLoad.h"
+#include "runtime/EmbeddedLoad.h"
 
 namespace player {
 
-class TEmbeddedLoad final : public QDialog, public EmbeddedLoad {
+class TEmbeddedLoad final : public QDialog, public runtime::EmbeddedLoad {
 public:
     TEmbeddedLoad();
 

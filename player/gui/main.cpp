@@ -9,14 +9,14 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/SystemInfo.h"
-#include "player/CommandLine.h"
 #include "player/Loader.h"
-#include "player/ProcessState.h"
 #include "player/Startup.h"
-#include "player/Termination.h"
 #include "player/gui/EmbeddedLoadForm.h"
 #include "player/gui/LoadingForm.h"
 #include "player/loader/ProjectLoader.h"
+#include "runtime/CommandLine.h"
+#include "runtime/ProcessState.h"
+#include "runtime/Termination.h"
 #include "vcl/Forms.h"
 #include "vcl/Registration.h"
 
@@ -50,17 +50,17 @@ bool chooseDisplay() {
 int main(int argc, char** argv) {
     if (!chooseDisplay()) return 1;
     base::CodePage::setActive(ansiCodePageFromLocale());
-    player::installTerminationSignals();
+    runtime::installTerminationSignals();
     QApplication app(argc, argv);
     platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend()));
 
     player::initialiseModule(platform::executablePath());
-    const auto commandLine = player::CommandLine::fromMain(argc, argv);
+    const auto commandLine = runtime::CommandLine::fromMain(argc, argv);
 
-    player::state().onTitleChanged([](const std::string& title) {
+    runtime::state().onTitleChanged([](const std::string& title) {
         QApplication::setApplicationName(QString::fromStdString(base::CodePage::active().toUtf8(title)));
     });
-    player::state().setApplicationTitle(std::string("Vantrel ") + player::kPlayerVersion);
+    runtime::state().setApplicationTitle(std::string("Vantrel ") + runtime::kPlayerVersion);
     player::handleInformationSwitches(commandLine);
     // FIXME: of the 45 component classes a project form may name, those built so far.
     vcl::registerVclClasses();
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     vcl::application().showErrorBox = [](const std::string& caption, const std::string& text) {
         platform::dialogs().messageBox(text, caption, platform::MB_OK | platform::MB_ICONERROR);
     };
-    player::state().setApplicationTitle(player::loadingTitle());
+    runtime::state().setApplicationTitle(player::loadingTitle());
     player::TEmbeddedLoad embeddedLoad;
     // FIXME: until the script host exists, a person sees the project's form; unattended
     // runs only log the hand-over.
@@ -81,13 +81,13 @@ int main(int argc, char** argv) {
     }
     player::setProjectLoader([&embeddedLoad](const std::filesystem::path& file, uint64_t offset) {
         if (player::loadProjectFile(file, offset, embeddedLoad) == player::LoadResult::Failed) {
-            player::ExitProcess(player::kExitLoadError);
+            runtime::ExitProcess(player::kExitLoadError);
         }
     });
     player::TLoadingForm loadingForm([&commandLine] { player::startRoutine(commandLine); });
     app.exec();
 
-    player::runCleanup();
+    runtime::runCleanup();
     platform::dialogs().logExit(0);
     return 0;
 }

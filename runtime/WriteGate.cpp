@@ -1,8 +1,8 @@
-#include "player/WriteGate.h"
+#include "runtime/WriteGate.h"
 
 #include <mutex>
 
-namespace player {
+namespace runtime {
 namespace {
 
 std::recursive_mutex& gate() {
@@ -17,4 +17,4 @@ WriteGate::Hold::~Hold() { gate().unlock(); }
 
 void WriteGate::closeForGood() { gate().lock(); }
 
-}  // namespace player
+}  // namespace runtime

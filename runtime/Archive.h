@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace player {
+namespace runtime {
 
 class ArchiveInput;
 
@@ -167,4 +167,4 @@ private:
     std::string m_records;
 };
 
-}  // namespace player
+}  // namespace runtime

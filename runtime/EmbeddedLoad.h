@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "player/Archive.h"
+#include "runtime/Archive.h"
 
-namespace player {
+namespace runtime {
 
 class EmbeddedLoad {
 public:
@@ -50,4 +50,4 @@ protected:
     void stepIt() override {}
 };
 
-}  // namespace player
+}  // namespace runtime

@@ -1,6 +1,6 @@
-#include "player/ProcessState.h"
+#include "runtime/ProcessState.h"
 
-namespace player {
+namespace runtime {
 
 std::filesystem::path ProcessState::executable() const {
     std::lock_guard lock(m_mutex);
@@ -72,4 +72,4 @@ ProcessState& state() {
     return *s;
 }
 
-}  // namespace player
+}  // namespace runtime

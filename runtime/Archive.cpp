@@ -1,4 +1,4 @@
-#include "player/Archive.h"
+#include "runtime/Archive.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,13 +22,13 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
-#include "player/ArchiveInput.h"
-#include "player/FolderIndex.h"
-#include "player/WriteGate.h"
+#include "runtime/ArchiveInput.h"
+#include "runtime/FolderIndex.h"
+#include "runtime/WriteGate.h"
 
 namespace fs = std::filesystem;
 
-namespace player {
+namespace runtime {
 namespace {
 
 constexpr char kMagic[4] = {'A', 'D', 'V', '\0'};
@@ -769,4 +769,4 @@ std::string ArchiveWriter::bytes() const {
     return out;
 }
 
-}  // namespace player
+}  // namespace runtime

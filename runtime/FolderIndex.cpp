@@ -1,4 +1,4 @@
-#include "player/FolderIndex.h"
+#include "runtime/FolderIndex.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 
 #include "base/CodePage.h"
 
-namespace player {
+namespace runtime {
 namespace {
 
 void keepFirst(FolderIndex::Folder& folder, const std::string& name) {
@@ -61,4 +61,4 @@ void FolderIndex::added(Folder* folder, const std::string& name) {
     if (folder && folder->read) keepFirst(*folder, name);
 }
 
-}  // namespace player
+}  // namespace runtime

@@ -1,4 +1,4 @@
-#include "player/Termination.h"
+#include "runtime/Termination.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/Dialogs.h"
-#include "player/WriteGate.h"
+#include "runtime/WriteGate.h"
 
-namespace player {
+namespace runtime {
 namespace {
 
 struct Steps {
@@ -89,4 +89,4 @@ void installTerminationSignals() {
     for (int signo : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signo, &sa, nullptr);
 }
 
-}  // namespace player
+}  // namespace runtime

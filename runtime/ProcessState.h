@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-namespace player {
+namespace runtime {
 
 inline constexpr const char* kPlayerVersion = "2.0.0.38";
 
@@ -47,4 +47,4 @@ private:
 
 ProcessState& state();
 
-}  // namespace player
+}  // namespace runtime

@@ -1,4 +1,4 @@
-#include "player/AppendedProject.h"
+#include "runtime/AppendedProject.h"
 
 #include <cstring>
 #include <fstream>
@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-namespace player {
+namespace runtime {
 
 std::optional<uint64_t> appendedProjectOffset(const fs::path& executable) {
     std::ifstream in(executable, std::ios::binary);
@@ -62,4 +62,4 @@ void appendProject(const fs::path& player, const fs::path& project, const fs::pa
     }
 }
 
-}  // namespace player
+}  // namespace runtime

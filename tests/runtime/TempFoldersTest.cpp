@@ -1,4 +1,4 @@
-#include "player/TempFolders.h"
+#include "runtime/TempFolders.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <set>
 
 #include "base/Error.h"
-#include "player/FolderIndex.h"
+#include "runtime/FolderIndex.h"
 
 namespace fs = std::filesystem;
 
@@ -28,23 +28,24 @@ protected:
 };
 
 TEST(UniqueNames, AreBase32CountersWithPrefixAndSuffix) {
-    EXPECT_EQ(player::base32Name(0), "00000");
-    EXPECT_EQ(player::base32Name(31), "0000V");
-    EXPECT_EQ(player::base32Name(32), "00010");
-    EXPECT_EQ(player::base32Name(player::kUniqueNameSpace - 1), "VVVVV");
+    EXPECT_EQ(runtime::base32Name(0), "00000");
+    EXPECT_EQ(runtime::base32Name(31), "0000V");
+    EXPECT_EQ(runtime::base32Name(32), "00010");
+    EXPECT_EQ(runtime::base32Name(runtime::kUniqueNameSpace - 1), "VVVVV");
     auto none = [](const fs::path&) { return false; };
-    EXPECT_EQ(player::uniqueNameWith("/t", "_al", none, 41), fs::path("/t/zep-0001A_al"));
+    EXPECT_EQ(runtime::uniqueNameWith("/t", "_al", none, 41), fs::path("/t/zep-0001A_al"));
     // The counter wraps from the last name to the first.
-    EXPECT_EQ(player::uniqueNameWith("/t", "", none, player::kUniqueNameSpace - 1), fs::path("/t/zep-00000"));
+    EXPECT_EQ(runtime::uniqueNameWith("/t", "", none, runtime::kUniqueNameSpace - 1),
+              fs::path("/t/zep-00000"));
 }
 
 TEST(UniqueNames, SkipTakenNamesAndFailWhenAllAreTaken) {
     std::set<fs::path> taken = {"/t/zep-00002.x", "/t/zep-00003.x"};
     auto exists = [&](const fs::path& p) { return taken.count(p) > 0; };
-    EXPECT_EQ(player::uniqueNameWith("/t", ".x", exists, 1, 8), fs::path("/t/zep-00004.x"));
+    EXPECT_EQ(runtime::uniqueNameWith("/t", ".x", exists, 1, 8), fs::path("/t/zep-00004.x"));
     auto all = [](const fs::path&) { return true; };
     try {
-        player::uniqueNameWith("/t/", ".x", all, 5, 8);
+        runtime::uniqueNameWith("/t/", ".x", all, 5, 8);
         FAIL() << "expected the too-many-files error";
     } catch (const base::Error& e) {
         EXPECT_STREQ(e.what(),
@@ -53,7 +54,7 @@ TEST(UniqueNames, SkipTakenNamesAndFailWhenAllAreTaken) {
 }
 
 TEST_F(TempFoldersTest, AppFolderIsPrivateAndNamedByTheRule) {
-    player::TempFolders folders;
+    runtime::TempFolders folders;
     ASSERT_TRUE(folders.createAppFolder(m_dir));
     fs::path app = folders.appFolder();
     EXPECT_EQ(app.parent_path(), m_dir);
@@ -71,7 +72,7 @@ TEST_F(TempFoldersTest, CleanupRemovesEverythingInsideAndLeavesLinkTargetsAlone)
     fs::path outside = m_dir / "precious";
     fs::create_directories(outside);
     std::ofstream(outside / "keep.txt") << "keep";
-    player::TempFolders folders;
+    runtime::TempFolders folders;
     ASSERT_TRUE(folders.createAppFolder(m_dir));
     fs::path app = folders.appFolder();
     fs::create_directories(app / "zep-EMBED" / "sub");
@@ -88,7 +89,7 @@ TEST_F(TempFoldersTest, CleanupRemovesEverythingInsideAndLeavesLinkTargetsAlone)
 }
 
 TEST_F(TempFoldersTest, SweepRemovesOnlyFoldersOfDeadPlayers) {
-    player::TempFolders live;
+    runtime::TempFolders live;
     ASSERT_TRUE(live.createAppFolder(m_dir));
     // A dead player's folder: lock file present, nobody holds the lock.
     fs::create_directories(m_dir / "zep-0DEAD_al" / "zep-X");
@@ -99,7 +100,7 @@ TEST_F(TempFoldersTest, SweepRemovesOnlyFoldersOfDeadPlayers) {
     std::ofstream(m_dir / "zep-0dead_al" / ".vantrel.lock") << "";
     fs::create_directories(m_dir / "other");
 
-    EXPECT_EQ(player::TempFolders::removeStaleFolders(m_dir), 1);
+    EXPECT_EQ(runtime::TempFolders::removeStaleFolders(m_dir), 1);
     EXPECT_FALSE(fs::exists(m_dir / "zep-0DEAD_al"));
     EXPECT_TRUE(fs::exists(live.appFolder()));
     EXPECT_TRUE(fs::exists(m_dir / "zep-NOLCK_al"));
@@ -108,7 +109,7 @@ TEST_F(TempFoldersTest, SweepRemovesOnlyFoldersOfDeadPlayers) {
 }
 
 TEST_F(TempFoldersTest, TheFirstCandidateThatAllowsItHoldsTheFolder) {
-    player::TempFolders folders;
+    runtime::TempFolders folders;
     ASSERT_TRUE(folders.createAppFolder(std::vector<fs::path>{"/proc", m_dir / "missing", m_dir}));
     EXPECT_EQ(folders.appFolder().parent_path(), m_dir);
     EXPECT_EQ(folders.userTemp(), m_dir);
@@ -127,7 +128,7 @@ TEST_F(TempFoldersTest, TheFirstCandidateThatAllowsItHoldsTheFolder) {
 }
 
 TEST_F(TempFoldersTest, WithoutAnyCandidateNothingIsMadeAnywhere) {
-    player::TempFolders folders;
+    runtime::TempFolders folders;
     EXPECT_FALSE(folders.createAppFolder(std::vector<fs::path>{"/proc", "/proc/self"}));
     EXPECT_TRUE(folders.appFolder().empty());
     EXPECT_TRUE(folders.userTemp().empty());
@@ -141,7 +142,7 @@ TEST_F(TempFoldersTest, TheFolderIndexFindsNamesInAnyCaseAndLearnsNewOnes) {
     std::ofstream(m_dir / "\xd0\x9f\xd1\x80\xd0\xb8.txt") << "c";  // При.txt
     int fd = ::open(m_dir.c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
-    player::FolderIndex index;
+    runtime::FolderIndex index;
     EXPECT_EQ(index.entryName(fd, "readme.TXT"), "readme.TXT");  // exact names win
     EXPECT_EQ(index.entryName(fd, "Readme.Txt"), "README.txt");  // else the first in byte order
     EXPECT_EQ(index.entryName(fd, "\xd0\xbf\xd0\xa0\xd0\x98.TXT"), "\xd0\x9f\xd1\x80\xd0\xb8.txt");
@@ -151,8 +152,8 @@ TEST_F(TempFoldersTest, TheFolderIndexFindsNamesInAnyCaseAndLearnsNewOnes) {
     index.added(fd, "Zeta.dat");
     EXPECT_EQ(index.entryName(fd, "ZETA.DAT"), "Zeta.dat");
     ::close(fd);
-    EXPECT_EQ(player::FolderIndex::fold("A\xc3\x89"
-                                        "b"),
+    EXPECT_EQ(runtime::FolderIndex::fold("A\xc3\x89"
+                                         "b"),
               "a\xc3\xa9"
               "b");
 }

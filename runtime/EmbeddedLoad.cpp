@@ -1,8 +1,8 @@
-#include "player/EmbeddedLoad.h"
+#include "runtime/EmbeddedLoad.h"
 
 #include "base/AnsiText.h"
 
-namespace player {
+namespace runtime {
 
 EmbeddedLoad::EmbeddedLoad() { attachProgress(); }
 
@@ -21,4 +21,4 @@ void EmbeddedLoad::progress(const std::string& fileName, int percent) {
     stepIt();
 }
 
-}  // namespace player
+}  // namespace runtime

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <utility>
 
-namespace player {
+namespace runtime {
 
 class FolderIndex {
 public:
@@ -43,4 +43,4 @@ private:
     std::map<std::pair<dev_t, ino_t>, Folder> m_folders;
 };
 
-}  // namespace player
+}  // namespace runtime

@@ -1,4 +1,4 @@
-#include "player/TempFolders.h"
+#include "runtime/TempFolders.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,12 +10,12 @@
 
 #include "base/Error.h"
 #include "platform/Paths.h"
-#include "player/Placeholders.h"
-#include "player/WriteGate.h"
+#include "runtime/Placeholders.h"
+#include "runtime/WriteGate.h"
 
 namespace fs = std::filesystem;
 
-namespace player {
+namespace runtime {
 namespace {
 
 constexpr const char* kLockName = ".vantrel.lock";
@@ -197,4 +197,4 @@ int TempFolders::removeStaleFolders(const fs::path& userTemp) {
     return removed;
 }
 
-}  // namespace player
+}  // namespace runtime

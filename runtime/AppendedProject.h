@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <optional>
 
-namespace player {
+namespace runtime {
 
 inline constexpr char kAppendMagic[8] = {'V', 'N', 'T', 'R', 'L', 'Z', 'E', 'P'};
 inline constexpr uint64_t kAppendTrailerSize = 16;
@@ -23,4 +23,4 @@ std::optional<uint64_t> appendedProjectOffset(const std::filesystem::path& execu
 void appendProject(const std::filesystem::path& player, const std::filesystem::path& project,
                    const std::filesystem::path& out);
 
-}  // namespace player
+}  // namespace runtime

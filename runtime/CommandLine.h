@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace player {
+namespace runtime {
 
 class CommandLine {
 public:
@@ -27,4 +27,4 @@ private:
     std::vector<std::string> m_args;  // without the program name, ANSI code page
 };
 
-}  // namespace player
+}  // namespace runtime

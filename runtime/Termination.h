@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace player {
+namespace runtime {
 
 // Cleanup steps run in ascending `order` (the media subsystem saves its settings before
 // the temporary files go). Register during start-up.
@@ -23,4 +23,4 @@ void runCleanup();
 // thread does the work, so nothing unsafe runs inside the signal handler.
 void installTerminationSignals();
 
-}  // namespace player
+}  // namespace runtime

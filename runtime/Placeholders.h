@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace player {
+namespace runtime {
 
 struct Placeholder {
     const char* name;
@@ -28,4 +28,4 @@ std::string RepConst(std::string_view text);
 // Replaces known folder values (and CR LF) by their placeholders.
 std::string DERepConst(std::string_view text);
 
-}  // namespace player
+}  // namespace runtime

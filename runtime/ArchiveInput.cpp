@@ -1,4 +1,4 @@
-#include "player/ArchiveInput.h"
+#include "runtime/ArchiveInput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include "base/Error.h"
 #include "base/LittleEndian.h"
 
-namespace player {
+namespace runtime {
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
@@ -135,4 +135,4 @@ void FileArchiveInput::skip(uint64_t size) {
     m_bufferPos = m_bufferLen = 0;
 }
 
-}  // namespace player
+}  // namespace runtime

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace player {
+namespace runtime {
 
 inline constexpr uint32_t kUniqueNameSpace = 1u << 25;  // five base-32 digits
 
@@ -77,4 +77,4 @@ private:
     bool m_cleaned = false;
 };
 
-}  // namespace player
+}  // namespace runtime

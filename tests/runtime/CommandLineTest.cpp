@@ -1,10 +1,10 @@
-#include "player/CommandLine.h"
+#include "runtime/CommandLine.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using player::CommandLine;
+using runtime::CommandLine;
 
 TEST(CommandLine, SwitchesAreWholeArgumentsInAnyCase) {
     CommandLine cl({"x.zep", "/about", "/Silent"});

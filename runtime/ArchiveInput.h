@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace player {
+namespace runtime {
 
 class ArchiveInput {
 public:
@@ -70,4 +70,4 @@ private:
     std::vector<char> m_buffer;
 };
 
-}  // namespace player
+}  // namespace runtime

@@ -1,13 +1,13 @@
-#include "player/Placeholders.h"
+#include "runtime/Placeholders.h"
 
 #include "base/AnsiText.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
-#include "player/ProcessState.h"
-#include "player/TempFolders.h"
+#include "runtime/ProcessState.h"
+#include "runtime/TempFolders.h"
 
-namespace player {
+namespace runtime {
 namespace {
 
 namespace fs = std::filesystem;
@@ -142,4 +142,4 @@ std::string RepConst(std::string_view text) {
 
 std::string DERepConst(std::string_view text) { return collapsePlaceholders(text, currentPlaceholders()); }
 
-}  // namespace player
+}  // namespace runtime

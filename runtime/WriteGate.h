@@ -7,7 +7,7 @@
 // that calls back into scripts or processes events: the exit path waits for the holder.
 #pragma once
 
-namespace player {
+namespace runtime {
 
 class WriteGate {
 public:
@@ -25,4 +25,4 @@ public:
     static void closeForGood();
 };
 
-}  // namespace player
+}  // namespace runtime

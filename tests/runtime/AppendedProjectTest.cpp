@@ -1,4 +1,4 @@
-#include "player/AppendedProject.h"
+#include "runtime/AppendedProject.h"
 
 #include <gtest/gtest.h>
 
@@ -32,33 +32,33 @@ protected:
 };
 
 TEST_F(AppendedProjectTest, TrailerPointsAtTheProject) {
-    player::appendProject(m_dir / "player", m_dir / "a.zep", m_dir / "out");
-    auto offset = player::appendedProjectOffset(m_dir / "out");
+    runtime::appendProject(m_dir / "player", m_dir / "a.zep", m_dir / "out");
+    auto offset = runtime::appendedProjectOffset(m_dir / "out");
     ASSERT_TRUE(offset);
     EXPECT_EQ(*offset, 100u);
     EXPECT_EQ(read("out").substr(100, 14), "TPF0 project A");
-    EXPECT_FALSE(player::appendedProjectOffset(m_dir / "player"));
+    EXPECT_FALSE(runtime::appendedProjectOffset(m_dir / "player"));
 }
 
 TEST_F(AppendedProjectTest, AppendingAgainReplacesTheEarlierProject) {
-    player::appendProject(m_dir / "player", m_dir / "a.zep", m_dir / "one");
-    player::appendProject(m_dir / "one", m_dir / "b.zep", m_dir / "two");
-    EXPECT_EQ(read("two").size(), 100u + 6u + player::kAppendTrailerSize);
-    EXPECT_EQ(player::appendedProjectOffset(m_dir / "two"), std::optional<uint64_t>(100));
+    runtime::appendProject(m_dir / "player", m_dir / "a.zep", m_dir / "one");
+    runtime::appendProject(m_dir / "one", m_dir / "b.zep", m_dir / "two");
+    EXPECT_EQ(read("two").size(), 100u + 6u + runtime::kAppendTrailerSize);
+    EXPECT_EQ(runtime::appendedProjectOffset(m_dir / "two"), std::optional<uint64_t>(100));
 }
 
 TEST_F(AppendedProjectTest, DamagedTrailersAreNotTrusted) {
     std::string trailer(16, '\0');
     trailer.replace(8, 8, "VNTRLZEP");
     write("zero", "abc" + trailer);  // offset 0
-    EXPECT_FALSE(player::appendedProjectOffset(m_dir / "zero"));
+    EXPECT_FALSE(runtime::appendedProjectOffset(m_dir / "zero"));
     trailer[0] = '\x50';
     write("past", "abc" + trailer);  // offset 80 beyond the end
-    EXPECT_FALSE(player::appendedProjectOffset(m_dir / "past"));
+    EXPECT_FALSE(runtime::appendedProjectOffset(m_dir / "past"));
     write("short", "VNTRLZEP");
-    EXPECT_FALSE(player::appendedProjectOffset(m_dir / "short"));
-    EXPECT_FALSE(player::appendedProjectOffset(m_dir / "missing"));
-    EXPECT_THROW(player::appendProject(m_dir / "missing", m_dir / "a.zep", m_dir / "o"), std::exception);
+    EXPECT_FALSE(runtime::appendedProjectOffset(m_dir / "short"));
+    EXPECT_FALSE(runtime::appendedProjectOffset(m_dir / "missing"));
+    EXPECT_THROW(runtime::appendProject(m_dir / "missing", m_dir / "a.zep", m_dir / "o"), std::exception);
 }
 
 }  // namespace

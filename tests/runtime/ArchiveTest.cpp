@@ -1,4 +1,4 @@
-#include "player/Archive.h"
+#include "runtime/Archive.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,15 +10,15 @@
 #include <sstream>
 
 #include "base/LittleEndian.h"
-#include "player/ArchiveInput.h"
-#include "player/EmbeddedLoad.h"
+#include "runtime/ArchiveInput.h"
+#include "runtime/EmbeddedLoad.h"
 #include "tests/support/TestData.h"
 
 namespace fs = std::filesystem;
-using player::ArchiveWriter;
-using player::MemoryArchiveInput;
-using player::TBackupFile;
-using player::TRestoreMode;
+using runtime::ArchiveWriter;
+using runtime::MemoryArchiveInput;
+using runtime::TBackupFile;
+using runtime::TRestoreMode;
 
 namespace {
 
@@ -163,8 +163,8 @@ TEST_F(ArchiveTest, ReplacesExistingFilesAndStampsTheStoredDate) {
     EXPECT_EQ(readFile(m_dir / "out" / "a.txt"), "new");
     struct stat st;
     ASSERT_EQ(::stat((m_dir / "out" / "a.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtime, player::timeFromDosDateTime(kDate));
-    EXPECT_EQ(player::dosDateTime(st.st_mtime), kDate);
+    EXPECT_EQ(st.st_mtime, runtime::timeFromDosDateTime(kDate));
+    EXPECT_EQ(runtime::dosDateTime(st.st_mtime), kDate);
     EXPECT_EQ(m_backup.filesRestored(), 1);
 }
 
@@ -180,7 +180,7 @@ TEST_F(ArchiveTest, RestoreModesDecideFromExistenceAndAge) {
         fs::remove_all(m_dir / "out");
         fs::create_directories(m_dir / "out");
         std::ofstream(m_dir / "out" / "old.txt") << "disk";
-        timespec times[2] = {{0, UTIME_OMIT}, {player::timeFromDosDateTime(older), 0}};
+        timespec times[2] = {{0, UTIME_OMIT}, {runtime::timeFromDosDateTime(older), 0}};
         ::utimensat(AT_FDCWD, (m_dir / "out" / "old.txt").c_str(), times, 0);
         m_backup.setRestoreMode(mode);
         ArchiveWriter w;
@@ -373,7 +373,7 @@ TEST(ArchiveListing, MeasuresAndChecksEveryRecordWithoutWriting) {
     w.addFile("b.txt", testdata::noise(100, 1), kDate - 1);
     std::string bytes = w.bytes();
     MemoryArchiveInput in(bytes);
-    player::ArchiveListing listing = player::listArchive(in);
+    runtime::ArchiveListing listing = runtime::listArchive(in);
     EXPECT_EQ(in.remaining(), 0u);
     EXPECT_EQ(listing.title, "Embedded Files");
     EXPECT_EQ(listing.totalSize, 40100);
@@ -388,16 +388,16 @@ TEST(ArchiveListing, MeasuresAndChecksEveryRecordWithoutWriting) {
 
     bytes[bytes.size() - 5] ^= 1;  // the last file's check value
     MemoryArchiveInput damaged(bytes);
-    EXPECT_FALSE(player::listArchive(damaged).entries[2].checkValueOk);
+    EXPECT_FALSE(runtime::listArchive(damaged).entries[2].checkValueOk);
     MemoryArchiveInput cut(std::string_view(bytes).substr(0, bytes.size() - 30));
-    EXPECT_THROW(player::listArchive(cut), std::exception);
+    EXPECT_THROW(runtime::listArchive(cut), std::exception);
 }
 
 }  // namespace
 
 namespace {
 
-class CountingLoad final : public player::EmbeddedLoad {
+class CountingLoad final : public runtime::EmbeddedLoad {
 public:
     void startTimer() override {}
     void stopTimer() override {}

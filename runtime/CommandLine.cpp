@@ -1,4 +1,4 @@
-#include "player/CommandLine.h"
+#include "runtime/CommandLine.h"
 
 #include <cctype>
 #include <limits>
@@ -6,7 +6,7 @@
 #include "base/AnsiText.h"
 #include "base/CodePage.h"
 
-namespace player {
+namespace runtime {
 namespace {
 
 // Whole-text integer conversion as the run-time's StrToInt: optional sign, decimal or
@@ -68,4 +68,4 @@ uint32_t CommandLine::debuggerHandle() const {
     return static_cast<uint32_t>(handle);
 }
 
-}  // namespace player
+}  // namespace runtime
