@@ -78,8 +78,8 @@ const classes::TypeInfo& bevelKind() {
 }
 const classes::TypeInfo& imeMode() {
     static const auto t = classes::TypeInfo::enumeration(
-        "TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira", "imSKata",
-                     "imKata", "imChinese", "imSHanguel", "imHanguel"});
+        "TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
+                     "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"});
     return t;
 }
 const classes::TypeInfo& borderStyle() {
@@ -87,8 +87,8 @@ const classes::TypeInfo& borderStyle() {
     return t;
 }
 const classes::TypeInfo& scrollStyle() {
-    static const auto t = classes::TypeInfo::enumeration(
-        "TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"});
+    static const auto t =
+        classes::TypeInfo::enumeration("TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"});
     return t;
 }
 }  // namespace types
@@ -114,8 +114,8 @@ const classes::TypeInfo& helpTypeType() {
 }
 
 const classes::TypeInfo& dragDropEvent() {
-    static const auto t = classes::TypeInfo::method(
-        "TDragDropEvent", "procedure (Sender, Source: TObject; X, Y: Integer);");
+    static const auto t =
+        classes::TypeInfo::method("TDragDropEvent", "procedure (Sender, Source: TObject; X, Y: Integer);");
     return t;
 }
 const classes::TypeInfo& dragOverEvent() {
@@ -146,7 +146,8 @@ const classes::TypeInfo& contextPopupEvent() {
 }
 const classes::TypeInfo& canResizeEvent() {
     static const auto t = classes::TypeInfo::method(
-        "TCanResizeEvent", "procedure (Sender: TObject; var NewWidth, NewHeight: Integer; var Resize: Boolean);");
+        "TCanResizeEvent",
+        "procedure (Sender: TObject; var NewWidth, NewHeight: Integer; var Resize: Boolean);");
     return t;
 }
 const classes::TypeInfo& constrainedResizeEvent() {
@@ -156,9 +157,10 @@ const classes::TypeInfo& constrainedResizeEvent() {
     return t;
 }
 const classes::TypeInfo& mouseWheelEvent() {
-    static const auto t = classes::TypeInfo::method(
-        "TMouseWheelEvent", "procedure (Sender: TObject; Shift: TShiftState; WheelDelta: Integer; "
-                            "MousePos: TPoint; var Handled: Boolean);");
+    static const auto t =
+        classes::TypeInfo::method("TMouseWheelEvent",
+                                  "procedure (Sender: TObject; Shift: TShiftState; WheelDelta: Integer; "
+                                  "MousePos: TPoint; var Handled: Boolean);");
     return t;
 }
 const classes::TypeInfo& mouseWheelUpDownEvent() {
@@ -173,20 +175,23 @@ const classes::TypeInfo& dockDropEvent() {
     return t;
 }
 const classes::TypeInfo& dockOverEvent() {
-    static const auto t = classes::TypeInfo::method(
-        "TDockOverEvent", "procedure (Sender: TObject; Source: TDragDockObject; X, Y: Integer; "
-                          "State: TDragState; var Accept: Boolean);");
+    static const auto t =
+        classes::TypeInfo::method("TDockOverEvent",
+                                  "procedure (Sender: TObject; Source: TDragDockObject; X, Y: Integer; "
+                                  "State: TDragState; var Accept: Boolean);");
     return t;
 }
 const classes::TypeInfo& getSiteInfoEvent() {
     static const auto t = classes::TypeInfo::method(
-        "TGetSiteInfoEvent", "procedure (Sender: TObject; DockClient: TControl; var InfluenceRect: TRect; "
-                             "MousePos: TPoint; var CanDock: Boolean);");
+        "TGetSiteInfoEvent",
+        "procedure (Sender: TObject; DockClient: TControl; var InfluenceRect: TRect; "
+        "MousePos: TPoint; var CanDock: Boolean);");
     return t;
 }
 const classes::TypeInfo& unDockEvent() {
     static const auto t = classes::TypeInfo::method(
-        "TUnDockEvent", "procedure (Sender: TObject; Client: TControl; NewTarget: TWinControl; var Allow: Boolean);");
+        "TUnDockEvent",
+        "procedure (Sender: TObject; Client: TControl; NewTarget: TWinControl; var Allow: Boolean);");
     return t;
 }
 

@@ -99,8 +99,8 @@ const classes::TypeInfo& helpEvent() {
     return t;
 }
 const classes::TypeInfo& shortCutEvent() {
-    static const auto t = classes::TypeInfo::method(
-        "TShortCutEvent", "procedure (var Msg: TWMKey; var Handled: Boolean);");
+    static const auto t =
+        classes::TypeInfo::method("TShortCutEvent", "procedure (var Msg: TWMKey; var Handled: Boolean);");
     return t;
 }
 
@@ -188,11 +188,13 @@ const classes::ClassInfo& TCustomForm::staticClass() {
                       {.defaultValue = {}, .stored = notStored})
             .property("ActiveControl", TWinControl::staticClass().typeInfo(), &TCustomForm::activeControl,
                       &TCustomForm::setActiveControl)
-            .property("HorzScrollBar", TControlScrollBar::staticClass().typeInfo(), &TCustomForm::horzScrollBar,
+            .property("HorzScrollBar", TControlScrollBar::staticClass().typeInfo(),
+                      &TCustomForm::horzScrollBar,
                       [](TCustomForm& f, TControlScrollBar* s) {
                           if (s) f.horzScrollBar()->assign(*s);
                       })
-            .property("VertScrollBar", TControlScrollBar::staticClass().typeInfo(), &TCustomForm::vertScrollBar,
+            .property("VertScrollBar", TControlScrollBar::staticClass().typeInfo(),
+                      &TCustomForm::vertScrollBar,
                       [](TCustomForm& f, TControlScrollBar* s) {
                           if (s) f.vertScrollBar()->assign(*s);
                       })
@@ -222,7 +224,8 @@ const classes::ClassInfo& TCustomForm::staticClass() {
             // References to components nothing here uses: read and dropped.
             b.property(
                 name, TComponent::staticClass().typeInfo(),
-                [](const TCustomForm&) { return static_cast<TComponent*>(nullptr); }, [](TCustomForm&, TComponent*) {});
+                [](const TCustomForm&) { return static_cast<TComponent*>(nullptr); },
+                [](TCustomForm&, TComponent*) {});
         }
         keptEventProperty(b, "OnHelp", helpEvent());
         keptEventProperty(b, "OnShortCut", shortCutEvent());

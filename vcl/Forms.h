@@ -14,7 +14,6 @@
 
 namespace vcl {
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = uint32_t;
 enum TPosition {

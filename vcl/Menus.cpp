@@ -28,17 +28,18 @@ struct KeyName {
 
 // The names menus show for keys that are not a letter, a digit or a function key.
 constexpr KeyName kKeyNames[] = {
-    {0x08, "BkSp"},  {0x09, "Tab"},     {0x0D, "Enter"},   {0x1B, "Esc"},     {0x20, "Space"},   {0x21, "PgUp"},
-    {0x22, "PgDn"},  {0x23, "End"},     {0x24, "Home"},    {0x25, "Left"},    {0x26, "Up"},      {0x27, "Right"},
-    {0x28, "Down"},  {0x2D, "Ins"},     {0x2E, "Del"},     {0x60, "Num 0"},   {0x61, "Num 1"},   {0x62, "Num 2"},
-    {0x63, "Num 3"}, {0x64, "Num 4"},   {0x65, "Num 5"},   {0x66, "Num 6"},   {0x67, "Num 7"},   {0x68, "Num 8"},
-    {0x69, "Num 9"}, {0x6A, "Num *"},   {0x6B, "Num +"},   {0x6D, "Num -"},   {0x6E, "Num Del"}, {0x6F, "Num /"},
-    {0xBA, ";"},     {0xBB, "="},       {0xBC, ","},       {0xBD, "-"},       {0xBE, "."},       {0xBF, "/"},
-    {0xC0, "`"},     {0xDB, "["},       {0xDC, "\\"},      {0xDD, "]"},       {0xDE, "'"},
+    {0x08, "BkSp"},  {0x09, "Tab"},   {0x0D, "Enter"}, {0x1B, "Esc"},   {0x20, "Space"},   {0x21, "PgUp"},
+    {0x22, "PgDn"},  {0x23, "End"},   {0x24, "Home"},  {0x25, "Left"},  {0x26, "Up"},      {0x27, "Right"},
+    {0x28, "Down"},  {0x2D, "Ins"},   {0x2E, "Del"},   {0x60, "Num 0"}, {0x61, "Num 1"},   {0x62, "Num 2"},
+    {0x63, "Num 3"}, {0x64, "Num 4"}, {0x65, "Num 5"}, {0x66, "Num 6"}, {0x67, "Num 7"},   {0x68, "Num 8"},
+    {0x69, "Num 9"}, {0x6A, "Num *"}, {0x6B, "Num +"}, {0x6D, "Num -"}, {0x6E, "Num Del"}, {0x6F, "Num /"},
+    {0xBA, ";"},     {0xBB, "="},     {0xBC, ","},     {0xBD, "-"},     {0xBE, "."},       {0xBF, "/"},
+    {0xC0, "`"},     {0xDB, "["},     {0xDC, "\\"},    {0xDD, "]"},     {0xDE, "'"},
 };
 
 std::string keyName(uint16_t key) {
-    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::string(1, static_cast<char>(key));
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        return std::string(1, static_cast<char>(key));
     if (key >= VK_F1 && key < VK_F1 + 24) {
         std::string name = std::to_string(key - VK_F1 + 1);
         name.insert(name.begin(), 'F');
@@ -64,8 +65,8 @@ std::string stripHotkey(std::string_view caption) {
 template <class T, class Builder>
 void ignoredReference(Builder& b, const char* name) {
     b.property(
-        name, TComponent::staticClass().typeInfo(), [](const T&) { return static_cast<TComponent*>(nullptr); },
-        [](T&, TComponent*) {});
+        name, TComponent::staticClass().typeInfo(),
+        [](const T&) { return static_cast<TComponent*>(nullptr); }, [](T&, TComponent*) {});
 }
 
 const classes::TypeInfo& menuBreakType() {
@@ -82,7 +83,8 @@ const classes::TypeInfo& menuAutoFlagType() {
     return t;
 }
 const classes::TypeInfo& popupAlignmentType() {
-    static const auto t = classes::TypeInfo::enumeration("TPopupAlignment", {"paLeft", "paRight", "paCenter"});
+    static const auto t =
+        classes::TypeInfo::enumeration("TPopupAlignment", {"paLeft", "paRight", "paCenter"});
     return t;
 }
 const classes::TypeInfo& trackButtonType() {
@@ -102,7 +104,8 @@ const classes::TypeInfo& bidiModeType() {
 }
 const classes::TypeInfo& drawItemEvent() {
     static const auto t = classes::TypeInfo::method(
-        "TMenuDrawItemEvent", "procedure (Sender: TObject; ACanvas: TCanvas; ARect: TRect; Selected: Boolean);");
+        "TMenuDrawItemEvent",
+        "procedure (Sender: TObject; ACanvas: TCanvas; ARect: TRect; Selected: Boolean);");
     return t;
 }
 const classes::TypeInfo& advancedDrawItemEvent() {
@@ -113,7 +116,8 @@ const classes::TypeInfo& advancedDrawItemEvent() {
 }
 const classes::TypeInfo& measureItemEvent() {
     static const auto t = classes::TypeInfo::method(
-        "TMenuMeasureItemEvent", "procedure (Sender: TObject; ACanvas: TCanvas; var Width, Height: Integer);");
+        "TMenuMeasureItemEvent",
+        "procedure (Sender: TObject; ACanvas: TCanvas; var Width, Height: Integer);");
     return t;
 }
 const classes::TypeInfo& menuChangeEvent() {
@@ -153,10 +157,12 @@ const classes::ClassInfo& TMenuItem::staticClass() {
         ClassBuilder<TMenuItem> b("TMenuItem", TComponent::staticClass());
         b.property("Caption", ct::string(), &TMenuItem::caption,
                    [](TMenuItem& m, const std::string& v) { m.setCaption(v); })
-            .property("Checked", ct::boolean(), &TMenuItem::checked, &TMenuItem::setChecked, {.defaultValue = 0})
+            .property("Checked", ct::boolean(), &TMenuItem::checked, &TMenuItem::setChecked,
+                      {.defaultValue = 0})
             .property("Default", ct::boolean(), &TMenuItem::isDefault, &TMenuItem::setDefault,
                       {.defaultValue = 0})
-            .property("Enabled", ct::boolean(), &TMenuItem::enabled, &TMenuItem::setEnabled, {.defaultValue = 1})
+            .property("Enabled", ct::boolean(), &TMenuItem::enabled, &TMenuItem::setEnabled,
+                      {.defaultValue = 1})
             .property("GroupIndex", ct::byte(), &TMenuItem::groupIndex, &TMenuItem::setGroupIndex,
                       {.defaultValue = 0})
             .property("Hint", ct::string(), &TMenuItem::hint,
@@ -165,7 +171,8 @@ const classes::ClassInfo& TMenuItem::staticClass() {
                       {.defaultValue = 0})
             .property("ShortCut", types::shortCut(), &TMenuItem::shortCut, &TMenuItem::setShortCut,
                       {.defaultValue = 0})
-            .property("Visible", ct::boolean(), &TMenuItem::visible, &TMenuItem::setVisible, {.defaultValue = 1})
+            .property("Visible", ct::boolean(), &TMenuItem::visible, &TMenuItem::setVisible,
+                      {.defaultValue = 1})
             .property("AutoCheck", ct::boolean(), &TMenuItem::autoCheck, &TMenuItem::setAutoCheck,
                       {.defaultValue = 0})
             .property("Bitmap", TBitmap::staticClass().typeInfo(), &TMenuItem::bitmap, &TMenuItem::setBitmap,
@@ -177,7 +184,8 @@ const classes::ClassInfo& TMenuItem::staticClass() {
                            }})
             // The shortcut as the text a menu shows for it ("Ctrl+S").
             .defined(
-                "ShortCutText", [](TMenuItem& m, classes::TReader& r) { m.setShortCut(textToShortCut(r.readString())); },
+                "ShortCutText",
+                [](TMenuItem& m, classes::TReader& r) { m.setShortCut(textToShortCut(r.readString())); },
                 [](const TMenuItem& m, classes::TWriter& w) { w.writeString(shortCutToText(m.shortCut())); },
                 [](const TMenuItem&) { return false; });
         keptMenuValue<TMenuItem>(b, "Break", menuBreakType(), 0);
@@ -200,10 +208,10 @@ void menuEvents(Builder& b, std::initializer_list<const char*> names) {
     // beyond the assignment scripts and streams make.
     for (const char* name : names) {
         const std::string key = name;
-        const classes::TypeInfo& type = key == "OnChange"              ? menuChangeEvent()
-                                        : key == "OnDrawItem"          ? drawItemEvent()
+        const classes::TypeInfo& type = key == "OnChange"             ? menuChangeEvent()
+                                        : key == "OnDrawItem"         ? drawItemEvent()
                                         : key == "OnAdvancedDrawItem" ? advancedDrawItemEvent()
-                                                                       : measureItemEvent();
+                                                                      : measureItemEvent();
         b.property(
             name, type, [](const T&) { return classes::TMethod(); }, [](T&, const classes::TMethod&) {});
     }
@@ -568,8 +576,8 @@ TMainMenu* newMenu(TComponent* owner, const std::string& name, const std::vector
     return menu;
 }
 
-TPopupMenu* newPopupMenu(TComponent* owner, const std::string& name, TPopupAlignment alignment, bool autoPopup,
-                         const std::vector<TMenuItem*>& items) {
+TPopupMenu* newPopupMenu(TComponent* owner, const std::string& name, TPopupAlignment alignment,
+                         bool autoPopup, const std::vector<TMenuItem*>& items) {
     auto* menu = new TPopupMenu(owner);
     menu->setName(name);
     menu->setAlignment(alignment);

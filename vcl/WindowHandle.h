@@ -69,9 +69,7 @@ public:
     virtual void beginDrag() = 0;
     // The menu bar above the client area, built from the items below `items` (null: no
     // bar). The bar is `height` pixels high; the client area keeps its size below it.
-    virtual void setMenuBar(const TMenuItem* items, int height) {
-        (void)items, (void)height;
-    }
+    virtual void setMenuBar(const TMenuItem* items, int height) { (void)items, (void)height; }
 
     // The window and its child windows as they look now (tests and screenshots).
     virtual pictures::Image grab() = 0;

@@ -50,7 +50,8 @@ int virtualKey(const QKeyEvent* e) {
     const int k = e->key();
     if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) {
         // Keypad digits have keys of their own.
-        if ((e->modifiers() & Qt::KeypadModifier) && k >= Qt::Key_0 && k <= Qt::Key_9) return 0x60 + (k - Qt::Key_0);
+        if ((e->modifiers() & Qt::KeypadModifier) && k >= Qt::Key_0 && k <= Qt::Key_9)
+            return 0x60 + (k - Qt::Key_0);
         return k;
     }
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return VK_F1 + (k - Qt::Key_F1);
@@ -297,7 +298,8 @@ void QtHandle::applyLook(ColorUse use) {
 
 // --- InputBridge ---
 
-InputBridge::InputBridge(TWinControl& control, QWidget* widget) : ControlLink(control, widget), m_widget(widget) {
+InputBridge::InputBridge(TWinControl& control, QWidget* widget)
+    : ControlLink(control, widget), m_widget(widget) {
     widget->installEventFilter(this);
 }
 

@@ -59,6 +59,9 @@ public:
     ControlLink(TWinControl& control, QWidget* widget);
     TWinControl* control() const { return m_control; }
     void detach() { m_control = nullptr; }
+    // True while the model pushes values into the widget, so the widget's change signals
+    // are not reported back as the user's.
+    bool syncing = false;
     // Calls `f` with the control, guarded, when the link still holds one.
     template <class F>
     void with(F&& f) {
@@ -112,14 +115,24 @@ protected:
     TWinControl& control() const { return *m_control; }
     // The control's font and colours on the widget.
     void applyLook(ColorUse use);
-    // True while the model pushes values into the widget, so the widget's change signals
-    // are not reported back as the user's.
-    bool m_syncing = false;
 
 private:
     TWinControl* m_control;
     QPointer<QWidget> m_widget;
     ControlLink* m_link;
+};
+
+// Marks the model pushing values into a widget for as long as it lives.
+class SyncScope {
+public:
+    explicit SyncScope(ControlLink& link) : m_link(link), m_was(link.syncing) { link.syncing = true; }
+    ~SyncScope() { m_link.syncing = m_was; }
+    SyncScope(const SyncScope&) = delete;
+    SyncScope& operator=(const SyncScope&) = delete;
+
+private:
+    ControlLink& m_link;
+    bool m_was;
 };
 
 // The parent's container for a new child window's widget (null for a top-level window).

@@ -198,7 +198,8 @@ public:
         }
         // Child windows move below the bar.
         for (TControl* c : control().controls())
-            if (auto* w = dynamic_cast<TWinControl*>(c); w && w->handleAllocated()) w->handle().setBounds(w->boundsRect());
+            if (auto* w = dynamic_cast<TWinControl*>(c); w && w->handleAllocated())
+                w->handle().setBounds(w->boundsRect());
         m_vcl->update();
     }
 
