@@ -844,7 +844,22 @@ void TWinControl::restack() {
     }
 }
 
-void TWinControl::setTabOrder(int order) { m_tabOrder = order; }
+void TWinControl::setTabOrder(int order) {
+    // A stream gives every control its place; elsewhere the control moves to that place
+    // in its parent's tab order and the others close up behind it.
+    if (!parent() || hasState(classes::ComponentState::Loading)) {
+        m_tabOrder = order;
+        return;
+    }
+    std::vector<TWinControl*> siblings;
+    for (TControl* c : parent()->m_controls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w != this) siblings.push_back(w);
+    std::stable_sort(siblings.begin(), siblings.end(),
+                     [](auto* a, auto* b) { return a->m_tabOrder < b->m_tabOrder; });
+    order = std::clamp(order, 0, static_cast<int>(siblings.size()));
+    siblings.insert(siblings.begin() + order, this);
+    for (size_t i = 0; i < siblings.size(); ++i) siblings[i]->m_tabOrder = static_cast<int>(i);
+}
 
 bool TWinControl::canFocus() const {
     for (const TControl* c = this; c; c = c->parent())
@@ -928,19 +943,19 @@ TWinControl* TWinControl::topLevel() {
     return w;
 }
 
-bool TWinControl::isShortCut(int key, TShiftState shift) {
-    // The pop-up menus of the focused control and its parents come before the form's menu.
+bool TWinControl::isMenuKey(int key, TShiftState shift) {
+    const auto alive = aliveToken();
     for (TControl* c = this; c; c = c->parent()) {
         if (TPopupMenu* menu = c->popupMenu(); menu && menu->isShortCut(key, shift)) return true;
     }
-    return false;
+    return !alive.expired() && topLevel()->isShortCut(key, shift);
 }
 
 bool TWinControl::handleKeyDown(int key, TShiftState shift) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken(), topAlive = top->aliveToken();
     constexpr TShiftState kModifiers = (1u << ssShift) | (1u << ssAlt) | (1u << ssCtrl);
-    if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU && (isShortCut(key, shift) || alive.expired()))
+    if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU && (isMenuKey(key, shift) || alive.expired()))
         return true;
     if (key == VK_TAB && !(shift & ((1u << ssCtrl) | (1u << ssAlt))) && !wantsKey(VK_TAB)) {
         if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift)))) next->setFocus();

@@ -340,8 +340,14 @@ public:
         (void)key, (void)focused;
         return false;
     }
-    // A key that may be a menu shortcut; true when a menu item took it.
-    virtual bool isShortCut(int key, TShiftState shift);
+    // A key that may be a menu shortcut: the pop-up menus of this control and its parents
+    // come first, then the top-level window's own menu. True when a menu item took it.
+    bool isMenuKey(int key, TShiftState shift);
+    // The top-level window's part of isMenuKey (a form's main menu).
+    virtual bool isShortCut(int key, TShiftState shift) {
+        (void)key, (void)shift;
+        return false;
+    }
     // The top-level window this control is on (itself for a form).
     TWinControl* topLevel();
 

@@ -416,6 +416,14 @@ void TCustomForm::setMenu(TMainMenu* menu) {
     menuItemsChanged();
 }
 
+void TCustomForm::getChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const {
+    // Components without a place among the controls (menus, timers) come first.
+    if (root == this)
+        for (TComponent* c : components())
+            if (!c->hasParent()) proc(c);
+    TWinControl::getChildren(proc, root);
+}
+
 void TCustomForm::notification(TComponent* component, classes::Operation operation) {
     TWinControl::notification(component, operation);
     if (operation != classes::Operation::Remove) return;
@@ -454,10 +462,7 @@ void TCustomForm::rebuildMenuBar() {
     syncHandleBounds();
 }
 
-bool TCustomForm::isShortCut(int key, TShiftState shift) {
-    if (TWinControl::isShortCut(key, shift)) return true;
-    return m_menu && m_menu->isShortCut(key, shift);
-}
+bool TCustomForm::isShortCut(int key, TShiftState shift) { return m_menu && m_menu->isShortCut(key, shift); }
 
 void TCustomForm::setFocusedControl(TWinControl* control) {
     m_focused = control;

@@ -86,6 +86,8 @@ public:
     TControlScrollBar* horzScrollBar() const { return m_horzScrollBar.get(); }
     TControlScrollBar* vertScrollBar() const { return m_vertScrollBar.get(); }
     void notification(classes::TComponent* component, classes::Operation operation) override;
+    void getChildren(const std::function<void(classes::TComponent*)>& proc,
+                     classes::TComponent* root) const override;
     bool keyPreview() const { return m_keyPreview; }
     void setKeyPreview(bool value) { m_keyPreview = value; }
     TModalResult modalResult() const { return m_modalResult; }

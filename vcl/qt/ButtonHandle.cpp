@@ -66,18 +66,27 @@ protected:
     }
 };
 
+// The system's check boxes and radio buttons take a click anywhere on the control, not
+// only on the box and the caption.
+template <class Base>
+class WholeButton final : public Base {
+public:
+    explicit WholeButton(QWidget* parent) : Base(parent) {}
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
 template <class W>
 W* makeButton(TWinControl& control) {
     auto* w = new W(qt::parentContainer(control));
-    new InputBridge(control, w);
-    w->setFocusPolicy(Qt::StrongFocus);
     return w;
 }
 
 QWidget* makeWidget(TButtonControl& control, ButtonKind kind) {
     switch (kind) {
-    case ButtonKind::Check: return makeButton<QCheckBox>(control);
-    case ButtonKind::Radio: return makeButton<QRadioButton>(control);
+    case ButtonKind::Check: return makeButton<WholeButton<QCheckBox>>(control);
+    case ButtonKind::Radio: return makeButton<WholeButton<QRadioButton>>(control);
     default: return makeButton<PushButton>(control);
     }
 }
@@ -85,7 +94,7 @@ QWidget* makeWidget(TButtonControl& control, ButtonKind kind) {
 class ButtonHandle final : public QtHandle {
 public:
     ButtonHandle(TButtonControl& button, ButtonKind kind)
-        : QtHandle(button, makeWidget(button, kind)), m_button(button), m_kind(kind) {
+        : QtHandle(button, makeWidget(button, kind), Input::Bridged), m_button(button), m_kind(kind) {
         auto* b = static_cast<QAbstractButton*>(widget());
         if (auto* push = dynamic_cast<PushButton*>(b)) {
             push->link = link();
@@ -162,7 +171,8 @@ protected:
 
 class GroupBoxHandle final : public QtHandle {
 public:
-    explicit GroupBoxHandle(TCustomGroupBox& box) : QtHandle(box, makeButton<GroupBox>(box)), m_box(box) {
+    explicit GroupBoxHandle(TCustomGroupBox& box)
+        : QtHandle(box, makeButton<GroupBox>(box), Input::Bridged), m_box(box) {
         auto* g = static_cast<GroupBox*>(widget());
         g->link = link();
         g->setFocusPolicy(Qt::NoFocus);

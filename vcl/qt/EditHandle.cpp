@@ -28,8 +28,6 @@ using qt::toQString;
 template <class W>
 W* makeWidget(TWinControl& control) {
     auto* w = new W(qt::parentContainer(control));
-    new InputBridge(control, w);
-    w->setFocusPolicy(Qt::StrongFocus);
     return w;
 }
 
@@ -63,7 +61,8 @@ private:
 
 class LineEditHandle final : public QtHandle, public TextHandle {
 public:
-    explicit LineEditHandle(TCustomEdit& edit) : QtHandle(edit, makeWidget<QLineEdit>(edit)), m_edit(edit) {
+    explicit LineEditHandle(TCustomEdit& edit)
+        : QtHandle(edit, makeWidget<QLineEdit>(edit), Input::Bridged), m_edit(edit) {
         m_line = static_cast<QLineEdit*>(widget());
         auto* link = this->link();
         QObject::connect(m_line, &QLineEdit::textChanged, link, [link](const QString& text) {
@@ -168,7 +167,8 @@ std::string toModelText(QString text) {
 
 class MemoHandle final : public QtHandle, public TextHandle {
 public:
-    explicit MemoHandle(TCustomMemo& memo) : QtHandle(memo, makeWidget<QPlainTextEdit>(memo)), m_memo(memo) {
+    explicit MemoHandle(TCustomMemo& memo)
+        : QtHandle(memo, makeWidget<QPlainTextEdit>(memo), Input::Bridged), m_memo(memo) {
         m_edit = static_cast<QPlainTextEdit*>(widget());
         m_edit->setFrameShape(QFrame::StyledPanel);
         // The mouse goes to the text area inside the frame.
@@ -241,7 +241,7 @@ private:
 class HotKeyHandle final : public QtHandle {
 public:
     explicit HotKeyHandle(TCustomHotKey& hotKey)
-        : QtHandle(hotKey, makeWidget<QLineEdit>(hotKey)), m_hotKey(hotKey) {
+        : QtHandle(hotKey, makeWidget<QLineEdit>(hotKey), Input::Bridged), m_hotKey(hotKey) {
         m_line = static_cast<QLineEdit*>(widget());
         m_line->setReadOnly(true);
         m_line->setContextMenuPolicy(Qt::NoContextMenu);

@@ -24,8 +24,6 @@ using qt::toQString;
 template <class W>
 W* makeWidget(TWinControl& control) {
     auto* w = new W(qt::parentContainer(control));
-    new InputBridge(control, w);
-    w->setFocusPolicy(Qt::StrongFocus);
     return w;
 }
 
@@ -39,7 +37,7 @@ QStringList allItems(const classes::TStrings& items) {
 class ListBoxHandle final : public QtHandle, public ItemsHandle {
 public:
     explicit ListBoxHandle(TCustomListBox& list)
-        : QtHandle(list, makeWidget<QListWidget>(list)), m_list(list) {
+        : QtHandle(list, makeWidget<QListWidget>(list), Input::Bridged), m_list(list) {
         m_widget = static_cast<QListWidget*>(widget());
         m_widget->setUniformItemSizes(true);
         m_widget->viewport()->installEventFilter(link());
@@ -150,7 +148,7 @@ private:
 class ComboBoxHandle final : public QtHandle, public ItemsHandle, public TextHandle {
 public:
     explicit ComboBoxHandle(TCustomComboBox& combo)
-        : QtHandle(combo, makeWidget<ComboBox>(combo)), m_combo(combo) {
+        : QtHandle(combo, makeWidget<ComboBox>(combo), Input::Bridged), m_combo(combo) {
         m_widget = static_cast<ComboBox*>(widget());
         m_widget->link = link();
         m_widget->setInsertPolicy(QComboBox::NoInsert);
@@ -216,7 +214,10 @@ public:
         const bool editable = !m_combo.listOnly();
         if (m_widget->isEditable() != editable) {
             m_widget->setEditable(editable);
-            if (QLineEdit* e = m_widget->lineEdit()) watchLineEdit(e);
+            if (QLineEdit* e = m_widget->lineEdit()) {
+                watchLineEdit(e);
+                static_cast<InputBridge*>(link())->watch(e);
+            }
         }
         m_widget->setMaxVisibleItems(m_combo.dropDownCount());
         if (m_widget->count() != m_combo.items()->count()) {

@@ -26,6 +26,11 @@ void runGuarded(const std::function<void()>& f) {
     }
 }
 
+bool keyPassedUp(const QWidget* receiver) {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && focus != receiver && receiver->isAncestorOf(focus);
+}
+
 TShiftState shiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
     TShiftState s = 0;
     if (m & Qt::ShiftModifier) s |= 1u << ssShift;
@@ -179,10 +184,11 @@ QWidget* parentContainer(TWinControl& control) {
     return static_cast<QtHandle&>(control.parent()->handle()).container();
 }
 
-QtHandle::QtHandle(TWinControl& control, QWidget* widget)
-    : m_control(&control), m_widget(widget), m_link(nullptr) {
-    m_link = widget->findChild<ControlLink*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!m_link) m_link = new ControlLink(control, widget);
+QtHandle::QtHandle(TWinControl& control, QWidget* widget, Input input)
+    : m_control(&control),
+      m_widget(widget),
+      m_link(input == Input::Bridged ? new InputBridge(control, widget) : new ControlLink(control, widget)) {
+    if (input == Input::Bridged) widget->setFocusPolicy(Qt::StrongFocus);
 }
 
 QtHandle::~QtHandle() {
@@ -314,7 +320,7 @@ bool InputBridge::key(QKeyEvent* e, bool down) {
     if (vk) with([&](TWinControl& c) { used = c.handleKeyDown(vk, shift); });
     if (used || !control()) return true;
     const std::string text = fromQString(e->text());
-    if (text.size() != 1 || static_cast<unsigned char>(text[0]) < 0x20) return false;
+    if (text.size() != 1) return false;
     char ch = '\0';
     with([&](TWinControl& c) { ch = c.handleKeyPress(text[0]); });
     if (ch == '\0' || !control()) return true;
@@ -327,12 +333,14 @@ bool InputBridge::key(QKeyEvent* e, bool down) {
     return true;
 }
 
-bool InputBridge::eventFilter(QObject*, QEvent* event) {
+bool InputBridge::eventFilter(QObject* watched, QEvent* event) {
     if (!control()) return false;
     EventScope scope;
     switch (event->type()) {
-    case QEvent::KeyPress: return key(static_cast<QKeyEvent*>(event), true);
-    case QEvent::KeyRelease: return key(static_cast<QKeyEvent*>(event), false);
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (keyPassedUp(static_cast<QWidget*>(watched))) return false;
+        return key(static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease: {

@@ -30,6 +30,11 @@ private:
     static inline int s_depth = 0;
 };
 
+// True when a key event reached `receiver` only because a widget inside it with the focus
+// let it through: the system sends keys to the focused window alone, so it is not the
+// receiver's to handle.
+bool keyPassedUp(const QWidget* receiver);
+
 // Runs model code from a toolkit event; its exceptions end the event and go to the
 // application's error box, never through the toolkit's dispatch.
 void runGuarded(const std::function<void()>& f);
@@ -78,8 +83,10 @@ private:
 // The parts of the WindowHandle contract every widget answers the same way.
 class QtHandle : public WindowHandle {
 public:
-    // Takes `widget` (created with the parent's container as its parent).
-    QtHandle(TWinControl& control, QWidget* widget);
+    // Takes `widget` (created with the parent's container as its parent). A standard widget
+    // gets an InputBridge as its link; the plain window handles its input itself.
+    enum class Input { Own, Bridged };
+    QtHandle(TWinControl& control, QWidget* widget, Input input);
     ~QtHandle() override;
     QtHandle(const QtHandle&) = delete;
     QtHandle& operator=(const QtHandle&) = delete;

@@ -84,6 +84,7 @@ protected:
         });
     }
     void keyPressEvent(QKeyEvent* e) override {
+        if (qt::keyPassedUp(this)) return;
         const int vk = virtualKey(e);
         const TShiftState shift = shiftOf(e->modifiers());
         const std::string text = qt::fromQString(e->text());
@@ -93,6 +94,7 @@ protected:
         with([&](TWinControl& c) { c.handleKeyPress(text[0]); });
     }
     void keyReleaseEvent(QKeyEvent* e) override {
+        if (qt::keyPassedUp(this)) return;
         const int vk = virtualKey(e);
         const TShiftState shift = shiftOf(e->modifiers());
         if (vk) with([&](TWinControl& c) { c.handleKeyUp(vk, shift); });
@@ -163,7 +165,7 @@ private:
 class QtWindowHandle final : public qt::QtHandle {
 public:
     explicit QtWindowHandle(TWinControl& control)
-        : QtHandle(control, new VclWidget(qt::parentContainer(control))),
+        : QtHandle(control, new VclWidget(qt::parentContainer(control)), Input::Own),
           m_vcl(static_cast<VclWidget*>(widget())) {
         m_vcl->link = link();
     }

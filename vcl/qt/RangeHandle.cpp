@@ -21,10 +21,8 @@ using qt::QtHandle;
 using qt::SyncScope;
 
 template <class W>
-W* makeWidget(TWinControl& control, Qt::FocusPolicy focus = Qt::StrongFocus) {
+W* makeWidget(TWinControl& control) {
     auto* w = new W(qt::parentContainer(control));
-    new InputBridge(control, w);
-    w->setFocusPolicy(focus);
     return w;
 }
 
@@ -43,7 +41,8 @@ TScrollCode scrollCodeOf(int action) {
 
 class ScrollBarHandle final : public QtHandle {
 public:
-    explicit ScrollBarHandle(TScrollBar& bar) : QtHandle(bar, makeWidget<QScrollBar>(bar)), m_bar(bar) {
+    explicit ScrollBarHandle(TScrollBar& bar)
+        : QtHandle(bar, makeWidget<QScrollBar>(bar), Input::Bridged), m_bar(bar) {
         auto* w = static_cast<QScrollBar*>(widget());
         auto* link = this->link();
         QObject::connect(w, &QAbstractSlider::actionTriggered, link, [link, w](int action) {
@@ -81,8 +80,9 @@ private:
 class ProgressBarHandle final : public QtHandle {
 public:
     explicit ProgressBarHandle(TProgressBar& bar)
-        : QtHandle(bar, makeWidget<QProgressBar>(bar, Qt::NoFocus)), m_bar(bar) {
+        : QtHandle(bar, makeWidget<QProgressBar>(bar), Input::Bridged), m_bar(bar) {
         static_cast<QProgressBar*>(widget())->setTextVisible(false);
+        widget()->setFocusPolicy(Qt::NoFocus);
     }
     void sync() override {
         auto* w = static_cast<QProgressBar*>(widget());
@@ -149,7 +149,8 @@ protected:
 
 class TrackBarHandle final : public QtHandle {
 public:
-    explicit TrackBarHandle(TTrackBar& bar) : QtHandle(bar, makeWidget<TrackSlider>(bar)), m_bar(bar) {
+    explicit TrackBarHandle(TTrackBar& bar)
+        : QtHandle(bar, makeWidget<TrackSlider>(bar), Input::Bridged), m_bar(bar) {
         auto* w = static_cast<TrackSlider*>(widget());
         w->link = link();
         w->setAutoFillBackground(true);
