@@ -149,6 +149,11 @@ int glyphCount(const TBitmap& glyph, int current) {
     return std::clamp(glyph.width() / glyph.height(), 1, 4);
 }
 
+void copyBitmap(TBitmap& to, const TBitmap* from) {
+    const pictures::Image* img = from ? from->image() : nullptr;
+    to.assignImage(img ? *img : pictures::Image());
+}
+
 }  // namespace
 
 ButtonLayout layoutButton(TButtonLayout layout, int margin, int spacing, const TRect& client,
@@ -273,12 +278,7 @@ void TBitBtn::setKind(TBitBtnKind value) {
     invalidate();
 }
 
-void TBitBtn::setGlyph(TBitmap* value) {
-    if (value)
-        m_glyph->assign(*value);
-    else
-        m_glyph->setSize(0, 0);
-}
+void TBitBtn::setGlyph(TBitmap* value) { copyBitmap(*m_glyph, value); }
 
 void TBitBtn::glyphChanged() {
     m_modifiedGlyph = !m_glyph->empty();
@@ -385,12 +385,7 @@ void TSpeedButton::setTransparent(bool value) {
     invalidate();
 }
 
-void TSpeedButton::setGlyph(TBitmap* value) {
-    if (value)
-        m_glyph->assign(*value);
-    else
-        m_glyph->setSize(0, 0);
-}
+void TSpeedButton::setGlyph(TBitmap* value) { copyBitmap(*m_glyph, value); }
 
 void TSpeedButton::setLayout(TButtonLayout value) {
     m_layout = value;

@@ -180,7 +180,7 @@ const classes::ClassInfo& TMenuItem::staticClass() {
                        .stored =
                            [](const classes::TObject& o) {
                                const auto& m = static_cast<const TMenuItem&>(o);
-                               return m.m_bitmap && !m.m_bitmap->empty();
+                               return !m.m_bitmap->empty();
                            }})
             // The shortcut as the text a menu shows for it ("Ctrl+S").
             .defined(
@@ -265,7 +265,7 @@ const classes::ClassInfo& TPopupMenu::staticClass() {
 
 // --- TMenuItem ---
 
-TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), m_bitmap(std::make_unique<TBitmap>()) {}
 
 TMenuItem::~TMenuItem() {
     setState(classes::ComponentState::Destroying, true);
@@ -339,11 +339,8 @@ void TMenuItem::setDefault(bool value) {
 }
 
 void TMenuItem::setBitmap(TBitmap* bitmap) {
-    if (!m_bitmap) m_bitmap = std::make_unique<TBitmap>();
-    if (bitmap)
-        m_bitmap->assign(*bitmap);
-    else
-        m_bitmap = std::make_unique<TBitmap>();
+    const pictures::Image* img = bitmap ? bitmap->image() : nullptr;
+    m_bitmap->assignImage(img ? *img : pictures::Image());
     changed();
 }
 

@@ -130,6 +130,8 @@ TPage* TNotebook::addPage(int index, const std::string& caption) {
 void TNotebook::removePage(int index) {
     TPage* p = m_pages[static_cast<size_t>(index)];
     m_pages.erase(m_pages.begin() + index);
+    // The page's controls go with it, whoever owns them, as a window's children do.
+    while (p->controlCount() > 0) delete p->control(p->controlCount() - 1);
     delete p;
     if (m_pageIndex == index) {
         m_pageIndex = -1;
