@@ -66,13 +66,24 @@ struct Reader {
     AviClip clip;
     std::vector<uint8_t> indices;
 
-    void walk(std::string_view data) {
+    // Lists nest only a few levels in real clips; deeper input is refused, so it cannot
+    // exhaust the stack.
+    static constexpr int kMaxDepth = 16;
+
+    void walk(std::string_view data, int depth = 0) {
+        if (depth > kMaxDepth) fail("lists nested too deeply");
         for (const Chunk& c : chunksOf(data)) {
             if (c.id == fourCC("LIST") && c.data.size() >= 4) {
                 const uint32_t type = le32(c.data, 0);
                 if (type == fourCC("strl")) ++stream;
-                if (type == fourCC("movi") && !haveFormat) fail("frames come before the video format");
-                walk(c.data.substr(4));
+                if (type == fourCC("movi")) {
+                    if (!haveFormat) fail("frames come before the video format");
+                    // A clip too large is refused before any of it is decoded.
+                    const int64_t frames = countFrames(c.data.substr(4), depth + 1);
+                    if (frames > kMaxAviFrames || frames * width * height > kMaxAviPixels)
+                        fail("clip too large");
+                }
+                walk(c.data.substr(4), depth + 1);
             } else if (c.id == fourCC("avih")) {
                 mainMicroseconds = le32(c.data, 0);
             } else if (c.id == fourCC("strh")) {
@@ -87,6 +98,18 @@ struct Reader {
                 frame(c.id, c.data);
             }
         }
+    }
+
+    int64_t countFrames(std::string_view data, int depth) const {
+        if (depth > kMaxDepth) fail("lists nested too deeply");
+        int64_t n = 0;
+        for (const Chunk& c : chunksOf(data)) {
+            if (c.id == fourCC("LIST") && c.data.size() >= 4)
+                n += countFrames(c.data.substr(4), depth + 1);
+            else if (isVideoChunk(c.id) && (c.id >> 16) != (fourCC("00pc") >> 16))
+                ++n;
+        }
+        return n;
     }
 
     bool isVideoChunk(uint32_t id) const {
