@@ -105,6 +105,7 @@ TNotebook::TNotebook(classes::TComponent* owner)
     classes::ClassRegistry::registerClass(TPage::staticClass());
     m_controlStyle |= csAcceptsControls;
     setBounds(0, 0, 150, 150);
+    setParentColor(true);
     addPage(0, "Default");
     showPage(0);
 }

@@ -131,6 +131,7 @@ const classes::ClassInfo& TTrackBar::staticClass() {
 TScrollBar::TScrollBar(classes::TComponent* owner) : TWinControl(owner) {
     setBounds(0, 0, 121, 16);
     setTabStop(true);
+    setParentColor(true);
     setControlStyle(controlStyle() & ~(csClickEvents | csDoubleClicks));
 }
 
@@ -189,7 +190,10 @@ void TScrollBar::handleScroll(TScrollCode code, int position) {
 
 // --- TProgressBar ---
 
-TProgressBar::TProgressBar(classes::TComponent* owner) : TWinControl(owner) { setBounds(0, 0, 150, 16); }
+TProgressBar::TProgressBar(classes::TComponent* owner) : TWinControl(owner) {
+    setBounds(0, 0, 150, 16);
+    setParentColor(true);
+}
 
 std::unique_ptr<WindowHandle> TProgressBar::createHandle() { return createProgressBarHandle(*this); }
 
@@ -244,6 +248,7 @@ void TProgressBar::stepBy(int delta) {
 TTrackBar::TTrackBar(classes::TComponent* owner) : TWinControl(owner) {
     setBounds(0, 0, 150, 45);
     setTabStop(true);
+    setParentColor(true);
     setControlStyle(controlStyle() & ~csClickEvents);
 }
 
