@@ -286,7 +286,10 @@ pictures::Image QtHandle::grab() {
 
 void QtHandle::applyLook(ColorUse use) {
     const TWinControl& c = *m_control;
-    m_widget->setFont(toQFont(*c.font()));
+    // A widget takes its window's font and palette by itself; it gets its own only when
+    // they differ, which saves the toolkit a round of change events per widget.
+    const QFont& font = toQFont(*c.font());
+    if (m_widget->font() != font) m_widget->setFont(font);
     QPalette p = systemPalette();
     const QColor back = toQColor(c.color()), text = toQColor(c.font()->color());
     if (use == ColorUse::Field) {

@@ -168,6 +168,11 @@ public:
         : QtHandle(control, new VclWidget(qt::parentContainer(control)), Input::Own),
           m_vcl(static_cast<VclWidget*>(widget())) {
         m_vcl->link = link();
+        // The window's standard widgets inherit the look from here unless they differ.
+        if (!control.parent()) {
+            m_vcl->setPalette(qt::systemPalette());
+            m_vcl->setFont(qt::toQFont(*control.font()));
+        }
     }
 
     int clientTop() const override { return m_vcl->clientTop; }
