@@ -1,7 +1,6 @@
 // Project files come from anywhere: the loader must end every input in a message or a
 // run, never in a crash, a hang or unbounded memory.
 #include <unistd.h>
-#include <QApplication>
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "runtime/EmbeddedLoad.h"
 #include "runtime/TempFolders.h"
 #include "vcl/Registration.h"
+#include "vcl/WindowHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +22,7 @@ fs::path g_dir;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    static vcl::toolkit::Session toolkit(*argc, *argv);
     vcl::registerVclClasses();
     components::registerComponentClasses();
     g_dir = fs::temp_directory_path() / ("vantrel-fuzz-loader-" + std::to_string(::getpid()));

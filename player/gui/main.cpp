@@ -1,6 +1,5 @@
 // The player program: module initialisation, the information switches, then the event
 // loop, whose hidden loading form starts the project.
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,27 +50,26 @@ int main(int argc, char** argv) {
     if (!chooseDisplay()) return 1;
     base::CodePage::setActive(ansiCodePageFromLocale());
     runtime::installTerminationSignals();
-    QApplication app(argc, argv);
+    vcl::toolkit::Session toolkit(argc, argv);
     platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend()));
 
     player::initialiseModule(platform::executablePath());
     const auto commandLine = runtime::CommandLine::fromMain(argc, argv);
 
-    runtime::state().onTitleChanged([](const std::string& title) {
-        QApplication::setApplicationName(QString::fromStdString(base::CodePage::active().toUtf8(title)));
-    });
+    runtime::state().onTitleChanged(
+        [](const std::string& title) { vcl::toolkit::setApplicationName(title); });
     runtime::state().setApplicationTitle(std::string("Vantrel ") + runtime::kPlayerVersion);
     player::handleInformationSwitches(commandLine);
     // FIXME: of the 45 component classes a project form may name, those built so far.
     vcl::registerVclClasses();
     components::registerComponentClasses();
 
-    platform::setMessagePump([] { QCoreApplication::processEvents(); });
+    platform::setMessagePump([] { vcl::toolkit::processMessages(); });
     vcl::application().showErrorBox = [](const std::string& caption, const std::string& text) {
         platform::dialogs().messageBox(text, caption, platform::MB_OK | platform::MB_ICONERROR);
     };
     runtime::state().setApplicationTitle(player::loadingTitle());
-    player::TEmbeddedLoad embeddedLoad;
+    player::TEmbeddedLoad embeddedLoad(nullptr);
     // FIXME: until the script host exists, a person sees the project's form; unattended
     // runs only log the hand-over.
     if (!std::getenv("VANTREL_AUTOMATION")) {
@@ -84,8 +82,8 @@ int main(int argc, char** argv) {
             runtime::ExitProcess(player::kExitLoadError);
         }
     });
-    player::TLoadingForm loadingForm([&commandLine] { player::startRoutine(commandLine); });
-    app.exec();
+    player::TLoadingForm loadingForm(nullptr, [&commandLine] { player::startRoutine(commandLine); });
+    vcl::application().run();
 
     runtime::runCleanup();
     platform::dialogs().logExit(0);
