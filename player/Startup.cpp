@@ -9,6 +9,7 @@
 #include "platform/SystemInfo.h"
 #include "player/Loader.h"
 #include "runtime/AppendedProject.h"
+#include "runtime/InternalError.h"
 #include "runtime/Placeholders.h"
 #include "runtime/ProcessState.h"
 #include "runtime/TempFolders.h"
@@ -37,27 +38,6 @@ constexpr const char* kCredits =
     "Vantrel plays autorun presentation projects.\r\n\r\n"
     "Built on Qt, zlib, libjpeg, libpng, mpg123, libvorbis, libsndfile, libopenmpt and SDL.";
 
-// The "%s" (or "%S") directives of the run-time's Format, taking the arguments in order;
-// "%%" is a percent sign and any other directive is kept as written.
-std::string formatStrings(std::string_view format, std::initializer_list<std::string_view> args) {
-    std::string out;
-    auto next = args.begin();
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 >= format.size()) {
-            out.push_back(format[i]);
-        } else if (format[i + 1] == '%') {
-            out.push_back('%');
-            ++i;
-        } else if ((format[i + 1] == 's' || format[i + 1] == 'S') && next != args.end()) {
-            out.append(*next++);
-            ++i;
-        } else {
-            out.push_back(format[i]);
-        }
-    }
-    return out;
-}
-
 bool isExistingFile(const fs::path& p) {
     std::error_code ec;
     return !p.empty() && fs::is_regular_file(p, ec);
@@ -66,15 +46,10 @@ bool isExistingFile(const fs::path& p) {
 }  // namespace
 
 std::string informationMessage(std::string_view exeName, bool embeddedProject) {
-    std::string text = formatStrings(runtime::RepConst(kTemplateA),
-                                     {runtime::kPlayerVersion, exeName, exeName, exeName, exeName});
-    if (embeddedProject) text += formatStrings(runtime::RepConst(kTemplateB), {exeName});
+    std::string text = runtime::formatStrings(runtime::RepConst(kTemplateA),
+                                              {runtime::kPlayerVersion, exeName, exeName, exeName, exeName});
+    if (embeddedProject) text += runtime::formatStrings(runtime::RepConst(kTemplateB), {exeName});
     return text;
-}
-
-void showInternalError(std::string_view text, uint32_t iconFlags) {
-    std::string message = runtime::RepConst(formatStrings("Internal error: %s", {text}));
-    platform::dialogs().messageBox(message, "Error", platform::MB_OK | iconFlags);
 }
 
 void initialiseModule(const fs::path& executable) {
@@ -108,7 +83,8 @@ void handleInformationSwitches(const runtime::CommandLine& commandLine) {
     if (commandLine.has("/ABOUT")) {
         platform::dialogs().about(
             "About ...",
-            formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {runtime::kPlayerVersion}), kCredits);
+            runtime::formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {runtime::kPlayerVersion}),
+            kCredits);
         runtime::ExitProcess(kExitAbout);
     }
 }
@@ -152,7 +128,7 @@ void startRoutine(const runtime::CommandLine& commandLine) {
     runtime::state().setDebuggerHandle(commandLine.debuggerHandle());
     auto location = locateProject(commandLine, runtime::state().executable());
     if (!location) {
-        showInternalError("\r\n102 : No file to load !", platform::MB_ICONWARNING);
+        runtime::showInternalError("\r\n102 : No file to load !", platform::MB_ICONWARNING);
         runtime::ExitProcess(kExitNoProject);
     }
     loadProject(location->file, location->offset);

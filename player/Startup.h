@@ -17,10 +17,6 @@ namespace player {
 // template B when the executable carries a project.
 std::string informationMessage(std::string_view exeName, bool embeddedProject);
 
-// "Internal error: %s" formatted with `text`, placeholders expanded, in a box captioned
-// "Error" with the given icon flags (MB_ICONWARNING or MB_ICONERROR).
-void showInternalError(std::string_view text, uint32_t iconFlags);
-
 // Module initialisation: the sound-settings flag, the source folder, stale folders of
 // dead players, the temporary application folder and its removal at exit.
 void initialiseModule(const std::filesystem::path& executable);

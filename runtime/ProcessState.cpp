@@ -42,6 +42,16 @@ void ProcessState::onTitleChanged(std::function<void(const std::string&)> hook) 
     m_titleHook = std::move(hook);
 }
 
+std::vector<std::string> ProcessState::arguments() const {
+    std::lock_guard lock(m_mutex);
+    return m_arguments;
+}
+
+void ProcessState::setArguments(std::vector<std::string> args) {
+    std::lock_guard lock(m_mutex);
+    m_arguments = std::move(args);
+}
+
 uint32_t ProcessState::debuggerHandle() const {
     std::lock_guard lock(m_mutex);
     return m_debuggerHandle;

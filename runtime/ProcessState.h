@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace runtime {
 
@@ -26,6 +27,10 @@ public:
     void setApplicationTitle(std::string title);
     void onTitleChanged(std::function<void(const std::string&)> hook);
 
+    // The command-line arguments after the program name (ANSI), for ParamStr and ParamCount.
+    std::vector<std::string> arguments() const;
+    void setArguments(std::vector<std::string> args);
+
     uint32_t debuggerHandle() const;
     void setDebuggerHandle(uint32_t handle);
 
@@ -41,6 +46,7 @@ private:
     std::filesystem::path m_sourceFolder;
     std::string m_title;
     std::function<void(const std::string&)> m_titleHook;
+    std::vector<std::string> m_arguments;
     uint32_t m_debuggerHandle = 0;
     bool m_soundSettingsMenuDisabled = false;
 };

@@ -34,6 +34,9 @@ void TLoadingForm::timer1Timer() {
         // The loader reports its own failures; whatever escapes ends the run quietly.
     }
     close();
+    // The start routine returning is the end of the run, even when the project's form has
+    // become the application's main form meanwhile.
+    vcl::application().terminate();
 }
 
 }  // namespace player

@@ -5,11 +5,16 @@
 
 #include "base/CodePage.h"
 #include "components/Registration.h"
+#include "host/ClassImporter.h"
+#include "host/ScriptHost.h"
+#include "host/Sequences.h"
+#include "platform/Automation.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/SystemInfo.h"
 #include "player/Loader.h"
 #include "player/Startup.h"
+#include "player/gui/AutomationDriver.h"
 #include "player/gui/EmbeddedLoadForm.h"
 #include "player/gui/LoadingForm.h"
 #include "player/loader/ProjectLoader.h"
@@ -54,10 +59,14 @@ int main(int argc, char** argv) {
     platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend()));
 
     player::initialiseModule(platform::executablePath());
+    host::fillClassImporter(host::classImporter());
     const auto commandLine = runtime::CommandLine::fromMain(argc, argv);
+    runtime::state().setArguments(commandLine.arguments());
 
-    runtime::state().onTitleChanged(
-        [](const std::string& title) { vcl::toolkit::setApplicationName(title); });
+    runtime::state().onTitleChanged([](const std::string& title) {
+        vcl::application().setTitle(title);
+        vcl::toolkit::setApplicationName(title);
+    });
     runtime::state().setApplicationTitle(std::string("Vantrel ") + runtime::kPlayerVersion);
     player::handleInformationSwitches(commandLine);
     // FIXME: of the 45 component classes a project form may name, those built so far.
@@ -70,18 +79,20 @@ int main(int argc, char** argv) {
     };
     runtime::state().setApplicationTitle(player::loadingTitle());
     player::TEmbeddedLoad embeddedLoad(nullptr);
-    // FIXME: until the script host exists, a person sees the project's form; unattended
-    // runs only log the hand-over.
-    if (!std::getenv("VANTREL_AUTOMATION")) {
-        player::setScriptHost([](const player::ScriptHandover&) {
-            if (vcl::TAutorunForm* form = player::mainForm()) form->showModal();
-        });
-    }
+    player::setScriptHost([](const player::ScriptHandover& h) {
+        host::ScriptHost scriptHost(player::mainForm(), host::classImporter());
+        scriptHost.play(h.hasSource, h.source, h.bytecode, h.debugInfo);
+    });
     player::setProjectLoader([&embeddedLoad](const std::filesystem::path& file, uint64_t offset) {
         if (player::loadProjectFile(file, offset, embeddedLoad) == player::LoadResult::Failed) {
             runtime::ExitProcess(player::kExitLoadError);
         }
     });
+    std::unique_ptr<player::AutomationDriver> driver;
+    if (auto script = platform::automationScript()) {
+        driver = std::make_unique<player::AutomationDriver>(std::move(script));
+        driver->start();
+    }
     player::TLoadingForm loadingForm(nullptr, [&commandLine] { player::startRoutine(commandLine); });
     vcl::application().run();
 

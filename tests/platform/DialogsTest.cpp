@@ -76,17 +76,31 @@ TEST_F(DialogsTest, LogHasOneJsonLinePerDialogWithTextsInUtf8) {
         "{\"kind\":\"exit\",\"code\":102}\n");
 }
 
-TEST(AutomationScript, KeepsDriverStepsAndReportsUnknownVerbs) {
+TEST(AutomationScript, KeepsAllStepsInOneQueueAndReportsUnknownVerbs) {
     std::vector<std::string> problems;
     auto script = platform::AutomationScript::parse(
         "click Form1.Button1\r\nfrobnicate x\nWAIT 100\nanswer OK", &problems);
-    ASSERT_EQ(script.driverSteps().size(), 2u);
-    EXPECT_EQ(script.driverSteps()[0].verb, "click");
-    EXPECT_EQ(script.driverSteps()[0].argument, "Form1.Button1");
-    EXPECT_EQ(script.driverSteps()[1].verb, "wait");
+    ASSERT_EQ(script.size(), 3u);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0], "line 2: unknown step 'frobnicate'");
+    EXPECT_FALSE(script.hasAnswer());  // a driver step comes first
+    EXPECT_EQ(script.front().verb, "click");
+    EXPECT_EQ(script.front().argument, "Form1.Button1");
+    script.take();
+    EXPECT_EQ(script.take().verb, "wait");
     EXPECT_TRUE(script.hasAnswer());
+}
+
+TEST_F(DialogsTest, ADialogLeavesADriverStepAtTheHeadOfTheQueue) {
+    auto queue = std::make_shared<platform::AutomationScript>(
+        platform::AutomationScript::parse("click Button1\nanswer Yes\n"));
+    platform::DialogService dialogs(std::make_unique<platform::AutomationBackend>(queue), nullptr);
+    // The click is not this box's answer: it gets Escape, and the click stays first.
+    EXPECT_EQ(dialogs.messageBox("t", "c", platform::MB_YESNO), platform::IDNO);
+    ASSERT_EQ(queue->size(), 2u);
+    queue->take();
+    EXPECT_EQ(dialogs.messageBox("t", "c", platform::MB_YESNO), platform::IDYES);
+    EXPECT_TRUE(queue->empty());
 }
 
 TEST(ButtonNames, RoundTripCaseInsensitively) {
