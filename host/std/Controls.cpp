@@ -70,7 +70,14 @@ const StdSet& controlsSet() {
         script::Imports& m = s.imports;
         m.type("TCursor", "Integer")
             .type("TShiftState", "set of (ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble)")
-            .type("TMouseButton", "(mbLeft, mbRight, mbMiddle)");
+            .type("TMouseButton", "(mbLeft, mbRight, mbMiddle)")
+            .type("TDragState", "(dsDragEnter, dsDragLeave, dsDragMove)")
+            // Dragging is not modelled: the drag objects events name are plain objects.
+            .type("TDragObject", "TObject")
+            .type("TDragDockObject", "TObject")
+            .type("TWMKey",
+                  "record Msg: Cardinal; CharCode: Word; Unused: Word; KeyData: Longint; Result: "
+                  "Longint; end");
         for (const NamedCursor& c : kCursors) m.constant(c.name, int32_t(c.value));
         for (const classes::ClassInfo* c : s.classes) m.classType(*c);
         controlMembers(m);

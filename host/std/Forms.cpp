@@ -55,7 +55,7 @@ const StdSet& formsSet() {
         s.classes = {&vcl::TControlScrollBar::staticClass(), &TCustomForm::staticClass(),
                      &vcl::TForm::staticClass(), &TApplication::staticClass(), &vcl::TScreen::staticClass()};
         script::Imports& m = s.imports;
-        m.type("TModalResult", "Integer");
+        m.type("TModalResult", "Integer").type("TCloseAction", "(caNone, caHide, caFree, caMinimize)");
         for (const NamedResult& r : kModalResults) m.constant(r.name, int32_t(r.value));
         for (const classes::ClassInfo* c : s.classes) m.classType(*c);
         formMembers(m);

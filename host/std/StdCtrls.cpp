@@ -44,6 +44,9 @@ const StdSet& stdCtrlsSet() {
                        "(odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, "
                        "odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit)");
         s.imports.type("TOwnerDrawState", "set of TOwnerDrawStateItem");
+        s.imports.type("TScrollCode",
+                       "(scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, "
+                       "scEndScroll)");
         return s;
     }();
     return set;
