@@ -165,6 +165,29 @@ TEST(Automation, AnUnknownKeyFailsTheRun) {
     EXPECT_TRUE(contains(r.of("automation")[0], "unknown key")) << r.all();
 }
 
+// The bundled demo: the script builds its buttons when the form shows; each answers.
+TEST(ScriptHost, TheDemoProjectPlaysFromEndToEnd) {
+    Sandbox box;
+    const fs::path shot = box.dir() / "demo.png";
+    PlayerProcess p(box, e2e::builtPlayer(),
+                    {{(fs::path(VANTREL_BINARY_DIR) / "demo" / "demo.zep").string()},
+                     true,
+                     "click HelloButton\nanswer Ada\n"
+                     "click CountButton\nclick CountButton\nclick CountButton\nanswer OK\n"
+                     "screenshot DemoForm " +
+                         shot.string() + "\nclick CloseButton\nanswer No\nclick CloseButton\nanswer Yes\n"});
+    Played r;
+    r.code = p.wait();
+    r.log = p.logLines();
+    EXPECT_EQ(r.code, 0) << r.all();
+    ASSERT_EQ(r.of("input").size(), 1u) << r.all();
+    EXPECT_TRUE(contains(r.of("input")[0], "\"initial\":\"visitor\",\"accepted\":true,\"answer\":\"Ada\""));
+    EXPECT_EQ(r.messages(),
+              (std::vector<std::string>{"Three clicks. The script keeps count;\\r\\nthe player runs it.",
+                                        "Leave the demo?", "Leave the demo?"}));
+    EXPECT_TRUE(fs::exists(shot));
+}
+
 // Every routine of the user dialogs with its edge cases; the script reports each result
 // in a message box of its own ("[...]"), so each dialog gets one line of the file below.
 TEST(ScriptHost, MessageAndDialogRoutinesFollowTheirExpansionAndCancelRules) {
