@@ -13,6 +13,7 @@
 #include "runtime/InternalError.h"
 #include "runtime/Placeholders.h"
 #include "runtime/Termination.h"
+#include "script/Api.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphics.h"
 #include "vcl/WindowHandle.h"
@@ -167,8 +168,13 @@ int32_t selectColor(int32_t defaultColor, ColorDialogForm form) {
 }
 
 vcl::TFont* SelectFont(vcl::TFont* defaultFont) {
-    // The dialog's own font, as the dialog object kept it: one for the whole run.
-    static vcl::TFont* const chosen = new vcl::TFont();
+    // The dialog's own font, as the dialog object kept it: one for the whole run, which a
+    // script may not free.
+    static vcl::TFont* const chosen = [] {
+        auto* font = new vcl::TFont();
+        script::markHostOwned(font);
+        return font;
+    }();
     platform::DialogRequest r;
     r.kind = platform::DialogKind::Font;
     r.caption = title();

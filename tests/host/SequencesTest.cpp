@@ -4,6 +4,7 @@
 
 #include "classes/ClassInfo.h"
 #include "host/ClassImporter.h"
+#include "host/HostRoutines.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
 #include "script/Api.h"
@@ -83,6 +84,28 @@ TEST(Sequences, TheWholeVocabularyDeclaresCleanly) {
     script::Executor executor;
     host::bindRunTime(executor, importer);
     EXPECT_TRUE(executor.load(chunk));
+}
+
+// The string family declares RepConst and DERepConst without code; the host binds them.
+TEST(HostRoutines, BindThePlaceholderRoutinesTheStringFamilyDeclares) {
+    script::Imports declared;
+    declared.unbound("Function RepConst( AString : string) : string")
+        .unbound("Function DERepConst( AString : string) : string")
+        .routine("procedure Check(const S: string);",
+                 [](const std::string& s) { EXPECT_EQ(s, "a\r\nb|%n"); });
+    script::Compiler compiler;
+    compiler.setUnitHandler([&](script::Compiler& c, const std::string&) {
+        c.addImports(declared);
+        c.addImports(host::hostRoutineImports());
+        return true;
+    });
+    auto chunk = compiler.compile("begin Check(RepConst('a%nb') + '|' + DERepConst(#13#10)); end.");
+    ASSERT_NE(chunk, nullptr) << compiler.messages().at(0).toString();
+    script::Executor executor;
+    executor.addImports(declared);
+    executor.addImports(host::hostRoutineImports());
+    ASSERT_TRUE(executor.load(chunk)) << executor.lastError().text;
+    EXPECT_TRUE(executor.run()) << executor.lastError().text;
 }
 
 }  // namespace
