@@ -145,7 +145,7 @@ RunOutcome ScriptHost::run(const Compiled& compiled) {
 }
 
 RunOutcome ScriptHost::runStored(const std::string&, const std::string&) {
-    // The stored code is the original engine's: there is nothing this engine can load.
+    // The stored code is the authoring tool's engine's: there is nothing this engine can load.
     tellDebugger(std::string(), 0);
     return RunOutcome::LoadFailed;
 }

@@ -52,7 +52,7 @@ public:
     Compiled compile(std::string_view source);
     // Loads the compiled code, fills the host variables and runs the main block.
     RunOutcome run(const Compiled& compiled);
-    // Projects keep the original engine's bytecode; this engine cannot load it, so the run
+    // Projects keep the authoring tool's bytecode, for another engine; this one cannot load it, so the run
     // ends as a failed load would.
     RunOutcome runStored(const std::string& bytecode, const std::string& debugInfo);
 

@@ -83,17 +83,17 @@ const TableRow kFuncsLibraryPart[] = {
 };
 
 const TableRow kCompileTime[] = {
-    {"uPSC_dateutils", &script::dateUtilsImports},
-    {"uPSC_std", &script::stdClassImports},
-    {"uPSC_classes", &script::classesImports},
-    {"uPSC_graphics", &graphics},
-    {"uPSC_controls", &controls},
-    {"uPSC_stdctrls", &stdCtrls},
-    {"uPSC_forms", &forms},
-    {"uPSC_menus", &menus},
+    {"dateutils set", &script::dateUtilsImports},
+    {"std set", &script::stdClassImports},
+    {"classes set", &script::classesImports},
+    {"graphics set", &graphics},
+    {"controls set", &controls},
+    {"stdctrls set", &stdCtrls},
+    {"forms set", &forms},
+    {"menus set", &menus},
     {"IFSI_Funcs: pictures", &library::picturePartImports},
-    {"uPSC_extctrls", &extCtrls},
-    {"uPSC_buttons", &buttons},
+    {"extctrls set", &extCtrls},
+    {"buttons set", &buttons},
     {"IFSI_CoolForm", &slots::coolForm},
     {"IFSI_Gradient", &slots::gradient},
     {"IFSI_myComCtrls", &comCtrls},
@@ -123,28 +123,28 @@ struct ImporterRow {
 };
 
 const ImporterRow kClassImporter[] = {
-    {"uPSR_std",
+    {"std set",
      [](ClassImporter& i) {
          addAll(i, stdClasses());
          i.addRuntime(script::stdClassImports());
      }},
-    {"uPSR_classes",
+    {"classes set",
      [](ClassImporter& i) {
          addAll(i, classesUnitClasses());
          i.addRuntime(script::classesImports());
      }},
-    {"uPSR_graphics", [](ClassImporter& i) { addSet(i, graphicsSet()); }},
-    {"uPSR_controls", [](ClassImporter& i) { addSet(i, controlsSet()); }},
-    {"uPSR_stdctrls", [](ClassImporter& i) { addSet(i, stdCtrlsSet()); }},
-    {"uPSR_forms", [](ClassImporter& i) { addSet(i, formsSet()); }},
-    {"uPSR_menus", [](ClassImporter& i) { addSet(i, menusSet()); }},
+    {"graphics set", [](ClassImporter& i) { addSet(i, graphicsSet()); }},
+    {"controls set", [](ClassImporter& i) { addSet(i, controlsSet()); }},
+    {"stdctrls set", [](ClassImporter& i) { addSet(i, stdCtrlsSet()); }},
+    {"forms set", [](ClassImporter& i) { addSet(i, formsSet()); }},
+    {"menus set", [](ClassImporter& i) { addSet(i, menusSet()); }},
     {"IFSI_Funcs",
      [](ClassImporter& i) {
          i.add(vcl::TPicture::staticClass());
          i.addRuntime(library::picturePartImports());
      }},
-    {"uPSR_extctrls", [](ClassImporter& i) { addSet(i, extCtrlsSet()); }},
-    {"uPSR_buttons", [](ClassImporter& i) { addSet(i, buttonsSet()); }},
+    {"extctrls set", [](ClassImporter& i) { addSet(i, extCtrlsSet()); }},
+    {"buttons set", [](ClassImporter& i) { addSet(i, buttonsSet()); }},
     {"IFSI_CoolForm", &slots::importCoolForm},
     {"IFSI_Gradient", &slots::importGradient},
     // The common controls are added twice, as their module does; the second time changes nothing.
@@ -182,15 +182,16 @@ struct ExecutorRow {
 };
 
 const ExecutorRow kExecutor[] = {
-    {"uPSR_dll", [](script::Executor& e, const ClassImporter&) { slots::bindDllImports(e); }},
+    {"dll set", [](script::Executor& e, const ClassImporter&) { slots::bindDllImports(e); }},
     {"class importer", [](script::Executor& e, const ClassImporter& i) { e.addImports(i.bindings()); }},
-    {"uPSR_dateutils",
+    {"dateutils set",
      [](script::Executor& e, const ClassImporter&) { e.addImports(script::dateUtilsImports()); }},
-    {"uPSR_menus", [](script::Executor& e, const ClassImporter&) { e.addImports(menus()); }},
+    {"menus set", [](script::Executor& e, const ClassImporter&) { e.addImports(menus()); }},
     {"IFSI_Funcs", [](script::Executor& e, const ClassImporter&) { bindFuncs(e); }},
     {"IFSI_SHDocVw", [](script::Executor& e, const ClassImporter&) { slots::bindWebBrowser(e); }},
     {"IFSI_TextFade", [](script::Executor& e, const ClassImporter&) { slots::bindTextFaderRoutines(e); }},
-    // Bound again, as the original module does; binding twice changes nothing.
+    // The library's routines are bound a second time in their fixed place; binding twice changes
+    // nothing.
     {"IFSI_Funcs (again)", [](script::Executor& e, const ClassImporter&) { bindFuncs(e); }},
     {"debugger routines", [](script::Executor& e, const ClassImporter&) { e.addImports(debuggerImports()); }},
 };

@@ -186,7 +186,13 @@ bool AutomationDriver::parseKey(std::string_view name, int& key, uint32_t& shift
 void AutomationDriver::tick() {
     vcl::TimerService& clock = vcl::TimerService::active();
     if (m_waitUntil > clock.nowMs()) return;
-    if (m_script->empty() || m_script->hasAnswer()) {
+    if (m_script->empty()) {
+        // Nothing can join the queue any more.
+        clock.stop(m_timer);
+        m_timer = 0;
+        return;
+    }
+    if (m_script->hasAnswer()) {
         m_headSince = -1;
         return;
     }

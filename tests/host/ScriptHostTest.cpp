@@ -10,6 +10,7 @@
 #include "host/DebuggerLink.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
+#include "platform/EventPump.h"
 #include "runtime/ProcessState.h"
 #include "script/Api.h"
 #include "script/Chunk.h"
@@ -119,7 +120,7 @@ TEST_F(ScriptHostTest, RunsEndAsFinishedRuntimeErrorOrLoadFailed) {
     EXPECT_EQ(play("begin ProcessMessages; end."), host::RunOutcome::LoadFailed);
 
     host::ScriptHost scriptHost(m_form.get(), importer());
-    // Stored bytecode of the original engine never loads; a source that does not compile
+    // Stored bytecode, the authoring tool's, never loads; a source that does not compile
     // falls back to it.
     EXPECT_EQ(scriptHost.play(false, "", "IFPS\x01\x02", ""), host::RunOutcome::LoadFailed);
     EXPECT_EQ(scriptHost.play(true, "begin", "", ""), host::RunOutcome::LoadFailed);
@@ -165,6 +166,22 @@ TEST_F(ScriptHostTest, TheDebuggerIsToldErrorsAndTheEndOfTheRun) {
     EXPECT_EQ(play("begin ProcessMessages; end."), host::RunOutcome::LoadFailed);
     ASSERT_EQ(debugger.reports.size(), 1u);
     EXPECT_EQ(debugger.reports[0].second, 0);
+}
+
+// Pending events are handled every 51,200 source positions while a long script compiles.
+TEST_F(ScriptHostTest, CompilingALongScriptKeepsHandlingEvents) {
+    int pumps = 0;
+    platform::setMessagePump([&pumps] { ++pumps; });
+    std::string source = "var X: Integer;\nbegin\n";
+    while (source.size() < 3 * 51200 + 100) source += "  X := X + 1;\n";
+    source += "end.";
+    host::ScriptHost scriptHost(m_form.get(), importer());
+    EXPECT_TRUE(scriptHost.compile(source).ok);
+    EXPECT_EQ(pumps, 3);
+    pumps = 0;
+    EXPECT_TRUE(scriptHost.compile("begin end.").ok);
+    EXPECT_EQ(pumps, 0);
+    platform::setMessagePump(nullptr);
 }
 
 TEST_F(ScriptHostTest, ParamStrAndParamCountReadTheCommandLine) {

@@ -14,9 +14,9 @@ namespace {
 TEST(Sequences, EveryRowIsInItsPlace) {
     const auto compile = host::compileTimeRows();
     const std::vector<std::string> firstRows = {
-        "uPSC_dateutils",       "uPSC_std",        "uPSC_classes", "uPSC_graphics",
-        "uPSC_controls",        "uPSC_stdctrls",   "uPSC_forms",   "uPSC_menus",
-        "IFSI_Funcs: pictures", "uPSC_extctrls",   "uPSC_buttons", "IFSI_CoolForm",
+        "dateutils set",        "std set",         "classes set",  "graphics set",
+        "controls set",         "stdctrls set",    "forms set",    "menus set",
+        "IFSI_Funcs: pictures", "extctrls set",    "buttons set",  "IFSI_CoolForm",
         "IFSI_Gradient",        "IFSI_myComCtrls", "IFSI_PicShow", "IFSI_RichEditViewer",
         "IFSI_TextAnim",        "IFSI_TextFade",   "IFSI_Marquee", "IFSI_WindowsMediaPlayer",
         "IFSI_InternalPlayList"};
@@ -38,14 +38,14 @@ TEST(Sequences, EveryRowIsInItsPlace) {
 
     const auto importer = host::classImporterRows();
     ASSERT_EQ(importer.size(), 27u);
-    EXPECT_EQ(importer.front(), "uPSR_std");
+    EXPECT_EQ(importer.front(), "std set");
     EXPECT_EQ(importer[7], "IFSI_Funcs");
     EXPECT_EQ(importer[20], "IFSI_ShockwaveFlash");
     EXPECT_EQ(importer[24], "IFSI_AutorunForm");
     EXPECT_EQ(importer.back(), "IFSI_InternalPlayList");
 
     EXPECT_EQ(host::executorRows(),
-              (std::vector<std::string>{"uPSR_dll", "class importer", "uPSR_dateutils", "uPSR_menus",
+              (std::vector<std::string>{"dll set", "class importer", "dateutils set", "menus set",
                                         "IFSI_Funcs", "IFSI_SHDocVw", "IFSI_TextFade", "IFSI_Funcs (again)",
                                         "debugger routines"}));
 }
