@@ -13,6 +13,8 @@
 #include "library/IFSI_Conventions.h"
 #include "library/IFSI_Funcs.h"
 #include "library/IFSI_Messages.h"
+#include "library/IFSI_Registry.h"
+#include "library/IFSI_Strings.h"
 #include "script/Api.h"
 #include "script/std/StdImports.h"
 #include "vcl/Forms.h"
@@ -62,9 +64,9 @@ const TableRow kFuncsLibraryPart[] = {
     {"IFSI_Funcs: classes and event types", &library::funcsClassImports},
     {"IFSI_Funcs: types and constants", &library::conventionImports},
     {"IFSI_Funcs: messages and dialogs", &library::messageImports},
-    {"IFSI_Funcs: strings, numbers, dates", &slots::stringsFamily},
+    {"IFSI_Funcs: strings, numbers, dates", &library::stringImports},
     {"IFSI_Funcs: files, folders, drives", &slots::filesFamily},
-    {"IFSI_Funcs: registry, INI, variables", &slots::registryFamily},
+    {"IFSI_Funcs: registry, INI, variables", &library::registryImports},
     {"IFSI_Funcs: system", &slots::systemFamily},
     {"IFSI_Funcs: shell, processes", &slots::shellFamily},
     {"IFSI_Funcs: network, download, printing", &slots::networkFamily},

@@ -40,14 +40,8 @@ const script::Imports& marquee() { return empty(); }
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
 
-// FIXME: the string, number, date and coder routines.
-const script::Imports& stringsFamily() { return empty(); }
-
 // FIXME: the file, folder and drive routines.
 const script::Imports& filesFamily() { return empty(); }
-
-// FIXME: the registry, INI and variables-store routines.
-const script::Imports& registryFamily() { return empty(); }
 
 // FIXME: the system information and control routines.
 const script::Imports& systemFamily() { return empty(); }

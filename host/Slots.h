@@ -25,9 +25,7 @@ const script::Imports& textAnimator();        // TTextAnimator
 const script::Imports& textFader();           // TTextFader, DrawTiled, DrawTransparent
 const script::Imports& marquee();             // TMarquee
 const script::Imports& windowsMediaPlayer();  // TWindowsMediaPlayer
-const script::Imports& stringsFamily();       // strings, numbers, dates, text coders
 const script::Imports& filesFamily();         // files, folders and drives
-const script::Imports& registryFamily();      // registry, INI files, variables store
 const script::Imports& systemFamily();        // system information and control
 const script::Imports& shellFamily();         // shell, processes, installation helpers
 const script::Imports& networkFamily();       // network, download, printing

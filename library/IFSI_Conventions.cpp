@@ -168,21 +168,6 @@ constexpr IntConst kMessageBoxes[] = {
     {"IDNO", 7},
 };
 
-constexpr IntConst kRegistryRoots[] = {
-    {"HKEY_CLASSES_ROOT", 0x80000000},
-    {"HKEY_CURRENT_USER", 0x80000001},
-    {"HKEY_LOCAL_MACHINE", 0x80000002},
-    {"HKEY_USERS", 0x80000003},
-    {"HKEY_PERFORMANCE_DATA", 0x80000004},
-    {"HKEY_CURRENT_CONFIG", 0x80000005},
-    {"HKEY_DYN_DATA", 0x80000006},
-    {"HKCR", 0x80000000},
-    {"HKCU", 0x80000001},
-    {"HKLM", 0x80000002},
-    {"HKU", 0x80000003},
-    {"HKCC", 0x80000005},
-};
-
 constexpr IntConst kShowCommands[] = {
     {"SW_SHOWNORMAL", 1}, {"SW_SHOWMAXIMIZED", 3}, {"SW_SHOWMINNOACTIVE", 7}, {"SW_HIDE", 0}};
 
@@ -202,9 +187,6 @@ struct StrConst {
 };
 
 constexpr StrConst kStrings[] = {
-    {"REGSTR_PATH_SETUP", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
-    {"UNINSTALLER_DISPLAYNAME", "DisplayName"},
-    {"UNINSTALLER_COMMANDLINE", "UninstallString"},
     {"AUDIOFILTER",
      "All Supported Formats|*.wav;*.mp3;*.mp2;*.mp1;*.ogg;*.xm;*.mod;*.s3m;*.it;*.mtm;*.mo3;*.cda|Streamable "
      "files "
@@ -248,7 +230,6 @@ const script::Imports& conventionImports() {
         ints(m, kTextCoders);
         ints(m, kVirtualKeys);
         ints(m, kMessageBoxes);
-        ints(m, kRegistryRoots);
         ints(m, kShowCommands);
         // The shell folders also as plain numbers, in the enumeration's order.
         for (size_t i = 0; i < shellFolderType().elements().size(); ++i)

@@ -1,7 +1,8 @@
 // The library's shared vocabulary: the Windows type aliases, the registered enumerations
 // and records, and the constant groups (colours, virtual keys, message-box flags and
-// results, registry roots, show commands, shell folders, version masks, CD door actions,
-// file filters). Declared before any family's routines, which name these types.
+// results, show commands, shell folders, version masks, CD door actions,
+// file filters; the registry roots come with the registry family). Declared before any family's routines,
+// which name these types.
 #pragma once
 
 namespace script {

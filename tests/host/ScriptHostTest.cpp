@@ -11,6 +11,7 @@
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
 #include "platform/EventPump.h"
+#include "platform/Registry.h"
 #include "runtime/ProcessState.h"
 #include "script/Api.h"
 #include "script/Chunk.h"
@@ -182,6 +183,24 @@ TEST_F(ScriptHostTest, CompilingALongScriptKeepsHandlingEvents) {
     EXPECT_TRUE(scriptHost.compile("begin end.").ok);
     EXPECT_EQ(pumps, 0);
     platform::setMessagePump(nullptr);
+}
+
+// The string and registry families take their places in the sequences: their routines, the
+// registry roots on the HKEY alias, and the placeholder routines the host binds for them.
+TEST_F(ScriptHostTest, TheStringAndRegistryFamiliesAreInTheVocabulary) {
+    platform::setRegistry(platform::RegistryStore::openInMemory());
+    EXPECT_EQ(
+        play("var K: HKEY;\n"
+             "begin\n"
+             "  K := HKCU;\n"
+             "  WriteToRegistry(K, 'Software\\Show', 'Name', 'Ann');\n"
+             "  Label1.Caption := ReadFromRegistry(HKEY_CURRENT_USER, 'Software\\Show', 'Name', '') + '|' +\n"
+             "    DecodeStr(1, EncodeStr(1, 'x y')) + '|' + RepConst('a%nb') + '|' + AddQuotes('q r');\n"
+             "end."),
+        host::RunOutcome::Finished);
+    EXPECT_EQ(m_label->caption(), "Ann|x y|a\r\nb|\"q r\"");
+    // A routine declared but not bound yet: the script compiles and does not load.
+    EXPECT_EQ(play("begin GetTextWidth(0, 'x', False); end."), host::RunOutcome::LoadFailed);
 }
 
 TEST_F(ScriptHostTest, ParamStrAndParamCountReadTheCommandLine) {
