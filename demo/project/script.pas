@@ -2,7 +2,11 @@ program Demo;
 
 { The demo's script. The form holds only its frame; the script fills it when the form
   shows: a greeting, a button that asks for your name, a button that counts its clicks
-  and one that closes the show. }
+  and one that closes the show. The name is kept in the registry, so the next show
+  greets you by it. }
+
+const
+  DemoKey = 'Software\Vantrel demo';
 
 var
   Greeting: TLabel;
@@ -13,8 +17,10 @@ procedure AskName(Sender: TObject);
 var
   Name: string;
 begin
-  Name := InputBox('Vantrel demo', 'What is your name?', 'visitor');
+  Name := ReadFromRegistry(HKEY_CURRENT_USER, DemoKey, 'Visitor', 'visitor');
+  Name := Trim(InputBox('Vantrel demo', 'What is your name?', Name));
   Greeting.Caption := 'Hello, ' + Name + '!';
+  WriteToRegistry(HKEY_CURRENT_USER, DemoKey, 'Visitor', Name);
 end;
 
 procedure CountClick(Sender: TObject);
@@ -42,14 +48,20 @@ begin
 end;
 
 procedure BuildForm(Sender: TObject);
+var
+  Visitor: string;
 begin
   if Greeting <> nil then Exit;
+  Visitor := ReadFromRegistry(HKEY_CURRENT_USER, DemoKey, 'Visitor', '');
   Greeting := TLabel.Create(DemoForm);
   Greeting.Name := 'Greeting';
   Greeting.Parent := Info;
   Greeting.SetBounds(16, 24, 400, 20);
   Greeting.Font.Height := -16;
-  Greeting.Caption := 'Your autorun presentation plays here.';
+  if Visitor = '' then
+    Greeting.Caption := 'Your autorun presentation plays here.'
+  else
+    Greeting.Caption := 'Welcome back, ' + Visitor + '!';
   NewButton('HelloButton', 'Say hello', 16, @AskName);
   CountButton := NewButton('CountButton', 'Count my clicks', 152, @CountClick);
   NewButton('CloseButton', 'Close', 288, @CloseClick);

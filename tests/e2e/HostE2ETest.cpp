@@ -165,27 +165,38 @@ TEST(Automation, AnUnknownKeyFailsTheRun) {
     EXPECT_TRUE(contains(r.of("automation")[0], "unknown key")) << r.all();
 }
 
-// The bundled demo: the script builds its buttons when the form shows; each answers.
+// The bundled demo: the script builds its buttons when the form shows; each answers. The
+// visitor's name is kept in the registry, so the second show offers it.
 TEST(ScriptHost, TheDemoProjectPlaysFromEndToEnd) {
     Sandbox box;
     const fs::path shot = box.dir() / "demo.png";
-    PlayerProcess p(box, e2e::builtPlayer(),
-                    {{(fs::path(VANTREL_BINARY_DIR) / "demo" / "demo.zep").string()},
-                     true,
-                     "click HelloButton\nanswer Ada\n"
-                     "click CountButton\nclick CountButton\nclick CountButton\nanswer OK\n"
-                     "screenshot DemoForm " +
-                         shot.string() + "\nclick CloseButton\nanswer No\nclick CloseButton\nanswer Yes\n"});
-    Played r;
-    r.code = p.wait();
-    r.log = p.logLines();
+    const std::string demo = (fs::path(VANTREL_BINARY_DIR) / "demo" / "demo.zep").string();
+    const std::vector<std::string> ownRegistry = {"XDG_DATA_HOME=" + (box.dir() / "data").string()};
+    auto run = [&](const std::string& automation) {
+        PlayerProcess p(box, e2e::builtPlayer(), {{demo}, true, automation, ownRegistry});
+        Played r;
+        r.code = p.wait();
+        r.log = p.logLines();
+        return r;
+    };
+    Played r =
+        run("click HelloButton\nanswer Ada\n"
+            "click CountButton\nclick CountButton\nclick CountButton\nanswer OK\n"
+            "screenshot DemoForm " +
+            shot.string() + "\nclick CloseButton\nanswer No\nclick CloseButton\nanswer Yes\n");
     EXPECT_EQ(r.code, 0) << r.all();
     ASSERT_EQ(r.of("input").size(), 1u) << r.all();
-    EXPECT_TRUE(contains(r.of("input")[0], "\"initial\":\"visitor\",\"accepted\":true,\"answer\":\"Ada\""));
+    EXPECT_TRUE(contains(r.of("input")[0], "\"initial\":\"visitor\",\"accepted\":true,\"answer\":\"Ada\""))
+        << r.all();
     EXPECT_EQ(r.messages(),
               (std::vector<std::string>{"Three clicks. The script keeps count;\\r\\nthe player runs it.",
                                         "Leave the demo?", "Leave the demo?"}));
     EXPECT_TRUE(fs::exists(shot));
+
+    r = run("click HelloButton\ncancel\nclick CloseButton\nanswer Yes\n");
+    EXPECT_EQ(r.code, 0) << r.all();
+    ASSERT_EQ(r.of("input").size(), 1u) << r.all();
+    EXPECT_TRUE(contains(r.of("input")[0], "\"initial\":\"Ada\",\"accepted\":false")) << r.all();
 }
 
 // Every routine of the user dialogs with its edge cases; the script reports each result
