@@ -24,14 +24,16 @@ if(VANTREL_SANITIZE)
 endif()
 
 # vantrel_library(name [QT] SOURCES ... DEPS ...)
-# One static library per layer; QT marks the few libraries allowed to see Qt.
+# One static library per layer; QT marks the few libraries allowed to see Qt. Their public
+# headers are Qt-free, so Qt links privately: a user of the library that wants Qt itself
+# (a test sending toolkit events) links it on its own.
 function(vantrel_library name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE vantrel_warnings)
     if(ARG_QT)
-        target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets)
+        target_link_libraries(${name} PRIVATE Qt6::Core Qt6::Gui Qt6::Widgets)
     endif()
 endfunction()
 

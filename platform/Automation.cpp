@@ -13,13 +13,34 @@
 namespace platform {
 namespace {
 
-bool isDriverVerb(std::string_view verb) {
-    static const char* const kVerbs[] = {"click", "key", "wait", "screenshot", "type", "close"};
+bool isKnownVerb(std::string_view verb) {
+    static const char* const kVerbs[] = {"answer", "cancel",     "click", "key",
+                                         "wait",   "screenshot", "type",  "close"};
     return std::any_of(std::begin(kVerbs), std::end(kVerbs), [&](const char* v) { return verb == v; });
 }
 
 bool isPathDialog(DialogKind kind) {
     return kind == DialogKind::OpenFile || kind == DialogKind::SaveFile || kind == DialogKind::Folder;
+}
+
+// A list item by its text (any case); an empty answer or "OK" keeps the selection.
+DialogAnswer chooseItem(const DialogRequest& request, const AutomationStep& step) {
+    const std::string wanted = base::CodePage::active().fromUtf8(step.argument);
+    DialogAnswer answer;
+    answer.accepted = true;
+    if (wanted.empty() || base::asciiSameText(wanted, "OK")) {
+        answer.text = request.initialText;
+        return answer;
+    }
+    for (const std::string& item : request.items) {
+        if (base::ansiSameText(item, wanted)) {
+            answer.text = item;
+            return answer;
+        }
+    }
+    std::fprintf(stderr, "automation: line %d: the list has no item '%s'\n", step.line,
+                 step.argument.c_str());
+    return escapeAnswer(request);
 }
 
 }  // namespace
@@ -42,10 +63,8 @@ AutomationScript AutomationScript::parse(std::string_view text, std::vector<std:
         step.line = lineNo;
         for (char c : trimmed.substr(0, space)) step.verb.push_back(static_cast<char>(std::tolower(c)));
         if (space != std::string_view::npos) step.argument = std::string(trimmed.substr(space + 1));
-        if (step.verb == "answer" || step.verb == "cancel") {
-            script.m_answers.push_back(std::move(step));
-        } else if (isDriverVerb(step.verb)) {
-            script.m_driverSteps.push_back(std::move(step));
+        if (isKnownVerb(step.verb)) {
+            script.m_steps.push_back(std::move(step));
         } else if (problems) {
             problems->push_back("line " + std::to_string(lineNo) + ": unknown step '" + step.verb + "'");
         }
@@ -65,9 +84,9 @@ AutomationScript AutomationScript::load(const std::filesystem::path& file,
     return parse(text.str(), problems);
 }
 
-AutomationStep AutomationScript::takeAnswer() {
-    AutomationStep step = std::move(m_answers.front());
-    m_answers.pop_front();
+AutomationStep AutomationScript::take() {
+    AutomationStep step = std::move(m_steps.front());
+    m_steps.pop_front();
     return step;
 }
 
@@ -83,8 +102,8 @@ DialogAnswer escapeAnswer(const DialogRequest& request) {
 }
 
 DialogAnswer AutomationBackend::ask(const DialogRequest& request) {
-    if (!m_script.hasAnswer()) return escapeAnswer(request);
-    AutomationStep step = m_script.takeAnswer();
+    if (!m_script->hasAnswer()) return escapeAnswer(request);
+    AutomationStep step = m_script->take();
     if (step.verb == "cancel") return escapeAnswer(request);
 
     DialogAnswer answer;
@@ -101,6 +120,15 @@ DialogAnswer AutomationBackend::ask(const DialogRequest& request) {
         return answer;
     }
     case DialogKind::About: answer.accepted = true; return answer;
+    case DialogKind::PrinterSetup: {
+        answer.accepted = !base::asciiSameText(step.argument, "Cancel");
+        return answer;
+    }
+    case DialogKind::Font:
+        answer.accepted = true;
+        answer.text = fontText(parseFontText(base::CodePage::active().fromUtf8(step.argument), request.font));
+        return answer;
+    case DialogKind::Choice: return chooseItem(request, step);
     default: break;
     }
     answer.accepted = true;

@@ -27,6 +27,12 @@ const char* iconName(DialogIcon icon) {
 
 std::string utf8(std::string_view ansi) { return base::CodePage::active().toUtf8(ansi); }
 
+std::vector<std::string> utf8Items(const std::vector<std::string>& items) {
+    std::vector<std::string> out;
+    for (const auto& item : items) out.push_back(utf8(item));
+    return out;
+}
+
 // Without a backend every dialog behaves as if a person pressed Escape.
 class EscapeBackend final : public DialogBackend {
 public:
@@ -38,7 +44,14 @@ std::unique_ptr<DialogService>& serviceSlot() {
     return service;
 }
 
+std::shared_ptr<AutomationScript>& automationSlot() {
+    static std::shared_ptr<AutomationScript> script;
+    return script;
+}
+
 }  // namespace
+
+std::shared_ptr<AutomationScript> automationScript() { return automationSlot(); }
 
 const char* dialogKindName(DialogKind kind) {
     switch (kind) {
@@ -50,6 +63,8 @@ const char* dialogKindName(DialogKind kind) {
     case DialogKind::Color: return "color";
     case DialogKind::Choice: return "choice";
     case DialogKind::About: return "about";
+    case DialogKind::Font: return "font";
+    case DialogKind::PrinterSetup: return "printer";
     }
     return "unknown";
 }
@@ -95,11 +110,79 @@ DialogAnswer DialogService::ask(const DialogRequest& request) {
         } else {
             if (!request.filter.empty()) line.add("filter", utf8(request.filter));
             if (!request.initialText.empty()) line.add("initial", utf8(request.initialText));
+            if (request.kind == DialogKind::Font) line.add("initial", utf8(fontText(request.font)));
+            if (request.kind == DialogKind::Choice) line.add("items", utf8Items(request.items));
             line.add("accepted", answer.accepted).add("answer", utf8(answer.text));
         }
         m_log->write(line.str());
     }
     return answer;
+}
+
+std::string fontText(const DialogFont& font) {
+    std::string styles;
+    auto add = [&](bool on, const char* word) {
+        if (!on) return;
+        if (!styles.empty()) styles += ' ';
+        styles += word;
+    };
+    add(font.bold, "bold");
+    add(font.italic, "italic");
+    add(font.underline, "underline");
+    add(font.strikeOut, "strikeout");
+    return font.name + "," + std::to_string(font.size) + "," + styles + "," + std::to_string(font.color);
+}
+
+DialogFont parseFontText(std::string_view text, const DialogFont& base) {
+    DialogFont font = base;
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;) {
+        size_t comma = text.find(',', start);
+        fields.push_back(
+            base::trimText(text.substr(start, comma == std::string_view::npos ? comma : comma - start)));
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    auto number = [](std::string_view v, long long& out) {
+        if (v.empty()) return false;
+        char* end = nullptr;
+        std::string s(v);
+        out = std::strtoll(s.c_str(), &end, 0);
+        return end && *end == 0;
+    };
+    long long n = 0;
+    if (!fields[0].empty()) font.name = std::string(fields[0]);
+    if (fields.size() > 1 && number(fields[1], n) && n > 0 && n < 2000) font.size = static_cast<int>(n);
+    if (fields.size() > 2) {
+        font.bold = font.italic = font.underline = font.strikeOut = false;
+        std::string words(fields[2]);
+        for (size_t i = 0; i < words.size();) {
+            size_t end = words.find(' ', i);
+            std::string w = words.substr(i, end == std::string::npos ? std::string::npos : end - i);
+            if (base::asciiSameText(w, "bold")) font.bold = true;
+            if (base::asciiSameText(w, "italic")) font.italic = true;
+            if (base::asciiSameText(w, "underline")) font.underline = true;
+            if (base::asciiSameText(w, "strikeout")) font.strikeOut = true;
+            if (end == std::string::npos) break;
+            i = end + 1;
+        }
+    }
+    if (fields.size() > 3 && number(fields[3], n) && n >= 0 && n <= 0xFFFFFF)
+        font.color = static_cast<uint32_t>(n);
+    return font;
+}
+
+ChoiceLayout choiceLayout(int promptHeight, int listHeight) {
+    ChoiceLayout l;
+    l.clientWidth = 337;
+    l.icon = {16, 8, 32, 32};
+    l.prompt = {16 + 40, 16, 260, promptHeight};
+    l.list = {16, l.prompt.top + promptHeight + 12, 305, listHeight};
+    const int buttonTop = l.list.top + listHeight + 10;
+    l.ok = {91, buttonTop, 75, 21};
+    l.cancel = {171, buttonTop, 75, 21};
+    l.clientHeight = buttonTop + 21 + 15;
+    return l;
 }
 
 int DialogService::messageBox(std::string_view text, std::string_view caption, uint32_t flags) {
@@ -195,8 +278,9 @@ std::unique_ptr<DialogService> dialogServiceFromEnvironment(std::unique_ptr<Dial
     std::unique_ptr<DialogBackend> backend = std::move(interactive);
     if (const char* path = std::getenv("VANTREL_AUTOMATION"); path && *path) {
         std::vector<std::string> problems;
-        auto script = AutomationScript::load(path, &problems);
+        auto script = std::make_shared<AutomationScript>(AutomationScript::load(path, &problems));
         for (const auto& p : problems) std::fprintf(stderr, "automation: %s\n", p.c_str());
+        automationSlot() = script;
         backend = std::make_unique<AutomationBackend>(std::move(script));
     }
     return std::make_unique<DialogService>(std::move(backend), std::move(log));

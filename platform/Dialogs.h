@@ -21,7 +21,18 @@ class JsonObject;
 
 namespace platform {
 
-enum class DialogKind { Message, Input, OpenFile, SaveFile, Folder, Color, Choice, About };
+enum class DialogKind {
+    Message,
+    Input,
+    OpenFile,
+    SaveFile,
+    Folder,
+    Color,
+    Choice,
+    About,
+    Font,
+    PrinterSetup
+};
 const char* dialogKindName(DialogKind kind);
 
 enum class DialogIcon { None, Information, Warning, Error, Question };
@@ -54,6 +65,21 @@ enum : uint32_t {
     MB_ICONINFORMATION = 0x40,
 };
 
+// A font as the font dialog shows and returns it: the face name, the size in points, the
+// styles and the colour (0x00BBGGRR).
+struct DialogFont {
+    std::string name;
+    int size = 0;
+    bool bold = false, italic = false, underline = false, strikeOut = false;
+    uint32_t color = 0;
+    bool operator==(const DialogFont&) const = default;
+};
+// "Name,Size,styles,colour", styles being the words bold, italic, underline and strikeout
+// separated by spaces: the text a font dialog answers with (automation files, the log).
+std::string fontText(const DialogFont& font);
+// The inverse; fields left out or unreadable keep the values of `base`.
+DialogFont parseFontText(std::string_view text, const DialogFont& base);
+
 struct DialogRequest {
     DialogKind kind = DialogKind::Message;
     std::string caption;
@@ -73,13 +99,29 @@ struct DialogRequest {
     bool fullColorDialog = false;
     std::vector<std::string> items;  // choice dialog
     std::string detailText;          // about box: the credits text
+    DialogFont font;                 // font dialog: the initial font
+    bool fontEffects = true;         // font dialog: colour, underline and strike-out offered
 };
 
 struct DialogAnswer {
     bool accepted = false;  // a person confirmed (any button of a message box counts)
     int button = 0;         // message boxes: the id pressed
-    std::string text;       // input text, chosen path, chosen item
+    std::string text;       // input text, chosen path, chosen item, chosen font (fontText)
 };
+
+// The choice dialog's fixed layout (client coordinates): icon, word-wrapped prompt, drop-down
+// list and the two buttons stacked below each other, so a long prompt makes it taller.
+struct DialogPlace {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const DialogPlace&) const = default;
+};
+struct ChoiceLayout {
+    int clientWidth = 0, clientHeight = 0;
+    DialogPlace icon, prompt, list, ok, cancel;
+};
+// `promptHeight`: the wrapped prompt's height at its fixed width; `listHeight`: the closed
+// drop-down list's height.
+ChoiceLayout choiceLayout(int promptHeight, int listHeight);
 
 class DialogBackend {
 public:

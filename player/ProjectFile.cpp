@@ -6,7 +6,7 @@
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 #include "classes/TextForm.h"
-#include "player/ArchiveInput.h"
+#include "runtime/ArchiveInput.h"
 
 namespace player {
 namespace {
@@ -57,11 +57,11 @@ std::string writeProject(const ProjectContents& p) {
     }
     std::string out = stream.dataString();
     if (!p.hasFiles) return out;
-    ArchiveWriter embedded;
+    runtime::ArchiveWriter embedded;
     for (const auto& f : p.files) embedded.addFile(f.storedName, f.contents, f.dosDate);
     out += embedded.bytes();
     if (p.version > 7 && p.hasScript) {
-        ArchiveWriter script;
+        runtime::ArchiveWriter script;
         script.addFile("script.txt", p.script, p.files.empty() ? 0x21000000u : p.files.front().dosDate);
         out += script.bytes();
     }
@@ -129,7 +129,7 @@ ProjectInfo inspectProject(const std::string& bytes, uint64_t offset) {
     }
     if (!info.hasFiles) return info;
 
-    MemoryArchiveInput archives(std::string_view(bytes).substr(static_cast<size_t>(at())));
+    runtime::MemoryArchiveInput archives(std::string_view(bytes).substr(static_cast<size_t>(at())));
     const uint64_t base = at();
     info.embeddedArchiveOffset = base;
     try {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "player/Archive.h"
+#include "runtime/Archive.h"
 
 namespace player {
 
@@ -48,8 +48,8 @@ struct ProjectInfo {
     uint64_t formOffset = 0;  // file offsets
     uint64_t embeddedArchiveOffset = 0;
     uint64_t scriptArchiveOffset = 0;
-    ArchiveListing embedded;
-    ArchiveListing scriptArchive;
+    runtime::ArchiveListing embedded;
+    runtime::ArchiveListing scriptArchive;
     bool hasScriptArchive = false;
 };
 

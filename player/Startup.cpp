@@ -7,12 +7,13 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
-#include "player/AppendedProject.h"
 #include "player/Loader.h"
-#include "player/Placeholders.h"
-#include "player/ProcessState.h"
-#include "player/TempFolders.h"
-#include "player/Termination.h"
+#include "runtime/AppendedProject.h"
+#include "runtime/InternalError.h"
+#include "runtime/Placeholders.h"
+#include "runtime/ProcessState.h"
+#include "runtime/TempFolders.h"
+#include "runtime/Termination.h"
 
 namespace fs = std::filesystem;
 
@@ -37,27 +38,6 @@ constexpr const char* kCredits =
     "Vantrel plays autorun presentation projects.\r\n\r\n"
     "Built on Qt, zlib, libjpeg, libpng, mpg123, libvorbis, libsndfile, libopenmpt and SDL.";
 
-// The "%s" (or "%S") directives of the run-time's Format, taking the arguments in order;
-// "%%" is a percent sign and any other directive is kept as written.
-std::string formatStrings(std::string_view format, std::initializer_list<std::string_view> args) {
-    std::string out;
-    auto next = args.begin();
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 >= format.size()) {
-            out.push_back(format[i]);
-        } else if (format[i + 1] == '%') {
-            out.push_back('%');
-            ++i;
-        } else if ((format[i + 1] == 's' || format[i + 1] == 'S') && next != args.end()) {
-            out.append(*next++);
-            ++i;
-        } else {
-            out.push_back(format[i]);
-        }
-    }
-    return out;
-}
-
 bool isExistingFile(const fs::path& p) {
     std::error_code ec;
     return !p.empty() && fs::is_regular_file(p, ec);
@@ -66,58 +46,57 @@ bool isExistingFile(const fs::path& p) {
 }  // namespace
 
 std::string informationMessage(std::string_view exeName, bool embeddedProject) {
-    std::string text =
-        formatStrings(RepConst(kTemplateA), {kPlayerVersion, exeName, exeName, exeName, exeName});
-    if (embeddedProject) text += formatStrings(RepConst(kTemplateB), {exeName});
+    std::string text = runtime::formatStrings(runtime::RepConst(kTemplateA),
+                                              {runtime::kPlayerVersion, exeName, exeName, exeName, exeName});
+    if (embeddedProject) text += runtime::formatStrings(runtime::RepConst(kTemplateB), {exeName});
     return text;
 }
 
-void showInternalError(std::string_view text, uint32_t iconFlags) {
-    std::string message = RepConst(formatStrings("Internal error: %s", {text}));
-    platform::dialogs().messageBox(message, "Error", platform::MB_OK | iconFlags);
-}
-
 void initialiseModule(const fs::path& executable) {
-    ProcessState& s = state();
+    runtime::ProcessState& s = runtime::state();
     s.setExecutable(executable);
     try {
         s.setSoundSettingsMenuDisabled(
             platform::readProfileInt(s.iniFile(), "Autorun", "DisableSoundSettingsMenuItem", 0) != 0);
         s.setSourceFolder(executable.parent_path());
         const std::vector<fs::path> candidates = platform::userTempFolderCandidates();
-        for (const fs::path& userTemp : candidates) TempFolders::removeStaleFolders(userTemp);
-        addCleanupStep(kCleanupTempFiles, [] { TempFolders::instance().cleanup(); });
+        for (const fs::path& userTemp : candidates) runtime::TempFolders::removeStaleFolders(userTemp);
+        runtime::addCleanupStep(runtime::kCleanupTempFiles,
+                                [] { runtime::TempFolders::instance().cleanup(); });
         // Without a folder the player still answers "/?" and "/ABOUT"; loading a project
         // refuses to start (see the loader).
-        TempFolders::instance().createAppFolder(candidates);
+        runtime::TempFolders::instance().createAppFolder(candidates);
     } catch (const std::exception&) {
         // The player runs on without whatever could not be set up.
     }
 }
 
-void handleInformationSwitches(const CommandLine& commandLine) {
-    const fs::path exe = state().executable();
+void handleInformationSwitches(const runtime::CommandLine& commandLine) {
+    const fs::path exe = runtime::state().executable();
     if (commandLine.has("/?")) {
         std::string name = base::CodePage::active().fromUtf8(exe.filename().string());
-        std::string message = informationMessage(name, appendedProjectOffset(exe).has_value());
+        std::string message = informationMessage(name, runtime::appendedProjectOffset(exe).has_value());
         platform::dialogs().messageBox(message, "Information",
                                        platform::MB_OK | platform::MB_ICONINFORMATION);
-        ExitProcess(kExitInformation);
+        runtime::ExitProcess(kExitInformation);
     }
     if (commandLine.has("/ABOUT")) {
         platform::dialogs().about(
-            "About ...", formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {kPlayerVersion}),
+            "About ...",
+            runtime::formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {runtime::kPlayerVersion}),
             kCredits);
-        ExitProcess(kExitAbout);
+        runtime::ExitProcess(kExitAbout);
     }
 }
 
 std::string loadingTitle() {
-    std::string text = platform::readProfileString(state().iniFile(), "Autorun", "LoadingText", "", 1024);
+    std::string text =
+        platform::readProfileString(runtime::state().iniFile(), "Autorun", "LoadingText", "", 1024);
     return text.empty() ? std::string("Vantrel") : text;
 }
 
-std::optional<ProjectLocation> locateProject(const CommandLine& commandLine, const fs::path& executable) {
+std::optional<ProjectLocation> locateProject(const runtime::CommandLine& commandLine,
+                                             const fs::path& executable) {
     if (std::string first = commandLine.argument(1); !first.empty()) {
         fs::path file = platform::resolvePath(first);
         if (isExistingFile(file)) return ProjectLocation{file, 0};
@@ -125,7 +104,7 @@ std::optional<ProjectLocation> locateProject(const CommandLine& commandLine, con
     fs::path beside = executable;
     beside.replace_extension(".zep");
     if (isExistingFile(beside)) return ProjectLocation{beside, 0};
-    if (auto offset = appendedProjectOffset(executable)) return ProjectLocation{executable, *offset};
+    if (auto offset = runtime::appendedProjectOffset(executable)) return ProjectLocation{executable, *offset};
 
     platform::DialogRequest open;
     open.kind = platform::DialogKind::OpenFile;
@@ -140,17 +119,17 @@ std::optional<ProjectLocation> locateProject(const CommandLine& commandLine, con
     return std::nullopt;
 }
 
-void startRoutine(const CommandLine& commandLine) {
+void startRoutine(const runtime::CommandLine& commandLine) {
     if (commandLine.has("/DFP")) {
         // FIXME: the Flash Player offer is not built; "/DFP" ends with its code.
-        ExitProcess(kExitDfp);
+        runtime::ExitProcess(kExitDfp);
     }
     // The task-bar window's system menu has no counterpart on Linux desktops: nothing to remove.
-    state().setDebuggerHandle(commandLine.debuggerHandle());
-    auto location = locateProject(commandLine, state().executable());
+    runtime::state().setDebuggerHandle(commandLine.debuggerHandle());
+    auto location = locateProject(commandLine, runtime::state().executable());
     if (!location) {
-        showInternalError("\r\n102 : No file to load !", platform::MB_ICONWARNING);
-        ExitProcess(kExitNoProject);
+        runtime::showInternalError("\r\n102 : No file to load !", platform::MB_ICONWARNING);
+        runtime::ExitProcess(kExitNoProject);
     }
     loadProject(location->file, location->offset);
 }

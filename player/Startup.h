@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "player/CommandLine.h"
+#include "runtime/CommandLine.h"
 
 namespace player {
 
@@ -17,17 +17,13 @@ namespace player {
 // template B when the executable carries a project.
 std::string informationMessage(std::string_view exeName, bool embeddedProject);
 
-// "Internal error: %s" formatted with `text`, placeholders expanded, in a box captioned
-// "Error" with the given icon flags (MB_ICONWARNING or MB_ICONERROR).
-void showInternalError(std::string_view text, uint32_t iconFlags);
-
 // Module initialisation: the sound-settings flag, the source folder, stale folders of
 // dead players, the temporary application folder and its removal at exit.
 void initialiseModule(const std::filesystem::path& executable);
 
 // "/?" ends the player with 124 after the information message; "/ABOUT" with 123 after
 // the about box. Returns when neither switch is given.
-void handleInformationSwitches(const CommandLine& commandLine);
+void handleInformationSwitches(const runtime::CommandLine& commandLine);
 
 // "LoadingText" of the INI file, else "Vantrel".
 std::string loadingTitle();
@@ -39,11 +35,11 @@ struct ProjectLocation {
 
 // The first argument, the ".zep" beside the player, a project appended to the player, or
 // the open dialog, in that order.
-std::optional<ProjectLocation> locateProject(const CommandLine& commandLine,
+std::optional<ProjectLocation> locateProject(const runtime::CommandLine& commandLine,
                                              const std::filesystem::path& executable);
 
 // The start routine run by the loading form's timer: "/DFP", the debugger handle, then
 // the project is located and loaded, or the player ends with 102.
-void startRoutine(const CommandLine& commandLine);
+void startRoutine(const runtime::CommandLine& commandLine);
 
 }  // namespace player

@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "base/Error.h"
-#include "player/AppendedProject.h"
-#include "player/Archive.h"
-#include "player/ArchiveInput.h"
+#include "runtime/AppendedProject.h"
+#include "runtime/Archive.h"
+#include "runtime/ArchiveInput.h"
 #include "toolkit/Zeptool.h"
 
 namespace toolkit {
@@ -16,18 +16,18 @@ namespace {
 struct ArchiveArgs {
     std::vector<std::string> positional;
     size_t offset = 0;
-    player::TRestoreMode mode = player::TRestoreMode::rmAll;
+    runtime::TRestoreMode mode = runtime::TRestoreMode::rmAll;
     bool fullPath = false;
 };
 
 // Parses the options shared by the archive commands; false after printing what is wrong.
 bool parseArchiveArgs(const std::vector<std::string>& args, ArchiveArgs& out, std::ostream& err) {
-    static const std::pair<const char*, player::TRestoreMode> kModes[] = {
-        {"all", player::TRestoreMode::rmAll},
-        {"nooverwrite", player::TRestoreMode::rmNoOverwrite},
-        {"newer", player::TRestoreMode::rmNewer},
-        {"existing", player::TRestoreMode::rmExisting},
-        {"existingnewer", player::TRestoreMode::rmExistingNewer},
+    static const std::pair<const char*, runtime::TRestoreMode> kModes[] = {
+        {"all", runtime::TRestoreMode::rmAll},
+        {"nooverwrite", runtime::TRestoreMode::rmNoOverwrite},
+        {"newer", runtime::TRestoreMode::rmNewer},
+        {"existing", runtime::TRestoreMode::rmExisting},
+        {"existingnewer", runtime::TRestoreMode::rmExistingNewer},
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -90,8 +90,8 @@ int appendCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "usage: zeptool append PLAYER P.zep OUT\n";
         return 2;
     }
-    player::appendProject(args[0], args[1], args[2]);
-    out << args[2] << ": project at offset " << *player::appendedProjectOffset(args[2]) << "\n";
+    runtime::appendProject(args[0], args[1], args[2]);
+    out << args[2] << ": project at offset " << *runtime::appendedProjectOffset(args[2]) << "\n";
     return 0;
 }
 
@@ -104,10 +104,10 @@ int archiveList(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     const std::string& file = a.positional[0];
     if (!checkFile(file, a.offset, err)) return 1;
-    player::FileArchiveInput input(file, a.offset);
-    player::ArchiveListing listing;
+    runtime::FileArchiveInput input(file, a.offset);
+    runtime::ArchiveListing listing;
     try {
-        listing = player::listArchive(input);
+        listing = runtime::listArchive(input);
     } catch (const base::Error& e) {
         err << "zeptool: " << file << ": offset " << input.position() << ": " << e.what() << "\n";
         return 1;
@@ -140,22 +140,22 @@ int archiveExtract(const std::vector<std::string>& args, std::ostream& out, std:
     const std::string& file = a.positional[0];
     if (!checkFile(file, a.offset, err)) return 1;
     std::string target = std::filesystem::absolute(a.positional[1]).string();
-    player::TBackupFile backup;
+    runtime::TBackupFile backup;
     backup.setRestoreMode(a.mode);
     backup.setRestoreFullPath(a.fullPath);
-    backup.OnError = [&](player::TBackupFile&, int code, const std::string& text) {
+    backup.OnError = [&](runtime::TBackupFile&, int code, const std::string& text) {
         err << "zeptool: " << file << ": error " << code << ": " << text << "\n";
     };
-    backup.OnCRCError = [&](player::TBackupFile&, int32_t stored, int32_t current, const std::string& name) {
+    backup.OnCRCError = [&](runtime::TBackupFile&, int32_t stored, int32_t current, const std::string& name) {
         err << "zeptool: CRC Failed in file " << name << ". Stored CRC32 : " << stored
             << ". Current CRC32 : " << current << ".\n";
     };
-    backup.OnFileRestored = [&](player::TBackupFile&, std::string& name, int) { out << name << "\n"; };
+    backup.OnFileRestored = [&](runtime::TBackupFile&, std::string& name, int) { out << name << "\n"; };
     bool ok;
     if (a.offset == 0) {
         ok = backup.Restore(file, target);  // follows volumes
     } else {
-        player::FileArchiveInput input(file, a.offset);
+        runtime::FileArchiveInput input(file, a.offset);
         ok = backup.RestoreFromStream(input, target);
     }
     if (!ok && backup.errorCode() == 0) err << "zeptool: " << file << ": the archive could not be read\n";

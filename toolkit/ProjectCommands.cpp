@@ -11,10 +11,10 @@
 
 #include "base/Error.h"
 #include "classes/TextForm.h"
-#include "player/AppendedProject.h"
-#include "player/Archive.h"
-#include "player/ArchiveInput.h"
 #include "player/ProjectFile.h"
+#include "runtime/AppendedProject.h"
+#include "runtime/Archive.h"
+#include "runtime/ArchiveInput.h"
 #include "toolkit/Zeptool.h"
 
 namespace fs = std::filesystem;
@@ -32,8 +32,8 @@ std::string formatDosDate(uint32_t dos) {
 
 uint32_t fileDosDate(const fs::path& p) {
     struct stat st;
-    return ::stat(p.c_str(), &st) == 0 ? player::dosDateTime(st.st_mtime)
-                                       : player::dosDateTime(std::time(nullptr));
+    return ::stat(p.c_str(), &st) == 0 ? runtime::dosDateTime(st.st_mtime)
+                                       : runtime::dosDateTime(std::time(nullptr));
 }
 
 // A project file, or a player carrying one: the bytes and where the project starts.
@@ -41,7 +41,7 @@ std::string projectBytes(const std::string& file, uint64_t& offset) {
     std::string bytes = readWholeFile(file);
     offset = 0;
     if (bytes.rfind("TPF0", 0) != 0) {
-        if (auto appended = player::appendedProjectOffset(file)) offset = *appended;
+        if (auto appended = runtime::appendedProjectOffset(file)) offset = *appended;
     }
     return bytes;
 }
@@ -86,7 +86,7 @@ int projectInfo(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     bool script = info.hasScriptArchive &&
                   std::any_of(info.scriptArchive.entries.begin(), info.scriptArchive.entries.end(),
-                              [](const player::ArchiveEntry& e) { return e.name == "script.txt"; });
+                              [](const runtime::ArchiveEntry& e) { return e.name == "script.txt"; });
     out << "script source: " << (script ? "present" : "absent");
     if (info.hasScriptArchive) out << " (archive at offset " << info.scriptArchiveOffset << ")";
     out << "\n";
@@ -107,20 +107,20 @@ int unpackProject(const std::vector<std::string>& args, std::ostream& out, std::
     writeWholeFile((dir / "form.txt").string(), info.formText);
     if (!info.hasFiles) return 0;
 
-    player::TBackupFile backup;
+    runtime::TBackupFile backup;
     bool ok = true;
-    backup.OnError = [&](player::TBackupFile&, int code, const std::string& text) {
+    backup.OnError = [&](runtime::TBackupFile&, int code, const std::string& text) {
         err << "zeptool: " << args[0] << ": error " << code << ": " << text << "\n";
     };
-    backup.OnCRCError = [&](player::TBackupFile&, int32_t, int32_t, const std::string& name) {
+    backup.OnCRCError = [&](runtime::TBackupFile&, int32_t, int32_t, const std::string& name) {
         err << "zeptool: CRC Failed in file " << name << "\n";
         ok = false;
     };
-    player::MemoryArchiveInput embedded(std::string_view(bytes).substr(info.embeddedArchiveOffset));
+    runtime::MemoryArchiveInput embedded(std::string_view(bytes).substr(info.embeddedArchiveOffset));
     ok = backup.RestoreFromStream(embedded, (dir / "files").string()) && ok;
     if (info.hasScriptArchive) {
         fs::path scratch = dir / ".script";
-        player::MemoryArchiveInput script(std::string_view(bytes).substr(info.scriptArchiveOffset));
+        runtime::MemoryArchiveInput script(std::string_view(bytes).substr(info.scriptArchiveOffset));
         ok = backup.RestoreFromStream(script, scratch.string()) && ok;
         std::error_code ec;
         fs::rename(scratch / "script.txt", dir / "script.pas", ec);

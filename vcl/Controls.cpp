@@ -7,6 +7,7 @@
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
+#include "vcl/Menus.h"
 
 namespace vcl {
 
@@ -59,6 +60,37 @@ const classes::TypeInfo& keyPressEvent() {
         classes::TypeInfo::method("TKeyPressEvent", "procedure (Sender: TObject; var Key: Char);");
     return t;
 }
+const classes::TypeInfo& bevelCut() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TBevelCut", {"bvNone", "bvLowered", "bvRaised", "bvSpace"});
+    return t;
+}
+const classes::TypeInfo& bevelEdges() {
+    static const auto e =
+        classes::TypeInfo::enumeration("TBevelEdge", {"beLeft", "beTop", "beRight", "beBottom"});
+    static const auto t = classes::TypeInfo::set("TBevelEdges", e);
+    return t;
+}
+const classes::TypeInfo& bevelKind() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TBevelKind", {"bkNone", "bkTile", "bkSoft", "bkFlat"});
+    return t;
+}
+const classes::TypeInfo& imeMode() {
+    static const auto t = classes::TypeInfo::enumeration(
+        "TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
+                     "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"});
+    return t;
+}
+const classes::TypeInfo& borderStyle() {
+    static const auto t = classes::TypeInfo::enumeration("TBorderStyle", {"bsNone", "bsSingle"});
+    return t;
+}
+const classes::TypeInfo& scrollStyle() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"});
+    return t;
+}
 }  // namespace types
 
 namespace {
@@ -81,7 +113,99 @@ const classes::TypeInfo& helpTypeType() {
     return t;
 }
 
-const classes::TypeInfo& componentType() { return TComponent::staticClass().typeInfo(); }
+const classes::TypeInfo& dragDropEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TDragDropEvent", "procedure (Sender, Source: TObject; X, Y: Integer);");
+    return t;
+}
+const classes::TypeInfo& dragOverEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TDragOverEvent",
+        "procedure (Sender, Source: TObject; X, Y: Integer; State: TDragState; var Accept: Boolean);");
+    return t;
+}
+const classes::TypeInfo& endDragEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TEndDragEvent", "procedure (Sender, Target: TObject; X, Y: Integer);");
+    return t;
+}
+const classes::TypeInfo& startDragEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TStartDragEvent", "procedure (Sender: TObject; var DragObject: TDragObject);");
+    return t;
+}
+const classes::TypeInfo& startDockEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TStartDockEvent", "procedure (Sender: TObject; var DragObject: TDragDockObject);");
+    return t;
+}
+const classes::TypeInfo& contextPopupEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TContextPopupEvent", "procedure (Sender: TObject; MousePos: TPoint; var Handled: Boolean);");
+    return t;
+}
+const classes::TypeInfo& canResizeEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TCanResizeEvent",
+        "procedure (Sender: TObject; var NewWidth, NewHeight: Integer; var Resize: Boolean);");
+    return t;
+}
+const classes::TypeInfo& constrainedResizeEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TConstrainedResizeEvent",
+        "procedure (Sender: TObject; var MinWidth, MinHeight, MaxWidth, MaxHeight: Integer);");
+    return t;
+}
+const classes::TypeInfo& mouseWheelEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TMouseWheelEvent",
+                                  "procedure (Sender: TObject; Shift: TShiftState; WheelDelta: Integer; "
+                                  "MousePos: TPoint; var Handled: Boolean);");
+    return t;
+}
+const classes::TypeInfo& mouseWheelUpDownEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TMouseWheelUpDownEvent",
+        "procedure (Sender: TObject; Shift: TShiftState; MousePos: TPoint; var Handled: Boolean);");
+    return t;
+}
+const classes::TypeInfo& dockDropEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TDockDropEvent", "procedure (Sender: TObject; Source: TDragDockObject; X, Y: Integer);");
+    return t;
+}
+const classes::TypeInfo& dockOverEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TDockOverEvent",
+                                  "procedure (Sender: TObject; Source: TDragDockObject; X, Y: Integer; "
+                                  "State: TDragState; var Accept: Boolean);");
+    return t;
+}
+const classes::TypeInfo& getSiteInfoEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TGetSiteInfoEvent",
+        "procedure (Sender: TObject; DockClient: TControl; var InfluenceRect: TRect; "
+        "MousePos: TPoint; var CanDock: Boolean);");
+    return t;
+}
+const classes::TypeInfo& unDockEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TUnDockEvent",
+        "procedure (Sender: TObject; Client: TControl; NewTarget: TWinControl; var Allow: Boolean);");
+    return t;
+}
+
+bool notStoredValue(const classes::TObject&) { return false; }
+
+// "Explicit" bounds that later designers write beside the real ones: read, never applied.
+template <class Builder>
+void explicitBounds(Builder& b) {
+    for (const char* name : {"ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight"}) {
+        b.property(
+            name, ct::integer(), [](const TControl&) { return 0; }, [](TControl&, int) {},
+            {.defaultValue = {}, .stored = notStoredValue});
+    }
+}
 
 }  // namespace
 
@@ -132,7 +256,8 @@ const classes::ClassInfo& TControl::staticClass() {
                            }})
             .property("ParentShowHint", ct::boolean(), &TControl::parentShowHint,
                       &TControl::setParentShowHint, {.defaultValue = 1})
-            .property("PopupMenu", componentType(), &TControl::popupMenu, &TControl::setPopupMenu)
+            .property("PopupMenu", TPopupMenu::staticClass().typeInfo(), &TControl::popupMenu,
+                      &TControl::setPopupMenu)
             .property("Visible", ct::boolean(), &TControl::visible, &TControl::setVisible,
                       {.defaultValue = 1})
             .property("Color", ct::color(), &TControl::color, &TControl::setColor,
@@ -150,9 +275,6 @@ const classes::ClassInfo& TControl::staticClass() {
             .property("ParentFont", ct::boolean(), &TControl::parentFont, &TControl::setParentFont)
             .property("Constraints", TSizeConstraints::staticClass().typeInfo(), &TControl::constraints,
                       &TControl::setConstraints)
-            .property(
-                "HelpKeyword", ct::string(), [](const TControl& c) { return c.keptText("HelpKeyword"); },
-                [](TControl& c, const std::string& v) { c.setKeptText("HelpKeyword", v); })
             .defined("IsControl", [](TControl&, classes::TReader& r) { r.readBoolean(); });
         keptProperty(b, "BiDiMode", bidiModeType(), 0);
         keptProperty(b, "ParentBiDiMode", ct::boolean(), 1);
@@ -161,6 +283,11 @@ const classes::ClassInfo& TControl::staticClass() {
         keptProperty(b, "DragMode", dragModeType(), 0);
         keptProperty(b, "HelpContext", ct::integer(), 0);
         keptProperty(b, "HelpType", helpTypeType(), 1);
+        keptTextProperty(b, "HelpKeyword");
+        keptProperty(b, "DoubleBuffered", ct::boolean(), 0);
+        keptProperty(b, "ParentDoubleBuffered", ct::boolean(), 1);
+        keptProperty(b, "AlignWithMargins", ct::boolean(), 0);
+        explicitBounds(b);
         b.event("OnClick", ct::notifyEvent(), &TControl::onClick);
         b.event("OnDblClick", ct::notifyEvent(), &TControl::onDblClick);
         b.event("OnMouseDown", types::mouseEvent(), &TControl::onMouseDown);
@@ -169,6 +296,18 @@ const classes::ClassInfo& TControl::staticClass() {
         b.event("OnMouseEnter", ct::notifyEvent(), &TControl::onMouseEnter);
         b.event("OnMouseLeave", ct::notifyEvent(), &TControl::onMouseLeave);
         b.event("OnResize", ct::notifyEvent(), &TControl::onResize);
+        keptEventProperty(b, "OnContextPopup", contextPopupEvent());
+        keptEventProperty(b, "OnDragDrop", dragDropEvent());
+        keptEventProperty(b, "OnDragOver", dragOverEvent());
+        keptEventProperty(b, "OnEndDock", endDragEvent());
+        keptEventProperty(b, "OnEndDrag", endDragEvent());
+        keptEventProperty(b, "OnStartDock", startDockEvent());
+        keptEventProperty(b, "OnStartDrag", startDragEvent());
+        keptEventProperty(b, "OnCanResize", canResizeEvent());
+        keptEventProperty(b, "OnConstrainedResize", constrainedResizeEvent());
+        keptEventProperty(b, "OnMouseWheel", mouseWheelEvent());
+        keptEventProperty(b, "OnMouseWheelDown", mouseWheelUpDownEvent());
+        keptEventProperty(b, "OnMouseWheelUp", mouseWheelUpDownEvent());
         return b.build();
     }();
     return *info;
@@ -209,11 +348,16 @@ const classes::ClassInfo& TWinControl::staticClass() {
         keptProperty(b, "UseDockManager", ct::boolean(), 0);
         keptProperty(b, "DockSite", ct::boolean(), 0);
         keptProperty(b, "ParentBackground", ct::boolean(), 1);
+        keptProperty(b, "BorderWidth", ct::integer(), 0);
         b.event("OnKeyDown", types::keyEvent(), &TWinControl::onKeyDown);
         b.event("OnKeyPress", types::keyPressEvent(), &TWinControl::onKeyPress);
         b.event("OnKeyUp", types::keyEvent(), &TWinControl::onKeyUp);
         b.event("OnEnter", ct::notifyEvent(), &TWinControl::onEnter);
         b.event("OnExit", ct::notifyEvent(), &TWinControl::onExit);
+        keptEventProperty(b, "OnDockDrop", dockDropEvent());
+        keptEventProperty(b, "OnDockOver", dockOverEvent());
+        keptEventProperty(b, "OnGetSiteInfo", getSiteInfoEvent());
+        keptEventProperty(b, "OnUnDock", unDockEvent());
         return b.build();
     }();
     return *info;
@@ -273,6 +417,37 @@ std::string TControl::keptText(const std::string& name) const {
 }
 
 void TControl::setKeptText(const std::string& name, const std::string& value) { m_keptTexts[name] = value; }
+
+classes::TMethod TControl::keptEvent(const std::string& name) const {
+    auto it = m_keptEvents.find(name);
+    return it == m_keptEvents.end() ? classes::TMethod() : it->second;
+}
+
+void TControl::setKeptEvent(const std::string& name, const classes::TMethod& handler) {
+    m_keptEvents[name] = handler;
+}
+
+TPoint TControl::clientToScreen(TPoint p) const {
+    if (!m_parent) return p;
+    return m_parent->clientToScreen({p.x + m_left, p.y + m_top});
+}
+
+TPoint TControl::screenToClient(TPoint p) const {
+    const TPoint origin = clientToScreen({0, 0});
+    return {p.x - origin.x, p.y - origin.y};
+}
+
+bool TControl::contextPopup(TPoint p) {
+    for (TControl* c = this; c; c = c->parent()) {
+        TPopupMenu* menu = c->popupMenu();
+        if (!menu || !menu->autoPopup()) continue;
+        const TPoint at = clientToScreen(p);
+        menu->setPopupComponent(this);
+        menu->popup(at.x, at.y);
+        return true;
+    }
+    return false;
+}
 
 TControl::~TControl() {
     setState(classes::ComponentState::Destroying, true);
@@ -438,7 +613,7 @@ bool TControl::effectiveShowHint() const {
     return m_showHint;
 }
 
-void TControl::setPopupMenu(TComponent* menu) {
+void TControl::setPopupMenu(TPopupMenu* menu) {
     if (m_popupMenu) m_popupMenu->removeFreeNotification(this);
     m_popupMenu = menu;
     if (menu) menu->freeNotification(this);
@@ -624,10 +799,12 @@ void TWinControl::getChildren(const std::function<void(TComponent*)>& proc, TCom
         if (c->owner() == root) proc(c);
 }
 
+std::unique_ptr<WindowHandle> TWinControl::createHandle() { return createWindowHandle(*this); }
+
 WindowHandle& TWinControl::handle() {
     if (!m_handle) {
         if (parent()) parent()->handle();
-        m_handle = createWindowHandle(*this);
+        m_handle = createHandle();
         WindowFrame frame;
         createHandleParams(frame);
         if (!parent()) m_handle->setFrame(frame);
@@ -667,7 +844,22 @@ void TWinControl::restack() {
     }
 }
 
-void TWinControl::setTabOrder(int order) { m_tabOrder = order; }
+void TWinControl::setTabOrder(int order) {
+    // A stream gives every control its place; elsewhere the control moves to that place
+    // in its parent's tab order and the others close up behind it.
+    if (!parent() || hasState(classes::ComponentState::Loading)) {
+        m_tabOrder = order;
+        return;
+    }
+    std::vector<TWinControl*> siblings;
+    for (TControl* c : parent()->m_controls)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w != this) siblings.push_back(w);
+    std::stable_sort(siblings.begin(), siblings.end(),
+                     [](auto* a, auto* b) { return a->m_tabOrder < b->m_tabOrder; });
+    order = std::clamp(order, 0, static_cast<int>(siblings.size()));
+    siblings.insert(siblings.begin() + order, this);
+    for (size_t i = 0; i < siblings.size(); ++i) siblings[i]->m_tabOrder = static_cast<int>(i);
+}
 
 bool TWinControl::canFocus() const {
     for (const TControl* c = this; c; c = c->parent())
@@ -751,30 +943,46 @@ TWinControl* TWinControl::topLevel() {
     return w;
 }
 
-void TWinControl::handleKeyDown(int key, TShiftState shift) {
+bool TWinControl::isMenuKey(int key, TShiftState shift) {
+    const auto alive = aliveToken();
+    for (TControl* c = this; c; c = c->parent()) {
+        if (TPopupMenu* menu = c->popupMenu(); menu && menu->isShortCut(key, shift)) return true;
+    }
+    return !alive.expired() && topLevel()->isShortCut(key, shift);
+}
+
+bool TWinControl::handleKeyDown(int key, TShiftState shift) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken(), topAlive = top->aliveToken();
-    if (top != this && top->previewsKeys() && (!top->keyDown(key, shift) || alive.expired())) return;
-    if (!keyDown(key, shift) || alive.expired() || topAlive.expired()) return;
-    const bool alnum = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
-    if (alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key))) return;
-    if (key == 9 && !(shift & ((1u << ssCtrl) | (1u << ssAlt)))) {
+    constexpr TShiftState kModifiers = (1u << ssShift) | (1u << ssAlt) | (1u << ssCtrl);
+    if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU && (isMenuKey(key, shift) || alive.expired()))
+        return true;
+    if (key == VK_TAB && !(shift & ((1u << ssCtrl) | (1u << ssAlt))) && !wantsKey(VK_TAB)) {
         if (TWinControl* next = top->findNextControl(this, !(shift & (1u << ssShift)))) next->setFocus();
+        return true;
     }
+    if ((key == VK_RETURN || key == VK_ESCAPE) && !(shift & kModifiers) && !wantsKey(key) &&
+        (top->dialogKey(key, shift) || alive.expired()))
+        return true;
+    if (top != this && top->previewsKeys() && (!top->keyDown(key, shift) || alive.expired())) return true;
+    if (!keyDown(key, shift) || alive.expired() || topAlive.expired()) return true;
+    const bool alnum = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+    return alnum && (shift & (1u << ssAlt)) && top->dialogChar(static_cast<char>(key));
 }
 
-void TWinControl::handleKeyPress(char key) {
+char TWinControl::handleKeyPress(char key) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken();
-    if (top != this && top->previewsKeys() && (!top->keyPress(key) || alive.expired())) return;
-    keyPress(key);
+    if (top != this && top->previewsKeys() && (!top->keyPress(key) || alive.expired())) return '\0';
+    if (!keyPress(key) || alive.expired()) return '\0';
+    return key;
 }
 
-void TWinControl::handleKeyUp(int key, TShiftState shift) {
+bool TWinControl::handleKeyUp(int key, TShiftState shift) {
     TWinControl* top = topLevel();
     const auto alive = aliveToken();
-    if (top != this && top->previewsKeys() && (!top->keyUp(key, shift) || alive.expired())) return;
-    keyUp(key, shift);
+    if (top != this && top->previewsKeys() && (!top->keyUp(key, shift) || alive.expired())) return true;
+    return !keyUp(key, shift) || alive.expired();
 }
 
 void TWinControl::doEnter() { fireEvent(onEnter, {static_cast<classes::TObject*>(this)}); }
@@ -804,13 +1012,17 @@ void TWinControl::paintHandle() {
     }
     if (!m_dirty || m_surface.empty()) return;
     m_dirty = false;
-    if (!m_surfaceCanvas) m_surfaceCanvas = std::make_unique<TCanvas>();
-    TCanvas& c = *m_surfaceCanvas;
-    c.setTarget(&m_surface);
-    c.setFont(*font());
-    c.lock();
-    paintWindow(c);
-    c.unlock();
+    if (nativeBackground()) {
+        std::fill(m_surface.pixels.begin(), m_surface.pixels.end(), 0u);
+    } else {
+        if (!m_surfaceCanvas) m_surfaceCanvas = std::make_unique<TCanvas>();
+        TCanvas& c = *m_surfaceCanvas;
+        c.setTarget(&m_surface);
+        c.setFont(*font());
+        c.lock();
+        paintWindow(c);
+        c.unlock();
+    }
     const TRect client = clientRect();
     for (TControl* child : m_controls) {
         auto* g = dynamic_cast<TGraphicControl*>(child);
@@ -910,6 +1122,12 @@ void TWinControl::handleMoved(int clientX, int clientY) {
 }
 
 pictures::Image TWinControl::grab() { return handle().grab(); }
+
+TPoint TWinControl::clientToScreen(TPoint p) const {
+    if (parent()) return TControl::clientToScreen(p);
+    const TRect r = handleBounds();
+    return {p.x + r.left, p.y + r.top};
+}
 
 void TWinControl::setBounds(int l, int t, int w, int h) { TControl::setBounds(l, t, w, h); }
 
@@ -1013,28 +1231,32 @@ void TWinControl::alignControls() {
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 TCustomControl::~TCustomControl() = default;
 
-TCanvas& TCustomControl::canvas() {
-    if (!m_canvas) {
-        m_canvas = std::make_unique<TCanvas>();
-        m_canvas->setFont(*font());
-        m_canvas->onChange = [this] {
+TCanvas& TWinControl::ownCanvas() {
+    if (!m_ownCanvas) {
+        m_ownCanvas = std::make_unique<TCanvas>();
+        m_ownCanvas->setFont(*font());
+        m_ownCanvas->onChange = [this] {
             if (handleAllocated()) handle().invalidate();
         };
     }
-    if (painting()) return *m_canvas;
+    if (painting()) return *m_ownCanvas;
     pictures::Image& s = surface();
     if (s.width != clientWidth() || s.height != clientHeight())
         s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
-    if (m_canvas->target() != &s) m_canvas->setTarget(&s);
-    return *m_canvas;
+    if (m_ownCanvas->target() != &s) m_ownCanvas->setTarget(&s);
+    return *m_ownCanvas;
+}
+
+void TWinControl::paintOwnCanvas(TCanvas& background, const std::function<void()>& draw) {
+    TCanvas& c = ownCanvas();
+    PaintScope scope(*this);
+    PaintRedirect redirect(c, background, *font(), color());
+    draw();
 }
 
 void TCustomControl::paintWindow(TCanvas& background) {
     TWinControl::paintWindow(background);
-    TCanvas& c = canvas();
-    PaintScope scope(*this);
-    PaintRedirect redirect(c, background, *font(), color());
-    paint();
+    paintOwnCanvas(background, [this] { paint(); });
 }
 
 PaintRedirect::PaintRedirect(TCanvas& canvas, const TCanvas& into, const TFont& font, TColor color)

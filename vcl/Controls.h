@@ -32,6 +32,9 @@ enum TShiftStateElem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDoub
 using TShiftState = uint32_t;
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// A control's border: bsNone or bsSingle.
+using TBorderStyle = TFormBorderStyle;
 
 using TCursor = int32_t;
 inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
@@ -51,6 +54,13 @@ enum ControlStyle : uint32_t {
 };
 
 class TWinControl;
+class TPopupMenu;
+
+// Virtual-key codes the model itself acts on.
+inline constexpr int VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+                     VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
+                     VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
+                     VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F1 = 0x70;
 
 // Minimum and maximum sizes a control keeps to (0: no limit).
 class TSizeConstraints : public classes::TPersistent {
@@ -125,8 +135,8 @@ public:
     // ShowHint as it applies: the parent's when ParentShowHint is on.
     bool effectiveShowHint() const;
     void setParentShowHint(bool value);
-    classes::TComponent* popupMenu() const { return m_popupMenu; }
-    void setPopupMenu(classes::TComponent* menu);
+    TPopupMenu* popupMenu() const { return m_popupMenu; }
+    void setPopupMenu(TPopupMenu* menu);
     // The control's text (Caption or Text, as each class publishes it).
     const std::string& caption() const { return m_caption; }
     void setCaption(const std::string& caption);
@@ -139,6 +149,17 @@ public:
     void setKeptValue(const std::string& name, int64_t value);
     std::string keptText(const std::string& name) const;
     void setKeptText(const std::string& name, const std::string& value);
+    // Event properties with nothing here to raise them (drag and dock, wheel, help).
+    classes::TMethod keptEvent(const std::string& name) const;
+    void setKeptEvent(const std::string& name, const classes::TMethod& handler);
+
+    // Client coordinates of this control to the screen's and back.
+    virtual TPoint clientToScreen(TPoint p) const;
+    TPoint screenToClient(TPoint p) const;
+    // The right mouse button was released at `p` (client coordinates): the pop-up menu of
+    // this control or of the nearest parent with one pops up when it pops up by itself.
+    // True when a menu showed.
+    bool contextPopup(TPoint p);
 
     // Expires when the control is destroyed: event code checks it after running a handler,
     // which may free the control.
@@ -221,10 +242,11 @@ private:
     std::string m_hint;
     bool m_showHint = false;
     bool m_parentShowHint = true;
-    classes::TComponent* m_popupMenu = nullptr;
+    TPopupMenu* m_popupMenu = nullptr;
     std::unique_ptr<TSizeConstraints> m_constraints;
     std::map<std::string, int64_t> m_keptValues;
     std::map<std::string, std::string> m_keptTexts;
+    std::map<std::string, classes::TMethod> m_keptEvents;
     std::shared_ptr<const char> m_alive = std::make_shared<const char>('\0');
     std::string m_caption;
     bool m_pressed = false;
@@ -290,13 +312,42 @@ public:
     virtual bool keyUp(int& key, TShiftState shift);
     virtual void doEnter();
     virtual void doExit();
-    // Keys from the toolkit for this focused window: the form sees them first when it
-    // previews keys; a key a handler set to 0 goes no further. Tab moves the focus.
-    void handleKeyDown(int key, TShiftState shift);
-    void handleKeyPress(char key);
-    void handleKeyUp(int key, TShiftState shift);
+    // Keys from the toolkit for this focused window, in the system's order: menu shortcuts,
+    // then the dialog keys (Tab moves the focus, Enter and Escape press the default and
+    // cancel buttons) unless the control wants them, then the form when it previews keys,
+    // then the control; a key a handler set to 0 goes no further. True when the key was
+    // used up, so a toolkit widget must not act on it as well. handleKeyPress returns the
+    // character the control should take (a handler may change it), 0 when used up.
+    bool handleKeyDown(int key, TShiftState shift);
+    char handleKeyPress(char key);
+    bool handleKeyUp(int key, TShiftState shift);
     virtual bool previewsKeys() const { return false; }
     bool dialogChar(char c) override;
+    // Keys the control handles itself that would otherwise be dialog keys (a memo's Enter
+    // and Tab, an open drop-down list's Escape).
+    virtual bool wantsKey(int key) const {
+        (void)key;
+        return false;
+    }
+    // A dialog key offered to the top-level window; true when it was used.
+    virtual bool dialogKey(int key, TShiftState shift) {
+        (void)key, (void)shift;
+        return false;
+    }
+    // True for the button a dialog key presses: with `focused`, Enter on the focused button;
+    // otherwise Enter on a default button or Escape on a cancel button.
+    virtual bool pressedByDialogKey(int key, bool focused) const {
+        (void)key, (void)focused;
+        return false;
+    }
+    // A key that may be a menu shortcut: the pop-up menus of this control and its parents
+    // come first, then the top-level window's own menu. True when a menu item took it.
+    bool isMenuKey(int key, TShiftState shift);
+    // The top-level window's part of isMenuKey (a form's main menu).
+    virtual bool isShortCut(int key, TShiftState shift) {
+        (void)key, (void)shift;
+        return false;
+    }
     // The top-level window this control is on (itself for a form).
     TWinControl* topLevel();
 
@@ -314,8 +365,11 @@ public:
     // The toolkit window was moved (top-level windows: by the user or the window manager).
     void handleMoved(int clientX, int clientY);
 
-    // The window with every child window as it looks now.
+    // The window's client area with every child window as it looks now.
     pictures::Image grab();
+    TPoint clientToScreen(TPoint p) const override;
+    // The toolkit widget draws itself; only the graphic children are painted, over it.
+    virtual bool nativeBackground() const { return false; }
 
     void invalidate() override;
     void update() override;
@@ -332,7 +386,19 @@ protected:
     // Fills the background and paints this window's own content; graphic children follow.
     virtual void paintWindow(TCanvas& canvas);
     virtual void createHandleParams(WindowFrame&) {}
+    // Creates the toolkit window: a plain window showing the retained surface, or a
+    // standard control's own widget.
+    virtual std::unique_ptr<WindowHandle> createHandle();
     virtual void handleCreated() {}
+    WindowHandle* allocatedHandle() const { return m_handle.get(); }
+    // Brings a toolkit widget up to date after a property changed.
+    void syncHandle() {
+        if (m_handle) m_handle->sync();
+    }
+    // The canvas of a window that draws on itself (custom controls and forms): outside a
+    // paint it draws on the retained surface; `paintOwnCanvas` points it at a paint.
+    TCanvas& ownCanvas();
+    void paintOwnCanvas(TCanvas& background, const std::function<void()>& draw);
     void visibleChanged() override;
     void enabledChanged() override;
     void boundsChanged() override;
@@ -360,6 +426,7 @@ private:
     TControl* m_hover = nullptr;
     TControl* m_captured = nullptr;
     bool m_selfHover = false;
+    std::unique_ptr<TCanvas> m_ownCanvas;
 };
 
 // A window whose canvas draws on its retained surface: what it draws outside a paint
@@ -369,14 +436,11 @@ public:
     CLASSES_OBJECT(TCustomControl)
     explicit TCustomControl(classes::TComponent* owner);
     ~TCustomControl() override;
-    TCanvas& canvas();
+    TCanvas& canvas() { return ownCanvas(); }
 
 protected:
     void paintWindow(TCanvas& canvas) override;
     virtual void paint() {}
-
-private:
-    std::unique_ptr<TCanvas> m_canvas;
 };
 
 // Metadata types of this unit, shared by the subclasses' registrations.
@@ -389,6 +453,12 @@ const classes::TypeInfo& mouseEvent();
 const classes::TypeInfo& mouseMoveEvent();
 const classes::TypeInfo& keyEvent();
 const classes::TypeInfo& keyPressEvent();
+const classes::TypeInfo& bevelCut();  // TBevelCut, also the panel's
+const classes::TypeInfo& bevelEdges();
+const classes::TypeInfo& bevelKind();
+const classes::TypeInfo& imeMode();
+const classes::TypeInfo& borderStyle();  // TBorderStyle: bsNone, bsSingle
+const classes::TypeInfo& scrollStyle();  // TScrollStyle
 }  // namespace types
 
 // While alive, makes `canvas` draw where `into` draws (surface, origin and clip), with a
@@ -425,5 +495,39 @@ void keptProperty(Builder& b, const char* name, const classes::TypeInfo& type, i
         name, type, [key, fallback](const TControl& c) { return c.keptValue(key, fallback); },
         [key](TControl& c, int64_t v) { c.setKeptValue(key, v); }, {.defaultValue = fallback});
 }
+
+template <class Builder>
+void keptTextProperty(Builder& b, const char* name) {
+    const std::string key = name;
+    b.property(
+        name, classes::types::string(), [key](const TControl& c) { return c.keptText(key); },
+        [key](TControl& c, const std::string& v) { c.setKeptText(key, v); });
+}
+
+template <class Builder>
+void keptEventProperty(Builder& b, const char* name, const classes::TypeInfo& type) {
+    const std::string key = name;
+    b.property(
+        name, type, [key](const TControl& c) { return c.keptEvent(key); },
+        [key](TControl& c, const classes::TMethod& m) { c.setKeptEvent(key, m); });
+}
+
+// The properties and events standard controls publish that nothing here acts on,
+// declared once for every class that has them.
+namespace kept {
+// BevelEdges, BevelInner, BevelKind, BevelOuter (edits, lists, hot keys).
+template <class Builder>
+void bevels(Builder& b) {
+    keptProperty(b, "BevelEdges", types::bevelEdges(), 15);
+    keptProperty(b, "BevelInner", types::bevelCut(), 2);
+    keptProperty(b, "BevelKind", types::bevelKind(), 0);
+    keptProperty(b, "BevelOuter", types::bevelCut(), 1);
+}
+template <class Builder>
+void ime(Builder& b) {
+    keptProperty(b, "ImeMode", types::imeMode(), 3);
+    keptTextProperty(b, "ImeName");
+}
+}  // namespace kept
 
 }  // namespace vcl

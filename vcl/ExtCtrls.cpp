@@ -27,11 +27,6 @@ const classes::TypeInfo& bevelStyleType() {
     static const auto t = classes::TypeInfo::enumeration("TBevelStyle", {"bsLowered", "bsRaised"});
     return t;
 }
-const classes::TypeInfo& bevelCutType() {
-    static const auto t =
-        classes::TypeInfo::enumeration("TBevelCut", {"bvNone", "bvLowered", "bvRaised", "bvSpace"});
-    return t;
-}
 }  // namespace
 
 const classes::ClassInfo& TImage::staticClass() {
@@ -91,15 +86,18 @@ const classes::ClassInfo& TPanel::staticClass() {
                    [](TPanel& p, const std::string& v) { p.setCaption(v); })
             .property("Alignment", types::alignment(), &TPanel::alignment, &TPanel::setAlignment,
                       {.defaultValue = taCenter})
-            .property("BevelInner", bevelCutType(), &TPanel::bevelInner, &TPanel::setBevelInner,
+            .property("BevelInner", types::bevelCut(), &TPanel::bevelInner, &TPanel::setBevelInner,
                       {.defaultValue = bvNone})
-            .property("BevelOuter", bevelCutType(), &TPanel::bevelOuter, &TPanel::setBevelOuter,
+            .property("BevelOuter", types::bevelCut(), &TPanel::bevelOuter, &TPanel::setBevelOuter,
                       {.defaultValue = bvRaised})
             .property("BevelWidth", ct::integer(), &TPanel::bevelWidth, &TPanel::setBevelWidth,
                       {.defaultValue = 1})
             .property("BorderWidth", ct::integer(), &TPanel::borderWidth, &TPanel::setBorderWidth,
                       {.defaultValue = 0});
         keptProperty(b, "FullRepaint", ct::boolean(), 1);
+        keptProperty(b, "Locked", ct::boolean(), 0);
+        keptProperty(b, "AutoSize", ct::boolean(), 0);
+        keptProperty(b, "BorderStyle", types::borderStyle(), bsNone);
         return b.build();
     }();
     return *info;
@@ -358,6 +356,7 @@ void TPanel::paint() {
         const TColor bottom = cut == bvLowered ? clBtnHighlight : clBtnShadow;
         frame3D(c, r, top, bottom, m_bevelWidth);
     };
+    if (keptValue("BorderStyle", bsNone) == bsSingle) frame3D(c, r, clWindowFrame, clWindowFrame, 1);
     if (m_bevelOuter != bvNone) bevel(m_bevelOuter);
     frame3D(c, r, color(), color(), m_borderWidth);
     if (m_bevelInner != bvNone) bevel(m_bevelInner);

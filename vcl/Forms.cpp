@@ -6,6 +6,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
+#include "vcl/Menus.h"
 
 namespace vcl {
 
@@ -83,7 +84,69 @@ const classes::TypeInfo& closeQueryEvent() {
     return t;
 }
 
+const classes::TypeInfo& scrollBarStyleType() {
+    static const auto t =
+        classes::TypeInfo::enumeration("TScrollBarStyle", {"ssRegular", "ssFlat", "ssHotTrack"});
+    return t;
+}
+const classes::TypeInfo& popupModeType() {
+    static const auto t = classes::TypeInfo::enumeration("TPopupMode", {"pmNone", "pmAuto", "pmExplicit"});
+    return t;
+}
+const classes::TypeInfo& helpEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "THelpEvent", "function (Command: Word; Data: Longint; var CallHelp: Boolean): Boolean;");
+    return t;
+}
+const classes::TypeInfo& shortCutEvent() {
+    static const auto t =
+        classes::TypeInfo::method("TShortCutEvent", "procedure (var Msg: TWMKey; var Handled: Boolean);");
+    return t;
+}
+
+bool notStored(const classes::TObject&) { return false; }
+
 }  // namespace
+
+const classes::ClassInfo& TControlScrollBar::staticClass() {
+    static const auto info = [] {
+        ClassBuilder<TControlScrollBar> b("TControlScrollBar", classes::TPersistent::staticClass());
+        auto kept = [&b](const char* name, const classes::TypeInfo& type, int64_t fallback) {
+            const std::string key = name;
+            b.property(
+                name, type, [key, fallback](const TControlScrollBar& s) { return s.value(key, fallback); },
+                [key](TControlScrollBar& s, int64_t v) { s.setValue(key, v); }, {.defaultValue = fallback});
+        };
+        kept("ButtonSize", ct::integer(), 0);
+        kept("Color", ct::color(), clBtnHighlight);
+        kept("Increment", ct::integer(), 8);
+        kept("Margin", ct::word(), 0);
+        kept("ParentColor", ct::boolean(), 1);
+        kept("Position", ct::integer(), 0);
+        kept("Range", ct::integer(), 0);
+        kept("Smooth", ct::boolean(), 0);
+        kept("Size", ct::integer(), 0);
+        kept("Style", scrollBarStyleType(), 0);
+        kept("ThumbSize", ct::integer(), 0);
+        kept("Tracking", ct::boolean(), 0);
+        kept("Visible", ct::boolean(), 1);
+        return b.build();
+    }();
+    return *info;
+}
+
+int64_t TControlScrollBar::value(const std::string& name, int64_t fallback) const {
+    auto it = m_values.find(name);
+    return it == m_values.end() ? fallback : it->second;
+}
+
+void TControlScrollBar::assign(const classes::TPersistent& source) {
+    if (auto* s = dynamic_cast<const TControlScrollBar*>(&source)) {
+        m_values = s->m_values;
+        return;
+    }
+    TPersistent::assign(source);
+}
 
 const classes::ClassInfo& TCustomForm::staticClass() {
     static const auto info = [] {
@@ -122,12 +185,24 @@ const classes::ClassInfo& TCustomForm::staticClass() {
                 {.defaultValue = 1})
             .readOnly("Canvas", TCanvas::staticClass().typeInfo(),
                       [](const TCustomForm& f) { return &const_cast<TCustomForm&>(f).canvas(); },
-                      {.defaultValue = {}, .stored = [](const classes::TObject&) { return false; }})
+                      {.defaultValue = {}, .stored = notStored})
+            .property("ActiveControl", TWinControl::staticClass().typeInfo(), &TCustomForm::activeControl,
+                      &TCustomForm::setActiveControl)
+            .property("HorzScrollBar", TControlScrollBar::staticClass().typeInfo(),
+                      &TCustomForm::horzScrollBar,
+                      [](TCustomForm& f, TControlScrollBar* s) {
+                          if (s) f.horzScrollBar()->assign(*s);
+                      })
+            .property("VertScrollBar", TControlScrollBar::staticClass().typeInfo(),
+                      &TCustomForm::vertScrollBar,
+                      [](TCustomForm& f, TControlScrollBar* s) {
+                          if (s) f.vertScrollBar()->assign(*s);
+                      })
             .property("AlphaBlend", ct::boolean(), &TCustomForm::alphaBlend, &TCustomForm::setAlphaBlend,
                       {.defaultValue = 0})
             .property("AlphaBlendValue", ct::byte(), &TCustomForm::alphaBlendValue,
                       &TCustomForm::setAlphaBlendValue, {.defaultValue = 255})
-            .property("Menu", TComponent::staticClass().typeInfo(), &TCustomForm::menu, &TCustomForm::setMenu)
+            .property("Menu", TMainMenu::staticClass().typeInfo(), &TCustomForm::menu, &TCustomForm::setMenu)
             .property(
                 "HelpFile", ct::string(), [](const TCustomForm& f) { return f.keptText("HelpFile"); },
                 [](TCustomForm& f, const std::string& v) { f.setKeptText("HelpFile", v); })
@@ -141,6 +216,19 @@ const classes::ClassInfo& TCustomForm::staticClass() {
         keptProperty(b, "TransparentColorValue", ct::color(), clBlack);
         keptProperty(b, "DefaultMonitor", defaultMonitorType(), 3);
         keptProperty(b, "PrintScale", printScaleType(), 1);
+        keptProperty(b, "AutoSize", ct::boolean(), 0);
+        keptProperty(b, "ScreenSnap", ct::boolean(), 0);
+        keptProperty(b, "SnapBuffer", ct::integer(), 10);
+        keptProperty(b, "PopupMode", popupModeType(), 0);
+        for (const char* name : {"Action", "ObjectMenuItem", "WindowMenu", "PopupParent"}) {
+            // References to components nothing here uses: read and dropped.
+            b.property(
+                name, TComponent::staticClass().typeInfo(),
+                [](const TCustomForm&) { return static_cast<TComponent*>(nullptr); },
+                [](TCustomForm&, TComponent*) {});
+        }
+        keptEventProperty(b, "OnHelp", helpEvent());
+        keptEventProperty(b, "OnShortCut", shortCutEvent());
         b.event("OnCreate", ct::notifyEvent(), &TCustomForm::onCreate);
         b.event("OnDestroy", ct::notifyEvent(), &TCustomForm::onDestroy);
         b.event("OnShow", ct::notifyEvent(), &TCustomForm::onShow);
@@ -191,7 +279,11 @@ const classes::ClassInfo& TScreen::staticClass() {
 
 // --- TCustomForm ---
 
-TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), m_icon(std::make_unique<TIcon>()) {
+TCustomForm::TCustomForm(TComponent* owner)
+    : TWinControl(owner),
+      m_icon(std::make_unique<TIcon>()),
+      m_horzScrollBar(std::make_unique<TControlScrollBar>()),
+      m_vertScrollBar(std::make_unique<TControlScrollBar>()) {
     m_icon->onChange = [this] { iconChanged(); };
     m_controlStyle |= csAcceptsControls;
     setVisible(false);
@@ -217,6 +309,7 @@ TCustomForm::~TCustomForm() {
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     if (screen().m_activeForm == this) screen().m_activeForm = nullptr;
     if (application().mainForm() == this) application().setMainForm(nullptr);
+    setMenu(nullptr);
     // Children go before the window they live in.
     destroyComponents();
 }
@@ -264,7 +357,7 @@ void TCustomForm::iconChanged() {
 int TCustomForm::frameWidth() const { return 2 * frameOf(m_borderStyle).border; }
 int TCustomForm::frameHeight() const {
     const FrameSize f = frameOf(m_borderStyle);
-    return 2 * f.border + f.caption;
+    return 2 * f.border + f.caption + (m_menuBarShown ? kMenuBarHeight : 0);
 }
 int TCustomForm::clientWidth() const { return std::max(0, width() - frameWidth()); }
 int TCustomForm::clientHeight() const { return std::max(0, height() - frameHeight()); }
@@ -273,7 +366,8 @@ void TCustomForm::setClientHeight(int h) { setHeight(h + frameHeight()); }
 
 TRect TCustomForm::handleBounds() const {
     const FrameSize f = frameOf(m_borderStyle);
-    return bounds(left() + f.border, top() + f.border + f.caption, clientWidth(), clientHeight());
+    const int menuBar = m_menuBarShown ? kMenuBarHeight : 0;
+    return bounds(left() + f.border, top() + f.border + f.caption + menuBar, clientWidth(), clientHeight());
 }
 
 void TCustomForm::createHandleParams(WindowFrame& frame) {
@@ -308,18 +402,110 @@ void TCustomForm::applyOpacity() {
     if (handleAllocated()) handle().setOpacity(m_alphaBlend ? m_alphaBlendValue : 255);
 }
 
-void TCustomForm::setMenu(TComponent* menu) {
-    if (m_menu) m_menu->removeFreeNotification(this);
+void TCustomForm::setMenu(TMainMenu* menu) {
+    if (menu == m_menu) return;
+    if (m_menu) {
+        m_menu->removeFreeNotification(this);
+        m_menu->onItemsChanged = nullptr;
+    }
     m_menu = menu;
-    if (menu) menu->freeNotification(this);
+    if (menu) {
+        menu->freeNotification(this);
+        menu->onItemsChanged = [this] { menuItemsChanged(); };
+    }
+    menuItemsChanged();
+}
+
+void TCustomForm::getChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const {
+    // Components without a place among the controls (menus, timers) come first.
+    if (root == this)
+        for (TComponent* c : components())
+            if (!c->hasParent()) proc(c);
+    TWinControl::getChildren(proc, root);
 }
 
 void TCustomForm::notification(TComponent* component, classes::Operation operation) {
     TWinControl::notification(component, operation);
-    if (operation == classes::Operation::Remove && component == m_menu) m_menu = nullptr;
+    if (operation != classes::Operation::Remove) return;
+    if (component == m_menu) {
+        m_menu = nullptr;
+        menuItemsChanged();
+    }
+    if (component == m_activeControl) m_activeControl = nullptr;
+}
+
+void TCustomForm::menuItemsChanged() {
+    if (hasState(classes::ComponentState::Destroying)) return;
+    bool shown = false;
+    if (m_menu)
+        for (const TMenuItem* item : m_menu->items()->items()) shown = shown || item->visible();
+    if (shown != m_menuBarShown) {
+        // The bar is part of the frame: the client area keeps its size.
+        const int cw = clientWidth(), ch = clientHeight();
+        m_menuBarShown = shown;
+        setBounds(left(), top(), cw + frameWidth(), ch + frameHeight());
+    }
+    if (!handleAllocated() || hasState(classes::ComponentState::Loading) || m_menuRebuildPending) return;
+    // The change may come from a choice in the bar itself, whose menu must outlive it.
+    m_menuRebuildPending = true;
+    std::weak_ptr<const char> alive = aliveToken();
+    toolkit::post([this, alive] {
+        if (alive.expired()) return;
+        m_menuRebuildPending = false;
+        rebuildMenuBar();
+    });
+}
+
+void TCustomForm::rebuildMenuBar() {
+    if (!handleAllocated()) return;
+    handle().setMenuBar(m_menuBarShown && m_menu ? m_menu->items() : nullptr, kMenuBarHeight);
+    syncHandleBounds();
+}
+
+bool TCustomForm::isShortCut(int key, TShiftState shift) { return m_menu && m_menu->isShortCut(key, shift); }
+
+void TCustomForm::setFocusedControl(TWinControl* control) {
+    m_focused = control;
+    m_focusedAlive = control ? control->aliveToken() : std::weak_ptr<const char>();
+}
+
+TWinControl* TCustomForm::activeControl() const {
+    if (m_focused && !m_focusedAlive.expired()) return m_focused;
+    return m_activeControl;
+}
+
+void TCustomForm::setActiveControl(TWinControl* control) {
+    if (m_activeControl) m_activeControl->removeFreeNotification(this);
+    m_activeControl = control;
+    if (control) control->freeNotification(this);
+    if (control && visible() && !hasState(classes::ComponentState::Loading) && control->canFocus())
+        control->setFocus();
+}
+
+bool TCustomForm::dialogKey(int key, TShiftState) {
+    if (key != VK_RETURN && key != VK_ESCAPE) return false;
+    TWinControl* focusedNow = m_focusedAlive.expired() ? nullptr : m_focused;
+    if (focusedNow && focusedNow->pressedByDialogKey(key, true)) {
+        focusedNow->click();
+        return true;
+    }
+    std::function<TWinControl*(TWinControl*)> find = [&](TWinControl* w) -> TWinControl* {
+        for (TControl* c : w->controls()) {
+            auto* child = dynamic_cast<TWinControl*>(c);
+            if (!child || !child->visible() || !child->enabled()) continue;
+            if (child->pressedByDialogKey(key, false)) return child;
+            if (TWinControl* found = find(child)) return found;
+        }
+        return nullptr;
+    };
+    TWinControl* button = find(this);
+    if (!button) return false;
+    button->click();
+    return true;
 }
 
 void TCustomForm::handleCreated() {
+    if (m_menuBarShown) rebuildMenuBar();
     applyOpacity();
     if (!m_icon->empty()) handle().setIcon(m_icon->image());
     if (!m_region.empty()) handle().setRegion(&m_region);
@@ -337,28 +523,10 @@ void TCustomForm::beginWindowDrag() {
 
 void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }
 
-TCanvas& TCustomForm::canvas() {
-    if (!m_canvas) {
-        m_canvas = std::make_unique<TCanvas>();
-        m_canvas->onChange = [this] {
-            if (handleAllocated()) handle().invalidate();
-        };
-    }
-    if (painting()) return *m_canvas;
-    pictures::Image& s = surface();
-    if (s.width != clientWidth() || s.height != clientHeight())
-        s.resize(clientWidth(), clientHeight(), colorToArgb(color()));
-    if (m_canvas->target() != &s) m_canvas->setTarget(&s);
-    return *m_canvas;
-}
-
 void TCustomForm::paintWindow(TCanvas& background) {
     TWinControl::paintWindow(background);
     if (!onPaint) return;
-    TCanvas& c = canvas();
-    PaintScope scope(*this);
-    PaintRedirect redirect(c, background, *font(), color());
-    fireEvent(onPaint, {static_cast<classes::TObject*>(this)});
+    paintOwnCanvas(background, [this] { fireEvent(onPaint, {static_cast<classes::TObject*>(this)}); });
 }
 
 void TCustomForm::placeOnScreen() {
@@ -407,6 +575,7 @@ void TCustomForm::visibleChanged() {
             if (TCustomForm* previous = screen().m_activeForm) previous->activated(false);
             activated(true);
         }
+        if (m_activeControl && m_activeControl->canFocus()) m_activeControl->setFocus();
     } else {
         if (handleAllocated()) handle().setVisible(false);
         if (screen().m_activeForm == this) activated(false);
@@ -584,6 +753,10 @@ void TApplication::setIcon(TIcon* icon) {
 }
 
 void TApplication::processMessages() { toolkit::processMessages(); }
+
+void TApplication::run() {
+    toolkit::runUntil([this] { return m_terminated; });
+}
 
 void TApplication::minimize() {
     for (TCustomForm* f : screen().forms())

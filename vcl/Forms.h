@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +14,6 @@
 
 namespace vcl {
 
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = uint32_t;
 enum TPosition {
@@ -33,6 +33,24 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TModalResult = int;
 inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
                               mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+class TMainMenu;
+
+// A form's scroll bar settings (HorzScrollBar, VertScrollBar). Forms here do not scroll:
+// the values are kept so streams and scripts read them back.
+class TControlScrollBar : public classes::TPersistent {
+public:
+    CLASSES_OBJECT(TControlScrollBar)
+    int64_t value(const std::string& name, int64_t fallback) const;
+    void setValue(const std::string& name, int64_t v) { m_values[name] = v; }
+    void assign(const classes::TPersistent& source) override;
+
+private:
+    std::map<std::string, int64_t> m_values;
+};
+
+// The height of a form's menu bar, part of its frame as the caption is.
+inline constexpr int kMenuBarHeight = 19;
 
 class TCustomForm : public TWinControl {
 public:
@@ -57,10 +75,19 @@ public:
     void setAlphaBlend(bool value);
     int alphaBlendValue() const { return m_alphaBlendValue; }
     void setAlphaBlendValue(int value);
-    // The form's main menu component (menus live elsewhere); cleared when it is freed.
-    classes::TComponent* menu() const { return m_menu; }
-    void setMenu(classes::TComponent* menu);
+    // The form's menu bar; cleared when the menu is freed. The client area keeps its size
+    // when a bar comes or goes.
+    TMainMenu* menu() const { return m_menu; }
+    void setMenu(TMainMenu* menu);
+    bool menuBarShown() const { return m_menuBarShown; }
+    // The control that has the focus, or gets it when the form shows.
+    TWinControl* activeControl() const;
+    void setActiveControl(TWinControl* control);
+    TControlScrollBar* horzScrollBar() const { return m_horzScrollBar.get(); }
+    TControlScrollBar* vertScrollBar() const { return m_vertScrollBar.get(); }
     void notification(classes::TComponent* component, classes::Operation operation) override;
+    void getChildren(const std::function<void(classes::TComponent*)>& proc,
+                     classes::TComponent* root) const override;
     bool keyPreview() const { return m_keyPreview; }
     void setKeyPreview(bool value) { m_keyPreview = value; }
     TModalResult modalResult() const { return m_modalResult; }
@@ -88,7 +115,10 @@ public:
     TModalResult showModal();
     // Raises OnCreate; the loader calls it once the form has been read.
     void doCreate();
-    void setFocusedControl(TWinControl* control) { m_focused = control; }
+    void setFocusedControl(TWinControl* control);
+    // Enter presses the focused button, else the default button; Escape the cancel button.
+    bool dialogKey(int key, TShiftState shift) override;
+    bool isShortCut(int key, TShiftState shift) override;
     // The window's shape (shaped forms); an empty list removes it. Kept across handle
     // re-creation.
     void setWindowRegion(const std::vector<TRect>& rects);
@@ -121,6 +151,8 @@ private:
     void iconChanged();
     void closeModal();
     void doClose(TCloseAction& action);
+    void menuItemsChanged();
+    void rebuildMenuBar();
 
     TFormBorderStyle m_borderStyle = bsSizeable;
     TBorderIcons m_borderIcons = (1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize);
@@ -136,14 +168,18 @@ private:
     bool m_showWhenLoaded = false;
     bool m_alphaBlend = false;
     int m_alphaBlendValue = 255;
-    classes::TComponent* m_menu = nullptr;
+    TMainMenu* m_menu = nullptr;
+    bool m_menuBarShown = false;
+    bool m_menuRebuildPending = false;
     std::vector<TRect> m_region;
     TWinControl* m_focused = nullptr;
-    std::unique_ptr<TCanvas> m_canvas;
+    std::weak_ptr<const char> m_focusedAlive;
+    TWinControl* m_activeControl = nullptr;
+    std::unique_ptr<TControlScrollBar> m_horzScrollBar, m_vertScrollBar;
 
 public:
     // The form's own canvas (OnPaint draws on it).
-    TCanvas& canvas();
+    TCanvas& canvas() { return ownCanvas(); }
 };
 
 class TForm : public TCustomForm {
@@ -184,6 +220,8 @@ public:
     explicit TApplication(classes::TComponent* owner);
     ~TApplication() override;
 
+    // Handles events until the application terminates (the main form closed).
+    void run();
     const std::string& title() const { return m_title; }
     void setTitle(const std::string& title);
     TIcon* icon() const { return m_icon.get(); }

@@ -14,6 +14,7 @@
 namespace vcl {
 
 class TWinControl;
+class TMenuItem;
 
 // Top-level window decoration, from a form's properties.
 struct WindowFrame {
@@ -50,6 +51,9 @@ public:
     // Stacking among siblings: directly above `below` (null: at the bottom).
     virtual void stackAbove(WindowHandle* below) = 0;
     virtual void raise() = 0;
+    // The control's properties changed: a standard control's widget takes them over (the
+    // plain window paints from the model and needs nothing).
+    virtual void sync() {}
 
     // Top-level windows only.
     virtual void setFrame(const WindowFrame& frame) = 0;
@@ -63,6 +67,9 @@ public:
     // Lets the user drag the window with the mouse button that is down now, as dragging
     // its caption would.
     virtual void beginDrag() = 0;
+    // The menu bar above the client area, built from the items below `items` (null: no
+    // bar). The bar is `height` pixels high; the client area keeps its size below it.
+    virtual void setMenuBar(const TMenuItem* items, int height) { (void)items, (void)height; }
 
     // The window and its child windows as they look now (tests and screenshots).
     virtual pictures::Image grab() = 0;
@@ -73,6 +80,21 @@ std::unique_ptr<WindowHandle> createWindowHandle(TWinControl& control);
 
 // Toolkit services the application object needs.
 namespace toolkit {
+// The toolkit for the whole process: create one before the first window (the program's
+// main, a benchmark, a fuzz target) and keep it until the last is gone.
+class Session {
+public:
+    Session(int& argc, char** argv);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+// The program's name the desktop shows (task bar, window lists).
+void setApplicationName(const std::string& ansiText);
 void processMessages();
 // Handles events until `done` returns true, sleeping while there are none.
 void runUntil(const std::function<bool()>& done);

@@ -13,8 +13,8 @@
 #include <map>
 #include <vector>
 
-#include "player/Archive.h"
-#include "player/ArchiveInput.h"
+#include "runtime/Archive.h"
+#include "runtime/ArchiveInput.h"
 #include "tests/support/TestData.h"
 
 namespace fs = std::filesystem;
@@ -41,7 +41,7 @@ std::string textLike(size_t size, uint32_t seed) {
 
 const std::string& archiveBytes() {
     static const std::string bytes = [] {
-        player::ArchiveWriter w("Embedded Files", 1);
+        runtime::ArchiveWriter w("Embedded Files", 1);
         for (int i = 0; i < kFiles; ++i) {
             std::string contents = i % 2 ? testdata::noise(kFileSize, static_cast<uint32_t>(i))
                                          : textLike(kFileSize, static_cast<uint32_t>(i));
@@ -69,8 +69,8 @@ void BM_Restore(benchmark::State& state) {
         state.PauseTiming();
         fs::remove_all(target);
         state.ResumeTiming();
-        player::TBackupFile backup;
-        player::FileArchiveInput input(file);
+        runtime::TBackupFile backup;
+        runtime::FileArchiveInput input(file);
         if (!backup.RestoreFromStream(input, target.string())) state.SkipWithError("restore failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFileSize * kFiles);

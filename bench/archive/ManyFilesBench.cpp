@@ -13,8 +13,8 @@
 #include <map>
 #include <string>
 
-#include "player/Archive.h"
-#include "player/ArchiveInput.h"
+#include "runtime/Archive.h"
+#include "runtime/ArchiveInput.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +37,7 @@ std::string nameOf(int i) { return "Clip" + std::to_string(i) + ".txt"; }
 void prepare() {
     fs::remove_all(kScratch);
     fs::create_directories(kScratch / "source");
-    player::ArchiveWriter writer("Embedded Files", 1);
+    runtime::ArchiveWriter writer("Embedded Files", 1);
     for (int i = 0; i < kFiles; ++i) {
         const std::string contents = contentsOf(i);
         writer.addFile("C:\\clipart\\" + nameOf(i), contents, kDosDate);
@@ -60,8 +60,8 @@ void BM_RestoreManyFiles(benchmark::State& state) {
         state.PauseTiming();
         freshFolder(target);
         state.ResumeTiming();
-        player::TBackupFile backup;
-        player::FileArchiveInput input(kScratch / "files.arc");
+        runtime::TBackupFile backup;
+        runtime::FileArchiveInput input(kScratch / "files.arc");
         if (!backup.RestoreFromStream(input, target.string()) || backup.filesRestored() != kFiles)
             state.SkipWithError("restore failed");
     }

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "player/Archive.h"
-#include "player/ArchiveInput.h"
+#include "runtime/Archive.h"
+#include "runtime/ArchiveInput.h"
 
 namespace fs = std::filesystem;
 
@@ -21,11 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs::create_directories(target, ec);
 
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    player::TBackupFile backup;
-    backup.OnError = [](player::TBackupFile&, int, const std::string&) {};
-    backup.OnCRCError = [](player::TBackupFile&, int32_t, int32_t, const std::string&) {};
+    runtime::TBackupFile backup;
+    backup.OnError = [](runtime::TBackupFile&, int, const std::string&) {};
+    backup.OnCRCError = [](runtime::TBackupFile&, int32_t, int32_t, const std::string&) {};
     backup.setRestoreFullPath(size > 0 && (data[0] & 1));
-    player::MemoryArchiveInput input(bytes);
+    runtime::MemoryArchiveInput input(bytes);
     backup.RestoreFromStream(input, target.string());
     // A second archive may follow the first.
     backup.RestoreFromStream(input, target.string());

@@ -1,7 +1,6 @@
 // Project files come from anywhere: the loader must end every input in a message or a
 // run, never in a crash, a hang or unbounded memory.
 #include <unistd.h>
-#include <QApplication>
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,10 +8,11 @@
 #include <fstream>
 
 #include "components/Registration.h"
-#include "player/EmbeddedLoad.h"
-#include "player/TempFolders.h"
 #include "player/loader/ProjectLoader.h"
+#include "runtime/EmbeddedLoad.h"
+#include "runtime/TempFolders.h"
 #include "vcl/Registration.h"
+#include "vcl/WindowHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -22,14 +22,14 @@ fs::path g_dir;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    static vcl::toolkit::Session toolkit(*argc, *argv);
     vcl::registerVclClasses();
     components::registerComponentClasses();
     g_dir = fs::temp_directory_path() / ("vantrel-fuzz-loader-" + std::to_string(::getpid()));
     fs::create_directories(g_dir);
-    player::TempFolders::instance().createAppFolder(g_dir);
+    runtime::TempFolders::instance().createAppFolder(g_dir);
     std::atexit([] {
-        player::TempFolders::instance().cleanup();
+        runtime::TempFolders::instance().cleanup();
         std::error_code ec;
         fs::remove_all(g_dir, ec);
     });
@@ -40,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path file = g_dir / "input.zep";
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    player::HiddenEmbeddedLoad progress;
+    runtime::HiddenEmbeddedLoad progress;
     player::loadProjectFile(file, 0, progress);
     player::freeMainForm();
     // Keep the folders of one input from piling up under the next.
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(player::TempFolders::instance().appFolder(), ec)) {
+    for (const auto& entry : fs::directory_iterator(runtime::TempFolders::instance().appFolder(), ec)) {
         if (entry.is_directory()) fs::remove_all(entry.path(), ec);
     }
     return 0;

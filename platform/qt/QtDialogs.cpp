@@ -6,13 +6,19 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/CodePage.h"
 #include "platform/Dialogs.h"
@@ -76,24 +82,73 @@ DialogAnswer askMessage(const DialogRequest& r) {
     return a;
 }
 
+// The choice dialog in its fixed layout: the application's icon, the wrapped prompt, a
+// drop-down list of 16 visible rows, OK and Cancel below.
 DialogAnswer askChoice(const DialogRequest& r) {
     QDialog dialog;
     dialog.setWindowTitle(qs(r.caption));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* label = new QLabel(qs(r.text));
-    label->setWordWrap(true);
-    auto* combo = new QComboBox;
-    for (const auto& item : r.items) combo->addItem(qs(item));
-    combo->setCurrentText(qs(r.initialText));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(label);
-    layout->addWidget(combo);
-    layout->addWidget(buttons);
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    auto* icon = new QLabel(&dialog);
+    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    auto* prompt = new QLabel(qs(r.text), &dialog);
+    prompt->setWordWrap(true);
+    prompt->setFixedWidth(260);
+    auto* list = new QComboBox(&dialog);
+    list->setMaxVisibleItems(16);
+    for (const auto& item : r.items) list->addItem(qs(item));
+    list->setCurrentIndex(std::max(0, list->findText(qs(r.initialText), Qt::MatchFixedString)));
+    const ChoiceLayout l = choiceLayout(prompt->heightForWidth(260), list->sizeHint().height());
+    auto place = [](QWidget* w, const DialogPlace& p) { w->setGeometry(p.left, p.top, p.width, p.height); };
+    place(icon, l.icon);
+    place(prompt, l.prompt);
+    place(list, l.list);
+    auto* ok = new QPushButton(QDialogButtonBox::tr("OK"), &dialog);
+    auto* cancel = new QPushButton(QDialogButtonBox::tr("Cancel"), &dialog);
+    place(ok, l.ok);
+    place(cancel, l.cancel);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    dialog.setFixedSize(l.clientWidth, l.clientHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     DialogAnswer a;
     a.accepted = dialog.exec() == QDialog::Accepted;
-    a.text = ansi(combo->currentText());
+    a.text = ansi(list->currentText());
+    return a;
+}
+
+DialogAnswer askFont(const DialogRequest& r) {
+    QFont initial(qs(r.font.name));
+    if (r.font.size > 0) initial.setPointSize(r.font.size);
+    initial.setBold(r.font.bold);
+    initial.setItalic(r.font.italic);
+    initial.setUnderline(r.font.underline);
+    initial.setStrikeOut(r.font.strikeOut);
+    QFontDialog dialog(initial);
+    dialog.setWindowTitle(qs(r.caption));
+    DialogAnswer a;
+    a.accepted = dialog.exec() == QDialog::Accepted;
+    if (a.accepted) {
+        const QFont f = dialog.selectedFont();
+        DialogFont chosen = r.font;  // Qt's dialog has no colour: the initial one stays
+        chosen.name = ansi(f.family());
+        chosen.size = f.pointSize() > 0 ? f.pointSize() : r.font.size;
+        chosen.bold = f.bold();
+        chosen.italic = f.italic();
+        chosen.underline = f.underline();
+        chosen.strikeOut = f.strikeOut();
+        a.text = fontText(chosen);
+    }
+    return a;
+}
+
+DialogAnswer askPrinterSetup(const DialogRequest& r) {
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    if (!r.caption.empty()) dialog.setWindowTitle(qs(r.caption));
+    DialogAnswer a;
+    a.accepted = dialog.exec() == QDialog::Accepted;
     return a;
 }
 
@@ -148,6 +203,8 @@ public:
         case DialogKind::Message: return askMessage(r);
         case DialogKind::Choice: return askChoice(r);
         case DialogKind::About: return askAbout(r);
+        case DialogKind::Font: return askFont(r);
+        case DialogKind::PrinterSetup: return askPrinterSetup(r);
         case DialogKind::Input: {
             bool ok = false;
             QString text = QInputDialog::getText(nullptr, qs(r.caption), qs(r.text), QLineEdit::Normal,
@@ -180,6 +237,7 @@ public:
         case DialogKind::Color: {
             QColor initial(static_cast<int>(r.color & 0xFF), static_cast<int>((r.color >> 8) & 0xFF),
                            static_cast<int>((r.color >> 16) & 0xFF));
+            // Qt's colour dialog always shows its custom colours: the full form either way.
             QColor c = QColorDialog::getColor(initial, nullptr, qs(r.caption));
             a.accepted = c.isValid();
             if (a.accepted) {

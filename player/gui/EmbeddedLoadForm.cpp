@@ -1,42 +1,49 @@
 #include "player/gui/EmbeddedLoadForm.h"
 
-#include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QVBoxLayout>
+#include "classes/ClassBuilder.h"
+#include "vcl/ExtCtrls.h"
+#include "vcl/RangeCtrls.h"
 
 namespace player {
 
-namespace {
-constexpr int kStep = 10;  // a progress bar's default step
+const classes::ClassInfo& TEmbeddedLoad::staticClass() {
+    static const auto info =
+        classes::ClassBuilder<TEmbeddedLoad>("TEmbeddedLoad", vcl::TForm::staticClass()).factory({}).build();
+    return *info;
 }
 
-TEmbeddedLoad::TEmbeddedLoad() {
-    setWindowTitle(QStringLiteral("Loading Embedded files ..."));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(282, 33);
-    m_progressBar1.setRange(0, 100);
-    m_progressBar1.setTextVisible(false);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(&m_progressBar1);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->geometry().center() - rect().center());
-    }
-    m_timer1.setSingleShot(true);
-    m_timer1.setInterval(3000);
-    QObject::connect(&m_timer1, &QTimer::timeout, this, [this] {
-        m_timer1.stop();
-        if (isHidden()) show();
+TEmbeddedLoad::TEmbeddedLoad(classes::TComponent* owner)
+    : vcl::TForm(owner), m_progressBar1(new vcl::TProgressBar(this)), m_timer1(new vcl::TTimer(this)) {
+    setName("EmbeddedLoad");
+    setCaption("Loading Embedded files ...");
+    setBorderStyle(vcl::bsDialog);
+    setBorderIcons(0);
+    setFormStyle(vcl::fsStayOnTop);
+    setPosition(vcl::poScreenCenter);
+    setClientWidth(282);
+    setClientHeight(33);
+    m_progressBar1->setName("ProgressBar1");
+    m_progressBar1->setParent(this);
+    m_progressBar1->setBounds(8, 8, 266, 17);
+    m_timer1->setName("Timer1");
+    m_timer1->setEnabled(false);
+    m_timer1->setInterval(3000);
+    static const int code = 0;
+    m_timer1->setOnTimer(classes::TMethod(&code, this, [this](std::span<const classes::EventArg>) {
+        m_timer1->setEnabled(false);
+        if (!visible()) show();
+    }));
+    // The user cannot close it; extraction does.
+    onCloseQuery = classes::TMethod(&code, this, [](std::span<const classes::EventArg> args) {
+        if (auto* canClose = std::get_if<bool*>(&args[1])) **canClose = false;
     });
 }
 
-void TEmbeddedLoad::stepIt() {
-    // Past the end the bar starts over, as a stepping progress bar does.
-    int next = m_progressBar1.value() + kStep;
-    m_progressBar1.setValue(next > m_progressBar1.maximum() ? next - m_progressBar1.maximum() : next);
-}
+void TEmbeddedLoad::startTimer() { m_timer1->setEnabled(true); }
 
-void TEmbeddedLoad::closeEvent(QCloseEvent* event) { event->ignore(); }
+void TEmbeddedLoad::stopTimer() { m_timer1->setEnabled(false); }
+
+// Past the end the bar starts over, as a stepping progress bar does.
+void TEmbeddedLoad::stepIt() { m_progressBar1->stepIt(); }
 
 }  // namespace player

@@ -1,31 +1,33 @@
-// The "Loading Embedded files ..." window: a small always-on-top dialog with a progress
-// bar that refuses to be closed and appears only when extraction takes a while.
+// The "Loading Embedded files ..." form: a small always-on-top dialog with a progress bar
+// that refuses to be closed and appears only when extraction takes a while.
 #pragma once
 
-#include <QDialog>
-#include <QProgressBar>
-#include <QTimer>
+#include "runtime/EmbeddedLoad.h"
+#include "vcl/Forms.h"
 
-#include "player/EmbeddedLoad.h"
+namespace vcl {
+class TProgressBar;
+class TTimer;
+}  // namespace vcl
 
 namespace player {
 
-class TEmbeddedLoad final : public QDialog, public EmbeddedLoad {
+class TEmbeddedLoad final : public vcl::TForm, public runtime::EmbeddedLoad {
 public:
-    TEmbeddedLoad();
+    CLASSES_OBJECT(TEmbeddedLoad)
+    explicit TEmbeddedLoad(classes::TComponent* owner);
 
-    void startTimer() override { m_timer1.start(); }
-    void stopTimer() override { m_timer1.stop(); }
-    void hide() override { QDialog::hide(); }
+    void startTimer() override;
+    void stopTimer() override;
+    void hide() override { vcl::TForm::hide(); }
+    vcl::TProgressBar* progressBar1() const { return m_progressBar1; }
 
 protected:
     void stepIt() override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override {}  // Escape must not close it either
 
 private:
-    QProgressBar m_progressBar1;
-    QTimer m_timer1;
+    vcl::TProgressBar* m_progressBar1;
+    vcl::TTimer* m_timer1;
 };
 
 }  // namespace player

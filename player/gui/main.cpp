@@ -1,22 +1,26 @@
 // The player program: module initialisation, the information switches, then the event
 // loop, whose hidden loading form starts the project.
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
 #include "base/CodePage.h"
 #include "components/Registration.h"
+#include "host/ClassImporter.h"
+#include "host/ScriptHost.h"
+#include "host/Sequences.h"
+#include "platform/Automation.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/SystemInfo.h"
-#include "player/CommandLine.h"
 #include "player/Loader.h"
-#include "player/ProcessState.h"
 #include "player/Startup.h"
-#include "player/Termination.h"
+#include "player/gui/AutomationDriver.h"
 #include "player/gui/EmbeddedLoadForm.h"
 #include "player/gui/LoadingForm.h"
 #include "player/loader/ProjectLoader.h"
+#include "runtime/CommandLine.h"
+#include "runtime/ProcessState.h"
+#include "runtime/Termination.h"
 #include "vcl/Forms.h"
 #include "vcl/Registration.h"
 
@@ -50,44 +54,49 @@ bool chooseDisplay() {
 int main(int argc, char** argv) {
     if (!chooseDisplay()) return 1;
     base::CodePage::setActive(ansiCodePageFromLocale());
-    player::installTerminationSignals();
-    QApplication app(argc, argv);
+    runtime::installTerminationSignals();
+    vcl::toolkit::Session toolkit(argc, argv);
     platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend()));
 
     player::initialiseModule(platform::executablePath());
-    const auto commandLine = player::CommandLine::fromMain(argc, argv);
+    host::fillClassImporter(host::classImporter());
+    const auto commandLine = runtime::CommandLine::fromMain(argc, argv);
+    runtime::state().setArguments(commandLine.arguments());
 
-    player::state().onTitleChanged([](const std::string& title) {
-        QApplication::setApplicationName(QString::fromStdString(base::CodePage::active().toUtf8(title)));
+    runtime::state().onTitleChanged([](const std::string& title) {
+        vcl::application().setTitle(title);
+        vcl::toolkit::setApplicationName(title);
     });
-    player::state().setApplicationTitle(std::string("Vantrel ") + player::kPlayerVersion);
+    runtime::state().setApplicationTitle(std::string("Vantrel ") + runtime::kPlayerVersion);
     player::handleInformationSwitches(commandLine);
     // FIXME: of the 45 component classes a project form may name, those built so far.
     vcl::registerVclClasses();
     components::registerComponentClasses();
 
-    platform::setMessagePump([] { QCoreApplication::processEvents(); });
+    platform::setMessagePump([] { vcl::toolkit::processMessages(); });
     vcl::application().showErrorBox = [](const std::string& caption, const std::string& text) {
         platform::dialogs().messageBox(text, caption, platform::MB_OK | platform::MB_ICONERROR);
     };
-    player::state().setApplicationTitle(player::loadingTitle());
-    player::TEmbeddedLoad embeddedLoad;
-    // FIXME: until the script host exists, a person sees the project's form; unattended
-    // runs only log the hand-over.
-    if (!std::getenv("VANTREL_AUTOMATION")) {
-        player::setScriptHost([](const player::ScriptHandover&) {
-            if (vcl::TAutorunForm* form = player::mainForm()) form->showModal();
-        });
-    }
+    runtime::state().setApplicationTitle(player::loadingTitle());
+    player::TEmbeddedLoad embeddedLoad(nullptr);
+    player::setScriptHost([](const player::ScriptHandover& h) {
+        host::ScriptHost scriptHost(player::mainForm(), host::classImporter());
+        scriptHost.play(h.hasSource, h.source, h.bytecode, h.debugInfo);
+    });
     player::setProjectLoader([&embeddedLoad](const std::filesystem::path& file, uint64_t offset) {
         if (player::loadProjectFile(file, offset, embeddedLoad) == player::LoadResult::Failed) {
-            player::ExitProcess(player::kExitLoadError);
+            runtime::ExitProcess(player::kExitLoadError);
         }
     });
-    player::TLoadingForm loadingForm([&commandLine] { player::startRoutine(commandLine); });
-    app.exec();
+    std::unique_ptr<player::AutomationDriver> driver;
+    if (auto script = platform::automationScript()) {
+        driver = std::make_unique<player::AutomationDriver>(std::move(script));
+        driver->start();
+    }
+    player::TLoadingForm loadingForm(nullptr, [&commandLine] { player::startRoutine(commandLine); });
+    vcl::application().run();
 
-    player::runCleanup();
+    runtime::runCleanup();
     platform::dialogs().logExit(0);
     return 0;
 }

@@ -11,12 +11,12 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
-#include "player/ArchiveInput.h"
-#include "player/EmbeddedLoad.h"
 #include "player/Loader.h"
-#include "player/ProcessState.h"
-#include "player/TempFolders.h"
 #include "player/loader/ProjectReader.h"
+#include "runtime/ArchiveInput.h"
+#include "runtime/EmbeddedLoad.h"
+#include "runtime/ProcessState.h"
+#include "runtime/TempFolders.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphic.h"
 
@@ -54,7 +54,7 @@ void skipValues(classes::TReader& reader, int64_t count) {
 // Extraction writes only inside the player's own temporary folder; without one the
 // project is not loaded at all, so nothing can land beside it.
 bool haveTemporaryFolder(const std::string& shownName) {
-    if (!TempFolders::instance().appFolder().empty()) return true;
+    if (!runtime::TempFolders::instance().appFolder().empty()) return true;
     std::string tried;
     for (const fs::path& folder : platform::userTempFolderCandidates()) {
         tried += (tried.empty() ? "\"" : ", \"") + platform::windowsPath(folder) + "\"";
@@ -68,11 +68,11 @@ bool haveTemporaryFolder(const std::string& shownName) {
 
 // The project's files into the embedded folder, then for newer formats the script
 // archive into its own folder, from which "script.txt" is read.
-void restoreArchives(const fs::path& file, uint64_t position, int version, EmbeddedLoad& progress,
+void restoreArchives(const fs::path& file, uint64_t position, int version, runtime::EmbeddedLoad& progress,
                      ScriptHandover& handover) {
-    const fs::path embeddedFolder = TempFolders::instance().embeddedFolder();
+    const fs::path embeddedFolder = runtime::TempFolders::instance().embeddedFolder();
     if (embeddedFolder.empty()) throw base::Error("No embedded folder");  // never the current folder
-    FileArchiveInput input(file, position);
+    runtime::FileArchiveInput input(file, position);
     progress.startTimer();
     const std::string embedded = platform::windowsPath(embeddedFolder);
     bool restored = progress.embeddedFiles().RestoreFromStream(input, embedded);
@@ -85,7 +85,7 @@ void restoreArchives(const fs::path& file, uint64_t position, int version, Embed
                                      .add("ok", restored));
     if (version <= 7) return;
 
-    fs::path scriptFolder = TempFolders::instance().makeFolder(kScriptSuffix);
+    fs::path scriptFolder = runtime::TempFolders::instance().makeFolder(kScriptSuffix);
     progress.detachProgress();
     progress.embeddedFiles().RestoreFromStream(input, platform::windowsPath(scriptFolder));
     fs::path script = platform::drives().resolve(platform::windowsPath(scriptFolder / "script.txt"));
@@ -107,13 +107,13 @@ void freeMainForm() {
     g_mainForm = nullptr;
 }
 
-LoadResult loadProjectFile(const fs::path& file, uint64_t offset, EmbeddedLoad& progress) {
+LoadResult loadProjectFile(const fs::path& file, uint64_t offset, runtime::EmbeddedLoad& progress) {
     const std::string shownName = platform::windowsPath(file);
     if (!haveTemporaryFolder(shownName)) return LoadResult::Failed;
     try {
         std::error_code ec;
         platform::drives().mountDriveFor(file);
-        state().setSourceFolder(file.parent_path());
+        runtime::state().setSourceFolder(file.parent_path());
         fs::current_path(file.parent_path(), ec);
 
         ScriptHandover handover;
@@ -151,14 +151,15 @@ LoadResult loadProjectFile(const fs::path& file, uint64_t offset, EmbeddedLoad& 
             reader.readRootComponent(g_mainForm);
             g_mainForm->hide();
             vcl::application().setTitle(g_mainForm->caption());
-            state().setApplicationTitle(g_mainForm->caption());
+            runtime::state().setApplicationTitle(g_mainForm->caption());
             if (g_mainForm->icon() && !g_mainForm->icon()->empty())
                 vcl::application().setIcon(g_mainForm->icon());
 
             skipValues(reader, reader.readInteger());
             skipValues(reader, 20);
             // A folder that cannot be made is a load error: the files have nowhere else to go.
-            TempFolders::instance().setEmbeddedFolder(TempFolders::instance().makeFolder(kEmbeddedSuffix));
+            runtime::TempFolders::instance().setEmbeddedFolder(
+                runtime::TempFolders::instance().makeFolder(kEmbeddedSuffix));
             try {
                 hasFiles = reader.readBoolean();
             } catch (const base::Error&) {

@@ -14,10 +14,11 @@
 namespace vcl {
 class TAutorunForm;
 }
+namespace runtime {
+class EmbeddedLoad;
+}
 
 namespace player {
-
-class EmbeddedLoad;
 
 inline constexpr int kMaxFormatVersion = 20;
 
@@ -31,7 +32,8 @@ enum class LoadResult {
 inline constexpr int kExitLoadError = 30;
 
 // The load procedure; every failure has shown its message when it returns.
-LoadResult loadProjectFile(const std::filesystem::path& file, uint64_t offset, EmbeddedLoad& progress);
+LoadResult loadProjectFile(const std::filesystem::path& file, uint64_t offset,
+                           runtime::EmbeddedLoad& progress);
 
 // The main form of the loaded project; null before a load. Lives until the process ends.
 vcl::TAutorunForm* mainForm();

@@ -150,7 +150,8 @@ TEST(Loader, AMissingScriptFileIsALoadError) {
     Sandbox box;
     auto p = sampleProject();
     p.hasScript = false;
-    std::string bytes = player::writeProject(p) + player::ArchiveWriter().bytes();  // an empty script archive
+    std::string bytes =
+        player::writeProject(p) + runtime::ArchiveWriter().bytes();  // an empty script archive
     Outcome r = play(box, bytes);
     EXPECT_EQ(r.code, 30);
     EXPECT_TRUE(contains(r.all(), "An error occured while loading")) << r.all();

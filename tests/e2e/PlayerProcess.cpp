@@ -61,12 +61,15 @@ PlayerProcess::PlayerProcess(const Sandbox& sandbox, const fs::path& exe, Option
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string var = *e;
-        for (const char* drop : {"TMP=", "TEMP=", "TMPDIR=", "VANTREL_", "QT_QPA_PLATFORM="}) {
+        for (const char* drop :
+             {"TMP=", "TEMP=", "TMPDIR=", "VANTREL_", "QT_QPA_PLATFORM=", "XDG_DATA_HOME="}) {
             if (var.rfind(drop, 0) == 0) var.clear();
         }
         if (!var.empty()) env.push_back(var);
     }
     env.push_back("TMP=" + sandbox.tmp().string());
+    // The registry and the system drive live in the sandbox, never in the tester's own data.
+    env.push_back("XDG_DATA_HOME=" + (sandbox.dir() / "data").string());
     env.push_back("QT_QPA_PLATFORM=offscreen");
     env.push_back("VANTREL_LOG=" + m_log.string());
     if (options.automated) {

@@ -2,7 +2,7 @@
 #include <signal.h>
 
 #include "PlayerProcess.h"
-#include "player/AppendedProject.h"
+#include "runtime/AppendedProject.h"
 
 namespace fs = std::filesystem;
 using e2e::PlayerProcess;
@@ -41,7 +41,7 @@ TEST(PlayerSwitches, InformationWinsOverAboutAndMentionsAnAppendedProject) {
     Sandbox box;
     box.write("p.zep", "TPF0");
     fs::path plain = box.copyPlayer("plain");
-    player::appendProject(plain, box.dir() / "p.zep", box.dir() / "cd");
+    runtime::appendProject(plain, box.dir() / "p.zep", box.dir() / "cd");
     PlayerProcess p(box, box.dir() / "cd", {{"/ABOUT", "/?"}});
     EXPECT_EQ(p.wait(), 124);
     auto log = p.logLines();
@@ -88,7 +88,7 @@ TEST(PlayerStart, ProjectsAreResolvedInOrderWithRealFiles) {
     box.write("chosen.zep", "TPF0 chosen");
     fs::path plain = box.copyPlayer("plain");
     fs::path exe = box.dir() / "show";
-    player::appendProject(plain, box.dir() / "arg.zep", exe);
+    runtime::appendProject(plain, box.dir() / "arg.zep", exe);
     const uint64_t appendedAt = fs::file_size(plain);
 
     // These files are no real projects: the loader says so, and the player ends normally.

@@ -76,17 +76,86 @@ TEST_F(DialogsTest, LogHasOneJsonLinePerDialogWithTextsInUtf8) {
         "{\"kind\":\"exit\",\"code\":102}\n");
 }
 
-TEST(AutomationScript, KeepsDriverStepsAndReportsUnknownVerbs) {
+TEST(AutomationScript, KeepsAllStepsInOneQueueAndReportsUnknownVerbs) {
     std::vector<std::string> problems;
     auto script = platform::AutomationScript::parse(
         "click Form1.Button1\r\nfrobnicate x\nWAIT 100\nanswer OK", &problems);
-    ASSERT_EQ(script.driverSteps().size(), 2u);
-    EXPECT_EQ(script.driverSteps()[0].verb, "click");
-    EXPECT_EQ(script.driverSteps()[0].argument, "Form1.Button1");
-    EXPECT_EQ(script.driverSteps()[1].verb, "wait");
+    ASSERT_EQ(script.size(), 3u);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0], "line 2: unknown step 'frobnicate'");
+    EXPECT_FALSE(script.hasAnswer());  // a driver step comes first
+    EXPECT_EQ(script.front().verb, "click");
+    EXPECT_EQ(script.front().argument, "Form1.Button1");
+    script.take();
+    EXPECT_EQ(script.take().verb, "wait");
     EXPECT_TRUE(script.hasAnswer());
+}
+
+TEST_F(DialogsTest, ADialogLeavesADriverStepAtTheHeadOfTheQueue) {
+    auto queue = std::make_shared<platform::AutomationScript>(
+        platform::AutomationScript::parse("click Button1\nanswer Yes\n"));
+    platform::DialogService dialogs(std::make_unique<platform::AutomationBackend>(queue), nullptr);
+    // The click is not this box's answer: it gets Escape, and the click stays first.
+    EXPECT_EQ(dialogs.messageBox("t", "c", platform::MB_YESNO), platform::IDNO);
+    ASSERT_EQ(queue->size(), 2u);
+    queue->take();
+    EXPECT_EQ(dialogs.messageBox("t", "c", platform::MB_YESNO), platform::IDYES);
+    EXPECT_TRUE(queue->empty());
+}
+
+TEST(FontText, RoundTripsAndKeepsWhatAnAnswerLeavesOut) {
+    platform::DialogFont base{"Arial", 10, false, true, false, false, 0x0000FF};
+    EXPECT_EQ(platform::fontText(base), "Arial,10,italic,255");
+    EXPECT_EQ(platform::parseFontText(platform::fontText(base), {}), base);
+    platform::DialogFont f = platform::parseFontText("Courier New", base);
+    EXPECT_EQ(f.name, "Courier New");
+    EXPECT_EQ(f.size, 10);
+    EXPECT_TRUE(f.italic);  // styles not given: kept
+    f = platform::parseFontText(" , 14 , Bold STRIKEOUT , 0x00FF00", base);
+    EXPECT_EQ(f.name, "Arial");
+    EXPECT_EQ(f.size, 14);
+    EXPECT_TRUE(f.bold && f.strikeOut && !f.italic && !f.underline);
+    EXPECT_EQ(f.color, 0x00FF00u);
+    f = platform::parseFontText("X,0,,-1", base);  // a size or colour out of range is ignored
+    EXPECT_EQ(f.size, 10);
+    EXPECT_EQ(f.color, 0x0000FFu);
+    EXPECT_FALSE(f.italic);  // an empty styles field means none
+}
+
+TEST_F(DialogsTest, FontPrinterAndChoiceDialogsTakeTheirAnswers) {
+    auto dialogs = service("answer Serif,,bold\nanswer Cancel\nanswer OK\nanswer second\n");
+    platform::DialogRequest font;
+    font.kind = platform::DialogKind::Font;
+    font.font = {"Sans", 9};
+    auto a = dialogs.ask(font);
+    EXPECT_TRUE(a.accepted);
+    EXPECT_EQ(a.text, "Serif,9,bold,0");
+    platform::DialogRequest printer;
+    printer.kind = platform::DialogKind::PrinterSetup;
+    EXPECT_FALSE(dialogs.ask(printer).accepted);
+    EXPECT_TRUE(dialogs.ask(printer).accepted);
+    platform::DialogRequest choice;
+    choice.kind = platform::DialogKind::Choice;
+    choice.items = {"First", "Second"};
+    choice.initialText = "First";
+    a = dialogs.ask(choice);
+    EXPECT_TRUE(a.accepted);
+    EXPECT_EQ(a.text, "Second");
+}
+
+// The choice dialog's layout: everything below the prompt moves down with its height.
+TEST(ChoiceLayout, StacksPromptListAndButtons) {
+    const platform::ChoiceLayout one = platform::choiceLayout(13, 21);
+    EXPECT_EQ(one.clientWidth, 337);
+    EXPECT_EQ(one.icon, (platform::DialogPlace{16, 8, 32, 32}));
+    EXPECT_EQ(one.prompt, (platform::DialogPlace{56, 16, 260, 13}));
+    EXPECT_EQ(one.list, (platform::DialogPlace{16, 41, 305, 21}));
+    EXPECT_EQ(one.ok, (platform::DialogPlace{91, 72, 75, 21}));
+    EXPECT_EQ(one.cancel, (platform::DialogPlace{171, 72, 75, 21}));
+    EXPECT_EQ(one.clientHeight, 108);
+    const platform::ChoiceLayout three = platform::choiceLayout(39, 21);
+    EXPECT_EQ(three.list.top - one.list.top, 26);
+    EXPECT_EQ(three.clientHeight - one.clientHeight, 26);
 }
 
 TEST(ButtonNames, RoundTripCaseInsensitively) {

@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "player/AppendedProject.h"
-#include "player/ProcessState.h"
+#include "runtime/AppendedProject.h"
+#include "runtime/ProcessState.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +37,7 @@ protected:
         fs::create_directories(m_dir);
         m_exe = m_dir / "player";
         std::ofstream(m_exe) << "ELF";
-        player::state().setExecutable(m_exe);
+        runtime::state().setExecutable(m_exe);
     }
     void TearDown() override { fs::remove_all(m_dir); }
     fs::path m_dir;
@@ -45,9 +45,9 @@ protected:
 };
 
 TEST_F(StartupFiles, ProjectsAreFoundInTheFixedOrder) {
-    using player::CommandLine;
+    using runtime::CommandLine;
     std::ofstream(m_dir / "arg.zep") << "TPF0";
-    player::appendProject(m_exe, m_dir / "arg.zep", m_dir / "player.tmp");
+    runtime::appendProject(m_exe, m_dir / "arg.zep", m_dir / "player.tmp");
     fs::rename(m_dir / "player.tmp", m_exe);
 
     // Nothing else: the appended project.
@@ -78,7 +78,7 @@ TEST_F(StartupFiles, ProjectsAreFoundInTheFixedOrder) {
 
 TEST_F(StartupFiles, NothingFoundWhenTheOpenDialogIsCancelled) {
     // Without an installed dialog service every dialog is cancelled.
-    EXPECT_FALSE(player::locateProject(player::CommandLine(), m_exe));
+    EXPECT_FALSE(player::locateProject(runtime::CommandLine(), m_exe));
 }
 
 TEST_F(StartupFiles, LoadingTitleComesFromTheIniFileUnlessEmpty) {

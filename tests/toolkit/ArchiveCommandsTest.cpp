@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "player/AppendedProject.h"
-#include "player/Archive.h"
+#include "runtime/AppendedProject.h"
+#include "runtime/Archive.h"
 #include "toolkit/Zeptool.h"
 
 namespace fs = std::filesystem;
@@ -22,7 +22,7 @@ protected:
         m_dir = fs::temp_directory_path() / ("zeptool-archive-" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
-        player::ArchiveWriter first, second;
+        runtime::ArchiveWriter first, second;
         first.addFile("C:\\pics\\a.txt", "alpha", kDate);
         second.addFile("script.txt", std::string(20000, 's'), kDate);
         m_first = first.bytes();
@@ -101,7 +101,7 @@ TEST_F(ArchiveCommandsTest, AppendWritesTheTrailer) {
     std::ofstream(path("player"), std::ios::binary) << std::string(64, 'P');
     std::ofstream(path("p.zep"), std::ios::binary) << "TPF0";
     EXPECT_EQ(run({"append", path("player"), path("p.zep"), path("cd")}), 0);
-    EXPECT_EQ(player::appendedProjectOffset(path("cd")), std::optional<uint64_t>(64));
+    EXPECT_EQ(runtime::appendedProjectOffset(path("cd")), std::optional<uint64_t>(64));
     EXPECT_EQ(run({"append", path("missing"), path("p.zep"), path("cd2")}), 1);
     EXPECT_EQ(run({"append", path("player")}), 2);
 }

@@ -2,6 +2,14 @@
 // live controls and grabbed headless: pixels at known points show each control.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -11,10 +19,22 @@
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 #include "tests/vcl/VclTestSupport.h"
+#include "vcl/Animate.h"
+#include "vcl/ButtonCtrls.h"
+#include "vcl/Buttons.h"
+#include "vcl/Edits.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
+#include "vcl/GroupCtrls.h"
+#include "vcl/Header.h"
+#include "vcl/HotKey.h"
+#include "vcl/ListCtrls.h"
+#include "vcl/Menus.h"
+#include "vcl/Notebook.h"
+#include "vcl/RangeCtrls.h"
 #include "vcl/Registration.h"
 #include "vcl/StdCtrls.h"
+#include "vcl/qt/QtHandle.h"
 
 using namespace vcl;
 using vcltest::colorAt;
@@ -34,6 +54,23 @@ void readForm(TCustomForm& form, const std::string& bytes) {
     stream.setBytes(bytes);
     classes::TReader reader(stream);
     reader.readRootComponent(&form);
+}
+
+// Pixels of text in `r`: dark ones on a light ground.
+int ink(const pictures::Image& img, const TRect& r) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const TColor c = colorAt(img, x, y);
+            n += c >= 0 && getRValue(c) + getGValue(c) + getBValue(c) < 300;
+        }
+    return n;
+}
+
+template <class W>
+W* widgetOf(classes::TComponent* c) {
+    auto* control = dynamic_cast<TWinControl*>(c);
+    return control ? dynamic_cast<W*>(static_cast<qt::QtHandle&>(control->handle()).widget()) : nullptr;
 }
 
 bool near(TColor a, TColor b, int tolerance) {
@@ -186,4 +223,127 @@ TEST_F(FormStream, BadPictureDataIsAnErrorTheHandlerSees) {
     }
     ASSERT_FALSE(errors.empty());
     EXPECT_NE(errors.front().find("Image1.Picture.Data"), std::string::npos) << errors.front();
+}
+
+TEST_F(FormStream, AFormWithEveryStandardControlReadsAndShowsThem) {
+    const std::string bytes = readFile(VCL_CONTROLS_FORM);
+    ASSERT_EQ(bytes.substr(0, 4), "TPF0");
+    TAutorunForm form(nullptr);
+    std::vector<std::string> errors;
+    classes::TMemoryStream stream;
+    stream.setBytes(bytes);
+    classes::TReader reader(stream);
+    reader.onError = [&](const std::string& m) {
+        errors.push_back(m);
+        return true;
+    };
+    reader.readRootComponent(&form);
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    // Every class of the stream, under its name, in its place.
+    const std::pair<const char*, const char*> expected[] = {
+        {"Label1", "TLabel"},
+        {"SpeedButton1", "TSpeedButton"},
+        {"Edit1", "TEdit"},
+        {"Button1", "TButton"},
+        {"BitBtn1", "TBitBtn"},
+        {"CheckBox1", "TCheckBox"},
+        {"RadioButton1", "TRadioButton"},
+        {"Memo1", "TMemo"},
+        {"ListBox1", "TListBox"},
+        {"ComboBox1", "TComboBox"},
+        {"HotKey1", "THotKey"},
+        {"GroupBox1", "TGroupBox"},
+        {"Shape1", "TShape"},
+        {"RadioGroup1", "TRadioGroup"},
+        {"ProgressBar1", "TProgressBar"},
+        {"TrackBar1", "TTrackBar"},
+        {"Header1", "THeader"},
+        {"Animate1", "TAnimate"},
+        {"Notebook1", "TNotebook"},
+        {"Edit2", "TEdit"},
+        {"Button2", "TButton"},
+        {"RichEdit1", "TRichEdit"},
+        {"Panel1", "TPanel"},
+        {"MainMenu1", "TMainMenu"},
+        {"Open1", "TMenuItem"},
+        {"PopupMenu1", "TPopupMenu"},
+        {"Timer1", "TTimer"},
+    };
+    for (auto [name, cls] : expected) {
+        classes::TComponent* c = form.findComponent(name);
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_STREQ(c->className().c_str(), cls) << name;
+    }
+    EXPECT_EQ(dynamic_cast<TControl*>(form.findComponent("Memo1"))->boundsRect(), (TRect{10, 40, 160, 100}));
+    auto* edit = dynamic_cast<TEdit*>(form.findComponent("Edit1"));
+    EXPECT_EQ(edit->popupMenu(), form.findComponent("PopupMenu1"));
+    EXPECT_EQ(form.menu(), form.findComponent("MainMenu1"));
+    EXPECT_EQ(form.clientHeight(), 260);
+
+    form.show();
+    QApplication::processEvents();
+    // Captions and items as the widgets show them.
+    EXPECT_EQ(widgetOf<QLineEdit>(edit)->text(), QStringLiteral("Edit text"));
+    EXPECT_EQ(widgetOf<QPushButton>(form.findComponent("Button1"))->text(), QStringLiteral("&Push"));
+    EXPECT_EQ(widgetOf<QPushButton>(form.findComponent("BitBtn1"))->text(), QStringLiteral("OK"));
+    auto* list = widgetOf<QListWidget>(form.findComponent("ListBox1"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("Gamma"));
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(widgetOf<QComboBox>(form.findComponent("ComboBox1"))->currentText(), QStringLiteral("Green"));
+    EXPECT_EQ(widgetOf<QLineEdit>(form.findComponent("HotKey1"))->text(), QStringLiteral("Ctrl + A"));
+    EXPECT_EQ(widgetOf<QGroupBox>(form.findComponent("GroupBox1"))->title(), QStringLiteral("Group"));
+    auto* group = dynamic_cast<TRadioGroup*>(form.findComponent("RadioGroup1"));
+    EXPECT_EQ(group->button(1)->caption(), "Two");
+    EXPECT_TRUE(group->button(1)->checked());
+    auto* book = dynamic_cast<TNotebook*>(form.findComponent("Notebook1"));
+    EXPECT_EQ(book->activePage(), "Second");
+    EXPECT_EQ(dynamic_cast<TAnimate*>(form.findComponent("Animate1"))->frameCount(), 3);
+    auto* bar = static_cast<qt::QtHandle&>(form.handle()).widget()->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 2);
+    EXPECT_EQ(bar->actions()[0]->text(), QStringLiteral("&File"));
+    ASSERT_NE(bar->actions()[0]->menu(), nullptr);
+    EXPECT_EQ(bar->actions()[0]->menu()->actions()[0]->text(), QStringLiteral("&Open\tCtrl+O"));
+    EXPECT_TRUE(bar->actions()[0]->menu()->actions()[1]->isSeparator());
+
+    const pictures::Image img = form.grab();
+    ASSERT_EQ(img.width, 640);
+    ASSERT_EQ(img.height, 260);
+    const TColor face = colorToRGB(clBtnFace), white = colorToRGB(clWindow);
+    EXPECT_EQ(colorAt(img, 630, 250), face);
+    EXPECT_GT(ink(img, {10, 10, 45, 26}), 20) << "the label's caption";
+    EXPECT_EQ(colorAt(img, 165, 18), clYellow) << "the edit's colour";
+    EXPECT_GT(ink(img, {52, 10, 110, 28}), 40) << "the edit's text";
+    EXPECT_GT(ink(img, {195, 8, 245, 30}), 15) << "the button's caption";
+    int green = 0;
+    for (int y = 8; y < 30; ++y)
+        for (int x = 264; x < 300; ++x)
+            green += getGValue(colorAt(img, x, y)) > 100 && getRValue(colorAt(img, x, y)) < 60;
+    EXPECT_GT(green, 8) << "the OK kind's glyph";
+    EXPECT_EQ(colorAt(img, 350, 6), colorToRGB(clBtnShadow)) << "the speed button is down";
+    EXPECT_EQ(colorAt(img, 475, 18), face);
+    EXPECT_GT(ink(img, {410, 10, 450, 27}), 15) << "the check box's caption";
+    EXPECT_EQ(colorAt(img, 150, 90), white);
+    EXPECT_GT(ink(img, {12, 42, 80, 72}), 40) << "the memo's lines";
+    EXPECT_EQ(colorAt(img, 260, 62), colorToRGB(clHighlight)) << "the list's selected item";
+    EXPECT_GT(ink(img, {172, 42, 220, 56}), 15) << "the list's first item";
+    EXPECT_GT(ink(img, {284, 42, 340, 60}), 15) << "the combo box's text";
+    EXPECT_GT(ink(img, {284, 72, 340, 88}), 15) << "the hot key's text";
+    EXPECT_EQ(colorAt(img, 415, 75), clRed) << "a shape on the group box";
+    EXPECT_GT(ink(img, {390, 40, 430, 55}), 15) << "the group box's caption";
+    EXPECT_GT(ink(img, {545, 80, 580, 100}), 15) << "the radio group's second item";
+    EXPECT_TRUE(near(colorAt(img, 20, 128), colorToRGB(clHighlight), 24)) << "half the progress bar is done";
+    EXPECT_EQ(colorAt(img, 150, 128), white);
+    EXPECT_EQ(colorAt(img, 340, 130), face);
+    EXPECT_GT(ink(img, {333, 122, 370, 138}), 15) << "the header's first section";
+    EXPECT_EQ(colorAt(img, 580, 135), clRed) << "the clip's first frame, centred";
+    EXPECT_GT(ink(img, {30, 175, 110, 190}), 15) << "the second page's button shows";
+    EXPECT_EQ(ink(img, {20, 170, 120, 191}) < 400, true) << "the first page's edit does not";
+    EXPECT_EQ(colorAt(img, 190, 230), face);
+    EXPECT_GT(ink(img, {222, 162, 280, 180}), 15) << "the rich edit's line";
+    EXPECT_EQ(colorAt(img, 390, 170), clAqua);
+    EXPECT_GT(ink(img, {410, 175, 450, 195}), 15) << "the panel's caption";
+    form.hide();
 }

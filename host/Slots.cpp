@@ -1,0 +1,149 @@
+#include "host/Slots.h"
+
+#include "components/ActiveXPlaceholders.h"
+#include "host/ClassImporter.h"
+#include "script/Api.h"
+#include "script/Imports.h"
+
+namespace host::slots {
+
+namespace {
+
+const script::Imports& empty() {
+    static const script::Imports table;
+    return table;
+}
+
+}  // namespace
+
+// FIXME: TCoolForm (the shaped form).
+const script::Imports& coolForm() { return empty(); }
+
+// FIXME: TGradient.
+const script::Imports& gradient() { return empty(); }
+
+// FIXME: TPicShow.
+const script::Imports& picShow() { return empty(); }
+
+// FIXME: TRichEditViewer.
+const script::Imports& richEditViewer() { return empty(); }
+
+// FIXME: TTextAnimator.
+const script::Imports& textAnimator() { return empty(); }
+
+// FIXME: TTextFader with DrawTiled and DrawTransparent.
+const script::Imports& textFader() { return empty(); }
+
+// FIXME: TMarquee.
+const script::Imports& marquee() { return empty(); }
+
+// FIXME: TWindowsMediaPlayer.
+const script::Imports& windowsMediaPlayer() { return empty(); }
+
+// FIXME: the file, folder and drive routines.
+const script::Imports& filesFamily() { return empty(); }
+
+// FIXME: the system information and control routines.
+const script::Imports& systemFamily() { return empty(); }
+
+// FIXME: the shell, process and installation routines.
+const script::Imports& shellFamily() { return empty(); }
+
+// FIXME: the network, download and printing routines.
+const script::Imports& networkFamily() { return empty(); }
+
+// FIXME: TOleControl above TWebBrowser, its members and event types. Until then the
+// stand-in's class as its metadata describes it, so a form holding one compiles.
+const script::Imports& webBrowser() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TWebBrowser::staticClass());
+        return m;
+    }();
+    return table;
+}
+
+// FIXME: TImgBtn.
+const script::Imports& imgBtn() { return empty(); }
+
+// FIXME: TInteractiveLabel.
+const script::Imports& interactiveLabel() { return empty(); }
+
+// FIXME: the music, CD, tag, ZIP and conversion routines.
+const script::Imports& musicRoutines() { return empty(); }
+
+// FIXME: TShockwaveFlash's members and event types. Until then the stand-in's class as its
+// metadata describes it, so a form holding one compiles.
+const script::Imports& shockwaveFlash() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TShockwaveFlash::staticClass());
+        return m;
+    }();
+    return table;
+}
+
+// FIXME: TMCIObject.
+const script::Imports& mciObject() { return empty(); }
+
+// FIXME: TMSAgent.
+const script::Imports& agent() { return empty(); }
+
+// FIXME: TScrollingCredits.
+const script::Imports& credits() { return empty(); }
+
+// FIXME: the speech routines.
+const script::Imports& speech() { return empty(); }
+
+// FIXME: TCoolForm and its region type.
+void importCoolForm(ClassImporter&) {}
+
+// FIXME: TGradient.
+void importGradient(ClassImporter&) {}
+
+// FIXME: TCustomPicShow and TPicShow.
+void importPicShow(ClassImporter&) {}
+
+// FIXME: TRichEditViewer.
+void importRichEditViewer(ClassImporter&) {}
+
+// FIXME: TTextAnimator.
+void importTextAnimator(ClassImporter&) {}
+
+// FIXME: TTextFader.
+void importTextFader(ClassImporter&) {}
+
+// FIXME: TMarquee.
+void importMarquee(ClassImporter&) {}
+
+// FIXME: TImgBtn.
+void importImgBtn(ClassImporter&) {}
+
+// FIXME: TInteractiveLabel.
+void importInteractiveLabel(ClassImporter&) {}
+
+// FIXME: the Flash availability check, then TShockwaveFlash (the control or its stand-in).
+void importShockwaveFlash(ClassImporter&) {}
+
+// FIXME: TMCIObject.
+void importMciObject(ClassImporter&) {}
+
+// FIXME: TMSAgent.
+void importAgent(ClassImporter&) {}
+
+// FIXME: TScrollingCredits.
+void importCredits(ClassImporter&) {}
+
+// FIXME: TWindowsMediaPlayer.
+void importWindowsMediaPlayer(ClassImporter&) {}
+
+// FIXME: the system-library routines DLL declarations reach.
+void bindDllImports(script::Executor&) {}
+
+// FIXME: the run-time TWebBrowser class.
+void bindWebBrowser(script::Executor&) {}
+
+// FIXME: DrawTiled and DrawTransparent.
+void bindTextFaderRoutines(script::Executor&) {}
+
+}  // namespace host::slots

@@ -1,0 +1,5 @@
+begin
+  ShowMessage('%Embedded%');
+  exitprocess(7);
+  ShowMessage('not reached');
+end.

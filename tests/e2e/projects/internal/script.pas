@@ -1,0 +1,4 @@
+begin
+  InternalError('X');
+  ShowMessage('not reached');
+end.

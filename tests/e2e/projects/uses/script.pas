@@ -1,0 +1,5 @@
+uses Classes;
+
+begin
+  ShowMessage('not reached');
+end.

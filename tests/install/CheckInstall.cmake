@@ -1,0 +1,32 @@
+# Installs the build into PREFIX (through DESTDIR, so no desktop cache is touched) and
+# checks the layout; the MIME database built from the installed type must name ".zep".
+file(REMOVE_RECURSE ${PREFIX})
+set(ENV{DESTDIR} ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${rc}")
+endif()
+set(root ${PREFIX}/usr)
+foreach(file bin/vantrel bin/zeptool bin/pscript bin/keyboard bin/desktop bin/mouse
+             share/applications/vantrel.desktop share/mime/packages/vantrel-project.xml)
+    if(NOT EXISTS ${root}/${file})
+        message(FATAL_ERROR "not installed: ${file}")
+    endif()
+endforeach()
+
+find_program(validate desktop-file-validate)
+if(validate)
+    execute_process(COMMAND ${validate} ${root}/share/applications/vantrel.desktop
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT rc EQUAL 0 OR out MATCHES "error")
+        message(FATAL_ERROR "vantrel.desktop: ${out}")
+    endif()
+endif()
+find_program(update_mime update-mime-database)
+if(update_mime)
+    execute_process(COMMAND ${update_mime} ${root}/share/mime RESULT_VARIABLE rc ERROR_VARIABLE out)
+    file(READ ${root}/share/mime/globs2 globs)
+    if(NOT rc EQUAL 0 OR NOT globs MATCHES "application/x-vantrel-project:\\*\\.zep")
+        message(FATAL_ERROR "the MIME database does not know *.zep: ${out}")
+    endif()
+endif()
