@@ -253,9 +253,8 @@ private:
             std::error_code ec;
             fs::path src = fs::weakly_canonical(item.path, ec);
             if (isAncestorOrSelf(src, canonicalParent(dst)))
-                throw Failed{
-                    "Cannot copy " + item.name +
-                    ": The destination folder is the same as, or a subfolder of, the source folder."};
+                throw Failed{"Cannot copy " + item.name +
+                             ": The destination folder is a subfolder of the source folder."};
         } else if (::stat(dst.c_str(), &d) == 0 && d.st_dev == s.st_dev && d.st_ino == s.st_ino) {
             throw Failed{"Cannot copy " + item.name +
                          ": The source and destination file names are the same."};
@@ -557,5 +556,7 @@ private:
 }  // namespace
 
 FileOperationResult runFileOperation(const FileOperation& operation) { return Engine(operation).run(); }
+
+bool deletionRefused(const fs::path& folder) { return ProtectedFolders().contains(canonicalParent(folder)); }
 
 }  // namespace platform

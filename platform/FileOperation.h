@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,9 @@ struct FileOperationResult {
 };
 
 FileOperationResult runFileOperation(const FileOperation& operation);
+
+// Whether a delete refuses the native folder: "/", a drive root, a mount point, the home
+// folder or one of its ancestors.
+bool deletionRefused(const std::filesystem::path& folder);
 
 }  // namespace platform
