@@ -435,11 +435,11 @@ std::string generateUniqueName(std::string_view path, std::string_view extension
     static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUV";
     constexpr uint32_t kMask = (1u << 25) - 1;
     const std::string folder = addBackslash(path);
+    std::string candidate = folder + "zep-00000" + std::string(extension);
+    const size_t digits = folder.size() + 4;
     start &= kMask;
     for (uint32_t n = (start + 1) & kMask; n != start; n = (n + 1) & kMask) {
-        std::string candidate = folder + "zep-";
-        for (int shift = 20; shift >= 0; shift -= 5) candidate.push_back(kDigits[(n >> shift) & 31]);
-        candidate += extension;
+        for (size_t i = 0; i < 5; ++i) candidate[digits + i] = kDigits[(n >> (20 - 5 * i)) & 31];
         if (!exists(candidate)) return candidate;
     }
     throw base::ScriptError("Unable to create a file in the directory \"" +
