@@ -32,7 +32,7 @@ namespace platform {
 namespace {
 
 constexpr const char* kAttributesXattr = "user.vantrel.attributes";
-constexpr off_t kChunk = 16 << 20;  // bytes per copy call, so progress and Cancel stay responsive
+constexpr off_t kChunk = 64 << 20;  // bytes per copy call: tens of milliseconds, so Cancel stays responsive
 constexpr auto kStepInterval = std::chrono::milliseconds(100);
 
 struct Failed {
@@ -349,14 +349,16 @@ private:
 
     std::string temporaryName() {
         static std::atomic<unsigned> counter{0};
-        return ".vantrel-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".part";
+        static const std::string prefix = ".vantrel-" + std::to_string(::getpid()) + "-";
+        return prefix + std::to_string(counter++) + ".part";
     }
 
-    // Creates a new file beside the target; returns its descriptor and sets `name`.
-    Fd createTemporary(int dstDir, const fs::path& dst, std::string& name) {
+    // Creates a new file beside the target, already with its final mode (the descriptor is
+    // writable whatever the mode says); returns it and sets `name`.
+    Fd createTemporary(int dstDir, const fs::path& dst, mode_t mode, std::string& name) {
         for (int attempt = 0; attempt < 100; ++attempt) {
             name = temporaryName();
-            int fd = ::openat(dstDir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            int fd = ::openat(dstDir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (fd >= 0) return Fd(fd);
             if (errno != EEXIST) throw Failed{"Cannot create " + windowsPath(dst) + ": " + reason(errno)};
         }
@@ -367,7 +369,7 @@ private:
         Fd in(::openat(srcDir, src.filename().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         if (!in) throw Failed{"Cannot copy " + windowsPath(src) + ": " + reason(errno)};
         std::string tmp;
-        Fd out = createTemporary(dstDir, dst, tmp);
+        Fd out = createTemporary(dstDir, dst, st.st_mode & 0777, tmp);
         try {
             copyData(in.get(), out.get(), st.st_size, src);
             copyAttributes(in.get(), out.get(), st);
@@ -395,6 +397,7 @@ private:
         }
         off_t done = 0;
         bool kernelCopy = m_kernelCopyWorks;
+        if (size > kChunk) ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
         while (done < size) {
             ssize_t n = -1;
             if (kernelCopy) {
@@ -427,15 +430,14 @@ private:
         return n;
     }
 
-    // The mode, the last write time and our attributes travel with the file, as a copy on
-    // Windows keeps its attributes and write time.
+    // The last write time and our attributes travel with the file (the mode came with its
+    // creation), as a copy on Windows keeps its attributes and write time.
     void copyAttributes(int in, int out, const struct stat& st) {
         char bits[16];
         ssize_t n = ::fgetxattr(in, kAttributesXattr, bits, sizeof bits);
         if (n > 0) ::fsetxattr(out, kAttributesXattr, bits, static_cast<size_t>(n), 0);
         const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
         ::futimens(out, times);
-        ::fchmod(out, st.st_mode & 07777);
     }
 
     void copyLink(int srcDir, const fs::path& src, int dstDir, const fs::path& dst) {

@@ -205,7 +205,7 @@ public:
 TEST_F(FileOperationTest, AStoppedCopyLeavesNoHalfFileUnderTheTargetName) {
     fs::path big = t.native("big.bin");
     { std::ofstream(big) << "start"; }
-    fs::resize_file(big, 40 << 20);  // sparse, so the test stays quick
+    fs::resize_file(big, 130 << 20);  // sparse, so the test stays quick; more than one copy call
     t.write("dst/big.bin", "the old one");
     installDialogs(std::make_unique<DialogService>(std::make_unique<CancellingBackend>(), nullptr));
     auto r = copy({t.win("big.bin")}, t.win("dst"), kFofNoConfirmation);
