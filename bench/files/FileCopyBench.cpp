@@ -61,7 +61,8 @@ bool runCp(const fs::path& from, const fs::path& to, double& cpu) {
 bool runOurs(const fs::path& from, const fs::path& to, double& cpu) {
     rusage before{}, after{};
     ::getrusage(RUSAGE_SELF, &before);
-    bool ok = library::copyFilesAndOrDirs(platform::windowsPath(from), platform::windowsPath(to), "", 0, true) == 0;
+    bool ok =
+        library::copyFilesAndOrDirs(platform::windowsPath(from), platform::windowsPath(to), "", 0, true) == 0;
     ::getrusage(RUSAGE_SELF, &after);
     cpu = cpuSeconds(after) - cpuSeconds(before);
     return ok;

@@ -334,6 +334,17 @@ TEST_F(FilesTest, FileIsOpenWhileAChildProcessHoldsALock) {
     EXPECT_FALSE(fileIsOpen(t.win()));
 }
 
+TEST_F(FilesTest, FileIsOpenWhileThePlayerWritesIt) {
+    fs::path f = t.write("stream.dat", "x");
+    {
+        classes::TFileStream reading(f.string(), classes::FileMode::OpenRead);
+        EXPECT_FALSE(fileIsOpen(t.win("stream.dat")));
+        classes::TFileStream writing(f.string(), classes::FileMode::OpenReadWrite);
+        EXPECT_TRUE(fileIsOpen(t.win("stream.dat")));
+    }
+    EXPECT_FALSE(fileIsOpen(t.win("stream.dat")));
+}
+
 TEST_F(FilesTest, TimeStampsInLocalTime) {
     TimeZone zone("EST5");  // five hours behind UTC, no summer time
     fs::path f = t.write("t.txt", "x");
