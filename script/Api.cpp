@@ -7,6 +7,7 @@
 
 #include "classes/ClassInfo.h"
 #include "classes/TypeInfo.h"
+#include "script/Handles.h"
 #include "script/Parser.h"
 #include "script/Vm.h"
 
@@ -258,6 +259,8 @@ void Compiler::addImports(const Imports& imports) {
 
 std::shared_ptr<const Chunk> Compiler::compile(std::string_view source) { return m_parser->compile(source); }
 const std::vector<CompileMessage>& Compiler::messages() const { return m_parser->messages; }
+
+void markHostOwned(classes::TObject* obj) { Handles::hostOwned(obj); }
 
 // ---------------------------------------------------------------- Executor
 

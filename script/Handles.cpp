@@ -14,7 +14,7 @@ namespace script {
 struct Handles::State {
     std::vector<Entry> entries;  // what Handles::s_table views
     std::vector<uint32_t> freeList;
-    std::vector<classes::TObject*> busy;    // arguments of running events, one per call
+    std::vector<classes::TObject*> busy;    // held objects, once per hold
     std::vector<classes::TObject*> doomed;  // freed by the script while busy
     size_t live = 0;
 };
@@ -41,14 +41,15 @@ ObjectRef Handles::ref(classes::TObject* obj, bool scriptOwned) {
             s.freeList.pop_back();
         } else {
             auto& entries = s.entries;
-            if (entries.empty()) entries.push_back({nullptr, 0, false});  // index 0 is nil
+            if (entries.empty()) entries.push_back({nullptr, 0, false, false});  // index 0 is nil
             index = uint32_t(entries.size());
-            entries.push_back({nullptr, 1, false});
+            entries.push_back({nullptr, 1, false, false});
             t.entries = entries.data();
             t.size = uint32_t(entries.size());
         }
         t.entries[index].obj = obj;
         t.entries[index].scriptOwned = false;
+        t.entries[index].hostOwned = false;
         obj->setHandleSlot(index);
         ++s.live;
     }
@@ -73,19 +74,24 @@ void Handles::died(const classes::TObject& obj) {
 
 size_t Handles::liveCount() { return state().live; }
 
+void Handles::hostOwned(classes::TObject* obj) {
+    if (ObjectRef h = ref(obj)) s_table.entries[uint32_t(h)].hostOwned = true;
+}
+
 void Handles::free(ObjectRef h) {
     if (h == 0) return;
     classes::TObject* obj = resolve(h);
     if (!obj) throw ScriptException(TIFException::erNullPointerException, "");
     auto* component = dynamic_cast<classes::TComponent*>(obj);
     auto* item = dynamic_cast<classes::TCollectionItem*>(obj);
-    if (!component && !item && !s_table.entries[uint32_t(h)].scriptOwned)
+    const Entry& e = s_table.entries[uint32_t(h)];
+    if (e.hostOwned || (!component && !item && !e.scriptOwned))
         throw ScriptException(TIFException::erException, "Invalid pointer operation");
     obj->releaseHandle();
     State& s = state();
     if (std::find(s.busy.begin(), s.busy.end(), obj) != s.busy.end()) {
-        // The native code that raised the running event still holds it: nobody else may
-        // delete it now, and it goes when that event returns.
+        // Native code still works on it: nobody else may delete it now, and it goes when
+        // the last hold ends.
         if (component && component->owner()) component->owner()->removeComponent(component);
         if (item) item->setCollection(nullptr);
         s.doomed.push_back(obj);
@@ -94,12 +100,9 @@ void Handles::free(ObjectRef h) {
     delete obj;
 }
 
-void Handles::enterEvent(classes::TObject* obj) {
-    if (obj) state().busy.push_back(obj);
-}
+void Handles::hold(classes::TObject* obj) { state().busy.push_back(obj); }
 
-void Handles::leaveEvent(classes::TObject* obj) {
-    if (!obj) return;
+void Handles::unhold(classes::TObject* obj) {
     State& s = state();
     auto it = std::find(s.busy.rbegin(), s.busy.rend(), obj);
     if (it != s.busy.rend()) s.busy.erase(std::next(it).base());

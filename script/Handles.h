@@ -18,6 +18,9 @@ public:
     // The object's handle (0 for null); the same object keeps the same handle while it lives.
     // `scriptOwned` marks an object the script created or received as its own, which it may Free.
     static ObjectRef ref(classes::TObject* obj, bool scriptOwned = false);
+    // An object its host deletes itself (the application object, a form it holds): a
+    // script's Free of it is refused like a sub-object's.
+    static void hostOwned(classes::TObject* obj);
     // Null for nil and for a dead or made-up handle.
     static classes::TObject* resolve(ObjectRef h) {
         uint32_t index = uint32_t(h);
@@ -27,13 +30,28 @@ public:
     }
     // The script's Free: nil does nothing; a dead handle raises "Null Pointer Exception"; an
     // object some other object owns and deletes itself (a control's Font) raises "Invalid
-    // pointer operation". An object that is the argument of an event still running is
-    // detached from its owner and deleted when that event returns.
+    // pointer operation". An object native code is still using (held) is dead to scripts at
+    // once, detached from its owner, and deleted when the last hold ends.
     static void free(ObjectRef h);
-    // Brackets an event call: objects passed to it are not deleted under the native code
-    // that raised it.
-    static void enterEvent(classes::TObject* obj);
-    static void leaveEvent(classes::TObject* obj);
+    // Holds an object while native code works on it and may run script code (the sender of
+    // an event, the object of a method call or a property write), so a script freeing it
+    // then does not delete it under that code.
+    class Hold {
+    public:
+        explicit Hold(classes::TObject* obj) : m_obj(obj) {
+            if (obj) hold(obj);
+        }
+        ~Hold() {
+            if (m_obj) unhold(m_obj);
+        }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        classes::TObject* m_obj;
+    };
+    static void hold(classes::TObject* obj);
+    static void unhold(classes::TObject* obj);
     // Live entries (tests, diagnostics).
     static size_t liveCount();
 
@@ -42,6 +60,7 @@ private:
         classes::TObject* obj;
         uint32_t generation;
         bool scriptOwned;
+        bool hostOwned;
     };
     // The entries' storage lives in Handles.cpp; this view of it needs no guard on reads.
     struct Table {

@@ -172,7 +172,7 @@ bool Vm::run() {
     return true;
 }
 
-Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
+inline Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     const ProcInfo& p = m_chunk->procs[size_t(proc)];
     bp = sp - p.nParams;
     Slot* end = bp + p.frameSize;
@@ -184,6 +184,10 @@ Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     m_frames.push_back({proc, pc, bp, m_pins.size()});
     pc = m_chunk->code.data() + p.entry;
     return end;
+}
+
+Slot* Vm::enterFromNative(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
+    return enter(proc, pc, sp, bp);
 }
 
 inline void Vm::releaseFrame(const Frame& f) {

@@ -96,12 +96,12 @@ private:
     bool bindExternals(const Chunk& chunk);
     void callMethod(int n, Slot*& sp);
     void construct(const NativeProc& np, const NativeTarget& t, Slot*& sp);
-    void freeObject(Slot*& sp);
     Slot* getProperty(const PropRef& r, Slot* sp);
     Slot* setProperty(const PropRef& r, Slot* sp);
     bool isInstance(const TypeDesc* t, ObjectRef h);
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
+    Slot* enterFromNative(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);  // enter(), not inlined
     void releaseFrame(const Frame& f);
     void abandonFrame(const Frame& f);
     bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames,
@@ -114,7 +114,7 @@ private:
 
     std::shared_ptr<const Chunk> m_chunk;
     std::unordered_map<std::string, Binding> m_bindings;
-    // Stand-ins for shared libraries: upper-case library name → upper-case routine → code.
+    // Stand-ins for shared libraries: library (upper case, no ".DLL") → upper-case routine → code.
     std::unordered_map<std::string, std::unordered_map<std::string, classes::NativeCallable>> m_libraries;
     Executor::LibraryResolver m_libraryResolver;
     Executor::ErrorCallback m_onError;

@@ -2,6 +2,7 @@
 // the handle table, and script procedures run from native events.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "classes/ClassInfo.h"
 #include "classes/TObject.h"
@@ -24,6 +25,13 @@ struct TopGuard {
     TopGuard(Slot*& t, Slot* now) : top(t), saved(t) { top = now; }
     ~TopGuard() { top = saved; }
 };
+
+// Library names as Windows compares them: any case, ".dll" implied.
+std::string libraryKey(std::string_view library) {
+    std::string key = upperName(library);
+    if (key.size() > 4 && key.compare(key.size() - 4, 4, ".DLL") == 0) key.resize(key.size() - 4);
+    return key;
+}
 
 RuntimeError cannotImport(const std::string& name) {
     RuntimeError e;
@@ -117,7 +125,7 @@ void Vm::bindTyped(std::string_view name, classes::NativeCallable fn) {
 }
 
 void Vm::addLibrary(std::string_view library, std::string_view proc, classes::NativeCallable fn) {
-    m_libraries[upperName(library)][upperName(proc)] = std::move(fn);
+    m_libraries[libraryKey(library)][upperName(proc)] = std::move(fn);
 }
 
 bool Vm::bindNatives(const Chunk& chunk) {
@@ -168,7 +176,7 @@ bool Vm::bindExternals(const Chunk& chunk) {
             m_error = cannotImport(upperName(p.name));
             return false;
         }
-        auto lib = m_libraries.find(upperName(imp.library));
+        auto lib = m_libraries.find(libraryKey(imp.library));
         if (lib != m_libraries.end()) {
             auto fn = lib->second.find(upperName(imp.proc));
             if (fn != lib->second.end()) {
@@ -192,16 +200,19 @@ bool Vm::bindExternals(const Chunk& chunk) {
 
 bool Vm::load(std::shared_ptr<const Chunk> chunk) {
     m_error = {};
+    if (m_chunk) {
+        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
+        m_globals.clear();
+        m_chunk.reset();
+        // Handlers bound to the old procedures must not run the new ones.
+        m_link->vm = nullptr;
+        m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
+    }
+    // Whatever happens below, nothing of the old bytecode stays runnable.
     if (!bindNatives(*chunk) || !bindExternals(*chunk)) {
         m_natives.clear();
         m_externals.clear();
         return false;
-    }
-    if (m_chunk) {
-        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
-        // Handlers bound to the old procedures must not run the new ones.
-        m_link->vm = nullptr;
-        m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
     }
     m_chunk = std::move(chunk);
     m_globals.assign(size_t(m_chunk->nGlobals), Slot{.i = 0});
@@ -282,6 +293,7 @@ void Vm::callMethod(int n, Slot*& sp) {
     } else if (!self && !np.nilSelf) {
         fail(TIFException::erNullPointerException);
     }
+    Handles::Hold hold(obj);
     callNative(np.sig, t, sp, self, obj, true);
 }
 
@@ -344,6 +356,7 @@ Slot* Vm::setProperty(const PropRef& r, Slot* sp) {
     if (!obj) fail(TIFException::erNullPointerException);
     {
         TopGuard top(m_top, sp);
+        Handles::Hold hold(obj);  // a setter may raise an event whose handler frees the object
         if (r.published) {
             r.published->set(*obj, toProperty(r.type, *r.published->type, value, *this));
         } else {
@@ -374,6 +387,8 @@ classes::TMethod Vm::methodFor(int64_t proc) {
     return classes::TMethod(&m_procKeys[size_t(proc)], nullptr, ScriptHandler{m_link, proc});
 }
 
+// A handler that native code installed (or another executor) is no procedure of this
+// script: it reads as nil.
 int64_t Vm::procOf(const classes::TMethod& m) const {
     const classes::TMethod::Invoker* inv = m.invoker();
     if (!inv) return 0;
@@ -392,18 +407,14 @@ int Vm::findProc(std::string_view name) const {
 void ScriptHandler::operator()(std::span<const classes::EventArg> args) const {
     Vm* vm = link->vm;
     if (!vm) return;
-    // Objects the event passes (its sender) are not deleted under the code that raised it.
-    std::vector<classes::TObject*> held;
+    // The event's objects (its sender) are not deleted under the code that raised it. An
+    // event passes a handful of arguments.
+    std::optional<Handles::Hold> holds[8];
+    size_t n = 0;
     for (const classes::EventArg& a : args)
-        if (auto* o = std::get_if<classes::TObject*>(&a); o && *o) held.push_back(*o);
-    for (classes::TObject* o : held) Handles::enterEvent(o);
-    try {
-        vm->callProcValue(proc, args);
-    } catch (...) {
-        for (classes::TObject* o : held) Handles::leaveEvent(o);
-        throw;
-    }
-    for (classes::TObject* o : held) Handles::leaveEvent(o);
+        if (auto* o = std::get_if<classes::TObject*>(&a); o && *o && n < std::size(holds))
+            holds[n++].emplace(*o);
+    vm->callProcValue(proc, args);
 }
 
 void Vm::call(std::string_view name, std::span<const classes::EventArg> args) {
@@ -477,7 +488,7 @@ void Vm::runEvent(int index, std::span<const classes::EventArg> args) {
     Slot* bp = nullptr;
     const int32_t* pc = nullptr;
     try {
-        sp = enter(index, pc, sp, bp);
+        sp = enterFromNative(index, pc, sp, bp);
     } catch (...) {
         dropArgs(sp);
         writeBack();

@@ -1,8 +1,13 @@
 #include "player/Placeholders.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "platform/Paths.h"
+#include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "player/ProcessState.h"
 #include "player/TempFolders.h"
@@ -54,6 +59,7 @@ protected:
     void SetUp() override {
         player::state().setExecutable("/opt/vantrel/bin/vantrel");
         player::state().setSourceFolder("/opt/vantrel/bin");
+        platform::setRegistry(platform::RegistryStore::openInMemory());
     }
 };
 
@@ -67,9 +73,19 @@ TEST_F(LivePlaceholders, FolderValuesFollowTheWindowsConventions) {
     EXPECT_EQ(player::RepConst("%PLDIR%\\x"), "Z:\\opt\\vantrel\\bin\\x");
     EXPECT_EQ(player::RepConst("%SRCDRIVE%"), "Z:");
     EXPECT_EQ(player::RepConst("[%Embedded%]"), "[]");  // no project loaded
-    EXPECT_EQ(player::RepConst("[%PF%][%COMMON%][%NETHOOD%]"), "[][][]");
+    EXPECT_EQ(player::RepConst("[%PF%][%COMMON%][%NETHOOD%]"),
+              "[C:\\Program Files][C:\\Program Files\\Common Files][]");
     EXPECT_EQ(player::RepConst("%UserName%"), platform::userName());
     EXPECT_EQ(player::RepConst("no placeholder"), "no placeholder");
+}
+
+TEST_F(LivePlaceholders, ProgramFoldersFollowTheRegistry) {
+    platform::registry().setValue(platform::RegistryRoot::LocalMachine,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion", "programfilesdir",
+                                  platform::RegistryValue::string("D:\\Apps"));
+    platform::registry().deleteValue(platform::RegistryRoot::LocalMachine,
+                                     "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir");
+    EXPECT_EQ(player::RepConst("%PF%\\x|%COMMON%|"), "D:\\Apps\\x||");
 }
 
 TEST_F(LivePlaceholders, DERepConstPrefersTheApplicationFolderAndFindsTheUserNameAnywhere) {
@@ -83,6 +99,33 @@ TEST_F(LivePlaceholders, DERepConstPrefersTheApplicationFolderAndFindsTheUserNam
     std::string user = platform::userName();
     EXPECT_EQ(player::DERepConst("Dear " + user + "!"), "Dear %UserName%!");
     folders.cleanup();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Placeholders, FoldersAtADriveRootHaveNoTrailingBackslash) {
+    namespace fs = std::filesystem;
+    const fs::path cd = fs::temp_directory_path() / ("vantrel-cd-" + std::to_string(::getpid()));
+    fs::create_directories(cd);
+    std::ofstream(cd / "autorun.ini") << "[Autorun]\n";
+    platform::drives().map('D', cd);
+    player::state().setSourceFolder(cd);
+    player::state().setExecutable(cd / "vantrel");
+    EXPECT_EQ(player::RepConst("%SRCDIR%"), "D:");
+    EXPECT_EQ(player::RepConst("%SRCDIR%\\autorun.ini"), "D:\\autorun.ini");
+    EXPECT_EQ(player::RepConst("%PLDIR%\\data"), "D:\\data");
+    EXPECT_EQ(player::RepConst("%SRCDRIVE%\\autorun.ini"), "D:\\autorun.ini");
+    EXPECT_EQ(player::DERepConst("D:\\autorun.ini"), "%SRCDIR%\\autorun.ini");
+    EXPECT_EQ(platform::resolvePath(player::RepConst("%SRCDIR%\\AUTORUN.INI")), cd / "autorun.ini");
+    // The root of the file system is the root of Z:.
+    player::state().setSourceFolder("/");
+    EXPECT_EQ(player::RepConst("%SRCDIR%\\etc"), "Z:\\etc");
+    platform::drives().unmap('D');
+    fs::remove_all(cd);
+    player::state().setSourceFolder("/opt/vantrel/bin");
+    player::state().setExecutable("/opt/vantrel/bin/vantrel");
 }
 
 }  // namespace

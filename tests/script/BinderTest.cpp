@@ -93,7 +93,10 @@ const script::Imports& typesImports() {
             .routine("function Fmt(const F: string; const Args: array of const): string;",
                      [](const std::string& f, const std::vector<classes::Variant>& args) {
                          std::string s = f;
-                         for (const auto& a : args) s += "|" + variantText(a);
+                         for (const auto& a : args) {
+                             s += '|';
+                             s += variantText(a);
+                         }
                          return s;
                      })
             .routine("function Echo(V: Variant): Variant;", [](const classes::Variant& v) { return v; })

@@ -43,10 +43,10 @@ std::string describe(Set<TTestStyle> styles, const std::vector<Variant>& values)
         s += ' ';
         switch (v.type()) {
         case Variant::Type::Integer:
-        case Variant::Type::Int64: s += "i" + std::to_string(v.asInt64()); break;
-        case Variant::Type::Double: s += "d" + std::to_string(int(v.asFloat() * 10)); break;
+        case Variant::Type::Int64: s.append("i").append(std::to_string(v.asInt64())); break;
+        case Variant::Type::Double: s.append("d").append(std::to_string(int(v.asFloat() * 10))); break;
         case Variant::Type::Boolean: s += v.asBoolean() ? "true" : "false"; break;
-        case Variant::Type::String: s += "s" + v.asString(); break;
+        case Variant::Type::String: s.append("s").append(v.asString()); break;
         default: s += "?"; break;
         }
     }
@@ -112,6 +112,8 @@ const ClassInfo& TTestWidget::staticClass() {
                 "function Describe(Styles: TTestStyles; const Values: array of const): string;",
                 [](TTestWidget&, Set<TTestStyle> s, const std::vector<Variant>& v) { return describe(s, v); })
             .publicMethod("procedure Click;", &TTestWidget::click)
+            .publicMethod("procedure ClickAndCount;", &TTestWidget::clickAndCount)
+            .publicProperty("property Poke: Integer;", &TTestWidget::pokes, &TTestWidget::poke)
             .publicMethod("procedure Fail(const Why: string);",
                           [](TTestWidget&, const std::string& why) { throw EListError(why); })
             .build();
@@ -125,6 +127,17 @@ TTestWidget::~TTestWidget() = default;
 void TTestWidget::click() {
     const TMethod handler = onClick;
     handler({static_cast<TObject*>(this)});
+}
+
+void TTestWidget::clickAndCount() {
+    click();
+    ++m_count;
+    m_caption += "+";
+}
+
+void TTestWidget::poke(int32_t v) {
+    click();
+    m_pokes += v;
 }
 
 int64_t TTestWidget::key(int64_t key, uint64_t shift) {

@@ -71,6 +71,10 @@ public:
     int64_t key(int64_t key, uint64_t shift);
     // Returns the text the handler left; `accept` is written back.
     std::string text(std::string text, double scale, bool& accept);
+    // Raise the click event and then go on using the widget, as much native code does.
+    void clickAndCount();
+    int32_t pokes() const { return m_pokes; }
+    void poke(int32_t v);
 
     TMethod onClick, onKey, onText;
 
@@ -84,6 +88,7 @@ private:
     std::unique_ptr<TTestFont> m_font;
     std::vector<std::string> m_items;
     TTestRect m_bounds;
+    int32_t m_pokes = 0;
 };
 
 }  // namespace bindtest

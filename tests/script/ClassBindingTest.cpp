@@ -151,12 +151,28 @@ begin
   c.OnClick := @FreeMe;
   c.Click;
   try c.Click; except Log('after: ' + ExceptionToString(ExceptionType, '')); end;
+  // Native code that goes on using the object after the event: the object outlives it.
+  c := TTestWidget.Create(W);
+  c.OnClick := @FreeMe;
+  c.ClickAndCount;
+  c := TTestWidget.Create(W);
+  c.OnClick := @FreeMe;
+  c.Poke := 2;
+  Log(IntToStr(W.ComponentCount));
 end.)")) << t.s.error;
     EXPECT_EQ(t.s.log,
               "script: Null Pointer Exception\ntwice: Null Pointer Exception\nowner: Null Pointer Exception\n"
               "grandchild: Null Pointer Exception\nsub-object: Invalid pointer operation\n"
-              "own event: Null Pointer Exception\nafter: Null Pointer Exception\n");
+              "own event: Null Pointer Exception\nafter: Null Pointer Exception\nown event: Null Pointer "
+              "Exception\nown event: Null Pointer Exception\n0\n");
     EXPECT_EQ(t.w.font()->name(), "Sans");  // still there
+
+    // The host's own objects are not the script's to free.
+    script::markHostOwned(&t.w2);
+    t.s.log.clear();
+    ASSERT_TRUE(t.s.run("begin try W2.Free; except Log(ExceptionParam); end; Log(W2.Name); end."))
+        << t.s.error;
+    EXPECT_EQ(t.s.log, "Invalid pointer operation\nSecond\n");
 
     // An object the host deletes under a script's variable.
     auto* gone = new TTestWidget(nullptr);
