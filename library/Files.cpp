@@ -19,9 +19,12 @@
 #include "classes/Streams.h"
 #include "classes/TStrings.h"
 #include "library/PeVersion.h"
+#include "library/SystemMessages.h"
 #include "platform/FileAttributes.h"
 #include "platform/FindFiles.h"
+#include "platform/LastError.h"
 #include "platform/Paths.h"
+#include "platform/RegionalSettings.h"
 #include "platform/SystemInfo.h"
 
 #ifndef VANTREL_VERSION
@@ -34,9 +37,31 @@ namespace library {
 namespace {
 
 constexpr std::string_view kDelimiters = "\\/:";
+constexpr std::string_view kSeparators = "\\/";
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
-bool isDelimiter(char c) { return isSeparator(c) || c == ':'; }
+
+bool doubleByteCodePage(int codePage) { return platform::isLeadByte(codePage, 0x81); }
+
+// The last byte of `s` that is one of `delimiters` standing as a character of its own: in a
+// double-byte code page the trail byte of a character may be 0x5C, and that is no backslash.
+size_t lastDelimiter(std::string_view s, std::string_view delimiters) {
+    const int codePage = platform::regionalSettings().codePage;
+    if (!doubleByteCodePage(codePage)) return s.find_last_of(delimiters);
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (platform::isLeadByte(codePage, static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+            ++i;
+        } else if (delimiters.find(s[i]) != std::string_view::npos) {
+            found = i;
+        }
+    }
+    return found;
+}
+
+bool endsWithSeparator(std::string_view s) {
+    return !s.empty() && isSeparator(s.back()) && lastDelimiter(s, kSeparators) == s.size() - 1;
+}
 
 fs::path native(std::string_view windowsPath) { return platform::resolvePath(windowsPath); }
 
@@ -70,25 +95,6 @@ bool writeAll(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
-}
-
-// The Windows error code and text nearest to an errno, for messages that quote them.
-std::pair<int, const char*> windowsError(int err) {
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR: return {3, "The system cannot find the path specified"};
-    case EACCES:
-    case EPERM:
-    case EISDIR: return {5, "Access is denied"};
-    case EMFILE:
-    case ENFILE: return {4, "The system cannot open the file"};
-    case EROFS: return {19, "The media is write protected"};
-    case EEXIST: return {80, "The file exists"};
-    case ENOSPC:
-    case EDQUOT: return {112, "There is not enough space on the disk"};
-    case ENAMETOOLONG: return {206, "The filename or extension is too long"};
-    default: return {31, "A device attached to the system is not functioning"};
-    }
 }
 
 std::string openError(const char* what, std::string_view name, int err) {
@@ -165,9 +171,9 @@ bool fileOrDirExists(std::string_view name) { return probe(removeBackslashUnless
 // ---- path strings ----
 
 std::string extractFileDir(std::string_view f) {
-    size_t i = f.find_last_of(kDelimiters);
+    size_t i = lastDelimiter(f, kDelimiters);
     if (i == std::string_view::npos) return {};
-    if (i > 0 && isSeparator(f[i]) && !isDelimiter(f[i - 1])) --i;
+    if (i > 0 && isSeparator(f[i]) && lastDelimiter(f.substr(0, i), kDelimiters) != i - 1) --i;
     return std::string(f.substr(0, i + 1));
 }
 
@@ -188,36 +194,35 @@ std::string extractFileDrive(std::string_view f) {
 }
 
 std::string extractFileExt(std::string_view f) {
-    size_t i = f.find_last_of(".\\/:");
+    size_t i = lastDelimiter(f, ".\\/:");
     if (i == std::string_view::npos || f[i] != '.') return {};
     return std::string(f.substr(i));
 }
 
 std::string extractFileName(std::string_view f) {
-    size_t i = f.find_last_of(kDelimiters);
+    size_t i = lastDelimiter(f, kDelimiters);
     return std::string(i == std::string_view::npos ? f : f.substr(i + 1));
 }
 
 std::string changeFileExt(std::string_view f, std::string_view extension) {
-    size_t i = f.find_last_of(".\\/:");
+    size_t i = lastDelimiter(f, ".\\/:");
     if (i == std::string_view::npos || f[i] != '.') i = f.size();
     return std::string(f.substr(0, i)) + std::string(extension);
 }
 
-// The code pages here are single-byte, so a final backslash byte is always a backslash.
 std::string addBackslash(std::string_view s) {
     std::string out(s);
-    if (!out.empty() && !isSeparator(out.back())) out.push_back('\\');
+    if (!out.empty() && !endsWithSeparator(out)) out.push_back('\\');
     return out;
 }
 
 std::string removeBackslash(std::string_view s) {
-    if (!s.empty() && isSeparator(s.back())) s.remove_suffix(1);
+    if (endsWithSeparator(s)) s.remove_suffix(1);
     return std::string(s);
 }
 
 std::string removeBackslashUnlessRoot(std::string_view s) {
-    if (s.size() >= 2 && isSeparator(s.back()) && s[s.size() - 2] != ':') s.remove_suffix(1);
+    if (s.size() >= 2 && endsWithSeparator(s) && s[s.size() - 2] != ':') s.remove_suffix(1);
     return std::string(s);
 }
 
@@ -453,9 +458,10 @@ std::string generateUniqueName(std::string_view path, std::string_view extension
 
 void saveStreamToTempFile(classes::TMemoryStream* stream, std::string_view fileName) {
     auto fail = [](int err) {
-        auto [code, text] = windowsError(err);
+        // Creating a file cannot miss the file itself, only its folder ("path not found").
+        const int code = err == ENOENT ? 3 : platform::systemErrorFromErrno(err);
         return base::ScriptError("Unable to create a temporary file. Running aborted.\r\n\r\nError " +
-                                 std::to_string(code) + ": " + text);
+                                 std::to_string(code) + ": " + Win32ErrorString(code));
     };
     if (!stream) throw fail(EINVAL);
     fs::path p = native(fileName);

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <regex>
 
+#include "PinnedSettings.h"
 #include "base/Error.h"
 #include "classes/Streams.h"
 #include "classes/TStrings.h"
@@ -107,6 +108,36 @@ TEST(FilePathStrings, PureNameAndExtensionOfNamesWithAndWithoutDots) {
     EXPECT_EQ(extractPureFilename("README"), "README");
     EXPECT_EQ(extractFileExtension("README"), "");
     EXPECT_EQ(extractFileExtension(""), "");
+}
+
+// In Shift-JIS the second byte of "\x95\x5C" is 0x5C, the byte of a backslash.
+class DoubleBytePaths : public PinnedSettings {
+protected:
+    void SetUp() override {
+        PinnedSettings::SetUp();
+        pin([](platform::RegionalSettings& s) { s.codePage = 932; });
+    }
+};
+
+TEST_F(DoubleBytePaths, TrailBytesAreNoBackslashes) {
+    const std::string hyo = "\x95\x5C";
+    EXPECT_EQ(addBackslash("C:\\" + hyo), "C:\\" + hyo + "\\");
+    EXPECT_EQ(addBackslash("C:\\" + hyo + "\\"), "C:\\" + hyo + "\\");
+    EXPECT_EQ(removeBackslash("C:\\" + hyo), "C:\\" + hyo);
+    EXPECT_EQ(removeBackslashUnlessRoot("C:\\" + hyo), "C:\\" + hyo);
+    EXPECT_EQ(removeBackslashUnlessRoot("C:\\" + hyo + "\\"), "C:\\" + hyo);
+    EXPECT_EQ(extractFileName("C:\\d\\" + hyo + "x.txt"), hyo + "x.txt");
+    EXPECT_EQ(extractFileDir("C:\\d\\" + hyo + "x.txt"), "C:\\d");
+    EXPECT_EQ(extractFileDir("C:\\" + hyo + "\\x.txt"), "C:\\" + hyo);
+    EXPECT_EQ(extractFileExt("C:\\a.b\\" + hyo), "");
+    EXPECT_EQ(changeFileExt("C:\\a.b\\" + hyo, ".txt"), "C:\\a.b\\" + hyo + ".txt");
+    // A lead byte at the very end has no trail byte to take.
+    EXPECT_EQ(addBackslash("C:\\x\x95"), "C:\\x\x95\\");
+}
+
+TEST_F(PinnedSettings, SingleByteCodePagesKeepEveryBackslash) {
+    EXPECT_EQ(removeBackslash("C:\\\x95\\"), "C:\\\x95");
+    EXPECT_EQ(extractFileName("C:\\\x95\\x"), "x");
 }
 
 TEST(FilePathStrings, SystemFolders) {
