@@ -12,6 +12,7 @@
 #include "library/Expansion.h"
 #include "library/FileOperations.h"
 #include "library/Files.h"
+#include "platform/RegionalSettings.h"
 #include "script/Handles.h"
 #include "script/Imports.h"
 
@@ -91,9 +92,14 @@ bool setStamp(std::string_view fileName, TFileDateTimeStamp& stamp) {
     return setFileDateTimeStamp(fileName, stamp);
 }
 
-// FIXME: the separators follow the regional settings once those reach this layer.
-std::string kbText(int64_t bytes) { return intToKBStr(bytes); }
-std::string mbText(int64_t bytes) { return intToMBStr(bytes); }
+// The separators are the user's, as "%n" formats numbers.
+std::string kbText(int64_t bytes) {
+    return intToKBStr(bytes, platform::regionalSettings().thousandSeparator);
+}
+std::string mbText(int64_t bytes) {
+    const platform::RegionalSettings& s = platform::regionalSettings();
+    return intToMBStr(bytes, s.thousandSeparator, s.decimalSeparator);
+}
 
 }  // namespace
 

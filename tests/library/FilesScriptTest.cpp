@@ -12,6 +12,7 @@
 #include "library/IFSI_Files.h"
 #include "platform/Automation.h"
 #include "platform/Dialogs.h"
+#include "platform/RegionalSettings.h"
 #include "script/std/StdImports.h"
 #include "tests/script/ScriptSession.h"
 #include "tests/support/FakeMountTable.h"
@@ -99,6 +100,17 @@ TEST_P(FilesScript, LogsWhatItExpects) {
     ASSERT_TRUE(m_session.run(source)) << m_session.error;
     EXPECT_EQ(m_session.log, tagged(source, "// expect: "));
     EXPECT_NE(m_session.log, "");
+}
+
+TEST_F(FilesScript, SizeTextsUseTheRegionalSeparators) {
+    platform::RegionalSettings settings;
+    settings.thousandSeparator = '.';
+    settings.decimalSeparator = ',';
+    platform::setRegionalSettings(settings);
+    const bool ran = m_session.run("begin Log(IntToKBStr(5242881) + ' ' + IntToMBStr(1293942785)); end.");
+    platform::resetRegionalSettings();
+    ASSERT_TRUE(ran) << m_session.error;
+    EXPECT_EQ(m_session.log, "5.121 1.234,1\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, FilesScript,
