@@ -34,6 +34,9 @@ namespace {
 constexpr const char* kAttributesXattr = "user.vantrel.attributes";
 constexpr off_t kChunk = 64 << 20;  // bytes per copy call: tens of milliseconds, so Cancel stays responsive
 constexpr auto kStepInterval = std::chrono::milliseconds(100);
+// What one entry weighs in the progress besides its bytes: creating or removing a file costs
+// about as much as moving a few kilobytes, so a tree of small files still moves the bar.
+constexpr uint64_t kEntryWeight = 8192;
 
 struct Failed {
     std::string message;
@@ -211,9 +214,39 @@ private:
             processMessages();
         }
     }
-    double fraction(double withinItem = 0) const {
-        return m_items == 0 ? -1
-                            : (static_cast<double>(m_itemIndex) + withinItem) / static_cast<double>(m_items);
+    double fraction(uint64_t withinEntry = 0) const {
+        if (m_total == 0) return -1;
+        return std::min(1.0, static_cast<double>(m_done + withinEntry) / static_cast<double>(m_total));
+    }
+
+    // Weighs what the items hold before the work starts, so the bar moves evenly through a
+    // single folder too. Only for a visible window: the walk costs a stat per entry.
+    void measure(const std::vector<Item>& items, bool withBytes) {
+        if (!m_progress) return;
+        for (const Item& item : items) {
+            Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (parent) m_total += weigh(parent.get(), item.path.filename().string(), withBytes);
+        }
+    }
+    uint64_t weigh(int dirFd, const std::string& name, bool withBytes) {
+        struct stat st;
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return 0;
+        uint64_t weight = kEntryWeight;
+        if (S_ISREG(st.st_mode) && withBytes) weight += static_cast<uint64_t>(st.st_size);
+        if (!S_ISDIR(st.st_mode)) return weight;
+        Fd dir(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!dir) return weight;
+        try {
+            for (const std::string& child : entryNames(dir.get(), name))
+                weight += weigh(dir.get(), child, withBytes);
+        } catch (const Failed&) {
+            // An unreadable folder weighs what was found; the work itself reports it.
+        }
+        return weight;
+    }
+    void advance(const fs::path& path, uint64_t weight) {
+        m_done += weight;
+        step(path, fraction());
     }
 
     // ---- copy ----
@@ -227,18 +260,17 @@ private:
         struct stat tst;
         const bool targetIsFolder = ::stat(target.c_str(), &tst) == 0 && S_ISDIR(tst.st_mode);
         const bool asTarget = m_op.sources.size() == 1 && !wildcards && !targetIsFolder;
-        m_items = items.size();
         if (items.empty()) return;
         for (const Item& item : items)
             checkNotIntoItself(item, asTarget ? target : target / item.path.filename());
 
         openProgress("Copying...");
+        measure(items, true);
         fs::path folder = asTarget ? target.parent_path() : target;
         ensureFolder(folder, asTarget ? m_op.target.substr(0, m_op.target.find_last_of("\\/")) : m_op.target);
         Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folderFd) throw Failed{"Cannot copy to " + m_op.target + ": " + reason(errno)};
-        for (m_itemIndex = 0; m_itemIndex < items.size(); ++m_itemIndex) {
-            const Item& item = items[m_itemIndex];
+        for (const Item& item : items) {
             Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (!parent) throw Failed{"Cannot copy " + item.name + ": " + reason(errno)};
             fs::path dst = asTarget ? target : folder / item.path.filename();
@@ -283,15 +315,19 @@ private:
             throw Failed{"Cannot copy " + windowsPath(src) + ": " + reason(errno)};
         if (S_ISDIR(st.st_mode)) {
             copyFolder(srcDir, src, st, dstDir, dst);
-        } else if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
-            if (!freshFolder && !confirmReplace(dstDir, dst)) return;
-            if (S_ISREG(st.st_mode)) {
+            advance(src, kEntryWeight);
+        } else if (S_ISREG(st.st_mode)) {
+            if (freshFolder || confirmReplace(dstDir, dst)) {
                 copyFile(srcDir, src, st, dstDir, dst);
             } else {
-                copyLink(srcDir, src, dstDir, dst);
+                advance(src, kEntryWeight + static_cast<uint64_t>(st.st_size));
             }
+        } else {
+            if (S_ISLNK(st.st_mode) && (freshFolder || confirmReplace(dstDir, dst)))
+                copyLink(srcDir, src, dstDir, dst);
+            // Devices, pipes and sockets have no meaning in a copy (and a pipe would block the read).
+            advance(src, kEntryWeight);
         }
-        // Devices, pipes and sockets have no meaning in a copy (and a pipe would block the read).
     }
 
     // False when the person keeps the existing file.
@@ -381,7 +417,7 @@ private:
             ::unlinkat(dstDir, tmp.c_str(), 0);
             throw;
         }
-        step(src, fraction());
+        advance(src, kEntryWeight + static_cast<uint64_t>(st.st_size));
     }
 
     void copyData(int in, int out, off_t size, const fs::path& src) {
@@ -414,7 +450,7 @@ private:
             if (n < 0) throw Failed{"Cannot copy " + windowsPath(src) + ": " + reason(errno)};
             if (n == 0) break;  // the source shrank while we copied
             done += n;
-            if (size > kChunk) step(src, fraction(static_cast<double>(done) / static_cast<double>(size)));
+            if (size > kChunk) step(src, fraction(static_cast<uint64_t>(done)));
         }
     }
 
@@ -464,12 +500,11 @@ private:
         for (const Item& item : items) {
             if (protectedFolders.contains(canonicalParent(item.path))) throw Failed{refusal(item.name)};
         }
-        m_items = items.size();
         if (items.empty()) return;
         if (!m_yesToAll) confirmDelete(items);
         openProgress("Deleting...");
-        for (m_itemIndex = 0; m_itemIndex < items.size(); ++m_itemIndex) {
-            const Item& item = items[m_itemIndex];
+        measure(items, false);
+        for (const Item& item : items) {
             Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (!parent) throw Failed{"Cannot delete " + item.name + ": " + reason(errno)};
             removeEntry(parent.get(), item.path);
@@ -529,7 +564,7 @@ private:
         } else if (::unlinkat(dirFd, name.c_str(), 0) != 0) {
             throw Failed{"Cannot delete " + windowsPath(path) + ": " + reason(errno)};
         }
-        step(path, fraction());
+        advance(path, kEntryWeight);
     }
 
     void removeChild(int dirFd, const struct stat& dirStat, const fs::path& path) {
@@ -548,8 +583,8 @@ private:
     bool m_yesToAll;
     std::unique_ptr<ProgressWindow> m_progress;
     std::chrono::steady_clock::time_point m_lastStep{};
-    size_t m_items = 0;
-    size_t m_itemIndex = 0;
+    uint64_t m_total = 0;  // weight of everything, when a window shows progress
+    uint64_t m_done = 0;
     std::optional<bool> m_cloneWorks;
     bool m_kernelCopyWorks = true;
     std::vector<char> m_buffer;

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "platform/Automation.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -257,6 +261,48 @@ TEST_F(FileOperationTest, UnreadableSourcesFailWithoutLeavingAnything) {
     EXPECT_EQ(r.status, FileOperationStatus::Failed);
     EXPECT_NE(r.error.find("Access is denied."), std::string::npos) << r.error;
     EXPECT_FALSE(t.exists("out/secret"));
+}
+
+// A progress window that notes every fraction; each step outlasts the window's update interval,
+// so every piece of work reaches it.
+class RecordingBackend final : public DialogBackend {
+public:
+    explicit RecordingBackend(std::vector<double>& fractions) : m_fractions(fractions) {}
+    DialogAnswer ask(const DialogRequest& r) override { return escapeAnswer(r); }
+    std::unique_ptr<ProgressWindow> progress(const DialogRequest&) override {
+        struct Window final : ProgressWindow {
+            explicit Window(std::vector<double>& f) : fractions(f) {}
+            bool step(std::string_view, double fraction) override {
+                fractions.push_back(fraction);
+                std::this_thread::sleep_for(std::chrono::milliseconds(105));
+                return true;
+            }
+            std::vector<double>& fractions;
+        };
+        return std::make_unique<Window>(m_fractions);
+    }
+
+private:
+    std::vector<double>& m_fractions;
+};
+
+TEST_F(FileOperationTest, ProgressMovesThroughASingleFolderToTheEnd) {
+    for (int i = 0; i < 6; ++i) t.write("src/f" + std::to_string(i), std::string(1000 * (i + 1), 'x'));
+    std::vector<double> fractions;
+    installDialogs(std::make_unique<DialogService>(std::make_unique<RecordingBackend>(fractions), nullptr));
+    ASSERT_EQ(copy({t.win("src")}, t.win("dst"), kFofNoConfirmMkDir).status, FileOperationStatus::Done);
+    ASSERT_GE(fractions.size(), 6u);
+    EXPECT_GT(fractions.front(), 0.0);
+    EXPECT_LT(fractions.front(), 0.5);
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+    EXPECT_DOUBLE_EQ(fractions.back(), 1.0);
+
+    fractions.clear();
+    ASSERT_EQ(remove({t.win("dst")}, kFofNoConfirmation).status, FileOperationStatus::Done);
+    ASSERT_GE(fractions.size(), 6u);
+    EXPECT_LT(fractions.front(), 0.5);
+    EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+    EXPECT_DOUBLE_EQ(fractions.back(), 1.0);
 }
 
 TEST_F(FileOperationTest, ProgressWindowsAreLoggedUnlessSilent) {
