@@ -274,6 +274,7 @@ private:
             Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (!parent) throw Failed{"Cannot copy " + item.name + ": " + reason(errno)};
             fs::path dst = asTarget ? target : folder / item.path.filename();
+            if (!confirmFolderMerge(parent.get(), item.path, folderFd.get(), dst)) continue;
             copyEntry(parent.get(), item.path, folderFd.get(), dst, false);
         }
     }
@@ -337,10 +338,30 @@ private:
         if (S_ISDIR(d.st_mode))
             throw Failed{"Cannot create or replace " + windowsPath(dst) + ": a folder of that name exists."};
         if (m_yesToAll) return true;
-        int b = ask("Confirm File Replace",
-                    "This folder already contains a file named '" + ansi(dst) +
-                        "'.\r\n\r\nWould you like to replace the existing file with this one?",
-                    {IDYES, IDYESTOALL, IDNO, IDCANCEL}, IDCANCEL);
+        return replaceAnswered(ask("Confirm File Replace",
+                                   "This folder already contains a file named '" + ansi(dst) +
+                                       "'.\r\n\r\nWould you like to replace the existing file with this one?",
+                                   {IDYES, IDYESTOALL, IDNO, IDCANCEL}, IDCANCEL));
+    }
+
+    // A source folder copied onto a folder of its name merges into it: asked once for the
+    // folder, then once per file it would replace. False when the person skips the folder.
+    bool confirmFolderMerge(int srcDir, const fs::path& src, int dstDir, const fs::path& dst) {
+        if (m_yesToAll) return true;
+        struct stat s, d;
+        if (::fstatat(srcDir, src.filename().c_str(), &s, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(s.st_mode))
+            return true;
+        if (::fstatat(dstDir, dst.filename().c_str(), &d, 0) != 0 || !S_ISDIR(d.st_mode)) return true;
+        return replaceAnswered(
+            ask("Confirm Folder Replace",
+                "This folder already contains a folder named '" + ansi(dst) +
+                    "'.\r\n\r\nIf the files in the existing folder have the same name as "
+                    "files in the folder you are moving or copying, they will be replaced. "
+                    "Do you still wish to move or copy the folder?",
+                {IDYES, IDYESTOALL, IDNO, IDCANCEL}, IDCANCEL));
+    }
+
+    bool replaceAnswered(int b) {
         if (b == IDYESTOALL) m_yesToAll = true;
         if (b == IDYES || b == IDYESTOALL) return true;
         if (b == IDNO) {

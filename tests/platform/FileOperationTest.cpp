@@ -155,6 +155,35 @@ TEST_F(FileOperationTest, AsksBeforeReplacingAndNoKeepsTheFile) {
     EXPECT_NE(lines[1].find("\"answer\":\"No\""), std::string::npos);
 }
 
+TEST_F(FileOperationTest, AFolderMergingIntoOneOfItsNameIsAskedAboutFirst) {
+    t.write("src/pics/a.txt", "new a");
+    t.write("src/pics/b.txt", "new b");
+    t.write("dst/pics/a.txt", "old a");
+    answer("answer No\n");
+    auto r = copy({t.win("src\\pics")}, t.win("dst"));
+    EXPECT_EQ(r.status, FileOperationStatus::Done);
+    EXPECT_TRUE(r.anyAborted);
+    EXPECT_FALSE(t.exists("dst/pics/b.txt"));
+    EXPECT_EQ(logged("\"caption\":\"Confirm Folder Replace\""), 1u);
+    EXPECT_EQ(logged("already contains a folder named 'pics'"), 1u);
+
+    // Yes to the folder, then the file it would replace is asked about on its own.
+    answer("answer Yes\nanswer No\n");
+    r = copy({t.win("src\\pics")}, t.win("dst"));
+    EXPECT_EQ(r.status, FileOperationStatus::Done);
+    EXPECT_EQ(t.read("dst/pics/a.txt"), "old a");
+    EXPECT_EQ(t.read("dst/pics/b.txt"), "new b");
+    EXPECT_EQ(logged("Confirm File Replace"), 1u);
+
+    // Yes to All answers the files as well; Cancel stops everything.
+    answer("answer Yes to All\n");
+    EXPECT_EQ(copy({t.win("src\\pics")}, t.win("dst")).status, FileOperationStatus::Done);
+    EXPECT_EQ(t.read("dst/pics/a.txt"), "new a");
+    EXPECT_EQ(logged("Confirm File Replace"), 0u);
+    answer("answer Cancel\n");
+    EXPECT_EQ(copy({t.win("src\\pics")}, t.win("dst")).status, FileOperationStatus::Aborted);
+}
+
 TEST_F(FileOperationTest, YesToAllOrTheFlagStopsTheQuestions) {
     for (const char* n : {"a", "b", "c"}) {
         t.write(std::string("src/") + n, std::string("new ") + n);
