@@ -71,13 +71,15 @@ TEST_F(FileOperationsTest, CopyDirectoryFlags) {
     t.write("dest/show/a.txt", "old");
     t.write("dest/show/b.txt", "old");
     bool cancelled = false;
-    // GUI with the simple window, confirmations on: the person keeps a.txt and replaces b.txt.
-    answer("answer No\nanswer Yes\n");
+    // GUI with the simple window, confirmations on: the person merges into the folder of the
+    // same name, keeps a.txt and replaces b.txt.
+    answer("answer Yes\nanswer No\nanswer Yes\n");
     EXPECT_TRUE(copyDirectory(t.win("show"), t.win("dest"), true, true, true, false, true, cancelled));
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(t.read("dest/show/a.txt"), "old");
     EXPECT_EQ(t.read("dest/show/b.txt"), "new");
     EXPECT_EQ(logged("\"kind\":\"progress\""), 1u);
+    EXPECT_EQ(logged("Confirm Folder Replace"), 1u);
 
     // GUI without the simple window is silent; no confirmations; the copy goes as "again".
     answer("");
