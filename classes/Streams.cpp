@@ -4,6 +4,7 @@
 #include "base/AnsiText.h"
 #include "classes/ClassBuilder.h"
 #include "classes/Errors.h"
+#include "platform/FileAttributes.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -228,7 +229,9 @@ int openFile(const std::string& path, FileMode mode) {
 }  // namespace
 
 TFileStream::TFileStream(const std::string& path, FileMode mode)
-    : THandleStream(openFile(path, mode)), m_path(path) {}
+    : THandleStream(openFile(path, mode)), m_path(path) {
+    if (mode != FileMode::OpenRead) m_writing = std::make_unique<platform::WriterRegistration>(m_fd);
+}
 
 TFileStream::~TFileStream() { ::close(m_fd); }
 

@@ -7,8 +7,13 @@
 #include "classes/TObject.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+
+namespace platform {
+class WriterRegistration;
+}
 
 namespace classes {
 
@@ -72,6 +77,7 @@ public:
 
 private:
     std::string m_path;
+    std::unique_ptr<platform::WriterRegistration> m_writing;  // "in use" while open for writing
 };
 
 class TMemoryStream : public TStream {

@@ -31,7 +31,8 @@ enum class DialogKind {
     Choice,
     About,
     Font,
-    PrinterSetup
+    PrinterSetup,
+    Progress
 };
 const char* dialogKindName(DialogKind kind);
 
@@ -45,7 +46,8 @@ enum DialogButtonId : int {
     IDRETRY = 4,
     IDIGNORE = 5,
     IDYES = 6,
-    IDNO = 7
+    IDNO = 7,
+    IDYESTOALL = 12  // the file operations' "Yes to All"; no message box flag shows it
 };
 const char* buttonName(int id);
 // The identifier for a name such as "ok" or "Ignore" (case-insensitive); 0 when unknown.
@@ -122,11 +124,21 @@ struct ChoiceLayout {
 // `promptHeight`: the wrapped prompt's height at its fixed width; `listHeight`: the closed
 // drop-down list's height.
 ChoiceLayout choiceLayout(int promptHeight, int listHeight);
+// A modeless progress window for long work (file copies and deletes), closed when destroyed.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // Shows `text` and how far the work is (0 to 1; negative when unknown) and lets pending
+    // window messages run. False once the person asked to stop.
+    virtual bool step(std::string_view text, double fraction) = 0;
+};
 
 class DialogBackend {
 public:
     virtual ~DialogBackend() = default;
     virtual DialogAnswer ask(const DialogRequest& request) = 0;
+    // The window for a DialogKind::Progress request; by default one nobody can stop.
+    virtual std::unique_ptr<ProgressWindow> progress(const DialogRequest& request);
 };
 
 // The JSON-lines log of VANTREL_LOG; appends and flushes each line.
@@ -154,6 +166,8 @@ public:
     std::optional<std::string> fileDialog(DialogRequest request);
     // The about box; returns when it is closed.
     void about(std::string_view caption, std::string_view text, std::string_view credits);
+    // A progress window titled `caption`; the request is logged when it opens.
+    std::unique_ptr<ProgressWindow> progress(std::string_view caption, std::string_view text);
 
     // Any request; the answer is logged before it is returned.
     DialogAnswer ask(const DialogRequest& request);

@@ -163,7 +163,21 @@ TEST(ButtonNames, RoundTripCaseInsensitively) {
         EXPECT_EQ(platform::buttonFromName(platform::buttonName(id)), id);
     }
     EXPECT_EQ(platform::buttonFromName("yes"), platform::IDYES);
+    EXPECT_EQ(platform::buttonFromName("YES TO ALL"), platform::IDYESTOALL);
     EXPECT_EQ(platform::buttonFromName("Maybe"), 0);
+}
+
+TEST(ProgressWindows, AreLoggedWhenTheyOpenAndNeverStopWithoutAPerson) {
+    const std::string path = ::testing::TempDir() + "progress-" + std::to_string(::getpid()) + ".log";
+    std::remove(path.c_str());
+    platform::DialogService dialogs(nullptr, std::make_unique<platform::DialogLog>(path));
+    auto window = dialogs.progress("Copying...", "a.txt");
+    EXPECT_TRUE(window->step("b.txt", 0.5));
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, R"({"kind":"progress","caption":"Copying...","text":"a.txt"})");
+    std::remove(path.c_str());
 }
 
 }  // namespace
