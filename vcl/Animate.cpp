@@ -8,6 +8,7 @@
 #include "classes/ClassBuilder.h"
 #include "vcl/Clock.h"
 #include "vcl/Forms.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 

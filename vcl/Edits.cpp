@@ -5,6 +5,7 @@
 
 #include "base/AnsiText.h"
 #include "classes/ClassBuilder.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {

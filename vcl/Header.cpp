@@ -8,6 +8,7 @@
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 #include "vcl/ExtCtrls.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 

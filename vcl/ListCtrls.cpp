@@ -5,6 +5,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "classes/Errors.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "classes/ClassBuilder.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {
