@@ -1,4 +1,5 @@
-// List boxes and combo boxes on the toolkit's list widgets. Items is a string list the
+// List boxes and combo boxes on the toolkit's list widgets (owner-drawn styles show their
+// items as text: nothing here raises OnDrawItem). Items is a string list the
 // widget follows item by item; the selection lives in the model, the widget shows it and
 // reports the user's choices back. A choice of the user raises OnClick (and, for combo
 // boxes, OnChange and OnSelect); the program's own changes raise nothing.

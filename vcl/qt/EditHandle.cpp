@@ -183,6 +183,7 @@ public:
         });
     }
 
+    // FIXME: MaxLength does not limit typing in a memo; the widget has no such limit.
     void sync() override {
         SyncScope scope(*link());
         applyLook(ColorUse::Field);

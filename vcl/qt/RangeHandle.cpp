@@ -77,6 +77,7 @@ private:
     TScrollBar& m_bar;
 };
 
+// FIXME: Smooth makes no difference: the style draws every bar smooth.
 class ProgressBarHandle final : public QtHandle {
 public:
     explicit ProgressBarHandle(TProgressBar& bar)
@@ -147,6 +148,8 @@ protected:
     }
 };
 
+// FIXME: SliderVisible and ThumbLength are kept, not shown: the style's slider always has
+// its own thumb.
 class TrackBarHandle final : public QtHandle {
 public:
     explicit TrackBarHandle(TTrackBar& bar)
