@@ -152,6 +152,29 @@ char32_t decodeUtf8(std::string_view s, size_t& pos) {
     return cp;
 }
 
+size_t firstInvalidUtf8(std::string_view s) {
+    size_t pos = 0;
+    while (pos < s.size()) {
+        const auto lead = static_cast<unsigned char>(s[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        }
+        const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+        if (extra < 0 || lead > 0xF4 || s.size() - pos <= static_cast<size_t>(extra)) return pos;
+        char32_t cp = lead & (0x3F >> extra);
+        for (int i = 1; i <= extra; ++i) {
+            const auto b = static_cast<unsigned char>(s[pos + static_cast<size_t>(i)]);
+            if ((b & 0xC0) != 0x80) return pos;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        const char32_t least = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return pos;
+        pos += static_cast<size_t>(extra) + 1;
+    }
+    return std::string_view::npos;
+}
+
 char32_t unicodeUpper(char32_t cp) {
     if (cp >= 'a' && cp <= 'z') return cp - 32;
     if (cp < 0x80) return cp;

@@ -41,6 +41,9 @@ private:
 void appendUtf8(std::string& out, char32_t cp);
 // Decodes the code point at `pos` and advances it; malformed bytes give U+FFFD.
 char32_t decodeUtf8(std::string_view s, size_t& pos);
+// The offset of the first byte that is not well-formed UTF-8 (overlong forms, surrogates
+// and code points above U+10FFFF included), or npos when all of `s` is.
+size_t firstInvalidUtf8(std::string_view s);
 // Simple one-to-one Unicode case mapping for the scripts single-byte code pages cover
 // (Latin, Greek, Cyrillic); other characters are returned unchanged.
 char32_t unicodeUpper(char32_t cp);

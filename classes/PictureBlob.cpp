@@ -2,6 +2,7 @@
 #include "classes/PictureBlob.h"
 
 #include "base/AnsiText.h"
+#include "base/ByteReader.h"
 #include "base/LittleEndian.h"
 #include "classes/Errors.h"
 
@@ -23,38 +24,14 @@ Framing framingOf(std::string_view name) {
     return Framing::Unknown;
 }
 
-struct Cursor {
-    std::string_view data;
-    size_t pos = 0;
-    void need(size_t n) const {
-        if (data.size() - pos < n) throw EStreamTruncated(msg::kReadError);
-    }
-    std::string_view take(size_t n) {
-        need(n);
-        std::string_view s = data.substr(pos, n);
-        pos += n;
-        return s;
-    }
-    uint32_t le32() {
-        need(4);
-        uint32_t v = base::readLE32(reinterpret_cast<const unsigned char*>(data.data() + pos));
-        pos += 4;
-        return v;
-    }
-    std::string_view shortStr() {
-        need(1);
-        size_t n = static_cast<unsigned char>(data[pos++]);
-        return take(n);
-    }
-    std::string_view rest() { return take(data.size() - pos); }
-};
+[[noreturn]] void truncated(const base::ByteReader&, size_t) { throw EStreamTruncated(msg::kReadError); }
 
 }  // namespace
 
 PictureBlob splitPictureBlob(std::string_view blob) {
-    Cursor c{blob};
+    base::ByteReader c(blob, 0, truncated);
     PictureBlob out;
-    out.className = std::string(c.shortStr());
+    out.className = std::string(c.shortString());
     if (out.className.size() > 63) throw EStreamTruncated(msg::kReadError);
     out.known = true;
     switch (framingOf(out.className)) {
@@ -66,7 +43,7 @@ PictureBlob splitPictureBlob(std::string_view blob) {
         break;
     }
     case Framing::Targa:
-        out.subName = std::string(c.shortStr());
+        out.subName = std::string(c.shortString());
         out.image = std::string(c.rest());
         break;
     case Framing::Unknown:

@@ -1,11 +1,13 @@
 // Binary ↔ text conversion of component streams, driven by the stream's own tags.
 #include "classes/TextForm.h"
 
+#include "base/ByteReader.h"
 #include "base/CodePage.h"
 #include "base/LittleEndian.h"
 #include "classes/Extended.h"
 #include "classes/ValueTag.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -26,83 +28,115 @@ std::string hexByte(unsigned v) {
     return {digits[(v >> 4) & 15], digits[v & 15]};
 }
 
+// Words of the text form that a bare identifier in their place would be taken for.
+bool isReservedWord(std::string_view s) {
+    static const char* const kWords[] = {"object", "inherited", "inline", "end",
+                                         "true",   "false",     "nil",    "null"};
+    for (const char* w : kWords) {
+        if (s.size() != std::strlen(w)) continue;
+        bool same = true;
+        for (size_t i = 0; same && i < s.size(); ++i) same = (s[i] | 0x20) == w[i];
+        if (same) return true;
+    }
+    return false;
+}
+
+bool identStartChar(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool identChar(char c) { return identStartChar(c) || (c >= '0' && c <= '9') || c == '.'; }
+
+bool isBareIdent(std::string_view s) {
+    if (s.empty() || !identStartChar(s[0]) || isReservedWord(s)) return false;
+    for (char c : s)
+        if (!identChar(c)) return false;
+    return true;
+}
+
+// '&' and a literal of printable ASCII in quotes and #n byte codes for everything else:
+// an identifier is bytes, so the codes are bytes too, whatever the code page.
+std::string quotedIdent(std::string_view s) {
+    std::string out = "&";
+    bool quoted = false;
+    for (char ch : s) {
+        auto b = static_cast<unsigned char>(ch);
+        if (b >= 32 && b < 127) {
+            if (!quoted) out += '\'';
+            quoted = true;
+            out += ch;
+            if (ch == '\'') out += ch;
+        } else {
+            if (quoted) out += '\'';
+            quoted = false;
+            out += '#' + std::to_string(b);
+        }
+    }
+    if (s.empty()) out += "''";
+    if (quoted) out += '\'';
+    return out;
+}
+
 // ---- Binary to text ----
 
 class BinaryToText {
 public:
-    BinaryToText(std::string_view bytes, size_t pos) : m_data(bytes), m_pos(pos) {}
+    BinaryToText(std::string_view bytes, size_t pos) : m_in(bytes, pos) {}
 
     std::string run(size_t* consumed) {
-        size_t start = m_pos;
-        if (m_data.size() < m_pos + 4 || m_data.substr(m_pos, 4) != "TPF0") fail("the signature \"TPF0\"");
-        m_pos += 4;
+        size_t start = m_in.position();
+        if (!m_in.has(4) || m_in.data().substr(start, 4) != "TPF0") fail("the signature \"TPF0\"");
+        m_in.skip(4);
         convertObject(0);
-        if (consumed) *consumed = m_pos - start;
+        if (consumed) *consumed = m_in.position() - start;
         return std::move(m_out);
     }
 
 private:
     [[noreturn]] void fail(const std::string& expected) {
-        std::string found = m_pos < m_data.size()
-                                ? ", found 0x" + hexByte(static_cast<unsigned char>(m_data[m_pos]))
-                                : ", found the end of the data";
-        throw TextFormError("offset " + std::to_string(m_pos) + ": expected " + expected + found,
-                            static_cast<int64_t>(m_pos));
+        const size_t at = m_in.position();
+        std::string found =
+            !m_in.atEnd() ? ", found 0x" + hexByte(m_in.peek()) : ", found the end of the data";
+        throw TextFormError("offset " + std::to_string(at) + ": expected " + expected + found,
+                            static_cast<int64_t>(at));
     }
 
+    // Every read names what it expected, so a short stream fails with that description.
     void need(size_t n, const char* what) {
-        if (m_data.size() - m_pos < n) fail(what);
+        if (!m_in.has(n)) fail(what);
     }
     uint8_t byte(const char* what) {
         need(1, what);
-        return static_cast<uint8_t>(m_data[m_pos++]);
+        return m_in.u8();
     }
     uint8_t peek(const char* what) {
         need(1, what);
-        return static_cast<uint8_t>(m_data[m_pos]);
+        return m_in.peek();
     }
     std::string_view take(size_t n, const char* what) {
         need(n, what);
-        std::string_view s = m_data.substr(m_pos, n);
-        m_pos += n;
-        return s;
+        return m_in.take(n);
     }
     uint32_t le32(const char* what) {
         need(4, what);
-        uint32_t v = base::readLE32(reinterpret_cast<const unsigned char*>(m_data.data() + m_pos));
-        m_pos += 4;
-        return v;
+        return m_in.le32();
     }
     uint64_t le64(const char* what) {
         need(8, what);
-        uint64_t v = base::readLE64(reinterpret_cast<const unsigned char*>(m_data.data() + m_pos));
-        m_pos += 8;
-        return v;
+        return m_in.le64();
     }
+    void back() { m_in.seek(m_in.position() - 1); }
     // A failure names the length byte, where the short string begins.
     std::string_view shortStr(const char* what) {
-        size_t start = m_pos;
-        size_t n = byte(what);
-        if (m_data.size() - m_pos < n) {
-            m_pos = start;
-            fail(what);
-        }
-        return take(n, what);
+        need(1, what);
+        if (!m_in.has(1 + static_cast<size_t>(m_in.peek()))) fail(what);
+        return m_in.shortString();
     }
 
-    // Names and identifiers must read back as one token of the text form.
+    // Names and identifiers as one token of the text form: bare when they read back as
+    // the same identifier, otherwise quoted after '&'. The reader takes any bytes there.
     std::string ident(const char* what, bool allowEmpty) {
-        size_t start = m_pos;
         std::string_view s = shortStr(what);
-        bool ok = s.empty() ? allowEmpty : isIdentStart(s[0]);
-        for (char c : s) ok = ok && (isIdentStart(c) || (c >= '0' && c <= '9') || c == '.');
-        if (!ok) {
-            m_pos = start;
-            fail(what);
-        }
-        return std::string(s);
+        if (s.empty() && allowEmpty) return {};
+        return isBareIdent(s) ? std::string(s) : quotedIdent(s);
     }
-    static bool isIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 
     void indent(int level) { m_out.append(static_cast<size_t>(level) * 2, ' '); }
     void guard(int level) {
@@ -115,7 +149,7 @@ private:
         uint8_t flags = 0;
         int64_t position = -1;
         if ((first & 0xF0) == 0xF0) {
-            ++m_pos;
+            m_in.skip(1);
             flags = first & 0x0F;
             if (flags & 2) {
                 uint8_t tag = byte("an integer child position");
@@ -125,15 +159,19 @@ private:
         std::string cls = ident("a class name (an identifier)", false);
         std::string name = ident("a component name (an identifier or empty)", true);
         indent(level);
-        m_out += (flags & 4) ? "inline " : (flags & 1) ? "inherited " : "object ";
+        // A record both inherited and inline keeps both words.
+        m_out += (flags & 5) == 5 ? "inherited inline "
+                 : (flags & 4)    ? "inline "
+                 : (flags & 1)    ? "inherited "
+                                  : "object ";
         if (!name.empty()) m_out += name + ": ";
         m_out += cls;
         if (flags & 2) m_out += " [" + std::to_string(position) + "]";
         m_out += "\n";
         while (peek("a property name or the end of the properties") != 0) convertProperty(level + 1);
-        ++m_pos;
+        m_in.skip(1);
         while (peek("a child record or the end of the children") != 0) convertObject(level + 1);
-        ++m_pos;
+        m_in.skip(1);
         indent(level);
         m_out += "end\n";
     }
@@ -145,7 +183,7 @@ private:
             return static_cast<int16_t>(
                 base::readLE16(reinterpret_cast<const unsigned char*>(take(2, what).data())));
         case ValueTag::Int32: return static_cast<int32_t>(le32(what));
-        default: --m_pos; fail(what);
+        default: back(); fail(what);
         }
     }
 
@@ -280,7 +318,7 @@ private:
                 indent(level + 1);
                 convertValue(level + 1);
             }
-            ++m_pos;
+            m_in.skip(1);
             m_out += ")";
             return;
         }
@@ -292,25 +330,25 @@ private:
                 m_out += "item";
                 uint8_t t = peek("a collection item");
                 if (t == 2 || t == 3 || t == 4) {
-                    ++m_pos;
+                    m_in.skip(1);
                     m_out += " [" + std::to_string(readIntegerPayload(t, "an item index")) + "]";
                 }
                 m_out += "\n";
                 if (byte("a list tag (1) opening the item") != 1) {
-                    --m_pos;
+                    back();
                     fail("a list tag (1) opening the item");
                 }
                 while (peek("a property name or the end of the item") != 0) convertProperty(level + 2);
-                ++m_pos;
+                m_in.skip(1);
                 indent(level + 1);
                 m_out += "end";
             }
-            ++m_pos;
+            m_in.skip(1);
             m_out += ">";
             return;
         }
         }
-        --m_pos;
+        back();
         fail(what);
     }
 
@@ -415,8 +453,7 @@ private:
         emitPieces(pieces, level);
     }
 
-    std::string_view m_data;
-    size_t m_pos;
+    base::ByteReader m_in;
     std::string m_out;
 };
 
@@ -429,6 +466,23 @@ public:
     explicit TextToBinary(std::string_view text) : m_text(text) {}
 
     std::string run() {
+        // Editors save forms as UTF-8, with or without a byte-order mark; older tools
+        // wrote the ANSI code page. With the mark the text must be UTF-8; without it,
+        // text that is not UTF-8 is read as the code page's characters.
+        constexpr std::string_view kBom = "\xEF\xBB\xBF";
+        const bool bom = m_text.substr(0, kBom.size()) == kBom;
+        if (bom) m_pos = kBom.size();
+        const size_t invalid = base::firstInvalidUtf8(m_text.substr(m_pos));
+        if (invalid != std::string_view::npos) {
+            if (bom) {
+                m_tokLine = 1 + static_cast<int>(std::count(
+                                    m_text.begin(),
+                                    m_text.begin() + static_cast<std::ptrdiff_t>(m_pos + invalid), '\n'));
+                fail("UTF-8 text after the byte-order mark",
+                     "the byte 0x" + hexByte(static_cast<unsigned char>(m_text[m_pos + invalid])));
+            }
+            m_ansiText = true;
+        }
         m_out = "TPF0";
         next();
         convertObject(0);
@@ -461,26 +515,29 @@ private:
         }
     }
 
-    static bool identStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-    static bool identChar(char c) { return identStart(c) || (c >= '0' && c <= '9') || c == '.'; }
     static bool digit(char c) { return c >= '0' && c <= '9'; }
 
     void next() {
         skipBlanks();
         m_tokLine = m_line;
         m_tokText.clear();
+        m_tokQuoted = false;
         if (m_pos >= m_text.size()) {
             m_tok = Tok::End;
             return;
         }
         char c = m_text[m_pos];
-        if (identStart(c)) {
+        if (c == '&' && m_pos + 1 < m_text.size() &&
+            (m_text[m_pos + 1] == '\'' || m_text[m_pos + 1] == '#')) {
+            ++m_pos;
+            readStringToken(true);
+        } else if (identStartChar(c)) {
             size_t start = m_pos;
             while (m_pos < m_text.size() && identChar(m_text[m_pos])) ++m_pos;
             m_tokText = std::string(m_text.substr(start, m_pos - start));
             m_tok = Tok::Ident;
         } else if (c == '\'' || c == '#') {
-            readStringToken();
+            readStringToken(false);
         } else if (digit(c) ||
                    ((c == '-' || c == '+') && m_pos + 1 < m_text.size() && digit(m_text[m_pos + 1]))) {
             size_t start = m_pos++;
@@ -522,12 +579,15 @@ private:
         }
     }
 
-    // A literal: quoted pieces and #n codes, possibly joined across lines by '+'.
-    void readStringToken() {
+    // A literal: quoted pieces and #n codes, possibly joined across lines by '+'. As an
+    // identifier ("&'a-b c'") it is bytes: #n is a byte and quoted characters must be in
+    // the code page.
+    void readStringToken(bool identifier) {
         m_str.clear();
         m_strWide = false;
-        m_tok = Tok::String;
-        m_tokText = "string";
+        m_tok = identifier ? Tok::Ident : Tok::String;
+        m_tokQuoted = identifier;
+        m_tokText = identifier ? "" : "string";
         while (true) {
             if (m_pos >= m_text.size()) break;
             char c = m_text[m_pos];
@@ -539,15 +599,14 @@ private:
                     }
                     if (m_text[m_pos] == '\'') {
                         if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\'') {
-                            m_str.push_back(u'\'');
+                            appendChar(u'\'', identifier);
                             m_pos += 2;
                             continue;
                         }
                         ++m_pos;
                         break;
                     }
-                    char32_t ch = base::decodeUtf8(m_text, m_pos);
-                    appendUnit(ch);
+                    appendChar(rawChar(), identifier);
                 }
             } else if (c == '#') {
                 ++m_pos;
@@ -555,6 +614,11 @@ private:
                 while (m_pos < m_text.size() && digit(m_text[m_pos])) ++m_pos;
                 if (start == m_pos || m_pos - start > 6) fail("a character code after '#'", "'#'");
                 unsigned long code = std::stoul(std::string(m_text.substr(start, m_pos - start)));
+                if (identifier) {
+                    if (code > 0xFF) fail("a byte code up to 255 in a quoted identifier");
+                    m_tokText.push_back(static_cast<char>(code));
+                    continue;
+                }
                 if (code > 0xFFFF) fail("a character code up to 65535");
                 if (code >= 128) m_strWide = true;
                 m_str.push_back(static_cast<char16_t>(code));
@@ -575,6 +639,33 @@ private:
         }
     }
 
+    // The character at the position, as UTF-8 or (in an ANSI text) one code-page byte.
+    char32_t rawChar() {
+        if (m_ansiText)
+            return base::CodePage::active().toUnicode(static_cast<unsigned char>(m_text[m_pos++]));
+        return base::decodeUtf8(m_text, m_pos);
+    }
+
+    void appendChar(char32_t ch, bool identifier) {
+        if (!identifier) {
+            appendUnit(ch);
+            return;
+        }
+        if (ch < 128) {
+            m_tokText.push_back(static_cast<char>(ch));
+            return;
+        }
+        const base::CodePage& cp = base::CodePage::active();
+        unsigned char b = cp.fromUnicode(ch, 0);
+        if (b == 0) {
+            std::string shown;
+            base::appendUtf8(shown, ch);
+            fail("a character of code page " + std::to_string(cp.number()) + " in a quoted identifier",
+                 "'" + shown + "'");
+        }
+        m_tokText.push_back(static_cast<char>(b));
+    }
+
     void appendUnit(char32_t ch) {
         if (ch >= 0x10000) {
             ch -= 0x10000;
@@ -587,7 +678,7 @@ private:
 
     bool isSymbol(char c) const { return m_tok == Tok::Symbol && m_tokText[0] == c; }
     bool isKeyword(const char* k) const {
-        if (m_tok != Tok::Ident || m_tokText.size() != std::strlen(k)) return false;
+        if (m_tok != Tok::Ident || m_tokQuoted || m_tokText.size() != std::strlen(k)) return false;
         for (size_t i = 0; i < m_tokText.size(); ++i) {
             char a = m_tokText[i];
             if (a >= 'A' && a <= 'Z') a = static_cast<char>(a + 32);
@@ -595,6 +686,24 @@ private:
         }
         return true;
     }
+    struct Snapshot {
+        size_t pos;
+        int line;
+        Tok tok;
+        std::string text;
+        bool quoted;
+        int tokLine;
+    };
+    Snapshot snapshot() const { return {m_pos, m_line, m_tok, m_tokText, m_tokQuoted, m_tokLine}; }
+    void restore(const Snapshot& s) {
+        m_pos = s.pos;
+        m_line = s.line;
+        m_tok = s.tok;
+        m_tokText = s.text;
+        m_tokQuoted = s.quoted;
+        m_tokLine = s.tokLine;
+    }
+
     void expectSymbol(char c) {
         if (!isSymbol(c)) fail(std::string("'") + c + "'");
         next();
@@ -643,6 +752,16 @@ private:
         uint8_t flags = 0;
         if (isKeyword("inherited")) {
             flags = 1;
+            // "inherited inline Name: Class" is both; "inherited inline: Class" names a
+            // component "inline".
+            Snapshot before = snapshot();
+            next();
+            if (isKeyword("inline")) {
+                next();
+                if (!isSymbol(':')) flags |= 4;
+            }
+            restore(before);
+            if (flags & 4) next();
         } else if (isKeyword("inline")) {
             flags = 4;
         } else if (!isKeyword("object")) {
@@ -670,12 +789,10 @@ private:
             expectSymbol(']');
             flags |= 2;
         }
-        // A record's first byte in F0..FF is its prefix, so a stream cannot hold a class
-        // name of 240 characters or more where no prefix comes first.
-        if (flags == 0 && cls.size() >= 0xF0) {
-            fail("a class name of at most 239 characters", "one of " + std::to_string(cls.size()));
-        }
-        if (flags != 0) {
+        if (flags == 0 && level > 0 && cls.empty()) fail("a class name that is not empty", "''");
+        // A record's first byte in F0..FF is its prefix, so a class name of 240 characters
+        // or more needs one, even with no flags in it.
+        if (flags != 0 || cls.size() >= 0xF0) {
             m_out.push_back(static_cast<char>(0xF0 | flags));
             if (flags & 2) writeInteger(position);
         }
@@ -693,6 +810,8 @@ private:
     // Property := Name "=" Value
     void convertProperty(int level) {
         if (m_tok != Tok::Ident) fail("a property name, an object or \"end\"");
+        // An empty name would read as the end of the properties.
+        if (m_tokText.empty()) fail("a property name that is not empty", "''");
         writeStr(m_tokText);
         next();
         expectSymbol('=');
@@ -735,6 +854,7 @@ private:
             next();
             while (!isSymbol(']')) {
                 if (m_tok != Tok::Ident) fail("a set element name or ']'");
+                if (m_tokText.empty()) fail("a set element name that is not empty", "''");
                 writeStr(m_tokText);
                 next();
                 if (isSymbol(',')) {
@@ -906,8 +1026,19 @@ private:
         next();
     }
 
+    // Whether every character has a byte in the code page, so an ANSI string holds it.
+    bool fitsCodePage() const {
+        const base::CodePage& cp = base::CodePage::active();
+        for (char16_t c : m_str) {
+            if (c >= 128 && cp.toUnicode(cp.fromUnicode(c, 0)) != c) return false;
+        }
+        return true;
+    }
+
+    // An ANSI string when the code page holds the text and no #n above 127 asks for a
+    // wide one; otherwise a wide string, so no character is ever replaced.
     void writeString() {
-        if (m_strWide) {
+        if (m_strWide || !fitsCodePage()) {
             std::string utf8;
             for (size_t i = 0; i < m_str.size(); ++i) {
                 char32_t c = m_str[i];
@@ -928,7 +1059,7 @@ private:
         const base::CodePage& cp = base::CodePage::active();
         std::string ansi;
         ansi.reserve(m_str.size());
-        for (char16_t c : m_str) ansi.push_back(static_cast<char>(c < 128 ? c : cp.fromUnicode(c)));
+        for (char16_t c : m_str) ansi.push_back(static_cast<char>(c < 128 ? c : cp.fromUnicode(c, 0)));
         if (ansi.size() <= 255) {
             writeTag(ValueTag::String);
             m_out.push_back(static_cast<char>(ansi.size()));
@@ -944,6 +1075,8 @@ private:
     int m_line = 1;
     Tok m_tok = Tok::End;
     std::string m_tokText;
+    bool m_tokQuoted = false;  // an identifier written as "&'...'": never a keyword
+    bool m_ansiText = false;   // the text is in the ANSI code page, not UTF-8
     int m_tokLine = 1;
     char m_suffix = 0;
     std::u16string m_str;

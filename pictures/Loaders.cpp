@@ -2,11 +2,14 @@
 // format's loader (the toolkit image readers behind pictures/qt/).
 #include "pictures/Loaders.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "base/AnsiText.h"
 #include "base/LittleEndian.h"
+#include "pictures/Metafile.h"
 #include "pictures/TargaLoader.h"
 #include "pictures/qt/QtImageDecoder.h"
 
@@ -32,13 +35,7 @@ bool sniffJpeg(std::string_view d) { return startsWith(d, "\xFF\xD8\xFF"); }
 bool sniffGif(std::string_view d) { return startsWith(d, "GIF87a") || startsWith(d, "GIF89a"); }
 bool sniffPng(std::string_view d) { return startsWith(d, "\x89PNG\r\n\x1A\n"); }
 
-bool sniffMetafile(std::string_view d) {
-    if (d.size() < 4) return false;
-    const auto* p = bytes(d);
-    if (base::readLE32(p) == 0x9AC6CDD7u) return true;  // placeable Windows metafile
-    // Enhanced metafile: an EMR_HEADER record with the " EMF" signature at offset 40.
-    return d.size() >= 44 && base::readLE32(p) == 1 && std::memcmp(p + 40, " EMF", 4) == 0;
-}
+bool sniffMetafile(std::string_view d) { return looksLikeMetafile(d); }
 
 bool sniffTarga(std::string_view d) {
     // Targa has no signature; check that the 18-byte header is self-consistent.
@@ -56,8 +53,18 @@ Decoded decodeIcon(std::string_view d) { return qt::decodeIcon(d, "Icon image is
 Decoded decodeJpeg(std::string_view d) { return qt::decodeImage(d, "jpeg", "Invalid image"); }
 Decoded decodeGif(std::string_view d) { return qt::decodeAnimation(d, "gif", "Invalid image"); }
 Decoded decodePng(std::string_view d) { return qt::decodeImage(d, "png", "Invalid image"); }
-// FIXME: metafiles are not rendered; a recognised metafile is an empty picture.
-Decoded decodeMetafile(std::string_view) { return {}; }
+// A metafile is drawn once at its own size (at most kMaxMetafileSide on a side); the
+// graphic draws it again at any other size it is shown at.
+Decoded decodeMetafile(std::string_view d) {
+    const MetafileInfo info = metafileInfo(d);
+    if (info.width <= 0 || info.height <= 0) return {};
+    double scale = std::min(1.0, double(kMaxMetafileSide) / std::max(info.width, info.height));
+    const int w = std::max(1, int(std::lround(info.width * scale)));
+    const int h = std::max(1, int(std::lround(info.height * scale)));
+    Decoded out;
+    out.frames.push_back({renderMetafile(d, w, h), 0});
+    return out;
+}
 
 const std::array<Loader, 7> kLoaders = {{
     {Format::Bitmap, "BMP", "bmp;dib", "Bitmap image is not valid", sniffBitmap, decodeBitmap},

@@ -38,7 +38,7 @@ Format sniffFormat(std::string_view data);
 Format formatForExtension(std::string_view extension);
 
 // Decodes `data` as `format`; Format::Unknown sniffs first. Unknown data throws
-// DecodeError("Invalid image"). A metafile decodes to an empty picture.
+// DecodeError("Invalid image"). A metafile decodes to one image drawn at its own size.
 Decoded decode(std::string_view data, Format format = Format::Unknown);
 
 }  // namespace pictures

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/ByteReader.h"
 #include "base/LittleEndian.h"
 #include "pictures/Loaders.h"
 
@@ -11,21 +12,7 @@ namespace pictures {
 
 namespace {
 
-class Cursor {
-public:
-    explicit Cursor(std::string_view d) : m_data(d) {}
-    const unsigned char* take(size_t n) {
-        if (m_data.size() - m_pos < n) throw DecodeError("Invalid image");
-        const auto* p = reinterpret_cast<const unsigned char*>(m_data.data()) + m_pos;
-        m_pos += n;
-        return p;
-    }
-    unsigned byte() { return *take(1); }
-
-private:
-    std::string_view m_data;
-    size_t m_pos = 0;
-};
+[[noreturn]] void invalid(const base::ByteReader&, size_t) { throw DecodeError("Invalid image"); }
 
 uint32_t argb(unsigned a, unsigned r, unsigned g, unsigned b) {
     // Premultiply, as every Image is.
@@ -50,8 +37,8 @@ uint32_t fromPacked(const unsigned char* p, unsigned depth, bool alphaBits) {
 }  // namespace
 
 Decoded decodeTarga(std::string_view data) {
-    Cursor c(data);
-    const unsigned char* h = c.take(18);
+    base::ByteReader c(data, 0, invalid);
+    const unsigned char* h = c.bytes(18);
     const unsigned idLength = h[0], mapType = h[1], type = h[2];
     const unsigned mapFirst = base::readLE16(h + 3), mapLength = base::readLE16(h + 5), mapDepth = h[7];
     const int width = base::readLE16(h + 12), height = base::readLE16(h + 14);
@@ -62,14 +49,14 @@ Decoded decodeTarga(std::string_view data) {
     if (baseType == 1 && (mapType != 1 || depth != 8)) throw DecodeError("Invalid image");
     if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32)
         throw DecodeError("Invalid image");
-    c.take(idLength);
+    c.bytes(idLength);
 
     std::vector<uint32_t> palette;
     if (mapType == 1) {
         if (mapDepth != 15 && mapDepth != 16 && mapDepth != 24 && mapDepth != 32)
             throw DecodeError("Invalid image");
         const unsigned entry = (mapDepth + 7) / 8;
-        const unsigned char* map = c.take(static_cast<size_t>(mapLength) * entry);
+        const unsigned char* map = c.bytes(static_cast<size_t>(mapLength) * entry);
         palette.resize(mapFirst + mapLength, 0xFF000000u);
         for (unsigned i = 0; i < mapLength; ++i)
             palette[mapFirst + i] = fromPacked(map + i * entry, mapDepth, true);
@@ -96,16 +83,16 @@ Decoded decodeTarga(std::string_view data) {
     };
     while (done < total) {
         if (!rle) {
-            put(convert(c.take(bytesPerPixel)));
+            put(convert(c.bytes(bytesPerPixel)));
             continue;
         }
-        const unsigned packet = c.byte();
+        const unsigned packet = c.u8();
         const size_t count = std::min<size_t>((packet & 0x7F) + 1, total - done);
         if (packet & 0x80) {
-            const uint32_t value = convert(c.take(bytesPerPixel));
+            const uint32_t value = convert(c.bytes(bytesPerPixel));
             for (size_t i = 0; i < count; ++i) put(value);
         } else {
-            for (size_t i = 0; i < count; ++i) put(convert(c.take(bytesPerPixel)));
+            for (size_t i = 0; i < count; ++i) put(convert(c.bytes(bytesPerPixel)));
         }
     }
     Decoded out;

@@ -204,8 +204,10 @@ std::string DriveTable::toWindows(const fs::path& nativePath) const {
 fs::path DriveTable::toNative(std::string_view windowsPath) const {
     std::string s = base::CodePage::active().toUtf8(windowsPath);
     if (s.empty()) return {};
-    // A forward-slash start is a native absolute path (command lines, tests, dialogs).
-    if (s[0] == '/' && (s.size() == 1 || s[1] != '/')) {
+    // A forward-slash start is a native absolute path (command lines, tests, dialogs),
+    // where doubled slashes are one, as the system takes them: "//home/x" is "/home/x".
+    // Only backslashes start a share name.
+    if (s[0] == '/') {
         std::replace(s.begin(), s.end(), '\\', '/');
         fs::path out = "/";
         for (auto& part : splitComponents(s, true)) out /= part;

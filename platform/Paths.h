@@ -9,7 +9,8 @@
 //       folder "C:\WINDOWS" and the system folder "C:\WINDOWS\system32";
 //   D:..Y:  mount points that hold a project (the first free letter from D: on);
 //   Z:  the root of the file system, so every native path has a Windows form.
-// A path starting with a forward slash is taken as a native absolute path.
+// A path starting with a forward slash is taken as a native absolute path; doubled
+// separators count as one everywhere except the two backslashes that start a share name.
 #pragma once
 
 #include <filesystem>

@@ -4,11 +4,15 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace platform {
 
 // The first of TMP, TEMP, TMPDIR that names an existing folder, else /tmp; absolute.
 std::filesystem::path userTempFolder();
+// Every one of TMP, TEMP, TMPDIR that names an existing folder, in that order and without
+// repeats, else /tmp alone: where a temporary folder may be made when the first refuses.
+std::vector<std::filesystem::path> userTempFolderCandidates();
 
 // The login name, at most 256 characters; empty when it cannot be found. ANSI code page.
 std::string userName();

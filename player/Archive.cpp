@@ -1,6 +1,5 @@
 #include "player/Archive.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "base/CodePage.h"
@@ -23,6 +23,8 @@
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "player/ArchiveInput.h"
+#include "player/FolderIndex.h"
+#include "player/WriteGate.h"
 
 namespace fs = std::filesystem;
 
@@ -67,27 +69,6 @@ private:
     int m_fd;
 };
 
-// The entry of `dirfd` named `wanted`, or else its single case-insensitive match (the
-// first in byte order when there are several), or `wanted` itself.
-std::string entryName(int dirfd, const std::string& wanted) {
-    struct stat st;
-    if (::fstatat(dirfd, wanted.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return wanted;
-    int dup = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dup < 0) return wanted;
-    DIR* dir = ::fdopendir(dup);
-    if (!dir) {
-        ::close(dup);
-        return wanted;
-    }
-    std::string match;
-    while (dirent* e = ::readdir(dir)) {
-        std::string name = e->d_name;
-        if (platform::sameFileName(name, wanted) && (match.empty() || name < match)) match = name;
-    }
-    ::closedir(dir);
-    return match.empty() ? wanted : match;
-}
-
 // A restored file's place: a folder we trust, then components walked without following
 // symbolic links.
 struct Target {
@@ -98,16 +79,52 @@ struct Target {
 };
 
 // Opens the folder holding the target's file; creates missing folders when asked.
-Fd openParent(const Target& t, bool create) {
+Fd openParent(const Target& t, bool create, FolderIndex& index) {
+    std::optional<WriteGate::Hold> gate;
+    if (create) gate.emplace();
     std::error_code ec;
     if (create) fs::create_directories(t.base, ec);
     Fd dir(::open(t.base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (size_t i = 0; dir.get() >= 0 && i + 1 < t.parts.size(); ++i) {
-        std::string name = entryName(dir.get(), t.parts[i]);
-        if (create) ::mkdirat(dir.get(), name.c_str(), 0755);
+        std::string name = index.entryName(dir.get(), t.parts[i]);
+        if (create && ::mkdirat(dir.get(), name.c_str(), 0755) == 0) index.added(dir.get(), name);
         dir.reset(::openat(dir.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     return dir;
+}
+
+// The folder the last file went into, kept open: the next file usually goes there too,
+// and opening it again by its path for every file costs as much as writing a small file.
+struct ParentCache {
+    fs::path base;
+    std::vector<std::string> dirs;
+    Fd fd;
+    FolderIndex::Folder* names = nullptr;
+};
+
+// The folder holding the target's file (owned by the cache), or -1.
+int cachedParent(ParentCache& cache, FolderIndex& index, const Target& t, bool create) {
+    std::vector<std::string> dirs(t.parts.begin(), t.parts.end() - (t.parts.empty() ? 0 : 1));
+    if (cache.fd.get() >= 0 && cache.base == t.base && cache.dirs == dirs) return cache.fd.get();
+    Fd fd = openParent(t, create, index);
+    if (fd.get() < 0) return -1;
+    FolderIndex::Folder* names = index.folder(fd.get());
+    cache = {t.base, std::move(dirs), std::move(fd), names};
+    return cache.fd.get();
+}
+
+// Creates (or truncates) the file `leaf` in `parent`. A symbolic link planted there is
+// replaced, never followed.
+Fd createFile(int parent, const std::string& leaf, FolderIndex& index, FolderIndex::Folder* names) {
+    WriteGate::Hold gate;
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+    Fd file(::openat(parent, leaf.c_str(), kFlags, 0644));
+    if (file.get() < 0 && errno == ELOOP) {
+        ::unlinkat(parent, leaf.c_str(), 0);
+        file.reset(::openat(parent, leaf.c_str(), kFlags, 0644));
+    }
+    if (file.get() >= 0) index.added(names, leaf);
+    return file;
 }
 
 // Splits on both separators; nullopt when a part would climb out or name a drive.
@@ -177,10 +194,16 @@ private:
 };
 
 // Gathers a file's chunks into large writes: a 16 KiB write per chunk costs a system
-// call each. Whatever is gathered is written before the writer goes, also on errors.
+// call each. Whatever is gathered is written before the writer goes, also on errors. The
+// buffer outlives the writer, so a restore of many small files allocates it once.
 class GatheringWriter {
 public:
-    explicit GatheringWriter(int fd) : m_fd(fd) { m_buffer.reserve(kCapacity); }
+    static constexpr size_t kCapacity = 256 * 1024;
+
+    GatheringWriter(int fd, std::vector<char>& buffer) : m_fd(fd), m_buffer(buffer) {
+        m_buffer.clear();
+        m_buffer.reserve(kCapacity);
+    }
     ~GatheringWriter() {
         try {
             flush();
@@ -188,6 +211,9 @@ public:
             // The restore already reports the failure that unwinds it.
         }
     }
+    GatheringWriter(const GatheringWriter&) = delete;
+    GatheringWriter& operator=(const GatheringWriter&) = delete;
+
     void write(const char* data, size_t size) {
         if (m_buffer.size() + size > kCapacity) flush();
         if (size >= kCapacity) {
@@ -198,16 +224,17 @@ public:
     }
     void flush() {
         if (m_buffer.empty()) return;
-        std::vector<char> pending;
-        pending.swap(m_buffer);
-        m_buffer.reserve(kCapacity);
-        writeAll(m_fd, pending.data(), pending.size());
+        // Written or not, the gathered bytes are done with: a failed write is not retried.
+        struct Clear {
+            std::vector<char>& b;
+            ~Clear() { b.clear(); }
+        } clear{m_buffer};
+        writeAll(m_fd, m_buffer.data(), m_buffer.size());
     }
 
 private:
-    static constexpr size_t kCapacity = 256 * 1024;
     int m_fd;
-    std::vector<char> m_buffer;
+    std::vector<char>& m_buffer;
 };
 
 int32_t readTaggedInteger(ArchiveInput& in) {
@@ -271,6 +298,12 @@ uint32_t dosDateTime(std::time_t t) {
 }
 
 std::time_t timeFromDosDateTime(uint32_t dos) {
+    // Files of an archive mostly share their date, and every conversion reads the time
+    // zone afresh: the last answer is kept.
+    thread_local uint32_t lastDos = 0;
+    thread_local std::time_t lastTime = 0;
+    thread_local bool known = false;
+    if (known && dos == lastDos) return lastTime;
     std::tm tm{};
     tm.tm_year = static_cast<int>((dos >> 25) & 0x7F) + 80;
     tm.tm_mon = static_cast<int>((dos >> 21) & 0x0F) - 1;
@@ -279,7 +312,10 @@ std::time_t timeFromDosDateTime(uint32_t dos) {
     tm.tm_min = static_cast<int>((dos >> 5) & 0x3F);
     tm.tm_sec = static_cast<int>((dos & 0x1F) * 2);
     tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    lastTime = std::mktime(&tm);
+    lastDos = dos;
+    known = true;
+    return lastTime;
 }
 
 void TBackupFile::setBackupMode(TBackupMode mode) {
@@ -297,6 +333,10 @@ struct TBackupFile::Run {
     int64_t processed = 0;
     std::vector<char> compressed;
     ChunkInflater inflater;
+    FolderIndex index;
+    ParentCache parent;
+    std::vector<char> gathered;  // the writer's buffer, kept for the next file
+    fs::path base;               // the target folder, resolved once
     // The last file record, which a volume change may continue.
     bool haveLast = false;
     bool lastWritten = false;
@@ -325,7 +365,7 @@ void TBackupFile::writeBlock(Run& run, int fd, const std::string& target) {
     if (std::memcmp(magic, kMagic, 4) != 0)
         throw base::ArchiveError("Invalid archive type", kArchiveInvalidType);
     uint32_t crc = 0;
-    GatheringWriter out(fd);
+    GatheringWriter out(fd, run.gathered);
     while (m_continue) {
         int64_t k = in.readInt32();
         int64_t written = 0;
@@ -453,7 +493,7 @@ void TBackupFile::restoreRecords(Run& run) {
                 skipBlock(run);
                 continue;
             }
-            Fd parent = openParent(run.lastTarget, false);
+            Fd parent = openParent(run.lastTarget, false, run.index);
             Fd file(parent.get() < 0 ? -1
                                      : ::openat(parent.get(), run.lastTarget.parts.back().c_str(),
                                                 O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
@@ -493,7 +533,7 @@ void TBackupFile::restoreRecords(Run& run) {
             relative =
                 m_restoreFullPath ? (name.size() > 3 ? name.substr(3) : std::string()) : fileNamePart(name);
             target.display = run.folder + relative;
-            target.base = platform::resolvePath(run.folder);
+            target.base = run.base;
         }
         target.refused = target.base.empty() || !safeParts(relative, target.parts);
 
@@ -501,11 +541,11 @@ void TBackupFile::restoreRecords(Run& run) {
         if (doRestore && m_restoreMode != TRestoreMode::rmAll) {
             bool exists = false;
             int32_t age = 0;
-            Fd parent = openParent(target, false);
+            const int parent = cachedParent(run.parent, run.index, target, false);
             struct stat st;
-            if (parent.get() >= 0 &&
-                ::fstatat(parent.get(), entryName(parent.get(), target.parts.back()).c_str(), &st,
-                          AT_SYMLINK_NOFOLLOW) == 0 &&
+            if (parent >= 0 &&
+                ::fstatat(parent, run.index.entryName(run.parent.names, parent, target.parts.back()).c_str(),
+                          &st, AT_SYMLINK_NOFOLLOW) == 0 &&
                 S_ISREG(st.st_mode)) {
                 exists = true;
                 age = static_cast<int32_t>(dosDateTime(st.st_mtime));
@@ -532,10 +572,10 @@ void TBackupFile::restoreRecords(Run& run) {
         }
         if (target.refused) m_errorCode = kArchiveCannotReadFile;
 
-        Fd parent;
+        int parent = -1;
         if (doRestore) {
-            parent = openParent(target, true);
-            doRestore = parent.get() >= 0;  // a folder that cannot be made skips the file
+            parent = cachedParent(run.parent, run.index, target, true);
+            doRestore = parent >= 0;  // a folder that cannot be made skips the file
         }
         run.haveLast = !isList;
         run.lastWritten = doRestore;
@@ -546,17 +586,10 @@ void TBackupFile::restoreRecords(Run& run) {
             continue;
         }
 
-        std::string leaf = entryName(parent.get(), target.parts.back());
+        std::string leaf = run.index.entryName(run.parent.names, parent, target.parts.back());
         target.parts.back() = leaf;
         run.lastTarget.parts.back() = leaf;
-        Fd file(::openat(parent.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
-                         0644));
-        if (file.get() < 0 && errno == ELOOP) {
-            // A symbolic link planted in the target folder is replaced, never followed.
-            ::unlinkat(parent.get(), leaf.c_str(), 0);
-            file.reset(::openat(parent.get(), leaf.c_str(),
-                                O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
-        }
+        Fd file = createFile(parent, leaf, run.index, run.parent.names);
         try {
             if (file.get() < 0) throw base::ArchiveError("Cannot read file", kArchiveCannotReadFile);
             ++m_filesRestored;
@@ -580,6 +613,7 @@ bool TBackupFile::restore(ArchiveInput& input, std::string_view targetFolder, st
     run.folder = targetFolder;
     if (!run.folder.empty() && run.folder.back() != '\\' && run.folder.back() != '/')
         run.folder.push_back('\\');
+    if (!run.folder.empty()) run.base = platform::resolvePath(run.folder);
     m_errorCode = 0;
     m_filesRestored = 0;
     m_continue = true;

@@ -46,6 +46,14 @@ std::string withoutTrailingBackslash(std::string s) {
     return s;
 }
 
+// The project's and the player's folders never end in a backslash, not even at the root
+// of a drive: "%SRCDIR%\autorun.ini" must give "D:\autorun.ini", not "D:\\autorun.ini".
+std::string folderWithoutBackslash(std::string s) {
+    while (s.size() > 2 && s.back() == '\\') s.pop_back();
+    if (s.size() == 3 && s[1] == ':' && s[2] == '\\') s.pop_back();
+    return s;
+}
+
 // The drive part of a Windows path: "D:" or "\\server\share".
 std::string drivePart(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
@@ -72,8 +80,10 @@ std::string shell(platform::ShellFolder id) {
 
 PlaceholderTable currentPlaceholders() {
     using platform::ShellFolder;
-    const std::string source = withoutTrailingBackslash(win(state().sourceFolder()));
-    std::string tmp = win(platform::userTempFolder());
+    const std::string source = folderWithoutBackslash(win(state().sourceFolder()));
+    // The temporary folder the player actually writes to, when the first candidate refused.
+    fs::path userTemp = TempFolders::instance().userTemp();
+    std::string tmp = win(userTemp.empty() ? platform::userTempFolder() : userTemp);
     if (tmp.empty() || tmp.back() != '\\') tmp.push_back('\\');
     return PlaceholderTable{{
         {"%TMPAPPDIR%", win(TempFolders::instance().appFolder())},
@@ -84,7 +94,7 @@ PlaceholderTable currentPlaceholders() {
         {"%COMMON%", readWindowsSetting("CommonFilesDir")},
         {"%WIN%", win(platform::windowsFolder())},
         {"%SRCDIR%", source},
-        {"%PLDIR%", withoutTrailingBackslash(win(state().executable().parent_path()))},
+        {"%PLDIR%", folderWithoutBackslash(win(state().executable().parent_path()))},
         {"%SRCDRIVE%", drivePart(source)},
         {"%desktop%", shell(ShellFolder::DesktopDirectory)},
         {"%fonts%", shell(ShellFolder::Fonts)},

@@ -84,10 +84,12 @@ void initialiseModule(const fs::path& executable) {
         s.setSoundSettingsMenuDisabled(
             platform::readProfileInt(s.iniFile(), "Autorun", "DisableSoundSettingsMenuItem", 0) != 0);
         s.setSourceFolder(executable.parent_path());
-        fs::path userTemp = platform::userTempFolder();
-        TempFolders::removeStaleFolders(userTemp);
+        const std::vector<fs::path> candidates = platform::userTempFolderCandidates();
+        for (const fs::path& userTemp : candidates) TempFolders::removeStaleFolders(userTemp);
         addCleanupStep(kCleanupTempFiles, [] { TempFolders::instance().cleanup(); });
-        TempFolders::instance().createAppFolder(userTemp);
+        // Without a folder the player still answers "/?" and "/ABOUT"; loading a project
+        // refuses to start (see the loader).
+        TempFolders::instance().createAppFolder(candidates);
     } catch (const std::exception&) {
         // The player runs on without whatever could not be set up.
     }

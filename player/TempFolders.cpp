@@ -11,6 +11,7 @@
 #include "base/Error.h"
 #include "platform/Paths.h"
 #include "player/Placeholders.h"
+#include "player/WriteGate.h"
 
 namespace fs = std::filesystem;
 
@@ -86,27 +87,49 @@ TempFolders& TempFolders::instance() {
     return *folders;
 }
 
-bool TempFolders::createAppFolder(const fs::path& userTemp) {
+bool TempFolders::createAppFolder(const std::vector<fs::path>& candidates) {
+    WriteGate::Hold gate;
     std::lock_guard lock(m_mutex);
-    // Another player may take the same name between the test and mkdir: try the next one.
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        fs::path folder;
-        try {
-            folder = uniqueName(userTemp, kAppSuffix);
-        } catch (const base::Error&) {
-            return false;
+    if (m_cleaned || !m_appFolder.empty()) return !m_cleaned;
+    for (const fs::path& userTemp : candidates) {
+        // Another player may take the same name between the test and mkdir: try the next one.
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            fs::path folder;
+            try {
+                folder = uniqueName(userTemp, kAppSuffix);
+            } catch (const base::Error&) {
+                break;
+            }
+            if (::mkdir(folder.c_str(), 0700) != 0) {
+                if (errno == EEXIST) continue;
+                break;  // read-only, full, or not ours to write: the next candidate
+            }
+            m_lockFd = ::open((folder / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+            if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_EX | LOCK_NB);
+            m_appFolder = folder;
+            m_userTemp = userTemp;
+            m_files.insert(m_files.begin(), folder);
+            return true;
         }
-        if (::mkdir(folder.c_str(), 0700) != 0) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        m_lockFd = ::open((folder / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_EX | LOCK_NB);
-        m_appFolder = folder;
-        m_files.insert(m_files.begin(), folder);
-        return true;
     }
     return false;
+}
+
+fs::path TempFolders::userTemp() const {
+    std::lock_guard lock(m_mutex);
+    return m_userTemp;
+}
+
+fs::path TempFolders::makeFolder(std::string_view suffix) {
+    const fs::path app = appFolder();
+    if (app.empty()) throw base::Error("There is no temporary folder to write to");
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        fs::path folder = uniqueName(app, suffix);
+        WriteGate::Hold gate;
+        if (::mkdir(folder.c_str(), 0700) == 0) return folder;
+        if (errno != EEXIST) break;
+    }
+    throw base::Error("Cannot create a folder in \"" + platform::windowsPath(app) + "\"");
 }
 
 fs::path TempFolders::appFolder() const {
@@ -137,6 +160,8 @@ void TempFolders::cleanup() {
     std::vector<fs::path> list = m_files;
     if (!m_appFolder.empty()) {
         for (fs::directory_iterator it(m_appFolder, ec), end; !ec && it != end; it.increment(ec)) {
+            // The lock goes with the folder: a folder without it is never swept.
+            if (it->path().filename() == kLockName) continue;
             if (!it->is_directory(ec) || it->is_symlink(ec)) list.push_back(it->path());
         }
     }

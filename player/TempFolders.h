@@ -5,7 +5,8 @@
 //
 // A live player holds an exclusive lock (flock) on ".vantrel.lock" inside its folder for
 // its whole life; the lock dies with the process however it ends, so a folder whose lock
-// can be taken belongs to no running player.
+// can be taken belongs to no running player. Everything made inside the folder passes
+// the WriteGate, which the exit path closes before the folder is removed.
 #pragma once
 
 #include <cstdint>
@@ -37,11 +38,22 @@ class TempFolders {
 public:
     static TempFolders& instance();
 
-    // Creates the temporary application folder inside `userTemp` (mode 0700) and takes its
-    // lock. Returns false, leaving the player without one, when that fails.
-    bool createAppFolder(const std::filesystem::path& userTemp);
+    // Creates the temporary application folder (mode 0700) inside the first of
+    // `candidates` that allows it and takes its lock. Returns false, leaving the player
+    // without one, when every candidate refuses or the cleanup has already run.
+    bool createAppFolder(const std::vector<std::filesystem::path>& candidates);
+    bool createAppFolder(const std::filesystem::path& userTemp) {
+        return createAppFolder(std::vector<std::filesystem::path>{userTemp});
+    }
 
     std::filesystem::path appFolder() const;
+    // The user's temporary folder that holds the application folder; empty without one.
+    std::filesystem::path userTemp() const;
+
+    // A new folder (mode 0700) inside the application folder, named by the unique-name
+    // rule with `suffix`. Throws base::Error when there is no application folder or the
+    // folder cannot be made: nothing may be written anywhere else.
+    std::filesystem::path makeFolder(std::string_view suffix);
     std::filesystem::path embeddedFolder() const;
     void setEmbeddedFolder(std::filesystem::path folder);
 
@@ -58,6 +70,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::filesystem::path m_appFolder;
+    std::filesystem::path m_userTemp;
     std::filesystem::path m_embeddedFolder;
     std::vector<std::filesystem::path> m_files;
     int m_lockFd = -1;

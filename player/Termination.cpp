@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Dialogs.h"
+#include "player/WriteGate.h"
 
 namespace player {
 namespace {
@@ -64,6 +65,9 @@ void ExitProcess(int code) {
     if (exiting.exchange(true)) {
         while (true) ::pause();  // the first caller is ending the process
     }
+    // A restore still running on another thread stops at its next file before the
+    // temporary folders go, so it cannot make them again.
+    WriteGate::closeForGood();
     runCleanup();
     platform::dialogs().logExit(code);
     ::_exit(code);

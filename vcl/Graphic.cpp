@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 #include "base/LittleEndian.h"
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
+#include "pictures/Metafile.h"
 
 namespace vcl {
 
@@ -303,6 +305,32 @@ void TEncodedGraphic::loadFromBytes(std::string_view fileImage) {
     }
     loaded();
     changed();
+}
+
+TMetafile::TMetafile() : TEncodedGraphic(pictures::Format::Metafile, true) {
+    // Metafiles name Windows fonts; they are drawn with the faces standing in for them.
+    static std::once_flag faces;
+    std::call_once(faces, [] { pictures::setDefaultFontFaceMapper(mapFontFace); });
+}
+
+void TMetafile::draw(TCanvas& canvas, const TRect& dest) const {
+    const pictures::Image* own = image();
+    if (!own || dest.isEmpty()) return;
+    if (dest.width() == own->width && dest.height() == own->height) {
+        canvas.drawImage(dest, *own);
+        return;
+    }
+    // Beyond this many pixels the picture's own image is stretched instead.
+    constexpr int64_t kMaxDrawnPixels = int64_t{pictures::kMaxMetafileSide} * pictures::kMaxMetafileSide * 4;
+    const bool tooLarge = int64_t{dest.width()} * dest.height() > kMaxDrawnPixels;
+    if (!tooLarge && (m_drawn.width != dest.width() || m_drawn.height != dest.height())) {
+        try {
+            m_drawn = pictures::renderMetafile(saveToBytes(), dest.width(), dest.height(), mapFontFace);
+        } catch (const pictures::DecodeError&) {
+            m_drawn = {};
+        }
+    }
+    canvas.drawImage(dest, tooLarge || m_drawn.empty() ? *own : m_drawn);
 }
 
 void TMetafile::loadFromBytes(std::string_view fileImage) { TEncodedGraphic::loadFromBytes(fileImage); }

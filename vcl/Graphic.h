@@ -1,5 +1,5 @@
-// TGraphic and its kinds: a bitmap with its own canvas, an icon, a metafile (kept, not
-// rendered), and the compressed formats the component streams name. Each decodes through
+// TGraphic and its kinds: a bitmap with its own canvas, an icon, a metafile, and the
+// compressed formats the component streams name. Each decodes through
 // the picture loaders and draws through TCanvas::drawImage. Main thread only.
 #pragma once
 
@@ -138,19 +138,27 @@ public:
     std::unique_ptr<TGraphic> clone() const override { return std::unique_ptr<TGraphic>(new TIcon(*this)); }
 };
 
-// FIXME: metafiles are kept but not rendered; they draw nothing.
+// A Windows or enhanced metafile. Its image is the picture drawn at its own size; drawn
+// at another size it is played again into that size, so it stays sharp.
 class TMetafile : public TEncodedGraphic {
 public:
     CLASSES_OBJECT(TMetafile)
-    TMetafile() : TEncodedGraphic(pictures::Format::Metafile, true) {}
+    TMetafile();
     TMetafile(const TMetafile& o) : TEncodedGraphic(o) {}
     const char* className() const override { return "TMetafile"; }
     std::unique_ptr<TGraphic> clone() const override {
         return std::unique_ptr<TGraphic>(new TMetafile(*this));
     }
+    void draw(TCanvas& canvas, const TRect& dest) const override;
     void loadFromBytes(std::string_view fileImage) override;
     void readData(std::string_view payload) override;
     std::string writeData() const override;
+
+protected:
+    void loaded() override { m_drawn = {}; }
+
+private:
+    mutable pictures::Image m_drawn;  // the last size drawn other than its own
 };
 
 class TJPEGImage : public TEncodedGraphic {

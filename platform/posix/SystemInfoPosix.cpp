@@ -2,6 +2,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -53,13 +54,19 @@ fs::path xdgUserDir(const std::string& key, const char* fallback) {
 
 }  // namespace
 
-fs::path userTempFolder() {
+std::vector<fs::path> userTempFolderCandidates() {
+    std::vector<fs::path> out;
     for (const char* name : {"TMP", "TEMP", "TMPDIR"}) {
         fs::path p = envFolder(name);
-        if (!p.empty()) return p.lexically_normal();
+        if (p.empty()) continue;
+        p = p.lexically_normal();
+        if (std::find(out.begin(), out.end(), p) == out.end()) out.push_back(std::move(p));
     }
-    return "/tmp";
+    if (out.empty()) out.emplace_back("/tmp");
+    return out;
 }
+
+fs::path userTempFolder() { return userTempFolderCandidates().front(); }
 
 std::string userName() {
     std::string name;

@@ -10,6 +10,7 @@
 #include "classes/TStrings.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "platform/SystemInfo.h"
 #include "player/ArchiveInput.h"
 #include "player/EmbeddedLoad.h"
 #include "player/Loader.h"
@@ -50,27 +51,30 @@ void skipValues(classes::TReader& reader, int64_t count) {
     for (int64_t i = 0; i < count; ++i) reader.skipValue();
 }
 
-// A new folder inside the temporary application folder; empty when it cannot be made.
-fs::path makeTempFolder(const char* suffix) {
-    fs::path app = TempFolders::instance().appFolder();
-    if (app.empty()) return {};
-    try {
-        fs::path folder = uniqueName(app, suffix);
-        std::error_code ec;
-        fs::create_directories(folder, ec);
-        return ec ? fs::path() : folder;
-    } catch (const base::Error&) {
-        return {};
+// Extraction writes only inside the player's own temporary folder; without one the
+// project is not loaded at all, so nothing can land beside it.
+bool haveTemporaryFolder(const std::string& shownName) {
+    if (!TempFolders::instance().appFolder().empty()) return true;
+    std::string tried;
+    for (const fs::path& folder : platform::userTempFolderCandidates()) {
+        tried += (tried.empty() ? "\"" : ", \"") + platform::windowsPath(folder) + "\"";
     }
+    platform::dialogs().messageBox("Unable to create a temporary folder in " + tried +
+                                       ".\r\n\r\nThe file \"" + shownName +
+                                       "\"\r\ncannot be played without one.",
+                                   "Error", platform::MB_OK | platform::MB_ICONERROR);
+    return false;
 }
 
 // The project's files into the embedded folder, then for newer formats the script
 // archive into its own folder, from which "script.txt" is read.
 void restoreArchives(const fs::path& file, uint64_t position, int version, EmbeddedLoad& progress,
                      ScriptHandover& handover) {
+    const fs::path embeddedFolder = TempFolders::instance().embeddedFolder();
+    if (embeddedFolder.empty()) throw base::Error("No embedded folder");  // never the current folder
     FileArchiveInput input(file, position);
     progress.startTimer();
-    const std::string embedded = platform::windowsPath(TempFolders::instance().embeddedFolder());
+    const std::string embedded = platform::windowsPath(embeddedFolder);
     bool restored = progress.embeddedFiles().RestoreFromStream(input, embedded);
     progress.stopTimer();
     progress.hide();
@@ -81,7 +85,7 @@ void restoreArchives(const fs::path& file, uint64_t position, int version, Embed
                                      .add("ok", restored));
     if (version <= 7) return;
 
-    fs::path scriptFolder = makeTempFolder(kScriptSuffix);
+    fs::path scriptFolder = TempFolders::instance().makeFolder(kScriptSuffix);
     progress.detachProgress();
     progress.embeddedFiles().RestoreFromStream(input, platform::windowsPath(scriptFolder));
     fs::path script = platform::drives().resolve(platform::windowsPath(scriptFolder / "script.txt"));
@@ -105,6 +109,7 @@ void freeMainForm() {
 
 LoadResult loadProjectFile(const fs::path& file, uint64_t offset, EmbeddedLoad& progress) {
     const std::string shownName = platform::windowsPath(file);
+    if (!haveTemporaryFolder(shownName)) return LoadResult::Failed;
     try {
         std::error_code ec;
         platform::drives().mountDriveFor(file);
@@ -152,9 +157,8 @@ LoadResult loadProjectFile(const fs::path& file, uint64_t offset, EmbeddedLoad& 
 
             skipValues(reader, reader.readInteger());
             skipValues(reader, 20);
-            if (fs::path embedded = makeTempFolder(kEmbeddedSuffix); !embedded.empty()) {
-                TempFolders::instance().setEmbeddedFolder(embedded);
-            }
+            // A folder that cannot be made is a load error: the files have nowhere else to go.
+            TempFolders::instance().setEmbeddedFolder(TempFolders::instance().makeFolder(kEmbeddedSuffix));
             try {
                 hasFiles = reader.readBoolean();
             } catch (const base::Error&) {

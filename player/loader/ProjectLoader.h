@@ -2,8 +2,10 @@
 // script source, and hands the script over to the host.
 //
 // Failures end as the player's messages: a file that is no project, or one made for a
-// newer version, ends the load (the player then ends normally); any other failure shows
-// "An error occured while loading ...", after which the player ends with exit code 30.
+// newer version, ends the load (the player then ends normally); without a temporary
+// folder to extract into, the load is refused before anything is read; any other failure
+// shows "An error occured while loading ...". After those two the player ends with exit
+// code 30.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,7 @@ enum class LoadResult {
     Ran,           // the script was handed over and has finished
     NotAProject,   // after its message; the player ends normally
     NewerVersion,  // after its message; the player ends normally
-    Failed,        // after "An error occured while loading ..."; the player ends with kExitLoadError
+    Failed,        // after its error message; the player ends with kExitLoadError
 };
 
 inline constexpr int kExitLoadError = 30;

@@ -216,14 +216,13 @@ TEST(TextFormTest, MalformedTextNamesTheLine) {
               "line 3: expected the end of the text after the root's \"end\", found \"extra\"");
     EXPECT_EQ(error("object X: T\n  M = 1.23456c\nend\n"),
               "line 2: expected at most four decimals in a currency amount, found \"1.23456\"");
-    // A first byte of F0..FF is a record prefix: without one, such a class name could not be read back.
+    // A first byte of F0..FF is a record prefix: a class name that long gets an empty one.
     // Whatever the text accepts converts back to the same bytes, negative child positions included.
     const std::string longClass(240, 'C');
-    EXPECT_NE(error("object X: " + longClass + "\nend\n")
-                  .find("expected a class name of at most 239 characters, found one of 240"),
-              std::string::npos);
+    EXPECT_EQ(textToBinary("object X: " + longClass + "\nend\n").substr(4, 2), "\xF0\xF0");
     for (const std::string& fits :
          {"object X: " + longClass.substr(1) + "\nend\n", "inherited X: " + longClass + "\nend\n",
+          "object X: " + longClass + "\nend\n",
           std::string("object X: T\n  object Y: U [-10]\n  end\nend\n")}) {
         const std::string bytes = textToBinary(fits);
         EXPECT_EQ(textToBinary(binaryToText(bytes)), bytes);
@@ -231,4 +230,115 @@ TEST(TextFormTest, MalformedTextNamesTheLine) {
     std::string deep = "object X: T\n  L = ";
     for (int i = 0; i < 10000; ++i) deep += "(";
     EXPECT_NE(error(deep).find("expected less deeply nested data"), std::string::npos);
+}
+
+namespace {
+std::string textError(const std::string& text) {
+    try {
+        textToBinary(text);
+    } catch (const TextFormError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+}  // namespace
+
+TEST(TextFormTest, RawNonAsciiTextKeepsEveryCharacter) {
+    base::CodePage::setActive(1252);
+    // A UTF-8 form: what the code page holds becomes an ANSI string, anything else a wide
+    // one; nothing turns into '?'.
+    const std::string form =
+        "object F: TForm\n"
+        "  A = 'caf\xc3\xa9'\n"
+        "  B = '\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82'\n"
+        "  C = 'x'#13'\xc3\xa9\xe2\x82\xac'\n"
+        "end\n";
+    Bytes e;
+    e.sig().record("TForm", "F").prop("A").string("caf\xe9");
+    e.prop("B").utf8("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82");
+    e.prop("C").string("x\r\xe9\x80").end().end();
+    EXPECT_EQ(textToBinary(form), e.s);
+    // A byte-order mark is accepted and changes nothing.
+    EXPECT_EQ(textToBinary("\xef\xbb\xbf" + form), e.s);
+    // In the Cyrillic code page the same caption fits an ANSI string.
+    base::CodePage::setActive(1251);
+    Bytes cyr;
+    cyr.sig().record("TForm", "F").prop("B").string("\xcf\xf0\xe8\xe2\xe5\xf2").end().end();
+    EXPECT_EQ(
+        textToBinary("object F: TForm\n  B = '\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82'\nend\n"),
+        cyr.s);
+    base::CodePage::setActive(1252);
+    // A text that is not UTF-8 was written in the code page by an older tool.
+    EXPECT_EQ(textToBinary("object F: TForm\n  A = 'caf\xe9'\nend\n"),
+              Bytes().sig().record("TForm", "F").prop("A").string("caf\xe9").end().end().s);
+    // With the mark, bytes that are not UTF-8 are an error naming their line.
+    EXPECT_EQ(textError("\xef\xbb\xbfobject F: TForm\n  A = 'caf\xe9'\nend\n"),
+              "line 2: expected UTF-8 text after the byte-order mark, found the byte 0xE9");
+    // Wide strings and the text stay byte for byte what they were.
+    Bytes w;
+    w.sig().record("TForm", "F").prop("B").utf8("\xd0\x9f!").prop("A").string("caf\xe9").end().end();
+    EXPECT_EQ(textToBinary(binaryToText(w.s)), w.s);
+}
+
+TEST(TextFormTest, AnyIdentifierTheReaderTakesRoundTrips) {
+    base::CodePage::setActive(1252);
+    Bytes b;
+    b.sig().record("TForm", "a-b c");
+    b.prop("Odd name").ident("1st");
+    b.prop("end").ident("True");  // a keyword as a property name, a literal's text as an identifier
+    b.prop("Empty").ident("");
+    b.prop("Bytes").ident(std::string("\x01q'\xe9", 4));
+    b.prop("S").tag(VT::Set).str("x y").str("ok").end();
+    b.prop("Plain.Dotted_1").ident("clRed").end();
+    b.record("TMy-Class", "object").end().end();
+    b.end();
+    const std::string text = binaryToText(b.s);
+    EXPECT_EQ(text,
+              "object &'a-b c': TForm\n"
+              "  &'Odd name' = &'1st'\n"
+              "  &'end' = &'True'\n"
+              "  Empty = &''\n"
+              "  Bytes = &#1'q'''#233\n"
+              "  S = [&'x y', ok]\n"
+              "  Plain.Dotted_1 = clRed\n"
+              "  object &'object': &'TMy-Class'\n"
+              "  end\n"
+              "end\n");
+    EXPECT_EQ(textToBinary(text), b.s);
+    // Quoted identifiers may be written by hand with code-page characters; they are bytes.
+    EXPECT_EQ(textToBinary("object F: T\n  X = &'caf\xc3\xa9'\nend\n"),
+              Bytes().sig().record("T", "F").prop("X").ident("caf\xe9").end().end().s);
+    EXPECT_EQ(textError("object F: T\n  X = &'\xd0\x96'\nend\n"),
+              "line 2: expected a character of code page 1252 in a quoted identifier, found '\xd0\x96'");
+    EXPECT_EQ(textError("object F: T\n  X = &#256\nend\n"),
+              "line 2: expected a byte code up to 255 in a quoted identifier, found \"\"");
+    // Names that would end a list where they stand are refused rather than misread.
+    EXPECT_NE(textError("object F: T\n  &'' = 1\nend\n").find("a property name that is not empty"),
+              std::string::npos);
+    EXPECT_NE(textError("object F: T\n  S = [&'']\nend\n").find("a set element name that is not empty"),
+              std::string::npos);
+}
+
+TEST(TextFormTest, InheritedInlineRecordsKeepBothFlags) {
+    Bytes b;
+    b.sig().record("TForm", "F").end();
+    b.byte(0xF5).record("TFrame1", "Frame1").end().end();
+    b.byte(0xF7).i8(2).record("TFrame2", "").end().end();
+    b.byte(0xF1).record("TFoo", "inline").end().end();
+    b.end();
+    const std::string text = binaryToText(b.s);
+    EXPECT_EQ(text,
+              "object F: TForm\n"
+              "  inherited inline Frame1: TFrame1\n"
+              "  end\n"
+              "  inherited inline TFrame2 [2]\n"
+              "  end\n"
+              "  inherited &'inline': TFoo\n"
+              "  end\n"
+              "end\n");
+    EXPECT_EQ(textToBinary(text), b.s);
+    // A hand-written "inherited inline: T" is a component named "inline".
+    Bytes named;
+    named.sig().record("TForm", "F").end().byte(0xF1).record("TFoo", "inline").end().end().end();
+    EXPECT_EQ(textToBinary("object F: TForm\n  inherited inline: TFoo\n  end\nend\n"), named.s);
 }

@@ -73,6 +73,11 @@ PlayerProcess::PlayerProcess(const Sandbox& sandbox, const fs::path& exe, Option
         std::ofstream(automation) << options.automation;
         env.push_back("VANTREL_AUTOMATION=" + automation.string());
     }
+    for (const std::string& entry : options.environment) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+        env.push_back(entry);
+    }
 
     std::vector<std::string> argv = {exe.string()};
     argv.insert(argv.end(), options.args.begin(), options.args.end());

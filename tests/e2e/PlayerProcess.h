@@ -34,11 +34,17 @@ std::filesystem::path builtPlayer();
 class PlayerProcess {
 public:
     struct Options {
-        Options(std::vector<std::string> a = {}, bool withAutomation = true, std::string script = "")
-            : args(std::move(a)), automated(withAutomation), automation(std::move(script)) {}
+        Options(std::vector<std::string> a = {}, bool withAutomation = true, std::string script = "",
+                std::vector<std::string> env = {})
+            : args(std::move(a)),
+              automated(withAutomation),
+              automation(std::move(script)),
+              environment(std::move(env)) {}
         std::vector<std::string> args;
         bool automated;          // with an automation file (else a person would answer)
         std::string automation;  // its content
+        // "NAME=value" entries set after the sandbox's own (TMP, the log), replacing them.
+        std::vector<std::string> environment;
     };
     PlayerProcess(const Sandbox& sandbox, const std::filesystem::path& exe, Options options);
     ~PlayerProcess();

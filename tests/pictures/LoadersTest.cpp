@@ -104,8 +104,21 @@ TEST(Loaders, IconPicksTheEntryNearestThirtyTwo) {
     EXPECT_EQ(img.pixel(5, 5), rgb(0, 0, 255));
 }
 
-TEST(Loaders, MetafileIsAnEmptyPicture) {
-    EXPECT_TRUE(decode(std::string("\xD7\xCD\xC6\x9A", 4) + std::string(40, '\0')).empty());
+TEST(Loaders, MetafilesDecodeAtTheirOwnSize) {
+    // A placeable metafile with an empty box is an empty picture; one whose header cannot
+    // be read is no metafile.
+    std::string empty = std::string("\xD7\xCD\xC6\x9A", 4) + std::string(18, '\0');
+    empty += std::string("\x01\x00\x09\x00\x00\x03", 6) + std::string(12, '\0');
+    EXPECT_TRUE(decode(empty).empty());
+    EXPECT_THROW(decode(std::string("\xD7\xCD\xC6\x9A", 4) + std::string(40, '\0')), DecodeError);
+    // A box of 2 x 1 inches at 96 units per inch.
+    std::string box = empty;
+    box[10] = char(192), box[12] = char(96), box[14] = char(96);
+    const Decoded d = decode(box);
+    ASSERT_FALSE(d.empty());
+    EXPECT_EQ(d.frames[0].image.width, 192);
+    EXPECT_EQ(d.frames[0].image.height, 96);
+    EXPECT_EQ(d.frames[0].image.pixel(10, 10), 0u);  // nothing drawn: transparent
 }
 
 TEST(Loaders, BadDataThrowsTheFormatsMessage) {

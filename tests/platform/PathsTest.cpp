@@ -35,6 +35,19 @@ TEST_F(PathsTest, DriveLettersAndBothSeparatorsTranslate) {
     EXPECT_EQ(m_table.toNative("pics\\a.jpg"), fs::path("pics/a.jpg"));
 }
 
+TEST_F(PathsTest, DoubledSeparatorsCountAsOne) {
+    const fs::path holiday = m_root / "Pics" / "Holiday";
+    EXPECT_EQ(m_table.toNative("D:\\\\Pics\\\\Holiday"), holiday);
+    EXPECT_EQ(m_table.toNative("D:/\\Pics//Holiday\\\\"), holiday);
+    EXPECT_EQ(m_table.toNative("pics\\\\a.jpg"), fs::path("pics/a.jpg"));
+    EXPECT_EQ(m_table.toNative("/etc//hosts"), fs::path("/etc/hosts"));
+    EXPECT_EQ(m_table.toNative("//etc//hosts"), fs::path("/etc/hosts"));
+    EXPECT_EQ(m_table.resolve("//" + m_root.string() + "//PICS"), m_root / "Pics");
+    EXPECT_EQ(m_table.toNative("Z:\\\\etc\\hosts"), fs::path("/etc/hosts"));
+    EXPECT_EQ(m_table.resolve("d:\\\\pics\\\\HOLIDAY\\\\beach.jpg"), holiday / "Beach.JPG");
+    EXPECT_EQ(m_table.toWindows(m_root.string() + "//Pics//Holiday"), "D:\\Pics\\Holiday");
+}
+
 TEST_F(PathsTest, DotDotNeverLeavesTheDriveRoot) {
     EXPECT_EQ(m_table.toNative("D:\\..\\..\\etc\\passwd"), m_root / "etc" / "passwd");
     EXPECT_EQ(m_table.toNative("D:\\Pics\\..\\x"), m_root / "x");

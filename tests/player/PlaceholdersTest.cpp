@@ -1,6 +1,10 @@
 #include "player/Placeholders.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
@@ -83,6 +87,33 @@ TEST_F(LivePlaceholders, DERepConstPrefersTheApplicationFolderAndFindsTheUserNam
     std::string user = platform::userName();
     EXPECT_EQ(player::DERepConst("Dear " + user + "!"), "Dear %UserName%!");
     folders.cleanup();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Placeholders, FoldersAtADriveRootHaveNoTrailingBackslash) {
+    namespace fs = std::filesystem;
+    const fs::path cd = fs::temp_directory_path() / ("vantrel-cd-" + std::to_string(::getpid()));
+    fs::create_directories(cd);
+    std::ofstream(cd / "autorun.ini") << "[Autorun]\n";
+    platform::drives().map('D', cd);
+    player::state().setSourceFolder(cd);
+    player::state().setExecutable(cd / "vantrel");
+    EXPECT_EQ(player::RepConst("%SRCDIR%"), "D:");
+    EXPECT_EQ(player::RepConst("%SRCDIR%\\autorun.ini"), "D:\\autorun.ini");
+    EXPECT_EQ(player::RepConst("%PLDIR%\\data"), "D:\\data");
+    EXPECT_EQ(player::RepConst("%SRCDRIVE%\\autorun.ini"), "D:\\autorun.ini");
+    EXPECT_EQ(player::DERepConst("D:\\autorun.ini"), "%SRCDIR%\\autorun.ini");
+    EXPECT_EQ(platform::resolvePath(player::RepConst("%SRCDIR%\\AUTORUN.INI")), cd / "autorun.ini");
+    // The root of the file system is the root of Z:.
+    player::state().setSourceFolder("/");
+    EXPECT_EQ(player::RepConst("%SRCDIR%\\etc"), "Z:\\etc");
+    platform::drives().unmap('D');
+    fs::remove_all(cd);
+    player::state().setSourceFolder("/opt/vantrel/bin");
+    player::state().setExecutable("/opt/vantrel/bin/vantrel");
 }
 
 }  // namespace

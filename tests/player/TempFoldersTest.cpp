@@ -10,6 +10,7 @@
 #include <set>
 
 #include "base/Error.h"
+#include "player/FolderIndex.h"
 
 namespace fs = std::filesystem;
 
@@ -104,6 +105,56 @@ TEST_F(TempFoldersTest, SweepRemovesOnlyFoldersOfDeadPlayers) {
     EXPECT_TRUE(fs::exists(m_dir / "zep-NOLCK_al"));
     EXPECT_TRUE(fs::exists(m_dir / "zep-0dead_al"));
     live.cleanup();
+}
+
+TEST_F(TempFoldersTest, TheFirstCandidateThatAllowsItHoldsTheFolder) {
+    player::TempFolders folders;
+    ASSERT_TRUE(folders.createAppFolder(std::vector<fs::path>{"/proc", m_dir / "missing", m_dir}));
+    EXPECT_EQ(folders.appFolder().parent_path(), m_dir);
+    EXPECT_EQ(folders.userTemp(), m_dir);
+    // Folders made inside are private and named by the rule.
+    fs::path embedded = folders.makeFolder("Embedded");
+    EXPECT_EQ(embedded.parent_path(), folders.appFolder());
+    EXPECT_EQ(embedded.filename().string().substr(9), "Embedded");
+    struct stat st;
+    ASSERT_EQ(::stat(embedded.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    folders.cleanup();
+    // After the cleanup nothing is made again, not even a new application folder.
+    EXPECT_FALSE(folders.createAppFolder(m_dir));
+    EXPECT_THROW(folders.makeFolder("Embedded"), base::Error);
+    EXPECT_TRUE(fs::is_empty(m_dir));
+}
+
+TEST_F(TempFoldersTest, WithoutAnyCandidateNothingIsMadeAnywhere) {
+    player::TempFolders folders;
+    EXPECT_FALSE(folders.createAppFolder(std::vector<fs::path>{"/proc", "/proc/self"}));
+    EXPECT_TRUE(folders.appFolder().empty());
+    EXPECT_TRUE(folders.userTemp().empty());
+    // There is no folder to fall back on: the current folder is never used instead.
+    EXPECT_THROW(folders.makeFolder("Embedded"), base::Error);
+}
+
+TEST_F(TempFoldersTest, TheFolderIndexFindsNamesInAnyCaseAndLearnsNewOnes) {
+    std::ofstream(m_dir / "README.txt") << "a";
+    std::ofstream(m_dir / "readme.TXT") << "b";
+    std::ofstream(m_dir / "\xd0\x9f\xd1\x80\xd0\xb8.txt") << "c";  // При.txt
+    int fd = ::open(m_dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    player::FolderIndex index;
+    EXPECT_EQ(index.entryName(fd, "readme.TXT"), "readme.TXT");  // exact names win
+    EXPECT_EQ(index.entryName(fd, "Readme.Txt"), "README.txt");  // else the first in byte order
+    EXPECT_EQ(index.entryName(fd, "\xd0\xbf\xd0\xa0\xd0\x98.TXT"), "\xd0\x9f\xd1\x80\xd0\xb8.txt");
+    EXPECT_EQ(index.entryName(fd, "new.txt"), "new.txt");
+    // A name created after the folder was read is found by its other spellings.
+    std::ofstream(m_dir / "Zeta.dat") << "z";
+    index.added(fd, "Zeta.dat");
+    EXPECT_EQ(index.entryName(fd, "ZETA.DAT"), "Zeta.dat");
+    ::close(fd);
+    EXPECT_EQ(player::FolderIndex::fold("A\xc3\x89"
+                                        "b"),
+              "a\xc3\xa9"
+              "b");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "base/LittleEndian.h"
+#include "tests/pictures/MetafileWriter.h"
 #include "vcl/Picture.h"
 
 using namespace vcl;
@@ -67,16 +68,51 @@ TEST(Picture, LoadsEveryFormatFromFilesByExtension) {
     EXPECT_EQ(p.width(), 4);
     EXPECT_EQ(pixelOf(*p.graphic(), 0, 0), clRed);
 
-    // A metafile file is kept as an empty picture.
-    std::string emf(44, '\0');
-    emf[0] = 1;
-    emf.replace(40, 4, " EMF");
+    // An enhanced metafile of 25 x 25 mm with a red square in its right half.
+    mfw::Emf emf;
+    emf.createBrush(1, 0, mfw::rgb(255, 0, 0)).selectObject(1).selectObject(0x80000008);
+    emf.rectangle(50, 0, 100, 100);
     const std::string path = (std::filesystem::temp_directory_path() / "vcl-picture-test.emf").string();
-    std::ofstream(path, std::ios::binary) << emf;
+    std::ofstream(path, std::ios::binary) << emf.bytes();
     p.loadFromFile(path);
-    std::filesystem::remove(path);
     EXPECT_STREQ(p.graphic()->className(), "TMetafile");
-    EXPECT_TRUE(p.empty());
+    EXPECT_EQ(p.width(), 94);  // 25 mm at 96 dots per inch
+    EXPECT_EQ(pixelOf(*p.graphic(), 80, 40), clRed);
+    // A header alone is no metafile.
+    std::string headerOnly(44, '\0');
+    headerOnly[0] = 1;
+    headerOnly.replace(40, 4, " EMF");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << headerOnly;
+    EXPECT_THROW(p.loadFromFile(path), pictures::DecodeError);
+    std::filesystem::remove(path);
+}
+
+TEST(Picture, MetafilesDrawOntoTheCanvasAtAnySize) {
+    // A placeable Windows metafile from a component stream's blob: 100 units, 96 to the inch.
+    mfw::Wmf wmf;
+    wmf.createBrush(0, mfw::rgb(0, 0, 255)).selectObject(0).createPen(5, 0, 0).selectObject(1);
+    wmf.rectangle(0, 0, 50, 50).ellipse(50, 50, 100, 100);
+    std::string payload;
+    base::appendLE32(payload, static_cast<uint32_t>(wmf.bytes().size() + 4));
+    TPicture p;
+    p.readData(blob("TMetafile", payload + wmf.bytes()));
+    ASSERT_FALSE(p.empty());
+    EXPECT_EQ(p.width(), 100);
+    TBitmap target;
+    target.setSize(300, 300);
+    target.canvas().brush().setColor(clWhite);
+    target.canvas().fillRect({0, 0, 300, 300});
+    target.canvas().stretchDraw({0, 0, 200, 200}, *p.graphic());  // twice its own size
+    EXPECT_EQ(target.canvas().pixel(50, 50), clBlue);
+    EXPECT_EQ(target.canvas().pixel(98, 98), clBlue);
+    EXPECT_EQ(target.canvas().pixel(150, 50), clWhite);  // the metafile leaves the rest alone
+    EXPECT_EQ(target.canvas().pixel(150, 150), clBlue);
+    EXPECT_EQ(target.canvas().pixel(105, 105), clWhite);  // outside the ellipse
+    EXPECT_EQ(target.canvas().pixel(250, 250), clWhite);
+    // Written back, the blob is the same metafile.
+    TPicture again;
+    again.readData(p.writeData());
+    EXPECT_EQ(again.width(), 100);
 }
 
 TEST(Picture, UnknownExtensionAndMissingFileAreErrors) {
