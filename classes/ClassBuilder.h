@@ -2,10 +2,17 @@
 // class's .cpp:
 //
 //   const ClassInfo& TButton::staticClass() {
-//       static const auto info = ClassBuilder<TButton>("TButton", TControl::staticClass())
-//           .property("Caption", types::string(), &TButton::caption, &TButton::setCaption)
-//           .property("Default", types::boolean(), &TButton::isDefault, &TButton::setDefault, {.defaultValue
-//           = 0}) .readOnly("Font", TFont::staticClass().typeInfo(), &TButton::font) .build();
+//       static const auto info =
+//           ClassBuilder<TButton>("TButton", TControl::staticClass())
+//               .property("Caption", types::string(), &TButton::caption, &TButton::setCaption)
+//               .property("Default", types::boolean(), &TButton::isDefault, &TButton::setDefault,
+//                         {.defaultValue = 0})
+//               .readOnly("Font", TFont::staticClass().typeInfo(), &TButton::font)
+//               .event("OnClick", types::notifyEvent(), &TButton::onClick)
+//               .publicMethod("procedure Click;", &TButton::click)
+//               .publicProperty("property Lines[Index: Integer]: string; default;", &TButton::line,
+//                               &TButton::setLine)
+//               .build();
 //       return *info;
 //   }
 //
@@ -13,7 +20,9 @@
 // or callables taking `(T&, V)`. The value type V maps to PropValue: integers, enums and
 // bool to int64_t, floating types to long double, std::string, std::u16string, TMethod,
 // Variant, and pointers to TObject descendants to TObject* (checked with dynamic_cast:
-// an object of the wrong class is "Invalid property value").
+// an object of the wrong class is "Invalid property value"). Script members (publicMethod,
+// publicProperty, constructor) are declared in the script language and take ordinary C++
+// parameter and result types (NativeType.h).
 #pragma once
 
 #include "classes/ClassInfo.h"
@@ -146,6 +155,50 @@ public:
         return *this;
     }
 
+    // Script members (see ScriptMember). Methods take a member function pointer of T or a
+    // callable whose first parameter is T&, const T& or T*; parameters and results are
+    // ordinary C++ types (see NativeType.h).
+    template <class F>
+    ClassBuilder& publicMethod(std::string declaration, F fn) {
+        return member(ScriptMember::Kind::Method, std::move(declaration),
+                      NativeCallable::method<T>(std::move(fn)));
+    }
+    template <class G>
+    ClassBuilder& publicProperty(std::string declaration, G getter) {
+        return member(ScriptMember::Kind::Property, std::move(declaration),
+                      NativeCallable::method<T>(std::move(getter)));
+    }
+    template <class G, class S>
+    ClassBuilder& publicProperty(std::string declaration, G getter, S setter) {
+        member(ScriptMember::Kind::Property, std::move(declaration),
+               NativeCallable::method<T>(std::move(getter)));
+        m_parts.members.back().setter = NativeCallable::method<T>(std::move(setter));
+        return *this;
+    }
+    // A type the class's script members name, declared with the class unless a type of that
+    // name exists ("TDuplicates" = "(dupIgnore, dupAccept, dupError)").
+    ClassBuilder& publicType(std::string name, std::string declaration) {
+        member(ScriptMember::Kind::Type, std::move(declaration), {});
+        m_parts.members.back().name = std::move(name);
+        return *this;
+    }
+    // Runs `part(*this)`, so a long declaration can be split into functions.
+    template <class F>
+    ClassBuilder& with(F part) {
+        part(*this);
+        return *this;
+    }
+    // A constructor through the class's factory (virtual: `TButton.Create(Form)` creates a TButton).
+    ClassBuilder& constructor(std::string declaration) {
+        return member(ScriptMember::Kind::Constructor, std::move(declaration), {});
+    }
+    // A constructor with its own code: `make` returns the new object (T* or std::unique_ptr<T>).
+    template <class F>
+    ClassBuilder& constructor(std::string declaration, F make) {
+        return member(ScriptMember::Kind::Constructor, std::move(declaration),
+                      NativeCallable::function(std::move(make)));
+    }
+
     ClassBuilder& fieldClass(const ClassInfo& info) {
         m_parts.fieldClasses.push_back(&info);
         return *this;
@@ -160,6 +213,15 @@ public:
     std::unique_ptr<ClassInfo> build() { return std::make_unique<ClassInfo>(std::move(m_parts)); }
 
 private:
+    ClassBuilder& member(ScriptMember::Kind kind, std::string declaration, NativeCallable call) {
+        ScriptMember m;
+        m.kind = kind;
+        m.declaration = std::move(declaration);
+        m.call = std::move(call);
+        m_parts.members.push_back(std::move(m));
+        return *this;
+    }
+
     template <class G>
     PropInfo& add(std::string name, const TypeInfo& type, G getter, PropOptions opts) {
         using V = std::decay_t<std::invoke_result_t<G, const T&>>;

@@ -25,6 +25,7 @@ ClassInfo::ClassInfo(Parts parts)
       m_ownProps(std::move(parts.props)),
       m_defined(std::move(parts.defined)),
       m_methods(std::move(parts.methods)),
+      m_members(std::move(parts.members)),
       m_fieldClasses(std::move(parts.fieldClasses)),
       m_factory(std::move(parts.factory)) {
     m_type = std::make_unique<TypeInfo>(TypeInfo::object(*this));

@@ -5,6 +5,7 @@
 // class's staticClass(); look classes up by name through ClassRegistry.
 #pragma once
 
+#include "classes/NativeCallable.h"
 #include "classes/PropValue.h"
 #include "classes/TypeInfo.h"
 
@@ -57,6 +58,24 @@ struct MethodInfo {
     std::function<TMethod(TObject& instance)> bind;
 };
 
+// A member scripts see beyond the published properties, declared in the script language and
+// called through the typed binder (see NativeCallable):
+//   Method       "function IndexOf(const S: string): Integer;"         `call` is the method
+//   Constructor  "constructor Create(AOwner: TComponent);"             `call` returns the new
+//                object; empty: the class's factory, the first argument (if any) as context
+//   Property     "property Strings[Index: Integer]: string; default;"  `call` is the getter
+//                (self, index parameters), `setter` (self, index parameters, value) or empty
+//                for a read-only property; "default;" makes `Obj[i]` mean it
+//   Type         a type the members name, `name` = `declaration` ("(dupIgnore, dupAccept)")
+struct ScriptMember {
+    enum class Kind : uint8_t { Method, Constructor, Property, Type };
+    Kind kind = Kind::Method;
+    std::string name;  // Type
+    std::string declaration;
+    NativeCallable call;
+    NativeCallable setter;
+};
+
 // Creates an instance. `context` is the owner for a component (the owner then owns the
 // result; with a null owner the caller does), the collection for a collection item (the
 // collection owns it), ignored otherwise (the caller owns the result).
@@ -81,6 +100,8 @@ public:
     std::vector<const DefinedProp*> definedProperties() const;  // ancestors first
     const MethodInfo* findMethod(std::string_view name) const;
     std::vector<const MethodInfo*> methods() const;  // ancestors first
+    // The class's own script members (ancestors' not included), in declaration order.
+    const std::vector<ScriptMember>& scriptMembers() const { return m_members; }
     // Classes of published fields (the classes of a form's controls), searched with ancestors.
     const ClassInfo* findFieldClass(std::string_view name) const;
 
@@ -101,6 +122,7 @@ public:
         std::vector<PropInfo> props;
         std::vector<DefinedProp> defined;
         std::vector<MethodInfo> methods;
+        std::vector<ScriptMember> members;
         std::vector<const ClassInfo*> fieldClasses;
         Factory factory;
     };
@@ -114,6 +136,7 @@ private:
     std::unordered_map<std::string, const PropInfo*> m_propIndex;  // upper-case ASCII keys
     std::vector<DefinedProp> m_defined;
     std::vector<MethodInfo> m_methods;
+    std::vector<ScriptMember> m_members;
     std::vector<const ClassInfo*> m_fieldClasses;
     Factory m_factory;
 };

@@ -48,6 +48,11 @@ class EListError : public base::Error {
 public:
     using base::Error::Error;
 };
+// TBits index errors ("Bits index out of range").
+class EBitsError : public base::Error {
+public:
+    using base::Error::Error;
+};
 // TPersistent::assign between incompatible classes ("Cannot assign a %s to a %s").
 class EConvertError : public base::Error {
 public:
@@ -75,6 +80,7 @@ inline constexpr const char* kCreateError = "Cannot create file \"%s\". %s";
 inline constexpr const char* kResNotFound = "Resource %s not found";
 inline constexpr const char* kAbstractClass = "Cannot create an instance of %s";
 inline constexpr const char* kDuplicateClass = "Class %s already registered";
+inline constexpr const char* kBitsIndexError = "Bits index out of range";
 }  // namespace msg
 
 // Replaces each "%s" and "%d" in `pattern` by the next argument, in order; "%%" is "%".

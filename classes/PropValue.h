@@ -67,7 +67,7 @@ private:
 // One argument of an event call. A `var` parameter is passed as a pointer so the handler
 // can write it back (Key: Word in OnKeyDown, CanClose: Boolean in OnCloseQuery).
 using EventArg = std::variant<int64_t, long double, bool, std::string, TObject*, int64_t*, long double*,
-                              bool*, std::string*>;
+                              bool*, std::string*, TObject**>;
 
 // A bound event handler, the value of a Method-kind property. `code` identifies the
 // procedure (a script procedure, a published method) and `data` the object it runs on;
@@ -94,6 +94,8 @@ public:
         (*this)(std::span<const EventArg>(args.begin(), args.size()));
     }
     bool operator==(const TMethod& other) const { return m_code == other.m_code && m_data == other.m_data; }
+    // The assigner's invoker, so it can recognise its own handlers (std::function::target).
+    const Invoker* invoker() const { return m_invoke.get(); }
 
 private:
     const void* m_code = nullptr;

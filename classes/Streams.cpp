@@ -15,32 +15,114 @@
 
 namespace classes {
 
+namespace {
+
+SeekOrigin seekOrigin(int origin) {
+    return origin == 1 ? SeekOrigin::Current : origin == 2 ? SeekOrigin::End : SeekOrigin::Beginning;
+}
+
+// The mode words scripts pass (fmCreate, fmOpenRead, ...); the sharing bits mean nothing here.
+FileMode fileMode(int mode) {
+    if ((mode & 0xFF00) == 0xFF00) return FileMode::Create;
+    switch (mode & 3) {
+    case 1: return FileMode::OpenWrite;
+    case 2: return FileMode::OpenReadWrite;
+    default: return FileMode::OpenRead;
+    }
+}
+
+// Buffers are strings in scripts: Read fills one, Write takes its first Count bytes.
+int64_t readInto(TStream& s, std::string& buffer, int64_t count) {
+    if (count < 0) count = 0;
+    buffer.assign(static_cast<size_t>(std::clamp<int64_t>(s.size() - s.position(), 0, count)), '\0');
+    int64_t n = s.read(buffer.data(), static_cast<int64_t>(buffer.size()));
+    buffer.resize(static_cast<size_t>(std::max<int64_t>(n, 0)));
+    return n;
+}
+
+int64_t writeFrom(TStream& s, std::string_view buffer, int64_t count) {
+    count = std::clamp<int64_t>(count, 0, static_cast<int64_t>(buffer.size()));
+    return s.write(buffer.data(), count);
+}
+
+}  // namespace
+
 const ClassInfo& TStream::staticClass() {
-    static const auto info = ClassBuilder<TStream>("TStream", TObject::staticClass()).build();
+    static const auto info =
+        ClassBuilder<TStream>("TStream", TObject::staticClass())
+            .publicMethod("function Read(var Buffer: string; Count: Int64): Int64;", &readInto)
+            .publicMethod("function Write(const Buffer: string; Count: Int64): Int64;", &writeFrom)
+            .publicMethod(
+                "function Seek(Offset: Int64; Origin: Word): Int64;",
+                [](TStream& s, int64_t offset, int origin) { return s.seek(offset, seekOrigin(origin)); })
+            .publicMethod("procedure ReadBuffer(var Buffer: string; Count: Int64);",
+                          [](TStream& s, std::string& buffer, int64_t count) {
+                              buffer.assign(static_cast<size_t>(std::max<int64_t>(count, 0)), '\0');
+                              s.readBuffer(buffer.data(), static_cast<int64_t>(buffer.size()));
+                          })
+            .publicMethod("procedure WriteBuffer(const Buffer: string; Count: Int64);",
+                          [](TStream& s, std::string_view buffer, int64_t count) {
+                              if (count > static_cast<int64_t>(buffer.size()))
+                                  throw EStreamError(msg::kWriteError);
+                              s.writeBuffer(buffer.data(), std::max<int64_t>(count, 0));
+                          })
+            .publicMethod("function CopyFrom(Source: TStream; Count: Int64): Int64;", &TStream::copyFrom)
+            .publicProperty("property Position: Int64;", &TStream::position, &TStream::setPosition)
+            .publicProperty("property Size: Int64;", &TStream::size, &TStream::setSize)
+            .build();
     return *info;
 }
 const ClassInfo& THandleStream::staticClass() {
-    static const auto info =
-        ClassBuilder<THandleStream>("THandleStream", TStream::staticClass()).factory({}).build();
+    static const auto info = ClassBuilder<THandleStream>("THandleStream", TStream::staticClass())
+                                 .factory({})
+                                 .constructor("constructor Create(AHandle: Integer);",
+                                              [](int fd) { return new THandleStream(fd); })
+                                 .publicProperty("property Handle: Integer;", &THandleStream::handle)
+                                 .build();
     return *info;
 }
 const ClassInfo& TFileStream::staticClass() {
-    static const auto info =
-        ClassBuilder<TFileStream>("TFileStream", THandleStream::staticClass()).factory({}).build();
+    static const auto info = ClassBuilder<TFileStream>("TFileStream", THandleStream::staticClass())
+                                 .factory({})
+                                 .constructor("constructor Create(FileName: string; Mode: Word);",
+                                              [](const std::string& path, int mode) {
+                                                  return new TFileStream(path, fileMode(mode));
+                                              })
+                                 .build();
     return *info;
 }
 const ClassInfo& TMemoryStream::staticClass() {
-    static const auto info = ClassBuilder<TMemoryStream>("TMemoryStream", TStream::staticClass()).build();
+    static const auto info =
+        ClassBuilder<TMemoryStream>("TMemoryStream", TStream::staticClass())
+            .publicMethod("procedure Clear;", &TMemoryStream::clear)
+            .publicMethod("procedure LoadFromStream(Stream: TStream);", &TMemoryStream::loadFromStream)
+            .publicMethod("procedure SaveToStream(Stream: TStream);", &TMemoryStream::saveToStream)
+            .publicMethod("procedure LoadFromFile(FileName: string);", &TMemoryStream::loadFromFile)
+            .publicMethod("procedure SaveToFile(FileName: string);", &TMemoryStream::saveToFile)
+            .publicMethod("procedure SetSize(NewSize: Int64);", &TMemoryStream::setSize)
+            .build();
     return *info;
 }
 const ClassInfo& TStringStream::staticClass() {
     static const auto info =
-        ClassBuilder<TStringStream>("TStringStream", TMemoryStream::staticClass()).build();
+        ClassBuilder<TStringStream>("TStringStream", TMemoryStream::staticClass())
+            .constructor("constructor Create(AString: string);",
+                         [](const std::string& s) { return new TStringStream(s); })
+            .publicMethod("function ReadString(Count: Integer): string;", &TStringStream::readString)
+            .publicMethod("procedure WriteString(const AString: string);", &TStringStream::writeString)
+            .publicProperty("property DataString: string;", &TStringStream::dataString)
+            .build();
     return *info;
 }
 const ClassInfo& TResourceStream::staticClass() {
     static const auto info =
-        ClassBuilder<TResourceStream>("TResourceStream", TMemoryStream::staticClass()).factory({}).build();
+        ClassBuilder<TResourceStream>("TResourceStream", TMemoryStream::staticClass())
+            .factory({})
+            .constructor("constructor Create(Instance: Integer; ResName, ResType: string);",
+                         [](int, const std::string& name, const std::string& type) {
+                             return new TResourceStream(name, type);
+                         })
+            .build();
     return *info;
 }
 

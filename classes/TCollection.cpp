@@ -11,13 +11,30 @@ namespace classes {
 
 const ClassInfo& TCollectionItem::staticClass() {
     static const auto info =
-        ClassBuilder<TCollectionItem>("TCollectionItem", TPersistent::staticClass()).build();
+        ClassBuilder<TCollectionItem>("TCollectionItem", TPersistent::staticClass())
+            .publicProperty("property Collection: TCollection;", &TCollectionItem::collection,
+                            &TCollectionItem::setCollection)
+            .publicProperty("property Index: Integer;", &TCollectionItem::index, &TCollectionItem::setIndex)
+            .publicProperty("property ID: Integer;", &TCollectionItem::id)
+            .publicProperty("property DisplayName: string;", &TCollectionItem::displayName)
+            .build();
     return *info;
 }
 
 const ClassInfo& TCollection::staticClass() {
     static const auto info =
-        ClassBuilder<TCollection>("TCollection", TPersistent::staticClass()).factory({}).build();
+        ClassBuilder<TCollection>("TCollection", TPersistent::staticClass())
+            .factory({})
+            .publicMethod("function Add: TCollectionItem;", &TCollection::add)
+            .publicMethod("function Insert(Index: Integer): TCollectionItem;", &TCollection::insert)
+            .publicMethod("procedure Delete(Index: Integer);", &TCollection::remove)
+            .publicMethod("procedure Clear;", &TCollection::clear)
+            .publicMethod("procedure BeginUpdate;", &TCollection::beginUpdate)
+            .publicMethod("procedure EndUpdate;", &TCollection::endUpdate)
+            .publicMethod("function FindItemID(ID: Integer): TCollectionItem;", &TCollection::findItemId)
+            .publicProperty("property Count: Integer;", &TCollection::count)
+            .publicProperty("property Items[Index: Integer]: TCollectionItem;", &TCollection::item)
+            .build();
     return *info;
 }
 

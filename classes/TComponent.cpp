@@ -28,6 +28,22 @@ const ClassInfo& TComponent::staticClass() {
                 [](TComponent& c, TReader& r) { c.setDesignPosition(c.designLeft(), r.readInteger()); },
                 [](const TComponent& c, TWriter& w) { w.writeInteger(c.designTop()); },
                 [](const TComponent& c) { return c.designLeft() != 0 || c.designTop() != 0; })
+            .constructor("constructor Create(AOwner: TComponent);")
+            .publicMethod("function FindComponent(AName: string): TComponent;", &TComponent::findComponent)
+            .publicMethod("procedure DestroyComponents;", &TComponent::destroyComponents)
+            .publicMethod("procedure InsertComponent(AComponent: TComponent);",
+                          [](TComponent& c, TComponent& child) { c.insertComponent(&child); })
+            .publicMethod("procedure RemoveComponent(AComponent: TComponent);",
+                          [](TComponent& c, TComponent& child) {
+                              if (child.owner() == &c) c.removeComponent(&child);
+                          })
+            .publicMethod("procedure FreeNotification(AComponent: TComponent);",
+                          [](TComponent& c, TComponent& other) { c.freeNotification(&other); })
+            .publicProperty("property Owner: TComponent;", &TComponent::owner)
+            .publicProperty("property Components[Index: Integer]: TComponent;", &TComponent::component)
+            .publicProperty("property ComponentCount: Integer;", &TComponent::componentCount)
+            .publicProperty("property ComponentIndex: Integer;", &TComponent::componentIndex,
+                            &TComponent::setComponentIndex)
             .build();
     return *info;
 }
@@ -58,6 +74,7 @@ void TComponent::destroyComponents() {
         m_components.pop_back();
         unindexName(c);
         c->m_owner = nullptr;
+        c->releaseHandle();
         delete c;
     }
 }

@@ -6,13 +6,34 @@
 
 namespace classes {
 
+namespace {
+TObject::HandleHook s_handleHook = nullptr;
+}  // namespace
+
+void TObject::setHandleHook(HandleHook hook) { s_handleHook = hook; }
+
+void TObject::releaseHandle() const {
+    if (m_handleSlot && s_handleHook) s_handleHook(*this);
+    m_handleSlot = 0;
+}
+
 const ClassInfo& TObject::staticClass() {
-    static const auto info = ClassBuilder<TObject>("TObject", nullptr).factory({}).build();
+    // "procedure Free" belongs to the script engine's handle table, which knows who owns what.
+    static const auto info =
+        ClassBuilder<TObject>("TObject", nullptr)
+            .factory({})
+            .constructor("constructor Create;")
+            .publicMethod("function ClassName: string;", [](const TObject& o) { return o.className(); })
+            .build();
     return *info;
 }
 
 const ClassInfo& TPersistent::staticClass() {
-    static const auto info = ClassBuilder<TPersistent>("TPersistent", TObject::staticClass()).build();
+    static const auto info =
+        ClassBuilder<TPersistent>("TPersistent", TObject::staticClass())
+            .publicMethod("procedure Assign(Source: TPersistent);",
+                          [](TPersistent& p, const TPersistent& source) { p.assign(source); })
+            .build();
     return *info;
 }
 

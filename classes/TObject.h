@@ -17,7 +17,9 @@ namespace classes {
 class TObject {
 public:
     TObject() = default;
-    virtual ~TObject() = default;
+    virtual ~TObject() {
+        if (m_handleSlot) releaseHandle();
+    }
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
 
@@ -26,6 +28,20 @@ public:
     virtual const ClassInfo& classType() const { return staticClass(); }
     const std::string& className() const { return classType().name(); }
     bool inheritsFrom(const ClassInfo& ancestor) const { return classType().inheritsFrom(ancestor); }
+
+    // The script engine's handle table keeps the index of this object's entry here (0: none)
+    // and is told through the hook when the object dies, so a script's reference to a dead
+    // object is an error instead of a dangling pointer. Main thread only.
+    uint32_t handleSlot() const { return m_handleSlot; }
+    void setHandleSlot(uint32_t slot) const { m_handleSlot = slot; }
+    using HandleHook = void (*)(const TObject&);
+    static void setHandleHook(HandleHook hook);
+    // Tells the table now. The destructor does it at the latest; owners call it before they
+    // delete an object, so the object is dead to scripts before any of its destructors runs.
+    void releaseHandle() const;
+
+private:
+    mutable uint32_t m_handleSlot = 0;
 };
 
 class TPersistent : public TObject {

@@ -26,8 +26,45 @@ private:
 };
 }  // namespace
 
+namespace {
+
+// The members scripts call, apart from the stream metadata.
+void stringsMembers(ClassBuilder<TStrings>& b) {
+    b.publicMethod("function Add(S: string): Integer;", &TStrings::add)
+        .publicMethod("procedure Append(S: string);", &TStrings::append)
+        .publicMethod("procedure AddStrings(Strings: TStrings);", &TStrings::addStrings)
+        .publicMethod("function AddObject(S: string; AObject: TObject): Integer;", &TStrings::addObject)
+        .publicMethod("procedure Clear;", &TStrings::clear)
+        .publicMethod("procedure Delete(Index: Integer);", &TStrings::remove)
+        .publicMethod("procedure Insert(Index: Integer; S: string);", &TStrings::insert)
+        .publicMethod("procedure InsertObject(Index: Integer; S: string; AObject: TObject);",
+                      &TStrings::insertObject)
+        .publicMethod("function IndexOf(S: string): Integer;", &TStrings::indexOf)
+        .publicMethod("function IndexOfName(Name: string): Integer;", &TStrings::indexOfName)
+        .publicMethod("function IndexOfObject(AObject: TObject): Integer;", &TStrings::indexOfObject)
+        .publicMethod("function Equals(Strings: TStrings): Boolean;", &TStrings::equals)
+        .publicMethod("procedure Exchange(Index1, Index2: Integer);", &TStrings::exchange)
+        .publicMethod("procedure Move(CurIndex, NewIndex: Integer);", &TStrings::move)
+        .publicMethod("procedure BeginUpdate;", &TStrings::beginUpdate)
+        .publicMethod("procedure EndUpdate;", &TStrings::endUpdate)
+        .publicMethod("procedure LoadFromFile(FileName: string);", &TStrings::loadFromFile)
+        .publicMethod("procedure SaveToFile(FileName: string);", &TStrings::saveToFile)
+        .publicMethod("procedure LoadFromStream(Stream: TStream);", &TStrings::loadFromStream)
+        .publicMethod("procedure SaveToStream(Stream: TStream);", &TStrings::saveToStream)
+        .publicProperty("property Count: Integer;", &TStrings::count)
+        .publicProperty("property Text: string;", &TStrings::text, &TStrings::setText)
+        .publicProperty("property CommaText: string;", &TStrings::commaText, &TStrings::setCommaText)
+        .publicProperty("property Strings[Index: Integer]: string; default;", &TStrings::get, &TStrings::put)
+        .publicProperty("property Objects[Index: Integer]: TObject;", &TStrings::object, &TStrings::putObject)
+        .publicProperty("property Names[Index: Integer]: string;", &TStrings::name)
+        .publicProperty("property Values[Name: string]: string;", &TStrings::value, &TStrings::setValue);
+}
+
+}  // namespace
+
 const ClassInfo& TStrings::staticClass() {
     static const auto info = ClassBuilder<TStrings>("TStrings", TPersistent::staticClass())
+                                 .with(&stringsMembers)
                                  .defined(
                                      "Strings",
                                      [](TStrings& s, TReader& r) {
@@ -48,7 +85,19 @@ const ClassInfo& TStrings::staticClass() {
 }
 
 const ClassInfo& TStringList::staticClass() {
-    static const auto info = ClassBuilder<TStringList>("TStringList", TStrings::staticClass()).build();
+    static const auto info =
+        ClassBuilder<TStringList>("TStringList", TStrings::staticClass())
+            .publicType("TDuplicates", "(dupIgnore, dupAccept, dupError)")
+            .publicMethod("function Find(S: string; var Index: Integer): Boolean;", &TStringList::find)
+            .publicMethod("procedure Sort;", &TStringList::sort)
+            .publicProperty("property Sorted: Boolean;", &TStringList::sorted, &TStringList::setSorted)
+            .publicProperty("property Duplicates: TDuplicates;", &TStringList::duplicates,
+                            &TStringList::setDuplicates)
+            .publicProperty("property CaseSensitive: Boolean;", &TStringList::caseSensitive,
+                            &TStringList::setCaseSensitive)
+            .publicProperty("property OwnsObjects: Boolean;", &TStringList::ownsObjects,
+                            &TStringList::setOwnsObjects)
+            .build();
     return *info;
 }
 

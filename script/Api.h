@@ -1,24 +1,33 @@
 // The engine's public face: compile a script against declared routines, types, constants,
-// variables and imported classes, then run it with native bindings. The host declares
-// everything by declaration strings in the script language ("function FileExists(FileName:
-// string): Boolean;") and binds native code by name. Single-threaded: one Compiler or
-// Executor is used by one thread at a time; nested calls from native code into the
-// executor (event procedures) are allowed.
+// variables and classes, then run it with native bindings. The host declares everything by
+// declaration strings in the script language ("function FileExists(const FileName: string):
+// Boolean;") and binds ordinary C++ functions, usually through an Imports table (Imports.h).
+// Script objects are classes::TObject descendants described by their class metadata.
+// Single-threaded: one Compiler or Executor is used by one thread at a time; nested calls
+// from native code into the executor (event procedures) are allowed.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "base/Error.h"
-#include "script/Chunk.h"
+#include "classes/Forward.h"
+#include "classes/NativeCallable.h"
+#include "script/Imports.h"
 
 namespace script {
 
+struct Chunk;
 class Vm;
+class Parser;
+class NativeCall;  // the untyped call of engine-internal routines (script/NativeCall.h)
+using NativeFn = std::function<void(NativeCall&)>;
 
 // Run-time error kinds in the engine's own order; scripts see them as TIFException.
 enum class TIFException : uint8_t {
@@ -53,7 +62,8 @@ const char* exceptionName(TIFException e);
 // The message a script error shows: "divide by Zero", "Exception: <param>", ...
 std::string exceptionText(TIFException e, const std::string& param);
 
-// Thrown by native code (or the VM) to raise a catchable script error.
+// Thrown by native code (or the VM) to raise a catchable script error. Any other exception
+// a native routine throws becomes the script error erException with its message.
 class ScriptException : public base::ScriptError {
 public:
     ScriptException(TIFException kind, std::string param)
@@ -66,80 +76,17 @@ private:
     std::string m_param;
 };
 
-// Script-visible objects are host handles; 0 is nil. The host's handle table resolves
-// them, so a freed or forged handle is the host's error to report, never a dereference.
-using ObjectRef = uint64_t;
-
-// The arguments and result of one native call, in declared order and declared types.
-// Reading a `var` parameter reads through it; set*() writes a `var`/`out` parameter.
-class NativeCall {
+// A native function whose C++ signature does not fit its declaration (a programming error,
+// found when the declaration is registered or the binding loaded); the message names the
+// declaration and the parameter.
+class BindingError : public base::Error {
 public:
-    NativeCall(Slot* args, const ProcSig* sig, Slot* result, ObjectRef self = 0, Vm* vm = nullptr)
-        : m_args(args), m_sig(sig), m_result(result), m_self(self), m_vm(vm) {}
-
-    int count() const { return int(m_sig->params.size()); }
-    ObjectRef self() const { return m_self; }
-    int64_t integer(int i) const { return slot(i).i; }
-    double real(int i) const { return slot(i).d; }
-    bool boolean(int i) const { return slot(i).i != 0; }
-    const std::string& string(int i) const { return strOf(slot(i)); }
-    ObjectRef object(int i) const { return ObjectRef(slot(i).i); }
-    // Set parameters (TShiftState, ...): whether the member with this ordinal is in it.
-    bool setHas(int i, int member) const;
-    // Open and dynamic array parameters.
-    int64_t arrayLength(int i) const;
-    int64_t arrayInteger(int i, int64_t index) const;
-    std::string arrayString(int i, int64_t index) const;
-
-    void setInteger(int i, int64_t v) { slot(i).i = v; }
-    void setReal(int i, double v) { slot(i).d = v; }
-    void setBoolean(int i, bool v) { slot(i).i = v; }
-    void setString(int i, std::string v);
-
-    void returnInteger(int64_t v) { m_result->i = v; }
-    void returnReal(double v) { m_result->d = v; }
-    void returnBoolean(bool v) { m_result->i = v; }
-    void returnString(std::string v);
-    void returnObject(ObjectRef v) { m_result->i = int64_t(v); }
-
-    [[noreturn]] void raise(TIFException kind, std::string param = {}) const {
-        throw ScriptException(kind, std::move(param));
-    }
-
-    // Engine-internal access (variants, sets, records) for the system unit.
-    Slot& slot(int i) const { return m_sig->params[size_t(i)].byRef() ? *m_args[i].a : m_args[i]; }
-    Slot& result() const { return *m_result; }
-    const ProcSig& sig() const { return *m_sig; }
-    Vm* vm() const { return m_vm; }
-
-private:
-    Slot* m_args;
-    const ProcSig* m_sig;
-    Slot* m_result;
-    ObjectRef m_self;
-    Vm* m_vm;
+    using base::Error::Error;
 };
 
-enum class PropertyAccess : uint8_t { ReadWrite = 0, ReadOnly = 1, WriteOnly = 2 };
-
-// An imported class as the host's class-metadata layer describes it. The engine asks at
-// compile time for properties by name and at run time reads/writes them through the binding.
-class ClassBinding {
-public:
-    struct PropertyDecl {
-        std::string typeName;  // a type known to the compiler, e.g. "Integer", "TNotifyEvent"
-        PropertyAccess access = PropertyAccess::ReadWrite;
-        int id = 0;  // passed back at run time
-    };
-    virtual ~ClassBinding() = default;
-    virtual std::string className() const = 0;
-    virtual const ClassBinding* parent() const = 0;
-    virtual bool findProperty(std::string_view name, PropertyDecl& out) const = 0;
-    // Run time: whether the object is an instance of this class or a descendant ("is", "as").
-    virtual bool isInstance(ObjectRef self) const = 0;
-    // get: the value goes to call.return*(); set: the value is argument 0.
-    virtual void getProperty(ObjectRef self, int id, NativeCall& call) const = 0;
-    virtual void setProperty(ObjectRef self, int id, NativeCall& call) const = 0;
+struct SourcePos {
+    int row = 0, col = 0;
+    uint32_t offset = 0;  // byte offset in the source; 0 when unknown
 };
 
 struct CompileMessage {
@@ -151,10 +98,11 @@ struct CompileMessage {
     std::string toString() const;
 };
 
-class Parser;
-
 // One compilation. Declarations are accepted only while the unit handler runs for "SYSTEM"
-// ("This function can only be called from within the OnUses event" otherwise).
+// ("This function can only be called from within the OnUses event" otherwise). Declaring the
+// same thing twice is harmless; an enumeration member the host declares again shadows the
+// earlier one. A declaration that does not parse fails the compilation with a message that
+// quotes it; a typed function that does not fit its declaration throws BindingError.
 class Compiler {
 public:
     // Called with "SYSTEM" first, then with each unit of a uses clause; false refuses it.
@@ -166,28 +114,59 @@ public:
     ~Compiler();
     void setUnitHandler(UnitHandler h);
     void setPositionHook(PositionHook h);
+    // Class members are parsed when a script first uses them (so registering stays cheap and
+    // members may name classes declared later). With the check on, every member and
+    // property type is declared right after registration: a start-up test of the vocabulary.
+    void setCheckDeclarations(bool on) { m_checkDeclarations = on; }
 
-    // Declarations; each throws base::CompileError when the text does not parse.
-    void addFunction(std::string_view declaration, NativeFn fn = {});
+    // Every declaration of a table (routines, types, constants, classes, variables).
+    void addImports(const Imports& imports);
+    // A routine with its code attached now (no executor binding needed): a typed C++
+    // function, or an engine-internal NativeFn.
+    template <class F>
+    void addFunction(std::string_view declaration, F fn) {
+        if constexpr (std::is_invocable_v<F&, NativeCall&>)
+            addNativeFunction(declaration, NativeFn(std::move(fn)));
+        else
+            addTypedFunction(declaration, classes::NativeCallable::function(std::move(fn)));
+    }
+    void addFunction(std::string_view declaration, NativeFn fn) {
+        addNativeFunction(declaration, std::move(fn));
+    }
+    // A routine the executor binds by name (Executor::addImports, Executor::bind).
+    void addFunction(std::string_view declaration);
     void addType(std::string_view name, std::string_view declaration);
     void addIntConst(std::string_view name, int64_t value);
     void addStringConst(std::string_view name, std::string_view value);
     void addFloatConst(std::string_view name, double value);
     void addVariable(std::string_view name, std::string_view typeName);
-    void addClass(const ClassBinding& cls);
-    void addMethod(std::string_view className, std::string_view declaration, NativeFn fn);
+    // The class with its published properties, script members and (first) its ancestors.
+    void addClass(const classes::ClassInfo& cls);
 
     // Null on failure; messages() then starts with the error.
     std::shared_ptr<const Chunk> compile(std::string_view source);
     const std::vector<CompileMessage>& messages() const;
 
 private:
+    void addNativeFunction(std::string_view declaration, NativeFn fn);
+    void addTypedFunction(std::string_view declaration, classes::NativeCallable fn);
+    friend class Parser;
+
     std::unique_ptr<Parser> m_parser;
     UnitHandler m_unitHandler;
     PositionHook m_hook;
     bool m_inUses = false;
-    friend class Parser;
+    bool m_checkDeclarations = false;
 };
+
+// Marks an object the host deletes itself (the application object, a form it holds in a
+// smart pointer): a script's Free of it is the script error "Invalid pointer operation"
+// instead of a second delete. Components and collection items are otherwise freed by their
+// owner's rules, other objects only when the script created them. Main thread only.
+void markHostOwned(classes::TObject* obj);
+
+// The bytecode of a chunk, one line per instruction with its source position.
+std::string disassemble(const Chunk& chunk);
 
 struct RuntimeError {
     TIFException kind = TIFException::erNoError;
@@ -195,7 +174,8 @@ struct RuntimeError {
     std::string text;
     SourcePos pos;
     std::string procName;
-    int procIndex = 0;
+    int procIndex = 0;      // the procedure number
+    uint32_t position = 0;  // the code position inside that procedure
 };
 
 // One run of a compiled script.
@@ -203,30 +183,48 @@ class Executor {
 public:
     Executor();
     ~Executor();
-    // Binds (or rebinds) a native routine declared without code; names ignore case.
-    // A script's "external 'text'" routine binds by that text, then by its own name;
-    // a method declared without code binds as "TClass.Method".
+    // Binds the routines of a table by name (its declarations go to the Compiler).
+    void addImports(const Imports& imports);
+    // Binds (or rebinds) a routine declared without code; names ignore case. A method
+    // declared without code binds as "TClass.Method".
     void bind(std::string_view name, NativeFn fn);
-    // Asked at load time for external routines no bind() covers (the host's DLL import
-    // handler); an empty function leaves the routine unbound ("Could not call proc").
-    using ExternalResolver = std::function<NativeFn(const std::string& externalText, const ProcSig& sig)>;
-    void setExternalResolver(ExternalResolver r);
+    // Script routines declared "external 'Proc@Library [stdcall|cdecl|register|pascal]
+    // [delayload]'" call Proc of the shared library through dlopen. `exports` stand in for
+    // a library (named in any case, ".dll" implied): a routine of that name is served by its
+    // binding and never looked up.
+    void addLibrary(std::string_view library, const Imports& exports);
+    // Maps a library name as scripts write it ("user32.dll") to what dlopen opens; the
+    // default opens the name as written. Called before any lookup of `exports`-less names.
+    using LibraryResolver = std::function<std::string(std::string_view library)>;
+    void setLibraryResolver(LibraryResolver r);
     // Called for every script error as it is raised, handled or not (debugger reports).
     using ErrorCallback = std::function<void(const RuntimeError&)>;
     void setErrorCallback(ErrorCallback cb);
-    // False when a routine the script calls has no binding (lastError: erCannotImport).
+
+    // False when a routine the script calls has no binding, or a library routine it calls
+    // cannot be found (lastError: erCannotImport, "Cannot Import <name>"). Throws
+    // BindingError when a binding does not fit its declaration.
     bool load(std::shared_ptr<const Chunk> chunk);
-    // Stores an object in a global variable; unknown names are ignored.
-    bool setGlobalObject(std::string_view name, ObjectRef obj);
-    // Runs the main block; false when it ended by an unhandled script error.
+    // Stores an object in a global variable of a class type; unknown names are ignored.
+    bool setGlobalObject(std::string_view name, classes::TObject* obj);
+    // Runs the main block; false when it ended by an unhandled script error (lastError()).
     bool run();
-    // Calls a script routine by name with integer/object arguments (event procedures);
-    // an unhandled script error is rethrown as ScriptException.
-    void callProc(std::string_view name, const std::vector<int64_t>& args);
-    // Calls the routine behind a procedure value (what a script stored into an event
-    // property with @Proc); `var` parameters are written back into args.
-    void callProcValue(int64_t proc, std::vector<int64_t>& args);
+    // Calls a script routine by name with arguments as an event passes them (var
+    // arguments are pointers, written back). An unhandled script error is rethrown as
+    // ScriptException; the executor stays usable.
+    void call(std::string_view name, std::span<const classes::EventArg> args = {});
+    void call(std::string_view name, std::initializer_list<classes::EventArg> args) {
+        call(name, std::span<const classes::EventArg>(args.begin(), args.size()));
+    }
+    // The event handler that runs the script routine `name` (what `Obj.OnX := @Name` stores);
+    // an unassigned TMethod when there is no such routine. Calling it after the executor is
+    // gone does nothing.
+    classes::TMethod method(std::string_view name);
+    // The error that ended the last run() or call(); erNoError after a successful one.
     const RuntimeError& lastError() const;
+    // The source position of a procedure's code position (RuntimeError::procIndex and
+    // position); offset 0 when unknown.
+    SourcePos sourcePosition(int procIndex, uint32_t position) const;
     // Limit on nested script calls before "Out Of Stack Range".
     void setMaxDepth(int depth);
     // Limit on loop iterations and calls (backward jumps and routine entries) per run

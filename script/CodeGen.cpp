@@ -217,6 +217,14 @@ void Parser::emit(Op op) {
 
 void Parser::emit(Op op, int a) {
     auto& c = *m_code;
+    // What the script calls (or takes with @) must be bound when it loads; the rest need not.
+    if (op == Op::CALL_NATIVE || op == Op::CALL_METHOD)
+        m_chunk->natives[size_t(a)].used = true;
+    else if (op == Op::CALL)
+        m_chunk->procs[size_t(a)].called = true;
+    else if (op == Op::PROC_REF)
+        a > 0 ? void(m_chunk->procs[size_t(a - 1)].called = true)
+              : void(m_chunk->natives[size_t(-a - 1)].used = true);
     if (op == Op::INDEX_ADDR) {
         // static array variable and index variable in one instruction
         for (auto [arrOp, idxOp, fused] : {std::tuple{Op::ADDR_G, Op::LOAD_G, Op::INDEX_ADDR_GG},

@@ -255,9 +255,7 @@ bool Parser::assignable(const TypeDesc* to, const Operand& from) const {
     case TypeKind::Class:
         if (f->kind == TypeKind::Nil) return true;
         if (f->kind != TypeKind::Class) return false;
-        for (const ClassBinding* c = f->cls; c; c = c->parent())
-            if (c == to->cls) return true;
-        return false;
+        return inherits(f->cls, to->cls);
     default: return false;
     }
 }
@@ -1011,23 +1009,12 @@ Operand Parser::identifier(const Token& nameTok) {
                 o.type = w.type->fields[f].type;
                 return o;
             }
-        } else if (w.type->kind == TypeKind::Class) {
-            ClassBinding::PropertyDecl pd;
-            bool isMethod = false;
-            for (auto& m : m_methods)
-                if (m.name == up)
-                    for (const ClassBinding* c = w.type->cls; c; c = c->parent())
-                        if (c == m.cls) isMethod = true;
-            bool isProp = false;
-            for (const ClassBinding* c = w.type->cls; c && !isProp; c = c->parent())
-                isProp = c->findProperty(up, pd);
-            if (isMethod || isProp) {
-                Operand obj;
-                obj.kind = Operand::Kind::Local;
-                obj.index = w.temp;
-                obj.type = w.type;
-                return methodOrProperty(obj, up, nameTok);
-            }
+        } else if (w.type->kind == TypeKind::Class && hasMember(w.type->cls, up)) {
+            Operand obj;
+            obj.kind = Operand::Kind::Local;
+            obj.index = w.temp;
+            obj.type = w.type;
+            return methodOrProperty(obj, up, nameTok);
         }
     }
     Symbol* s = m_inProc ? m_locals.find(up) : nullptr;
@@ -1164,10 +1151,16 @@ void Parser::selectors(Operand& op) {
                 continue;
             }
             if (op.type && op.type->kind == TypeKind::Class) {
-                op = methodOrProperty(op, up, ft);
+                op = op.kind == Operand::Kind::TypeRef ? classReference(op, up, ft)
+                                                       : methodOrProperty(op, up, ft);
                 continue;
             }
             error("Unknown identifier '" + up + "'", ft);
+        }
+        if (m_tok.type == Tok::LBracket && op.type && op.type->kind == TypeKind::Class &&
+            op.kind != Operand::Kind::TypeRef) {
+            op = defaultProperty(op, at);
+            continue;
         }
         if (m_tok.type == Tok::LBracket) {
             next();
@@ -1216,43 +1209,6 @@ void Parser::selectors(Operand& op) {
         if (m_tok.type == Tok::Caret) error("Syntax error");
         return;
     }
-}
-
-Operand Parser::methodOrProperty(Operand obj, const std::string& up, const Token& at) {
-    for (auto& m : m_methods) {
-        if (m.name != up) continue;
-        for (const ClassBinding* c = obj.type->cls; c; c = c->parent())
-            if (c == m.cls) return callMethod(obj, m, at);
-    }
-    for (const ClassBinding* c = obj.type->cls; c; c = c->parent()) {
-        ClassBinding::PropertyDecl pd;
-        if (!c->findProperty(up, pd)) continue;
-        Symbol* ts = m_globals.find(upperName(pd.typeName));
-        const TypeDesc* pt = ts && ts->kind == SymKind::Type ? ts->type : builtinType(upperName(pd.typeName));
-        if (!pt) error("Unknown type '" + upperName(pd.typeName) + "'", at);
-        discharge(obj);
-        m_chunk->props.push_back({c, pd.id, pt});
-        Operand o;
-        o.kind = Operand::Kind::Prop;
-        o.index = int(m_chunk->props.size() - 1);
-        o.type = pt;
-        o.access = pd.access;
-        return o;
-    }
-    error("Unknown identifier '" + up + "'", at);
-}
-
-Operand Parser::callMethod(Operand obj, const MethodKey& m, const Token& at) {
-    discharge(obj);
-    const NativeProc& np = m_chunk->natives[size_t(m.native)];
-    ProcSig sig = np.sig;
-    int pins = arguments(sig, at, m_tok.type == Tok::LParen);
-    mark(at);
-    emit(Op::CALL_METHOD, m.native);
-    if (pins) emit(Op::UNPIN, pins);
-    Operand o;
-    o.type = sig.result ? sig.result : tVoid();
-    return o;
 }
 
 void Parser::argument(const Param& p) {

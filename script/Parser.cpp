@@ -91,8 +91,10 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
     m_labels.clear();
     m_withs.clear();
     m_loops.clear();
-    m_methods.clear();
-    m_classes.clear();
+    m_classDecls.clear();
+    m_publishedProps.clear();
+    m_hostMembers.clear();
+    m_inHost = false;
     m_ops.clear();
     m_tryDepth = 0;
     m_tryPath.clear();
@@ -106,6 +108,7 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
         bool ok = !m_owner.m_unitHandler || m_owner.m_unitHandler(m_owner, "SYSTEM");
         m_owner.m_inUses = false;
         if (!ok) throw base::CompileError("Unknown identifier 'SYSTEM'", 1, 1);
+        if (m_owner.m_checkDeclarations) declareAllMembers();
         startSource(source);
         program();
     } catch (const base::CompileError& e) {
@@ -113,6 +116,10 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
         messages.push_back({CompileMessage::Kind::Error, e.what(), e.row(), e.col()});
         m_chunk.reset();
         return nullptr;
+    } catch (...) {
+        m_owner.m_inUses = false;
+        m_chunk.reset();
+        throw;
     }
     auto chunk = std::move(m_chunk);
     m_code = nullptr;
@@ -297,16 +304,24 @@ void Parser::paramList(ProcSig& sig) {
         std::vector<std::string> names;
         names.push_back(expectIdent());
         while (accept(Tok::Comma)) names.push_back(expectIdent());
-        expect(Tok::Colon, "colon (':') expected");
         const TypeDesc* t;
+        if (mode != ParamMode::Value && m_tok.type != Tok::Colon) {
+            // An untyped const/var parameter takes a value of any type, as a variant.
+            t = builtinType("VARIANT");
+            for (auto& n : names) sig.params.push_back({n, t, mode});
+            continue;
+        }
+        expect(Tok::Colon, "colon (':') expected");
         if (m_tok.type == Tok::KwArray) {
             next();
             expect(Tok::KwOf, "'OF' expected");
-            const TypeDesc* elem = typeIdent();
+            // "array of const": values of any type, each passed as a variant
+            bool ofConst = accept(Tok::KwConst);
+            const TypeDesc* elem = ofConst ? builtinType("VARIANT") : typeIdent();
             TypeDesc* arr = newType(TypeKind::DynArray);
             arr->elem = elem;
             arr->openArray = true;
-            arr->name = "array of " + elem->name;
+            arr->name = ofConst ? "array of const" : "array of " + elem->name;
             t = arr;
         } else {
             t = typeIdent();
@@ -533,6 +548,7 @@ const TypeDesc* Parser::enumType() {
         s.name = names[i].text;
         s.type = t;
         s.value.i = int64_t(i);
+        s.builtin = m_inHost;  // a host enumeration declared later may shadow these
         if (!m_globals.add(upperName(names[i].text), std::move(s)))
             error("Duplicate identifier '" + upperName(names[i].text) + "'", names[i]);
     }

@@ -6,8 +6,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "classes/ClassInfo.h"
 #include "script/Api.h"
 #include "script/Chunk.h"
 #include "script/Lexer.h"
@@ -37,7 +39,7 @@ struct Operand {
     std::string cstr;  // string constant
     bool readOnly = false;
     bool isNative = false;
-    const ClassBinding* cls = nullptr;
+    const ClassDecl* cls = nullptr;
     PropertyAccess access = PropertyAccess::ReadWrite;
 };
 
@@ -49,14 +51,21 @@ public:
     std::shared_ptr<const Chunk> compile(std::string_view source);
     std::vector<CompileMessage> messages;
 
-    // Declarations from the host (see Compiler).
-    void declareFunction(std::string_view decl, NativeFn fn, const ClassBinding* method = nullptr);
+    // Declarations from the host (see Compiler; Declare.cpp). A declaration that does not
+    // parse throws base::CompileError quoting it; a typed function that does not fit it,
+    // BindingError.
+    // `typed` is checked against the declaration; it becomes the routine's code when `attach`.
+    void declareFunction(std::string_view decl, NativeFn fn = {}, classes::NativeCallable typed = {},
+                         bool attach = true);
     void declareType(std::string_view name, std::string_view decl);
     void declareConst(std::string_view name, const TypeDesc* t, Slot v, std::string s);
     void declareVariable(std::string_view name, std::string_view typeName);
-    void declareClass(const ClassBinding& cls);
+    ClassDecl* declareClass(const classes::ClassInfo& info);
     void declareIntrinsic(const char* name, Intrinsic k);
-    void declareMethod(std::string_view className, std::string_view decl, NativeFn fn);
+    // A member added by the host to a declared class (see Imports::method, Imports::property).
+    void declareMember(std::string_view className, classes::ScriptMember m);
+    // Parses every member still pending (a start-up check of everything registered).
+    void declareAllMembers();
 
 private:
     template <typename F>
@@ -75,11 +84,6 @@ private:
     struct WithCtx {
         const TypeDesc* type;
         int temp;  // local holding the address (records) or the object
-    };
-    struct MethodKey {
-        const ClassBinding* cls;
-        std::string name;
-        int native;
     };
 
     // tokens
@@ -144,8 +148,26 @@ private:
     int arguments(const ProcSig& sig, const Token& at, bool parens);  // returns the pins to release
     void argument(const Param& p);
     Operand callProcValue(Operand fn, const Token& at);
-    Operand callMethod(Operand obj, const MethodKey& m, const Token& at);
+    // class members (ClassExpr.cpp)
+    Operand callMethod(Operand obj, int native, const Token& at);
     Operand methodOrProperty(Operand obj, const std::string& upper, const Token& at);
+    Operand classReference(Operand cls, const std::string& upper, const Token& at);
+    Operand defaultProperty(Operand obj, const Token& at);
+    Operand propertyAccess(Operand obj, int prop, const Token& at);
+    // Declares a pending member on first use.
+    const ClassDecl::Member* findMember(const ClassDecl* cls, const std::string& upper);
+    const classes::PropInfo* findPublished(const ClassDecl* cls, const std::string& upper) const;
+    bool hasMember(const ClassDecl* cls, const std::string& upper) {
+        return findMember(cls, upper) || findPublished(cls, upper);
+    }
+    void declarePending(ClassDecl& cls, ClassDecl::Member& m);
+    int publishedProp(const ClassDecl* cls, const classes::PropInfo* p, const Token& at);
+    const TypeDesc* typeFromInfo(const classes::TypeInfo& info, const Token& at);
+    static bool inherits(const ClassDecl* cls, const ClassDecl* ancestor);
+    // host class members (Declare.cpp)
+    void declareMemberOf(ClassDecl& cls, const classes::ScriptMember& m);
+    void declareEnumsOf(const classes::ClassInfo& info);
+    void declareTypeFrom(const classes::TypeInfo& t);
 
     // code generation helpers (CodeGen.cpp); a small peephole pass fuses common pairs
     void emit(Op op);
@@ -216,8 +238,10 @@ private:
     int m_tryCounter = 0;
     std::vector<WithCtx> m_withs;
     std::vector<LabelInfo> m_labels;
-    std::vector<MethodKey> m_methods;
-    std::vector<const ClassBinding*> m_classes;
+    std::unordered_map<const classes::ClassInfo*, ClassDecl*> m_classDecls;
+    std::unordered_map<const classes::PropInfo*, int> m_publishedProps;  // PropRef per property
+    bool m_inHost = false;  // parsing a host declaration: its names may shadow earlier ones
+    std::vector<std::unique_ptr<classes::ScriptMember>> m_hostMembers;  // added by the host
     uint32_t m_lastHook = 0;
     int m_lastMarkRow = -1;
     std::vector<std::pair<int, int>> m_concats;  // string '+' of this statement: (op, right side start)

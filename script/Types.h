@@ -32,9 +32,10 @@ enum class TypeKind : uint8_t {
 enum class IntKind : uint8_t { Byte, ShortInt, Word, SmallInt, Integer, Cardinal, Int64, UInt64 };
 enum class FloatKind : uint8_t { Single, Double, Extended, Currency };
 enum class ParamMode : uint8_t { Value, Const, Var, Out };
+enum class PropertyAccess : uint8_t { ReadWrite = 0, ReadOnly = 1, WriteOnly = 2 };
 
 struct TypeDesc;
-class ClassBinding;
+struct ClassDecl;
 
 struct Param {
     std::string name;
@@ -63,7 +64,7 @@ struct TypeDesc {
     std::vector<std::string> members;   // enumeration names, original spelling
     std::vector<Field> fields;          // records
     ProcSig sig;                        // procedural types
-    const ClassBinding* cls = nullptr;  // imported classes
+    const ClassDecl* cls = nullptr;     // imported classes
     std::vector<uint8_t> managedSlots;  // per slot of an aggregate
     bool openArray = false;             // `array of T` parameter
 

@@ -123,6 +123,7 @@ bool valuesEqual(const TypeDesc* t, Slot a, Slot b) {
 }
 
 Vm::Vm() : m_stack(new Slot[kStackSlots]), m_stackEnd(m_stack.get() + kStackSlots - kRedZone) {
+    m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
     m_tags.reset(static_cast<uint8_t*>(calloc(kStackSlots, 1)));
     if (!m_tags) throw std::bad_alloc();
 }
@@ -137,60 +138,10 @@ void Vm::dropTemporaries(Slot* from, Slot* to) {
 }
 
 Vm::~Vm() {
+    m_link->vm = nullptr;  // handlers stored in native objects no longer reach us
     unpinTo(0);
     if (m_chunk)
         for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
-}
-
-void Vm::bind(std::string_view name, NativeFn fn) { m_bindings[upperName(name)] = std::move(fn); }
-
-bool Vm::load(std::shared_ptr<const Chunk> chunk) {
-    m_natives.clear();
-    m_externals.clear();
-    for (const NativeProc& np : chunk->natives) {
-        auto it = m_bindings.find(np.name);
-        if (it != m_bindings.end())
-            m_natives.push_back(it->second);
-        else if (np.fn)
-            m_natives.push_back(np.fn);
-        else {
-            m_error = {TIFException::erCannotImport,
-                       np.name,
-                       exceptionText(TIFException::erCannotImport, np.name),
-                       {},
-                       {}};
-            return false;
-        }
-    }
-    for (const ProcInfo& p : chunk->procs) {
-        NativeFn fn;
-        if (p.isExternal) {
-            auto it = m_bindings.find(upperName(p.externalName));
-            if (it == m_bindings.end()) it = m_bindings.find(upperName(p.name));
-            if (it != m_bindings.end())
-                fn = it->second;
-            else if (m_resolver)
-                fn = m_resolver(p.externalName, p.sig);
-        }
-        m_externals.push_back(std::move(fn));
-    }
-    if (m_chunk)
-        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
-    m_chunk = std::move(chunk);
-    m_globals.assign(size_t(m_chunk->nGlobals), Slot{.i = 0});
-    return true;
-}
-
-bool Vm::setGlobalObject(std::string_view name, ObjectRef obj) {
-    if (!m_chunk) return false;
-    std::string up = upperName(name);
-    for (auto& [n, slot] : m_chunk->globalNames) {
-        if (n != up) continue;
-        if (m_chunk->globalTypes[size_t(slot)]->kind != TypeKind::Class) return false;
-        m_globals[size_t(slot)].i = int64_t(obj);
-        return true;
-    }
-    return false;
 }
 
 SourcePos Vm::posAt(const int32_t* pc, int& proc) const {
@@ -217,56 +168,8 @@ bool Vm::run() {
     } catch (const ScriptException&) {
         return false;
     }
+    m_error = {};  // errors the script handled are not the run's
     return true;
-}
-
-void Vm::callProc(std::string_view name, const std::vector<int64_t>& args) {
-    std::string up = upperName(name);
-    int index = -1;
-    for (size_t i = 1; i < m_chunk->procs.size(); ++i)
-        if (upperName(m_chunk->procs[i].name) == up) index = int(i);
-    std::vector<int64_t> inOut = args;
-    invoke(index, inOut);
-}
-
-void Vm::callProcValue(int64_t proc, std::vector<int64_t>& args) {
-    if (proc == 0) fail(TIFException::erNullPointerException);
-    invoke(proc > 0 && proc <= int64_t(m_chunk->procs.size()) ? int(proc - 1) : -1, args);
-}
-
-void Vm::invoke(int index, std::vector<int64_t>& args) {
-    if (!m_chunk || index <= 0 || size_t(index) >= m_chunk->procs.size() ||
-        m_chunk->procs[size_t(index)].isExternal)
-        fail(TIFException::erCouldNotCallProc);
-    const ProcInfo& p = m_chunk->procs[size_t(index)];
-    if (int(args.size()) != p.nParams) fail(TIFException::erCouldNotCallProc);
-    // Only scalar parameters (integers, booleans, enumerations, objects, procedures) cross
-    // this boundary; `var` ones are written back into args.
-    for (const Param& prm : p.sig.params)
-        if (prm.type->isManaged() || prm.type->kind == TypeKind::Float)
-            fail(TIFException::erCouldNotCallProc);
-    std::vector<Slot> cells(args.size());
-    Slot* sp = m_top && !m_frames.empty() ? m_top : m_stack.get();
-    Slot* base = sp;
-    for (size_t i = 0; i < args.size(); ++i) {
-        cells[i].i = args[i];
-        if (p.sig.params[i].byRef())
-            (sp++)->a = &cells[i];
-        else
-            (sp++)->i = args[i];
-    }
-    Slot* bp = nullptr;
-    const int32_t* pc = nullptr;
-    size_t depth = m_frames.size();
-    sp = enter(index, pc, sp, bp);
-    m_frames.back().ret = nullptr;
-    execute(pc, sp, depth, base);
-    if (p.sig.result && p.sig.result->isManaged()) {
-        release(base[0].p);
-        tag(base) = 0;
-    }
-    for (size_t i = 0; i < args.size(); ++i)
-        if (p.sig.params[i].byRef()) args[i] = cells[i].i;
 }
 
 inline Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
@@ -281,6 +184,10 @@ inline Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     m_frames.push_back({proc, pc, bp, m_pins.size()});
     pc = m_chunk->code.data() + p.entry;
     return end;
+}
+
+Slot* Vm::enterFromNative(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
+    return enter(proc, pc, sp, bp);
 }
 
 inline void Vm::releaseFrame(const Frame& f) {
@@ -310,7 +217,15 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
     if (!m_reraise) {
         int proc = 0;
         SourcePos pos = posAt(pc, proc);
-        m_exc = {e.kind(), e.param(), e.what(), pos, m_chunk->procs[size_t(proc)].name, proc};
+        uint32_t off = uint32_t(pc - m_chunk->code.data());
+        uint32_t entry = m_chunk->procs[size_t(proc)].entry;
+        m_exc = {e.kind(),
+                 e.param(),
+                 e.what(),
+                 pos,
+                 m_chunk->procs[size_t(proc)].name,
+                 proc,
+                 off > entry ? off - 1 - entry : 0};
         if (m_onError) m_onError(m_exc);
     }
     m_reraise = false;
@@ -353,32 +268,6 @@ bool Vm::leave(int remaining, const int32_t* target, const int32_t*& pc) {
     }
     pc = target;
     return true;
-}
-
-void Vm::callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectRef self, bool method) {
-    size_t n = np.sig.params.size();
-    Slot* args = sp - n;
-    Slot result{.i = 0};
-    NativeCall call(args, &np.sig, &result, self, this);
-    Slot* savedTop = m_top;
-    m_top = sp;
-    try {
-        fn(call);
-    } catch (...) {
-        m_top = savedTop;
-        if (np.sig.result && np.sig.result->isManaged()) release(result.p);
-        throw;
-    }
-    m_top = savedTop;
-    for (size_t i = 0; i < n; ++i) {
-        if (!np.sig.params[i].byRef() && np.sig.params[i].type->isManaged()) release(args[i].p);
-        tag(args + i) = 0;
-    }
-    sp = method ? args - 1 : args;
-    if (np.sig.result) {
-        tag(sp) = np.sig.result->isManaged();
-        *sp++ = result;
-    }
 }
 
 // Dispatch is a plain switch: a computed-goto table measured no steady gain on the
@@ -850,12 +739,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 }
                 case Op::CALL: {
                     int p = *pc++;
-                    const ProcInfo& info = ch.procs[size_t(p)];
-                    if (info.isExternal) {
-                        const NativeFn& fn = m_externals[size_t(p)];
-                        if (!fn) fail(TIFException::erCouldNotCallProc, info.name);
-                        NativeProc np{info.name, info.sig, fn, false};
-                        callNative(np, fn, sp, 0, false);
+                    if (ch.procs[size_t(p)].isExternal) {
+                        callExternal(p, sp);
                         NEXT();
                     }
                     sp = enter(p, pc, sp, bp);
@@ -863,26 +748,22 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 }
                 case Op::CALL_NATIVE: {
                     int n = *pc++;
-                    callNative(ch.natives[size_t(n)], m_natives[size_t(n)], sp, 0, false);
+                    callNative(ch.natives[size_t(n)].sig, m_natives[size_t(n)], sp, 0, nullptr, false);
                     NEXT();
                 }
-                case Op::CALL_METHOD: {
-                    int n = *pc++;
-                    const NativeProc& np = ch.natives[size_t(n)];
-                    ObjectRef self = ObjectRef(sp[-int(np.sig.params.size()) - 1].i);
-                    if (!self) fail(TIFException::erNullPointerException);
-                    callNative(np, m_natives[size_t(n)], sp, self, true);
-                    NEXT();
-                }
+                case Op::CALL_METHOD: callMethod(*pc++, sp); NEXT();
                 case Op::CALL_IND: {
                     ++pc;
                     int64_t v = (--sp)->i;
                     if (v == 0) fail(TIFException::erNullPointerException);
                     if (v > 0) {
-                        sp = enter(int(v - 1), pc, sp, bp);
+                        if (ch.procs[size_t(v - 1)].isExternal)
+                            callExternal(int(v - 1), sp);
+                        else
+                            sp = enter(int(v - 1), pc, sp, bp);
                     } else {
                         size_t n = size_t(-v - 1);
-                        callNative(ch.natives[n], m_natives[n], sp, 0, false);
+                        callNative(ch.natives[n].sig, m_natives[n], sp, 0, nullptr, false);
                     }
                     NEXT();
                 }
@@ -967,36 +848,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1] = variantUnary(*pc++, sp[-1]);
                     tag(sp - 1) = 1;
                     NEXT();
-                case Op::GET_PROP: {
-                    const PropRef& r = ch.props[size_t(*pc++)];
-                    ObjectRef self = ObjectRef(sp[-1].i);
-                    if (!self) fail(TIFException::erNullPointerException);
-                    static const ProcSig none;
-                    Slot res{.i = 0};
-                    NativeCall call(nullptr, &none, &res, self, this);
-                    r.cls->getProperty(self, r.id, call);
-                    sp[-1] = res;
-                    tag(sp - 1) = r.type->isManaged();
-                    NEXT();
-                }
-                case Op::SET_PROP: {
-                    const PropRef& r = ch.props[size_t(*pc++)];
-                    sp -= 2;
-                    ObjectRef self = ObjectRef(sp[0].i);
-                    Slot v = sp[1];
-                    tag(sp + 1) = 0;
-                    if (!self) {
-                        if (r.type->isManaged()) release(v.p);
-                        fail(TIFException::erNullPointerException);
-                    }
-                    ProcSig sig;
-                    sig.params.push_back({"Value", r.type, ParamMode::Value});
-                    Slot res{.i = 0};
-                    NativeCall call(&v, &sig, &res, self, this);
-                    r.cls->setProperty(self, r.id, call);
-                    if (r.type->isManaged()) release(v.p);
-                    NEXT();
-                }
+                case Op::GET_PROP: sp = getProperty(ch.props[size_t(*pc++)], sp); NEXT();
+                case Op::SET_PROP: sp = setProperty(ch.props[size_t(*pc++)], sp); NEXT();
                 case Op::ADD_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
                 case Op::SUB_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
                 case Op::MUL_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
@@ -1244,14 +1097,13 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                 }
                 case Op::IS_CLASS: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
-                    ObjectRef obj = ObjectRef(sp[-1].i);
-                    sp[-1].i = obj != 0 && t->cls->isInstance(obj);
+                    sp[-1].i = isInstance(t, ObjectRef(sp[-1].i));
                     NEXT();
                 }
                 case Op::AS_CLASS: {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     ObjectRef obj = ObjectRef(sp[-1].i);
-                    if (obj != 0 && !t->cls->isInstance(obj)) fail(TIFException::erTypeMismatch);
+                    if (obj != 0 && !isInstance(t, obj)) fail(TIFException::erTypeMismatch);
                     NEXT();
                 }
                 case Op::RAISE: {
@@ -1288,25 +1140,5 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
         }
     }
 }
-
-// ---------------------------------------------------------------- Executor
-
-Executor::Executor() : m_vm(std::make_unique<Vm>()) {}
-Executor::~Executor() = default;
-void Executor::bind(std::string_view name, NativeFn fn) { m_vm->bind(name, std::move(fn)); }
-void Executor::setExternalResolver(ExternalResolver r) { m_vm->setExternalResolver(std::move(r)); }
-void Executor::setErrorCallback(ErrorCallback cb) { m_vm->setErrorCallback(std::move(cb)); }
-bool Executor::load(std::shared_ptr<const Chunk> chunk) { return m_vm->load(std::move(chunk)); }
-bool Executor::setGlobalObject(std::string_view name, ObjectRef obj) {
-    return m_vm->setGlobalObject(name, obj);
-}
-bool Executor::run() { return m_vm->run(); }
-void Executor::callProc(std::string_view name, const std::vector<int64_t>& args) {
-    m_vm->callProc(name, args);
-}
-void Executor::callProcValue(int64_t proc, std::vector<int64_t>& args) { m_vm->callProcValue(proc, args); }
-const RuntimeError& Executor::lastError() const { return m_vm->lastError(); }
-void Executor::setMaxDepth(int depth) { m_vm->setMaxDepth(depth); }
-void Executor::setStepLimit(int64_t backwardJumps) { m_vm->setStepLimit(backwardJumps); }
 
 }  // namespace script

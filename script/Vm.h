@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -15,20 +16,42 @@
 
 namespace script {
 
+class Vm;
+
+// The callable inside a TMethod that runs a script procedure (an event handler a script
+// assigned). It outlives the executor harmlessly: the link is cleared when the executor
+// dies or loads other bytecode, and the handler then does nothing.
+struct ScriptHandler {
+    struct Link {
+        Vm* vm;
+    };
+    std::shared_ptr<Link> link;
+    int64_t proc;
+    void operator()(std::span<const classes::EventArg> args) const;
+};
+
 class Vm {
 public:
     Vm();
     ~Vm();
     void bind(std::string_view name, NativeFn fn);
-    void setExternalResolver(Executor::ExternalResolver r) { m_resolver = std::move(r); }
+    void bindTyped(std::string_view name, classes::NativeCallable fn);
+    void addLibrary(std::string_view library, std::string_view proc, classes::NativeCallable fn);
+    void setLibraryResolver(Executor::LibraryResolver r) { m_libraryResolver = std::move(r); }
     void setErrorCallback(Executor::ErrorCallback cb) { m_onError = std::move(cb); }
     bool load(std::shared_ptr<const Chunk> chunk);
     bool run();
-    void callProc(std::string_view name, const std::vector<int64_t>& args);
-    void callProcValue(int64_t proc, std::vector<int64_t>& args);
-    bool setGlobalObject(std::string_view name, ObjectRef obj);
+    void call(std::string_view name, std::span<const classes::EventArg> args);
+    // Runs the routine behind a procedure value with an event's arguments.
+    void callProcValue(int64_t proc, std::span<const classes::EventArg> args);
+    bool setGlobalObject(std::string_view name, classes::TObject* obj);
     void setMaxDepth(int d) { m_maxDepth = size_t(d); }
     void setStepLimit(int64_t n) { m_stepLimit = m_budget = n; }
+    SourcePos sourcePosition(int proc, uint32_t position) const;
+    // Procedure values and event handlers: a TMethod that runs the procedure, and back.
+    classes::TMethod methodFor(int64_t proc);
+    int64_t procOf(const classes::TMethod& m) const;
+    int findProc(std::string_view name) const;
 
     const RuntimeError& lastError() const { return m_error; }
     // The exception being handled (ExceptionType, ExceptionParam, ... of the system unit).
@@ -57,23 +80,48 @@ private:
         size_t depth;
     };
 
-    void invoke(int index, std::vector<int64_t>& args);
+    // Where CALL_NATIVE, CALL_METHOD and external routines go.
+    struct NativeTarget {
+        NativeFn raw;
+        std::shared_ptr<const BoundCall> bound;
+    };
+    struct Binding {
+        NativeFn raw;
+        classes::NativeCallable typed;
+    };
+
+    void invokeEvent(int index, std::span<const classes::EventArg> args);
+    void runEvent(int index, std::span<const classes::EventArg> args);
+    bool bindNatives(const Chunk& chunk);
+    bool bindExternals(const Chunk& chunk);
+    void callMethod(int n, Slot*& sp);
+    void construct(const NativeProc& np, const NativeTarget& t, Slot*& sp);
+    Slot* getProperty(const PropRef& r, Slot* sp);
+    Slot* setProperty(const PropRef& r, Slot* sp);
+    bool isInstance(const TypeDesc* t, ObjectRef h);
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
+    Slot* enterFromNative(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);  // enter(), not inlined
     void releaseFrame(const Frame& f);
     void abandonFrame(const Frame& f);
     bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames,
                 Slot* baseSp);
     bool leave(int remaining, const int32_t* target, const int32_t*& pc);
     SourcePos posAt(const int32_t* pc, int& proc) const;
-    void callNative(const NativeProc& np, const NativeFn& fn, Slot*& sp, ObjectRef self, bool method);
+    void callNative(const ProcSig& sig, const NativeTarget& t, Slot*& sp, ObjectRef self,
+                    classes::TObject* obj, bool method);
+    void callExternal(int proc, Slot*& sp);
 
     std::shared_ptr<const Chunk> m_chunk;
-    std::unordered_map<std::string, NativeFn> m_bindings;
-    Executor::ExternalResolver m_resolver;
+    std::unordered_map<std::string, Binding> m_bindings;
+    // Stand-ins for shared libraries: library (upper case, no ".DLL") → upper-case routine → code.
+    std::unordered_map<std::string, std::unordered_map<std::string, classes::NativeCallable>> m_libraries;
+    Executor::LibraryResolver m_libraryResolver;
     Executor::ErrorCallback m_onError;
-    std::vector<NativeFn> m_natives;    // per chunk native
-    std::vector<NativeFn> m_externals;  // per chunk proc (external declarations)
+    std::vector<NativeTarget> m_natives;    // per chunk native
+    std::vector<NativeTarget> m_externals;  // per chunk proc (external declarations)
+    std::shared_ptr<ScriptHandler::Link> m_link;
+    std::unique_ptr<char[]> m_procKeys;  // one byte per procedure: the identity of its TMethods
     std::unique_ptr<Slot[]> m_stack;
     // One byte per stack slot: 1 while the slot holds an owned managed temporary, so an
     // error can release what an expression had pushed when it was interrupted.

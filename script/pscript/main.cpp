@@ -1,5 +1,6 @@
 // pscript: compiles and runs a script with the system unit plus Writeln, Write and
-// GetTickCount; "disasm" lists the bytecode, "bench" prints compile and run times.
+// GetTickCount (and with --std the standard import sets: dates, base classes, classes);
+// "disasm" lists the bytecode, "bench" prints compile and run times.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -8,13 +9,18 @@
 #include <string>
 
 #include "script/Api.h"
+#include "script/std/StdImports.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: pscript run|disasm|bench FILE.pas\n");
+    std::fprintf(stderr, "usage: pscript run|disasm|bench [--std] FILE.pas\n");
     return 2;
 }
+
+const script::Imports* standardSets[] = {&script::dateUtilsImports(), &script::stdClassImports(),
+                                         &script::classesImports()};
+bool g_std = false;
 
 bool readFile(const char* path, std::string& out) {
     std::ifstream f(path, std::ios::binary);
@@ -29,18 +35,17 @@ std::chrono::steady_clock::time_point g_start = std::chrono::steady_clock::now()
 
 bool runnerUnits(script::Compiler& c, const std::string& unit) {
     if (unit != "SYSTEM") return false;
-    c.addFunction("procedure Writeln(S: string);", [](script::NativeCall& call) {
-        const std::string& s = call.string(0);
+    if (g_std)
+        for (const script::Imports* imports : standardSets) c.addImports(*imports);
+    c.addFunction("procedure Writeln(S: string);", [](const std::string& s) {
         std::fwrite(s.data(), 1, s.size(), stdout);
         std::fputc('\n', stdout);
     });
-    c.addFunction("procedure Write(S: string);", [](script::NativeCall& call) {
-        const std::string& s = call.string(0);
-        std::fwrite(s.data(), 1, s.size(), stdout);
-    });
-    c.addFunction("function GetTickCount: Int64;", [](script::NativeCall& call) {
+    c.addFunction("procedure Write(S: string);",
+                  [](const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); });
+    c.addFunction("function GetTickCount: Int64;", [] {
         auto d = std::chrono::steady_clock::now() - g_start;
-        call.returnInteger(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+        return int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
     });
     return true;
 }
@@ -48,12 +53,18 @@ bool runnerUnits(script::Compiler& c, const std::string& unit) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return usage();
+    if (argc < 3) return usage();
     std::string mode = argv[1];
     if (mode != "run" && mode != "disasm" && mode != "bench") return usage();
+    int file = 2;
+    if (std::string(argv[2]) == "--std") {
+        g_std = true;
+        ++file;
+    }
+    if (argc != file + 1) return usage();
     std::string source;
-    if (!readFile(argv[2], source)) {
-        std::fprintf(stderr, "pscript: cannot read %s\n", argv[2]);
+    if (!readFile(argv[file], source)) {
+        std::fprintf(stderr, "pscript: cannot read %s\n", argv[file]);
         return 2;
     }
     script::Compiler compiler;
@@ -68,6 +79,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     script::Executor exec;
+    if (g_std)
+        for (const script::Imports* imports : standardSets) exec.addImports(*imports);
     if (!exec.load(chunk)) {
         std::printf("RUNTIME ERROR: %s (0:0)\n", exec.lastError().text.c_str());
         return 1;

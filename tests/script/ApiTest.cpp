@@ -5,9 +5,7 @@
 
 #include "ScriptRunner.h"
 
-using script::ClassBinding;
 using script::NativeCall;
-using script::ObjectRef;
 
 namespace {
 
@@ -66,101 +64,14 @@ TEST(Api, ExternalDeclarationsUseTheHostHandler) {
     EXPECT_EQ(r.out, "441\n");
     auto unbound = runScript("procedure Nope; external 'nope@x.dll';\nbegin Nope; end.");
     EXPECT_FALSE(unbound.ok);
-    EXPECT_EQ(unbound.error.kind, script::TIFException::erCouldNotCallProc);
-}
-
-// A host class over a tiny object table: handle -> (caption, width).
-class FakeButton : public ClassBinding {
-public:
-    std::map<ObjectRef, std::pair<std::string, int64_t>> objects;
-    std::string className() const override { return "TFakeButton"; }
-    const ClassBinding* parent() const override { return nullptr; }
-    bool findProperty(std::string_view name, PropertyDecl& out) const override {
-        if (name == "CAPTION")
-            out = {"string", script::PropertyAccess::ReadWrite, 1};
-        else if (name == "WIDTH")
-            out = {"Integer", script::PropertyAccess::ReadOnly, 2};
-        else
-            return false;
-        return true;
-    }
-    bool isInstance(ObjectRef self) const override { return objects.count(self) != 0; }
-    void getProperty(ObjectRef self, int id, NativeCall& call) const override {
-        auto it = objects.find(self);
-        if (it == objects.end()) call.raise(script::TIFException::erNullPointerException);
-        if (id == 1)
-            call.returnString(it->second.first);
-        else
-            call.returnInteger(it->second.second);
-    }
-    void setProperty(ObjectRef self, int id, NativeCall& call) const override {
-        auto& o = const_cast<FakeButton*>(this)->objects[self];
-        if (id == 1) o.first = call.string(0);
-    }
-};
-
-TEST(Api, ImportedClassesExposePropertiesMethodsAndGlobals) {
-    FakeButton cls;
-    cls.objects[7] = {"OK", 75};
-    auto declare = [&](script::Compiler& c) {
-        c.addClass(cls);
-        c.addMethod("TFakeButton", "function Grow(By: Integer): Integer;", [&cls](NativeCall& call) {
-            cls.objects[call.self()].second += call.integer(0);
-            call.returnInteger(cls.objects[call.self()].second);
-        });
-        c.addVariable("Button1", "TFakeButton");
-        c.addVariable("Button2", "TFakeButton");
-    };
-    auto bind = [](script::Executor& e) { (void)e; };
-    script::Compiler c;
-    c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
-        declare(cc);
-        cc.addFunction("procedure Out(S: string);", [](NativeCall&) {});
-        return true;
-    });
-    auto chunk = c.compile(
-        "var b: TFakeButton;\n"
-        "begin b := Button1; b.Caption := b.Caption + '!'; b.Grow(5);\n"
-        "  if (b is TFakeButton) and not (Button2 is TFakeButton) then (Button1 as TFakeButton).Grow(0);\n"
-        "  try b := Button2 as TFakeButton; except b.Caption := b.Caption + '?'; end;\n"
-        "  with Button1 do Caption := Caption + IntToStr(Width); end.");
-    ASSERT_TRUE(chunk) << c.messages()[0].toString();
-    script::Executor e;
-    bind(e);
-    ASSERT_TRUE(e.load(chunk));
-    EXPECT_TRUE(e.setGlobalObject("button1", 7));
-    EXPECT_TRUE(e.setGlobalObject("Button2", 99));  // a handle this class does not own
-    EXPECT_FALSE(e.setGlobalObject("NoSuchVar", 7));
-    ASSERT_TRUE(e.run()) << e.lastError().text;
-    EXPECT_EQ(cls.objects[7].first, "OK!?80");
-
-    script::Compiler c2;
-    c2.setUnitHandler([&](script::Compiler& cc, const std::string&) {
-        declare(cc);
-        return true;
-    });
-    EXPECT_FALSE(c2.compile("begin Button1.Width := 3; end."));
-    EXPECT_EQ(c2.messages()[0].toString(), "[Error] (1:7): Read-only property");
-}
-
-TEST(Api, CallsOnANilObjectAreScriptErrors) {
-    FakeButton cls;
-    auto r =
-        runScript("var b: TFakeButton;\nbegin try Out(b.Caption); except Out('caught'); end; b.Grow(1); end.",
-                  [&](script::Compiler& c) {
-                      c.addClass(cls);
-                      c.addMethod("TFakeButton", "function Grow(By: Integer): Integer;", [](NativeCall&) {});
-                  });
-    EXPECT_EQ(r.out, "caught\n");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error.kind, script::TIFException::erNullPointerException);
+    EXPECT_EQ(unbound.error.text, "Cannot Import NOPE");
 }
 
 TEST(Api, EventProceduresCanBeCalledByNameAfterTheMainBlock) {
     script::Compiler c;
     std::string out;
     c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
-        cc.addFunction("procedure Out(S: string);", [&](NativeCall& call) { out += call.string(0); });
+        cc.addFunction("procedure Out(S: string);", [&](const std::string& s) { out += s; });
         return true;
     });
     auto chunk = c.compile(
@@ -172,79 +83,19 @@ TEST(Api, EventProceduresCanBeCalledByNameAfterTheMainBlock) {
     script::Executor e;
     ASSERT_TRUE(e.load(chunk));
     ASSERT_TRUE(e.run());
-    e.callProc("onclick", {2});
-    e.callProc("OnClick", {3});
+    e.call("onclick", {int64_t{2}});
+    e.call("OnClick", {int64_t{3}});
     EXPECT_EQ(out, "25");
     try {
-        e.callProc("Bad", {});
+        e.call("Bad");
         FAIL() << "no exception";
     } catch (const script::ScriptException& ex) {
         EXPECT_STREQ(ex.what(), "bad event");
     }
-    e.callProc("OnClick", {1});  // the executor stays usable after a failed event
+    EXPECT_EQ(e.lastError().text, "bad event");
+    e.call("OnClick", {int64_t{1}});  // the executor stays usable after a failed event
     EXPECT_EQ(out, "256");
-}
-
-}  // namespace
-
-namespace {
-
-// An event property: the script stores @Handler, the host later calls it with a var parameter.
-class FakeEdit : public ClassBinding {
-public:
-    int64_t onKey = 0;
-    std::string className() const override { return "TFakeEdit"; }
-    const ClassBinding* parent() const override { return nullptr; }
-    bool findProperty(std::string_view name, PropertyDecl& out) const override {
-        if (name != "ONKEY") return false;
-        out = {"TKeyEvent", script::PropertyAccess::ReadWrite, 1};
-        return true;
-    }
-    bool isInstance(ObjectRef self) const override { return self == 1; }
-    void getProperty(ObjectRef, int, NativeCall& call) const override { call.returnInteger(onKey); }
-    void setProperty(ObjectRef, int, NativeCall& call) const override {
-        const_cast<FakeEdit*>(this)->onKey = call.integer(0);
-    }
-};
-
-TEST(Api, EventPropertiesHoldScriptProceduresTheHostCallsWithVarParameters) {
-    FakeEdit cls;
-    script::Compiler c;
-    c.setUnitHandler([&](script::Compiler& cc, const std::string&) {
-        cc.addType("TKeyEvent", "procedure (Sender: TObject; var Key: Word; Shift: Integer);");
-        cc.addClass(cls);
-        cc.addVariable("Edit1", "TFakeEdit");
-        return true;
-    });
-    // TObject is not declared here: the declaration must fail cleanly first.
-    EXPECT_FALSE(c.compile("begin end."));
-    script::Compiler c2;
-    c2.setUnitHandler([&](script::Compiler& cc, const std::string&) {
-        cc.addType("TObject", "Integer");
-        cc.addType("TKeyEvent", "procedure (Sender: TObject; var Key: Word; Shift: Integer);");
-        cc.addClass(cls);
-        cc.addVariable("Edit1", "TFakeEdit");
-        return true;
-    });
-    auto chunk = c2.compile(
-        "procedure KeyDown(Sender: TObject; var Key: Word; Shift: Integer);\n"
-        "begin if Key = 13 then Key := 0 else Key := Key + Shift; end;\n"
-        "begin Edit1.OnKey := @KeyDown; if Edit1.OnKey <> nil then ; end.");
-    ASSERT_TRUE(chunk) << c2.messages()[0].toString();
-    script::Executor e;
-    ASSERT_TRUE(e.load(chunk));
-    e.setGlobalObject("Edit1", 1);
-    ASSERT_TRUE(e.run()) << e.lastError().text;
-    ASSERT_NE(cls.onKey, 0);
-    std::vector<int64_t> args = {1, 13, 0};
-    e.callProcValue(cls.onKey, args);
-    EXPECT_EQ(args[1], 0);
-    args = {1, 40, 2};
-    e.callProcValue(cls.onKey, args);
-    EXPECT_EQ(args[1], 42);
-    args = {1};
-    EXPECT_THROW(e.callProcValue(cls.onKey, args), script::ScriptException);
-    EXPECT_THROW(e.callProcValue(0, args), script::ScriptException);
+    EXPECT_EQ(e.lastError().kind, script::TIFException::erNoError);
 }
 
 }  // namespace
@@ -283,7 +134,7 @@ TEST(Api, OneCompilerCompilesRepeatedlyWithFreshDeclarations) {
 
 namespace {
 
-TEST(Api, ExternalResolverAndErrorCallbackServeTheHost) {
+TEST(Api, LibraryStandInsAndErrorCallbackServeTheHost) {
     script::Compiler c;
     auto chunk = c.compile(
         "function MessageBeep(Kind: Integer): Integer; external 'MessageBeep@user32.dll stdcall';\n"
@@ -292,19 +143,25 @@ TEST(Api, ExternalResolverAndErrorCallbackServeTheHost) {
         "end.");
     ASSERT_TRUE(chunk) << c.messages()[0].toString();
     script::Executor e;
-    std::vector<std::string> asked;
-    e.setExternalResolver([&](const std::string& text, const script::ProcSig& sig) -> script::NativeFn {
-        asked.push_back(text + "/" + std::to_string(sig.params.size()));
-        return [](NativeCall& call) { call.returnInteger(call.integer(0) * 2); };
-    });
+    script::Imports user32;
+    user32.bind("messagebeep", [](int kind) { return kind * 2; });
+    e.addLibrary("User32", user32);  // the script's "user32.dll": any case, ".dll" implied
     std::vector<std::string> errors;
+    std::vector<script::SourcePos> translated;
     e.setErrorCallback([&](const script::RuntimeError& err) {
         errors.push_back(err.text + "@" + std::to_string(err.pos.row) + ":" + std::to_string(err.pos.col));
+        translated.push_back(e.sourcePosition(err.procIndex, err.position));
     });
     ASSERT_TRUE(e.load(chunk));
     EXPECT_FALSE(e.run());
-    EXPECT_EQ(asked, (std::vector<std::string>{"MessageBeep@user32.dll stdcall/1"}));
     EXPECT_EQ(errors, (std::vector<std::string>{"divide by Zero@3:39", "last@3:58"}));
+    // The (procedure, position) pair of the report translates back to the same place.
+    ASSERT_EQ(translated.size(), 2u);
+    EXPECT_EQ(translated[0].row, 3);
+    EXPECT_EQ(translated[0].col, 39);
+    EXPECT_EQ(translated[1].col, 58);
+    EXPECT_EQ(e.sourcePosition(0, 1u << 30).offset, 0u);
+    EXPECT_EQ(e.sourcePosition(99, 0).offset, 0u);
 }
 
 }  // namespace

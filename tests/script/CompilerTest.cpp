@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "script/Api.h"
+#include "script/Chunk.h"
 
 using script::Compiler;
 

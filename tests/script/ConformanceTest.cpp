@@ -1,5 +1,6 @@
 // Runs every conformance script through pscript and compares its output with the
-// expectations in its trailing comments:
+// expectations in its trailing comments (a first line "// pscript: ARGS" adds arguments to
+// the run, such as --std for the standard import sets):
 //   // expect: LINE                  a line of standard output
 //   // expect error: LINE            a compile message on standard error (exit code 1)
 //   // expect runtime error: TEXT    "RUNTIME ERROR: TEXT" as the last output line (exit code 1)
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 struct Expectations {
     std::vector<std::string> out, err;
     bool failure = false;
+    std::string args;
 };
 
 Expectations parse(const fs::path& file) {
@@ -29,8 +31,12 @@ Expectations parse(const fs::path& file) {
     std::ifstream in(file);
     std::string line;
     const std::string kOut = "// expect: ", kErr = "// expect error: ", kRun = "// expect runtime error: ";
+    const std::string kArgs = "// pscript: ";
+    bool first = true;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (first && line.rfind(kArgs, 0) == 0) e.args = line.substr(kArgs.size()) + " ";
+        first = false;
         size_t at;
         if ((at = line.find(kOut)) != std::string::npos) {
             e.out.push_back(line.substr(at + kOut.size()));
@@ -61,8 +67,8 @@ TEST_P(Conformance, MatchesExpectedOutput) {
     fs::path tmp = fs::temp_directory_path() / ("pscript-" + std::to_string(::getpid()));
     fs::create_directories(tmp);
     std::string out = (tmp / "out").string(), err = (tmp / "err").string();
-    std::string cmd =
-        std::string("'") + PSCRIPT_PATH + "' run '" + file.string() + "' >'" + out + "' 2>'" + err + "'";
+    std::string cmd = std::string("'") + PSCRIPT_PATH + "' run " + want.args + "'" + file.string() + "' >'" +
+                      out + "' 2>'" + err + "'";
     int status = std::system(cmd.c_str());
     int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     EXPECT_EQ(lines(out), want.out) << file;

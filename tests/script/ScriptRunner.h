@@ -4,6 +4,7 @@
 #include <string>
 
 #include "script/Api.h"
+#include "script/NativeCall.h"
 
 struct ScriptRun {
     bool compiled = false;
@@ -19,8 +20,7 @@ inline ScriptRun runScript(const std::string& src, const std::function<void(scri
     script::Compiler c;
     c.setUnitHandler([&](script::Compiler& cc, const std::string& unit) {
         if (unit != "SYSTEM") return false;
-        cc.addFunction("procedure Out(S: string);",
-                       [&r](script::NativeCall& call) { r.out += call.string(0) + "\n"; });
+        cc.addFunction("procedure Out(S: string);", [&r](const std::string& s) { r.out += s + "\n"; });
         if (declare) declare(cc);
         return true;
     });

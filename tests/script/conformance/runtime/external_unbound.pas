@@ -1,5 +1,5 @@
-// An external routine the host did not install fails when called, not when loaded.
-function Beep(Freq, Duration: Integer): Boolean; external 'Beep@kernel32.dll stdcall';
+// A delay-loaded external routine whose library is missing fails when called, not when loaded.
+function Beep(Freq, Duration: Integer): Boolean; external 'Beep@kernel32.dll stdcall delayload';
 
 begin
   Writeln('before');                      // expect: before
