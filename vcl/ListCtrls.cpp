@@ -90,6 +90,12 @@ const classes::ClassInfo& TCustomListBox::staticClass() {
         keptEventProperty(b, "OnData", ct::notifyEvent());
         keptEventProperty(b, "OnDataFind", ct::notifyEvent());
         keptEventProperty(b, "OnDataObject", ct::notifyEvent());
+        b.publicProperty("property Selected[Index: Integer]: Boolean;", &TCustomListBox::selected,
+                         &TCustomListBox::setSelected)
+            .publicMethod("procedure Clear;", &TCustomListBox::clear)
+            .publicMethod("procedure SelectAll;", &TCustomListBox::selectAll)
+            .publicMethod("procedure ClearSelection;", &TCustomListBox::clearSelection)
+            .publicMethod("procedure DeleteSelected;", &TCustomListBox::deleteSelected);
         return b.build();
     }();
     return *info;
@@ -134,6 +140,8 @@ const classes::ClassInfo& TCustomComboBox::staticClass() {
         b.event("OnSelect", ct::notifyEvent(), &TCustomComboBox::onSelect);
         keptEventProperty(b, "OnDrawItem", drawItemEvent());
         keptEventProperty(b, "OnMeasureItem", measureItemEvent());
+        b.publicMethod("procedure Clear;", &TCustomComboBox::clear)
+            .publicMethod("procedure SelectAll;", &TCustomComboBox::selectAll);
         return b.build();
     }();
     return *info;
