@@ -11,9 +11,11 @@
 #include "vcl/Buttons.h"
 #include "vcl/Edits.h"
 #include "vcl/Forms.h"
+#include "vcl/GroupCtrls.h"
 #include "vcl/Header.h"
 #include "vcl/HotKey.h"
 #include "vcl/ListCtrls.h"
+#include "vcl/Notebook.h"
 #include "vcl/RangeCtrls.h"
 
 using namespace vcl;
@@ -27,7 +29,8 @@ const script::Imports& controlImports() {
              {&TEdit::staticClass(), &TMemo::staticClass(), &TListBox::staticClass(),
               &TComboBox::staticClass(), &TButton::staticClass(), &TScrollBar::staticClass(),
               &TProgressBar::staticClass(), &TTrackBar::staticClass(), &TAnimate::staticClass(),
-              &THeader::staticClass(), &TSpeedButton::staticClass(), &THotKey::staticClass()})
+              &THeader::staticClass(), &TSpeedButton::staticClass(), &THotKey::staticClass(),
+              &TRadioGroup::staticClass(), &TNotebook::staticClass()})
             m.classType(*c);
         return m;
     }();
@@ -216,6 +219,45 @@ end.)")) << s.error;
     EXPECT_EQ(track->tickMarks(), tmBoth);
     EXPECT_EQ(progress->max(), 250);
     EXPECT_EQ(progress->orientation(), pbVertical);
+}
+
+TEST_F(ScriptMembers, StringsOfControlsChangeWhatTheControlsShow) {
+    auto* memo = add<TMemo>("Memo", "TMemo");
+    auto* group = add<TRadioGroup>("Group", "TRadioGroup");
+    auto* book = add<TNotebook>("Book", "TNotebook");
+    const std::string file = testing::TempDir() + "vcl_script_lines.txt";
+    extra.constant("LinesFile", file);
+    ASSERT_TRUE(s.run(R"(
+var i: Integer;
+begin
+  Memo.Lines.Add('first');
+  Memo.Lines.Add('second');
+  Memo.Lines[0] := 'FIRST';
+  Memo.Lines.SaveToFile(LinesFile);
+  Memo.Lines.Clear;
+  Memo.Lines.LoadFromFile(LinesFile);
+  Memo.Lines.Insert(1, 'middle');
+  Log(IntToStr(Memo.Lines.Count) + ': ' + Memo.Lines.CommaText);
+
+  Group.Items.Add('Red'); Group.Items.Add('Green'); Group.Items.Add('Blue');
+  Group.ItemIndex := 2;
+  Group.Items.Delete(0);
+  Log(Group.Items[Group.ItemIndex] + ' ' + IntToStr(Group.ItemIndex));
+
+  Book.Pages.Add('Two');
+  Book.Pages[0] := 'One';
+  Book.ActivePage := 'Two';
+  Log(IntToStr(Book.PageIndex) + ' of ' + IntToStr(Book.Pages.Count) + ' ' + Book.Pages.Text);
+  Book.ActivePage := 'Three';
+  Log('still ' + Book.ActivePage);
+end.)")) << s.error;
+    std::remove(file.c_str());
+    EXPECT_EQ(memo->lines()->count(), 3);
+    EXPECT_EQ(memo->text(), "FIRST\r\nmiddle\r\nsecond");
+    EXPECT_EQ(group->buttonCount(), 2);
+    EXPECT_EQ(book->pageCount(), 2);
+    EXPECT_EQ(book->pageIndex(), 1);
+    EXPECT_EQ(s.log, "3: FIRST,middle,second\nBlue 1\n1 of 2 One\r\nTwo\r\n\nstill Two\n");
 }
 
 }  // namespace
