@@ -137,6 +137,20 @@ TEST_F(StdControls, MemoLinesFollowTypingAndTheProgram) {
     EXPECT_EQ(memo->selStart(), static_cast<int>(memo->text().size())) << "positions count CR LF as two";
     memo->lines()->remove(0);
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("second\nthird"));
+
+    // MaxLength counts a line break as two, as the model does.
+    memo->setMaxLength(16);
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClicks(edit, "12345");
+    EXPECT_EQ(memo->text(), "second\r\nthird123");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(memo->text(), "second\r\nthird123") << "no room for a line break";
+    memo->setMaxLength(20);
+    edit->moveCursor(QTextCursor::Start);
+    edit->insertPlainText(QStringLiteral("abcdef"));  // as a paste inserts
+    EXPECT_EQ(memo->text(), "abcdsecond\r\nthird123") << "a paste keeps its start";
+    EXPECT_EQ(memo->selStart(), 4);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("abcdsecond\nthird123"));
 }
 
 TEST_F(StdControls, CheckBoxesCycleTheirStatesAndClick) {

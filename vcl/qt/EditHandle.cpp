@@ -178,12 +178,13 @@ public:
         QObject::connect(m_edit, &QPlainTextEdit::textChanged, link, [link, edit] {
             if (link->syncing) return;
             link->with([&](TWinControl& c) {
-                static_cast<TCustomMemo&>(c).handleTextEdited(toModelText(edit->toPlainText()));
+                auto& edited = static_cast<TCustomMemo&>(c);
+                if (edited.maxLength() > 0) limitTyping(*link, *edit, edited.maxLength());
+                edited.handleTextEdited(toModelText(edit->toPlainText()));
             });
         });
     }
 
-    // FIXME: MaxLength does not limit typing in a memo; the widget has no such limit.
     void sync() override {
         SyncScope scope(*link());
         applyLook(ColorUse::Field);
@@ -234,6 +235,26 @@ public:
     bool canUndo() const override { return m_edit->document()->isUndoAvailable(); }
 
 private:
+    // The widget has no length limit: what typing or a paste brought in beyond MaxLength
+    // (counted as the model counts, a line break as two) is taken back from before the cursor,
+    // so the text keeps what was there and the start of what came in.
+    static void limitTyping(qt::ControlLink& link, QPlainTextEdit& edit, int maxLength) {
+        const QString text = edit.toPlainText();
+        int excess = static_cast<int>(text.size() + text.count(QLatin1Char('\n'))) - maxLength;
+        if (excess <= 0) return;
+        qt::SyncScope scope(link);
+        QTextCursor cursor = edit.textCursor();
+        cursor.clearSelection();
+        cursor.beginEditBlock();
+        while (excess > 0 && cursor.position() > 0) {
+            const QChar gone = text.at(cursor.position() - 1);
+            cursor.deletePreviousChar();
+            excess -= gone == QLatin1Char('\n') ? 2 : 1;
+        }
+        cursor.endEditBlock();
+        edit.setTextCursor(cursor);
+    }
+
     TCustomMemo& m_memo;
     QPlainTextEdit* m_edit;
 };
