@@ -94,10 +94,16 @@ begin
   Combo.Items.Add('one'); Combo.Items.Add('two');
   Combo.ItemIndex := 1; Log(Combo.Text);
   Combo.Clear; Log(IntToStr(Combo.Items.Count) + ' [' + Combo.Text + ']');
+  Combo.Text := 'hello world';
+  Combo.SelStart := 6; Combo.SelLength := 99;
+  Log(Combo.SelText + ' ' + IntToStr(Combo.SelLength));
+  Combo.SelText := 'there';
+  Combo.SelectAll;
+  Log(Combo.SelText);
 end.)")) << s.error;
     EXPECT_EQ(s.log,
               "change hello world\n11\nchange hello\nchange \n2\n3 selected\nb 1\n1\n0\n"
-              "List index out of bounds (7)\n0\ntwo\n0 []\n");
+              "List index out of bounds (7)\n0\ntwo\n0 []\nworld 5\nhello there\n");
     EXPECT_EQ(edit->text(), "");
     EXPECT_EQ(list->items()->count(), 0);
     EXPECT_EQ(combo->itemIndex(), -1);

@@ -253,6 +253,12 @@ TEST_F(StdControls, ComboBoxesTakePicksAndTyping) {
     EXPECT_EQ(combo->itemIndex(), 2);
     EXPECT_EQ(combo->text(), "blue");
     EXPECT_EQ(log, "click change ");
+    combo->setSelStart(1);
+    combo->setSelLength(2);
+    EXPECT_EQ(w->lineEdit()->selectedText(), QStringLiteral("lu"));
+    combo->setSelText("r");
+    EXPECT_EQ(combo->text(), "bre") << "the selection is replaced as typing would";
+    EXPECT_EQ(combo->itemIndex(), -1);
 
     combo->setStyle(csDropDownList);
     EXPECT_FALSE(w->isEditable());
