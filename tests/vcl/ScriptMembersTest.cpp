@@ -266,4 +266,29 @@ end.)")) << s.error;
     EXPECT_EQ(s.log, "3: FIRST,middle,second\nBlue 1\n1 of 2 One\r\nTwo\r\n\nstill Two\n");
 }
 
+TEST_F(ScriptMembers, EditsShareTheClipboardAndUndoOnScreen) {
+    auto* edit = add<TEdit>("Edit", "TEdit");
+    auto* other = add<TEdit>("Other", "TEdit");
+    edit->setBounds(0, 0, 100, 21);
+    other->setBounds(0, 30, 100, 21);
+    form->show();
+    ASSERT_TRUE(s.run(R"(
+begin
+  Edit.Text := 'copy me';
+  Edit.SelectAll; Edit.CopyToClipboard;
+  Other.PasteFromClipboard;
+  Log(Other.Text);
+  Edit.SelStart := 0; Edit.SelLength := 5;
+  Edit.CutToClipboard;
+  Log(Edit.Text);
+  Other.SelectAll; Other.PasteFromClipboard;
+  Log(Other.Text);
+  Edit.Undo;
+  Log(Edit.Text);
+end.)")) << s.error;
+    form->hide();
+    EXPECT_EQ(s.log, "copy me\nme\ncopy \ncopy me\n");
+    EXPECT_EQ(other->text(), "copy ");
+}
+
 }  // namespace

@@ -89,6 +89,8 @@ TEST_F(StdControls, TypingIntoAnEditChangesItsTextAndRaisesEvents) {
     EXPECT_TRUE(edit->modified());
     EXPECT_EQ(log, "press:a change press:b change press:x change ");
     EXPECT_EQ(edit->selStart(), 3);
+    QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "") << "typing keeps the widget's undo history; undo takes back the run";
 
     // The program's own text raises OnChange as well, and shows in the widget.
     log.clear();

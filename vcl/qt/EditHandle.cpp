@@ -77,7 +77,10 @@ public:
         SyncScope scope(*link());
         applyLook(ColorUse::Field);
         m_line->setReadOnly(m_edit.readOnly());
-        m_line->setMaxLength(m_edit.maxLength() > 0 ? m_edit.maxLength() : 0x7FFFFFFE);
+        // Setting the limit sets the text anew, which forgets the undo history and the
+        // selection: only a changed limit may do that.
+        const int maxLength = m_edit.maxLength() > 0 ? m_edit.maxLength() : 0x7FFFFFFE;
+        if (m_line->maxLength() != maxLength) m_line->setMaxLength(maxLength);
         m_line->setFrame(m_edit.borderStyle() != bsNone);
         const char pw = m_edit.passwordChar();
         if (pw != m_password) {
