@@ -250,6 +250,7 @@ TEST_F(StdControls, ComboBoxesTakePicksAndTyping) {
     QTest::keyClicks(w->lineEdit(), "x");
     EXPECT_EQ(combo->itemIndex(), -1) << "typed text names no item";
     EXPECT_EQ(log, "change ");
+    EXPECT_TRUE(w->lineEdit()->isUndoAvailable()) << "typing keeps the undo history";
     log.clear();
     emit w->activated(2);
     EXPECT_EQ(combo->itemIndex(), 2);
