@@ -3,6 +3,7 @@
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
 #include "vcl/Graphics.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/StdCtrls.h"
 
 namespace components {

@@ -8,6 +8,7 @@
 #include "classes/ClassBuilder.h"
 #include "vcl/Clock.h"
 #include "vcl/Forms.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 
@@ -64,6 +65,19 @@ const classes::ClassInfo& TAnimate::staticClass() {
         b.event("OnClose", ct::notifyEvent(), &TAnimate::onClose);
         b.event("OnStart", ct::notifyEvent(), &TAnimate::onStart);
         b.event("OnStop", ct::notifyEvent(), &TAnimate::onStop);
+        // Clips in resources of the program do not exist here: naming one closes the control,
+        // as choosing a built-in clip does, and the value only reads back.
+        b.publicType("THandle", "LongWord")
+            .publicMethod("procedure Play(FromFrame, ToFrame: Word; Count: Integer);",
+                          [](TAnimate& a, uint16_t from, uint16_t to, int count) { a.play(from, to, count); })
+            .publicMethod("procedure Reset;", &TAnimate::reset)
+            .publicMethod("procedure Seek(Frame: Smallint);",
+                          [](TAnimate& a, int16_t frame) { a.seek(frame); })
+            .publicMethod("procedure Stop;", &TAnimate::stop)
+            .publicProperty("property ResHandle: THandle;", &TAnimate::resHandle, &TAnimate::setResHandle)
+            .publicProperty("property ResId: Integer;", &TAnimate::resId, &TAnimate::setResId)
+            .publicProperty("property ResName: string;", &TAnimate::resName,
+                            [](TAnimate& a, const std::string& v) { a.setResName(v); });
         return b.build();
     }();
     return *info;
@@ -97,6 +111,23 @@ void TAnimate::setCommonAVI(TCommonAVI value) {
     closeClip();
     m_commonAVI = value;
     if (value != aviNone) m_fileName.clear();
+}
+
+void TAnimate::setResHandle(uint32_t value) {
+    closeClip();
+    m_resHandle = value;
+}
+
+void TAnimate::setResId(int value) {
+    closeClip();
+    m_resId = value;
+    if (value != 0) m_fileName.clear();
+}
+
+void TAnimate::setResName(const std::string& value) {
+    closeClip();
+    m_resName = value;
+    if (!value.empty()) m_fileName.clear();
 }
 
 void TAnimate::setOpen(bool value) {

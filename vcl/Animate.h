@@ -72,6 +72,13 @@ public:
     void seek(int frame);
     // Stops and shows the first frame.
     void reset();
+    // A clip in the program's resources: there are none, so these close the control.
+    uint32_t resHandle() const { return m_resHandle; }
+    void setResHandle(uint32_t value);
+    int resId() const { return m_resId; }
+    void setResId(int value);
+    const std::string& resName() const { return m_resName; }
+    void setResName(const std::string& value);
 
     classes::TMethod onOpen, onClose, onStart, onStop;
 
@@ -89,6 +96,9 @@ private:
 
     std::string m_fileName;
     std::unique_ptr<AviClip> m_clip;
+    uint32_t m_resHandle = 0;
+    int m_resId = 0;
+    std::string m_resName;
     TCommonAVI m_commonAVI = aviNone;
     bool m_active = false, m_center = true, m_transparent = true, m_autoSize = true, m_timers = false;
     bool m_openWhenLoaded = false, m_activeWhenLoaded = false;

@@ -57,6 +57,7 @@ const classes::ClassInfo& TButton::staticClass() {
             .property("Cancel", ct::boolean(), &TButton::cancel, &TButton::setCancel, {.defaultValue = 0})
             .property("ModalResult", modalResultType(), &TButton::modalResult, &TButton::setModalResult,
                       {.defaultValue = 0});
+        b.publicMethod("procedure Click;", &TButton::click);
         return b.build();
     }();
     return *info;

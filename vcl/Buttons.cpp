@@ -239,6 +239,7 @@ const classes::ClassInfo& TSpeedButton::staticClass() {
             "Action", classes::TComponent::staticClass().typeInfo(),
             [](const TSpeedButton&) { return static_cast<classes::TComponent*>(nullptr); },
             [](TSpeedButton&, classes::TComponent*) {});
+        b.publicMethod("procedure Click;", &TSpeedButton::click);
         return b.build();
     }();
     return *info;

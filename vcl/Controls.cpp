@@ -7,6 +7,7 @@
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/Menus.h"
 
 namespace vcl {

@@ -5,6 +5,7 @@
 
 #include "base/AnsiText.h"
 #include "classes/ClassBuilder.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {
@@ -150,6 +151,14 @@ const classes::ClassInfo& TCustomEdit::staticClass() {
         keptProperty(b, "OEMConvert", ct::boolean(), 0);
         keptProperty(b, "AutoSize", ct::boolean(), 1);
         b.event("OnChange", ct::notifyEvent(), &TCustomEdit::onChange);
+        b.publicMethod("procedure Clear;", &TCustomEdit::clear)
+            .publicMethod("procedure ClearSelection;", &TCustomEdit::clearSelection)
+            .publicMethod("procedure SelectAll;", &TCustomEdit::selectAll)
+            .publicMethod("procedure CopyToClipboard;", &TCustomEdit::copyToClipboard)
+            .publicMethod("procedure CutToClipboard;", &TCustomEdit::cutToClipboard)
+            .publicMethod("procedure PasteFromClipboard;", &TCustomEdit::pasteFromClipboard)
+            .publicMethod("procedure Undo;", &TCustomEdit::undo)
+            .publicMethod("procedure ClearUndo;", &TCustomEdit::clearUndo);
         return b.build();
     }();
     return *info;

@@ -4,6 +4,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "vcl/Forms.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 

@@ -6,6 +6,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/Menus.h"
 
 namespace vcl {

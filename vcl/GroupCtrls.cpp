@@ -180,13 +180,14 @@ void TCustomRadioGroup::updateButtons() {
         b->setParent(this);
         m_buttons.push_back(b);
     }
+    // Items taken away past the chosen one leave the last item chosen, as the native group does.
+    if (m_itemIndex >= buttonCount()) m_itemIndex = buttonCount() - 1;
     for (int i = 0; i < buttonCount(); ++i) {
         TRadioButton* b = button(i);
         b->setCaption(m_items->get(i));
         b->setEnabled(enabled());
         b->setChecked(i == m_itemIndex);
     }
-    if (m_itemIndex >= buttonCount()) m_itemIndex = -1;
     m_updating = false;
     arrangeButtons();
 }

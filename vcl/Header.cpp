@@ -8,6 +8,7 @@
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 #include "vcl/ExtCtrls.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 
@@ -82,6 +83,8 @@ const classes::ClassInfo& THeader::staticClass() {
                       {.defaultValue = bsSingle});
         b.event("OnSizing", sectionEvent(), &THeader::onSizing);
         b.event("OnSized", sectionEvent(), &THeader::onSized);
+        b.publicProperty("property SectionWidth[X: Integer]: Integer;", &THeader::sectionWidth,
+                         &THeader::setSectionWidth);
         return b.build();
     }();
     return *info;

@@ -2,6 +2,7 @@
 #include "vcl/HotKey.h"
 
 #include "classes/ClassBuilder.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {

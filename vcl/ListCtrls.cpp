@@ -5,6 +5,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "classes/Errors.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {
@@ -89,6 +90,12 @@ const classes::ClassInfo& TCustomListBox::staticClass() {
         keptEventProperty(b, "OnData", ct::notifyEvent());
         keptEventProperty(b, "OnDataFind", ct::notifyEvent());
         keptEventProperty(b, "OnDataObject", ct::notifyEvent());
+        b.publicProperty("property Selected[Index: Integer]: Boolean;", &TCustomListBox::selected,
+                         &TCustomListBox::setSelected)
+            .publicMethod("procedure Clear;", &TCustomListBox::clear)
+            .publicMethod("procedure SelectAll;", &TCustomListBox::selectAll)
+            .publicMethod("procedure ClearSelection;", &TCustomListBox::clearSelection)
+            .publicMethod("procedure DeleteSelected;", &TCustomListBox::deleteSelected);
         return b.build();
     }();
     return *info;
@@ -133,6 +140,14 @@ const classes::ClassInfo& TCustomComboBox::staticClass() {
         b.event("OnSelect", ct::notifyEvent(), &TCustomComboBox::onSelect);
         keptEventProperty(b, "OnDrawItem", drawItemEvent());
         keptEventProperty(b, "OnMeasureItem", measureItemEvent());
+        b.publicMethod("procedure Clear;", &TCustomComboBox::clear)
+            .publicMethod("procedure SelectAll;", &TCustomComboBox::selectAll)
+            .publicProperty("property SelStart: Integer;", &TCustomComboBox::selStart,
+                            &TCustomComboBox::setSelStart)
+            .publicProperty("property SelLength: Integer;", &TCustomComboBox::selLength,
+                            &TCustomComboBox::setSelLength)
+            .publicProperty("property SelText: string;", &TCustomComboBox::selText,
+                            [](TCustomComboBox& c, const std::string& v) { c.setSelText(v); });
         return b.build();
     }();
     return *info;
@@ -446,8 +461,53 @@ void TCustomComboBox::clear() {
 }
 
 void TCustomComboBox::selectAll() {
-    if (auto* h = dynamic_cast<TextHandle*>(allocatedHandle()))
-        h->setSelection(0, static_cast<int>(text().size()));
+    setSelStart(0);
+    setSelLength(static_cast<int>(text().size()));
+}
+
+int TCustomComboBox::selStart() const {
+    if (listOnly()) return 0;
+    if (auto* h = dynamic_cast<TextHandle*>(allocatedHandle())) return h->selStart();
+    return std::min<int>(m_selStart, static_cast<int>(text().size()));
+}
+
+int TCustomComboBox::selLength() const {
+    if (listOnly()) return 0;
+    if (auto* h = dynamic_cast<TextHandle*>(allocatedHandle())) return h->selLength();
+    return std::clamp(m_selLength, 0, static_cast<int>(text().size()) - selStart());
+}
+
+void TCustomComboBox::setSelStart(int value) {
+    if (listOnly()) return;
+    m_selStart = std::clamp(value, 0, static_cast<int>(text().size()));
+    m_selLength = 0;
+    if (auto* h = dynamic_cast<TextHandle*>(allocatedHandle())) h->setSelection(m_selStart, 0);
+}
+
+void TCustomComboBox::setSelLength(int value) {
+    if (listOnly()) return;
+    const int start = selStart();
+    m_selStart = start;
+    m_selLength = std::clamp(value, 0, static_cast<int>(text().size()) - start);
+    if (auto* h = dynamic_cast<TextHandle*>(allocatedHandle())) h->setSelection(start, m_selLength);
+}
+
+std::string TCustomComboBox::selText() const {
+    return text().substr(static_cast<size_t>(selStart()), static_cast<size_t>(selLength()));
+}
+
+void TCustomComboBox::setSelText(const std::string& value) {
+    if (listOnly()) return;
+    if (auto* h = dynamic_cast<TextHandle*>(allocatedHandle())) {
+        h->replaceSelection(value);
+        return;
+    }
+    const int start = selStart(), length = selLength();
+    std::string t = text();
+    t.replace(static_cast<size_t>(start), static_cast<size_t>(length), value);
+    setText(t);
+    m_selStart = start + static_cast<int>(value.size());
+    m_selLength = 0;
 }
 
 void TCustomComboBox::textChanged() {

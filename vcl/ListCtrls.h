@@ -1,4 +1,5 @@
-// List boxes and combo boxes on the toolkit's list widgets. Items is a string list the
+// List boxes and combo boxes on the toolkit's list widgets (owner-drawn styles show their
+// items as text: nothing here raises OnDrawItem). Items is a string list the
 // widget follows item by item; the selection lives in the model, the widget shows it and
 // reports the user's choices back. A choice of the user raises OnClick (and, for combo
 // boxes, OnChange and OnSelect); the program's own changes raise nothing.
@@ -121,6 +122,14 @@ public:
     void setDroppedDown(bool value);
     void clear();
     void selectAll();
+    // The selection in the typed text; a drop-down list has none.
+    int selStart() const;
+    void setSelStart(int value);
+    int selLength() const;
+    void setSelLength(int value);
+    std::string selText() const;
+    // Replaces the selection as typing would.
+    void setSelText(const std::string& value);
 
     classes::TMethod onChange, onDropDown, onCloseUp, onSelect;
 
@@ -152,6 +161,7 @@ private:
     int m_dropDownCount = 8, m_maxLength = 0, m_itemHeight = 13;
     bool m_droppedDown = false;
     bool m_settingText = false;
+    int m_selStart = 0, m_selLength = 0;  // until the widget holds the selection
 };
 
 class TComboBox : public TCustomComboBox {

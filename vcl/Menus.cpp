@@ -10,6 +10,7 @@
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
 #include "vcl/Graphic.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 

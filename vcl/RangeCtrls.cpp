@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "classes/ClassBuilder.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/NativeHandles.h"
 
 namespace vcl {
@@ -69,6 +70,7 @@ const classes::ClassInfo& TScrollBar::staticClass() {
                       {.defaultValue = 1});
         b.event("OnChange", ct::notifyEvent(), &TScrollBar::onChange);
         b.event("OnScroll", scrollEvent(), &TScrollBar::onScroll);
+        b.publicMethod("procedure SetParams(APosition, AMin, AMax: Integer);", &TScrollBar::setParams);
         return b.build();
     }();
     return *info;
@@ -88,6 +90,10 @@ const classes::ClassInfo& TProgressBar::staticClass() {
                       {.defaultValue = 0})
             .property("Step", ct::integer(), &TProgressBar::step, &TProgressBar::setStep,
                       {.defaultValue = 10});
+        // The binder gives integer properties the plain Integer; scripts may name the range type.
+        b.publicType("TProgressRange", "Integer")
+            .publicMethod("procedure StepIt;", &TProgressBar::stepIt)
+            .publicMethod("procedure StepBy(Delta: Integer);", &TProgressBar::stepBy);
         return b.build();
     }();
     return *info;
@@ -121,6 +127,7 @@ const classes::ClassInfo& TTrackBar::staticClass() {
                       {.defaultValue = tsAuto});
         keptProperty(b, "ShowSelRange", ct::boolean(), 1);
         b.event("OnChange", ct::notifyEvent(), &TTrackBar::onChange);
+        b.publicMethod("procedure SetTick(Value: Integer);", &TTrackBar::setTick);
         return b.build();
     }();
     return *info;

@@ -89,6 +89,8 @@ TEST_F(StdControls, TypingIntoAnEditChangesItsTextAndRaisesEvents) {
     EXPECT_TRUE(edit->modified());
     EXPECT_EQ(log, "press:a change press:b change press:x change ");
     EXPECT_EQ(edit->selStart(), 3);
+    QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "") << "typing keeps the widget's undo history; undo takes back the run";
 
     // The program's own text raises OnChange as well, and shows in the widget.
     log.clear();
@@ -137,6 +139,20 @@ TEST_F(StdControls, MemoLinesFollowTypingAndTheProgram) {
     EXPECT_EQ(memo->selStart(), static_cast<int>(memo->text().size())) << "positions count CR LF as two";
     memo->lines()->remove(0);
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("second\nthird"));
+
+    // MaxLength counts a line break as two, as the model does.
+    memo->setMaxLength(16);
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClicks(edit, "12345");
+    EXPECT_EQ(memo->text(), "second\r\nthird123");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(memo->text(), "second\r\nthird123") << "no room for a line break";
+    memo->setMaxLength(20);
+    edit->moveCursor(QTextCursor::Start);
+    edit->insertPlainText(QStringLiteral("abcdef"));  // as a paste inserts
+    EXPECT_EQ(memo->text(), "abcdsecond\r\nthird123") << "a paste keeps its start";
+    EXPECT_EQ(memo->selStart(), 4);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("abcdsecond\nthird123"));
 }
 
 TEST_F(StdControls, CheckBoxesCycleTheirStatesAndClick) {
@@ -234,11 +250,18 @@ TEST_F(StdControls, ComboBoxesTakePicksAndTyping) {
     QTest::keyClicks(w->lineEdit(), "x");
     EXPECT_EQ(combo->itemIndex(), -1) << "typed text names no item";
     EXPECT_EQ(log, "change ");
+    EXPECT_TRUE(w->lineEdit()->isUndoAvailable()) << "typing keeps the undo history";
     log.clear();
     emit w->activated(2);
     EXPECT_EQ(combo->itemIndex(), 2);
     EXPECT_EQ(combo->text(), "blue");
     EXPECT_EQ(log, "click change ");
+    combo->setSelStart(1);
+    combo->setSelLength(2);
+    EXPECT_EQ(w->lineEdit()->selectedText(), QStringLiteral("lu"));
+    combo->setSelText("r");
+    EXPECT_EQ(combo->text(), "bre") << "the selection is replaced as typing would";
+    EXPECT_EQ(combo->itemIndex(), -1);
 
     combo->setStyle(csDropDownList);
     EXPECT_FALSE(w->isEditable());

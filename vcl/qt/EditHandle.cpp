@@ -77,7 +77,10 @@ public:
         SyncScope scope(*link());
         applyLook(ColorUse::Field);
         m_line->setReadOnly(m_edit.readOnly());
-        m_line->setMaxLength(m_edit.maxLength() > 0 ? m_edit.maxLength() : 0x7FFFFFFE);
+        // Setting the limit sets the text anew, which forgets the undo history and the
+        // selection: only a changed limit may do that.
+        const int maxLength = m_edit.maxLength() > 0 ? m_edit.maxLength() : 0x7FFFFFFE;
+        if (m_line->maxLength() != maxLength) m_line->setMaxLength(maxLength);
         m_line->setFrame(m_edit.borderStyle() != bsNone);
         const char pw = m_edit.passwordChar();
         if (pw != m_password) {
@@ -178,7 +181,9 @@ public:
         QObject::connect(m_edit, &QPlainTextEdit::textChanged, link, [link, edit] {
             if (link->syncing) return;
             link->with([&](TWinControl& c) {
-                static_cast<TCustomMemo&>(c).handleTextEdited(toModelText(edit->toPlainText()));
+                auto& edited = static_cast<TCustomMemo&>(c);
+                if (edited.maxLength() > 0) limitTyping(*link, *edit, edited.maxLength());
+                edited.handleTextEdited(toModelText(edit->toPlainText()));
             });
         });
     }
@@ -233,6 +238,26 @@ public:
     bool canUndo() const override { return m_edit->document()->isUndoAvailable(); }
 
 private:
+    // The widget has no length limit: what typing or a paste brought in beyond MaxLength
+    // (counted as the model counts, a line break as two) is taken back from before the cursor,
+    // so the text keeps what was there and the start of what came in.
+    static void limitTyping(qt::ControlLink& link, QPlainTextEdit& edit, int maxLength) {
+        const QString text = edit.toPlainText();
+        int excess = static_cast<int>(text.size() + text.count(QLatin1Char('\n'))) - maxLength;
+        if (excess <= 0) return;
+        qt::SyncScope scope(link);
+        QTextCursor cursor = edit.textCursor();
+        cursor.clearSelection();
+        cursor.beginEditBlock();
+        while (excess > 0 && cursor.position() > 0) {
+            const QChar gone = text.at(cursor.position() - 1);
+            cursor.deletePreviousChar();
+            excess -= gone == QLatin1Char('\n') ? 2 : 1;
+        }
+        cursor.endEditBlock();
+        edit.setTextCursor(cursor);
+    }
+
     TCustomMemo& m_memo;
     QPlainTextEdit* m_edit;
 };

@@ -226,7 +226,9 @@ public:
         }
         if (m_widget->currentIndex() != m_combo.itemIndex()) m_widget->setCurrentIndex(m_combo.itemIndex());
         if (QLineEdit* e = m_widget->lineEdit()) {
-            e->setMaxLength(m_combo.maxLength() > 0 ? m_combo.maxLength() : 0x7FFFFFFE);
+            // A new limit sets the text anew, forgetting the undo history and the selection.
+            const int maxLength = m_combo.maxLength() > 0 ? m_combo.maxLength() : 0x7FFFFFFE;
+            if (e->maxLength() != maxLength) e->setMaxLength(maxLength);
             const QString text = toQString(m_combo.text());
             if (e->text() != text) e->setText(text);
         }

@@ -48,18 +48,18 @@ public:
         QObject::connect(w, &QAbstractSlider::actionTriggered, link, [link, w](int action) {
             if (link->syncing || action == QAbstractSlider::SliderNoAction) return;
             link->with([&](TWinControl& c) {
-                auto& bar = static_cast<TScrollBar&>(c);
-                bar.handleScroll(scrollCodeOf(action), w->sliderPosition());
+                auto& scrolled = static_cast<TScrollBar&>(c);
+                scrolled.handleScroll(scrollCodeOf(action), w->sliderPosition());
                 // A handler may have moved the position elsewhere.
-                w->setSliderPosition(bar.position());
+                w->setSliderPosition(scrolled.position());
             });
         });
         QObject::connect(w, &QAbstractSlider::sliderReleased, link, [link, w] {
             link->with([&](TWinControl& c) {
-                auto& bar = static_cast<TScrollBar&>(c);
-                const auto alive = bar.aliveToken();
-                bar.handleScroll(scPosition, w->value());
-                if (!alive.expired()) bar.handleScroll(scEndScroll, bar.position());
+                auto& scrolled = static_cast<TScrollBar&>(c);
+                const auto alive = scrolled.aliveToken();
+                scrolled.handleScroll(scPosition, w->value());
+                if (!alive.expired()) scrolled.handleScroll(scEndScroll, scrolled.position());
             });
         });
     }
@@ -77,6 +77,7 @@ private:
     TScrollBar& m_bar;
 };
 
+// FIXME: Smooth makes no difference: the style draws every bar smooth.
 class ProgressBarHandle final : public QtHandle {
 public:
     explicit ProgressBarHandle(TProgressBar& bar)
@@ -147,6 +148,8 @@ protected:
     }
 };
 
+// FIXME: SliderVisible and ThumbLength are kept, not shown: the style's slider always has
+// its own thumb.
 class TrackBarHandle final : public QtHandle {
 public:
     explicit TrackBarHandle(TTrackBar& bar)
