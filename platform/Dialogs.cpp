@@ -50,20 +50,35 @@ const char* dialogKindName(DialogKind kind) {
     case DialogKind::Color: return "color";
     case DialogKind::Choice: return "choice";
     case DialogKind::About: return "about";
+    case DialogKind::Progress: return "progress";
     }
     return "unknown";
 }
 
 const char* buttonName(int id) {
     static const char* const kNames[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
+    if (id == IDYESTOALL) return "Yes to All";
     return id >= IDOK && id <= IDNO ? kNames[id] : "";
 }
 
 int buttonFromName(std::string_view name) {
-    for (int id = IDOK; id <= IDNO; ++id) {
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDYESTOALL}) {
         if (base::asciiSameText(name, buttonName(id))) return id;
     }
     return 0;
+}
+
+namespace {
+
+class UnstoppableProgress final : public ProgressWindow {
+public:
+    bool step(std::string_view, double) override { return true; }
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> DialogBackend::progress(const DialogRequest&) {
+    return std::make_unique<UnstoppableProgress>();
 }
 
 void DialogLog::write(const std::string& line) {
@@ -171,6 +186,19 @@ void DialogService::about(std::string_view caption, std::string_view text, std::
     r.text = text;
     r.detailText = credits;
     ask(r);
+}
+
+std::unique_ptr<ProgressWindow> DialogService::progress(std::string_view caption, std::string_view text) {
+    DialogRequest r;
+    r.kind = DialogKind::Progress;
+    r.caption = caption;
+    r.text = text;
+    if (m_log) {
+        base::JsonObject line;
+        line.add("kind", dialogKindName(r.kind)).add("caption", utf8(r.caption)).add("text", utf8(r.text));
+        m_log->write(line.str());
+    }
+    return m_backend->progress(r);
 }
 
 void DialogService::logEvent(const base::JsonObject& event) {

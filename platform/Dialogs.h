@@ -21,7 +21,7 @@ class JsonObject;
 
 namespace platform {
 
-enum class DialogKind { Message, Input, OpenFile, SaveFile, Folder, Color, Choice, About };
+enum class DialogKind { Message, Input, OpenFile, SaveFile, Folder, Color, Choice, About, Progress };
 const char* dialogKindName(DialogKind kind);
 
 enum class DialogIcon { None, Information, Warning, Error, Question };
@@ -34,7 +34,8 @@ enum DialogButtonId : int {
     IDRETRY = 4,
     IDIGNORE = 5,
     IDYES = 6,
-    IDNO = 7
+    IDNO = 7,
+    IDYESTOALL = 12  // the file operations' "Yes to All"; no message box flag shows it
 };
 const char* buttonName(int id);
 // The identifier for a name such as "ok" or "Ignore" (case-insensitive); 0 when unknown.
@@ -81,10 +82,21 @@ struct DialogAnswer {
     std::string text;       // input text, chosen path, chosen item
 };
 
+// A modeless progress window for long work (file copies and deletes), closed when destroyed.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // Shows `text` and how far the work is (0 to 1; negative when unknown) and lets pending
+    // window messages run. False once the person asked to stop.
+    virtual bool step(std::string_view text, double fraction) = 0;
+};
+
 class DialogBackend {
 public:
     virtual ~DialogBackend() = default;
     virtual DialogAnswer ask(const DialogRequest& request) = 0;
+    // The window for a DialogKind::Progress request; by default one nobody can stop.
+    virtual std::unique_ptr<ProgressWindow> progress(const DialogRequest& request);
 };
 
 // The JSON-lines log of VANTREL_LOG; appends and flushes each line.
@@ -112,6 +124,8 @@ public:
     std::optional<std::string> fileDialog(DialogRequest request);
     // The about box; returns when it is closed.
     void about(std::string_view caption, std::string_view text, std::string_view credits);
+    // A progress window titled `caption`; the request is logged when it opens.
+    std::unique_ptr<ProgressWindow> progress(std::string_view caption, std::string_view text);
 
     // Any request; the answer is logged before it is returned.
     DialogAnswer ask(const DialogRequest& request);

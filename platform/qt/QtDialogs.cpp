@@ -9,10 +9,13 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStringList>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <chrono>
 
 #include "base/CodePage.h"
 #include "platform/Dialogs.h"
@@ -140,14 +143,51 @@ DialogAnswer askAbout(const DialogRequest& r) {
     return a;
 }
 
+// Opens only when the work lasts (as the shell's copy window does) and lets the event loop
+// run at most every 50 ms, so a copy of many small files does not spend its time repainting.
+class QtProgressWindow final : public ProgressWindow {
+public:
+    explicit QtProgressWindow(const DialogRequest& r)
+        : m_dialog(qs(r.text), QStringLiteral("Cancel"), 0, 1000) {
+        m_dialog.setWindowTitle(qs(r.caption));
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(700);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setValue(0);
+    }
+    bool step(std::string_view text, double fraction) override {
+        auto now = std::chrono::steady_clock::now();
+        if (now - m_last < std::chrono::milliseconds(50)) return !m_dialog.wasCanceled();
+        m_last = now;
+        if (!text.empty()) m_dialog.setLabelText(qs(text));
+        if (fraction < 0) {
+            m_dialog.setMaximum(0);
+        } else {
+            m_dialog.setMaximum(1000);
+            m_dialog.setValue(static_cast<int>(fraction * 1000));
+        }
+        QCoreApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+    std::chrono::steady_clock::time_point m_last{};
+};
+
 class QtDialogBackend final : public DialogBackend {
 public:
+    std::unique_ptr<ProgressWindow> progress(const DialogRequest& r) override {
+        return std::make_unique<QtProgressWindow>(r);
+    }
     DialogAnswer ask(const DialogRequest& r) override {
         DialogAnswer a;
         switch (r.kind) {
         case DialogKind::Message: return askMessage(r);
         case DialogKind::Choice: return askChoice(r);
         case DialogKind::About: return askAbout(r);
+        case DialogKind::Progress: return a;
         case DialogKind::Input: {
             bool ok = false;
             QString text = QInputDialog::getText(nullptr, qs(r.caption), qs(r.text), QLineEdit::Normal,
