@@ -1,0 +1,31 @@
+// Screen, keyboard, fonts and the clipboard on the headless desktop.
+var d: TDWDimension; f: TStrings; s: string;
+begin
+  d := ScreenResolution(0);
+  if (d.Width = ScreenWidth) and (d.Height = ScreenHeight) then Log('primary screen');  // expect: primary screen
+  Log(ScreenDeviceName(0) + ' ' + ScreenMonitorName(0));              // expect: \\.\DISPLAY1 \\.\DISPLAY1\Monitor0
+  if (ScreenColorDepth(0) > 0) and (ScreenDeviceString(0) <> '') then Log('adapter');  // expect: adapter
+  d := ScreenResolution(9);
+  Log(ScreenDeviceName(9) + '|' + IntToStr(ScreenFrequency(9)) + '|' + IntToStr(d.Width));  // expect: |0|0
+  if (MouseX >= 0) and (MouseY >= 0) then Log('mouse');               // expect: mouse
+  if MouseIsPresent = (GetMouseButtons > 0) then Log('buttons');      // expect: buttons
+  if not MouseButtonsSwaped then Log('not swapped');                  // expect: not swapped
+
+  SetCapsLock(True);
+  SetNumLock(False);
+  SetScrollLock(True);
+  if GetCapsLock and not GetNumLock and GetScrollLock then Log('locks set');  // expect: locks set
+  SetCapsLock(False);
+  SetScrollLock(False);
+  if not (GetCapsLock or GetScrollLock) then Log('locks cleared');    // expect: locks cleared
+
+  f := Fonts;
+  if (f.Count > 0) and FontExists(f[0]) then Log('fonts');            // expect: fonts
+  f.Free;
+  if not FontExists('Vantrel Nonexistent Sans') then Log('no substitute');  // expect: no substitute
+  if (GetPreferredUIFont = 'MS Sans Serif') or (GetPreferredUIFont = 'Microsoft Sans Serif') then Log('ui font');  // expect: ui font
+
+  CopyTextToClipboard('copied ' + #233);
+  s := GetTextFromClipboard;
+  Log(Copy(s, 1, 7) + IntToStr(Ord(s[8])) + IntToStr(Length(s)));       // expect: copied 2338
+end.
