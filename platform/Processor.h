@@ -37,7 +37,7 @@ int processorCount();
 
 // The clock in MHz: time-stamp counter ticks over `window` of the monotonic clock where the
 // counter runs at a constant rate, else the kernel's figure. 0 when nothing tells.
-double measureProcessorMHz(std::chrono::milliseconds window = std::chrono::milliseconds(25));
+double measureProcessorMHz(std::chrono::milliseconds window = std::chrono::milliseconds(10));
 // The first measurement, kept for the rest of the run.
 double processorMHz();
 
