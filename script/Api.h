@@ -150,7 +150,6 @@ public:
 private:
     void addNativeFunction(std::string_view declaration, NativeFn fn);
     void addTypedFunction(std::string_view declaration, classes::NativeCallable fn);
-    friend class Imports;
     friend class Parser;
 
     std::unique_ptr<Parser> m_parser;
@@ -191,7 +190,8 @@ public:
     void bind(std::string_view name, NativeFn fn);
     // Script routines declared "external 'Proc@Library [stdcall|cdecl|register|pascal]
     // [delayload]'" call Proc of the shared library through dlopen. `exports` stand in for
-    // a library: a routine of that name is served by its binding and never looked up.
+    // a library (named in any case, ".dll" implied): a routine of that name is served by its
+    // binding and never looked up.
     void addLibrary(std::string_view library, const Imports& exports);
     // Maps a library name as scripts write it ("user32.dll") to what dlopen opens; the
     // default opens the name as written. Called before any lookup of `exports`-less names.

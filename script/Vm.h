@@ -114,7 +114,7 @@ private:
 
     std::shared_ptr<const Chunk> m_chunk;
     std::unordered_map<std::string, Binding> m_bindings;
-    // Stand-ins for shared libraries: upper-case library name → upper-case routine → code.
+    // Stand-ins for shared libraries: library (upper case, no ".DLL") → upper-case routine → code.
     std::unordered_map<std::string, std::unordered_map<std::string, classes::NativeCallable>> m_libraries;
     Executor::LibraryResolver m_libraryResolver;
     Executor::ErrorCallback m_onError;

@@ -26,6 +26,13 @@ struct TopGuard {
     ~TopGuard() { top = saved; }
 };
 
+// Library names as Windows compares them: any case, ".dll" implied.
+std::string libraryKey(std::string_view library) {
+    std::string key = upperName(library);
+    if (key.size() > 4 && key.compare(key.size() - 4, 4, ".DLL") == 0) key.resize(key.size() - 4);
+    return key;
+}
+
 RuntimeError cannotImport(const std::string& name) {
     RuntimeError e;
     e.kind = TIFException::erCannotImport;
@@ -118,7 +125,7 @@ void Vm::bindTyped(std::string_view name, classes::NativeCallable fn) {
 }
 
 void Vm::addLibrary(std::string_view library, std::string_view proc, classes::NativeCallable fn) {
-    m_libraries[upperName(library)][upperName(proc)] = std::move(fn);
+    m_libraries[libraryKey(library)][upperName(proc)] = std::move(fn);
 }
 
 bool Vm::bindNatives(const Chunk& chunk) {
@@ -169,7 +176,7 @@ bool Vm::bindExternals(const Chunk& chunk) {
             m_error = cannotImport(upperName(p.name));
             return false;
         }
-        auto lib = m_libraries.find(upperName(imp.library));
+        auto lib = m_libraries.find(libraryKey(imp.library));
         if (lib != m_libraries.end()) {
             auto fn = lib->second.find(upperName(imp.proc));
             if (fn != lib->second.end()) {
@@ -193,16 +200,19 @@ bool Vm::bindExternals(const Chunk& chunk) {
 
 bool Vm::load(std::shared_ptr<const Chunk> chunk) {
     m_error = {};
+    if (m_chunk) {
+        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
+        m_globals.clear();
+        m_chunk.reset();
+        // Handlers bound to the old procedures must not run the new ones.
+        m_link->vm = nullptr;
+        m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
+    }
+    // Whatever happens below, nothing of the old bytecode stays runnable.
     if (!bindNatives(*chunk) || !bindExternals(*chunk)) {
         m_natives.clear();
         m_externals.clear();
         return false;
-    }
-    if (m_chunk) {
-        for (int g : m_chunk->managedGlobals) release(m_globals[size_t(g)].p);
-        // Handlers bound to the old procedures must not run the new ones.
-        m_link->vm = nullptr;
-        m_link = std::make_shared<ScriptHandler::Link>(ScriptHandler::Link{this});
     }
     m_chunk = std::move(chunk);
     m_globals.assign(size_t(m_chunk->nGlobals), Slot{.i = 0});
@@ -377,6 +387,8 @@ classes::TMethod Vm::methodFor(int64_t proc) {
     return classes::TMethod(&m_procKeys[size_t(proc)], nullptr, ScriptHandler{m_link, proc});
 }
 
+// A handler that native code installed (or another executor) is no procedure of this
+// script: it reads as nil.
 int64_t Vm::procOf(const classes::TMethod& m) const {
     const classes::TMethod::Invoker* inv = m.invoker();
     if (!inv) return 0;

@@ -27,6 +27,9 @@ const std::vector<Command>& commands() {
         {"archive-extract",
          "FILE DIR [--offset N] [--mode all|nooverwrite|newer|existing|existingnewer] [--full-path]",
          "restore the archive at offset N into DIR as the player does", &archiveExtract},
+        {"reg-export", "FILE [KEY]", "write the registry store (or KEY and below) to FILE as REGEDIT4 text",
+         &regExport},
+        {"reg-import", "FILE", "apply the REGEDIT4 text of FILE to the registry store", &regImport},
     };
     return table;
 }

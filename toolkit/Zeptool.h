@@ -36,6 +36,8 @@ int packProject(const std::vector<std::string>& args, std::ostream& out, std::os
 int appendCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int archiveList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int archiveExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int regExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int regImport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A byte offset, decimal or 0x hexadecimal.
 bool parseOffset(const std::string& text, size_t& value);

@@ -151,7 +151,11 @@ TEST(PlayerTemporaryFolders, AKilledPlayersFolderIsRemovedAtTheNextStart) {
     Sandbox box;
     fs::path exe = box.copyPlayer("player");
     PlayerProcess killed(box, exe, waitingInDialog());
-    ASSERT_TRUE(e2e::waitFor([&] { return box.appFolders().size() == 1; }));
+    // Killed before it holds its lock, a folder is indistinguishable from one being made.
+    ASSERT_TRUE(e2e::waitFor([&] {
+        auto folders = box.appFolders();
+        return folders.size() == 1 && fs::exists(folders[0] / ".vantrel.lock");
+    }));
     fs::path left = box.appFolders()[0];
     fs::create_directories(left / "zep-EMBED");
     killed.signal(SIGKILL);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/Paths.h"
+#include "platform/Registry.h"
 #include "platform/SystemInfo.h"
 #include "player/ProcessState.h"
 #include "player/TempFolders.h"
@@ -58,6 +59,7 @@ protected:
     void SetUp() override {
         player::state().setExecutable("/opt/vantrel/bin/vantrel");
         player::state().setSourceFolder("/opt/vantrel/bin");
+        platform::setRegistry(platform::RegistryStore::openInMemory());
     }
 };
 
@@ -71,9 +73,19 @@ TEST_F(LivePlaceholders, FolderValuesFollowTheWindowsConventions) {
     EXPECT_EQ(player::RepConst("%PLDIR%\\x"), "Z:\\opt\\vantrel\\bin\\x");
     EXPECT_EQ(player::RepConst("%SRCDRIVE%"), "Z:");
     EXPECT_EQ(player::RepConst("[%Embedded%]"), "[]");  // no project loaded
-    EXPECT_EQ(player::RepConst("[%PF%][%COMMON%][%NETHOOD%]"), "[][][]");
+    EXPECT_EQ(player::RepConst("[%PF%][%COMMON%][%NETHOOD%]"),
+              "[C:\\Program Files][C:\\Program Files\\Common Files][]");
     EXPECT_EQ(player::RepConst("%UserName%"), platform::userName());
     EXPECT_EQ(player::RepConst("no placeholder"), "no placeholder");
+}
+
+TEST_F(LivePlaceholders, ProgramFoldersFollowTheRegistry) {
+    platform::registry().setValue(platform::RegistryRoot::LocalMachine,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion", "programfilesdir",
+                                  platform::RegistryValue::string("D:\\Apps"));
+    platform::registry().deleteValue(platform::RegistryRoot::LocalMachine,
+                                     "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir");
+    EXPECT_EQ(player::RepConst("%PF%\\x|%COMMON%|"), "D:\\Apps\\x||");
 }
 
 TEST_F(LivePlaceholders, DERepConstPrefersTheApplicationFolderAndFindsTheUserNameAnywhere) {

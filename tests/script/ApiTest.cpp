@@ -145,7 +145,7 @@ TEST(Api, LibraryStandInsAndErrorCallbackServeTheHost) {
     script::Executor e;
     script::Imports user32;
     user32.bind("messagebeep", [](int kind) { return kind * 2; });
-    e.addLibrary("USER32.DLL", user32);
+    e.addLibrary("User32", user32);  // the script's "user32.dll": any case, ".dll" implied
     std::vector<std::string> errors;
     std::vector<script::SourcePos> translated;
     e.setErrorCallback([&](const script::RuntimeError& err) {
