@@ -7,6 +7,7 @@
 #include "classes/ClassBuilder.h"
 #include "classes/TReader.h"
 #include "classes/TWriter.h"
+#include "vcl/WindowIds.h"
 
 namespace vcl {
 
@@ -197,6 +198,9 @@ const classes::ClassInfo& TWinControl::staticClass() {
                       {.defaultValue = -1})
             .property("TabStop", ct::boolean(), &TWinControl::tabStop, &TWinControl::setTabStop,
                       {.defaultValue = 0})
+            // A small id from the window table, never a pointer: routines taking a window
+            // handle look it up again and do nothing for one that no longer names a window.
+            .publicProperty("property Handle: Integer;", [](TWinControl& c) { return windowId(&c); })
             .defined("DesignSize", [](TWinControl&, classes::TReader& r) {
                 // Anchors work from the sizes the controls have when loaded; the design size adds nothing.
                 r.readListBegin();

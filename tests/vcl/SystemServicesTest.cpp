@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <memory>
+
 #include "CursorBuilder.h"
 #include "vcl/Cursors.h"
 #include "vcl/Desktop.h"
@@ -138,6 +140,29 @@ TEST(WindowIds, IdsNameLiveWindowsOnlyAndAreNotReused) {
     const int32_t ic = windowId(&c);
     EXPECT_NE(ic, ia);
     EXPECT_NE(ic, ib);
+}
+
+TEST(WindowIds, CanvasIdsNameLiveCanvasesAndNeverAWindow) {
+    TForm form(nullptr);
+    auto bitmap = std::make_unique<TBitmap>();
+    TCanvas* formCanvas = &form.canvas();
+    const int32_t window = windowId(&form);
+    const int32_t dc = canvasId(formCanvas);
+    const int32_t bitmapDc = canvasId(&bitmap->canvas());
+    EXPECT_NE(dc, 0);
+    EXPECT_NE(dc, bitmapDc);
+    EXPECT_EQ(canvasId(formCanvas), dc) << "the same canvas keeps its id";
+    EXPECT_EQ(canvasById(dc), formCanvas);
+    EXPECT_EQ(canvasById(bitmapDc), &bitmap->canvas());
+    EXPECT_EQ(canvasById(window), nullptr) << "a window id is no device context";
+    EXPECT_EQ(windowById(dc), nullptr) << "nor a device context a window";
+    EXPECT_EQ(canvasById(0), nullptr);
+    EXPECT_EQ(canvasById(dc + 4 * 1000), nullptr);
+    EXPECT_EQ(canvasId(nullptr), 0);
+    bitmap.reset();
+    EXPECT_EQ(canvasById(bitmapDc), nullptr) << "a freed canvas's id names nothing";
+    TBitmap other;
+    EXPECT_NE(canvasId(&other.canvas()), bitmapDc) << "ids are not reused";
 }
 
 TEST(Desktop, DisplaysMatchTheToolkitScreens) {
