@@ -7,11 +7,14 @@
 
 #include "base/AnsiText.h"
 #include "classes/TStrings.h"
+#include "library/Strings.h"
 #include "platform/Paths.h"
+#include "vcl/Canvas.h"
 #include "vcl/Cursors.h"
 #include "vcl/Desktop.h"
 #include "vcl/Forms.h"
 #include "vcl/KeyState.h"
+#include "vcl/WindowIds.h"
 
 namespace library {
 namespace {
@@ -95,6 +98,12 @@ bool fontExists(std::string_view faceName) { return vcl::desktop::fontFamilyExis
 
 std::string getPreferredUIFont() {
     return fontExists("Microsoft Sans Serif") ? "Microsoft Sans Serif" : "MS Sans Serif";
+}
+
+int32_t getTextWidth(int32_t dc, std::string_view text, bool prefix) {
+    const vcl::TCanvas* canvas = vcl::canvasById(dc);
+    if (!canvas) return 0;
+    return canvas->textWidth(prefix ? RemoveAccelChar(text) : std::string(text));
 }
 
 void copyTextToClipboard(std::string_view text) { vcl::desktop::setClipboardText(text); }

@@ -50,6 +50,10 @@ std::unique_ptr<classes::TStrings> fonts();
 bool fontExists(std::string_view faceName);
 std::string getPreferredUIFont();
 
+// The width in pixels of `text` in the font of the canvas whose device-context handle is
+// `dc`, without its accelerator ampersands when `prefix`; 0 for a handle naming no canvas.
+int32_t getTextWidth(int32_t dc, std::string_view text, bool prefix);
+
 void copyTextToClipboard(std::string_view text);
 std::string getTextFromClipboard();
 

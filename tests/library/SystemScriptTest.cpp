@@ -8,9 +8,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "classes/TComponent.h"
+#include "library/IFSI_Strings.h"
 #include "library/IFSI_System.h"
 #include "pictures/Encoders.h"
 #include "platform/Paths.h"
@@ -21,7 +23,6 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
 #include "vcl/Picture.h"
-#include "vcl/WindowIds.h"
 
 namespace fs = std::filesystem;
 
@@ -82,7 +83,10 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         writeFiles();
+        saveEnv("XDG_RUNTIME_DIR");
+        saveEnv("LC_ALL");
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        setenv("LC_ALL", "de_DE.UTF-8", 1);
         classes::ClassRegistry::registerClass(classes::TComponent::staticClass());
 
         form.setBorderStyle(vcl::bsNone);
@@ -106,7 +110,6 @@ protected:
                     v.servicePack = csd;
                     platform::setWindowsVersion(v);
                 })
-            .routine("function HandleOf(F: TForm): Integer;", [](vcl::TForm* f) { return vcl::windowId(f); })
             .routine("function TestFolder: string;", [this] { return platform::windowsPath(dir); })
             .routine("function FileSize(Name: string): Integer;", [](const std::string& name) {
                 std::error_code ec;
@@ -114,6 +117,7 @@ protected:
                 return ec ? -1 : static_cast<int32_t>(size);
             });
         session.tables.push_back(&vocabulary());
+        session.tables.push_back(&library::stringImports());
         session.tables.push_back(&library::systemImports());
         session.tables.push_back(&helpers);
         session.global("Form1", "TForm", &form).global("Image1", "TImage", &image);
@@ -122,6 +126,15 @@ protected:
         platform::setWindowsVersion(std::nullopt);
         form.hide();
         fs::remove_all(dir);
+        for (const auto& [name, value] : savedEnv)
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+    }
+    void saveEnv(const char* name) {
+        const char* value = std::getenv(name);
+        savedEnv.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
     void writeFiles() {
         using namespace cursorfiles;
@@ -136,6 +149,7 @@ protected:
     }
 
     fs::path dir;
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv;
     vcl::TForm form{nullptr};
     vcl::TImage image{nullptr};
     script::Imports helpers;

@@ -1,5 +1,5 @@
 // Screen, keyboard, fonts and the clipboard on the headless desktop.
-var d: TDWDimension; f: TStrings; s: string;
+var d: TDWDimension; f: TStrings; s: string; w: Integer;
 begin
   d := ScreenResolution(0);
   if (d.Width = ScreenWidth) and (d.Height = ScreenHeight) then Log('primary screen');  // expect: primary screen
@@ -24,6 +24,14 @@ begin
   f.Free;
   if not FontExists('Vantrel Nonexistent Sans') then Log('no substitute');  // expect: no substitute
   if (GetPreferredUIFont = 'MS Sans Serif') or (GetPreferredUIFont = 'Microsoft Sans Serif') then Log('ui font');  // expect: ui font
+
+  // Device-context handles: a form's canvas measures in its font; anything else is no canvas.
+  w := GetTextWidth(Form1.Canvas.Handle, 'Wide', False);
+  if (w > 0) and (GetTextWidth(Form1.Canvas.Handle, 'W&ide', True) = w) then Log('measured');  // expect: measured
+  if GetTextWidth(Form1.Canvas.Handle, 'W&ide', False) > w then Log('ampersand kept');  // expect: ampersand kept
+  Form1.Canvas.Font.Size := 30;
+  if GetTextWidth(Form1.Canvas.Handle, 'Wide', False) > w then Log('font followed');  // expect: font followed
+  Log(IntToStr(GetTextWidth(Form1.Handle, 'x', False)) + IntToStr(GetTextWidth(77777, 'x', False)));  // expect: 00
 
   CopyTextToClipboard('copied ' + #233);
   s := GetTextFromClipboard;

@@ -23,8 +23,8 @@ begin
   if (GetUserNameString <> '') and (Length(GetComputerNameString) <= 15) then Log('names');  // expect: names
   if not ActiveDesktopEnabled then Log('no web desktop');             // expect: no web desktop
   if not Wow64IsRunning(0) then Log('64-bit player');                 // expect: 64-bit player
-  if GetUILanguage >= 0 then Log('language');                          // expect: language
-  if SoundCardInstalled or not SoundCardInstalled then Log('sound asked');  // expect: sound asked
+  // The test runs under LC_ALL=de_DE.UTF-8.
+  Log(IntToHex(GetUILanguage, 4));                                     // expect: 0407
   Sleep(1);
   BuzzerSound(440, 1);
   Log('slept');                                                        // expect: slept

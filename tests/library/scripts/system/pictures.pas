@@ -15,7 +15,7 @@ begin
   Log(IntToStr(Image1.Picture.Width));                                 // expect: 12
   if ClearImage(Image1) then Log(IntToStr(Image1.Picture.Width));      // expect: 0
 
-  CopyWindowTo(Image1.Picture, HandleOf(Form1), 2, 2, 10, 6);
+  CopyWindowTo(Image1.Picture, Form1.Handle, 2, 2, 10, 6);
   Log(IntToStr(Image1.Picture.Width) + 'x' + IntToStr(Image1.Picture.Height));  // expect: 10x6
   CopyWindowTo(Image1.Picture, 77777, 0, 0, 3, 3);
   Log(IntToStr(Image1.Picture.Width));                                 // expect: 10
