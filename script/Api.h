@@ -107,7 +107,8 @@ class Compiler {
 public:
     // Called with "SYSTEM" first, then with each unit of a uses clause; false refuses it.
     using UnitHandler = std::function<bool(Compiler&, const std::string& unit)>;
-    // Called with the source offset of each statement; the host may process events.
+    // Called each time compilation passes another multiple of 51,200 bytes of the source
+    // (once per multiple, with the offset reached), so the host may process pending events.
     using PositionHook = std::function<void(uint32_t offset)>;
 
     Compiler();

@@ -22,9 +22,40 @@ Op withConstant(Op op, int k) {
     case Op::DIV_I: return k != 0 && k != -1 ? Op::DIV_IK : Op::NOP;
     case Op::MOD_I32:
     case Op::MOD_I: return k != 0 && k != -1 ? Op::MOD_IK : Op::NOP;
+    case Op::AND_I: return Op::AND_IK;
+    case Op::OR_I: return Op::OR_IK;
+    case Op::XOR_I: return Op::XOR_IK;
+    case Op::SHL_I32: return Op::SHL_I32K;
+    case Op::SHR_I32: return Op::SHR_I32K;
     default: return Op::NOP;
     }
 }
+
+// x op k with x a local or global variable: one instruction that pushes the result.
+Op withVariable(Op op, bool local) {
+    switch (op) {
+    case Op::ADD_I32K: return local ? Op::ADDK_L : Op::ADDK_G;
+    case Op::MUL_I32K: return local ? Op::MULK_L : Op::MULK_G;
+    case Op::DIV_IK: return local ? Op::DIVK_L : Op::DIVK_G;
+    case Op::MOD_IK: return local ? Op::MODK_L : Op::MODK_G;
+    case Op::AND_IK: return local ? Op::ANDK_L : Op::ANDK_G;
+    case Op::SHL_I32K: return local ? Op::SHLK_L : Op::SHLK_G;
+    case Op::SHR_I32K: return local ? Op::SHRK_L : Op::SHRK_G;
+    default: return Op::NOP;
+    }
+}
+
+// top op x with x a local or global variable, and x op y with both variables.
+struct VariableForms {
+    Op op, local, global, locals, globals;
+};
+const VariableForms kVariableForms[] = {
+    {Op::XOR_I, Op::XOR_L, Op::XOR_G, Op::XOR_LL, Op::XOR_GG},
+    {Op::ADD_I32, Op::ADD32_L, Op::ADD32_G, Op::ADD32_LL, Op::ADD32_GG},
+    {Op::SUB_I32, Op::SUB32_L, Op::SUB32_G, Op::SUB32_LL, Op::SUB32_GG},
+    {Op::AND_I, Op::AND_L, Op::AND_G, Op::NOP, Op::NOP},
+    {Op::OR_I, Op::OR_L, Op::OR_G, Op::NOP, Op::NOP},
+};
 
 int compareIndex(Op op) {
     switch (op) {
@@ -85,19 +116,46 @@ Parser::CodePiece Parser::cutCode(size_t from) {
     return p;
 }
 
+namespace {
+
+bool runsCode(Op op) {
+    switch (op) {
+    case Op::CALL:
+    case Op::CALL_NATIVE:
+    case Op::CALL_IND:
+    case Op::CALL_METHOD:
+    case Op::GET_PROP: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 bool Parser::mayRunCode(size_t from) const {
     const auto& c = *m_code;
-    for (size_t at = from; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands)) {
-        switch (Op(c[at])) {
-        case Op::CALL:
-        case Op::CALL_NATIVE:
-        case Op::CALL_IND:
-        case Op::CALL_METHOD:
-        case Op::GET_PROP: return true;
-        default: break;
-        }
-    }
+    for (size_t at = from; at < c.size(); at += 1 + size_t(opInfo(Op(c[at])).operands))
+        if (runsCode(Op(c[at]))) return true;
     return false;
+}
+
+size_t Parser::afterLastCall(size_t from, size_t to) const {
+    const auto& c = *m_code;
+    size_t start = from;
+    for (size_t at = from; at < to; at += 1 + size_t(opInfo(Op(c[at])).operands))
+        if (runsCode(Op(c[at]))) start = at + 1 + size_t(opInfo(Op(c[at])).operands);
+    return start;
+}
+
+void Parser::hoistValue(size_t from, size_t valueStart) {
+    // '+' chains recorded inside the moved code no longer sit where they were
+    std::erase_if(m_concats, [&](const std::pair<int, int>& c) { return c.first >= int(from); });
+    CodePiece value = cutCode(valueStart);
+    CodePiece address = cutCode(from);
+    pasteCode(value);
+    int t = allocTemp(nullptr);
+    emit(Op::STORE_L, t);
+    pasteCode(address);
+    emit(Op::LOAD_L, t);
 }
 
 // s := s + a + b ...  becomes  a + b ...; APPEND s  when nothing on the right can change s
@@ -166,8 +224,44 @@ void Parser::emit(Op op) {
         Op fused = withConstant(op, k);
         if (fused != Op::NOP) {
             truncateCode(size_t(at));
+            if (fused == Op::SUB_I32K && k != INT32_MIN) {
+                fused = Op::ADD_I32K;
+                k = -k;
+            }
+            int local = recent(0, Op::LOAD_L), global = recent(0, Op::LOAD_G);
+            Op withVar = withVariable(fused, local >= 0);
+            if ((local >= 0 || global >= 0) && withVar != Op::NOP) {
+                int load = local >= 0 ? local : global;
+                int n = operandOf(load, 0);
+                truncateCode(size_t(load));
+                emit(withVar, n, k);
+                return;
+            }
             emit(fused);
             c.push_back(k);
+            return;
+        }
+    }
+    for (const VariableForms& f : kVariableForms) {
+        if (f.op != op) continue;
+        if (int at = recent(0, Op::LOAD_L); at >= 0) {
+            int n = operandOf(at, 0);
+            truncateCode(size_t(at));
+            emit(f.local, n);
+            return;
+        }
+        if (int at = recent(0, Op::LOAD_G); at >= 0) {
+            int n = operandOf(at, 0);
+            truncateCode(size_t(at));
+            emit(f.global, n);
+            return;
+        }
+        for (auto [pair, fused] : {std::pair{Op::LOAD_LL, f.locals}, std::pair{Op::LOAD_GG, f.globals}}) {
+            int at = recent(0, pair);
+            if (at < 0 || fused == Op::NOP) continue;
+            int a = operandOf(at, 0), b = operandOf(at, 1);
+            truncateCode(size_t(at));
+            emit(fused, a, b);
             return;
         }
     }
@@ -203,7 +297,8 @@ void Parser::emit(Op op) {
               std::pair{Op::FIELD_ADDR, Op::FIELD_LOAD}, std::pair{Op::DYN_ADDR_GG, Op::DYN_LOAD_GG},
               std::pair{Op::DYN_ADDR_LL, Op::DYN_LOAD_LL}, std::pair{Op::DYN_ADDR_RL, Op::DYN_LOAD_RL},
               std::pair{Op::INDEX_ADDR_GG, Op::INDEX_LOAD_GG},
-              std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}}) {
+              std::pair{Op::INDEX_ADDR_LL, Op::INDEX_LOAD_LL}, std::pair{Op::FIELD_ADDR2, Op::FIELD_LOAD2},
+              std::pair{Op::LOAD_L, Op::LOAD_REF}}) {
             if (int at = recent(0, addr); at >= 0) {
                 c[size_t(at)] = int32_t(load);
                 return;
@@ -250,33 +345,51 @@ void Parser::emit(Op op, int a) {
     // x := x + k  and  x := x + y
     if (op == Op::STORE_L || op == Op::STORE_G) {
         Op load = op == Op::STORE_L ? Op::LOAD_L : Op::LOAD_G;
-        Op pair = op == Op::STORE_L ? Op::LOAD_LL : Op::LOAD_GG;
-        for (Op add : {Op::ADD_I32K, Op::SUB_I32K, Op::ADD_IK, Op::SUB_IK}) {
+        if (int ad = recent(0, op == Op::STORE_L ? Op::ADDK_L : Op::ADDK_G);
+            ad >= 0 && operandOf(ad, 0) == a) {
+            int k = operandOf(ad, 1);
+            truncateCode(size_t(ad));
+            emit(op == Op::STORE_L ? Op::INC_L32 : Op::INC_G32, a, k);
+            return;
+        }
+        for (Op add : {Op::ADD_IK, Op::SUB_IK}) {
             int ad = recent(0, add);
             int ld = recent(1, load);
             if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
                 int k = operandOf(ad, 0);
-                bool sub = add == Op::SUB_I32K || add == Op::SUB_IK;
+                bool sub = add == Op::SUB_IK;
                 if (sub && k == INT32_MIN) break;
-                bool is32 = add == Op::ADD_I32K || add == Op::SUB_I32K;
                 truncateCode(size_t(ld));
-                Op inc =
-                    op == Op::STORE_L ? (is32 ? Op::INC_L32 : Op::INC_L) : (is32 ? Op::INC_G32 : Op::INC_G);
-                emit(inc, a, sub ? -k : k);
+                emit(op == Op::STORE_L ? Op::INC_L : Op::INC_G, a, sub ? -k : k);
                 return;
             }
         }
-        int ad = recent(0, Op::ADD_I32);
-        int ld = recent(1, pair);
-        if (ad >= 0 && ld >= 0 && operandOf(ld, 0) == a) {
-            int b = operandOf(ld, 1);
-            truncateCode(size_t(ld));
+        if (int ad = recent(0, op == Op::STORE_L ? Op::ADD32_LL : Op::ADD32_GG);
+            ad >= 0 && operandOf(ad, 0) == a) {
+            int b = operandOf(ad, 1);
+            truncateCode(size_t(ad));
             emit(op == Op::STORE_L ? Op::ADDTO_L32 : Op::ADDTO_G32, a, b);
             return;
         }
     }
     emit(op);
     c.push_back(a);
+}
+
+void Parser::emit(Op op, int a, int b) {
+    emit(op, a);
+    m_code->push_back(b);
+    // two field selections in a row: r.Inner.X
+    if (op == Op::FIELD_ADDR) {
+        int first = recent(1, Op::FIELD_ADDR);
+        if (first >= 0) {
+            int t = operandOf(first, 0), f = operandOf(first, 1);
+            truncateCode(size_t(first));
+            emit(Op::FIELD_ADDR2, t, f);
+            m_code->push_back(a);
+            m_code->push_back(b);
+        }
+    }
 }
 
 int Parser::emitJump(Op op) {
@@ -293,7 +406,21 @@ int Parser::emitJump(Op op) {
         static const Op jf[] = {Op::JF_EQ, Op::JF_NE, Op::JF_LT, Op::JF_LE, Op::JF_GT, Op::JF_GE};
         static const Op jfk[] = {Op::JFK_EQ, Op::JFK_NE, Op::JFK_LT, Op::JFK_LE, Op::JFK_GT, Op::JFK_GE};
         if (int at = recent(1, Op::PUSH_INT); at >= 0) {
+            static const Op jfkLocal[] = {Op::JFK_EQ_L, Op::JFK_NE_L, Op::JFK_LT_L,
+                                          Op::JFK_LE_L, Op::JFK_GT_L, Op::JFK_GE_L};
+            static const Op jfkGlobal[] = {Op::JFK_EQ_G, Op::JFK_NE_G, Op::JFK_LT_G,
+                                           Op::JFK_LE_G, Op::JFK_GT_G, Op::JFK_GE_G};
             int k = operandOf(at, 0);
+            int local = recent(2, Op::LOAD_L), global = recent(2, Op::LOAD_G);
+            if (local >= 0 || global >= 0) {
+                // a variable compared with a constant: one instruction
+                int load = local >= 0 ? local : global;
+                int n = operandOf(load, 0);
+                truncateCode(size_t(load));
+                emit(local >= 0 ? jfkLocal[cmp] : jfkGlobal[cmp], n, k);
+                m_code->push_back(0);
+                return here() - 1;
+            }
             truncateCode(size_t(at));
             emit(jfk[cmp], k, 0);
         } else {

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "script/Arith.h"
 #include "script/Parser.h"
 
 namespace script {
@@ -55,6 +56,10 @@ struct Builtins {
         map.emplace("CHAR", makeKind("Char", TypeKind::Char, 0, 255));
         map.emplace("STRING", makeKind("string", TypeKind::String));
         map.emplace("VARIANT", makeKind("Variant", TypeKind::Variant));
+        // Booleans of other widths behave as Boolean (SizeOf tells them apart).
+        map.emplace("BYTEBOOL", makeKind("ByteBool", TypeKind::Boolean, 0, 1));
+        map.emplace("WORDBOOL", makeKind("WordBool", TypeKind::Boolean, 0, 1));
+        map.emplace("LONGBOOL", makeKind("LongBool", TypeKind::Boolean, 0, 1));
         emptySet.elem = nullptr;
     }
     const TypeDesc* find(const std::string& up) const {
@@ -84,15 +89,22 @@ const TypeDesc* tChar() { return builtins().find("CHAR"); }
 const TypeDesc* tExt() { return builtins().find("EXTENDED"); }
 const TypeDesc* tVoid() { return &builtins().voidT; }
 
-int64_t wrapInt(int64_t v, IntKind k) {
-    switch (k) {
-    case IntKind::Byte: return uint8_t(v);
-    case IntKind::ShortInt: return int8_t(v);
-    case IntKind::Word: return uint16_t(v);
-    case IntKind::SmallInt: return int16_t(v);
-    case IntKind::Integer: return int32_t(v);
-    case IntKind::Cardinal: return uint32_t(v);
-    default: return v;
+// The integer operation a token stands for, if any.
+bool intOpOf(Tok op, arith::IntOp& out) {
+    using arith::IntOp;
+    switch (op) {
+    case Tok::Plus: out = IntOp::Add; return true;
+    case Tok::Minus: out = IntOp::Sub; return true;
+    case Tok::Star: out = IntOp::Mul; return true;
+    case Tok::Slash:
+    case Tok::KwDiv: out = IntOp::Div; return true;
+    case Tok::KwMod: out = IntOp::Mod; return true;
+    case Tok::KwAnd: out = IntOp::And; return true;
+    case Tok::KwOr: out = IntOp::Or; return true;
+    case Tok::KwXor: out = IntOp::Xor; return true;
+    case Tok::KwShl: out = IntOp::Shl; return true;
+    case Tok::KwShr: out = IntOp::Shr; return true;
+    default: return false;
     }
 }
 
@@ -196,6 +208,17 @@ void Parser::prepareStore(Operand& target) {
 
 void Parser::store(Operand& t, const Token& at) {
     bool m = t.type->isManaged();
+    if (t.type->isAggregate()) {
+        // Records and static arrays are copied into the object the variable already has.
+        switch (t.kind) {
+        case Operand::Kind::Local: emit(Op::ADDR_L, t.index); break;
+        case Operand::Kind::Global: emit(Op::ADDR_G, t.index); break;
+        case Operand::Kind::Addr: emit(Op::STORE_AGG); return;
+        default: error("Variable Expected", at);
+        }
+        emit(Op::STORE_AGG_R);
+        return;
+    }
     switch (t.kind) {
     case Operand::Kind::Local: emit(m ? Op::STORE_LM : Op::STORE_L, t.index); break;
     case Operand::Kind::Global: emit(m ? Op::STORE_GM : Op::STORE_G, t.index); break;
@@ -284,7 +307,7 @@ void Parser::coerce(Operand& v, const TypeDesc* to, const Token& at) {
             return;
         }
         if (to->kind == TypeKind::Integer && isInt(f)) {
-            v.cval.i = wrapInt(v.cval.i, to->intKind);
+            v.cval.i = arith::wrap(v.cval.i, to->intKind);
             v.type = to;
             return;
         }
@@ -426,7 +449,10 @@ Operand Parser::factor(const TypeDesc* hint) {
     switch (m_tok.type) {
     case Tok::IntLit: {
         uint64_t v = m_tok.ival;
+        bool hex = m_tok.hex;
         next();
+        // $80000000..$FFFFFFFF are the negative Integers whose bit pattern they spell
+        if (hex && v <= UINT32_MAX) return constOperand(tInt(), int32_t(uint32_t(v)));
         const TypeDesc* t = v <= uint64_t(INT32_MAX)   ? tInt()
                             : v <= uint64_t(INT64_MAX) ? tInt64()
                                                        : builtinType("UINT64");
@@ -463,7 +489,7 @@ Operand Parser::factor(const TypeDesc* hint) {
         expect(Tok::RParen, "Closing parenthesis expected");
         if (o.kind == Operand::Kind::Const || o.kind == Operand::Kind::Value) {
             Operand sel = o;
-            if (m_tok.type == Tok::LBracket || m_tok.type == Tok::Dot) selectors(sel);
+            if (m_tok.type == Tok::LBracket || m_tok.type == Tok::Dot) selectors(sel, size_t(here()));
             return sel;
         }
         discharge(o);
@@ -473,7 +499,8 @@ Operand Parser::factor(const TypeDesc* hint) {
         next();
         Operand o = factor(nullptr);
         if (o.kind == Operand::Kind::Const && (o.type->kind == TypeKind::Boolean || isInt(o.type))) {
-            o.cval.i = o.type->kind == TypeKind::Boolean ? !o.cval.i : wrapInt(~o.cval.i, o.type->intKind);
+            o.cval.i =
+                o.type->kind == TypeKind::Boolean ? !o.cval.i : arith::wrap(~o.cval.i, o.type->intKind);
             return o;
         }
         discharge(o);
@@ -505,7 +532,7 @@ Operand Parser::factor(const TypeDesc* hint) {
                     o.cval.i = -o.cval.i;
                     if (o.cval.i >= INT32_MIN) o.type = tInt();
                 } else {
-                    o.cval.i = wrapInt(-o.cval.i, o.type->intKind);
+                    o.cval.i = arith::neg(o.cval.i, o.type->intKind);
                 }
             }
             return o;
@@ -528,7 +555,7 @@ Operand Parser::factor(const TypeDesc* hint) {
         std::string up = upperName(expectIdent());
         Symbol* s = m_globals.find(up);
         if (!s || (s->kind != SymKind::Proc && s->kind != SymKind::Native))
-            error("Unknown identifier '" + up + "'", nt);
+            error("Unknown identifier '" + nt.text + "'", nt);
         const ProcSig& sig = s->kind == SymKind::Proc ? m_chunk->procs[size_t(s->slot)].sig
                                                       : m_chunk->natives[size_t(s->slot)].sig;
         TypeDesc* t = newType(TypeKind::Proc);
@@ -603,6 +630,7 @@ Operand Parser::arrayLiteral(const TypeDesc* arrType) {
             Operand e = expression(arrType->elem);
             coerce(e, arrType->elem, at);
             discharge(e);
+            if (arrType->elem->isAggregate()) emit(Op::AGG_UNSHARE);
             ++n;
         } while (accept(Tok::Comma));
     }
@@ -624,7 +652,17 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
          lt->kind == TypeKind::Char) &&
         lt->kind == rt->kind && (isInt(lt) ? isInt(rt) : true) &&
         !(lt->kind == TypeKind::Char && op == Tok::Plus)) {
-        int64_t a = l.cval.i, b = r.cval.i, v;
+        int64_t a = l.cval.i, b = r.cval.i;
+        if (isInt(lt) && lt->intKind == IntKind::UInt64) {
+            uint64_t ua = uint64_t(a), ub = uint64_t(b);
+            switch (op) {
+            case Tok::Lt: return boolResult(ua < ub);
+            case Tok::Le: return boolResult(ua <= ub);
+            case Tok::Gt: return boolResult(ua > ub);
+            case Tok::Ge: return boolResult(ua >= ub);
+            default: break;
+            }
+        }
         switch (op) {
         case Tok::Eq: return boolResult(a == b);
         case Tok::Ne: return boolResult(a != b);
@@ -640,32 +678,11 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
             if (op == Tok::KwXor) return boolResult(a != b);
             return false;
         }
-        if (!isInt(lt)) return false;
-        switch (op) {
-        case Tok::Plus: v = int64_t(uint64_t(a) + uint64_t(b)); break;
-        case Tok::Minus: v = int64_t(uint64_t(a) - uint64_t(b)); break;
-        case Tok::Star: v = int64_t(uint64_t(a) * uint64_t(b)); break;
-        case Tok::Slash:
-        case Tok::KwDiv:
-            if (b == 0) error("Divide by Zero");
-            v = (b == -1) ? int64_t(0 - uint64_t(a)) : a / b;
-            break;
-        case Tok::KwMod:
-            if (b == 0) error("Divide by Zero");
-            v = (b == -1) ? 0 : a % b;
-            break;
-        case Tok::KwAnd: v = a & b; break;
-        case Tok::KwOr: v = a | b; break;
-        case Tok::KwXor: v = a ^ b; break;
-        case Tok::KwShl: v = (b & 63) ? int64_t(uint64_t(a) << (b & 63)) : a; break;
-        case Tok::KwShr: v = int64_t(uint64_t(a) >> (b & 63)); break;
-        default: return false;
-        }
-        // Literal arithmetic widens instead of wrapping, as constant folding in Delphi does.
-        if (lt == tInt() && rt->intKind != IntKind::UInt64 && (v < INT32_MIN || v > INT32_MAX) &&
-            (op == Tok::Plus || op == Tok::Minus || op == Tok::Star || op == Tok::KwShl))
-            lt = tInt64();
-        l = constOperand(lt, wrapInt(v, lt->intKind));
+        arith::IntOp iop;
+        if (!isInt(lt) || !intOpOf(op, iop)) return false;
+        if (arith::divides(iop) && b == 0) error("Divide by Zero");
+        // Folding follows the run-time rule: the left operand's type, wrapped to its width.
+        l = constOperand(lt, arith::apply(iop, a, b, lt->intKind));
         return true;
     }
     if (isNumeric(lt) && isNumeric(rt) && (isFloat(lt) || isFloat(rt))) {
@@ -676,7 +693,10 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
         case Tok::Plus: v = a + b; break;
         case Tok::Minus: v = a - b; break;
         case Tok::Star: v = a * b; break;
-        case Tok::Slash: v = a / b; break;
+        case Tok::Slash:
+            if (b == 0) return false;  // raised at run time
+            v = a / b;
+            break;
         case Tok::Eq: return boolResult(a == b);
         case Tok::Ne: return boolResult(a != b);
         case Tok::Lt: return boolResult(a < b);
@@ -710,6 +730,37 @@ bool Parser::foldBinary(Tok op, Operand& l, const Operand& r) {
         }
     }
     return false;
+}
+
+// The run-time form of arith::apply: 32-bit Integer and 64-bit operations have their own
+// instructions; the narrower types and Cardinal compute in 64 bits and wrap.
+void Parser::emitIntOp(arith::IntOp op, const TypeDesc* left, const TypeDesc* right) {
+    using arith::IntOp;
+    IntKind k = left->intKind;
+    bool is32 = k == IntKind::Integer, u = k == IntKind::UInt64;
+    bool narrow = !is32 && !arith::is64(k);
+    switch (op) {
+    case IntOp::Add: emit(is32 ? Op::ADD_I32 : Op::ADD_I); break;
+    case IntOp::Sub: emit(is32 ? Op::SUB_I32 : Op::SUB_I); break;
+    case IntOp::Mul: emit(is32 ? Op::MUL_I32 : Op::MUL_I); break;
+    case IntOp::Div: emit(u ? Op::DIV_U : is32 ? Op::DIV_I32 : Op::DIV_I); break;
+    case IntOp::Mod: emit(u ? Op::MOD_U : is32 ? Op::MOD_I32 : Op::MOD_I); break;
+    case IntOp::And:
+    case IntOp::Or:
+    case IntOp::Xor:
+        emit(op == IntOp::And ? Op::AND_I : op == IntOp::Or ? Op::OR_I : Op::XOR_I);
+        // only a wider right operand can carry bits the left type does not have
+        narrow = !arith::is64(k) && !(left->low <= right->low && right->high <= left->high);
+        break;
+    case IntOp::Shl:
+    case IntOp::Shr:
+        if (is32 || arith::is64(k))
+            emit(op == IntOp::Shl ? (is32 ? Op::SHL_I32 : Op::SHL_I) : (is32 ? Op::SHR_I32 : Op::SHR_I));
+        else
+            emit(op == IntOp::Shl ? Op::SHL_W : Op::SHR_W, int(k));
+        return;
+    }
+    if (narrow) emit(Op::WRAP, int(k));
 }
 
 Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t leftMark, size_t leftEnd) {
@@ -778,43 +829,10 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
             res.type = tBool();
             return res;
         }
-        bool is32 = lt->intKind == IntKind::Integer;
-        bool wrap = !is32 && lt->intKind != IntKind::Int64 && lt->intKind != IntKind::UInt64;
-        switch (op) {
-        case Tok::Plus: emit(is32 ? Op::ADD_I32 : Op::ADD_I); break;
-        case Tok::Minus: emit(is32 ? Op::SUB_I32 : Op::SUB_I); break;
-        case Tok::Star: emit(is32 ? Op::MUL_I32 : Op::MUL_I); break;
-        case Tok::Slash:
-        case Tok::KwDiv:
-            mark(at);
-            emit(u ? Op::DIV_U : is32 ? Op::DIV_I32 : Op::DIV_I);
-            break;
-        case Tok::KwMod:
-            mark(at);
-            emit(u ? Op::MOD_U : is32 ? Op::MOD_I32 : Op::MOD_I);
-            break;
-        case Tok::KwAnd: emit(Op::AND_I); break;
-        case Tok::KwOr: emit(Op::OR_I); break;
-        case Tok::KwXor: emit(Op::XOR_I); break;
-        case Tok::KwShl:
-            emit(Op::SHL_I);
-            wrap = wrap || is32;
-            break;
-        case Tok::KwShr:
-            if (lt->intKind != IntKind::Int64 && lt->intKind != IntKind::UInt64 && lt->low < 0) {
-                // shr works on the type's own bit pattern
-                emit(Op::SWAP);
-                emit(Op::WRAP, int(lt->intKind == IntKind::Integer    ? IntKind::Cardinal
-                                   : lt->intKind == IntKind::SmallInt ? IntKind::Word
-                                                                      : IntKind::Byte));
-                emit(Op::SWAP);
-            }
-            emit(Op::SHR_I);
-            wrap = wrap || is32;
-            break;
-        default: error("Type mismatch", at);
-        }
-        if (wrap) emit(Op::WRAP, int(lt->intKind));
+        arith::IntOp iop;
+        if (!intOpOf(op, iop)) error("Type mismatch", at);
+        if (arith::divides(iop)) mark(at);
+        emitIntOp(iop, lt, rt);
         res.type = lt;
         return res;
     }
@@ -839,7 +857,10 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
         case Tok::Plus: emit(Op::ADD_F); break;
         case Tok::Minus: emit(Op::SUB_F); break;
         case Tok::Star: emit(Op::MUL_F); break;
-        case Tok::Slash: emit(Op::DIV_F); break;
+        case Tok::Slash:
+            mark(at);
+            emit(Op::DIV_F);
+            break;
         default: error("Type mismatch", at);
         }
         res.type = isFloat(lt) ? lt : rt;
@@ -933,6 +954,13 @@ Operand Parser::binary(Tok op, Operand l, Operand r, const Token& at, size_t lef
     if ((lt->kind == TypeKind::Record || lt->kind == TypeKind::StaticArray) && lt == rt &&
         (op == Tok::Eq || op == Tok::Ne)) {
         discharge(r);
+        if (mayRunCode(leftEnd)) {
+            // The left side waits on the stack while the right side runs code that may
+            // write the variable it came from: it takes its own copy first.
+            CodePiece right = cutCode(leftEnd);
+            emit(Op::AGG_UNSHARE);
+            pasteCode(right);
+        }
         emit(op == Tok::Eq ? Op::AGG_EQ : Op::AGG_NE, typeIndex(lt));
         res.type = tBool();
         return res;
@@ -963,7 +991,7 @@ Operand Parser::classTest(Tok op, Operand l, const Token& at) {
     discharge(l);
     Token tt = m_tok;
     const TypeDesc* t = typeIdent();
-    if (t->kind != TypeKind::Class) error("Class type expected", tt);
+    if (t->kind != TypeKind::Class || !t->cls) error("Class type expected", tt);
     mark(at);
     emit(op == Tok::KwIs ? Op::IS_CLASS : Op::AS_CLASS, typeIndex(t));
     Operand o;
@@ -984,11 +1012,12 @@ Operand Parser::designator() {
     next();
     Token saved = m_desigTok;
     m_desigTok = at;
+    size_t start = size_t(here());
     bool savedChain = m_pinChain;
     m_pinChain = m_pinNext;
     m_pinNext = false;
     Operand o = identifier(at);
-    selectors(o);
+    selectors(o, start);
     m_desigTok = saved;
     m_pinChain = savedChain;
     return o;
@@ -1035,7 +1064,7 @@ Operand Parser::identifier(const Token& nameTok) {
         return o;
     }
     if (!s) s = m_globals.find(up);
-    if (!s) error("Unknown identifier '" + up + "'", nameTok);
+    if (!s) error("Unknown identifier '" + nameTok.text + "'", nameTok);
     Operand o;
     switch (s->kind) {
     case SymKind::Var:
@@ -1077,10 +1106,10 @@ Operand Parser::identifier(const Token& nameTok) {
     case SymKind::Intrinsic: return callIntrinsic(*s, nameTok);
     case SymKind::Label: error("Identifier expected", nameTok);
     }
-    error("Unknown identifier '" + up + "'", nameTok);
+    error("Unknown identifier '" + nameTok.text + "'", nameTok);
 }
 
-void Parser::selectors(Operand& op) {
+void Parser::selectors(Operand& op, size_t start) {
     for (;;) {
         Token at = m_tok;
         if (m_tok.type == Tok::LParen) {
@@ -1096,7 +1125,7 @@ void Parser::selectors(Operand& op) {
                 expect(Tok::RParen, "Closing parenthesis expected");
                 if (v.kind == Operand::Kind::Const && v.type->isOrdinal() && to->isOrdinal()) {
                     v.type = to;
-                    if (isInt(to)) v.cval.i = wrapInt(v.cval.i, to->intKind);
+                    if (isInt(to)) v.cval.i = arith::wrap(v.cval.i, to->intKind);
                     op = v;
                     continue;
                 }
@@ -1128,6 +1157,9 @@ void Parser::selectors(Operand& op) {
             }
             return;
         }
+        // a parameterless function's result: F.Field, F[i]
+        if ((m_tok.type == Tok::Dot || m_tok.type == Tok::LBracket) && op.kind == Operand::Kind::ProcName)
+            op = callRoutine(op, m_desigTok);
         if (m_tok.type == Tok::Dot) {
             next();
             Token ft = m_tok;
@@ -1136,7 +1168,7 @@ void Parser::selectors(Operand& op) {
                 int idx = -1;
                 for (size_t f = 0; f < op.type->fields.size(); ++f)
                     if (op.type->fields[f].name == up) idx = int(f);
-                if (idx < 0) error("Unknown identifier '" + up + "'", ft);
+                if (idx < 0) error("Unknown identifier '" + ft.text + "'", ft);
                 if (op.kind == Operand::Kind::Value) {
                     int t = allocTemp(op.type);
                     emit(Op::STORE_LM, t);
@@ -1155,7 +1187,7 @@ void Parser::selectors(Operand& op) {
                                                        : methodOrProperty(op, up, ft);
                 continue;
             }
-            error("Unknown identifier '" + up + "'", ft);
+            error("Unknown identifier '" + ft.text + "'", ft);
         }
         if (m_tok.type == Tok::LBracket && op.type && op.type->kind == TypeKind::Class &&
             op.kind != Operand::Kind::TypeRef) {
@@ -1179,10 +1211,12 @@ void Parser::selectors(Operand& op) {
                     }
                     bool ro = op.readOnly;
                     pushAddress(op, it);
+                    size_t idxStart = size_t(here());
                     Operand idx = expression();
                     if (!isInt(idx.type) && !(t->kind == TypeKind::StaticArray && idx.type->isOrdinal()))
                         error("Type mismatch", it);
                     discharge(idx);
+                    if (mayRunCode(idxStart)) hoistValue(afterLastCall(start, idxStart), idxStart);
                     mark(at);
                     if (t->kind == TypeKind::String) {
                         op.kind = Operand::Kind::StrChar;
@@ -1239,6 +1273,9 @@ void Parser::argument(const Param& p) {
     Operand v = expression(p.type);
     coerce(v, p.type, at);
     discharge(v);
+    // The parameter owns its copy: a write through an address the caller still holds into
+    // the original must not show through it.
+    if (p.type->isAggregate()) emit(Op::AGG_UNSHARE);
 }
 
 // args = "(" [ expression { "," expression } ] ")"

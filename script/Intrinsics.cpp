@@ -33,7 +33,7 @@ int sizeOfType(const TypeDesc* t) {
         case IntKind::UInt64: return 8;
         default: return 4;
         }
-    case TypeKind::Boolean:
+    case TypeKind::Boolean: return t->name == "LongBool" ? 4 : t->name == "WordBool" ? 2 : 1;
     case TypeKind::Char: return 1;
     case TypeKind::Enum: return t->high < 256 ? 1 : 2;
     case TypeKind::Float:
@@ -117,14 +117,17 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
     case Intrinsic::SetArrayLength: {
         open();
         Token vt = m_tok;
+        size_t addrStart = size_t(here());
         Operand v = expression();
         if (v.readOnly) error("Variable Expected", vt);
         pushAddress(v, vt);
         expect(Tok::Comma, "comma (',') expected");
         Token nt = m_tok;
+        size_t nStart = size_t(here());
         Operand n = expression();
         if (!isInt(n.type)) error("Type mismatch", nt);
         discharge(n);
+        if (mayRunCode(nStart)) hoistValue(afterLastCall(addrStart, nStart), nStart);
         close();
         mark(at);
         if (v.type->kind == TypeKind::String)
@@ -142,9 +145,10 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         Token vt = m_tok;
         Operand v;
         if (m_tok.type == Tok::Ident) {
+            size_t start = size_t(here());
             next();
             v = identifier(vt);
-            if (v.kind != Operand::Kind::TypeRef) selectors(v);
+            if (v.kind != Operand::Kind::TypeRef) selectors(v, start);
         } else {
             v = expression();
         }
@@ -234,14 +238,17 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
     case Intrinsic::Exclude: {
         open();
         Token vt = m_tok;
+        size_t addrStart = size_t(here());
         Operand v = expression();
         if (v.type->kind != TypeKind::Set) error("Type mismatch", vt);
         pushAddress(v, vt);
         expect(Tok::Comma, "comma (',') expected");
         Token et = m_tok;
+        size_t eStart = size_t(here());
         Operand e = expression(v.type->elem);
         checkOrdinal(e, et);
         discharge(e);
+        if (mayRunCode(eStart)) hoistValue(afterLastCall(addrStart, eStart), eStart);
         close();
         emit(Op::SET_INCL, s.intrinsic == Intrinsic::Include ? 1 : 0);
         return res;
@@ -251,9 +258,10 @@ Operand Parser::callIntrinsic(const Symbol& s, const Token& at) {
         Token vt = m_tok;
         Operand v;
         if (m_tok.type == Tok::Ident) {
+            size_t start = size_t(here());
             next();
             v = identifier(vt);
-            if (v.kind != Operand::Kind::TypeRef) selectors(v);
+            if (v.kind != Operand::Kind::TypeRef) selectors(v, start);
         } else {
             v = expression();
         }

@@ -189,6 +189,7 @@ Token Lexer::number(Token t) {
         }
         t.type = Tok::IntLit;
         t.ival = v;
+        t.hex = true;
         return t;
     }
     while (isDigit(peek())) ++m_pos;

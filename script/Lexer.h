@@ -96,6 +96,7 @@ struct Token {
     std::string text;  // identifier as written, or the string literal's bytes
     uint64_t ival = 0;
     double fval = 0;
+    bool hex = false;  // an integer literal written with '$'
 };
 
 // Errors are reported as (message, row, col) through base::CompileError.

@@ -12,6 +12,13 @@ Parser::Parser(Compiler& owner) : m_owner(owner) {}
 void Parser::next() {
     m_prev = std::move(m_tok);
     m_tok = m_lex->next();
+    if (m_tok.offset >= m_nextHook && m_lex.get() == m_mainLexer) {
+        // once for every multiple of the stride the offset has reached, however far it jumped
+        while (m_tok.offset >= m_nextHook) {
+            m_nextHook += kHookStride;
+            m_owner.m_hook(m_tok.offset);
+        }
+    }
 }
 
 bool Parser::accept(Tok t) {
@@ -46,10 +53,6 @@ void Parser::mark(const Token& t) {
         lines.back().second = p;
     else
         lines.push_back({uint32_t(here()), p});
-    if (m_owner.m_hook && t.row != m_lastMarkRow) {
-        m_lastMarkRow = t.row;
-        m_owner.m_hook(t.offset);
-    }
 }
 
 TypeDesc* Parser::newType(TypeKind k) {
@@ -110,6 +113,8 @@ std::shared_ptr<const Chunk> Parser::compile(std::string_view source) {
         if (!ok) throw base::CompileError("Unknown identifier 'SYSTEM'", 1, 1);
         if (m_owner.m_checkDeclarations) declareAllMembers();
         startSource(source);
+        m_mainLexer = m_lex.get();
+        m_nextHook = m_owner.m_hook ? kHookStride : UINT32_MAX;
         program();
     } catch (const base::CompileError& e) {
         m_owner.m_inUses = false;
@@ -146,7 +151,7 @@ void Parser::program() {
         break;
     }
     for (auto& p : m_chunk->procs)
-        if (!p.defined) error("Unsatisfied Forward " + upperName(p.name));
+        if (!p.defined) error("Unsatisfied Forward " + p.name);
     if (m_tok.type != Tok::KwBegin) error("'BEGIN' expected");
     m_chunk->procs[0].entry = uint32_t(here());
     m_procIndex = 0;
@@ -155,7 +160,7 @@ void Parser::program() {
     mark(m_prev);
     emit(Op::HALT);
     for (auto& l : m_labels) {
-        if (!l.gotos.empty() && l.pc < 0) error("Label '" + upperName(l.where.text) + "' not set", l.where);
+        if (!l.gotos.empty() && l.pc < 0) error("Label '" + l.where.text + "' not set", l.where);
     }
     if (m_tok.type != Tok::Dot) error("period ('.') expected");
     m_chunk->globalNames.clear();
@@ -173,7 +178,7 @@ void Parser::usesClause() {
         m_owner.m_inUses = true;
         bool ok = m_owner.m_unitHandler && m_owner.m_unitHandler(m_owner, unit);
         m_owner.m_inUses = false;
-        if (!ok) error("Unknown identifier '" + unit + "'", at);
+        if (!ok) error("Unknown identifier '" + at.text + "'", at);
     } while (accept(Tok::Comma));
     expect(Tok::Semicolon, "Semicolon (';') expected");
 }
@@ -195,7 +200,7 @@ void Parser::constSection() {
         s.value = v.cval;
         s.str = v.cstr;
         if (!(m_inProc ? m_locals : m_globals).add(upperName(name), std::move(s)))
-            error("Duplicate identifier '" + upperName(name) + "'", at);
+            error("Duplicate identifier '" + name + "'", at);
         expect(Tok::Semicolon, "Semicolon (';') expected");
     } while (m_tok.type == Tok::Ident);
 }
@@ -217,8 +222,7 @@ void Parser::typeSection() {
         s.kind = SymKind::Type;
         s.name = name;
         s.type = t;
-        if (!m_globals.add(upperName(name), std::move(s)))
-            error("Duplicate identifier '" + upperName(name) + "'", at);
+        if (!m_globals.add(upperName(name), std::move(s))) error("Duplicate identifier '" + name + "'", at);
         expect(Tok::Semicolon, "Semicolon (';') expected");
     } while (m_tok.type == Tok::Ident);
 }
@@ -250,7 +254,7 @@ void Parser::varSection(bool global) {
                 s.slot = allocTemp(t);
             }
             if (!(global ? m_globals : m_locals).add(upperName(n.text), std::move(s)))
-                error("Duplicate identifier '" + upperName(n.text) + "'", n);
+                error("Duplicate identifier '" + n.text + "'", n);
         }
         if (m_tok.type == Tok::Eq) error("Semicolon (';') expected");
         expect(Tok::Semicolon, "Semicolon (';') expected");
@@ -271,7 +275,7 @@ void Parser::labelSection() {
         li.where = at;
         m_labels.push_back(li);
         if (!(m_inProc ? m_locals : m_globals).add(upperName(name), std::move(s)))
-            error("Duplicate identifier '" + upperName(name) + "'", at);
+            error("Duplicate identifier '" + name + "'", at);
     } while (accept(Tok::Comma));
     expect(Tok::Semicolon, "Semicolon (';') expected");
 }
@@ -384,7 +388,12 @@ void Parser::procDeclaration(bool isFunction) {
         s.kind = SymKind::Proc;
         s.name = name;
         s.slot = index;
-        if (!m_globals.add(up, std::move(s))) error("Duplicate identifier '" + up + "'", nameTok);
+        if (!m_globals.add(up, std::move(s))) error("Duplicate identifier '" + name + "'", nameTok);
+    }
+    // "export" marks a routine for the host in the original; every routine is exported here.
+    while (m_tok.type == Tok::Ident && upperName(m_tok.text) == "EXPORT") {
+        next();
+        expect(Tok::Semicolon, "Semicolon (';') expected");
     }
     if (accept(Tok::KwForward)) {
         expect(Tok::Semicolon, "Semicolon (';') expected");
@@ -425,7 +434,7 @@ void Parser::procBody(int procIndex) {
         s.slot = m_frameSize++;
         if (!s.byRef && prm.type->isManaged()) p->managedLocals.push_back(s.slot);
         if (!m_locals.add(upperName(prm.name), std::move(s)))
-            error("Duplicate identifier '" + upperName(prm.name) + "'");
+            error("Duplicate identifier '" + prm.name + "'");
     }
     if (sig.result) {
         Symbol s;
@@ -450,7 +459,7 @@ void Parser::procBody(int procIndex) {
     compoundStatement();
     for (size_t i = firstLabel; i < m_labels.size(); ++i)
         if (!m_labels[i].gotos.empty() && m_labels[i].pc < 0)
-            error("Label '" + upperName(m_labels[i].where.text) + "' not set", m_labels[i].where);
+            error("Label '" + m_labels[i].where.text + "' not set", m_labels[i].where);
     mark(m_prev);
     emit(Op::RET);
     p = &m_chunk->procs[size_t(procIndex)];
@@ -480,7 +489,7 @@ const TypeDesc* Parser::typeIdent() {
         next();
         return b;
     }
-    error("Unknown type '" + up + "'");
+    error("Unknown type '" + m_tok.text + "'");
 }
 
 // type = type-ident | "(" enum ")" | "set" "of" type | "array" ... | "record" ... | proc-type
@@ -526,8 +535,31 @@ const TypeDesc* Parser::typeSpec() {
     case Tok::Minus: error("Identifier expected");  // subranges are not part of the dialect
     case Tok::Caret: error("Identifier expected");
     case Tok::KwClass: error("Identifier expected");
+    case Tok::Ident:
+        if (upperName(m_tok.text) == "INTERFACE") return interfaceType();
+        return typeIdent();
     default: return typeIdent();
     }
+}
+
+// interface = "interface" [ "(" ident ")" ] [ "[" guid "]" ] { member } "end" | "interface"
+// Interfaces have no run-time meaning here: the declaration is read past and names an
+// opaque type that only nil and values of its own type are assignable to.
+const TypeDesc* Parser::interfaceType() {
+    next();
+    TypeDesc* t = newType(TypeKind::Class);
+    if (m_tok.type == Tok::Semicolon) return t;  // forward declaration
+    if (accept(Tok::LParen)) {
+        expectIdent();
+        expect(Tok::RParen, "Closing parenthesis expected");
+    }
+    while (m_tok.type != Tok::KwEnd) {
+        if (m_tok.type == Tok::Eof) error("'END' expected");
+        if (m_tok.type == Tok::KwBegin || m_tok.type == Tok::KwType) error("'END' expected");
+        next();
+    }
+    next();
+    return t;
 }
 
 // enum = "(" ident { "," ident } ")"
@@ -550,7 +582,7 @@ const TypeDesc* Parser::enumType() {
         s.value.i = int64_t(i);
         s.builtin = m_inHost;  // a host enumeration declared later may shadow these
         if (!m_globals.add(upperName(names[i].text), std::move(s)))
-            error("Duplicate identifier '" + upperName(names[i].text) + "'", names[i]);
+            error("Duplicate identifier '" + names[i].text + "'", names[i]);
     }
     return t;
 }
@@ -590,7 +622,7 @@ const TypeDesc* Parser::staticArray() {
         t->low = dims[i].first;
         t->high = dims[i].second;
         t->elem = elem;
-        t->managedSlots.assign(size_t(t->high - t->low + 1), elem->isManaged());
+        t->managedSlots.assign(size_t(t->high - t->low + 1), elem->slotKind());
         elem = t;
     }
     return elem;
@@ -613,9 +645,9 @@ const TypeDesc* Parser::recordType() {
         for (auto& n : names) {
             std::string up = upperName(n.text);
             for (auto& f : t->fields)
-                if (f.name == up) error("Duplicate identifier '" + up + "'", n);
+                if (f.name == up) error("Duplicate identifier '" + n.text + "'", n);
             t->fields.push_back({up, ft});
-            t->managedSlots.push_back(ft->isManaged());
+            t->managedSlots.push_back(ft->slotKind());
         }
         if (!accept(Tok::Semicolon)) break;
     }
@@ -655,7 +687,7 @@ void Parser::statement() {
             next();
             expect(Tok::Colon, "colon (':') expected");
             LabelInfo& l = m_labels[size_t(s->slot)];
-            if (l.pc >= 0) error("Duplicate identifier '" + up + "'", at);
+            if (l.pc >= 0) error("Duplicate identifier '" + at.text + "'", at);
             if (!l.gotos.empty() && l.tryPath != m_tryPath) error("Invalid jump", at);
             l.pc = label();
             l.tryPath = m_tryPath;
@@ -701,6 +733,17 @@ void Parser::assignmentOrCall() {
         coerce(v, target.type, asg);
         discharge(v);
         if (appendInPlace(target, rhsStart)) return;
+        auto& code = *m_code;
+        if (target.kind == Operand::Kind::Addr && !target.type->isManaged() && code.size() == rhsStart + 2 &&
+            code[rhsStart] == int32_t(Op::PUSH_INT) && designatorStart + 3 == rhsStart &&
+            code[designatorStart] == int32_t(Op::DYN_ADDR_GG)) {
+            // a[i] := k, the commonest store into an array
+            int a = code[designatorStart + 1], i = code[designatorStart + 2], k = code[rhsStart + 1];
+            truncateCode(designatorStart);
+            emit(Op::DYN_STOREK_GG, a, i);
+            code.push_back(k);
+            return;
+        }
         if (indirect && mayRunCode(rhsStart)) {
             // The right side runs first, so it cannot free what the target's address points
             // into (a routine resizing the array being assigned to).
@@ -709,6 +752,7 @@ void Parser::assignmentOrCall() {
             pasteCode(rhs);
             pasteCode(addr);
             emit(target.kind == Operand::Kind::StrChar ? Op::STR_SETCHAR_R
+                 : target.type->isAggregate()          ? Op::STORE_AGG_R
                  : target.type->isManaged()            ? Op::STORE_RIM
                                                        : Op::STORE_RI);
             return;
@@ -819,10 +863,35 @@ void Parser::forStatement() {
     Token fin = m_tok;
     Operand final = expression(var.type);
     coerce(final, var.type, fin);
-    discharge(final);
     bool unsignedCmp = var.type->kind == TypeKind::Integer && var.type->intKind == IntKind::UInt64;
+    // A bound that is a constant or a variable of the same kind lets one instruction step the
+    // counter and test it (FOR_*); the test is then made once more before the first pass.
+    bool fused =
+        !unsignedCmp && (var.kind == Operand::Kind::Local || var.kind == Operand::Kind::Global) &&
+        ((final.kind == Operand::Kind::Const && final.cval.i >= INT32_MIN && final.cval.i <= INT32_MAX) ||
+         final.kind == var.kind);
+    Operand bound = final;
+    discharge(final);
     emit(down ? (unsignedCmp ? Op::GE_U : Op::GE_I) : (unsignedCmp ? Op::LE_U : Op::LE_I));
     expect(Tok::KwDo, "'DO' expected");
+    if (fused) {
+        int exit = emitJump(Op::JF);
+        int top = label();
+        m_loops.push_back({{}, {}, m_tryDepth});
+        statement();
+        for (int p : m_loops.back().continues) patchHere(p);
+        bool local = var.kind == Operand::Kind::Local;
+        Op op = bound.kind == Operand::Kind::Const ? (local ? Op::FOR_LK : Op::FOR_GK)
+                                                   : (local ? Op::FOR_LL : Op::FOR_GG);
+        emit(op, var.index, down ? -1 : 1);
+        m_code->push_back(bound.kind == Operand::Kind::Const ? int32_t(bound.cval.i) : bound.index);
+        m_code->push_back(0);
+        (*m_code)[size_t(here() - 1)] = top - here();
+        patchHere(exit);
+        for (int p : m_loops.back().breaks) patchHere(p);
+        m_loops.pop_back();
+        return;
+    }
     // The bound test (re-evaluated every time) moves below the body.
     CodePiece test = cutCode(testStart);
     int toTest = emitJump(Op::JMP);
@@ -872,8 +941,10 @@ void Parser::caseStatement() {
         return o;
     };
     while (m_tok.type != Tok::KwElse && m_tok.type != Tok::KwEnd) {
-        std::vector<int> hits;
-        do {
+        // Labels before the last jump into the branch when they match; the last one jumps
+        // past it when it does not, so the branch itself follows without a jump.
+        std::vector<int> hits, misses;
+        for (;;) {
             Token lt = m_tok;
             Operand l = selOperand();
             size_t m0 = m_code->size();
@@ -883,7 +954,7 @@ void Parser::caseStatement() {
             if (accept(Tok::DotDot)) {
                 Operand ge = binary(Tok::Ge, l, v, lt, m0, m1);
                 discharge(ge);
-                int jf = emitJump(Op::JF);
+                int below = emitJump(Op::JF);
                 Operand l2 = selOperand();
                 size_t n0 = m_code->size();
                 discharge(l2);
@@ -891,20 +962,28 @@ void Parser::caseStatement() {
                 Operand hi = simpleExpression(sel.type);
                 Operand le = binary(Tok::Le, l2, hi, lt, n0, n1);
                 discharge(le);
-                hits.push_back(emitJump(Op::JT));
-                patchHere(jf);
+                if (m_tok.type == Tok::Comma) {
+                    hits.push_back(emitJump(Op::JT));
+                    patchHere(below);
+                } else {
+                    misses.push_back(below);
+                    misses.push_back(emitJump(Op::JF));
+                }
             } else {
                 Operand eq = binary(Tok::Eq, l, v, lt, m0, m1);
                 discharge(eq);
-                hits.push_back(emitJump(Op::JT));
+                if (m_tok.type == Tok::Comma)
+                    hits.push_back(emitJump(Op::JT));
+                else
+                    misses.push_back(emitJump(Op::JF));
             }
-        } while (accept(Tok::Comma));
+            if (!accept(Tok::Comma)) break;
+        }
         expect(Tok::Colon, "colon (':') expected");
-        int skip = emitJump(Op::JMP);
         for (int h : hits) patchHere(h);
         statement();
         ends.push_back(emitJump(Op::JMP));
-        patchHere(skip);
+        for (int m : misses) patchHere(m);
         if (!accept(Tok::Semicolon)) break;
     }
     if (accept(Tok::KwElse)) {
@@ -926,6 +1005,14 @@ void Parser::withStatement() {
         m_pinNext = true;
         Operand d = designator();
         m_pinNext = false;
+        if (d.kind == Operand::Kind::ProcName) d = callRoutine(d, at);
+        if (d.type->kind == TypeKind::Record && d.kind == Operand::Kind::Value) {
+            // a function's result: the block works on a copy of its own
+            int tmp = allocTemp(d.type);
+            emit(Op::STORE_LM, tmp);
+            d.kind = Operand::Kind::Local;
+            d.index = tmp;
+        }
         if (d.type->kind == TypeKind::Record) {
             pushAddress(d, at);
             int t = allocTemp(nullptr);
@@ -1019,7 +1106,7 @@ void Parser::gotoStatement() {
     std::string up = upperName(expectIdent());
     Symbol* s = m_inProc ? m_locals.find(up) : nullptr;
     if (!s && !m_inProc) s = m_globals.find(up);
-    if (!s) error("Unknown identifier '" + up + "'", at);
+    if (!s) error("Unknown identifier '" + at.text + "'", at);
     if (s->kind != SymKind::Label) error("Invalid jump", at);
     LabelInfo& l = m_labels[size_t(s->slot)];
     if (l.pc >= 0) {

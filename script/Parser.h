@@ -11,6 +11,7 @@
 
 #include "classes/ClassInfo.h"
 #include "script/Api.h"
+#include "script/Arith.h"
 #include "script/Chunk.h"
 #include "script/Lexer.h"
 #include "script/Symbols.h"
@@ -111,6 +112,7 @@ private:
     const TypeDesc* staticArray();
     const TypeDesc* recordType();
     const TypeDesc* enumType();
+    const TypeDesc* interfaceType();
     TypeDesc* newType(TypeKind k);
     int typeIndex(const TypeDesc* t);
 
@@ -138,11 +140,13 @@ private:
     Operand designator();
     Operand classTest(Tok op, Operand l, const Token& at);
     Operand identifier(const Token& nameTok);
-    void selectors(Operand& op);
+    // `start`: where the designator's code begins (its address computation, for hoisting).
+    void selectors(Operand& op, size_t start);
     Operand setConstructor(const TypeDesc* hint);
     Operand arrayLiteral(const TypeDesc* arrType);
     Operand binary(Tok op, Operand l, Operand r, const Token& at, size_t leftMark, size_t leftEnd);
     bool foldBinary(Tok op, Operand& l, const Operand& r);
+    void emitIntOp(arith::IntOp op, const TypeDesc* left, const TypeDesc* right);
     Operand callRoutine(Operand fn, const Token& at);
     Operand callIntrinsic(const Symbol& s, const Token& at);
     int arguments(const ProcSig& sig, const Token& at, bool parens);  // returns the pins to release
@@ -172,10 +176,7 @@ private:
     // code generation helpers (CodeGen.cpp); a small peephole pass fuses common pairs
     void emit(Op op);
     void emit(Op op, int a);
-    void emit(Op op, int a, int b) {
-        emit(op, a);
-        m_code->push_back(b);
-    }
+    void emit(Op op, int a, int b);
     int here() const { return int(m_code->size()); }
     int label() {
         m_ops.clear();
@@ -199,6 +200,14 @@ private:
     CodePiece cutCode(size_t from);
     void pasteCode(const CodePiece& piece);
     bool mayRunCode(size_t from) const;  // does the code from `from` call anything?
+    // The end of the last call in [from, to), or from: the code after it only computes
+    // addresses, so code that runs may move in front of it without changing the order of effects.
+    size_t afterLastCall(size_t from, size_t to) const;
+    // Moves the code of one pushed scalar (valueStart to the end) in front of the address code
+    // that begins at `from`, through a temporary: an element's address is never held while
+    // code runs that could free or move what it points into (an index calling a routine that
+    // resizes the array).
+    void hoistValue(size_t from, size_t valueStart);
     // Instruction `back` places before the end of the code (0 = last), if it is `op` and
     // no jump target lies between it and the end; its start offset, else -1.
     int recent(int back, Op op) const;
@@ -242,8 +251,10 @@ private:
     std::unordered_map<const classes::PropInfo*, int> m_publishedProps;  // PropRef per property
     bool m_inHost = false;  // parsing a host declaration: its names may shadow earlier ones
     std::vector<std::unique_ptr<classes::ScriptMember>> m_hostMembers;  // added by the host
-    uint32_t m_lastHook = 0;
-    int m_lastMarkRow = -1;
+    // The position hook fires each time the main source's offset passes a multiple of this.
+    static constexpr uint32_t kHookStride = 51200;
+    uint32_t m_nextHook = UINT32_MAX;
+    const Lexer* m_mainLexer = nullptr;
     std::vector<std::pair<int, int>> m_concats;  // string '+' of this statement: (op, right side start)
     bool appendInPlace(const Operand& target, size_t rhsStart);
     // Dynamic arrays whose element addresses outlive the designator (by-reference

@@ -177,8 +177,7 @@ void registerSystemUnit(Parser& p) {
        [](NativeCall& c) { c.returnString(formatFloat(c.real(0))); });
     fn("function StrToFloat(S: string): Extended;", [](NativeCall& c) {
         double d;
-        if (!parseFloatText(c.string(0), d))
-            c.raise(TIFException::erCustomError, "'" + c.string(0) + "' is not a valid floating point value");
+        if (!parseFloatText(c.string(0), d)) c.raise(TIFException::erException, "Invalid float");
         c.returnReal(d);
     });
     fn("function StrToFloatDef(S: string; Def: Extended): Extended;", [](NativeCall& c) {
@@ -267,13 +266,13 @@ void registerSystemUnit(Parser& p) {
     fn("function StrGet(var S: string; I: Integer): Char;", [](NativeCall& c) {
         const std::string& s = c.string(0);
         int64_t i = c.integer(1);
-        if (i < 1 || i > int64_t(s.size())) c.raise(TIFException::erOutOfRange);
+        if (i < 1 || i > int64_t(s.size())) c.raise(TIFException::erOutOfRange, "Out of string range");
         c.returnInteger(uint8_t(s[size_t(i - 1)]));
     });
     fn("procedure StrSet(C: Char; I: Integer; var S: string);", [](NativeCall& c) {
         std::string s = c.string(2);
         int64_t i = c.integer(1);
-        if (i < 1 || i > int64_t(s.size())) c.raise(TIFException::erOutOfRange);
+        if (i < 1 || i > int64_t(s.size())) c.raise(TIFException::erOutOfRange, "Out of string range");
         s[size_t(i - 1)] = char(c.integer(0));
         c.setString(2, std::move(s));
     });

@@ -37,6 +37,8 @@ enum class PropertyAccess : uint8_t { ReadWrite = 0, ReadOnly = 1, WriteOnly = 2
 struct TypeDesc;
 struct ClassDecl;
 
+constexpr uint8_t kPlainSlot = 0, kManagedSlot = 1, kAggregateSlot = 2;
+
 struct Param {
     std::string name;
     const TypeDesc* type = nullptr;
@@ -59,14 +61,16 @@ struct TypeDesc {
     std::string name;
     IntKind intKind = IntKind::Integer;
     FloatKind floatKind = FloatKind::Double;
-    int64_t low = 0, high = 0;          // ordinal range; static array bounds
-    const TypeDesc* elem = nullptr;     // set, arrays
-    std::vector<std::string> members;   // enumeration names, original spelling
-    std::vector<Field> fields;          // records
-    ProcSig sig;                        // procedural types
-    const ClassDecl* cls = nullptr;     // imported classes
-    std::vector<uint8_t> managedSlots;  // per slot of an aggregate
-    bool openArray = false;             // `array of T` parameter
+    int64_t low = 0, high = 0;         // ordinal range; static array bounds
+    const TypeDesc* elem = nullptr;    // set, arrays
+    std::vector<std::string> members;  // enumeration names, original spelling
+    std::vector<Field> fields;         // records
+    ProcSig sig;                       // procedural types
+    const ClassDecl* cls = nullptr;    // imported classes
+    // Per slot of an aggregate: kPlainSlot, kManagedSlot, or kAggregateSlot (a nested record or
+    // static array, copied element by element so addresses into it stay valid).
+    std::vector<uint8_t> managedSlots;
+    bool openArray = false;  // `array of T` parameter
 
     bool isManaged() const {
         switch (kind) {
@@ -84,6 +88,9 @@ struct TypeDesc {
                kind == TypeKind::Enum;
     }
     bool isAggregate() const { return kind == TypeKind::Record || kind == TypeKind::StaticArray; }
+    uint8_t slotKind() const {
+        return isAggregate() ? kAggregateSlot : isManaged() ? kManagedSlot : kPlainSlot;
+    }
     int slotCount() const { return kind == TypeKind::Record ? int(fields.size()) : int(high - low + 1); }
 };
 

@@ -37,20 +37,22 @@ struct StrObj : HeapObj {
     explicit StrObj(std::string v) : s(std::move(v)) {}
 };
 
-inline const std::string& strOf(const Slot& v) {
-    static const std::string empty;
-    return v.p ? static_cast<StrObj*>(v.p)->s : empty;
-}
+inline const std::string kNoText;  // constant-initialised: no guard on every use
+inline const std::string& strOf(const Slot& v) { return v.p ? static_cast<StrObj*>(v.p)->s : kNoText; }
 inline HeapObj* newStr(std::string v) { return v.empty() ? nullptr : new StrObj(std::move(v)); }
 
 struct TypeDesc;
 
-// Records and static arrays: a fixed row of slots; value semantics through copy-on-write.
+// Records and static arrays: a fixed row of slots with value semantics. Every variable,
+// field and element owns its object alone: a load that keeps the value takes a deep copy and
+// an assignment copies into the existing object, so the address of a slot inside one (a
+// `var` argument, a `with` target) stays valid and sees every later assignment. Sharing
+// happens only for a moment on the stack, and writers still copy a shared object first.
 struct AggObj : HeapObj {
     const TypeDesc* type;
     std::vector<Slot> slots;
     explicit AggObj(const TypeDesc* t);
-    AggObj(const AggObj& other);
+    AggObj(const AggObj& other);  // deep: nested aggregates are copied, not shared
     ~AggObj() override;
 };
 

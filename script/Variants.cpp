@@ -19,7 +19,9 @@ const VarObj& varOf(Slot v) {
 
 Slot make(VarObj* o) { return Slot{.p = o}; }
 
-[[noreturn]] void mismatch() { throw ScriptException(TIFException::erTypeMismatch, ""); }
+[[noreturn]] void mismatch() {
+    throw ScriptException(TIFException::erException, "Invalid variant type cast");
+}
 
 bool isIntKind(VarKind k) { return k == VarKind::Integer || k == VarKind::Int64 || k == VarKind::Boolean; }
 
@@ -248,7 +250,10 @@ Slot variantOp(int op, Slot sa, Slot sb) {
     case 0: o->d = x + y; break;
     case 1: o->d = x - y; break;
     case 2: o->d = x * y; break;
-    case 3: o->d = x / y; break;
+    case 3:
+        if (y == 0) throw ScriptException(TIFException::erDivideByZero, "");
+        o->d = x / y;
+        break;
     default: {
         bool r = op == 9    ? x == y
                  : op == 10 ? x != y

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "script/Arith.h"
 #include "script/Symbols.h"
 #include "script/Variants.h"
 
@@ -16,23 +17,106 @@ namespace {
 constexpr size_t kStackSlots = size_t(1) << 22;  // 32 MiB of address space, committed on use
 constexpr size_t kRedZone = size_t(1) << 16;
 const char* const kStepLimitText = "Execution limit exceeded";
+const char* const kStringRangeText = "Out of string range";
 
-[[noreturn]] void fail(TIFException k, std::string p = {}) { throw ScriptException(k, std::move(p)); }
+// Out of line and without temporaries at the call sites: the dispatch loop then has no
+// clean-up code on its error paths, which would cost it registers on the normal ones.
+[[noreturn, gnu::noinline, gnu::cold]] void fail(TIFException k) { throw ScriptException(k, {}); }
+[[noreturn, gnu::noinline, gnu::cold]] void fail(TIFException k, const char* p) {
+    throw ScriptException(k, p);
+}
+[[noreturn, gnu::noinline, gnu::cold]] void fail(TIFException k, const std::string& p) {
+    throw ScriptException(k, p);
+}
 
-int64_t wrap(int64_t v, int k) {
-    switch (IntKind(k)) {
-    case IntKind::Byte: return uint8_t(v);
-    case IntKind::ShortInt: return int8_t(v);
-    case IntKind::Word: return uint16_t(v);
-    case IntKind::SmallInt: return int16_t(v);
-    case IntKind::Integer: return int32_t(v);
-    case IntKind::Cardinal: return uint32_t(v);
-    default: return v;
+[[gnu::noinline]] AggObj* cloneAgg(const AggObj* o) { return new AggObj(*o); }
+
+// Copies s (null: the default value) into d element by element. Nested aggregates are
+// copied into the objects d already has, so addresses into any level of d stay valid. With
+// `steal`, s is about to be dropped and gives up its nested objects and strings instead.
+void copyInto(AggObj* d, AggObj* s, bool steal) {
+    const TypeDesc* t = d->type;
+    for (size_t i = 0; i < d->slots.size(); ++i) {
+        Slot& dst = d->slots[i];
+        Slot v = s ? s->slots[i] : Slot{.i = 0};
+        switch (t->managedSlots[i]) {
+        case kAggregateSlot: {
+            auto* dn = static_cast<AggObj*>(dst.p);
+            auto* sn = static_cast<AggObj*>(v.p);
+            if (dn == sn) break;
+            if (dn && dn->rc > 1) {  // shared for a moment on the stack: detach first
+                --dn->rc;
+                dst.p = dn = cloneAgg(dn);
+            }
+            if (dn) {
+                copyInto(dn, sn, steal && sn && sn->rc == 1);
+            } else if (sn) {
+                if (steal && sn->rc == 1) {
+                    dst.p = sn;
+                    s->slots[i].p = nullptr;
+                } else {
+                    dst.p = cloneAgg(sn);
+                }
+            }
+            break;
+        }
+        case kManagedSlot:
+            if (steal) {
+                s->slots[i].p = dst.p;  // the old value goes with s
+                dst = v;
+            } else {
+                retain(v.p);
+                release(dst.p);
+                dst = v;
+            }
+            break;
+        default: dst = v; break;
+        }
     }
 }
 
-AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
-    AggObj* o = static_cast<AggObj*>(s->p);
+// The assignment of records and static arrays: the value (an owned reference) is copied
+// into the object the destination slot already holds.
+void assignAgg(Slot* dst, HeapObj* value) {
+    auto* d = static_cast<AggObj*>(dst->p);
+    auto* v = static_cast<AggObj*>(value);
+    if (d == v) {
+        release(value);
+        return;
+    }
+    if (!d) {
+        if (v && v->rc > 1) {
+            --v->rc;
+            v = cloneAgg(v);
+        }
+        dst->p = v;
+        return;
+    }
+    if (d->rc > 1) {
+        --d->rc;
+        dst->p = d = cloneAgg(d);
+    }
+    copyInto(d, v, v && v->rc == 1);
+    release(value);
+}
+
+// Elements of a dynamic array copied into a new one: nested records and static arrays are
+// copied, everything else shared.
+void copyItems(std::vector<Slot>& to, const std::vector<Slot>& from, const TypeDesc* elem) {
+    to = from;
+    if (!elem->isManaged()) return;
+    bool agg = elem->isAggregate();
+    for (Slot& x : to) {
+        if (agg && x.p)
+            x.p = cloneAgg(static_cast<AggObj*>(x.p));
+        else
+            retain(x.p);
+    }
+}
+
+// A shared or not yet created aggregate, made the slot's own (out of line: rare, and it allocates).
+[[gnu::noinline]] AggObj* detachAgg(Slot* s, const TypeDesc* t) {
+    auto* o = static_cast<AggObj*>(s->p);
     if (!o) {
         o = new AggObj(t);
         s->p = o;
@@ -42,6 +126,13 @@ AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
         s->p = o = c;
     }
     return o;
+}
+
+inline AggObj* uniqueAgg(Slot* s, const TypeDesc* t) {
+    auto* o = static_cast<AggObj*>(s->p);
+    if (o && o->rc == 1) [[likely]]
+        return o;
+    return detachAgg(s, t);
 }
 
 StrObj* uniqueStr(Slot* s) {
@@ -68,15 +159,23 @@ SetObj* uniqueSet(Slot* s) {
     return o;
 }
 
-const SetObj& setOf(Slot v) {
-    static const SetObj empty;
-    return v.p ? *static_cast<SetObj*>(v.p) : empty;
-}
+const SetObj kEmptySet;
+
+const SetObj& setOf(Slot v) { return v.p ? *static_cast<SetObj*>(v.p) : kEmptySet; }
+
+[[gnu::noinline]] HeapObj* joinedStr(Slot a, Slot b) { return new StrObj(strOf(a) + strOf(b)); }
 
 [[noreturn]] void indexError(int64_t i, int64_t len) {
     fail(TIFException::erOutOfRange,
          "Array index out of bounds (" + std::to_string(i) + "). Length is " + std::to_string(len) + ".");
 }
+
+[[noreturn]] void staticIndexError(int64_t i, const TypeDesc* t) {
+    fail(TIFException::erOutOfRange, "Static array index out of bounds (" + std::to_string(i) +
+                                         "). Length is " + std::to_string(t->high - t->low + 1) + ".");
+}
+
+[[noreturn]] void stringIndexError() { fail(TIFException::erOutOfRange, kStringRangeText); }
 
 inline Slot* dynElement(Slot* arrSlot, int64_t i) {
     ArrObj* a = static_cast<ArrObj*>(arrSlot->p);
@@ -91,8 +190,12 @@ AggObj::AggObj(const TypeDesc* t) : type(t), slots(size_t(t->slotCount()), Slot{
 
 AggObj::AggObj(const AggObj& other) : HeapObj(), type(other.type), slots(other.slots) {
     rc = 1;
-    for (size_t i = 0; i < slots.size(); ++i)
-        if (type->managedSlots[i]) retain(slots[i].p);
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (type->managedSlots[i] == kAggregateSlot && slots[i].p)
+            slots[i].p = new AggObj(*static_cast<AggObj*>(slots[i].p));
+        else if (type->managedSlots[i])
+            retain(slots[i].p);
+    }
 }
 
 AggObj::~AggObj() {
@@ -172,7 +275,7 @@ bool Vm::run() {
     return true;
 }
 
-inline Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
+[[gnu::always_inline]] inline Slot* Vm::enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp) {
     const ProcInfo& p = m_chunk->procs[size_t(proc)];
     bp = sp - p.nParams;
     Slot* end = bp + p.frameSize;
@@ -255,24 +358,79 @@ bool Vm::unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& 
     return true;
 }
 
-bool Vm::leave(int remaining, const int32_t* target, const int32_t*& pc) {
+const int32_t* Vm::leave(int remaining, const int32_t* target) {
     while (remaining > 0) {
         Handler h = m_handlers.back();
         m_handlers.pop_back();
         --remaining;
         if (h.isFinally) {
             m_pending.push_back({Pending::Leave, remaining, target, m_handlers.size()});
-            pc = h.target;
-            return true;
+            return h.target;
         }
     }
-    pc = target;
-    return true;
+    return target;
 }
 
-// Dispatch is a plain switch: a computed-goto table measured no steady gain on the
-// benchmarks (some faster, some slower), so it was not kept.
+// The address of field f of the aggregate (of type table entry t) whose slot is at s.
+inline Slot* Vm::fieldAddress(Slot* s, int t, int f) {
+    auto* o = static_cast<AggObj*>(s->p);
+    if (!(o && o->rc == 1)) [[unlikely]]
+        o = detachAgg(s, m_chunk->typeTable[size_t(t)]);
+    return &o->slots[size_t(f)];
+}
+
+// Calls the dispatch loop makes out of line and by value, so that it stays free of clean-up
+// code and its pc and sp stay in registers.
+[[gnu::noinline]] Slot* Vm::nativeCall(const ProcSig& sig, const NativeTarget& t, Slot* sp) {
+    callNative(sig, t, sp, 0, nullptr, false);
+    return sp;
+}
+
+[[gnu::noinline]] Slot* Vm::methodCall(int n, Slot* sp) {
+    callMethod(n, sp);
+    return sp;
+}
+
+[[gnu::noinline]] Slot* Vm::externalCall(int proc, Slot* sp) {
+    callExternal(proc, sp);
+    return sp;
+}
+
+// RaiseException(kind, text) from the script; args are the two popped slots.
+[[gnu::noinline]] void Vm::prepareRaise(Slot* args) {
+    int64_t k = args[0].i;
+    tag(args + 1) = 0;
+    std::string param = strOf(args[1]);
+    release(args[1].p);
+    if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);
+    m_raising.emplace(TIFException(k), std::move(param));
+}
+
+[[noreturn, gnu::noinline]] void Vm::throwRaising() {
+    ScriptException e = *m_raising;
+    m_raising.reset();
+    m_reraise = true;  // the handler in execute() must keep the original position
+    throw e;
+}
+
+// With VANTREL_THREADED_DISPATCH every instruction jumps straight to the next one's code
+// through a table of label addresses (a GCC and Clang extension), saving the jump back to
+// one shared switch; otherwise the switch dispatches. Either way the loop first publishes
+// where the instruction starts, for execute()'s error handling.
+#if VANTREL_THREADED_DISPATCH
+#define CASE(name) L_##name : case Op::name
+#define NEXT()                                     \
+    do {                                           \
+        regs.pc = pc;                              \
+        regs.sp = sp;                              \
+        uint32_t next = uint32_t(*pc++);           \
+        if (next >= kOpCount) goto invalid_opcode; \
+        goto* kDispatch[next];                     \
+    } while (0)
+#else
+#define CASE(name) case Op::name
 #define NEXT() break
+#endif
 // Backward jumps (and routine entries) spend the step budget, so a host can bound a
 // script that never ends.
 #define BRANCH(o)                                                                         \
@@ -326,18 +484,69 @@ bool Vm::leave(int remaining, const int32_t* target, const int32_t*& pc) {
     }                                \
     NEXT()
 
+// The dispatch loop keeps pc, sp and bp in registers: it has no exception handler of its own
+// (a handler's edges, or a register whose address escapes, would keep them in memory and
+// every instruction would pay for it). It publishes where each instruction starts, and
+// execute() unwinds from there when an instruction or a native routine throws.
 void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
-    Slot* bp = m_frames.back().bp;
-    Slot* globals = m_globals.data();
-    const Chunk& ch = *m_chunk;
-    std::optional<ScriptException> raising;  // errors raised by the script itself skip the C++ unwinder
+    Regs saved = m_regs;  // an outer activation's, when a native routine calls back in
+    Regs& r = m_regs;
+    r = {pc, sp, m_frames.back().bp};
+    struct Restore {
+        Regs& r;
+        Regs saved;
+        ~Restore() { r = saved; }
+    } restore{r, saved};
     for (;;) {
         try {
+            dispatch(baseFrames, baseSp);
+            return;
+        } catch (const ScriptException& e) {
+            if (!unwindFrom(e, r, baseFrames, baseSp)) throw;
+        } catch (const std::bad_alloc&) {
+            ScriptException e(TIFException::erOutOfMemory, "");
+            if (!unwindFrom(e, r, baseFrames, baseSp)) throw e;
+        } catch (const std::exception& err) {
+            // Any other failure of native code becomes a script error, never a crash.
+            ScriptException e(TIFException::erException, err.what());
+            if (!unwindFrom(e, r, baseFrames, baseSp)) throw e;
+        }
+    }
+}
+
+bool Vm::unwindFrom(const ScriptException& e, Regs& r, size_t baseFrames, Slot* baseSp) {
+    const int32_t* pc = r.pc + 1;  // just past the failing instruction's opcode
+    if (!unwind(e, pc, r.sp, r.bp, baseFrames, baseSp)) return false;
+    r.pc = pc;  // the handler's code
+    return true;
+}
+
+void Vm::dispatch(size_t baseFrames, Slot* baseSp) {
+    Regs& regs = m_regs;
+    const int32_t* pc = regs.pc;
+    Slot* sp = regs.sp;
+    Slot* bp = regs.bp;
+    Slot* globals = m_globals.data();
+    const Chunk& ch = *m_chunk;
+#if VANTREL_THREADED_DISPATCH
+    static const void* const kDispatch[] = {
+#define OP(name, n, doc) &&L_##name,
+#include "script/Opcodes.def"
+#undef OP
+    };
+    constexpr uint32_t kOpCount = sizeof(kDispatch) / sizeof(kDispatch[0]);
+#endif
+    for (;;) {
+        {
             for (;;) {
+                regs.pc = pc;
+                regs.sp = sp;
+                // CASE() is a case label clang-format does not know
+                // clang-format off
                 switch (Op(*pc++)) {
-                case Op::NOP: NEXT();
-                case Op::PUSH_INT: (sp++)->i = *pc++; NEXT();
-                case Op::PUSH_CONST: {
+                CASE(NOP): NEXT();
+                CASE(PUSH_INT): (sp++)->i = *pc++; NEXT();
+                CASE(PUSH_CONST): {
                     int c = *pc++;
                     *sp = ch.constants[size_t(c)];
                     if (ch.constManaged[size_t(c)]) {
@@ -347,29 +556,29 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     ++sp;
                     NEXT();
                 }
-                case Op::PUSH_NIL: (sp++)->i = 0; NEXT();
-                case Op::POP: --sp; NEXT();
-                case Op::POP_M:
+                CASE(PUSH_NIL): (sp++)->i = 0; NEXT();
+                CASE(POP): --sp; NEXT();
+                CASE(POP_M):
                     release((--sp)->p);
                     tag(sp) = 0;
                     NEXT();
-                case Op::DUP:
+                CASE(DUP):
                     *sp = sp[-1];
                     ++sp;
                     NEXT();
-                case Op::SWAP:
+                CASE(SWAP):
                     std::swap(sp[-1], sp[-2]);
                     std::swap(tag(sp - 1), tag(sp - 2));
                     NEXT();
-                case Op::LOAD_L: *sp++ = bp[*pc++]; NEXT();
-                case Op::LOAD_LM:
+                CASE(LOAD_L): *sp++ = bp[*pc++]; NEXT();
+                CASE(LOAD_LM):
                     *sp = bp[*pc++];
                     retain(sp->p);
                     tag(sp) = 1;
                     ++sp;
                     NEXT();
-                case Op::STORE_L: bp[*pc++] = *--sp; NEXT();
-                case Op::STORE_LM: {
+                CASE(STORE_L): bp[*pc++] = *--sp; NEXT();
+                CASE(STORE_LM): {
                     Slot& d = bp[*pc++];
                     HeapObj* old = d.p;
                     d = *--sp;
@@ -377,15 +586,15 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                case Op::LOAD_G: *sp++ = globals[*pc++]; NEXT();
-                case Op::LOAD_GM:
+                CASE(LOAD_G): *sp++ = globals[*pc++]; NEXT();
+                CASE(LOAD_GM):
                     *sp = globals[*pc++];
                     retain(sp->p);
                     tag(sp) = 1;
                     ++sp;
                     NEXT();
-                case Op::STORE_G: globals[*pc++] = *--sp; NEXT();
-                case Op::STORE_GM: {
+                CASE(STORE_G): globals[*pc++] = *--sp; NEXT();
+                CASE(STORE_GM): {
                     Slot& d = globals[*pc++];
                     HeapObj* old = d.p;
                     d = *--sp;
@@ -393,19 +602,19 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                case Op::ADDR_L: (sp++)->a = &bp[*pc++]; NEXT();
-                case Op::ADDR_G: (sp++)->a = &globals[*pc++]; NEXT();
-                case Op::LOAD_I: sp[-1] = *sp[-1].a; NEXT();
-                case Op::LOAD_IM:
+                CASE(ADDR_L): (sp++)->a = &bp[*pc++]; NEXT();
+                CASE(ADDR_G): (sp++)->a = &globals[*pc++]; NEXT();
+                CASE(LOAD_I): sp[-1] = *sp[-1].a; NEXT();
+                CASE(LOAD_IM):
                     sp[-1] = *sp[-1].a;
                     retain(sp[-1].p);
                     tag(sp - 1) = 1;
                     NEXT();
-                case Op::STORE_I:
+                CASE(STORE_I):
                     sp -= 2;
                     *sp[0].a = sp[1];
                     NEXT();
-                case Op::STORE_IM: {
+                CASE(STORE_IM): {
                     sp -= 2;
                     HeapObj* old = sp[0].a->p;
                     *sp[0].a = sp[1];
@@ -413,22 +622,20 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                case Op::FIELD_ADDR: {
-                    const TypeDesc* t = ch.typeTable[size_t(pc[0])];
-                    AggObj* o = uniqueAgg(sp[-1].a, t);
-                    sp[-1].a = &o->slots[size_t(pc[1])];
+                CASE(FIELD_ADDR): {
+                    sp[-1].a = fieldAddress(sp[-1].a, pc[0], pc[1]);
                     pc += 2;
                     NEXT();
                 }
-                case Op::INDEX_ADDR: {
+                CASE(INDEX_ADDR): {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     int64_t i = (--sp)->i;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     AggObj* o = uniqueAgg(sp[-1].a, t);
                     sp[-1].a = &o->slots[size_t(i - t->low)];
                     NEXT();
                 }
-                case Op::DYN_INDEX_ADDR: {
+                CASE(DYN_INDEX_ADDR): {
                     int64_t i = (--sp)->i;
                     ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
                     int64_t len = a ? int64_t(a->items.size()) : 0;
@@ -436,100 +643,102 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1].a = &a->items[size_t(i)];
                     NEXT();
                 }
-                case Op::STR_CHAR: {
+                CASE(STR_CHAR): {
                     int64_t i = (--sp)->i;
                     const std::string& s = strOf(*sp[-1].a);
-                    if (i < 1 || i > int64_t(s.size())) fail(TIFException::erOutOfRange);
+                    if (i < 1 || i > int64_t(s.size())) stringIndexError();
                     sp[-1].i = uint8_t(s[size_t(i - 1)]);
                     NEXT();
                 }
-                case Op::STR_SETCHAR: {
+                CASE(STR_SETCHAR): {
                     sp -= 3;
                     int64_t i = sp[1].i;
                     Slot* a = sp[0].a;
-                    if (i < 1 || i > int64_t(strOf(*a).size())) fail(TIFException::erOutOfRange);
+                    if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[2].i);
                     NEXT();
                 }
-                case Op::ADD_I: BIN_I(int64_t(uint64_t(a) + uint64_t(b)));
-                case Op::SUB_I: BIN_I(int64_t(uint64_t(a) - uint64_t(b)));
-                case Op::MUL_I: BIN_I(int64_t(uint64_t(a) * uint64_t(b)));
-                case Op::ADD_I32: BIN_I(int32_t(uint32_t(a) + uint32_t(b)));
-                case Op::SUB_I32: BIN_I(int32_t(uint32_t(a) - uint32_t(b)));
-                case Op::MUL_I32: BIN_I(int32_t(uint32_t(a) * uint32_t(b)));
-                case Op::DIV_I: {
+                CASE(ADD_I): BIN_I(arith::add(a, b, IntKind::Int64));
+                CASE(SUB_I): BIN_I(arith::sub(a, b, IntKind::Int64));
+                CASE(MUL_I): BIN_I(arith::mul(a, b, IntKind::Int64));
+                CASE(ADD_I32): BIN_I(arith::add(a, b, IntKind::Integer));
+                CASE(SUB_I32): BIN_I(arith::sub(a, b, IntKind::Integer));
+                CASE(MUL_I32): BIN_I(arith::mul(a, b, IntKind::Integer));
+                CASE(DIV_I): {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i / b;
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::Int64);
                     NEXT();
                 }
-                case Op::MOD_I: {
+                CASE(MOD_I): {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Int64);
                     NEXT();
                 }
-                case Op::DIV_U: {
-                    uint64_t b = uint64_t((--sp)->i);
+                CASE(DIV_U): {
+                    int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = int64_t(uint64_t(sp[-1].i) / b);
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::UInt64);
                     NEXT();
                 }
-                case Op::MOD_U: {
-                    uint64_t b = uint64_t((--sp)->i);
+                CASE(MOD_U): {
+                    int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = int64_t(uint64_t(sp[-1].i) % b);
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::UInt64);
                     NEXT();
                 }
-                case Op::AND_I: BIN_I(a & b);
-                case Op::OR_I: BIN_I(a | b);
-                case Op::XOR_I: BIN_I(a ^ b);
-                case Op::SHL_I: BIN_I(int64_t(uint64_t(a) << (b & 63)));
-                case Op::SHR_I: BIN_I(int64_t(uint64_t(a) >> (b & 63)));
-                case Op::NEG_I: sp[-1].i = int64_t(0 - uint64_t(sp[-1].i)); NEXT();
-                case Op::NOT_I: sp[-1].i = ~sp[-1].i; NEXT();
-                case Op::NOT_B: sp[-1].i = !sp[-1].i; NEXT();
-                case Op::ABS_I: sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
-                case Op::ABS_F: sp[-1].d = std::fabs(sp[-1].d); NEXT();
-                case Op::WRAP: sp[-1].i = wrap(sp[-1].i, *pc++); NEXT();
-                case Op::INC_L:
+                CASE(AND_I): BIN_I(a & b);
+                CASE(OR_I): BIN_I(a | b);
+                CASE(XOR_I): BIN_I(a ^ b);
+                CASE(SHL_I): BIN_I(arith::shl(a, b, IntKind::Int64));
+                CASE(SHR_I): BIN_I(arith::shr(a, b, IntKind::Int64));
+                CASE(NEG_I): sp[-1].i = arith::neg(sp[-1].i, IntKind::Int64); NEXT();
+                CASE(NOT_I): sp[-1].i = ~sp[-1].i; NEXT();
+                CASE(NOT_B): sp[-1].i = !sp[-1].i; NEXT();
+                CASE(ABS_I): sp[-1].i = sp[-1].i < 0 ? int64_t(0 - uint64_t(sp[-1].i)) : sp[-1].i; NEXT();
+                CASE(ABS_F): sp[-1].d = std::fabs(sp[-1].d); NEXT();
+                CASE(WRAP): sp[-1].i = arith::wrap(sp[-1].i, IntKind(*pc++)); NEXT();
+                CASE(INC_L):
                     bp[pc[0]].i = int64_t(uint64_t(bp[pc[0]].i) + uint64_t(int64_t(pc[1])));
                     pc += 2;
                     NEXT();
-                case Op::INC_L32:
+                CASE(INC_L32):
                     bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(pc[1]));
                     pc += 2;
                     NEXT();
-                case Op::EQ_I: BIN_I(a == b);
-                case Op::NE_I: BIN_I(a != b);
-                case Op::LT_I: BIN_I(a < b);
-                case Op::LE_I: BIN_I(a <= b);
-                case Op::GT_I: BIN_I(a > b);
-                case Op::GE_I: BIN_I(a >= b);
-                case Op::LT_U: BIN_I(uint64_t(a) < uint64_t(b));
-                case Op::LE_U: BIN_I(uint64_t(a) <= uint64_t(b));
-                case Op::GT_U: BIN_I(uint64_t(a) > uint64_t(b));
-                case Op::GE_U: BIN_I(uint64_t(a) >= uint64_t(b));
-                case Op::JLE_LL: pc += bp[pc[0]].i <= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
-                case Op::JGE_LL: pc += bp[pc[0]].i >= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
-                case Op::JLE_LG: pc += bp[pc[0]].i <= globals[pc[1]].i ? pc[2] + 3 : 3; NEXT();
-                case Op::ADD_F: BIN_F(a + b);
-                case Op::SUB_F: BIN_F(a - b);
-                case Op::MUL_F: BIN_F(a * b);
-                case Op::DIV_F: BIN_F(a / b);
-                case Op::NEG_F: sp[-1].d = -sp[-1].d; NEXT();
-                case Op::EQ_F: CMP_F(a == b);
-                case Op::NE_F: CMP_F(a != b);
-                case Op::LT_F: CMP_F(a < b);
-                case Op::LE_F: CMP_F(a <= b);
-                case Op::GT_F: CMP_F(a > b);
-                case Op::GE_F: CMP_F(a >= b);
-                case Op::I2F: sp[-1].d = double(sp[-1].i); NEXT();
-                case Op::I2F_U: sp[-2].d = double(sp[-2].i); NEXT();
-                case Op::U2F: sp[-1].d = double(uint64_t(sp[-1].i)); NEXT();
-                case Op::F2SINGLE: sp[-1].d = double(float(sp[-1].d)); NEXT();
-                case Op::F2CURR: sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0; NEXT();
-                case Op::CONCAT_S: {
+                CASE(EQ_I): BIN_I(a == b);
+                CASE(NE_I): BIN_I(a != b);
+                CASE(LT_I): BIN_I(a < b);
+                CASE(LE_I): BIN_I(a <= b);
+                CASE(GT_I): BIN_I(a > b);
+                CASE(GE_I): BIN_I(a >= b);
+                CASE(LT_U): BIN_I(uint64_t(a) < uint64_t(b));
+                CASE(LE_U): BIN_I(uint64_t(a) <= uint64_t(b));
+                CASE(GT_U): BIN_I(uint64_t(a) > uint64_t(b));
+                CASE(GE_U): BIN_I(uint64_t(a) >= uint64_t(b));
+                CASE(JLE_LL): pc += bp[pc[0]].i <= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                CASE(JGE_LL): pc += bp[pc[0]].i >= bp[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                CASE(JLE_LG): pc += bp[pc[0]].i <= globals[pc[1]].i ? pc[2] + 3 : 3; NEXT();
+                CASE(ADD_F): BIN_F(a + b);
+                CASE(SUB_F): BIN_F(a - b);
+                CASE(MUL_F): BIN_F(a * b);
+                CASE(DIV_F):
+                    if (sp[-1].d == 0) fail(TIFException::erDivideByZero);
+                    BIN_F(a / b);
+                CASE(NEG_F): sp[-1].d = -sp[-1].d; NEXT();
+                CASE(EQ_F): CMP_F(a == b);
+                CASE(NE_F): CMP_F(a != b);
+                CASE(LT_F): CMP_F(a < b);
+                CASE(LE_F): CMP_F(a <= b);
+                CASE(GT_F): CMP_F(a > b);
+                CASE(GE_F): CMP_F(a >= b);
+                CASE(I2F): sp[-1].d = double(sp[-1].i); NEXT();
+                CASE(I2F_U): sp[-2].d = double(sp[-2].i); NEXT();
+                CASE(U2F): sp[-1].d = double(uint64_t(sp[-1].i)); NEXT();
+                CASE(F2SINGLE): sp[-1].d = double(float(sp[-1].d)); NEXT();
+                CASE(F2CURR): sp[-1].d = std::nearbyint(sp[-1].d * 10000.0) / 10000.0; NEXT();
+                CASE(CONCAT_S): {
                     Slot sb = *--sp;
                     tag(sp) = 0;
                     Slot& sa = sp[-1];
@@ -541,7 +750,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                         if (sa.p->rc == 1) {
                             static_cast<StrObj*>(sa.p)->s += strOf(sb);
                         } else {
-                            HeapObj* n = new StrObj(strOf(sa) + strOf(sb));
+                            HeapObj* n = joinedStr(sa, sb);
                             release(sa.p);
                             sa.p = n;
                         }
@@ -549,21 +758,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     }
                     NEXT();
                 }
-                case Op::EQ_S: CMP_S(c == 0);
-                case Op::NE_S: CMP_S(c != 0);
-                case Op::LT_S: CMP_S(c < 0);
-                case Op::LE_S: CMP_S(c <= 0);
-                case Op::GT_S: CMP_S(c > 0);
-                case Op::GE_S: CMP_S(c >= 0);
-                case Op::C2S:
+                CASE(EQ_S): CMP_S(c == 0);
+                CASE(NE_S): CMP_S(c != 0);
+                CASE(LT_S): CMP_S(c < 0);
+                CASE(LE_S): CMP_S(c <= 0);
+                CASE(GT_S): CMP_S(c > 0);
+                CASE(GE_S): CMP_S(c >= 0);
+                CASE(C2S):
                     sp[-1].p = new StrObj(std::string(1, char(sp[-1].i)));
                     tag(sp - 1) = 1;
                     NEXT();
-                case Op::C2S_U:
+                CASE(C2S_U):
                     sp[-2].p = new StrObj(std::string(1, char(sp[-2].i)));
                     tag(sp - 2) = 1;
                     NEXT();
-                case Op::S2C: {
+                CASE(S2C): {
                     Slot s = sp[-1];
                     if (strOf(s).size() != 1) fail(TIFException::erTypeMismatch);
                     sp[-1].i = uint8_t(strOf(s)[0]);
@@ -571,50 +780,50 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(s.p);
                     NEXT();
                 }
-                case Op::SET_NEW:
+                CASE(SET_NEW):
                     tag(sp) = 1;
                     (sp++)->p = new SetObj;
                     NEXT();
-                case Op::SET_ADD: {
+                CASE(SET_ADD): {
                     int64_t e = (--sp)->i;
                     if (e < 0 || e > 255) fail(TIFException::erOutOfRange);
                     static_cast<SetObj*>(sp[-1].p)->set(e);
                     NEXT();
                 }
-                case Op::SET_RANGE: {
+                CASE(SET_RANGE): {
                     sp -= 2;
                     int64_t lo = sp[0].i, hi = sp[1].i;
                     if (lo <= hi && (lo < 0 || hi > 255)) fail(TIFException::erOutOfRange);
                     for (int64_t e = lo; e <= hi; ++e) static_cast<SetObj*>(sp[-1].p)->set(e);
                     NEXT();
                 }
-                case Op::SET_IN: {
+                CASE(SET_IN): {
                     Slot s = *--sp;
                     tag(sp) = 0;
                     sp[-1].i = setOf(s).test(sp[-1].i);
                     release(s.p);
                     NEXT();
                 }
-                case Op::SET_UNION:
+                CASE(SET_UNION):
                     SET_BIN(auto* r = new SetObj;
                             for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] | b.bits[k]; sp[-1].p = r);
-                case Op::SET_DIFF:
+                CASE(SET_DIFF):
                     SET_BIN(auto* r = new SetObj;
                             for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & ~b.bits[k]; sp[-1].p = r);
-                case Op::SET_INTER:
+                CASE(SET_INTER):
                     SET_BIN(auto* r = new SetObj;
                             for (int k = 0; k < 4; ++k) r->bits[k] = a.bits[k] & b.bits[k]; sp[-1].p = r);
-                case Op::SET_EQ:
+                CASE(SET_EQ):
                     SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) == 0; tag(sp - 1) = 0);
-                case Op::SET_NE:
+                CASE(SET_NE):
                     SET_BIN(sp[-1].i = std::memcmp(a.bits, b.bits, sizeof a.bits) != 0; tag(sp - 1) = 0);
-                case Op::SET_LE:
+                CASE(SET_LE):
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(a.bits[k] & ~b.bits[k]);
                             sp[-1].i = r; tag(sp - 1) = 0);
-                case Op::SET_GE:
+                CASE(SET_GE):
                     SET_BIN(bool r = true; for (int k = 0; k < 4; ++k) r = r && !(b.bits[k] & ~a.bits[k]);
                             sp[-1].i = r; tag(sp - 1) = 0);
-                case Op::SET_INCL: {
+                CASE(SET_INCL): {
                     sp -= 2;
                     int64_t e = sp[1].i;
                     SetObj* s = uniqueSet(sp[0].a);
@@ -624,8 +833,8 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                         s->reset(e);
                     NEXT();
                 }
-                case Op::AGG_EQ:
-                case Op::AGG_NE: {
+                CASE(AGG_EQ):
+                CASE(AGG_NE): {
                     bool eq = Op(pc[-1]) == Op::AGG_EQ;
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot b = *--sp;
@@ -637,21 +846,21 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(b.p);
                     NEXT();
                 }
-                case Op::STR_LEN: {
+                CASE(STR_LEN): {
                     HeapObj* s = sp[-1].p;
                     sp[-1].i = s ? int64_t(static_cast<StrObj*>(s)->s.size()) : 0;
                     tag(sp - 1) = 0;
                     release(s);
                     NEXT();
                 }
-                case Op::ARR_LEN: {
+                CASE(ARR_LEN): {
                     HeapObj* s = sp[-1].p;
                     sp[-1].i = s ? int64_t(static_cast<ArrObj*>(s)->items.size()) : 0;
                     tag(sp - 1) = 0;
                     release(s);
                     NEXT();
                 }
-                case Op::STR_SETLEN: {
+                CASE(STR_SETLEN): {
                     sp -= 2;
                     int64_t n = sp[1].i;
                     Slot* a = sp[0].a;
@@ -665,7 +874,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     }
                     NEXT();
                 }
-                case Op::ARR_SETLEN: {
+                CASE(ARR_SETLEN): {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     sp -= 2;
                     int64_t n = sp[1].i;
@@ -685,9 +894,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                         a->p = arr;
                     } else if (arr->rc > 1) {
                         ArrObj* c = new ArrObj(t->elem, managed);
-                        c->items = arr->items;
-                        if (managed)
-                            for (Slot& s : c->items) retain(s.p);
+                        copyItems(c->items, arr->items, t->elem);
                         --arr->rc;
                         a->p = arr = c;
                     }
@@ -696,7 +903,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     arr->items.resize(size_t(n), Slot{.i = 0});
                     NEXT();
                 }
-                case Op::ARR_LIT: {
+                CASE(ARR_LIT): {
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     int n = pc[1];
                     pc += 2;
@@ -708,67 +915,69 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     (sp++)->p = arr;
                     NEXT();
                 }
-                case Op::AGG_TO_ARR: {
+                CASE(AGG_TO_ARR): {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     Slot s = sp[-1];
                     auto* arr = new ArrObj(t->elem, t->elem->isManaged());
-                    if (s.p)
-                        arr->items = static_cast<AggObj*>(s.p)->slots;
-                    else
+                    if (s.p) {
+                        copyItems(arr->items, static_cast<AggObj*>(s.p)->slots, t->elem);
+                    } else {
                         arr->items.assign(size_t(t->slotCount()), Slot{.i = 0});
-                    if (arr->managed)
-                        for (Slot& x : arr->items) retain(x.p);
+                    }
                     release(s.p);
                     sp[-1].p = arr;
                     NEXT();
                 }
-                case Op::JMP: {
+                CASE(JMP): {
                     int o = *pc++;
                     BRANCH(o);
                     NEXT();
                 }
-                case Op::JF: {
+                CASE(JF): {
                     int o = *pc++;
                     if (!(--sp)->i) BRANCH(o);
                     NEXT();
                 }
-                case Op::JT: {
+                CASE(JT): {
                     int o = *pc++;
                     if ((--sp)->i) BRANCH(o);
                     NEXT();
                 }
-                case Op::CALL: {
+                CASE(CALL): {
                     int p = *pc++;
                     if (ch.procs[size_t(p)].isExternal) {
-                        callExternal(p, sp);
+                        sp = externalCall(p, sp);
                         NEXT();
                     }
                     sp = enter(p, pc, sp, bp);
+                    regs.bp = bp;
                     NEXT();
                 }
-                case Op::CALL_NATIVE: {
+                CASE(CALL_NATIVE): {
                     int n = *pc++;
-                    callNative(ch.natives[size_t(n)].sig, m_natives[size_t(n)], sp, 0, nullptr, false);
+                    sp = nativeCall(ch.natives[size_t(n)].sig, m_natives[size_t(n)], sp);
                     NEXT();
                 }
-                case Op::CALL_METHOD: callMethod(*pc++, sp); NEXT();
-                case Op::CALL_IND: {
+                CASE(CALL_METHOD): sp = methodCall(*pc++, sp); NEXT();
+                CASE(CALL_IND): {
                     ++pc;
                     int64_t v = (--sp)->i;
                     if (v == 0) fail(TIFException::erNullPointerException);
                     if (v > 0) {
-                        if (ch.procs[size_t(v - 1)].isExternal)
-                            callExternal(int(v - 1), sp);
-                        else
+                        if (ch.procs[size_t(v - 1)].isExternal) {
+                            sp = externalCall(int(v - 1), sp);
+                        } else {
                             sp = enter(int(v - 1), pc, sp, bp);
+                            regs.bp = bp;
+                        }
                     } else {
                         size_t n = size_t(-v - 1);
-                        callNative(ch.natives[n].sig, m_natives[n], sp, 0, nullptr, false);
+                        sp = nativeCall(ch.natives[n].sig, m_natives[n], sp);
                     }
                     NEXT();
                 }
-                case Op::PROC_REF: (sp++)->i = *pc++; NEXT();
-                case Op::RET: {
+                CASE(PROC_REF): (sp++)->i = *pc++; NEXT();
+                CASE(RET): {
                     Frame f = m_frames.back();
                     const ProcInfo& info = ch.procs[size_t(f.proc)];
                     releaseFrame(f);
@@ -783,58 +992,57 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     m_frames.pop_back();
                     if (m_frames.size() <= baseFrames) return;
                     pc = f.ret;
-                    bp = m_frames.back().bp;
+                    bp = regs.bp = m_frames.back().bp;
                     NEXT();
                 }
-                case Op::HALT: {
+                CASE(HALT): {
                     releaseFrame(m_frames.back());
                     unpinTo(m_frames.back().pins);
                     m_frames.pop_back();
                     return;
                 }
-                case Op::TRY_EXCEPT:
-                case Op::TRY_FINALLY: {
+                CASE(TRY_EXCEPT):
+                CASE(TRY_FINALLY): {
                     bool fin = Op(pc[-1]) == Op::TRY_FINALLY;
                     m_handlers.push_back({fin, pc + *pc + 1, m_frames.size(), sp, m_pins.size()});
                     ++pc;
                     NEXT();
                 }
-                case Op::POP_HANDLER: {
+                CASE(POP_HANDLER): {
                     bool fin = m_handlers.back().isFinally;
                     m_handlers.pop_back();
                     if (fin) m_pending.push_back({Pending::None, 0, nullptr, m_handlers.size()});
                     NEXT();
                 }
-                case Op::END_FINALLY: {
+                CASE(END_FINALLY): {
                     Pending p = m_pending.back();
                     m_pending.pop_back();
                     if (p.kind == Pending::Exception) {
                         m_reraise = true;
-                        raising.emplace(m_exc.kind, m_exc.param);
+                        m_raising.emplace(m_exc.kind, m_exc.param);
                         goto raise_now;
                     }
-                    if (p.kind == Pending::Leave) leave(p.remaining, p.target, pc);
+                    if (p.kind == Pending::Leave) pc = leave(p.remaining, p.target);
                     NEXT();
                 }
-                case Op::END_EXCEPT: NEXT();
-                case Op::LEAVE: {
+                CASE(END_EXCEPT): NEXT();
+                CASE(LEAVE): {
                     int n = pc[0];
-                    const int32_t* target = pc + pc[1] + 2;
-                    leave(n, target, pc);
+                    pc = leave(n, pc + pc[1] + 2);
                     NEXT();
                 }
-                case Op::TO_VAR:
+                CASE(TO_VAR):
                     sp[-1] = toVariant(sp[-1], *pc++);
                     tag(sp - 1) = 1;
                     NEXT();
-                case Op::FROM_VAR: {
+                CASE(FROM_VAR): {
                     int kind = *pc++;
                     tag(sp - 1) = 0;  // consumed even when the conversion fails
                     sp[-1] = fromVariant(sp[-1], kind);
                     tag(sp - 1) = kind == 0 || kind == 5;
                     NEXT();
                 }
-                case Op::VAR_OP: {
+                CASE(VAR_OP): {
                     int op = *pc++;
                     Slot b = *--sp;
                     tag(sp) = 0;
@@ -843,119 +1051,119 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     tag(sp - 1) = op < 9 || op > 14;
                     NEXT();
                 }
-                case Op::VAR_UN:
+                CASE(VAR_UN):
                     tag(sp - 1) = 0;
                     sp[-1] = variantUnary(*pc++, sp[-1]);
                     tag(sp - 1) = 1;
                     NEXT();
-                case Op::GET_PROP: sp = getProperty(ch.props[size_t(*pc++)], sp); NEXT();
-                case Op::SET_PROP: sp = setProperty(ch.props[size_t(*pc++)], sp); NEXT();
-                case Op::ADD_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
-                case Op::SUB_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
-                case Op::MUL_I32K: sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
-                case Op::ADD_IK: sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++))); NEXT();
-                case Op::SUB_IK: sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++))); NEXT();
-                case Op::DIV_I32: {
+                CASE(GET_PROP): sp = getProperty(ch.props[size_t(*pc++)], sp); NEXT();
+                CASE(SET_PROP): sp = setProperty(ch.props[size_t(*pc++)], sp); NEXT();
+                CASE(ADD_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) + uint32_t(*pc++)); NEXT();
+                CASE(SUB_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) - uint32_t(*pc++)); NEXT();
+                CASE(MUL_I32K): sp[-1].i = int32_t(uint32_t(sp[-1].i) * uint32_t(*pc++)); NEXT();
+                CASE(ADD_IK): sp[-1].i = int64_t(uint64_t(sp[-1].i) + uint64_t(int64_t(*pc++))); NEXT();
+                CASE(SUB_IK): sp[-1].i = int64_t(uint64_t(sp[-1].i) - uint64_t(int64_t(*pc++))); NEXT();
+                CASE(DIV_I32): {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? int32_t(0 - uint32_t(sp[-1].i)) : sp[-1].i / b;
+                    sp[-1].i = arith::div(sp[-1].i, b, IntKind::Integer);
                     NEXT();
                 }
-                case Op::MOD_I32: {
+                CASE(MOD_I32): {
                     int64_t b = (--sp)->i;
                     if (b == 0) fail(TIFException::erDivideByZero);
-                    sp[-1].i = b == -1 ? 0 : sp[-1].i % b;
+                    sp[-1].i = arith::mod(sp[-1].i, b, IntKind::Integer);
                     NEXT();
                 }
-                case Op::DIV_IK: sp[-1].i /= *pc++; NEXT();
-                case Op::MOD_IK: sp[-1].i %= *pc++; NEXT();
-                case Op::JF_EQ: {
+                CASE(DIV_IK): sp[-1].i /= *pc++; NEXT();
+                CASE(MOD_IK): sp[-1].i %= *pc++; NEXT();
+                CASE(JF_EQ): {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i == sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JF_NE: {
+                CASE(JF_NE): {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i != sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JF_LT: {
+                CASE(JF_LT): {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i < sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JF_LE: {
+                CASE(JF_LE): {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i <= sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JF_GT: {
+                CASE(JF_GT): {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i > sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JF_GE: {
+                CASE(JF_GE): {
                     int o = *pc++;
                     sp -= 2;
                     if (!(sp[0].i >= sp[1].i)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JFK_EQ: {
+                CASE(JFK_EQ): {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i == k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JFK_NE: {
+                CASE(JFK_NE): {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i != k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JFK_LT: {
+                CASE(JFK_LT): {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i < k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JFK_LE: {
+                CASE(JFK_LE): {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i <= k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JFK_GT: {
+                CASE(JFK_GT): {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i > k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::JFK_GE: {
+                CASE(JFK_GE): {
                     int k = pc[0], o = pc[1];
                     pc += 2;
                     --sp;
                     if (!(sp->i >= k)) BRANCH(o);
                     NEXT();
                 }
-                case Op::INC_G:
+                CASE(INC_G):
                     globals[pc[0]].i = int64_t(uint64_t(globals[pc[0]].i) + uint64_t(int64_t(pc[1])));
                     pc += 2;
                     NEXT();
-                case Op::INC_G32:
+                CASE(INC_G32):
                     globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(pc[1]));
                     pc += 2;
                     NEXT();
-                case Op::DYN_LOAD: {
+                CASE(DYN_LOAD): {
                     int64_t i = (--sp)->i;
                     ArrObj* a = static_cast<ArrObj*>(sp[-1].a->p);
                     int64_t len = a ? int64_t(a->items.size()) : 0;
@@ -963,76 +1171,76 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     sp[-1] = a->items[size_t(i)];
                     NEXT();
                 }
-                case Op::INDEX_LOAD: {
+                CASE(INDEX_LOAD): {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     int64_t i = (--sp)->i;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
                     sp[-1] = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
                 }
-                case Op::FIELD_LOAD: {
+                CASE(FIELD_LOAD): {
                     AggObj* o = static_cast<AggObj*>(sp[-1].a->p);
                     sp[-1] = o ? o->slots[size_t(pc[1])] : Slot{.i = 0};
                     pc += 2;
                     NEXT();
                 }
-                case Op::LOAD_LL:
+                CASE(LOAD_LL):
                     sp[0] = bp[pc[0]];
                     sp[1] = bp[pc[1]];
                     sp += 2;
                     pc += 2;
                     NEXT();
-                case Op::LOAD_GG:
+                CASE(LOAD_GG):
                     sp[0] = globals[pc[0]];
                     sp[1] = globals[pc[1]];
                     sp += 2;
                     pc += 2;
                     NEXT();
-                case Op::ADDTO_L32:
+                CASE(ADDTO_L32):
                     bp[pc[0]].i = int32_t(uint32_t(bp[pc[0]].i) + uint32_t(bp[pc[1]].i));
                     pc += 2;
                     NEXT();
-                case Op::ADDTO_G32:
+                CASE(ADDTO_G32):
                     globals[pc[0]].i = int32_t(uint32_t(globals[pc[0]].i) + uint32_t(globals[pc[1]].i));
                     pc += 2;
                     NEXT();
-                case Op::DYN_ADDR_GG:
+                CASE(DYN_ADDR_GG):
                     sp->a = dynElement(&globals[pc[0]], globals[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                case Op::DYN_ADDR_LL:
+                CASE(DYN_ADDR_LL):
                     sp->a = dynElement(&bp[pc[0]], bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                case Op::DYN_ADDR_RL:
+                CASE(DYN_ADDR_RL):
                     sp->a = dynElement(bp[pc[0]].a, bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                case Op::DYN_LOAD_GG:
+                CASE(DYN_LOAD_GG):
                     *sp = *dynElement(&globals[pc[0]], globals[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                case Op::DYN_LOAD_LL:
+                CASE(DYN_LOAD_LL):
                     *sp = *dynElement(&bp[pc[0]], bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                case Op::DYN_LOAD_RL:
+                CASE(DYN_LOAD_RL):
                     *sp = *dynElement(bp[pc[0]].a, bp[pc[1]].i);
                     ++sp;
                     pc += 2;
                     NEXT();
-                case Op::STORE_IK: (--sp)->a->i = *pc++; NEXT();
-                case Op::STORE_RI:
+                CASE(STORE_IK): (--sp)->a->i = *pc++; NEXT();
+                CASE(STORE_RI):
                     sp -= 2;
                     *sp[1].a = sp[0];
                     NEXT();
-                case Op::STORE_RIM: {
+                CASE(STORE_RIM): {
                     sp -= 2;
                     HeapObj* old = sp[1].a->p;
                     *sp[1].a = sp[0];
@@ -1040,16 +1248,16 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(old);
                     NEXT();
                 }
-                case Op::STR_SETCHAR_R: {
+                CASE(STR_SETCHAR_R): {
                     sp -= 3;
                     Slot* a = sp[1].a;
                     int64_t i = sp[2].i;
-                    if (i < 1 || i > int64_t(strOf(*a).size())) fail(TIFException::erOutOfRange);
+                    if (i < 1 || i > int64_t(strOf(*a).size())) stringIndexError();
                     uniqueStr(a)->s[size_t(i - 1)] = char(sp[0].i);
                     NEXT();
                 }
-                case Op::APPEND_L:
-                case Op::APPEND_G: {
+                CASE(APPEND_L):
+                CASE(APPEND_G): {
                     Slot* d = Op(pc[-1]) == Op::APPEND_L ? &bp[*pc] : &globals[*pc];
                     ++pc;
                     Slot b = *--sp;
@@ -1063,7 +1271,7 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     release(b.p);
                     NEXT();
                 }
-                case Op::DYN_INDEX_PIN: {
+                CASE(DYN_INDEX_PIN): {
                     int64_t i = (--sp)->i;
                     Slot* arr = sp[-1].a;
                     sp[-1].a = dynElement(arr, i);
@@ -1071,72 +1279,209 @@ void Vm::execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp) {
                     m_pins.push_back(arr->p);
                     NEXT();
                 }
-                case Op::UNPIN: unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
-                case Op::INDEX_ADDR_GG:
-                case Op::INDEX_ADDR_LL: {
+                CASE(UNPIN): unpinTo(m_pins.size() - size_t(*pc++)); NEXT();
+                CASE(INDEX_ADDR_GG):
+                CASE(INDEX_ADDR_LL): {
                     bool global = Op(pc[-1]) == Op::INDEX_ADDR_GG;
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
                     int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
                     pc += 3;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     (sp++)->a = &uniqueAgg(arr, t)->slots[size_t(i - t->low)];
                     NEXT();
                 }
-                case Op::INDEX_LOAD_GG:
-                case Op::INDEX_LOAD_LL: {
+                CASE(INDEX_LOAD_GG):
+                CASE(INDEX_LOAD_LL): {
                     bool global = Op(pc[-1]) == Op::INDEX_LOAD_GG;
                     const TypeDesc* t = ch.typeTable[size_t(pc[0])];
                     Slot* arr = global ? &globals[pc[1]] : &bp[pc[1]];
                     int64_t i = global ? globals[pc[2]].i : bp[pc[2]].i;
                     pc += 3;
-                    if (i < t->low || i > t->high) indexError(i, t->high - t->low + 1);
+                    if (i < t->low || i > t->high) staticIndexError(i, t);
                     AggObj* o = static_cast<AggObj*>(arr->p);
                     *sp++ = o ? o->slots[size_t(i - t->low)] : Slot{.i = 0};
                     NEXT();
                 }
-                case Op::IS_CLASS: {
+                CASE(IS_CLASS): {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     sp[-1].i = isInstance(t, ObjectRef(sp[-1].i));
                     NEXT();
                 }
-                case Op::AS_CLASS: {
+                CASE(AS_CLASS): {
                     const TypeDesc* t = ch.typeTable[size_t(*pc++)];
                     ObjectRef obj = ObjectRef(sp[-1].i);
                     if (obj != 0 && !isInstance(t, obj)) fail(TIFException::erTypeMismatch);
                     NEXT();
                 }
-                case Op::RAISE: {
+                CASE(SHL_I32): BIN_I(arith::shl(a, b, IntKind::Integer));
+                CASE(SHR_I32): BIN_I(arith::shr(a, b, IntKind::Integer));
+                CASE(SHL_W):
+                CASE(SHR_W): {
+                    bool left = Op(pc[-1]) == Op::SHL_W;
+                    IntKind k = IntKind(*pc++);
+                    int64_t b = (--sp)->i;
+                    sp[-1].i = left ? arith::shl(sp[-1].i, b, k) : arith::shr(sp[-1].i, b, k);
+                    NEXT();
+                }
+                CASE(AND_IK): sp[-1].i &= *pc++; NEXT();
+                CASE(OR_IK): sp[-1].i |= *pc++; NEXT();
+                CASE(XOR_IK): sp[-1].i ^= *pc++; NEXT();
+                CASE(SHL_I32K): sp[-1].i = arith::shl(sp[-1].i, *pc++, IntKind::Integer); NEXT();
+                CASE(SHR_I32K): sp[-1].i = arith::shr(sp[-1].i, *pc++, IntKind::Integer); NEXT();
+#define JFK_VAR(op, base, cmp)     \
+    CASE(op): {                 \
+        int64_t a = base[pc[0]].i; \
+        int k = pc[1], o = pc[2];  \
+        pc += 3;                   \
+        if (!(a cmp k)) BRANCH(o); \
+        NEXT();                    \
+    }
+                    JFK_VAR(JFK_EQ_L, bp, ==)
+                    JFK_VAR(JFK_NE_L, bp, !=)
+                    JFK_VAR(JFK_LT_L, bp, <)
+                    JFK_VAR(JFK_LE_L, bp, <=)
+                    JFK_VAR(JFK_GT_L, bp, >)
+                    JFK_VAR(JFK_GE_L, bp, >=)
+                    JFK_VAR(JFK_EQ_G, globals, ==)
+                    JFK_VAR(JFK_NE_G, globals, !=)
+                    JFK_VAR(JFK_LT_G, globals, <)
+                    JFK_VAR(JFK_LE_G, globals, <=)
+                    JFK_VAR(JFK_GT_G, globals, >)
+                    JFK_VAR(JFK_GE_G, globals, >=)
+#undef JFK_VAR
+#define FOR_STEP(op, var, bound)                         \
+    CASE(op): {                                       \
+        int64_t& v = var[pc[0]].i;                       \
+        int s = pc[1];                                   \
+        int64_t k = bound;                               \
+        int o = pc[3];                                   \
+        pc += 4;                                         \
+        v = int64_t(uint64_t(v) + uint64_t(int64_t(s))); \
+        if (s > 0 ? v <= k : v >= k) BRANCH(o);          \
+        NEXT();                                          \
+    }
+                    FOR_STEP(FOR_LK, bp, pc[2])
+                    FOR_STEP(FOR_GK, globals, pc[2])
+                    FOR_STEP(FOR_LL, bp, bp[pc[2]].i)
+                    FOR_STEP(FOR_GG, globals, globals[pc[2]].i)
+#undef FOR_STEP
+#define OP_WITH_CONSTANT(op, base, expr) \
+    CASE(op): {                       \
+        int64_t a = base[pc[0]].i;       \
+        int64_t k = pc[1];               \
+        pc += 2;                         \
+        (sp++)->i = (expr);              \
+        NEXT();                          \
+    }
+                    OP_WITH_CONSTANT(ADDK_L, bp, arith::add(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(ADDK_G, globals, arith::add(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(MULK_L, bp, arith::mul(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(MULK_G, globals, arith::mul(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(DIVK_L, bp, a / k)
+                    OP_WITH_CONSTANT(DIVK_G, globals, a / k)
+                    OP_WITH_CONSTANT(MODK_L, bp, a % k)
+                    OP_WITH_CONSTANT(MODK_G, globals, a % k)
+                    OP_WITH_CONSTANT(ANDK_L, bp, a & k)
+                    OP_WITH_CONSTANT(ANDK_G, globals, a & k)
+                    OP_WITH_CONSTANT(SHLK_L, bp, arith::shl(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(SHLK_G, globals, arith::shl(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(SHRK_L, bp, arith::shr(a, k, IntKind::Integer))
+                    OP_WITH_CONSTANT(SHRK_G, globals, arith::shr(a, k, IntKind::Integer))
+#undef OP_WITH_CONSTANT
+#define OP_WITH_VARIABLE(op, base, expr)                           \
+    CASE(op): {                                                    \
+        int64_t a = sp[-1].i;                                      \
+        int64_t b = base[*pc++].i;                                 \
+        sp[-1].i = (expr);                                         \
+        NEXT();                                                    \
+    }
+                OP_WITH_VARIABLE(XOR_L, bp, a ^ b)
+                OP_WITH_VARIABLE(XOR_G, globals, a ^ b)
+                OP_WITH_VARIABLE(AND_L, bp, a & b)
+                OP_WITH_VARIABLE(AND_G, globals, a & b)
+                OP_WITH_VARIABLE(OR_L, bp, a | b)
+                OP_WITH_VARIABLE(OR_G, globals, a | b)
+                OP_WITH_VARIABLE(ADD32_L, bp, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLE(ADD32_G, globals, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLE(SUB32_L, bp, arith::sub(a, b, IntKind::Integer))
+                OP_WITH_VARIABLE(SUB32_G, globals, arith::sub(a, b, IntKind::Integer))
+#undef OP_WITH_VARIABLE
+#define OP_WITH_VARIABLES(op, base, expr)                          \
+    CASE(op): {                                                    \
+        int64_t a = base[pc[0]].i;                                 \
+        int64_t b = base[pc[1]].i;                                 \
+        pc += 2;                                                   \
+        (sp++)->i = (expr);                                        \
+        NEXT();                                                    \
+    }
+                OP_WITH_VARIABLES(XOR_LL, bp, a ^ b)
+                OP_WITH_VARIABLES(XOR_GG, globals, a ^ b)
+                OP_WITH_VARIABLES(ADD32_LL, bp, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLES(ADD32_GG, globals, arith::add(a, b, IntKind::Integer))
+                OP_WITH_VARIABLES(SUB32_LL, bp, arith::sub(a, b, IntKind::Integer))
+                OP_WITH_VARIABLES(SUB32_GG, globals, arith::sub(a, b, IntKind::Integer))
+#undef OP_WITH_VARIABLES
+                CASE(LOAD_REF): *sp++ = *bp[*pc++].a; NEXT();
+                CASE(FIELD_ADDR2): {
+                    Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
+                    sp[-1].a = fieldAddress(f, pc[2], pc[3]);
+                    pc += 4;
+                    NEXT();
+                }
+                CASE(FIELD_LOAD2): {
+                    Slot* f = fieldAddress(sp[-1].a, pc[0], pc[1]);
+                    auto* o = static_cast<AggObj*>(f->p);
+                    sp[-1] = o ? o->slots[size_t(pc[3])] : Slot{.i = 0};
+                    pc += 4;
+                    NEXT();
+                }
+                CASE(DYN_STOREK_GG): {
+                    dynElement(&globals[pc[0]], globals[pc[1]].i)->i = pc[2];
+                    pc += 3;
+                    NEXT();
+                }
+                CASE(STORE_AGG):
                     sp -= 2;
-                    int64_t k = sp[0].i;
                     tag(sp + 1) = 0;
-                    std::string param = strOf(sp[1]);
-                    release(sp[1].p);
-                    if (k < 0 || k >= kExceptionKinds) k = int64_t(TIFException::erCustomError);
-                    raising.emplace(TIFException(k), std::move(param));
+                    assignAgg(sp[0].a, sp[1].p);
+                    NEXT();
+                CASE(STORE_AGG_R):
+                    sp -= 2;
+                    tag(sp) = 0;
+                    assignAgg(sp[1].a, sp[0].p);
+                    NEXT();
+                CASE(AGG_UNSHARE): {
+                    auto* o = static_cast<AggObj*>(sp[-1].p);
+                    if (o && o->rc > 1) {
+                        --o->rc;
+                        sp[-1].p = cloneAgg(o);
+                    }
+                    NEXT();
+                }
+                CASE(RAISE): {
+                    sp -= 2;
+                    prepareRaise(sp);
                     goto raise_now;
                 }
-                default: fail(TIFException::erInvalidOpcode);
+                default:
+#if VANTREL_THREADED_DISPATCH
+                invalid_opcode:
+#endif
+                    fail(TIFException::erInvalidOpcode);
                 }
+                // clang-format on
                 continue;
             raise_now:
-                if (!unwind(*raising, pc, sp, bp, baseFrames, baseSp)) {
-                    ScriptException e = *raising;
-                    raising.reset();
-                    m_reraise = true;  // the handler below must keep the original position
-                    throw e;
-                }
-                raising.reset();
+                const int32_t* upc = pc;
+                Slot* usp = sp;
+                Slot* ubp = bp;
+                if (!unwind(*m_raising, upc, usp, ubp, baseFrames, baseSp)) throwRaising();
+                pc = upc;
+                sp = usp;
+                bp = regs.bp = ubp;
+                m_raising.reset();
             }
-        } catch (const ScriptException& e) {
-            if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw;
-        } catch (const std::bad_alloc&) {
-            ScriptException e(TIFException::erOutOfMemory, "");
-            if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw e;
-        } catch (const std::exception& err) {
-            // Any other failure of native code becomes a script error, never a crash.
-            ScriptException e(TIFException::erException, err.what());
-            if (!unwind(e, pc, sp, bp, baseFrames, baseSp)) throw e;
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -99,14 +100,28 @@ private:
     Slot* getProperty(const PropRef& r, Slot* sp);
     Slot* setProperty(const PropRef& r, Slot* sp);
     bool isInstance(const TypeDesc* t, ObjectRef h);
+    // Where the dispatch loop is: the start of the instruction being run.
+    struct Regs {
+        const int32_t* pc;
+        Slot* sp;
+        Slot* bp;
+    };
     void execute(const int32_t* pc, Slot* sp, size_t baseFrames, Slot* baseSp);
+    void dispatch(size_t baseFrames, Slot* baseSp);
+    bool unwindFrom(const ScriptException& e, Regs& r, size_t baseFrames, Slot* baseSp);
+    Slot* fieldAddress(Slot* s, int type, int field);
+    Slot* nativeCall(const ProcSig& sig, const NativeTarget& t, Slot* sp);
+    Slot* methodCall(int n, Slot* sp);
+    Slot* externalCall(int proc, Slot* sp);
+    void prepareRaise(Slot* args);
+    [[noreturn]] void throwRaising();
     Slot* enter(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);
     Slot* enterFromNative(int proc, const int32_t*& pc, Slot* sp, Slot*& bp);  // enter(), not inlined
     void releaseFrame(const Frame& f);
     void abandonFrame(const Frame& f);
     bool unwind(const ScriptException& e, const int32_t*& pc, Slot*& sp, Slot*& bp, size_t baseFrames,
                 Slot* baseSp);
-    bool leave(int remaining, const int32_t* target, const int32_t*& pc);
+    const int32_t* leave(int remaining, const int32_t* target);  // where execution goes on
     SourcePos posAt(const int32_t* pc, int& proc) const;
     void callNative(const ProcSig& sig, const NativeTarget& t, Slot*& sp, ObjectRef self,
                     classes::TObject* obj, bool method);
@@ -122,6 +137,7 @@ private:
     std::vector<NativeTarget> m_externals;  // per chunk proc (external declarations)
     std::shared_ptr<ScriptHandler::Link> m_link;
     std::unique_ptr<char[]> m_procKeys;  // one byte per procedure: the identity of its TMethods
+    Regs m_regs{};                       // published by the dispatch loop for execute()'s error handling
     std::unique_ptr<Slot[]> m_stack;
     // One byte per stack slot: 1 while the slot holds an owned managed temporary, so an
     // error can release what an expression had pushed when it was interrupted.
@@ -147,6 +163,7 @@ private:
     RuntimeError m_error;
     RuntimeError m_exc;
     bool m_reraise = false;
+    std::optional<ScriptException> m_raising;  // raised by the script itself: no C++ unwinding
     std::chrono::steady_clock::time_point m_start;
 };
 

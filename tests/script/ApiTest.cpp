@@ -127,7 +127,7 @@ TEST(Api, OneCompilerCompilesRepeatedlyWithFreshDeclarations) {
     ASSERT_TRUE(second);
     EXPECT_EQ(calls, 2);
     EXPECT_FALSE(c.compile("begin x := 1; end."));
-    EXPECT_EQ(c.messages()[0].toString(), "[Error] (1:7): Unknown identifier 'X'");
+    EXPECT_EQ(c.messages()[0].toString(), "[Error] (1:7): Unknown identifier 'x'");
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST(Compiler, AsksForTheSystemUnitFirstThenEachUsedUnit) {
     EXPECT_EQ(asked, (std::vector<std::string>{"SYSTEM", "EXTRA"}));
     asked.clear();
     EXPECT_FALSE(c.compile("uses Other; begin end."));
-    EXPECT_EQ(firstMessage(c), "[Error] (1:6): Unknown identifier 'OTHER'");
+    EXPECT_EQ(firstMessage(c), "[Error] (1:6): Unknown identifier 'Other'");
 }
 
 TEST(Compiler, DeclarationsAreRefusedOutsideTheUnitHandler) {
@@ -69,13 +69,34 @@ TEST(Compiler, AScriptRoutineShadowsABuiltinOfTheSameName) {
     EXPECT_TRUE(chunk) << firstMessage(c);
 }
 
-TEST(Compiler, PositionHookSeesIncreasingOffsets) {
+TEST(Compiler, PositionHookFiresOncePerMultipleOf51200Crossed) {
+    // Statements of 13 bytes never start exactly on a multiple; a 110,000-byte comment
+    // jumps over two multiples at once.
+    std::string src = "var i: Integer;\nbegin\n";
+    while (src.size() < 60000) src += "  i := i + 1;";
+    std::string comment = "{" + std::string(110000, 'c') + "}";
+    src += comment + "\n";
+    size_t afterComment = src.size();
+    while (src.size() < 240000) src += "  i := i + 1;";
+    src += "\nend.";
     Compiler c;
     std::vector<uint32_t> offsets;
     c.setPositionHook([&](uint32_t off) { offsets.push_back(off); });
-    ASSERT_TRUE(c.compile("var i: Integer;\nbegin\n  i := 1;\n  i := 2;\nend."));
-    ASSERT_GE(offsets.size(), 2u);
-    for (size_t k = 1; k < offsets.size(); ++k) EXPECT_LT(offsets[k - 1], offsets[k]);
+    ASSERT_TRUE(c.compile(src)) << firstMessage(c);
+    ASSERT_EQ(offsets.size(), (src.size() - 1) / 51200);
+    for (size_t k = 0; k < offsets.size(); ++k) {
+        EXPECT_GE(offsets[k], (k + 1) * 51200);
+        EXPECT_LT(offsets[k], (k + 1) * 51200 + 13 + comment.size()) << k;
+    }
+    // the two multiples inside the comment are reported at the first token after it
+    EXPECT_EQ(offsets[1], afterComment + 2);
+    EXPECT_EQ(offsets[2], afterComment + 2);
+
+    Compiler small;
+    offsets.clear();
+    small.setPositionHook([&](uint32_t off) { offsets.push_back(off); });
+    ASSERT_TRUE(small.compile("var i: Integer;\nbegin\n  i := 1;\nend."));
+    EXPECT_TRUE(offsets.empty());
 }
 
 TEST(Compiler, DebugInformationMapsCodeToSourcePositions) {

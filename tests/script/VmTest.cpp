@@ -42,7 +42,8 @@ TEST(Vm, VariantsFollowTheDelphiRules) {
         "end.");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.out, "empty\n15\nab\n5\nnull 1\ntrue\n256 256\n");
-    EXPECT_EQ(r.error.kind, script::TIFException::erTypeMismatch);
+    EXPECT_EQ(r.error.kind, script::TIFException::erException);
+    EXPECT_EQ(r.error.param, "Invalid variant type cast");
 }
 
 TEST(Vm, ErrorsCarryTheSourcePositionOfTheFailingStatement) {
@@ -139,6 +140,48 @@ TEST(Vm, ArraysStayAliveWhileAnElementIsPassedByReferenceOrUsedByWith) {
         "end.");
     ASSERT_TRUE(r.ok) << r.message << r.error.text;
     EXPECT_EQ(r.out, "0\n0\n0\n7\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Vm, CountingLoopsAndFusedComparesSpendTheStepBudget) {
+    auto limited = [](script::Executor& e) { e.setStepLimit(1000); };
+    for (const char* loop :
+         {"var i: Integer; begin for i := 1 to 2000000000 do ; end.",
+          "procedure P; var i, n: Integer; begin n := 2000000000; for i := n downto 1 do ; end;\n"
+          "begin P; end.",
+          "var i: Integer; begin i := 0; while i < 2000000000 do Inc(i); end."}) {
+        auto r = runScript(loop, {}, limited);
+        ASSERT_TRUE(r.compiled) << r.message;
+        EXPECT_FALSE(r.ok) << loop;
+        EXPECT_EQ(r.error.text, "Execution limit exceeded") << loop;
+    }
+}
+
+TEST(Vm, AnErrorAfterANestedRunIsReportedWhereTheOuterCallIs) {
+    script::Executor* exec = nullptr;
+    auto r = runScript(
+        "procedure Inner; var k: Integer; begin try k := 0; k := 1 div k; except Out('inner'); end; end;\n"
+        "var x: Integer;\n"
+        "begin\n"
+        "  x := 1;\n"
+        "  CallBack;\n"
+        "end.",
+        [](script::Compiler& c) { c.addFunction("procedure CallBack;"); },
+        [&](script::Executor& e) {
+            exec = &e;
+            e.bind("CallBack", [&](script::NativeCall&) {
+                exec->call("Inner");
+                throw script::ScriptException(script::TIFException::erCustomError, "after");
+            });
+        });
+    ASSERT_TRUE(r.compiled) << r.message;
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "inner\n");
+    EXPECT_EQ(r.error.text, "after");
+    EXPECT_EQ(r.error.pos.row, 5);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-var a: Integer;
-    A: string;
+var Total: Integer;
+    TOTAL: string;
 begin
 end.
-// expect error: [Error] (2:5): Duplicate identifier 'A'
+// expect error: [Error] (2:5): Duplicate identifier 'TOTAL'

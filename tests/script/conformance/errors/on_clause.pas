@@ -4,4 +4,4 @@ begin
     on E: Exception do ;
   end;
 end.
-// expect error: [Error] (4:5): Unknown identifier 'ON'
+// expect error: [Error] (4:5): Unknown identifier 'on'

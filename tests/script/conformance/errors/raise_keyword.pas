@@ -1,4 +1,4 @@
 begin
   raise Exception.Create('x');
 end.
-// expect error: [Error] (2:3): Unknown identifier 'RAISE'
+// expect error: [Error] (2:3): Unknown identifier 'raise'

@@ -2,4 +2,4 @@ var x: Integer;
 begin
   x := Foo + 1;
 end.
-// expect error: [Error] (3:8): Unknown identifier 'FOO'
+// expect error: [Error] (3:8): Unknown identifier 'Foo'

@@ -1,4 +1,4 @@
 var a: TFoo;
 begin
 end.
-// expect error: [Error] (1:8): Unknown type 'TFOO'
+// expect error: [Error] (1:8): Unknown type 'TFoo'

@@ -1,4 +1,4 @@
 uses Classes;
 begin
 end.
-// expect error: [Error] (1:6): Unknown identifier 'CLASSES'
+// expect error: [Error] (1:6): Unknown identifier 'Classes'

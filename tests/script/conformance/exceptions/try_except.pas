@@ -26,7 +26,7 @@ begin
     s := 'abc';
     s[10] := 'x';
   except
-    Writeln(ExceptionToString(ExceptionType, ExceptionParam)); // expect: Out Of Range
+    Writeln(ExceptionToString(ExceptionType, ExceptionParam)); // expect: Out of string range
   end;
   Writeln(ExceptionToString(erTypeMismatch, ''));             // expect: Type Mismatch
   Writeln(ExceptionToString(erCouldNotCallProc, ''));         // expect: Could not call proc

@@ -4,7 +4,23 @@ var
   i, n, count: Integer;
   ch: Char;
   b: Byte;
+
+// the same with the counter and the bound local to a routine
+function Grown(N: Integer): Integer;
+var
+  k, count: Integer;
 begin
+  count := 0;
+  for k := 1 to N do
+  begin
+    count := count + 1;
+    if k = 2 then N := 5;
+  end;
+  Result := count * 100 + k;
+end;
+
+begin
+  Writeln(IntToStr(Grown(3)));         // expect: 506
   for i := 1 to 5 do ;
   Writeln(IntToStr(i));                // expect: 6
   for i := 5 downto 1 do ;

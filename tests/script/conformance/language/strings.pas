@@ -22,5 +22,5 @@ begin
   a[1] := 'x'; a[2] := 'y'; a[3] := 'z';
   Writeln(a);                          // expect: xyz
   Writeln(UpperCase('MiXeD') + LowerCase('MiXeD')); // expect: MIXEDmixed
-  Writeln(a[4]);                       // expect runtime error: Out Of Range (25:12)
+  Writeln(a[4]);                       // expect runtime error: Out of string range (25:12)
 end.

@@ -35,5 +35,5 @@ begin
   i := 10;
   d := i;
   Writeln(FloatToStr(d / 4));                   // expect: 2.5
-  Writeln(FloatToStr(StrToFloat('1,5')));       // expect runtime error: '1,5' is not a valid floating point value (38:22)
+  Writeln(FloatToStr(StrToFloat('1,5')));       // expect runtime error: Exception: Invalid float (38:22)
 end.

@@ -37,5 +37,5 @@ begin
   StrSet('Z', 3, s);
   Writeln(s);                                   // expect: abZ
   Writeln(IntToStr(Length('')) + IntToStr(Length('four')));  // expect: 04
-  StrSet('Q', 4, s);                            // expect runtime error: Out Of Range (40:3)
+  StrSet('Q', 4, s);                            // expect runtime error: Out of string range (40:3)
 end.

@@ -1,5 +1,5 @@
-// A failed variant conversion is a catchable Type Mismatch, and the script goes on
-// with its variables intact (the failed operation leaves nothing behind).
+// A failed variant conversion is the catchable exception "Invalid variant type cast", and the
+// script goes on with its variables intact (the failed operation leaves nothing behind).
 var
   v, w: Variant;
   n: Integer;
@@ -9,18 +9,18 @@ begin
   try
     v := v * w;
   except
-    Writeln('mul ' + ExceptionToString(ExceptionType, ExceptionParam)); // expect: mul Type Mismatch
+    Writeln('mul ' + ExceptionToString(ExceptionType, ExceptionParam)); // expect: mul Exception: Invalid variant type cast
   end;
   Writeln(v);                                                          // expect: abc
   try
     v := -v;
   except
-    Writeln('neg ' + ExceptionToString(ExceptionType, ExceptionParam)); // expect: neg Type Mismatch
+    Writeln('neg ' + ExceptionToString(ExceptionType, ExceptionParam)); // expect: neg Exception: Invalid variant type cast
   end;
   try
     if v > w then Writeln('not reached');
   except
-    Writeln('cmp ' + ExceptionToString(ExceptionType, ExceptionParam)); // expect: cmp Type Mismatch
+    Writeln('cmp ' + ExceptionToString(ExceptionType, ExceptionParam)); // expect: cmp Exception: Invalid variant type cast
   end;
   w := 0;
   v := 7;

@@ -31,5 +31,5 @@ begin
   v := Unassigned;
   if VarIsEmpty(v) then Writeln('unassigned');   // expect: unassigned
   v := Null;
-  i := v;                                        // expect runtime error: Type Mismatch (34:3)
+  i := v;                                        // expect runtime error: Exception: Invalid variant type cast (34:3)
 end.
