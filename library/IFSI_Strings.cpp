@@ -7,6 +7,7 @@
 #include "classes/TComponent.h"
 #include "library/ComponentText.h"
 #include "library/Dates.h"
+#include "library/Desktop.h"
 #include "library/Numbers.h"
 #include "library/Strings.h"
 #include "library/SystemMessages.h"
@@ -79,10 +80,9 @@ const script::Imports& stringImports() {
             .routine("Function WildcardMatch( const Text, Pattern : PChar) : Boolean",
                      guarded<&WildcardMatch>)
             .routine("Function IntMax( const A, B : Integer) : Integer", guarded<&IntMax>)
-            // FIXME: measures through the canvas of a device-context handle; bound once the
-            // handle table for canvases exists. Until then a script calling it does not load.
-            .unbound(
-                "Function GetTextWidth( const DC : Integer; S : String; const Prefix : Boolean) : Integer")
+            .routine(
+                "Function GetTextWidth( const DC : Integer; S : String; const Prefix : Boolean) : Integer",
+                guarded<&getTextWidth>)
             .routine("Function Win32ErrorString( ErrorCode : Integer) : String", guarded<&Win32ErrorString>)
             .routine("function StringToHTML(Str: String): String;", guarded<&StringToHTML>)
             .routine("Function EncodeStr( AType : integer; astr : string) : string", guarded<&EncodeStr>)

@@ -9,6 +9,7 @@
 #include "classes/TWriter.h"
 #include "vcl/KeptProperties.h"
 #include "vcl/Menus.h"
+#include "vcl/WindowIds.h"
 
 namespace vcl {
 
@@ -337,6 +338,9 @@ const classes::ClassInfo& TWinControl::staticClass() {
                       {.defaultValue = -1})
             .property("TabStop", ct::boolean(), &TWinControl::tabStop, &TWinControl::setTabStop,
                       {.defaultValue = 0})
+            // A small id from the window table, never a pointer: routines taking a window
+            // handle look it up again and do nothing for one that no longer names a window.
+            .publicProperty("property Handle: Integer;", [](TWinControl& c) { return windowId(&c); })
             .defined("DesignSize", [](TWinControl&, classes::TReader& r) {
                 // Anchors work from the sizes the controls have when loaded; the design size adds nothing.
                 r.readListBegin();

@@ -79,6 +79,6 @@ TEST_F(PinnedSettings, RoutinesLeftToOtherLayersCompileButDoNotLoadUntilBound) {
     ASSERT_TRUE(session.run("begin Log(RepConst('%n')); end.")) << session.error;
     EXPECT_EQ(session.log, "<%n>\n");
 
-    EXPECT_TRUE(session.compile("begin GetTextWidth(0, 'x', False); end."));
+    EXPECT_TRUE(session.compile("begin Log(DERepConst('%n')); end."));
     EXPECT_FALSE(session.load());
 }

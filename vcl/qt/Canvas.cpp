@@ -11,6 +11,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "vcl/Graphic.h"
+#include "vcl/WindowIds.h"
 #include "vcl/qt/QtText.h"
 
 namespace vcl {
@@ -194,26 +195,30 @@ void wrapInto(std::vector<TextLine>& lines, const TextLine& para, const QFontMet
 
 const classes::ClassInfo& TCanvas::staticClass() {
     namespace ct = classes::types;
-    static const auto info = classes::ClassBuilder<TCanvas>("TCanvas", classes::TPersistent::staticClass())
-                                 .property("Font", TFont::staticClass().typeInfo(), &TCanvas::fontPointer,
-                                           [](TCanvas& c, TFont* f) {
-                                               if (f) c.setFont(*f);
-                                           })
-                                 .property("Pen", TPen::staticClass().typeInfo(), &TCanvas::penPointer,
-                                           [](TCanvas& c, TPen* p) {
-                                               if (p) c.setPen(*p);
-                                           })
-                                 .property("Brush", TBrush::staticClass().typeInfo(), &TCanvas::brushPointer,
-                                           [](TCanvas& c, TBrush* b) {
-                                               if (b) c.setBrush(*b);
-                                           })
-                                 .build();
+    static const auto info =
+        classes::ClassBuilder<TCanvas>("TCanvas", classes::TPersistent::staticClass())
+            .property("Font", TFont::staticClass().typeInfo(), &TCanvas::fontPointer,
+                      [](TCanvas& c, TFont* f) {
+                          if (f) c.setFont(*f);
+                      })
+            .property("Pen", TPen::staticClass().typeInfo(), &TCanvas::penPointer,
+                      [](TCanvas& c, TPen* p) {
+                          if (p) c.setPen(*p);
+                      })
+            .property("Brush", TBrush::staticClass().typeInfo(), &TCanvas::brushPointer,
+                      [](TCanvas& c, TBrush* b) {
+                          if (b) c.setBrush(*b);
+                      })
+            // The device-context handle: an id, looked up again on use.
+            .publicProperty("property Handle: Integer;", [](TCanvas& c) { return canvasId(&c); })
+            .build();
     return *info;
 }
 
 TCanvas::TCanvas() : m_impl(std::make_unique<Impl>()) {}
 
 TCanvas::~TCanvas() {
+    forgetCanvas(this);
     if (m_impl->painter.isActive()) m_impl->painter.end();
 }
 
