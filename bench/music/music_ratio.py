@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""ConvertAudioToWAV against Debian's decoders in the same run: a 4-minute mp3 and ogg
+converted by music_bench --convert and by mpg123 -w and oggdec;
+prints our time over theirs (target <= 1.25). Usage: bench/music/music_ratio.py [build folder]"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "release")
+bench = os.path.join(build, "bench", "music", "music_bench")
+
+
+def best_wall(command, cwd=None, runs=3):
+    best = None
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        wall = time.perf_counter() - start
+        best = wall if best is None else min(best, wall)
+    return best
+
+
+def main():
+    with tempfile.TemporaryDirectory() as tmp:
+        src = os.path.join(tmp, "src.wav")
+        subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", src, "synth", "240", "pinknoise",
+                        "synth", "240", "sine", "mix", "330", "vol", "0.5"], check=True, stderr=subprocess.DEVNULL)
+        mp3, ogg = os.path.join(tmp, "a.mp3"), os.path.join(tmp, "a.ogg")
+        subprocess.run(["lame", "--quiet", src, mp3], check=True)
+        subprocess.run(["oggenc", "-Q", src, "-o", ogg], check=True)
+        env = dict(os.environ, VANTREL_AUDIO="null", QT_QPA_PLATFORM="offscreen")
+        os.environ.update(env)
+        out = os.path.join(tmp, "out.wav")
+        rows = [
+            ("mp3", best_wall(["mpg123", "-q", "-w", os.path.join(tmp, "ref.wav"), mp3]),
+             best_wall([bench, "--convert", mp3, out]), "mpg123 -w"),
+            ("ogg", best_wall(["oggdec", "-Q", ogg, "-o", os.path.join(tmp, "ref.wav")]),
+             best_wall([bench, "--convert", ogg, out]), "oggdec"),
+        ]
+        for name, theirs, ours, peer in rows:
+            print(f"{name}: {peer} {theirs:.3f} s, ConvertAudioToWAV {ours:.3f} s; "
+                  f"ratio {ours / theirs:.2f}x (target <= 1.25x)")
+
+
+if __name__ == "__main__":
+    main()
