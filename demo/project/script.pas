@@ -2,9 +2,11 @@ program Demo;
 
 { The demo's script. The form holds only its frame; the script fills it when the form
   shows: a greeting, a button that asks for your name, a button that counts its clicks
-  and one that closes the show. }
+  and one that closes the show. A short tune, embedded with the project, loops quietly
+  while the form is open. }
 
 var
+  Tune: Integer;
   Greeting: TLabel;
   CountButton: TButton;
   Clicks: Integer;
@@ -57,5 +59,7 @@ end;
 
 begin
   DemoForm.OnShow := @BuildForm;
+  Tune := PlayMusicLoopEx('%Embedded%\tune.ogg', 40, 0);
   DemoForm.ShowModal;
+  StopMusic(Tune);
 end.

@@ -6,6 +6,7 @@
 #include "components/InternalPlayList.h"
 #include "library/Music.h"
 #include "library/MusicPlayList.h"
+#include "vcl/WindowHandle.h"
 
 namespace t = media::test;
 using music_test::MusicFixture;
@@ -130,6 +131,18 @@ begin
 end.
 )");
     EXPECT_EQ(log, "1 " + c + "\n" + a + "\n" + b + " 1\noff\n");
+}
+
+TEST_F(MusicPlayListTest, EndReportsTravelThroughTheEventLoop) {
+    library::setPlayListPoster(nullptr);  // the toolkit's own queue, as in the player
+    list().add(a);
+    list().add(b);
+    library::setPlayListActive(list(), true);
+    advance(1100);
+    EXPECT_EQ(list().activeFile, a);  // nothing happens on the engine's thread
+    for (int i = 0; i < 50 && list().activeFile != b; ++i) vcl::toolkit::processMessages();
+    EXPECT_EQ(list().activeFile, b);
+    EXPECT_TRUE(list().active);
 }
 
 TEST_F(MusicPlayListTest, WithoutTheLibraryTheListStaysOff) {
