@@ -13,7 +13,6 @@
 #include "classes/TStrings.h"
 #include "library/MusicApi.h"
 #include "media/EntryPoints.h"
-#include "media/ErrorCode.h"
 #include "media/Probe.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
@@ -326,9 +325,10 @@ bool startMusic() {
         if (!bindMusicLibrary()) return false;
         if (s_api.BASS_GetVersion() == media::kBassVersion) {
             // No window handle has meaning for the engine.
-            if (!s_api.BASS_Init(1, 44100, 0, nullptr, nullptr) &&
-                s_api.BASS_ErrorGetCode() != media::kErrorAlready)
-                s_api.BASS_Init(0, 44100, 0, nullptr, nullptr);
+            // The default output; the silent device when no output opens.
+            if (!s_api.BASS_Init(1, 44100, 0, nullptr, nullptr) && !s_api.BASS_SetDevice(1) &&
+                !s_api.BASS_Init(0, 44100, 0, nullptr, nullptr))
+                s_api.BASS_SetDevice(0);
         }
         restoreSoundSettings();
     } catch (...) {
@@ -343,7 +343,9 @@ void stopMusic() {
         saveSoundSettings();
     } catch (...) {
     }
-    s_api.BASS_Free();
+    // Every device opened this run (the start, the stored one, the dialog's choices) closes.
+    for (uint32_t i = 0; s_api.BASS_GetDeviceDescription(i); ++i)
+        if (s_api.BASS_SetDevice(i)) s_api.BASS_Free();
     s_loaded = false;
     s_started = false;
 }
