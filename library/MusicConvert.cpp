@@ -89,6 +89,7 @@ bool convertOne(const std::string& source, const std::string& target, ProgressDi
     try {
         media::WavWriter wav(writeTo.string(), static_cast<int>(info.chans), static_cast<int>(freq), bits);
         std::vector<uint8_t> buffer(kBlock);
+        int shown = -1;
         while (a.BASS_ChannelIsActive(h) != 0) {
             const uint32_t n = a.BASS_ChannelGetData(h, buffer.data(), kBlock);
             if (n == 0xFFFFFFFFu) break;
@@ -99,8 +100,13 @@ bool convertOne(const std::string& source, const std::string& target, ProgressDi
             const int percent = total == 0 || pos == ~uint64_t{0}
                                     ? 0
                                     : static_cast<int>(std::min<uint64_t>(pos * 100 / total, 100));
-            dialog.setProgress(percent, 100);
-            dialog.setStatus(names + std::to_string(percent) + "%");
+            // Redrawn only when the figure changes: a repaint per block would cost more than
+            // decoding it.
+            if (percent != shown) {
+                shown = percent;
+                dialog.setProgress(percent, 100);
+                dialog.setStatus(names + std::to_string(percent) + "%");
+            }
         }
         dialog.setStatus("Closing file ...");
         wav.finish();
