@@ -66,7 +66,7 @@ void applyRow(vcl::TComboBox* box, const Row& row) {
 
 }  // namespace
 
-BassOpt::BassOpt() : m_view(std::make_unique<View>()) {
+TBassOpt::TBassOpt() : m_view(std::make_unique<View>()) {
     View& v = *m_view;
     v.form = std::make_unique<vcl::TForm>(nullptr);
     vcl::TForm& f = *v.form;
@@ -139,23 +139,23 @@ BassOpt::BassOpt() : m_view(std::make_unique<View>()) {
     v.device->onChange = classes::TMethod(&kChangeCode, nullptr, [this](auto) { m_view->deviceChanged(); });
 }
 
-BassOpt::~BassOpt() = default;
+TBassOpt::~TBassOpt() = default;
 
-BassOpt::View& BassOpt::view() { return *m_view; }
+TBassOpt::View& TBassOpt::view() { return *m_view; }
 
-void BassOpt::View::deviceChanged() {
+void TBassOpt::View::deviceChanged() {
     const int i = device->itemIndex();
     const bool current = musicLoaded() && i >= 0 && static_cast<uint32_t>(i) == music::api().BASS_GetDevice();
     note->font()->setColor(current ? vcl::clWindowText : vcl::clRed);
 }
 
-bool BassOpt::execute() {
+bool TBassOpt::execute() {
     if (m_view->form->showModal() != vcl::mrOk) return false;
     apply();
     return true;
 }
 
-void BassOpt::apply() {
+void TBassOpt::apply() {
     if (!musicLoaded()) return;
     try {
         const music::Api& a = music::api();
@@ -173,7 +173,7 @@ void BassOpt::apply() {
 }
 
 bool bassSettingsDialog() {
-    BassOpt dialog;
+    TBassOpt dialog;
     return dialog.execute();
 }
 

@@ -8,10 +8,10 @@
 
 namespace library {
 
-class BassOpt {
+class TBassOpt {
 public:
-    BassOpt();
-    ~BassOpt();
+    TBassOpt();
+    ~TBassOpt();
 
     // Modal; true when closed with OK (the choices are then applied).
     bool execute();

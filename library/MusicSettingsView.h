@@ -12,7 +12,7 @@
 
 namespace library {
 
-struct BassOpt::View {
+struct TBassOpt::View {
     std::unique_ptr<vcl::TForm> form;
     vcl::TComboBox* device = nullptr;
     vcl::TLabel* note = nullptr;

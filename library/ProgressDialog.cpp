@@ -81,6 +81,8 @@ ProgressDialog::ProgressDialog(ProgressVariant variant)
     p.button->setParent(&f);
     p.button->setBounds(dluX(100), dluY(51), dluX(50), dluY(14));
     p.button->setCaption("&Cancel");
+    // Enter asks the Cancel question too: the dialog never ends while the work goes on.
+    p.button->setDefault(true);
     p.button->setCancel(true);
     static const char kCancelCode = 0;
     p.button->onClick = classes::TMethod(&kCancelCode, nullptr, [this](auto) { cancelPressed(); });
@@ -148,6 +150,7 @@ std::string ProgressDialog::buttonText() const { return m_parts->button->caption
 bool ProgressDialog::buttonEnabled() const { return m_parts->button->enabled(); }
 int ProgressDialog::position() const { return m_parts->bar->position(); }
 int ProgressDialog::maximum() const { return m_parts->bar->max(); }
+void ProgressDialog::pressKey(int key) { m_parts->form->dialogKey(key, {}); }
 
 struct FormsDisabled::Saved {
     std::vector<std::pair<vcl::TCustomForm*, bool>> forms;

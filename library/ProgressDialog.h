@@ -39,6 +39,8 @@ public:
     bool buttonEnabled() const;
     int position() const;
     int maximum() const;
+    // A key as the dialog gets it (Enter, Escape: the Windows key codes).
+    void pressKey(int key);
 
     struct Parts;
 

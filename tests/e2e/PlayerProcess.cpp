@@ -68,6 +68,8 @@ PlayerProcess::PlayerProcess(const Sandbox& sandbox, const fs::path& exe, Option
     }
     env.push_back("TMP=" + sandbox.tmp().string());
     env.push_back("QT_QPA_PLATFORM=offscreen");
+    // Projects with music play into the silent device: no sound card needed, nothing heard.
+    env.push_back("VANTREL_AUDIO=null");
     env.push_back("VANTREL_LOG=" + m_log.string());
     if (options.automated) {
         std::ofstream(automation) << options.automation;

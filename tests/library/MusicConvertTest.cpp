@@ -10,6 +10,7 @@
 #include "library/ProgressDialog.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
+#include "vcl/Controls.h"
 
 namespace fs = std::filesystem;
 namespace t = media::test;
@@ -137,9 +138,14 @@ TEST_F(MusicConvertTest, CancelAsksAndKeepsAValidPartialFile) {
         dialog->cancelPressed();
         EXPECT_FALSE(dialog->cancelled());
         EXPECT_TRUE(dialog->isOpen());
+        // Enter and Escape both ask; neither ends the dialog behind the work's back.
+        dialog->pressKey(vcl::VK_RETURN);
+        dialog->pressKey(vcl::VK_ESCAPE);
+        EXPECT_TRUE(dialog->isOpen());
     }
-    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(asked[0], "Warning: Stop the audio conversion process?");
+    EXPECT_EQ(asked[2], asked[0]);
 
     // Yes, pressed while the first blocks are written (the work pumps messages).
     answerWith(platform::IDYES);

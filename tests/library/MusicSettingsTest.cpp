@@ -18,7 +18,7 @@ TEST_F(MusicSettingsTest, ListsShowTheEngineStateAndOkAppliesTheChoices) {
     media::BASS_SetConfig(media::BASS_CONFIG_BUFFER, 1000);
     media::BASS_SetConfig(media::BASS_CONFIG_NET_TIMEOUT, 7000);  // no row has it: the first is shown
     media::BASS_SetConfig(media::BASS_CONFIG_NET_BUFFER, 15000);
-    library::BassOpt dialog;
+    library::TBassOpt dialog;
     auto& v = dialog.view();
     EXPECT_EQ(v.form->caption(), "Bass Options");
     EXPECT_EQ(v.form->clientWidth(), 266);
@@ -52,7 +52,7 @@ TEST_F(MusicSettingsTest, ListsShowTheEngineStateAndOkAppliesTheChoices) {
 
 TEST_F(MusicSettingsTest, WithoutTheLibraryTheDialogSaysWhyInRed) {
     library::bindMusicLibrary(false);
-    library::BassOpt dialog;
+    library::TBassOpt dialog;
     auto& v = dialog.view();
     EXPECT_EQ(v.note->caption(),
               "No sound capabilities available via \"Bass.dll\" library.\r\nReason: File not found.");
