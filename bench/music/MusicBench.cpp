@@ -1,6 +1,7 @@
 // PlayMusic's time to return for local WAV, MP3 and OGG files (target <= 20 ms), and the
 // CPU share of one MP3 channel playing on the "No sound" device (target < 1 % of a core).
-// `music_bench --convert SOURCE TARGET` runs ConvertAudioToWAV once, for music_ratio.py.
+// `music_bench --convert SOURCE TARGET` runs ConvertAudioToWAV once and `--module PATH`
+// writes the tests' small module, for music_ratio.py.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "TestAudio.h"
 #include "classes/TStrings.h"
 #include "library/Music.h"
 #include "library/MusicConvert.h"
@@ -75,6 +77,10 @@ BENCHMARK(BM_OneMp3ChannelCpu)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--module") == 0) {
+        media::test::writeFile(argv[2], media::test::makeModule("ratio"));
+        return 0;
+    }
     setenv("VANTREL_AUDIO", "null", 0);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """ConvertAudioToWAV against Debian's decoders in the same run: a 4-minute mp3 and ogg
-converted by music_bench --convert and by mpg123 -w and oggdec;
+and the tests' small module, converted by music_bench --convert and by mpg123 -w, oggdec and
+openmpt123 --render;
 prints our time over theirs (target <= 1.25). Usage: bench/music/music_ratio.py [build folder]"""
 import os
 import resource
@@ -37,6 +38,8 @@ def main():
         mp3, ogg = os.path.join(tmp, "a.mp3"), os.path.join(tmp, "a.ogg")
         subprocess.run(["lame", "--quiet", src, mp3], check=True)
         subprocess.run(["oggenc", "-Q", src, "-o", ogg], check=True)
+        mod = os.path.join(tmp, "a.mod")
+        subprocess.run([bench, "--module", mod], check=True)
         env = dict(os.environ, VANTREL_AUDIO="null", QT_QPA_PLATFORM="offscreen")
         os.environ.update(env)
         out = os.path.join(tmp, "out.wav")
@@ -45,6 +48,9 @@ def main():
              measure([bench, "--convert", mp3, out]), "mpg123 -w"),
             ("ogg", measure(["oggdec", "-Q", ogg, "-o", os.path.join(tmp, "ref.wav")]),
              measure([bench, "--convert", ogg, out]), "oggdec"),
+            ("mod", measure(["openmpt123", "-q", "--force", "--render", "--samplerate", "44100", "--no-float",
+                             "--dither", "0", mod]),
+             measure([bench, "--convert", mod, out]), "openmpt123 --render"),
         ]
         for name, (their_wall, their_cpu), (our_wall, our_cpu), peer in rows:
             print(f"{name}: {peer} {their_cpu:.3f} s cpu ({their_wall:.3f} s wall), ConvertAudioToWAV "
