@@ -13,6 +13,7 @@
 #include "library/IFSI_Conventions.h"
 #include "library/IFSI_Funcs.h"
 #include "library/IFSI_Messages.h"
+#include "library/IFSI_Music.h"
 #include "library/IFSI_Registry.h"
 #include "library/IFSI_Strings.h"
 #include "script/Api.h"
@@ -34,10 +35,13 @@ const script::Imports& extCtrls() { return extCtrlsSet().imports; }
 const script::Imports& buttons() { return buttonsSet().imports; }
 const script::Imports& comCtrls() { return comCtrlsSet().imports; }
 
-const script::Imports& internalPlayList() {
+const script::Imports& internalPlayList() { return library::playListImports(); }
+
+// The music routines, then what the slot adds of the CD, tag and ZIP families.
+const script::Imports& music() {
     static const script::Imports table = [] {
         script::Imports m;
-        m.classType(components::TInternalPlayList::staticClass());
+        m.add(library::musicImports()).add(slots::musicRoutines());
         return m;
     }();
     return table;
@@ -73,7 +77,7 @@ const TableRow kFuncsLibraryPart[] = {
     {"IFSI_SHDocVw", &slots::webBrowser},
     {"IFSI_ImgBtn", &slots::imgBtn},
     {"IFSI_InteractiveLabel", &slots::interactiveLabel},
-    {"IFSI_Funcs: music and CD", &slots::musicRoutines},
+    {"IFSI_Funcs: music and CD", &music},
     {"IFSI_ShockwaveFlash", &slots::shockwaveFlash},
     {"IFSI_MCIObject", &slots::mciObject},
     {"IFSI_Funcs: host routines", &hostRoutineImports},

@@ -3,12 +3,14 @@ program Demo;
 { The demo's script. The form holds only its frame; the script fills it when the form
   shows: a greeting, a button that asks for your name, a button that counts its clicks
   and one that closes the show. The name is kept in the registry, so the next show
-  greets you by it. }
+  greets you by it. A short tune, embedded with the project, loops quietly while the
+  form is open. }
 
 const
   DemoKey = 'Software\Vantrel demo';
 
 var
+  Tune: Integer;
   Greeting: TLabel;
   CountButton: TButton;
   Clicks: Integer;
@@ -69,5 +71,7 @@ end;
 
 begin
   DemoForm.OnShow := @BuildForm;
+  Tune := PlayMusicLoopEx('%Embedded%\tune.ogg', 40, 0);
   DemoForm.ShowModal;
+  StopMusic(Tune);
 end.

@@ -4,10 +4,13 @@
 #include <cstdlib>
 
 #include "base/CodePage.h"
+#include "components/InternalPlayList.h"
 #include "components/Registration.h"
 #include "host/ClassImporter.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
+#include "library/Music.h"
+#include "library/MusicPlayList.h"
 #include "platform/Automation.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
@@ -59,6 +62,12 @@ int main(int argc, char** argv) {
     platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend()));
 
     player::initialiseModule(platform::executablePath());
+    library::startMusic();
+    runtime::addCleanupStep(runtime::kCleanupMedia, [] {
+        // The play list lets go of its channel while the library is still there.
+        library::setPlayListActive(components::internalPlayList(), false);
+        library::stopMusic();
+    });
     host::fillClassImporter(host::classImporter());
     const auto commandLine = runtime::CommandLine::fromMain(argc, argv);
     runtime::state().setArguments(commandLine.arguments());
@@ -80,6 +89,8 @@ int main(int argc, char** argv) {
     runtime::state().setApplicationTitle(player::loadingTitle());
     player::TEmbeddedLoad embeddedLoad(nullptr);
     player::setScriptHost([](const player::ScriptHandover& h) {
+        if (vcl::TAutorunForm* form = player::mainForm())
+            form->onSoundSettings = [] { library::bassSettingsDialog(); };
         host::ScriptHost scriptHost(player::mainForm(), host::classImporter());
         scriptHost.play(h.hasSource, h.source, h.bytecode, h.debugInfo);
     });

@@ -71,6 +71,8 @@ PlayerProcess::PlayerProcess(const Sandbox& sandbox, const fs::path& exe, Option
     // The registry and the system drive live in the sandbox, never in the tester's own data.
     env.push_back("XDG_DATA_HOME=" + (sandbox.dir() / "data").string());
     env.push_back("QT_QPA_PLATFORM=offscreen");
+    // Projects with music play into the silent device: no sound card needed, nothing heard.
+    env.push_back("VANTREL_AUDIO=null");
     env.push_back("VANTREL_LOG=" + m_log.string());
     if (options.automated) {
         std::ofstream(automation) << options.automation;

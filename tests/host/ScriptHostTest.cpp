@@ -203,6 +203,27 @@ TEST_F(ScriptHostTest, TheStringAndRegistryFamiliesAreInTheVocabulary) {
     EXPECT_EQ(play("begin GetTextWidth(0, 'x', False); end."), host::RunOutcome::LoadFailed);
 }
 
+TEST_F(ScriptHostTest, TheMusicFamilyAndThePlayListMembersAreInTheVocabulary) {
+    // Without the audio library every routine gives its neutral value and the list stays off.
+    components::internalPlayList().add("song.mp3");
+    EXPECT_EQ(play("var V: Cardinal; L: TStringList;\n"
+                   "begin\n"
+                   "  V := 7;\n"
+                   "  InternalPlayList.Active := True;\n"
+                   "  InternalPlayList.ActiveFile := 'song.mp3';\n"
+                   "  InternalPlayList.PlayNextFile;\n"
+                   "  L := SearchForMusic('%TMP%', True);\n"
+                   "  GetChannelVolume(PlayMusicLoopEx('song.mp3', 50, 0), V);\n"
+                   "  Label1.Caption := IntToStr(PlayMusic('song.mp3')) + '|' + GetMusicFormat(1) + '|' +\n"
+                   "    IntToStr(L.Count) + '|' + IntToStr(V) + '|' + "
+                   "IntToStr(InternalPlayList.ActiveFileHandle) +\n"
+                   "    '|' + InternalPlayList.ActiveFile + '|' + IntToStr(Ord(InternalPlayList.Active));\n"
+                   "  L.Free;\n"
+                   "end."),
+              host::RunOutcome::Finished);
+    EXPECT_EQ(m_label->caption(), "0||0|7|0||0");
+}
+
 TEST_F(ScriptHostTest, ParamStrAndParamCountReadTheCommandLine) {
     runtime::state().setArguments({"show.zep", "two words"});
     EXPECT_EQ(
