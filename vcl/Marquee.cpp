@@ -32,8 +32,11 @@ bool isControlCode(char c) { return static_cast<unsigned char>(c) <= 31; }
 
 }  // namespace
 
+// Named apart from the memo's TScrollStyle (ssNone .. ssBoth): scripts resolve property types
+// by name, and one name for both would take the scroll bars' members from memos.
 const classes::TypeInfo& types::marqueeScrollStyle() {
-    static const auto t = classes::TypeInfo::enumeration("TScrollStyle", {"ssScroll", "ssBlink", "ssBounce"});
+    static const auto t =
+        classes::TypeInfo::enumeration("TMarqueeScrollStyle", {"ssScroll", "ssBlink", "ssBounce"});
     return t;
 }
 

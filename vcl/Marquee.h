@@ -111,7 +111,7 @@ private:
 };
 
 namespace types {
-const classes::TypeInfo& marqueeScrollStyle();  // "TScrollStyle": ssScroll, ssBlink, ssBounce
+const classes::TypeInfo& marqueeScrollStyle();  // "TMarqueeScrollStyle": ssScroll, ssBlink, ssBounce
 }
 
 }  // namespace vcl
