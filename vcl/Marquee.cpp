@@ -124,7 +124,8 @@ void TMarquee::setActive(bool value) {
     if (value == m_active) return;
     m_active = value;
     if (!value) m_started = false;
-    if (m_active && enabled() && !m_text.empty()) {
+    // Hidden marquees wait: the timer runs only while the control can be seen.
+    if (m_active && enabled() && visible() && !m_text.empty()) {
         m_timer->setEnabled(true);
         return;
     }
@@ -409,7 +410,6 @@ void TMarquee::stepBlink(bool reset) {
 
 void TMarquee::stepBounce(bool reset) {
     const int cw = innerWidth();
-    const int len = static_cast<int>(m_text.size());
     if (reset) {
         m_bounceX = cw;
         m_bounceIndex = 1;
@@ -426,39 +426,49 @@ void TMarquee::stepBounce(bool reset) {
             if (textWidth(m_bounceText) + m_bounceX >= cw) m_bounceDir = 1;
         }
     } else if (m_bounceDir == 1) {
-        m_bounceX -= m_scrollAmount;
-        if (m_bounceX < 0) dropLeading(m_bounceText, m_bounceX);
-        while (textWidth(m_bounceText) + m_bounceX < cw) {
-            if (m_bounceIndex <= len) {
-                m_bounceText += m_text[static_cast<size_t>(m_bounceIndex - 1)];
-                ++m_bounceIndex;
-            } else {
-                m_bounceDir = -1;
-                m_bounceIndex = len - static_cast<int>(m_bounceText.size());
-                break;
-            }
-        }
+        bounceLeft(cw);
     } else {
-        m_bounceX += m_scrollAmount;
-        while (!m_bounceText.empty() && textWidth(m_bounceText) -
-                                                charWidth(static_cast<unsigned char>(m_bounceText.back())) +
-                                                m_bounceX >
-                                            cw)
-            m_bounceText.pop_back();
-        while (m_bounceX > 0) {
-            if (m_bounceIndex >= 1) {
-                const char ch = m_text[static_cast<size_t>(m_bounceIndex - 1)];
-                m_bounceText.insert(m_bounceText.begin(), ch);
-                m_bounceX -= charWidth(static_cast<unsigned char>(ch));
-                --m_bounceIndex;
-            } else {
-                m_bounceDir = 1;
-                m_bounceIndex = static_cast<int>(m_bounceText.size()) + 1;
-                break;
-            }
-        }
+        bounceRight(cw);
     }
     present(m_bounceText, m_bounceX);
+}
+
+// A text wider than the line, moving left: characters enter at the right until the last
+// one is inside, then the direction turns.
+void TMarquee::bounceLeft(int cw) {
+    const int len = static_cast<int>(m_text.size());
+    m_bounceX -= m_scrollAmount;
+    if (m_bounceX < 0) dropLeading(m_bounceText, m_bounceX);
+    while (textWidth(m_bounceText) + m_bounceX < cw) {
+        if (m_bounceIndex > len) {
+            m_bounceDir = -1;
+            m_bounceIndex = len - static_cast<int>(m_bounceText.size());
+            break;
+        }
+        m_bounceText += m_text[static_cast<size_t>(m_bounceIndex - 1)];
+        ++m_bounceIndex;
+    }
+}
+
+// Moving right: characters leave at the right and enter at the left until the first one is
+// inside, then the direction turns.
+void TMarquee::bounceRight(int cw) {
+    m_bounceX += m_scrollAmount;
+    while (!m_bounceText.empty() &&
+           textWidth(m_bounceText) - charWidth(static_cast<unsigned char>(m_bounceText.back())) + m_bounceX >
+               cw)
+        m_bounceText.pop_back();
+    while (m_bounceX > 0) {
+        if (m_bounceIndex < 1) {
+            m_bounceDir = 1;
+            m_bounceIndex = static_cast<int>(m_bounceText.size()) + 1;
+            break;
+        }
+        const char ch = m_text[static_cast<size_t>(m_bounceIndex - 1)];
+        m_bounceText.insert(m_bounceText.begin(), ch);
+        m_bounceX -= charWidth(static_cast<unsigned char>(ch));
+        --m_bounceIndex;
+    }
 }
 
 // Draws `text` into the line image at x and copies the image onto the control.

@@ -70,6 +70,8 @@ private:
     void stepScroll(bool reset);
     void stepBlink(bool reset);
     void stepBounce(bool reset);
+    void bounceLeft(int cw);
+    void bounceRight(int cw);
     void dropLeading(std::string& text, int& x);
     void present(const std::string& text, int x);
     void refresh();

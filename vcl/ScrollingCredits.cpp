@@ -240,74 +240,84 @@ void TScrollingCredits::paintNow() {
     paint();
 }
 
+void TScrollingCredits::drawBackground(TCanvas& c) {
+    if (m_backgroundImage->empty()) {
+        c.brush().setStyle(bsSolid);
+        c.brush().setColor(m_backgroundColor);
+        c.fillRect({0, 0, width(), height()});
+    } else {
+        c.stretchDraw(c.clipRect(), *m_backgroundImage->graphic());
+    }
+    c.brush().setStyle(bsClear);
+}
+
+// Draws one line centred at y in its own font and returns its plain text.
+std::string TScrollingCredits::drawCredit(TCanvas& c, const std::string& raw, int y) {
+    CreditLine line = parseCreditLine(raw);
+    TFont f;
+    f.assign(*m_creditsFont);
+    if (line.color) f.setColor(*line.color);
+    TFontStyles style = f.style();
+    if (line.bold) style = fontStyle(fsBold);
+    if (line.italic) style |= fontStyle(fsItalic);
+    if (line.underline) style |= fontStyle(fsUnderline);
+    f.setStyle(style);
+    c.setFont(f);
+    c.textOut(width() / 2 - c.textWidth(line.text) / 2, y, line.text);
+    return std::move(line.text);
+}
+
+// The lines in view, from the first one; those coming into view for the first time in this
+// pass are added to `announce`.
+void TScrollingCredits::drawScrolled(TCanvas& c, const std::vector<std::string>& lines, int h,
+                                     std::vector<std::string>& announce) {
+    int y = m_scrollPos;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (y + h > 0) {
+            std::string plain = drawCredit(c, lines[i], y);
+            if (m_lastShown < static_cast<int>(i)) {
+                announce.push_back(std::move(plain));
+                m_lastShown = static_cast<int>(i);
+            }
+        }
+        y += h;
+        if (y > height()) break;
+    }
+}
+
 void TScrollingCredits::paint() {
     // Handlers run after the drawing; one that changes the credits repaints then, not inside.
     if (m_painting || !m_visible || width() <= 0 || height() <= 0) return;
     m_painting = true;
-    std::vector<std::pair<int, std::string>> announce;
+    std::vector<std::string> announce;
     try {
-        const int w = width(), hgt = height();
-        m_bitmap->setSize(w, hgt);
+        m_bitmap->setSize(width(), height());
         TCanvas& c = m_bitmap->canvas();
         c.setFont(*m_creditsFont);
-        if (m_backgroundImage->empty()) {
-            c.brush().setStyle(bsSolid);
-            c.brush().setColor(m_backgroundColor);
-            c.fillRect({0, 0, w, hgt});
-        } else {
-            c.stretchDraw(c.clipRect(), *m_backgroundImage->graphic());
-        }
-        c.brush().setStyle(bsClear);
+        drawBackground(c);
         const int h = c.textHeight("A");
         // A snapshot: handlers may change the list once the painting is done.
         std::vector<std::string> lines;
-        lines.reserve(static_cast<size_t>(m_credits->count()));
         for (int i = 0; i < m_credits->count(); ++i) lines.push_back(m_credits->get(i));
-        auto drawLine = [&](const std::string& raw, int y) -> std::string {
-            const CreditLine line = parseCreditLine(raw);
-            TFont f;
-            f.assign(*m_creditsFont);
-            if (line.color) f.setColor(*line.color);
-            TFontStyles style = f.style();
-            if (line.bold) style = fontStyle(fsBold);
-            if (line.italic) style |= fontStyle(fsItalic);
-            if (line.underline) style |= fontStyle(fsUnderline);
-            f.setStyle(style);
-            c.setFont(f);
-            const int x = w / 2 - c.textWidth(line.text) / 2;
-            c.textOut(x, y, line.text);
-            return line.text;
-        };
         if (m_animate) {
-            int y = m_scrollPos;
-            for (size_t i = 0; i < lines.size(); ++i) {
-                if (y + h > 0) {
-                    std::string plain = drawLine(lines[i], y);
-                    if (m_lastShown < static_cast<int>(i)) {
-                        announce.emplace_back(static_cast<int>(i), std::move(plain));
-                        m_lastShown = static_cast<int>(i);
-                    }
-                }
-                y += h;
-                if (y > hgt) break;
-            }
+            drawScrolled(c, lines, h, announce);
         } else {
             for (size_t i = 0; i < lines.size(); ++i)
-                drawLine(lines[i], m_topMargin + static_cast<int>(i) * h);
+                drawCredit(c, lines[i], m_topMargin + static_cast<int>(i) * h);
         }
         if (m_showBorder) {
             c.pen().setColor(m_borderColor);
             c.brush().setStyle(bsClear);
-            c.rectangle(0, 0, w, hgt);
+            c.rectangle(0, 0, width(), height());
         }
-        canvas().drawImage({0, 0, w, hgt}, m_bitmap->pixels());
+        canvas().drawImage({0, 0, width(), height()}, m_bitmap->pixels());
     } catch (...) {
         m_painting = false;
         throw;
     }
     m_painting = false;
     const auto alive = aliveToken();
-    for (auto& [index, text] : announce) {
+    for (const std::string& text : announce) {
         fireEvent(onShowCredit, {static_cast<classes::TObject*>(this), text});
         if (alive.expired()) return;
     }

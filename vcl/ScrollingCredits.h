@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vcl/Controls.h"
 
@@ -76,6 +77,10 @@ private:
     void paintNow();
     void updateTimer();
     int heightOfA(const TFont& f);
+    void drawBackground(TCanvas& c);
+    std::string drawCredit(TCanvas& c, const std::string& raw, int y);
+    void drawScrolled(TCanvas& c, const std::vector<std::string>& lines, int h,
+                      std::vector<std::string>& announce);
 
     std::unique_ptr<classes::TStringList> m_credits;
     std::unique_ptr<TFont> m_creditsFont;

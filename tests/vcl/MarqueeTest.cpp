@@ -219,6 +219,13 @@ TEST_F(MarqueeTest, TheTimerRunsOnlyWhileActiveEnabledAndVisibleAndPausesInPlace
     EXPECT_EQ(m->textX(), x - 1);
     clock.advance(1);
     EXPECT_EQ(m->textX(), x - 2);
+    // Switched on while hidden, it waits until shown.
+    m->setActive(false);
+    m->setVisible(false);
+    m->setActive(true);
+    EXPECT_EQ(clock.activeTimers(), 0);
+    m->setVisible(true);
+    EXPECT_EQ(clock.activeTimers(), 1);
     // An empty text stops the animation.
     m->setScrollText("");
     EXPECT_EQ(clock.activeTimers(), 0);
@@ -234,6 +241,17 @@ TEST_F(MarqueeTest, ChangingTheStyleWhileRunningRestartsInTheNewStyle) {
     EXPECT_EQ(m->currentOutput(), "Hi");
     m->setScrollStyle(ssBlink);
     EXPECT_EQ(m->currentOutput(), "Hi");
+}
+
+TEST_F(MarqueeTest, OnResizeFollowsEveryMoveAndResizeOnce) {
+    int resized = 0;
+    m->onResize = vcltest::handler([&] { ++resized; });
+    m->setLeft(30);
+    EXPECT_EQ(resized, 1) << "a move";
+    m->setWidth(150);
+    EXPECT_EQ(resized, 2) << "a resize, raised once";
+    m->setBounds(30, 0, 150, 20);
+    EXPECT_EQ(resized, 2) << "no change, no event";
 }
 
 TEST_F(MarqueeTest, AutoSizeHeightFitsTheTextHeightPlusTwo) {
