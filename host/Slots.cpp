@@ -28,15 +28,6 @@ const script::Imports& picShow() { return empty(); }
 // FIXME: TRichEditViewer.
 const script::Imports& richEditViewer() { return empty(); }
 
-// FIXME: TTextAnimator.
-const script::Imports& textAnimator() { return empty(); }
-
-// FIXME: TTextFader with DrawTiled and DrawTransparent.
-const script::Imports& textFader() { return empty(); }
-
-// FIXME: TMarquee.
-const script::Imports& marquee() { return empty(); }
-
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
 
@@ -89,9 +80,6 @@ const script::Imports& mciObject() { return empty(); }
 // FIXME: TMSAgent.
 const script::Imports& agent() { return empty(); }
 
-// FIXME: TScrollingCredits.
-const script::Imports& credits() { return empty(); }
-
 // FIXME: the speech routines.
 const script::Imports& speech() { return empty(); }
 
@@ -106,15 +94,6 @@ void importPicShow(ClassImporter&) {}
 
 // FIXME: TRichEditViewer.
 void importRichEditViewer(ClassImporter&) {}
-
-// FIXME: TTextAnimator.
-void importTextAnimator(ClassImporter&) {}
-
-// FIXME: TTextFader.
-void importTextFader(ClassImporter&) {}
-
-// FIXME: TMarquee.
-void importMarquee(ClassImporter&) {}
 
 // FIXME: TImgBtn.
 void importImgBtn(ClassImporter&) {}
@@ -131,9 +110,6 @@ void importMciObject(ClassImporter&) {}
 // FIXME: TMSAgent.
 void importAgent(ClassImporter&) {}
 
-// FIXME: TScrollingCredits.
-void importCredits(ClassImporter&) {}
-
 // FIXME: TWindowsMediaPlayer.
 void importWindowsMediaPlayer(ClassImporter&) {}
 
@@ -142,8 +118,5 @@ void bindDllImports(script::Executor&) {}
 
 // FIXME: the run-time TWebBrowser class.
 void bindWebBrowser(script::Executor&) {}
-
-// FIXME: DrawTiled and DrawTransparent.
-void bindTextFaderRoutines(script::Executor&) {}
 
 }  // namespace host::slots
