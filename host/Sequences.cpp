@@ -11,11 +11,13 @@
 #include "host/Slots.h"
 #include "host/std/VclSets.h"
 #include "library/IFSI_Conventions.h"
+#include "library/IFSI_Files.h"
 #include "library/IFSI_Funcs.h"
 #include "library/IFSI_Messages.h"
 #include "library/IFSI_Music.h"
 #include "library/IFSI_Registry.h"
 #include "library/IFSI_Strings.h"
+#include "library/IFSI_System.h"
 #include "script/Api.h"
 #include "script/std/StdImports.h"
 #include "vcl/Forms.h"
@@ -69,9 +71,9 @@ const TableRow kFuncsLibraryPart[] = {
     {"IFSI_Funcs: types and constants", &library::conventionImports},
     {"IFSI_Funcs: messages and dialogs", &library::messageImports},
     {"IFSI_Funcs: strings, numbers, dates", &library::stringImports},
-    {"IFSI_Funcs: files, folders, drives", &slots::filesFamily},
+    {"IFSI_Funcs: files, folders, drives", &library::fileImports},
     {"IFSI_Funcs: registry, INI, variables", &library::registryImports},
-    {"IFSI_Funcs: system", &slots::systemFamily},
+    {"IFSI_Funcs: system", &library::systemImports},
     {"IFSI_Funcs: shell, processes", &slots::shellFamily},
     {"IFSI_Funcs: network, download, printing", &slots::networkFamily},
     {"IFSI_SHDocVw", &slots::webBrowser},

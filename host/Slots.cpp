@@ -31,12 +31,6 @@ const script::Imports& richEditViewer() { return empty(); }
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
 
-// FIXME: the file, folder and drive routines.
-const script::Imports& filesFamily() { return empty(); }
-
-// FIXME: the system information and control routines.
-const script::Imports& systemFamily() { return empty(); }
-
 // FIXME: the shell, process and installation routines.
 const script::Imports& shellFamily() { return empty(); }
 

@@ -8,6 +8,7 @@
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphic.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 

@@ -9,6 +9,7 @@
 #include "classes/TStrings.h"
 #include "vcl/AnimationTimer.h"
 #include "vcl/Graphic.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/Picture.h"
 
 namespace vcl {

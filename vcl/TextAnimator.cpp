@@ -10,6 +10,7 @@
 #include "classes/ClassBuilder.h"
 #include "vcl/AnimationTimer.h"
 #include "vcl/Graphic.h"
+#include "vcl/KeptProperties.h"
 
 namespace vcl {
 

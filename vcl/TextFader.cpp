@@ -8,6 +8,7 @@
 #include "classes/ClassBuilder.h"
 #include "vcl/AnimationTimer.h"
 #include "vcl/Graphic.h"
+#include "vcl/KeptProperties.h"
 #include "vcl/Picture.h"
 
 namespace vcl {

@@ -199,8 +199,20 @@ TEST_F(ScriptHostTest, TheStringAndRegistryFamiliesAreInTheVocabulary) {
              "end."),
         host::RunOutcome::Finished);
     EXPECT_EQ(m_label->caption(), "Ann|x y|a\r\nb|\"q r\"");
-    // A routine declared but not bound yet: the script compiles and does not load.
-    EXPECT_EQ(play("begin GetTextWidth(0, 'x', False); end."), host::RunOutcome::LoadFailed);
+    // A routine declared and never bound: the script compiles and does not load.
+    EXPECT_EQ(play("begin GetNumberOfIcons('x'); end."), host::RunOutcome::LoadFailed);
+}
+
+// The file and system families take their slots: a script reaches both through the
+// registered vocabulary.
+TEST_F(ScriptHostTest, TheFileAndSystemFamiliesAreInTheVocabulary) {
+    EXPECT_EQ(play("begin\n"
+                   "  if IsNTMachine and not IsWin95 then Label1.Caption := 'nt';\n"
+                   "  Label1.Caption := Label1.Caption + '|' + ExtractFileDir('C:\\a\\b.txt') + '|' +\n"
+                   "    IntToStr(Ord(DirExists('C:\\'))) + IntToStr(Ord(FileExists('C:\\no such file')));\n"
+                   "end."),
+              host::RunOutcome::Finished);
+    EXPECT_EQ(m_label->caption(), "nt|C:\\a|10");
 }
 
 TEST_F(ScriptHostTest, TheMusicFamilyAndThePlayListMembersAreInTheVocabulary) {
