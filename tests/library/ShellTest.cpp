@@ -1,0 +1,282 @@
+// The shell family on real children, a recording opener first on PATH, special folders
+// under a temporary HOME, desktop entries and shared counts in a private registry, and the
+// family called from a script whose timer handler runs while it waits for a program.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "base/Error.h"
+#include "library/IFSI_Conventions.h"
+#include "library/IFSI_Shell.h"
+#include "library/IFSI_Strings.h"
+#include "library/Shell.h"
+#include "platform/EventPump.h"
+#include "platform/Paths.h"
+#include "platform/PendingRenames.h"
+#include "platform/Registry.h"
+#include "script/Imports.h"
+#include "tests/script/ScriptSession.h"
+#include "vcl/Clock.h"
+#include "vcl/ExtCtrls.h"
+
+namespace fs = std::filesystem;
+using namespace library;
+
+namespace {
+
+std::string readText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("vantrel-shell-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "bin");
+        for (const char* name : {"PATH", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) saveEnv(name);
+        setenv("PATH", ((dir / "bin").string() + ":" + savedEnv[0].second.value_or("/usr/bin:/bin")).c_str(),
+               1);
+        setenv("HOME", (dir / "home").c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+        // The opener stand-in: records its arguments, starts nothing.
+        program("bin/xdg-open", "printf '%s|%s\\n' \"$#\" \"$1\" >> '" + (dir / "opened.txt").string() + "'");
+        platform::setRegistry(platform::RegistryStore::openInMemory());
+    }
+    void TearDown() override {
+        platform::setMessagePump(nullptr);
+        platform::setRegistry(nullptr);
+        fs::remove_all(dir);
+        for (const auto& [name, value] : savedEnv)
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+    }
+    void saveEnv(const char* name) {
+        const char* value = std::getenv(name);
+        savedEnv.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    fs::path program(const std::string& name, const std::string& body) {
+        fs::path p = dir / name;
+        std::ofstream(p) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(p, fs::perms::owner_all);
+        return p;
+    }
+    std::string win(const fs::path& p) { return platform::windowsPath(p); }
+    // The opener runs detached; its lines arrive when it is done.
+    std::string opened(size_t lines) {
+        std::string text;
+        for (int i = 0; i < 300; ++i) {
+            text = readText(dir / "opened.txt");
+            if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines) break;
+            usleep(10000);
+        }
+        return text;
+    }
+
+    fs::path dir;
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv;
+};
+
+TEST_F(Shell, ShellExecReportsRealFailures) {
+    int32_t e = 0;
+    EXPECT_FALSE(shellExec(win(dir / "nonexistent.exe"), "", "", 1, e));
+    EXPECT_EQ(e, 2);
+    EXPECT_FALSE(shellExec(win(dir / "nofolder" / "x.exe"), "", "", 1, e));
+    EXPECT_EQ(e, 3);
+    std::ofstream(dir / "plain.exe") << "not a program";
+    EXPECT_FALSE(shellExec(win(dir / "plain.exe"), "", "", 1, e));
+    EXPECT_EQ(e, 5);
+    std::ofstream(dir / "win32.exe") << "MZ\x90";
+    EXPECT_FALSE(shellExec(win(dir / "win32.exe"), "", "", 1, e));
+    EXPECT_EQ(e, 11);
+    e = -1;
+    program("tool", "exit 0");
+    EXPECT_TRUE(shellExec(win(dir / "tool.exe"), "a", "", 1, e));
+    EXPECT_EQ(e, -1);  // untouched on success
+}
+
+TEST_F(Shell, DocumentsAndAddressesGoToTheOpenerAsOneArgument) {
+    std::ofstream(dir / "read me.txt") << "x";
+    int32_t e = 0;
+    EXPECT_TRUE(shellExec(win(dir / "read me.txt"), "", "", 1, e));
+    EXPECT_TRUE(appExec("http://example.org/?q=a b", "", 1));
+    startNewBrowserWindow("calc.exe & rm -rf x");  // never a command line
+    startNewBrowserWindow("mailto:someone@example.org");
+    // The openers run side by side, so their lines may come in any order.
+    std::vector<std::string> lines;
+    std::istringstream in(opened(3));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"1|" + (dir / "read me.txt").string(), "1|http://example.org/?q=a b",
+                                        "1|mailto:someone@example.org"}));
+    setenv("PATH", "/nonexistent", 1);
+    EXPECT_FALSE(shellExec(win(dir / "read me.txt"), "", "", 1, e));
+    EXPECT_EQ(e, 31);
+}
+
+TEST_F(Shell, FileExecExWaitsAndGivesTheExitCode) {
+    program("tool", "[ \"$1\" = 'two words' ] && exit 9; exit 1");
+    int32_t code = -1;
+    EXPECT_TRUE(fileExecEx(win(dir / "tool.exe") + " \"two words\"", false, false, code));
+    EXPECT_EQ(code, 9);
+    code = -1;
+    EXPECT_FALSE(fileExecEx(win(dir / "absent.exe"), false, true, code));
+    EXPECT_EQ(code, -1);
+    EXPECT_TRUE(fileExec(win(dir / "tool.exe"), true, true));
+}
+
+TEST_F(Shell, SpecialFoldersFollowHomeAndXdgAndAreNeverCreated) {
+    const std::string home = win(dir / "home");
+    EXPECT_EQ(getSpecialFolder(dwspfAppData), home + "\\.config\\");
+    EXPECT_EQ(getSpecialFolder(dwspfLocalAppData), win(dir / "data") + "\\");
+    EXPECT_EQ(getSpecialFolder(dwspfStartUp), home + "\\.config\\autostart\\");
+    EXPECT_EQ(getSpecialFolder(dwspfPrograms), win(dir / "data" / "applications") + "\\");
+    EXPECT_EQ(getSpecialFolder(dwspfFonts), win(dir / "data" / "fonts") + "\\");
+    EXPECT_EQ(getSpecialFolder(dwspfDesktop), home + "\\Desktop\\");
+    EXPECT_EQ(getSpecialFolder(dwspfRecent), "");  // no meaning here, and never "\"
+    EXPECT_EQ(getSpecialFolder(dwspfRecycleBin), "");
+    EXPECT_EQ(getSpecialFolder(dwspfWindows).back(), '\\');
+    EXPECT_FALSE(fs::exists(dir / "home"));
+    EXPECT_EQ(specialFolderToCSIDL(dwspfAdminTools), 48);
+    EXPECT_EQ(specialFolderToCSIDL(dwspfDesktop), 0);
+    EXPECT_EQ(specialFolderToCSIDL(dwspfWindows), 36);
+    EXPECT_EQ(specialFolderToCSIDL(dwspfStartUp), 7);
+
+    platform::registry().deleteValue(platform::RegistryRoot::LocalMachine,
+                                     "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    EXPECT_EQ(getProgramFilesPath(), "");
+    EXPECT_EQ(getSpecialFolder(dwspfProgramFiles), "");
+    platform::registry().setValue(platform::RegistryRoot::LocalMachine,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                                  platform::RegistryValue::string("D:\\Apps"));
+    EXPECT_EQ(getProgramFilesPath(), "D:\\Apps");
+    EXPECT_EQ(getSpecialFolder(dwspfProgramFiles), "D:\\Apps\\");
+}
+
+TEST_F(Shell, ShortcutsAreDesktopEntries) {
+    program("my tool", "exit 0");
+    fs::create_directories(dir / "links");
+    ASSERT_TRUE(createShellLink(win(dir / "links" / "My Tool.lnk"), "Starts\\the tool",
+                                win(dir / "my tool.exe"), "-x \"100% sure\" $HOME", win(dir),
+                                win(dir / "tool.ico"), 0, 1, 0));
+    EXPECT_FALSE(fs::exists(dir / "links" / "My Tool.lnk"));
+    EXPECT_EQ(readText(dir / "links" / "My Tool.desktop"),
+              "[Desktop Entry]\nType=Application\nName=My Tool\nComment=Starts\\\\the tool\n"
+              "Exec=\"" +
+                  (dir / "my tool").string() +
+                  "\" -x \"100%% sure\" \"\\\\$HOME\"\n"
+                  "Path=" +
+                  dir.string() + "\nIcon=" + (dir / "tool.ico").string() + "\nTerminal=false\n");
+    std::ofstream(dir / "doc.pdf") << "%PDF";
+    ASSERT_TRUE(
+        createShellLink(win(dir / "links" / "Doc.lnk"), "", win(dir / "doc.pdf"), "", "", "", 0, 1, 0));
+    EXPECT_NE(
+        readText(dir / "links" / "Doc.desktop").find("\nExec=xdg-open " + (dir / "doc.pdf").string() + "\n"),
+        std::string::npos);
+}
+
+TEST_F(Shell, SharedCountsKeepTheirType) {
+    const auto root = platform::RegistryRoot::LocalMachine;
+    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+    EXPECT_THROW(decrementSharedCount("C:\\a.dll"), base::ScriptError);  // no key yet
+    incrementSharedCount("C:\\a.dll", true);
+    EXPECT_EQ(platform::registry().value(root, key, "C:\\a.dll"), platform::RegistryValue::dword(2));
+    EXPECT_FALSE(decrementSharedCount("C:\\a.dll"));
+    EXPECT_TRUE(decrementSharedCount("C:\\a.dll"));
+    EXPECT_FALSE(platform::registry().value(root, key, "C:\\a.dll"));
+    EXPECT_FALSE(decrementSharedCount("C:\\a.dll"));  // missing: nothing changes
+
+    platform::registry().setValue(root, key, "C:\\s.dll", platform::RegistryValue::string("4"));
+    incrementSharedCount("C:\\s.dll", false);
+    EXPECT_EQ(platform::registry().value(root, key, "C:\\s.dll"), platform::RegistryValue::string("5"));
+    platform::registry().setValue(root, key, "C:\\b.dll",
+                                  platform::RegistryValue::binary(std::string("\x03\x00", 2)));
+    incrementSharedCount("C:\\b.dll", false);
+    EXPECT_EQ(platform::registry().value(root, key, "C:\\b.dll"),
+              platform::RegistryValue::binary(std::string("\x04\x00", 2)));
+    platform::registry().setValue(root, key, "C:\\x.dll", platform::RegistryValue::binary("12345"));
+    EXPECT_FALSE(decrementSharedCount("C:\\x.dll"));  // unreadable: left alone
+    EXPECT_TRUE(platform::registry().value(root, key, "C:\\x.dll"));
+}
+
+TEST_F(Shell, ReplacementsWaitForTheNextStart) {
+    std::ofstream(dir / "new.dll") << "new";
+    std::ofstream(dir / "old.dll") << "old";
+    std::ofstream(dir / "gone.tmp") << "x";
+    restartReplace(win(dir / "new.dll"), win(dir / "old.dll"));
+    restartReplace(win(dir / "gone.tmp"), "");
+    restartReplace(win(dir / "never.tmp"), win(dir / "x.dll"));  // fails then, dropped
+    EXPECT_EQ(readText(dir / "old.dll"), "old");                 // nothing happens before the restart
+    EXPECT_EQ(platform::applyPendingRenames(), 2u);
+    EXPECT_EQ(readText(dir / "old.dll"), "new");
+    EXPECT_FALSE(fs::exists(dir / "new.dll"));
+    EXPECT_FALSE(fs::exists(dir / "gone.tmp"));
+    EXPECT_EQ(platform::applyPendingRenames(), 0u);  // done once
+    EXPECT_THROW(restartReplace("\\\\server\\share\\a", ""), base::ScriptError);
+}
+
+TEST_F(Shell, AssociatedProgramFromTheClassesRoot) {
+    const auto root = platform::RegistryRoot::ClassesRoot;
+    platform::registry().setValue(root, ".txt", "", platform::RegistryValue::string("txtfile"));
+    platform::registry().setValue(root, "txtfile\\shell\\open\\command", "",
+                                  platform::RegistryValue::string("\"C:\\Apps\\Edit.exe\"  %1"));
+    EXPECT_EQ(getAssociatedProgram("txt"), "C:\\Apps\\Edit.exe");
+    platform::registry().setValue(root, ".abc\\shell\\open\\command", "",
+                                  platform::RegistryValue::string("C:\\viewer.exe /open %1"));
+    EXPECT_EQ(getAssociatedProgram("abc"), "C:\\viewer.exe /open");
+    EXPECT_EQ(getAssociatedProgram("none"), "");
+}
+
+TEST_F(Shell, ScriptTimerRunsWhileAProgramIsAwaited) {
+    program("slow", "sleep 0.3; exit 4");
+    vcl::ManualClock clock;
+    vcl::TimerService::setActive(&clock);
+    platform::setMessagePump([&] { clock.advance(10); });
+    vcl::TTimer timer(nullptr);
+    timer.setEnabled(false);
+    script::Imports helpers;
+    helpers.classType(vcl::TTimer::staticClass()).routine("function Slow: string;", [this] {
+        return win(dir / "slow.exe");
+    });
+    ScriptSession session;
+    session.tables.push_back(&library::conventionImports());
+    session.tables.push_back(&library::stringImports());
+    session.tables.push_back(&library::shellImports());
+    session.tables.push_back(&helpers);
+    session.global("Timer1", "TTimer", &timer);
+    const bool ok = session.run(R"(
+var Ticks, R: Integer;
+procedure Tick(Sender: TObject);
+begin
+  Ticks := Ticks + 1;
+  if Ticks = 2 then Log('ticked twice');
+end;
+begin
+  Timer1.Interval := 20;
+  Timer1.OnTimer := @Tick;
+  Timer1.Enabled := True;
+  if FileExecEx(Slow + ' x', False, False, R) then Log('exit ' + IntToStr(R));
+  Timer1.Enabled := False;
+  if Ticks > 5 then Log('many ticks');
+  if GetEnv('HOME') <> '' then Log('home');
+  Log(IntToStr(SpecialFolderToCSIDL(dwspfFonts)));
+end.
+)");
+    vcl::TimerService::setActive(nullptr);
+    ASSERT_TRUE(ok) << session.error;
+    EXPECT_EQ(session.log, "ticked twice\nexit 4\nmany ticks\nhome\n20\n");
+}
+
+}  // namespace
