@@ -104,6 +104,19 @@ const script::Imports& shellImports() {
                 &incrementSharedCount)  // not guarded
             .routine("Function DecrementSharedCount( const Filename : String) : Boolean",
                      &decrementSharedCount)  // not guarded
+            .routine("Function FontAdd( const FontFilename : String) : Boolean", guarded<&fontAdd>)
+            .routine("Function FontRemove( const FontFilename : String) : Boolean", guarded<&fontRemove>)
+            .routine("Procedure RegisterServer( const Filename : String; const FailCriticalErrors : Boolean)",
+                     &registerServer)  // not guarded
+            .routine(
+                "Function UnregisterServer( const Filename : String; const FailCriticalErrors : Boolean) : "
+                "Boolean",
+                guarded<&unregisterServer>)
+            .routine("Procedure RegisterTypeLibrary( const Filename : String)", &registerTypeLibrary)
+            .routine("Function UnregisterTypeLibrary( const Filename : String) : Boolean",
+                     [](std::string_view) { return false; })
+            .routine("Function IsProtectedSystemFile( const Filename : String) : Boolean",
+                     [](std::string_view) { return false; })  // no file protection service
             .routine("Procedure DelayDeleteFile( const Filename : String; const Tries : Integer)",
                      guarded<&delayDeleteFile>)
             .routine("Procedure RestartReplace( const TempFile, DestFile : String)",

@@ -24,6 +24,7 @@
 #include "runtime/ProcessState.h"
 #include "runtime/TempFolders.h"
 #include "runtime/Termination.h"
+#include "vcl/Desktop.h"
 
 namespace fs = std::filesystem;
 
@@ -109,8 +110,14 @@ platform::Started shellStart(std::string_view fileName, std::string_view params,
         const int e = platform::openWithDesktop(utf8(fileName));
         return {0, e};
     }
-    const fs::path native = hasFolderPart(fileName) ? nativeOf(fileName) : fs::path(utf8(fileName));
+    fs::path native = hasFolderPart(fileName) ? nativeOf(fileName) : fs::path(utf8(fileName));
     if (native.empty()) return {0, platform::kPathNotFound};
+    // A bare name is first a file of the working folder, as the shell takes it.
+    std::error_code ec;
+    if (!native.has_parent_path() && !workingDir.empty()) {
+        const fs::path there = nativeOf(platform::windowsPath(workingDir) + "\\" + std::string(fileName));
+        if (fs::exists(there, ec)) native = there;
+    }
     if (native.has_parent_path() && isDocument(native))
         return {0, platform::openWithDesktop(native.string())};
     fs::path twin = native;
@@ -119,7 +126,6 @@ platform::Started shellStart(std::string_view fileName, std::string_view params,
     markExtractedRunnable(twin);
     const platform::ResolvedProgram r = platform::resolveProgram(native, searchFolders(workingDir));
     if (r.error) return {0, r.error};
-    std::error_code ec;
     const fs::path cwd = fs::is_directory(workingDir, ec) ? workingDir : fs::path();
     return platform::startProgram({r.file, utf8All(platform::splitParameters(params)), cwd}, wait);
 }
@@ -293,7 +299,7 @@ bool fileExecEx(std::string_view cmdLine, bool /*hide*/, bool /*wait*/, int32_t&
 void execAndWait(std::string_view fileName, std::string_view params, int32_t /*showCmd*/) {
     const platform::Started s = shellStart(fileName, params, {}, true);
     if (s.error) {
-        platform::dialogs().messageBox(Win32ErrorString(s.error), "", 0);
+        platform::dialogs().messageBox(Win32ErrorString(s.error), runtime::state().applicationTitle(), 0);
         return;
     }
     if (s.pid > 0) platform::waitForExit(s.pid, 50);
@@ -314,11 +320,11 @@ std::string getAssociatedProgram(std::string_view ext) {
     std::string command;
     if (reg.keyExists(root, dotted + "\\shell\\open\\command")) {
         command = reg.readString(root, dotted + "\\shell\\open\\command", "").value_or("");
-    } else {
-        const std::string type = reg.readString(root, dotted, "").value_or("");
-        if (type.empty()) return {};
+    } else if (const std::string type = reg.readString(root, dotted, "").value_or(""); !type.empty()) {
         command = reg.readString(root, type + "\\shell\\open\\command", "").value_or("");
     }
+    // Nothing registered by a setup script: the desktop's own choice, in script form.
+    if (command.empty()) return scriptPath(platform::desktopProgramFor(utf8(ext)));
     command = command.substr(0, command.find('%'));
     if (!command.empty() && command.front() == '"') command.erase(0, 1);
     command = command.substr(0, command.find('"'));
@@ -327,10 +333,8 @@ std::string getAssociatedProgram(std::string_view ext) {
 }
 
 void appRestart() {
-    std::string params;
-    for (const std::string& a : runtime::state().arguments()) params += " \"" + a + "\"";
     const fs::path exe = runtime::state().executable();
-    platform::startProgram({exe, utf8All(platform::splitParameters(params)), {}}, false);
+    platform::startProgram({exe, utf8All(runtime::state().arguments()), {}}, false);
     // The new instance has its own temporary folder; ours goes with the clean-up.
     runtime::ExitProcess(0);
 }
@@ -481,6 +485,40 @@ void delayDeleteFile(std::string_view fileName, int32_t tries) {
         if (fs::remove(file, ec)) return;
         if (!fs::exists(file.parent_path(), ec)) return;
     }
+}
+
+namespace {
+// A font file named relative to the player's folder, as the system looks for it.
+std::string fontPath(std::string_view fontFile) {
+    const bool absolute =
+        fontFile.size() >= 2 && (fontFile[1] == ':' || fontFile[0] == '\\' || fontFile[0] == '/');
+    if (absolute) return nativeOf(fontFile).string();
+    return nativeOf(platform::windowsPath(runtime::state().executable().parent_path()) + "\\" +
+                    std::string(fontFile))
+        .string();
+}
+}  // namespace
+
+bool fontAdd(std::string_view fontFile) { return vcl::desktop::addFontFile(fontPath(fontFile)); }
+bool fontRemove(std::string_view fontFile) { return vcl::desktop::removeFontFile(fontPath(fontFile)); }
+
+// No Windows library loads here: a missing file is "module not found", any other file
+// "not a valid application", as the loader reports them.
+void registerServer(std::string_view fileName, bool /*failCriticalErrors*/) {
+    std::error_code ec;
+    const fs::path file = nativeOf(fileName);
+    const int32_t code = !file.empty() && fs::is_regular_file(file, ec) ? 193 : 126;
+    throw base::ScriptError(win32ErrorMessage("LoadLibrary", code));
+}
+
+bool unregisterServer(std::string_view /*fileName*/, bool /*failCriticalErrors*/) { return false; }
+
+// LoadTypeLib's results for a file it cannot read as a type library, and a missing one.
+void registerTypeLibrary(std::string_view fileName) {
+    std::error_code ec;
+    const fs::path file = nativeOf(fileName);
+    const char* code = !file.empty() && fs::is_regular_file(file, ec) ? "80029C4A" : "80030002";
+    throw base::ScriptError(std::string("LoadTypeLib failed; code ") + code);
 }
 
 void restartReplace(std::string_view tempFile, std::string_view destFile) {

@@ -96,7 +96,15 @@ bool createShellLink(std::string_view fileName, std::string_view description, st
 std::string desktopExec(const std::string& program, const std::string& arguments);
 void incrementSharedCount(std::string_view fileName, bool alreadyExisted);
 bool decrementSharedCount(std::string_view fileName);
+// Fonts for this process only (relative names from the player's folder).
+bool fontAdd(std::string_view fontFile);
+bool fontRemove(std::string_view fontFile);
 void delayDeleteFile(std::string_view fileName, int32_t tries);
+// COM servers and type libraries cannot be loaded here: the registering routines throw
+// base::ScriptError with the loader's failure, unregistering gives False.
+void registerServer(std::string_view fileName, bool failCriticalErrors);
+bool unregisterServer(std::string_view fileName, bool failCriticalErrors);
+void registerTypeLibrary(std::string_view fileName);
 // Queues the replacement (or, with an empty destination, the deletion) for the player's
 // next start. Throws base::ScriptError.
 void restartReplace(std::string_view tempFile, std::string_view destFile);

@@ -75,6 +75,11 @@ std::optional<int> waitForExit(int pid, int pollMillis = 10);
 // PATH) as one argument. 0 when the opener started, kNoAssociation when there is none.
 int openWithDesktop(const std::string& target);
 
+// The program the desktop opens files with extension `ext` (no dot) with: the MIME type
+// from the shared MIME database's globs, its default application from mimeapps.list, and
+// the program of that desktop entry's Exec key. Empty when any step finds nothing.
+std::filesystem::path desktopProgramFor(std::string_view ext);
+
 // The first executable file called `name` in the folders of PATH; empty when none.
 std::filesystem::path findOnPath(std::string_view name);
 

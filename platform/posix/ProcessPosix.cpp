@@ -2,6 +2,7 @@
 #include "platform/Process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -180,8 +181,19 @@ Started startProgram(const StartRequest& request, bool wait) {
         posix_spawn_file_actions_addchdir_np(&actions, request.workingDir.c_str());
     // The player has no console: started programs read nothing from it.
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // Started programs begin with default signal handling, whatever the player set up.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int signo : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, signo);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int rc = ::posix_spawn(&pid, request.program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int rc = ::posix_spawn(&pid, request.program.c_str(), &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         setLastSystemErrorFromErrno(rc);
@@ -214,6 +226,117 @@ std::optional<int> waitForExit(int pid, int pollMillis) {
         processMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(pollMillis));
     }
+}
+
+namespace {
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+fs::path xdgHome(const char* variable, const char* fallback) {
+    if (const char* v = std::getenv(variable); v && *v == '/') return v;
+    const char* home = std::getenv("HOME");
+    return home && *home == '/' ? fs::path(home) / fallback : fs::path();
+}
+
+// $XDG_DATA_HOME first, then $XDG_DATA_DIRS (or its default).
+std::vector<fs::path> dataFolders() {
+    std::vector<fs::path> out;
+    if (fs::path home = xdgHome("XDG_DATA_HOME", ".local/share"); !home.empty()) out.push_back(home);
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::string_view rest = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+    while (!rest.empty()) {
+        const size_t colon = rest.find(':');
+        if (rest.substr(0, colon).size()) out.emplace_back(std::string(rest.substr(0, colon)));
+        if (colon == std::string_view::npos) break;
+        rest.remove_prefix(colon + 1);
+    }
+    return out;
+}
+
+// The highest-weighted "weight:type:*.ext" line of the globs files.
+std::string mimeTypeFor(std::string_view ext) {
+    const std::string pattern = "*." + lower(ext);
+    std::string best;
+    long bestWeight = -1;
+    for (const fs::path& dir : dataFolders()) {
+        std::ifstream in(dir / "mime" / "globs2");
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            const size_t a = line.find(':'), b = line.find(':', a + 1);
+            if (a == std::string::npos || b == std::string::npos) continue;
+            const size_t c = line.find(':', b + 1);
+            if (lower(line.substr(b + 1, c == std::string::npos ? c : c - b - 1)) != pattern) continue;
+            const long weight = std::strtol(line.c_str(), nullptr, 10);
+            if (weight > bestWeight) {
+                bestWeight = weight;
+                best = line.substr(a + 1, b - a - 1);
+            }
+        }
+        if (!best.empty()) break;
+    }
+    return best;
+}
+
+// The first desktop entry named for `type` under [Default Applications].
+std::string defaultEntryFor(const std::string& type) {
+    std::vector<fs::path> lists;
+    if (fs::path config = xdgHome("XDG_CONFIG_HOME", ".config"); !config.empty())
+        lists.push_back(config / "mimeapps.list");
+    for (const fs::path& dir : dataFolders()) {
+        lists.push_back(dir / "applications" / "mimeapps.list");
+        lists.push_back(dir / "applications" / "defaults.list");
+    }
+    for (const fs::path& list : lists) {
+        std::ifstream in(list);
+        bool inDefaults = false;
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line[0] == '[') {
+                inDefaults = line.rfind("[Default Applications]", 0) == 0;
+                continue;
+            }
+            if (!inDefaults || line.rfind(type + "=", 0) != 0) continue;
+            std::string entry = line.substr(type.size() + 1);
+            entry = entry.substr(0, entry.find(';'));
+            if (!entry.empty()) return entry;
+        }
+    }
+    return {};
+}
+
+// The program of a desktop entry's Exec key: its first word, unquoted, found on PATH
+// when it has no folder.
+fs::path execProgramOf(const std::string& entry) {
+    for (const fs::path& dir : dataFolders()) {
+        std::ifstream in(dir / "applications" / entry);
+        if (!in) continue;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("Exec=", 0) != 0) continue;
+            std::string exec = line.substr(5), program;
+            if (!exec.empty() && exec[0] == '"') {
+                program = exec.substr(1, exec.find('"', 1) - 1);
+            } else {
+                program = exec.substr(0, exec.find(' '));
+            }
+            if (program.empty()) return {};
+            return program.find('/') == std::string::npos ? findOnPath(program) : fs::path(program);
+        }
+        return {};
+    }
+    return {};
+}
+
+}  // namespace
+
+fs::path desktopProgramFor(std::string_view ext) {
+    if (ext.empty()) return {};
+    const std::string type = mimeTypeFor(ext);
+    if (type.empty()) return {};
+    const std::string entry = defaultEntryFor(type);
+    return entry.empty() ? fs::path() : execProgramOf(entry);
 }
 
 int openWithDesktop(const std::string& target) {

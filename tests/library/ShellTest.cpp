@@ -15,10 +15,12 @@
 #include "library/IFSI_Shell.h"
 #include "library/IFSI_Strings.h"
 #include "library/Shell.h"
+#include "library/SystemMessages.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "platform/PendingRenames.h"
 #include "platform/Registry.h"
+#include "runtime/ProcessState.h"
 #include "script/Imports.h"
 #include "tests/script/ScriptSession.h"
 #include "vcl/Clock.h"
@@ -110,17 +112,18 @@ TEST_F(Shell, DocumentsAndAddressesGoToTheOpenerAsOneArgument) {
     std::ofstream(dir / "read me.txt") << "x";
     int32_t e = 0;
     EXPECT_TRUE(shellExec(win(dir / "read me.txt"), "", "", 1, e));
+    EXPECT_TRUE(shellExec("read me.txt", "", win(dir), 1, e));  // a bare name in the working folder
     EXPECT_TRUE(appExec("http://example.org/?q=a b", "", 1));
     startNewBrowserWindow("calc.exe & rm -rf x");  // never a command line
     startNewBrowserWindow("mailto:someone@example.org");
     // The openers run side by side, so their lines may come in any order.
     std::vector<std::string> lines;
-    std::istringstream in(opened(3));
+    std::istringstream in(opened(4));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"1|" + (dir / "read me.txt").string(), "1|http://example.org/?q=a b",
-                                        "1|mailto:someone@example.org"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "1|" + (dir / "read me.txt").string(), "1|" + (dir / "read me.txt").string(),
+                         "1|http://example.org/?q=a b", "1|mailto:someone@example.org"}));
     setenv("PATH", "/nonexistent", 1);
     EXPECT_FALSE(shellExec(win(dir / "read me.txt"), "", "", 1, e));
     EXPECT_EQ(e, 31);
@@ -227,6 +230,42 @@ TEST_F(Shell, ReplacementsWaitForTheNextStart) {
     EXPECT_THROW(restartReplace("\\\\server\\share\\a", ""), base::ScriptError);
 }
 
+TEST_F(Shell, FontsAreAddedForThisProcessFromThePlayersFolder) {
+    const fs::path font = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!fs::exists(font)) GTEST_SKIP() << "no DejaVu font installed";
+    const fs::path exe = runtime::state().executable();
+    runtime::state().setExecutable(dir / "vantrel");
+    fs::copy_file(font, dir / "Face.ttf");
+    std::ofstream(dir / "broken.ttf") << "not a font";
+    EXPECT_TRUE(fontAdd("Face.ttf"));
+    EXPECT_FALSE(fontAdd("broken.ttf"));
+    EXPECT_FALSE(fontAdd("absent.ttf"));
+    EXPECT_TRUE(fontRemove(win(dir / "Face.ttf")));
+    EXPECT_FALSE(fontRemove("Face.ttf"));  // already gone
+    runtime::state().setExecutable(exe);
+}
+
+TEST_F(Shell, ServersAndTypeLibrariesFailAsTheLoaderDoes) {
+    std::ofstream(dir / "server.dll") << "MZ";
+    auto message = [](auto&& call) {
+        try {
+            call();
+        } catch (const base::ScriptError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([&] { registerServer(win(dir / "server.dll"), true); }),
+              win32ErrorMessage("LoadLibrary", 193));
+    EXPECT_EQ(message([&] { registerServer(win(dir / "absent.dll"), false); }),
+              win32ErrorMessage("LoadLibrary", 126));
+    EXPECT_FALSE(unregisterServer(win(dir / "server.dll"), true));
+    EXPECT_EQ(message([&] { registerTypeLibrary(win(dir / "server.dll")); }),
+              "LoadTypeLib failed; code 80029C4A");
+    EXPECT_EQ(message([&] { registerTypeLibrary(win(dir / "absent.tlb")); }),
+              "LoadTypeLib failed; code 80030002");
+}
+
 TEST_F(Shell, AssociatedProgramFromTheClassesRoot) {
     const auto root = platform::RegistryRoot::ClassesRoot;
     platform::registry().setValue(root, ".txt", "", platform::RegistryValue::string("txtfile"));
@@ -237,6 +276,25 @@ TEST_F(Shell, AssociatedProgramFromTheClassesRoot) {
                                   platform::RegistryValue::string("C:\\viewer.exe /open %1"));
     EXPECT_EQ(getAssociatedProgram("abc"), "C:\\viewer.exe /open");
     EXPECT_EQ(getAssociatedProgram("none"), "");
+}
+
+TEST_F(Shell, AssociatedProgramFromTheDesktopWhenNoneIsRegistered) {
+    saveEnv("XDG_DATA_DIRS");
+    setenv("XDG_DATA_DIRS", (dir / "system").c_str(), 1);
+    fs::create_directories(dir / "system" / "mime");
+    fs::create_directories(dir / "data" / "applications");
+    fs::create_directories(dir / "home" / ".config");
+    std::ofstream(dir / "system" / "mime" / "globs2") << "# comment\n10:text/x-low:*.zep\n"
+                                                      << "60:application/x-zep:*.ZEP\n50:text/plain:*.txt\n";
+    std::ofstream(dir / "home" / ".config" / "mimeapps.list")
+        << "[Added Associations]\napplication/x-zep=wrong.desktop;\n"
+        << "[Default Applications]\napplication/x-zep=viewer.desktop;other.desktop;\n";
+    std::ofstream(dir / "data" / "applications" / "viewer.desktop")
+        << "[Desktop Entry]\nType=Application\nExec=zepview --open %f\n";
+    const fs::path viewer = program("bin/zepview", "exit 0");
+    EXPECT_EQ(getAssociatedProgram("zep"), win(viewer));
+    EXPECT_EQ(getAssociatedProgram("txt"), "");  // a type without a default application
+    EXPECT_EQ(getAssociatedProgram(""), "");
 }
 
 TEST_F(Shell, ScriptTimerRunsWhileAProgramIsAwaited) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <filesystem>
 #include <fstream>
 
@@ -76,6 +78,10 @@ TEST_F(Processes, ExitCodesAndSignalsOfRealChildren) {
     EXPECT_EQ(run(script("zero", "exit 0")), 0);
     EXPECT_EQ(run(script("seven", "exit 7")), 7);
     EXPECT_EQ(run(script("killed", "kill -9 $$")), 128 + 9);
+    // A signal the player ignores still ends the programs it starts.
+    auto previous = ::signal(SIGTERM, SIG_IGN);
+    EXPECT_EQ(run(script("terminated", "kill -TERM $$; sleep 1; exit 0")), 128 + SIGTERM);
+    ::signal(SIGTERM, previous);
     // Arguments arrive one by one, spaces and quotes intact; the working folder is ours.
     fs::path echo = script("args", "[ \"$1\" = 'a b' ] && [ \"$2\" = 'q\"' ] && [ \"$(pwd)\" = '" +
                                        dir.string() + "' ] && exit 42; exit 1");
