@@ -1,34 +1,15 @@
 #include "library/IFSI_Shell.h"
 
-#include <exception>
-#include <type_traits>
 #include <utility>
 
 #include "base/Error.h"
 #include "classes/PropValue.h"
+#include "library/Guarded.h"
 #include "library/Shell.h"
 #include "script/Imports.h"
 
 namespace library {
 namespace {
-
-// A guarded routine: whatever fails inside gives the neutral result and the script goes on.
-template <auto Fn>
-struct Guarded;
-
-template <class R, class... A, R (*Fn)(A...)>
-struct Guarded<Fn> {
-    static R call(A... args) {
-        try {
-            return Fn(std::forward<A>(args)...);
-        } catch (const std::exception&) {
-            if constexpr (!std::is_void_v<R>) return R{};
-        }
-    }
-};
-
-template <auto Fn>
-constexpr auto guarded = &Guarded<Fn>::call;
 
 enum TDWWindowsDialog : uint8_t {};
 
@@ -68,6 +49,13 @@ const script::Imports& shellImports() {
             .routine("Procedure ExecAndWait( const FileName, Params : String; const CmdShow : Integer)",
                      guarded<&execAndWait>)
             .routine("Procedure AppRestart", guarded<&appRestart>)
+            .routine(
+                "Function AppIsResponding( const ClassName : String; const TimeOut : Cardinal) : Boolean",
+                guarded<&appIsResponding>)
+            .routine("Procedure MinimizeAllWindows", guarded<&minimizeAllWindows>)
+            .routine("Procedure ShowDesktop", guarded<&showDesktop>)
+            .routine("Function SafeLoadLibrary( const Filename : String; ErrorMode : Integer) : Integer",
+                     guarded<&safeLoadLibrary>)
             .routine("Procedure FileOpenWithDialog( const Filename : String)", &noShellDialog)
             .routine("Procedure FilePropertiesDialog( const Filename : String)", &noShellDialog)
             .routine("Function GetAssociatedProgram( const Ext : String) : String",
@@ -106,6 +94,8 @@ const script::Imports& shellImports() {
                      &decrementSharedCount)  // not guarded
             .routine("Function FontAdd( const FontFilename : String) : Boolean", guarded<&fontAdd>)
             .routine("Function FontRemove( const FontFilename : String) : Boolean", guarded<&fontRemove>)
+            .routine("Procedure UnregisterFont( const FontName, FontFilename : String)",
+                     guarded<&unregisterFont>)
             .routine("Procedure RegisterServer( const Filename : String; const FailCriticalErrors : Boolean)",
                      &registerServer)  // not guarded
             .routine(

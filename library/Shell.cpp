@@ -11,20 +11,26 @@
 #include <fstream>
 #include <thread>
 
+#include "base/AnsiText.h"
 #include "base/CodePage.h"
 #include "base/Error.h"
 #include "library/Expansion.h"
+#include "library/IniFiles.h"
 #include "library/SystemMessages.h"
 #include "platform/Dialogs.h"
+#include "platform/Modules.h"
 #include "platform/Paths.h"
 #include "platform/PendingRenames.h"
 #include "platform/Process.h"
+#include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/SystemInfo.h"
+#include "platform/WindowsVersion.h"
 #include "runtime/ProcessState.h"
 #include "runtime/TempFolders.h"
 #include "runtime/Termination.h"
 #include "vcl/Desktop.h"
+#include "vcl/Forms.h"
 
 namespace fs = std::filesystem;
 
@@ -339,6 +345,36 @@ void appRestart() {
     runtime::ExitProcess(0);
 }
 
+bool appIsResponding(std::string_view className, uint32_t /*timeOut*/) {
+    if (base::ansiSameText(className, "TApplication")) return true;
+    const std::vector<vcl::TCustomForm*>& forms = vcl::screen().forms();
+    return std::any_of(forms.begin(), forms.end(), [&](const vcl::TCustomForm* f) {
+        return base::ansiSameText(f->className(), className);
+    });
+}
+
+void minimizeAllWindows() {
+    // A copy: a form's handler may create or free forms while it is minimised.
+    const std::vector<vcl::TCustomForm*> forms = vcl::screen().forms();
+    for (vcl::TCustomForm* f : forms) {
+        const auto& live = vcl::screen().forms();
+        if (std::find(live.begin(), live.end(), f) == live.end()) continue;
+        if (f->visible() && f->windowState() != vcl::wsMinimized) f->setWindowState(vcl::wsMinimized);
+    }
+}
+
+void showDesktop() { minimizeAllWindows(); }
+
+int32_t safeLoadLibrary(std::string_view fileName, int32_t /*errorMode*/) {
+    if (fileName.empty()) return 0;
+    const std::string file = hasFolderPart(fileName) ? nativeOf(fileName).string() : utf8(fileName);
+    if (file.empty()) return 0;
+    if (file.size() > 4 && base::ansiSameText(std::string_view(file).substr(file.size() - 4), ".dll"))
+        if (const int32_t twin = platform::loadModule(file.substr(0, file.size() - 4) + ".so")) return twin;
+    // A bare name is the loader's to find, along its own search path.
+    return platform::loadModule(file);
+}
+
 std::string paramStr(int32_t index) {
     if (index == 0) return cut(platform::windowsPath(runtime::state().executable()));
     std::vector<std::string> args = runtime::state().arguments();
@@ -501,6 +537,17 @@ std::string fontPath(std::string_view fontFile) {
 
 bool fontAdd(std::string_view fontFile) { return vcl::desktop::addFontFile(fontPath(fontFile)); }
 bool fontRemove(std::string_view fontFile) { return vcl::desktop::removeFontFile(fontPath(fontFile)); }
+
+void unregisterFont(std::string_view fontName, std::string_view fontFile) {
+    if (platform::windowsVersion().platformId == 2) {
+        platform::deleteProfileKey(iniFilePath(""), "Fonts", fontName);
+    } else {
+        platform::registry().deleteValue(platform::RegistryRoot::LocalMachine,
+                                         std::string(kCurrentVersion) + "\\Fonts", fontName);
+    }
+    // Nothing else shares the player's fonts, so no one is told of the change.
+    fontRemove(fontFile);
+}
 
 // No Windows library loads here: a missing file is "module not found", any other file
 // "not a valid application", as the loader reports them.

@@ -74,6 +74,19 @@ std::string getAssociatedProgram(std::string_view ext);
 // Starts the player again with its parameters, then ends this one through the clean-up.
 void appRestart();
 
+// The player's own forms stand for the desktop's top-level windows: another program's
+// windows are out of reach. A form of that class (any letter case) answers at once, since
+// the script runs on the thread that serves it; "TApplication" is always there.
+bool appIsResponding(std::string_view className, uint32_t timeOut);
+// Minimises every shown form of the player.
+void minimizeAllWindows();
+// The desktop shows once the player's forms are out of the way: as minimizeAllWindows.
+void showDesktop();
+// The module handle of the shared library (a Windows path or a bare name), 0 when it
+// cannot be loaded; "name.dll" is first looked for as the native "name.so" beside it.
+// The error mode has no meaning here.
+int32_t safeLoadLibrary(std::string_view fileName, int32_t errorMode);
+
 // Command line and environment.
 std::string paramStr(int32_t index);
 int32_t paramCount();
@@ -99,6 +112,9 @@ bool decrementSharedCount(std::string_view fileName);
 // Fonts for this process only (relative names from the player's folder).
 bool fontAdd(std::string_view fontFile);
 bool fontRemove(std::string_view fontFile);
+// Forgets the installed font's entry (the "Fonts" section of win.ini for the NT family,
+// the registry's font list for the older one), then removes the font file as fontRemove.
+void unregisterFont(std::string_view fontName, std::string_view fontFile);
 void delayDeleteFile(std::string_view fileName, int32_t tries);
 // COM servers and type libraries cannot be loaded here: the registering routines throw
 // base::ScriptError with the loader's failure, unregistering gives False.

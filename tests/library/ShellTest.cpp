@@ -17,14 +17,18 @@
 #include "library/Shell.h"
 #include "library/SystemMessages.h"
 #include "platform/EventPump.h"
+#include "platform/Modules.h"
 #include "platform/Paths.h"
 #include "platform/PendingRenames.h"
 #include "platform/Registry.h"
+#include "platform/SystemInfo.h"
+#include "platform/WindowsVersion.h"
 #include "runtime/ProcessState.h"
 #include "script/Imports.h"
 #include "tests/script/ScriptSession.h"
 #include "vcl/Clock.h"
 #include "vcl/ExtCtrls.h"
+#include "vcl/Forms.h"
 
 namespace fs = std::filesystem;
 using namespace library;
@@ -335,6 +339,116 @@ end.
     vcl::TimerService::setActive(nullptr);
     ASSERT_TRUE(ok) << session.error;
     EXPECT_EQ(session.log, "ticked twice\nexit 4\nmany ticks\nhome\n20\n");
+}
+
+TEST_F(Shell, ModulesAreHandlesIntoATableOfLoadedLibraries) {
+    const fs::path lib = VANTREL_TESTLIB;
+    const int32_t h = safeLoadLibrary(win(lib), 0);
+    ASSERT_NE(h, 0);
+    EXPECT_EQ(h % 4, 0);
+    EXPECT_NE(platform::moduleSymbol(h, "add_ints"), nullptr);
+    EXPECT_EQ(platform::moduleSymbol(h, "no_such_symbol"), nullptr);
+    EXPECT_EQ(safeLoadLibrary(win(lib), 32769), h) << "a library already loaded keeps its handle";
+    // Made-up handles find nothing.
+    for (int32_t made : {0, 1, h + 4, h - 4, -h})
+        EXPECT_EQ(platform::moduleSymbol(made, "add_ints"), nullptr);
+
+    // "name.dll" finds its native twin "name.so" beside it.
+    fs::copy_file(lib, dir / "plugin.so");
+    const int32_t twin = safeLoadLibrary(win(dir / "plugin.dll"), 0);
+    ASSERT_NE(twin, 0);
+    EXPECT_NE(platform::moduleSymbol(twin, "greeting"), nullptr);
+
+    std::ofstream(dir / "windows.dll") << "MZ\x90\0";
+    EXPECT_EQ(safeLoadLibrary(win(dir / "windows.dll"), 0), 0);
+    EXPECT_EQ(safeLoadLibrary(win(dir / "missing.dll"), 0), 0);
+    EXPECT_EQ(safeLoadLibrary("", 0), 0);
+}
+
+TEST_F(Shell, FontEntriesGoFromTheProfileOrTheRegistryByFamily) {
+    // The NT family keeps fonts in win.ini's "Fonts" section; its other lines stay.
+    const fs::path winIni = platform::windowsFolder() / "win.ini";
+    std::error_code ec;
+    fs::create_directories(winIni.parent_path(), ec);
+    const bool hadIni = fs::exists(winIni);
+    const std::string oldIni = hadIni ? readText(winIni) : std::string();
+    std::ofstream(winIni, std::ios::binary) << "[Fonts]\r\nDemo (TrueType)=demo.ttf\r\nOther=o.ttf\r\n";
+    platform::WindowsVersion nt;
+    platform::setWindowsVersion(nt);
+    unregisterFont("DEMO (TrueType)", "demo.ttf");
+    const std::string after = readText(winIni);
+    if (hadIni)
+        std::ofstream(winIni, std::ios::binary) << oldIni;
+    else
+        fs::remove(winIni, ec);
+    EXPECT_EQ(after, "[Fonts]\r\nOther=o.ttf\r\n");
+
+    // The older family keeps them in the registry.
+    platform::WindowsVersion old;
+    old.major = 4;
+    old.minor = 10;
+    old.platformId = 1;
+    platform::setWindowsVersion(old);
+    platform::RegistryStore& reg = platform::registry();
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+    reg.setValue(platform::RegistryRoot::LocalMachine, key, "Demo",
+                 platform::RegistryValue::string("demo.ttf"));
+    reg.setValue(platform::RegistryRoot::LocalMachine, key, "Other",
+                 platform::RegistryValue::string("o.ttf"));
+    unregisterFont("Demo", "demo.ttf");
+    platform::setWindowsVersion(std::nullopt);
+    EXPECT_FALSE(reg.value(platform::RegistryRoot::LocalMachine, key, "Demo").has_value());
+    EXPECT_TRUE(reg.value(platform::RegistryRoot::LocalMachine, key, "Other").has_value());
+}
+
+TEST_F(Shell, OwnFormsStandForTheDesktopsWindowsInAScript) {
+    vcl::TForm shown(nullptr);
+    vcl::TForm hidden(nullptr);
+    vcl::TForm maximised(nullptr);
+    shown.show();
+    maximised.setWindowState(vcl::wsMaximized);
+    maximised.show();
+    script::Imports helpers;
+    helpers.routine("function TestLib: string;", [this] { return win(VANTREL_TESTLIB); });
+    ScriptSession session;
+    session.tables.push_back(&library::conventionImports());
+    session.tables.push_back(&library::stringImports());
+    session.tables.push_back(&library::shellImports());
+    session.tables.push_back(&helpers);
+    const bool ok = session.run(R"(
+var H: Integer;
+begin
+  if AppIsResponding('tform', 100) then Log('a form answers');
+  if AppIsResponding('TApplication', 0) then Log('the application answers');
+  if not AppIsResponding('TNoSuchWindow', 100) then Log('no such window');
+  MinimizeAllWindows;
+  H := SafeLoadLibrary(TestLib, 0);
+  if (H <> 0) and (SafeLoadLibrary(TestLib, 1) = H) then Log('one module');
+  Log(IntToStr(SafeLoadLibrary('no-such-library.dll', 0)));
+  UnregisterFont('No Such Font', 'no-such-font.ttf');
+  Log('done');
+end.
+)");
+    ASSERT_TRUE(ok) << session.error;
+    EXPECT_EQ(session.log, "a form answers\nthe application answers\nno such window\none module\n0\ndone\n");
+    EXPECT_EQ(shown.windowState(), vcl::wsMinimized);
+    EXPECT_EQ(maximised.windowState(), vcl::wsMinimized);
+    EXPECT_EQ(hidden.windowState(), vcl::wsNormal) << "a hidden form stays as it is";
+
+    // ShowDesktop clears the way the same way.
+    shown.setWindowState(vcl::wsNormal);
+    showDesktop();
+    EXPECT_EQ(shown.windowState(), vcl::wsMinimized);
+}
+
+TEST_F(Shell, AFormAnswersOnlyWhileItLives) {
+    EXPECT_FALSE(appIsResponding("TShellTestForm", 10));
+    const bool before = appIsResponding("TForm", 10);
+    {
+        vcl::TForm form(nullptr);
+        EXPECT_TRUE(appIsResponding("TFORM", 10));
+    }
+    EXPECT_EQ(appIsResponding("TForm", 10), before) << "a freed form no longer answers";
 }
 
 }  // namespace
