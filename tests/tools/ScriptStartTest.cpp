@@ -120,7 +120,9 @@ end.
     const std::pair<const char*, const char*> programs[] = {
         {"keyboard", "Клавиатура"}, {"desktop", "Работен Плот"}, {"mouse", "Мишка"}};
     std::vector<Found> windows;
-    for (const auto& [name, title] : programs) {
+    for (const auto& program : programs) {
+        const char* name = program.first;
+        const std::string title = program.second;
         Found f;
         EXPECT_TRUE(pollUntil([&] { return (f = findWindow(display(), title)).window != None; }))
             << name << " showed no window";
