@@ -44,7 +44,7 @@ const script::Imports& internalPlayList() { return library::playListImports(); }
 const script::Imports& music() {
     static const script::Imports table = [] {
         script::Imports m;
-        m.add(library::musicImports()).add(slots::musicRoutines());
+        m.add(library::musicImports()).add(library::cdAndTagImports()).add(slots::musicRoutines());
         return m;
     }();
     return table;
