@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kStatusWidth = 160;
 constexpr int32_t kNoArchive = -1000;
+constexpr uint64_t kPumpBytes = 32 * 1024;
 
 bool isFile(const fs::path& p) {
     std::error_code ec;
@@ -79,7 +80,6 @@ public:
     bool cancelled() const { return m_dialog && m_dialog->cancelled(); }
 
     void report(int32_t status, int64_t number, const zip::Report& r) {
-        platform::processMessages();
         if (cancelled()) return;
         switch (status) {
         case zip::kReportStart:
@@ -87,17 +87,35 @@ public:
             m_dialog = ProgressDialog::open(ProgressVariant::Unzip);
             break;
         case zip::kReportEntryBegins:
-            if (m_dialog)
-                m_dialog->setStatus(std::string(zip::methodText(r.method)) + " " + shortened(r.fileName));
+            m_status = std::string(zip::methodText(r.method)) + " ";
+            m_statusName = r.fileName;
+            m_statusChanged = true;
             break;
-        case zip::kReportProgress: progress(number); break;
+        case zip::kReportProgress:
+            if (number > 0) {
+                m_done += static_cast<uint64_t>(number);
+                m_unpumped += static_cast<uint64_t>(number);
+            }
+            break;
         case zip::kReportExtracted:
-            if (m_dialog) m_dialog->setStatus("");
+            m_status.clear();
+            m_statusName.clear();
+            m_statusChanged = true;
             break;
         case zip::kReportFailed: failed(static_cast<int32_t>(number), r.fileName); break;
         case zip::kReportEnd: finish(); break;
         default: break;
         }
+        // The windows are kept alive every 32 KiB written and every 20 ms; pumping for each
+        // of thousands of small entries would cost more than extracting them.
+        const auto now = std::chrono::steady_clock::now();
+        const bool routine = status == zip::kReportProgress || status == zip::kReportEntryBegins ||
+                             status == zip::kReportExtracted;
+        if (routine && m_unpumped < kPumpBytes && now - m_lastPump < std::chrono::milliseconds(20)) return;
+        show();
+        platform::processMessages();
+        m_lastPump = now;
+        m_unpumped = 0;
     }
 
     bool replace(const zip::Entry& e, const fs::path& existing) {
@@ -112,9 +130,12 @@ public:
 private:
     enum class Answer { Ask, YesToAll, NoToAll };
 
-    void progress(int64_t number) {
-        if (number <= 0 || !m_dialog) return;
-        m_done += static_cast<uint64_t>(number);
+    void show() {
+        if (!m_dialog || !m_dialog->isOpen()) return;
+        if (m_statusChanged) {
+            m_dialog->setStatus(m_statusName.empty() ? std::string() : m_status + shortened(m_statusName));
+            m_statusChanged = false;
+        }
         const double share = m_total == 0 ? 1.0 : static_cast<double>(m_done) / static_cast<double>(m_total);
         const int position = static_cast<int>(std::lround(std::min(share, 1.0) * 100));
         if (position != m_dialog->position()) m_dialog->setProgress(position, 100);
@@ -131,6 +152,8 @@ private:
     }
 
     void finish() {
+        m_statusName.clear();
+        m_statusChanged = false;
         if (!m_dialog) return;
         m_dialog->setProgress(100, 100);
         m_dialog->setStatus("");
@@ -183,6 +206,10 @@ private:
 
     uint64_t m_total;
     uint64_t m_done = 0;
+    uint64_t m_unpumped = 0;
+    std::chrono::steady_clock::time_point m_lastPump{};
+    std::string m_status, m_statusName;
+    bool m_statusChanged = false;
     int32_t m_errorCode = 0;
     Answer m_replace = Answer::Ask;
     std::optional<FormsDisabled> m_disabled;
