@@ -14,7 +14,8 @@ namespace {
 
 constexpr int kDefaultCodePage = 1252;
 
-bool isSupported(int number) { return number == 874 || (number >= 1250 && number <= 1258); }
+// 437 is the OEM code page ZIP archives store their names in.
+bool isSupported(int number) { return number == 437 || number == 874 || (number >= 1250 && number <= 1258); }
 
 // Fills `table` with the code point of each byte; false when iconv lacks the code page.
 bool loadTable(int number, std::array<char32_t, 256>& table) {

@@ -19,6 +19,7 @@
 #include "library/IFSI_Shell.h"
 #include "library/IFSI_Strings.h"
 #include "library/IFSI_System.h"
+#include "library/IFSI_Zip.h"
 #include "script/Api.h"
 #include "script/std/StdImports.h"
 #include "vcl/Forms.h"
@@ -40,11 +41,14 @@ const script::Imports& comCtrls() { return comCtrlsSet().imports; }
 
 const script::Imports& internalPlayList() { return library::playListImports(); }
 
-// The music routines, then what the slot adds of the CD, tag and ZIP families.
+// The music routines, the ZIP routines, then what the slot adds of the CD and tag families.
 const script::Imports& music() {
     static const script::Imports table = [] {
         script::Imports m;
-        m.add(library::musicImports()).add(library::cdAndTagImports()).add(slots::musicRoutines());
+        m.add(library::musicImports())
+            .add(library::cdAndTagImports())
+            .add(library::zipImports())
+            .add(slots::musicRoutines());
         return m;
     }();
     return table;

@@ -51,7 +51,7 @@ const script::Imports& imgBtn() { return empty(); }
 // FIXME: TInteractiveLabel.
 const script::Imports& interactiveLabel() { return empty(); }
 
-// FIXME: the music, CD, tag, ZIP and conversion routines.
+// FIXME: the CD and tag routines.
 const script::Imports& musicRoutines() { return empty(); }
 
 // FIXME: TShockwaveFlash's members and event types. Until then the stand-in's class as its

@@ -29,7 +29,7 @@ const script::Imports& networkFamily();       // network, download, printing
 const script::Imports& webBrowser();          // TOleControl, TWebBrowser and its event types
 const script::Imports& imgBtn();              // TImgBtn
 const script::Imports& interactiveLabel();    // TInteractiveLabel
-const script::Imports& musicRoutines();       // music and CD routines, tags, ZIP, conversion
+const script::Imports& musicRoutines();       // CD routines and tags
 const script::Imports& shockwaveFlash();      // TShockwaveFlash and its event types
 const script::Imports& mciObject();           // TMCIObject
 const script::Imports& agent();               // TMSAgent

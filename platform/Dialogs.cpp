@@ -73,11 +73,12 @@ const char* dialogKindName(DialogKind kind) {
 const char* buttonName(int id) {
     static const char* const kNames[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No"};
     if (id == IDYESTOALL) return "Yes to All";
+    if (id == IDNOTOALL) return "No to All";
     return id >= IDOK && id <= IDNO ? kNames[id] : "";
 }
 
 int buttonFromName(std::string_view name) {
-    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDYESTOALL}) {
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDYESTOALL, IDNOTOALL}) {
         if (base::asciiSameText(name, buttonName(id))) return id;
     }
     return 0;

@@ -47,7 +47,8 @@ enum DialogButtonId : int {
     IDIGNORE = 5,
     IDYES = 6,
     IDNO = 7,
-    IDYESTOALL = 12  // the file operations' "Yes to All"; no message box flag shows it
+    IDYESTOALL = 12,  // the file operations' "Yes to All"; no message box flag shows it
+    IDNOTOALL = 13    // the ZIP replace question's "No to All"
 };
 const char* buttonName(int id);
 // The identifier for a name such as "ok" or "Ignore" (case-insensitive); 0 when unknown.
