@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
+#include "player/DebuggerConnection.h"
 #include "player/Loader.h"
 #include "runtime/AppendedProject.h"
 #include "runtime/InternalError.h"
@@ -126,6 +127,8 @@ void startRoutine(const runtime::CommandLine& commandLine) {
     }
     // The task-bar window's system menu has no counterpart on Linux desktops: nothing to remove.
     runtime::state().setDebuggerHandle(commandLine.debuggerHandle());
+    // The debugger hears of the player once, now that its number is known.
+    debuggerConnection().hookup();
     auto location = locateProject(commandLine, runtime::state().executable());
     if (!location) {
         runtime::showInternalError("\r\n102 : No file to load !", platform::MB_ICONWARNING);
