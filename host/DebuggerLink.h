@@ -14,8 +14,9 @@ public:
     // The shared memory exists: reports are written and sent.
     virtual bool active() const = 0;
     // Writes `text` into the shared memory and announces it with `position` (a source
-    // position, 0 when unknown, -1 for the end of the run).
-    virtual void report(const std::string& text, int position) = 0;
+    // position, 0 when unknown, -1 for the end of the run) and the position's row and
+    // column (0 when unknown).
+    virtual void report(const std::string& text, int position, int row, int col) = 0;
     // `SendCommandToDebugger`: a hint (0), error (1) or warning (2) with its text.
     virtual void command(int kind, const std::string& text) = 0;
 };

@@ -27,10 +27,10 @@ DebuggerLink* g_link = nullptr;
 
 bool linkActive() { return g_link && g_link->active(); }
 
-void tellDebugger(const std::string& text, int position) {
+void tellDebugger(const std::string& text, int position, int row = 0, int col = 0) {
     if (!linkActive()) return;
     try {
-        g_link->report(text, position);
+        g_link->report(text, position, row, col);
     } catch (...) {
         // The debugger going away must not end the project.
     }
@@ -109,8 +109,10 @@ RunOutcome ScriptHost::run(const Compiled& compiled) {
     script::Executor* exec = executor.get();
     executor->setErrorCallback([exec, debugInfo](const script::RuntimeError& e) {
         if (!linkActive()) return;
-        int position = debugInfo ? static_cast<int>(exec->sourcePosition(e.procIndex, e.position).offset) : 0;
-        tellDebugger(e.text, position);
+        if (!debugInfo) return tellDebugger(e.text, 0);
+        const script::SourcePos at = exec->sourcePosition(e.procIndex, e.position);
+        if (at.row == 0) return tellDebugger(e.text, 0);
+        tellDebugger(e.text, static_cast<int>(at.offset), at.row, at.col);
     });
 
     bool loaded = false;

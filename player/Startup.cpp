@@ -8,6 +8,7 @@
 #include "platform/PendingRenames.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
+#include "player/DebuggerConnection.h"
 #include "player/Loader.h"
 #include "runtime/AppendedProject.h"
 #include "runtime/InternalError.h"
@@ -129,6 +130,8 @@ void startRoutine(const runtime::CommandLine& commandLine) {
     }
     // The task-bar window's system menu has no counterpart on Linux desktops: nothing to remove.
     runtime::state().setDebuggerHandle(commandLine.debuggerHandle());
+    // The debugger hears of the player once, now that its number is known.
+    debuggerConnection().hookup();
     auto location = locateProject(commandLine, runtime::state().executable());
     if (!location) {
         runtime::showInternalError("\r\n102 : No file to load !", platform::MB_ICONWARNING);

@@ -30,6 +30,9 @@ const std::vector<Command>& commands() {
         {"reg-export", "FILE [KEY]", "write the registry store (or KEY and below) to FILE as REGEDIT4 text",
          &regExport},
         {"reg-import", "FILE", "apply the REGEDIT4 text of FILE to the registry store", &regImport},
+        {"debug", kDebugUsage,
+         "run the player on a project as its debugger: print its messages, expand placeholders",
+         &debugProject},
     };
     return table;
 }

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace runtime {
+struct DebugFrame;
+}
+
 namespace toolkit {
 
 // Arguments after the command name. Output goes to `out`; messages to `err` as one line
@@ -38,6 +42,15 @@ int archiveList(const std::vector<std::string>& args, std::ostream& out, std::os
 int archiveExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int regExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int regImport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Starts the player on a project with the debugger link and prints what it reports; the
+// player's exit code is the command's.
+int debugProject(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+inline constexpr const char* kDebugUsage = "P.zep [--player PATH] [--expand TEXT]... [-- PLAYER-ARGS]";
+
+// One message of the debugger link in readable form (one line), and a text in it quoted
+// with its control characters escaped.
+std::string describeDebugFrame(const runtime::DebugFrame& frame);
+std::string quoteDebugText(const std::string& ansi);
 
 // A byte offset, decimal or 0x hexadecimal.
 bool parseOffset(const std::string& text, size_t& value);

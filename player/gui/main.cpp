@@ -7,6 +7,7 @@
 #include "components/InternalPlayList.h"
 #include "components/Registration.h"
 #include "host/ClassImporter.h"
+#include "host/DebuggerLink.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
 #include "library/Music.h"
@@ -15,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/SystemInfo.h"
+#include "player/DebuggerConnection.h"
 #include "player/Loader.h"
 #include "player/Startup.h"
 #include "player/gui/AutomationDriver.h"
@@ -25,6 +27,7 @@
 #include "runtime/ProcessState.h"
 #include "runtime/Termination.h"
 #include "vcl/Forms.h"
+#include "vcl/ReadWatch.h"
 #include "vcl/Registration.h"
 
 namespace {
@@ -51,6 +54,18 @@ bool chooseDisplay() {
     std::fprintf(stderr, "vantrel: no display found (DISPLAY and WAYLAND_DISPLAY are not set)\n");
     return false;
 }
+
+// The script host's reports and the script's commands go out over the player's link.
+class LinkToDebugger final : public host::DebuggerLink {
+public:
+    bool active() const override { return player::debuggerConnection().active(); }
+    void report(const std::string& text, int position, int row, int col) override {
+        player::debuggerConnection().report(text, position, row, col);
+    }
+    void command(int kind, const std::string& text) override {
+        player::debuggerConnection().command(kind, text);
+    }
+};
 
 }  // namespace
 
@@ -88,11 +103,25 @@ int main(int argc, char** argv) {
     };
     runtime::state().setApplicationTitle(player::loadingTitle());
     player::TEmbeddedLoad embeddedLoad(nullptr);
-    player::setScriptHost([](const player::ScriptHandover& h) {
+    // The debugger's requests are answered from the event loop while the link is open.
+    LinkToDebugger linkToDebugger;
+    host::setDebuggerLink(&linkToDebugger);
+    std::unique_ptr<vcl::toolkit::ReadWatch> debuggerWatch;
+    player::debuggerConnection().setOnChange([&debuggerWatch](bool open) {
+        if (open)
+            debuggerWatch = vcl::toolkit::watchReadable(
+                player::debuggerConnection().fd(), [] { player::debuggerConnection().serviceRequests(); });
+        else if (debuggerWatch)
+            debuggerWatch->stop();
+    });
+    player::setScriptHost([&debuggerWatch](const player::ScriptHandover& h) {
         if (vcl::TAutorunForm* form = player::mainForm())
             form->onSoundSettings = [] { library::bassSettingsDialog(); };
         host::ScriptHost scriptHost(player::mainForm(), host::classImporter());
         scriptHost.play(h.hasSource, h.source, h.bytecode, h.debugInfo);
+        // The link lives as long as the script host; the run's end has been reported.
+        player::debuggerConnection().close();
+        debuggerWatch.reset();
     });
     player::setProjectLoader([&embeddedLoad](const std::filesystem::path& file, uint64_t offset) {
         if (player::loadProjectFile(file, offset, embeddedLoad) == player::LoadResult::Failed) {
@@ -105,6 +134,9 @@ int main(int argc, char** argv) {
         driver->start();
     }
     player::TLoadingForm loadingForm(nullptr, [&commandLine] { player::startRoutine(commandLine); });
+    // The loading form's window exists; the debugger's number is not read yet, so this
+    // announces nothing: the start routine does, once.
+    player::debuggerConnection().hookup();
     vcl::application().run();
 
     runtime::runCleanup();

@@ -1,5 +1,6 @@
 #include "PlayerProcess.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -92,7 +93,13 @@ PlayerProcess::PlayerProcess(const Sandbox& sandbox, const fs::path& exe, Option
     std::vector<char*> cenv;
     for (auto& e : env) cenv.push_back(e.data());
     cenv.push_back(nullptr);
-    if (posix_spawn(&m_pid, exe.c_str(), nullptr, nullptr, cargv.data(), cenv.data()) != 0) m_pid = -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!options.output.empty())
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.output.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (posix_spawn(&m_pid, exe.c_str(), &actions, nullptr, cargv.data(), cenv.data()) != 0) m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
 }
 
 PlayerProcess::~PlayerProcess() {

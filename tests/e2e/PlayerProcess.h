@@ -45,6 +45,7 @@ public:
         std::string automation;  // its content
         // "NAME=value" entries set after the sandbox's own (TMP, the log), replacing them.
         std::vector<std::string> environment;
+        std::filesystem::path output;  // where standard output goes (inherited when empty)
     };
     PlayerProcess(const Sandbox& sandbox, const std::filesystem::path& exe, Options options);
     ~PlayerProcess();

@@ -34,9 +34,13 @@ const host::ClassImporter& importer() {
 class FakeDebugger : public host::DebuggerLink {
 public:
     bool active() const override { return true; }
-    void report(const std::string& text, int position) override { reports.emplace_back(text, position); }
+    void report(const std::string& text, int position, int row, int col) override {
+        reports.emplace_back(text, position);
+        rows.emplace_back(row, col);
+    }
     void command(int kind, const std::string& text) override { commands.emplace_back(kind, text); }
     std::vector<std::pair<std::string, int>> reports;
+    std::vector<std::pair<int, int>> rows;  // row and column of each report
     std::vector<std::pair<int, std::string>> commands;
 };
 
@@ -151,6 +155,7 @@ TEST_F(ScriptHostTest, TheDebuggerIsToldErrorsAndTheEndOfTheRun) {
     EXPECT_TRUE(debugger.commands.empty());
 
     debugger.reports.clear();
+    debugger.rows.clear();
     runtime::state().setDebuggerHandle(42);
     EXPECT_EQ(play("begin SendCommandToDebugger(DC_WARNING, 'careful');\n"
                    "  if IsDebuggerAttached then RaiseException(erCustomError, 'stop'); end."),
@@ -158,8 +163,16 @@ TEST_F(ScriptHostTest, TheDebuggerIsToldErrorsAndTheEndOfTheRun) {
     EXPECT_EQ(debugger.commands, (std::vector<std::pair<int, std::string>>{{2, "careful"}}));
     ASSERT_EQ(debugger.reports.size(), 2u);
     EXPECT_EQ(debugger.reports[0].first, "stop");
-    // With the handle the debug information is loaded: the error has its source position.
-    EXPECT_GT(debugger.reports[0].second, 0);
+    // With the handle the debug information is loaded: the error has its source position,
+    // row and column, all pointing at the call that raised it.
+    const std::string source =
+        "begin SendCommandToDebugger(DC_WARNING, 'careful');\n"
+        "  if IsDebuggerAttached then RaiseException(erCustomError, 'stop'); end.";
+    ASSERT_GT(debugger.reports[0].second, 0);
+    EXPECT_EQ(source.substr(static_cast<size_t>(debugger.reports[0].second), 14), "RaiseException");
+    EXPECT_EQ(debugger.rows[0], (std::pair<int, int>{2, 30}));
+    // The end of the run has no place in the source.
+    EXPECT_EQ(debugger.rows[1], (std::pair<int, int>{0, 0}));
     EXPECT_EQ(debugger.reports[1],
               (std::pair<std::string, int>{"[Error] Unable to succesfully run this project.", -1}));
 
