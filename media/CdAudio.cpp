@@ -57,9 +57,9 @@ bool deviceReady() {
 }
 
 uint32_t createTrackStream(uint32_t driveIndex, int track, uint32_t flags) {
-    if (!deviceReady()) return fail(kErrorInit, 0u);
     CdDrive* drive = driveAt(driveIndex);
     if (!drive) return 0;
+    if (!deviceReady()) return fail(kErrorInit, 0u);
     int error = kErrorOk;
     // The disc is opened outside the engine lock: a physical drive may take seconds to spin up.
     std::unique_ptr<AudioStream> stream = drive->openTrack(driveIndex, track, error);

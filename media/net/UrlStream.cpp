@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -25,9 +26,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kMaxUnreadBytes = 256 * 1024;  // download pauses beyond this
-constexpr size_t kMaxRetainedBytes = 1 << 20;   // the decoders' probes may look this far and rewind
 constexpr size_t kDecodeChunkFrames = 2048;
 constexpr int kPollMs = 50;
+constexpr int kHookPeriodMs = 20;
+
+std::atomic<NetWaitHook> s_waitHook{nullptr};
 
 // Everything the three parties share, under `mutex`.
 struct Shared {
@@ -66,15 +69,22 @@ class NetSource : public DataSource {
 public:
     explicit NetSource(std::shared_ptr<Shared> s) : m_s(std::move(s)) {}
 
+    // Takes bytes as they come, so a request larger than the download keeps unread still
+    // moves the download on.
     size_t read(void* out, size_t n) override {
         std::unique_lock<std::mutex> lock(m_s->mutex);
-        m_s->changed.wait(lock, [&] { return m_s->unread() >= n || m_s->ended || m_s->cancel; });
-        if (m_s->cancel) return 0;
-        n = std::min(n, m_s->unread());
-        std::memcpy(out, m_s->bytes.data() + (m_s->readPos - m_s->base), n);
-        m_s->readPos += static_cast<int64_t>(n);
+        size_t done = 0;
+        while (done < n) {
+            m_s->changed.wait(lock, [&] { return m_s->unread() > 0 || m_s->ended || m_s->cancel; });
+            if (m_s->cancel || m_s->unread() == 0) break;
+            const size_t take = std::min(n - done, m_s->unread());
+            std::memcpy(static_cast<uint8_t*>(out) + done, m_s->bytes.data() + (m_s->readPos - m_s->base),
+                        take);
+            m_s->readPos += static_cast<int64_t>(take);
+            done += take;
+        }
         if (!m_s->retain) compact();
-        return n;
+        return done;
     }
     bool seek(int64_t offset, int whence) override {
         std::lock_guard<std::mutex> lock(m_s->mutex);
@@ -168,17 +178,20 @@ private:
             int running = 0;
             curl_multi_perform(multi, &running);
             if (running == 0) break;
+            bool resume = false;
             {
                 std::lock_guard<std::mutex> lock(m_s->mutex);
                 if (m_s->cancel) return kErrorOk;
                 if (m_paused && m_s->unread() < kMaxUnreadBytes / 2) {
                     m_paused = false;
+                    resume = true;
                     m_s->lastByte = Clock::now();
-                    curl_easy_pause(easy, CURLPAUSE_CONT);
                 }
                 // A full buffer is our doing, not the server's: only a wanting stream times out.
                 if (!m_paused && Clock::now() - m_s->lastByte > timeout) return kErrorTimeout;
             }
+            // Unpausing may deliver the held data at once, through onBody, which locks.
+            if (resume) curl_easy_pause(easy, CURLPAUSE_CONT);
             curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
         }
         int msgs = 0;
@@ -300,6 +313,9 @@ void decodeLoop(const std::shared_ptr<Shared>& s, uint32_t bufferMs) {
     }
     std::lock_guard<std::mutex> lock(s->mutex);
     s->decodeDone = true;
+    // Nothing reads the download any more (its end, or audio the decoder gave up on).
+    s->cancel = true;
+    if (s->multi) curl_multi_wakeup(s->multi);
     s->changed.notify_all();
 }
 
@@ -323,12 +339,19 @@ public:
 
     // Waits for the format; the error number when the stream cannot be decoded.
     int waitUntilReady(uint32_t timeoutMs) {
-        std::unique_lock<std::mutex> lock(m_s->mutex);
         // The download gives up after the time-out without a byte; the extra bound only
         // guards against a server that trickles bytes that never make a format.
         const auto limit = Clock::now() + std::chrono::milliseconds(timeoutMs) + std::chrono::seconds(10);
-        if (!m_s->changed.wait_until(lock, limit, [&] { return m_s->ready || m_s->decodeDone; }))
-            return kErrorTimeout;
+        std::unique_lock<std::mutex> lock(m_s->mutex);
+        while (!m_s->ready && !m_s->decodeDone) {
+            if (Clock::now() >= limit) return kErrorTimeout;
+            m_s->changed.wait_for(lock, std::chrono::milliseconds(kHookPeriodMs));
+            if (NetWaitHook hook = s_waitHook.load()) {
+                lock.unlock();
+                hook();
+                lock.lock();
+            }
+        }
         return m_s->ready ? kErrorOk : m_s->error;
     }
 
@@ -393,6 +416,8 @@ std::unique_ptr<AudioStream> openUrlStream(const std::string& url, const UrlOpti
     if (error != kErrorOk) return nullptr;
     return stream;
 }
+
+void setNetWaitHook(NetWaitHook hook) { s_waitHook = hook; }
 
 std::optional<std::string> liveMetaText(const AudioStream& stream) {
     if (const auto* net = dynamic_cast<const NetStream*>(&stream)) return net->tagBlock(TagKind::Meta);

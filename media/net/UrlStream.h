@@ -32,6 +32,12 @@ struct UrlOptions {
 // the latest metadata text; each in the form of joinTagList except Meta, a plain text.
 std::unique_ptr<AudioStream> openUrlStream(const std::string& url, const UrlOptions& options, int& error);
 
+// Called about every 20 ms on a thread that waits in openUrlStream, outside every engine
+// lock: the player keeps its windows responsive by handling pending events there. The hook
+// may call the entry points (also to open other streams). nullptr: none (the default).
+using NetWaitHook = void (*)();
+void setNetWaitHook(NetWaitHook hook);
+
 // The latest metadata text of an internet stream, or nullopt for other streams. Unlike the
 // other members of a stream it may be called from any thread at any time.
 std::optional<std::string> liveMetaText(const AudioStream& stream);

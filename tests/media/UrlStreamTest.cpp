@@ -21,6 +21,7 @@
 #include "media/Bass.h"
 #include "media/ErrorCode.h"
 #include "media/net/IcyDemux.h"
+#include "media/net/UrlStream.h"
 
 using namespace media;
 using Clock = std::chrono::steady_clock;
@@ -285,14 +286,69 @@ TEST_F(UrlStream, ShoutcastAnswerKeepsItsLinesAsIcyTags) {
     BASS_StreamFree(h);
 }
 
+TEST_F(UrlStream, OggStationsDecodeThroughTheSameTable) {
+    const std::string ogg = test::scratchPath("radio.ogg");
+    ASSERT_TRUE(test::run("oggenc --quiet -o '" + ogg + "' '" + test::makeTone("radio-ogg.wav", 1.0) + "'"));
+    LoopbackServer server([&ogg](LoopbackServer&, int fd) {
+        const std::vector<uint8_t> bytes = test::readFile(ogg);
+        LoopbackServer::sendAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: application/ogg\r\n\r\n" +
+                                        std::string(bytes.begin(), bytes.end()));
+    });
+    const uint32_t net = BASS_StreamCreateURL(server.url().c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    ASSERT_NE(net, 0u) << BASS_ErrorGetCode();
+    BassChannelInfo info{};
+    ASSERT_TRUE(BASS_ChannelGetInfo(net, &info));
+    EXPECT_EQ(info.ctype, 0x10002u);
+    const uint32_t file = BASS_StreamCreateFile(false, ogg.c_str(), 0, 0, BASS_STREAM_DECODE);
+    ASSERT_NE(file, 0u);
+    const std::vector<uint8_t> streamed = decodeAll(net);
+    EXPECT_TRUE(streamed == decodeAll(file));
+    EXPECT_EQ(streamed.size(), 44100u * 4);
+    BASS_StreamFree(net);
+    BASS_StreamFree(file);
+}
+
+TEST_F(UrlStream, ALongStationWaitsForItsListenerWithoutLosingBytes) {
+    const std::string mp3 = test::scratchPath("long.mp3");
+    ASSERT_TRUE(test::run("lame --quiet -b 128 '" + test::makeTone("long.wav", 30.0) + "' '" + mp3 + "'"));
+    const std::vector<uint8_t> bytes = test::readFile(mp3);
+    ASSERT_GT(bytes.size(), 400u * 1024);  // more than the download keeps unread
+    LoopbackServer server([&bytes](LoopbackServer&, int fd) {
+        const std::string audio(bytes.begin(), bytes.end());
+        LoopbackServer::sendAll(fd, "HTTP/1.0 200 OK\r\nicy-metaint: 8192\r\n\r\n" +
+                                        icyBody(audio, 0, audio.size(), "StreamTitle='Long';"));
+    });
+    ASSERT_EQ(BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 1000), 1000u);
+    const uint32_t net = BASS_StreamCreateURL(server.url().c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 5000);
+    ASSERT_NE(net, 0u) << BASS_ErrorGetCode();
+    // Nobody reads for a while: the decoded buffer fills, then the download holds off.
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const std::vector<uint8_t> streamed = decodeAll(net);
+    const uint32_t file = BASS_StreamCreateFile(false, mp3.c_str(), 0, 0, BASS_STREAM_DECODE);
+    ASSERT_NE(file, 0u);
+    const std::vector<uint8_t> local = decodeAll(file);
+    ASSERT_GE(streamed.size(), local.size());
+    EXPECT_LE(streamed.size() - local.size(), 1152u * 4 * 2);
+    EXPECT_TRUE(std::equal(local.begin(), local.end(), streamed.begin()));
+    BASS_StreamFree(net);
+    BASS_StreamFree(file);
+}
+
 TEST_F(UrlStream, ASilentServerFailsCreationWithinTheTimeout) {
     LoopbackServer server([](LoopbackServer& s, int fd) { s.stall(fd); });
     ASSERT_EQ(BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 600), 600u);
     const auto start = Clock::now();
+    // The waiting thread keeps handling its own events meanwhile.
+    static std::atomic<int> s_hooks{0};
+    s_hooks = 0;
+    setNetWaitHook([] { ++s_hooks; });
     EXPECT_EQ(BASS_StreamCreateURL(server.url().c_str(), 0, 0, nullptr, nullptr), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), kErrorTimeout);
+    setNetWaitHook(nullptr);
     // Bounded by the time-out (with room for a loaded machine), not by the server.
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
+    EXPECT_GE(s_hooks.load(), 10);
 }
 
 TEST_F(UrlStream, AStationThatStallsStallsTheChannelNotTheCaller) {
