@@ -10,6 +10,7 @@
 #include "media/LastError.h"
 #include "media/decoders/DecoderTable.h"
 #include "media/decoders/UserStream.h"
+#include "media/net/UrlStream.h"
 
 namespace media {
 
@@ -439,16 +440,34 @@ uint32_t BASS_StreamCreateFile(bool mem, const void* file, uint32_t offset, uint
     return createChannel(mem, file, offset, length, flags, DecoderFamily::Stream);
 }
 
-uint32_t BASS_StreamCreateURL(const char* url, uint32_t, uint32_t, DownloadProc*, void*) {
+uint32_t BASS_StreamCreateURL(const char* url, uint32_t offset, uint32_t flags, DownloadProc* proc,
+                              void* user) {
+    UrlOptions options;
     {
         Lock lock(engine().mutex);
         if (!engine().currentDevice()) return fail(kErrorInit, 0u);
+        options.timeoutMs = engine().netTimeoutMs;
+        options.bufferMs = engine().netBufferMs;
     }
     if (!url) return fail(kErrorIllParam, 0u);
-    // FIXME: internet streams are not offered yet; anything else is not an address at all.
     const bool address = std::strncmp(url, "http://", 7) == 0 || std::strncmp(url, "https://", 8) == 0 ||
                          std::strncmp(url, "ftp://", 6) == 0;
-    return fail(address ? kErrorNotAvail : kErrorFileOpen, 0u);
+    if (!address) return fail(kErrorFileOpen, 0u);
+    options.offset = offset;
+    options.proc = proc;
+    options.user = user;
+    // Connecting happens without the engine lock, so other channels play on meanwhile.
+    int error = kErrorOk;
+    std::unique_ptr<AudioStream> stream = openUrlStream(url, options, error);
+    if (!stream) return fail(error, 0u);
+    const StreamFormat format = stream->format();
+    if (format.width == SampleWidth::Bits8) flags |= BASS_SAMPLE_8BITS;
+    if (format.channels == 1) flags |= BASS_SAMPLE_MONO;
+    Lock lock(engine().mutex);
+    if (!engine().currentDevice()) return fail(kErrorInit, 0u);
+    const uint32_t handle = engine().add(std::move(stream), ChannelKind::Stream, flags);
+    if (handle == 0) return fail(kErrorMem, 0u);
+    return ok(handle);
 }
 
 uint32_t BASS_StreamCreateFileUser(bool, uint32_t, FileProc*, void*) { return fail(kErrorNotAvail, 0u); }
@@ -469,6 +488,16 @@ const char* BASS_StreamGetTags(uint32_t handle, uint32_t tags) {
     Lock lock(engine().mutex);
     auto c = lookup(handle, KindFilter::Stream);
     if (!c) return nullptr;
+    if (tags == BASS_TAG_META) {
+        // Internet streams change their metadata while they play; the stream object itself
+        // never changes after creation, so it is asked without the decode lock.
+        if (std::optional<std::string> meta = liveMetaText(*c->stream)) {
+            thread_local std::string t_meta;
+            t_meta = std::move(*meta);
+            if (t_meta.empty()) return fail<const char*>(kErrorNotAvail, nullptr);
+            return ok(t_meta.c_str());
+        }
+    }
     if (tags > BASS_TAG_META || c->tags.blocks[tags].empty())
         return fail<const char*>(kErrorNotAvail, nullptr);
     return ok(c->tags.blocks[tags].c_str());

@@ -158,11 +158,15 @@ bool BASS_SampleStop(uint32_t handle);
 // Streams.
 uint32_t BASS_StreamCreate(uint32_t freq, uint32_t flags, StreamProc* proc, void* user);
 uint32_t BASS_StreamCreateFile(bool mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags);
+// http, https and ftp addresses: waits until the audio format is known or the network
+// time-out (BASS_CONFIG_NET_TIMEOUT) passes without a byte, without holding up other channels.
 uint32_t BASS_StreamCreateURL(const char* url, uint32_t offset, uint32_t flags, DownloadProc* proc,
                               void* user);
 uint32_t BASS_StreamCreateFileUser(bool buffered, uint32_t flags, FileProc* proc, void* user);
 bool BASS_StreamFree(uint32_t handle);
 uint64_t BASS_StreamGetLength(uint32_t handle);
+// Kind 5 (an internet stream's latest metadata text) stays valid until the calling thread
+// asks for it again; the other kinds for the channel's life.
 const char* BASS_StreamGetTags(uint32_t handle, uint32_t tags);
 bool BASS_StreamPreBuf(uint32_t handle);
 bool BASS_StreamPlay(uint32_t handle, bool flush, uint32_t flags);

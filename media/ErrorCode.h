@@ -14,8 +14,11 @@ enum ErrorCode : int {
     kErrorPosition = 7,   // invalid position
     kErrorInit = 8,       // no device initialised
     kErrorStart = 9,      // output is paused or stopped
+    kErrorNoCd = 12,      // no disc in the drive
+    kErrorCdTrack = 13,   // no such track on the disc
     kErrorAlready = 14,   // already initialised, paused or in that state
     kErrorNoPause = 16,   // the channel is not paused
+    kErrorNotAudio = 17,  // the track is a data track
     kErrorNoChan = 18,    // no free channel
     kErrorIllType = 19,   // illegal type
     kErrorIllParam = 20,  // illegal parameter

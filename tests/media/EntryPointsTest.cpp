@@ -9,6 +9,7 @@
 #include "media/EntryPoints.h"
 #include "media/ErrorCode.h"
 #include "media/Tags.h"
+#include "media/cd/CdDrive.h"
 
 using namespace media;
 
@@ -41,13 +42,15 @@ TEST(EntryPoints, BoundCallsReachTheEngine) {
     EXPECT_EQ(tagsVersion(), 1u);
 }
 
-TEST(EntryPoints, CdCallsReportNoDrive) {
-    EXPECT_EQ(BASS_CD_GetDriveDescription(0), nullptr);
+TEST(EntryPoints, CdCallsRefuseADriveThatIsNotThere) {
+    const auto unknown = static_cast<uint32_t>(cdDrives().size());
+    EXPECT_EQ(BASS_CD_GetDriveDescription(unknown), nullptr);
     EXPECT_EQ(BASS_ErrorGetCode(), kErrorDevice);
-    EXPECT_EQ(BASS_CD_GetDriveLetter(0), -1);
-    EXPECT_EQ(BASS_CD_GetTracks(0), 0xFFFFFFFFu);
-    EXPECT_FALSE(BASS_CD_Door(0, 1));
-    EXPECT_EQ(BASS_CD_StreamCreate(0, 0, 0x50000), 0u);
+    EXPECT_EQ(BASS_CD_GetDriveLetter(unknown), -1);
+    EXPECT_EQ(BASS_CD_GetTracks(unknown), 0xFFFFFFFFu);
+    EXPECT_FALSE(BASS_CD_Door(unknown, 1));
+    EXPECT_EQ(BASS_CD_StreamCreate(unknown, 0, 0x50000), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), kErrorDevice);
     EXPECT_EQ(BASS_CD_StreamGetTrack(1), 0xFFFFFFFFu);
 }
 
