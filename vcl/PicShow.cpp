@@ -332,7 +332,7 @@ void TCustomPicShow::paint() {
     if (clientWidth() <= 0 || clientHeight() <= 0) return;
     const pictures::Image out = render();
     canvas().drawImage({0, 0, clientWidth(), clientHeight()}, out);
-    if (m_run) m_run->setPaced();
+    if (m_run && !m_frameNotice) m_run->setPaced();
 }
 
 void TCustomPicShow::clear() {
@@ -517,7 +517,6 @@ void TCustomPicShow::workerLoop(std::shared_ptr<Run> run) {
         } else {
             {
                 std::lock_guard<std::mutex> lock(*m_frameMutex);
-                m_progress = next;
                 if (next == 100) {
                     copyPixels(m_screen->pixels(), m_newPicture->pixels());
                 } else {
@@ -528,9 +527,9 @@ void TCustomPicShow::workerLoop(std::shared_ptr<Run> run) {
                             ->proc(m_screen->pixels(), m_newPicture->pixels(), update, next, run->step);
                 }
             }
-            postToInterface([this, run] {
+            postToInterface([this, run, next] {
                 if (run->alive.expired() || m_run != run) return;
-                frameShown(run);
+                frameShown(run, next);
             });
         }
         if (run->reverse ? next <= 0 : next >= 100) break;
@@ -545,10 +544,16 @@ void TCustomPicShow::workerLoop(std::shared_ptr<Run> run) {
     });
 }
 
-void TCustomPicShow::frameShown(const std::shared_ptr<Run>& run) {
+// The progress the scripts read moves with the frames they see, on this thread; the next
+// frame is built only after OnProgress has run.
+void TCustomPicShow::frameShown(const std::shared_ptr<Run>& run, int progress) {
+    m_progress = progress;
+    m_frameNotice = true;
     repaint();
-    run->setPaced();
+    m_frameNotice = false;
+    const std::weak_ptr<const char> alive = aliveToken();
     fireEvent(onProgress, {static_cast<classes::TObject*>(this)});
+    if (!alive.expired() && m_run == run) run->setPaced();
 }
 
 void TCustomPicShow::workerEnded(const std::shared_ptr<Run>& run) {

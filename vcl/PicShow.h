@@ -111,7 +111,7 @@ private:
     void workerLoop(std::shared_ptr<Run> run);
     void applyProgress(int value);
     void buildFrame();
-    void frameShown(const std::shared_ptr<Run>& run);
+    void frameShown(const std::shared_ptr<Run>& run, int progress);
     void workerEnded(const std::shared_ptr<Run>& run);
     void finish();
     int nextProgress(int from) const;
@@ -128,7 +128,7 @@ private:
     bool m_reverse = false, m_manual = false, m_overDraw = true, m_threaded = true;
     TThreadPriority m_threadPriority = tpNormal;
 
-    bool m_busy = false, m_stopping = false, m_finished = true, m_bgStale = true;
+    bool m_busy = false, m_stopping = false, m_finished = true, m_bgStale = true, m_frameNotice = false;
     std::atomic<int> m_progress = 0;
     // Guards the frame's pixels while a frame is built or painted.
     std::unique_ptr<std::mutex> m_frameMutex;

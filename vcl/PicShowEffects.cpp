@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -426,9 +427,199 @@ void blind(Img& screen, const Img& pic, TRect&, int progress, int step) {
     apply(screen, pic, maps);
 }
 
-// FIXME: effects still without their own geometry cross-fade meanwhile.
-void pending(Img& screen, const Img& pic, TRect& r, int progress, int step) {
-    fadeEffect(screen, pic, r, progress, step);
+// ---- Uneven shreds -------------------------------------------------------------------------
+
+// Each band of kBar pixels runs ahead of the amount by its own share (0..99 percent), so
+// the edge is ragged; the shares come from the generator, the same for every frame.
+int bandShare(int band) {
+    Lcg rnd(static_cast<uint32_t>(band) * 2654435761u + 17u);
+    return rnd.next(100);
+}
+
+enum class Reach { Start, End, Out, In };
+
+// Whether position `pos` of a band of length L is reached when the band's amount is `r`.
+bool reached(Reach how, int pos, int L, int r) {
+    switch (how) {
+    case Reach::Start: return pos < r;
+    case Reach::End: return pos >= L - r;
+    case Reach::Out: return 2 * std::abs(2 * pos + 1 - L) < 2 * r;
+    case Reach::In: return pos < r / 2 || pos >= L - r / 2;
+    }
+    return false;
+}
+
+struct Shred {
+    bool used;
+    Reach how;
+};
+
+// Horizontal bands (rows of bands, growing along x) and vertical ones, either or both.
+template <bool rows, Reach rowReach, bool cols, Reach colReach>
+void shred(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    const auto amount = [](int A, int L, int band) { return std::min(L, A * (100 + bandShare(band)) / 100); };
+    std::vector<int> rowAmount(static_cast<size_t>(g.h / kBar + 1)),
+        colAmount(static_cast<size_t>(g.w / kBar + 1));
+    for (size_t i = 0; i < rowAmount.size(); ++i) rowAmount[i] = amount(g.x, g.w, static_cast<int>(i));
+    for (size_t i = 0; i < colAmount.size(); ++i) colAmount[i] = amount(g.y, g.h, static_cast<int>(i) + 7919);
+    masked(screen, pic, [&](int x, int y) {
+        if (rows && reached(rowReach, x, g.w, rowAmount[static_cast<size_t>(y / kBar)])) return true;
+        return cols && reached(colReach, y, g.h, colAmount[static_cast<size_t>(x / kBar)]);
+    });
+}
+
+// ---- Criss-cross -------------------------------------------------------------------------
+
+enum class Cross { Start, End, Alternate, AlternateBack, StartThenEnd, EndThenStart };
+
+// The span [from, to) band `band` shows along a length L at amount A.
+std::pair<int, int> crossSpan(Cross how, int band, int L, int A, int z) {
+    const bool even = band % 2 == 0;
+    const auto start = [](int n) { return std::pair{0, n}; };
+    const auto end = [L](int n) { return std::pair{L - n, L}; };
+    switch (how) {
+    case Cross::Start: return start(A);
+    case Cross::End: return end(A);
+    case Cross::Alternate: return even ? start(A) : end(A);
+    case Cross::AlternateBack: return even ? end(A) : start(A);
+    case Cross::StartThenEnd: {
+        const BarLengths b = barLengths(L, A, z);
+        return even ? start(b.first) : end(b.second);
+    }
+    case Cross::EndThenStart: {
+        const BarLengths b = barLengths(L, A, z);
+        return even ? end(b.first) : start(b.second);
+    }
+    }
+    return {0, 0};
+}
+
+// Bands across the rows and bands down the columns, each set growing from its edges.
+template <Cross rows, Cross cols>
+void crissCross(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    masked(screen, pic, [&](int x, int y) {
+        const auto [r0, r1] = crossSpan(rows, y / kBar, g.w, g.x, g.z);
+        if (x >= r0 && x < r1) return true;
+        const auto [c0, c1] = crossSpan(cols, x / kBar, g.h, g.y, g.z);
+        return y >= c0 && y < c1;
+    });
+}
+
+// ---- Sweeps ------------------------------------------------------------------------------
+
+// A turn measured without trigonometry: 0 at twelve o'clock, rising clockwise to 4 at the
+// full turn, piecewise rational in the offset (monotonic, though not proportional to the
+// angle). Only exact operations, so the result is the same everywhere.
+double turn(double dx, double dy) {
+    const double u = -dy, v = dx;  // twelve o'clock becomes the positive u axis
+    if (u > 0 && v >= 0) return v / (u + v);
+    if (u <= 0 && v > 0) return 1 + -u / (-u + v);
+    if (u < 0 && v <= 0) return 2 + -v / (-u - v);
+    if (u >= 0 && v < 0) return 3 + u / (u - v);
+    return 0;
+}
+
+// Blades sweeping round the centre: `blades` of them, starting at `start` (a turn value),
+// clockwise or not.
+template <int blades, bool clockwise, bool fromDiagonal>
+void sweep(Img& screen, const Img& pic, TRect&, int progress, int) {
+    const int W = screen.width, H = screen.height;
+    // In blade periods: the fraction of its own period a pixel lies at.
+    const double perTurn = blades / 4.0, limit = progress / 100.0;
+    const double start = fromDiagonal ? turn(clockwise ? -W : W, -H) : 0;
+    masked(screen, pic, [&](int x, int y) {
+        double dx = 2 * x + 1 - W;
+        if (!clockwise) dx = -dx;
+        double t = turn(dx, 2 * y + 1 - H) - start;
+        if (t < 0) t += 4;
+        const double q = t * perTurn;
+        return q - std::floor(q) < limit;
+    });
+}
+
+// ---- Cells: triangles, rectangles, uneven blinds -----------------------------------------
+
+// Square cells of side Z; within each a triangle grows from the bottom-right corner.
+void triangularShred(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    const int c = std::max(2, g.z);
+    masked(screen, pic,
+           [&](int x, int y) { return (x % c) + (y % c) >= (2 * c - 2) * (100 - progress) / 100; });
+}
+
+// Square cells whose centred rectangles grow, each at its own pace.
+void rectangularShred(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    const int c = std::max(2, g.z);
+    masked(screen, pic, [&](int x, int y) {
+        const int cell = (y / c) * 1009 + x / c;
+        const int share = std::min(100, progress * (100 + bandShare(cell)) / 100);
+        const int dx = std::abs(2 * (x % c) + 1 - c), dy = std::abs(2 * (y % c) + 1 - c);
+        return std::max(dx, dy) * 100 < c * share;
+    });
+}
+
+// Cells in lines across the picture: a wave passes from one side, each line's rectangles
+// growing from nothing to whole while it passes.
+template <Axis axis, Edge edge>
+void rectangleWave(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    const bool v = axis == Axis::Vertical;
+    const int L = v ? g.h : g.w, c = std::max(2, g.z), lines = (L + c - 1) / c;
+    constexpr int kWave = 3;
+    masked(screen, pic, [&](int x, int y) {
+        int pos = v ? y : x;
+        if (edge == Edge::End) pos = L - 1 - pos;
+        const int line = pos / c;
+        // This line's share in percent: 0 until the wave arrives, 100 once it has passed.
+        const int share = std::clamp((progress * (lines + kWave) - 100 * line) / kWave, 0, 100);
+        const int dx = std::abs(2 * (x % c) + 1 - c), dy = std::abs(2 * (y % c) + 1 - c);
+        return std::max(dx, dy) * 100 < c * share;
+    });
+}
+
+// Slats of uneven widths (half to one and a half of Z), each opening from the given side.
+template <Axis axis, Edge edge>
+void unevenBlind(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    const bool v = axis == Axis::Vertical;
+    const int L = v ? g.h : g.w, c = std::max(2, L / std::max(g.z, 1));
+    std::vector<int> m(static_cast<size_t>(L), kKeep);
+    int slat = 0;
+    for (int at = 0; at < L; ++slat) {
+        const int width = std::max(1, c / 2 + c * bandShare(slat) / 100);
+        const int open = width * progress / 100;
+        for (int i = 0; i < width && at + i < L; ++i) {
+            const bool shown = edge == Edge::Start ? i < open : i >= width - open;
+            if (shown) m[static_cast<size_t>(at + i)] = at + i;
+        }
+        at += width;
+    }
+    Maps maps(0, 0, 0, 0);
+    maps.x = v ? identity(g.w) : std::move(m);
+    maps.y = v ? std::move(m) : identity(g.h);
+    apply(screen, pic, maps);
+}
+
+// ---- Rotating shapes ---------------------------------------------------------------------
+
+// A rectangle (or a four-pointed star) growing from the centre while it turns a quarter turn
+// back to upright.
+template <bool star>
+void rotational(Img& screen, const Img& pic, TRect&, int progress, int step) {
+    const Geometry g = geometry(screen.width, screen.height, progress, step);
+    const int64_t s = kSine[static_cast<size_t>(100 - progress)], c = kSine[static_cast<size_t>(progress)];
+    const int64_t hx = std::max(1, g.x), hy = std::max(1, g.y);
+    masked(screen, pic, [&](int x, int y) {
+        const int64_t dx = 2 * x + 1 - g.w, dy = 2 * y + 1 - g.h;  // doubled offsets
+        const int64_t u = std::abs((dx * c + dy * s) >> 16), w = std::abs((dy * c - dx * s) >> 16);
+        // Rectangle: |u| <= X and |w| <= Y (doubled halves); star: the diamond |u|/X + |w|/Y <= 1
+        // scaled up by half again, so its points reach past the corners.
+        if (!star) return u <= hx && w <= hy;
+        return 2 * (u * hy + w * hx) <= 3 * hx * hy;
+    });
 }
 
 constexpr Axis kH = Axis::Horizontal, kV = Axis::Vertical;
@@ -499,10 +690,10 @@ const std::array<Effect, kEffectCount> kEffects = {{
     {"Bars left then right", &barsEffect<Bars::StartThenEnd, kH>},
     {"Bars right then left", &barsEffect<Bars::EndThenStart, kH>},
     {"Bars from both sides", &barsEffect<Bars::BothSides, kH>},
-    {"Uneven shred from right", &pending},
-    {"Uneven shred from left", &pending},
-    {"Uneven shred out from middle (horiz)", &pending},
-    {"Uneven shred in to middle (horiz)", &pending},
+    {"Uneven shred from right", &shred<true, Reach::End, false, Reach::Start>},
+    {"Uneven shred from left", &shred<true, Reach::Start, false, Reach::Start>},
+    {"Uneven shred out from middle (horiz)", &shred<true, Reach::Out, false, Reach::Start>},
+    {"Uneven shred in to middle (horiz)", &shred<true, Reach::In, false, Reach::Start>},
     {"Curved Reveal from top", &curvedReveal<Curve::Top>},
     {"Curved Reveal from bottom", &curvedReveal<Curve::Bottom>},
     {"Bars from bottom", &barsEffect<Bars::FromEnd, kV>},
@@ -510,48 +701,48 @@ const std::array<Effect, kEffectCount> kEffects = {{
     {"Bars top then bottom", &barsEffect<Bars::StartThenEnd, kV>},
     {"Bars bottom then top", &barsEffect<Bars::EndThenStart, kV>},
     {"Bars from top and bottom", &barsEffect<Bars::BothSides, kV>},
-    {"Unven shred from bottom", &pending},
-    {"Uneven shred from top", &pending},
-    {"Uneven shred from horizon", &pending},
-    {"Uneven shred in to horizon", &pending},
+    {"Unven shred from bottom", &shred<false, Reach::Start, true, Reach::End>},
+    {"Uneven shred from top", &shred<false, Reach::Start, true, Reach::Start>},
+    {"Uneven shred from horizon", &shred<false, Reach::Start, true, Reach::Out>},
+    {"Uneven shred in to horizon", &shred<false, Reach::Start, true, Reach::In>},
     {"Curved reveal from top left", &curvedReveal<Curve::TopLeft>},
     {"Curved reveal from top right", &curvedReveal<Curve::TopRight>},
     {"Curved reveal from bottom left", &curvedReveal<Curve::BottomLeft>},
     {"Curved reveal from bottom right", &curvedReveal<Curve::BottomRight>},
     {"Circular reveal from centre", &circularFromCentre},
     {"Circular reveal to centre", &circularToCentre},
-    {"Criss Cross reveal from bottom right", &pending},
-    {"Criss Cross reveal from top right", &pending},
-    {"Criss Cross reveal from bottom left", &pending},
-    {"Criss Cross reveal from top left", &pending},
-    {"Criss Cross reveal bounce from top left", &pending},
-    {"Criss Cross reveal bounce from bottom left", &pending},
-    {"Criss Cross reveal bounce from top right", &pending},
-    {"Criss Cross reveal bounce from bottom right", &pending},
-    {"Criss Cross reveal from right top and bottom", &pending},
-    {"Criss Cross reveal from left top and bottom", &pending},
-    {"Criss Cross reveal from left right and bottom", &pending},
-    {"Criss Cross reveal from left right and top", &pending},
-    {"Criss Cross reveal from top left right and bottom", &pending},
-    {"Criss Cross reveal from bottom left top right", &pending},
-    {"Uneven shred from bottom and right", &pending},
-    {"Uneven shred from top and right", &pending},
-    {"Uneven shred from bottom and left", &pending},
-    {"Uneven shred from top and left", &pending},
-    {"Uneven shred from horiz and right", &pending},
-    {"Uneven shred from horiz and left", &pending},
-    {"Uneven shred from bottom and vert middle", &pending},
-    {"Uneven shred from top and vert middle", &pending},
-    {"Uneven shred from centre", &pending},
-    {"Uneven shred to centre", &pending},
+    {"Criss Cross reveal from bottom right", &crissCross<Cross::End, Cross::End>},
+    {"Criss Cross reveal from top right", &crissCross<Cross::End, Cross::Start>},
+    {"Criss Cross reveal from bottom left", &crissCross<Cross::Start, Cross::End>},
+    {"Criss Cross reveal from top left", &crissCross<Cross::Start, Cross::Start>},
+    {"Criss Cross reveal bounce from top left", &crissCross<Cross::StartThenEnd, Cross::StartThenEnd>},
+    {"Criss Cross reveal bounce from bottom left", &crissCross<Cross::StartThenEnd, Cross::EndThenStart>},
+    {"Criss Cross reveal bounce from top right", &crissCross<Cross::EndThenStart, Cross::StartThenEnd>},
+    {"Criss Cross reveal bounce from bottom right", &crissCross<Cross::EndThenStart, Cross::EndThenStart>},
+    {"Criss Cross reveal from right top and bottom", &crissCross<Cross::End, Cross::Alternate>},
+    {"Criss Cross reveal from left top and bottom", &crissCross<Cross::Start, Cross::Alternate>},
+    {"Criss Cross reveal from left right and bottom", &crissCross<Cross::Alternate, Cross::End>},
+    {"Criss Cross reveal from left right and top", &crissCross<Cross::Alternate, Cross::Start>},
+    {"Criss Cross reveal from top left right and bottom", &crissCross<Cross::Alternate, Cross::Alternate>},
+    {"Criss Cross reveal from bottom left top right", &crissCross<Cross::Alternate, Cross::AlternateBack>},
+    {"Uneven shred from bottom and right", &shred<true, Reach::End, true, Reach::End>},
+    {"Uneven shred from top and right", &shred<true, Reach::End, true, Reach::Start>},
+    {"Uneven shred from bottom and left", &shred<true, Reach::Start, true, Reach::End>},
+    {"Uneven shred from top and left", &shred<true, Reach::Start, true, Reach::Start>},
+    {"Uneven shred from horiz and right", &shred<true, Reach::End, true, Reach::Out>},
+    {"Uneven shred from horiz and left", &shred<true, Reach::Start, true, Reach::Out>},
+    {"Uneven shred from bottom and vert middle", &shred<true, Reach::Out, true, Reach::End>},
+    {"Uneven shred from top and vert middle", &shred<true, Reach::Out, true, Reach::Start>},
+    {"Uneven shred from centre", &shred<true, Reach::Out, true, Reach::Out>},
+    {"Uneven shred to centre", &shred<true, Reach::In, true, Reach::In>},
     {"Reveal diagonal from top left", &diagonalReveal<kS, kS>},
     {"Reveal diagonal from top right", &diagonalReveal<kE, kS>},
     {"Reveal diagonal from bottom left", &diagonalReveal<kS, kE>},
     {"Reveal diagonal from bottom right", &diagonalReveal<kE, kE>},
-    {"Diagonal sweep from top left bottom right anticlockwise", &pending},
-    {"Diagonal sweep from top left bottom right clockwise", &pending},
-    {"Starburst clockwise from center", &pending},
-    {"Triangular shred to top left", &pending},
+    {"Diagonal sweep from top left bottom right anticlockwise", &sweep<2, false, true>},
+    {"Diagonal sweep from top left bottom right clockwise", &sweep<2, true, true>},
+    {"Starburst clockwise from center", &sweep<8, true, false>},
+    {"Triangular shred to top left", &triangularShred},
     {"Fade", &fadeEffect},
     {"Pivot from top left", &pivot<kS, kS>},
     {"Pivot from bottom left", &pivot<kS, kE>},
@@ -572,19 +763,19 @@ const std::array<Effect, kEffectCount> kEffects = {{
     {"Push and sqeeze up", &push<kV, kE, true>},
     {"Blind vertically", &blind<kH>},
     {"Blind horizontally", &blind<kV>},
-    {"Uneven blind from left", &pending},
-    {"Uneven blind from right", &pending},
-    {"Uneven blind from top", &pending},
-    {"Uneven blind from bottom", &pending},
-    {"Rectangular shred", &pending},
-    {"Sweep clockwise", &pending},
-    {"Sweep anticlockwise", &pending},
-    {"Rectangles apear from left and disapear to right", &pending},
-    {"Rectangles apear from right and disapear to left", &pending},
-    {"Rectangles apear from up and disapear to bottom", &pending},
-    {"Rectangles apear from bottom and disapear to up", &pending},
-    {"Rotational rectangle", &pending},
-    {"Rotational star", &pending},
+    {"Uneven blind from left", &unevenBlind<kH, kS>},
+    {"Uneven blind from right", &unevenBlind<kH, kE>},
+    {"Uneven blind from top", &unevenBlind<kV, kS>},
+    {"Uneven blind from bottom", &unevenBlind<kV, kE>},
+    {"Rectangular shred", &rectangularShred},
+    {"Sweep clockwise", &sweep<1, true, false>},
+    {"Sweep anticlockwise", &sweep<1, false, false>},
+    {"Rectangles apear from left and disapear to right", &rectangleWave<kH, kS>},
+    {"Rectangles apear from right and disapear to left", &rectangleWave<kH, kE>},
+    {"Rectangles apear from up and disapear to bottom", &rectangleWave<kV, kS>},
+    {"Rectangles apear from bottom and disapear to up", &rectangleWave<kV, kE>},
+    {"Rotational rectangle", &rotational<false>},
+    {"Rotational star", &rotational<true>},
 }};
 
 bool sameText(std::string_view a, std::string_view b) {

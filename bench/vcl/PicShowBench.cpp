@@ -60,13 +60,13 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration)
-                m_times.push_back({r.GetAdjustedRealTime(), r.benchmark_name() + " " + r.report_label});
+                m_times.push_back({r.GetAdjustedCPUTime(), r.benchmark_name() + " " + r.report_label});
         ConsoleReporter::ReportRuns(runs);
     }
     void printWorst() {
         std::sort(m_times.begin(), m_times.end(),
                   [](const auto& a, const auto& b) { return a.first > b.first; });
-        std::printf("\nSlowest effects (ms per frame, build and paint at %dx%d):\n", kW, kH);
+        std::printf("\nSlowest effects (CPU ms per frame, build and paint at %dx%d):\n", kW, kH);
         for (size_t i = 0; i < std::min<size_t>(3, m_times.size()); ++i)
             std::printf("  %.2f  %s\n", m_times[i].first, m_times[i].second.c_str());
     }
