@@ -164,6 +164,9 @@ const script::Imports& systemImports() {
                      guarded<&copyWindowTo>)
             .routine("procedure GetFormImage(AForm : TForm; DestPicture : TPicture);", guarded<&getFormImage>)
             .routine("procedure LoadWinIco(ID : integer; Picture : TPicture);", guarded<&loadWinIco>)
+            // The show's class is declared by its own module first; declaring it here again
+            // changes nothing there and lets this family stand alone.
+            .classType(vcl::TPicShow::staticClass())
             .routine(
                 "procedure SplashScreen(FileName : string; Picture : TPicture; Reverse : boolean; "
                 "Style1,Style2,Time : integer);",
