@@ -19,12 +19,6 @@ const script::Imports& empty() {
 // FIXME: TCoolForm (the shaped form).
 const script::Imports& coolForm() { return empty(); }
 
-// FIXME: TGradient.
-const script::Imports& gradient() { return empty(); }
-
-// FIXME: TPicShow.
-const script::Imports& picShow() { return empty(); }
-
 // FIXME: TRichEditViewer.
 const script::Imports& richEditViewer() { return empty(); }
 
@@ -76,12 +70,6 @@ const script::Imports& speech() { return empty(); }
 
 // FIXME: TCoolForm and its region type.
 void importCoolForm(ClassImporter&) {}
-
-// FIXME: TGradient.
-void importGradient(ClassImporter&) {}
-
-// FIXME: TCustomPicShow and TPicShow.
-void importPicShow(ClassImporter&) {}
 
 // FIXME: TRichEditViewer.
 void importRichEditViewer(ClassImporter&) {}

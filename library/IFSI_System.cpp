@@ -9,11 +9,13 @@
 #include "library/Desktop.h"
 #include "library/Guarded.h"
 #include "library/Pictures.h"
+#include "library/Splash.h"
 #include "library/System.h"
 #include "script/Api.h"
 #include "script/Imports.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
+#include "vcl/PicShow.h"
 #include "vcl/Picture.h"
 
 template <>
@@ -44,6 +46,13 @@ void saveImageRoutine(vcl::TImage*& control, std::string_view fileName) {
     saveImage(imageControl(control), fileName);
 }
 bool clearImageRoutine(vcl::TImage*& control) { return clearImage(control); }
+
+// Unguarded: a picture that does not load is the calling script's run-time error.
+void loadPicShowPicsAnimRoutine(vcl::TPicShow*& show, const std::string& bg, const std::string& picture,
+                                int style) {
+    if (!show) throw script::ScriptException(script::TIFException::erNullPointerException, "");
+    loadPicShowPicsAnim(*show, bg, picture, style);
+}
 
 }  // namespace
 
@@ -154,7 +163,17 @@ const script::Imports& systemImports() {
             .routine("procedure CopyWindowTo(Dest : TPicture; WinHandle,Left,Top,Width,Height : integer);",
                      guarded<&copyWindowTo>)
             .routine("procedure GetFormImage(AForm : TForm; DestPicture : TPicture);", guarded<&getFormImage>)
-            .routine("procedure LoadWinIco(ID : integer; Picture : TPicture);", guarded<&loadWinIco>);
+            .routine("procedure LoadWinIco(ID : integer; Picture : TPicture);", guarded<&loadWinIco>)
+            // The show's class is declared by its own module first; declaring it here again
+            // changes nothing there and lets this family stand alone.
+            .classType(vcl::TPicShow::staticClass())
+            .routine(
+                "procedure SplashScreen(FileName : string; Picture : TPicture; Reverse : boolean; "
+                "Style1,Style2,Time : integer);",
+                &splashScreen)
+            .routine(
+                "procedure LoadPicShowPicsAnim(var PicShow:TPicShow;BgPicture,Picture:string;Style:integer);",
+                &loadPicShowPicsAnimRoutine);
         return m;
     }();
     return table;

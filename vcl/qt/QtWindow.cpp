@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "vcl/Forms.h"
+#include "vcl/MainThread.h"
 #include "vcl/WindowHandle.h"
 #include "vcl/qt/QtHandle.h"
 #include "vcl/qt/QtMenus.h"
@@ -254,6 +255,10 @@ TRect screenRect() {
 void beep() { QApplication::beep(); }
 
 void post(std::function<void()> fn) { QTimer::singleShot(0, qApp, std::move(fn)); }
+
+void postFromAnyThread(std::function<void()> fn) {
+    if (qApp) QMetaObject::invokeMethod(qApp, std::move(fn), Qt::QueuedConnection);
+}
 
 void setOverrideCursor(int cursor) {
     while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();

@@ -1,0 +1,462 @@
+// The transition effects, driven by hand through a picture show: the frames at progress
+// 0, 25, 50, 75 and 100 are compared with frames a slow per-pixel reference builds here
+// from the geometry of each effect.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "vcl/Graphic.h"
+#include "vcl/PicShow.h"
+#include "vcl/PicShowEffects.h"
+#include "vcl/Picture.h"
+
+using namespace vcl;
+
+namespace {
+
+int rmd(int a, int b, int c) {
+    const double q = static_cast<double>(a) * b / c;
+    return static_cast<int>(q < 0 ? -std::floor(-q + 0.5) : std::floor(q + 0.5));
+}
+
+struct Geo {
+    int W, H, X, Y, Z;
+};
+
+Geo geo(int W, int H, int P, int step) {
+    Geo g{W, H, 0, 0, rmd(std::max(W, H), step, 90)};
+    if (W >= H) {
+        g.X = rmd(W, P, 100);
+        g.Y = rmd(g.X, H, W);
+    } else {
+        g.Y = rmd(H, P, 100);
+        g.X = rmd(g.Y, W, H);
+    }
+    return g;
+}
+
+// Where a pixel of the frame comes from.
+struct Src {
+    enum Kind { Keep, New, Old } kind = Keep;
+    int x = 0, y = 0;
+};
+Src keep() { return {}; }
+Src fromNew(int x, int y) { return {Src::New, x, y}; }
+Src fromOld(int x, int y) { return {Src::Old, x, y}; }
+
+// A shape along one axis of length L with amount A: the source index for index c, if any.
+using Shape = std::function<std::optional<int>(int c, int L, int A, int Z)>;
+
+std::optional<int> none() { return std::nullopt; }
+
+const std::map<std::string, Shape>& shapes() {
+    static const std::map<std::string, Shape> s = {
+        {"expand", [](int c, int L, int A, int) { return c < A ? std::optional(c * L / A) : none(); }},
+        {"slide", [](int c, int L, int A, int) { return c < A ? std::optional(L - A + c) : none(); }},
+        {"reveal", [](int c, int, int A, int) { return c < A ? std::optional(c) : none(); }},
+        {"expandIn", [](int c, int L, int A, int) { return A > 0 ? std::optional(c * A / L) : none(); }},
+        {"expandInMiddle",
+         [](int c, int L, int A, int) { return A > 0 ? std::optional((L - A) / 2 + c * A / L) : none(); }},
+        {"expandOutMiddle",
+         [](int c, int L, int A, int) {
+             const int d0 = (L - A) / 2;
+             return c >= d0 && c < d0 + A ? std::optional((c - d0) * L / A) : none();
+         }},
+        {"revealOutMiddle",
+         [](int c, int L, int A, int) {
+             const int d0 = (L - A) / 2;
+             return c >= d0 && c < d0 + A ? std::optional(c) : none();
+         }},
+        {"revealSides",
+         [](int c, int L, int A, int) { return c < A / 2 || c >= L - A / 2 ? std::optional(c) : none(); }},
+        {"expandSides",
+         [](int c, int L, int A, int) {
+             if (c < A / 2) return std::optional(c * (L / 2) / (A / 2));
+             if (c >= L - A / 2) return std::optional(L / 2 + (c - (L - A / 2)) * (L - L / 2) / (A / 2));
+             return none();
+         }},
+        {"slideSides",
+         [](int c, int L, int A, int) {
+             if (c < A / 2) return std::optional(L / 2 - A / 2 + c);
+             if (c >= L - A / 2) return std::optional(L / 2 + c - (L - A / 2));
+             return none();
+         }},
+        // Columns below A in place; a strip of r beyond shows the columns from R = A + r
+        // up to 2R - A, mirrored.
+        {"unroll",
+         [](int c, int L, int A, int) {
+             if (c < A) return std::optional(c);
+             const int r = A < L / 5 ? A / 2 : A + L / 5 > L ? (L - A) / 2 : L / 10;
+             const int R = A + r;
+             if (c < R) return std::optional(std::min(2 * R - 1 - c, L - 1));
+             return none();
+         }},
+        // Columns below A in place, and the next L div Z columns stretched over the rest.
+        {"buildUp",
+         [](int c, int L, int A, int Z) {
+             if (c < A) return std::optional(c);
+             const int strip = std::min(A + std::max(1, L / std::max(Z, 1)), L) - A;
+             return std::optional(A + (c - A) * strip / (L - A));
+         }},
+        {"contract",
+         [](int c, int L, int A, int) { return A > 0 ? std::optional(c * A / (2 * L - A)) : none(); }},
+        {"contractMiddle",
+         [](int c, int L, int A, int) {
+             const int span = 2 * L - A, d0 = (L - span) / 2;
+             return A > 0 ? std::optional((L - A) / 2 + (c - d0) * A / span) : none();
+         }},
+    };
+    return s;
+}
+
+// An axis shape, read from the far end when mirrored.
+std::optional<int> along(const std::string& shape, bool mirrored, int c, int L, int A, int Z) {
+    const Shape& f = shapes().at(shape);
+    if (!mirrored) return f(c, L, A, Z);
+    const std::optional<int> v = f(L - 1 - c, L, A, Z);
+    return v ? std::optional(L - 1 - *v) : none();
+}
+
+using Ref = std::function<Src(int x, int y, const Geo& g, int P)>;
+
+Ref horizontal(const std::string& s, bool mirrored) {
+    return [=](int x, int y, const Geo& g, int) {
+        const auto c = along(s, mirrored, x, g.W, g.X, g.Z);
+        return c ? fromNew(*c, y) : keep();
+    };
+}
+Ref vertical(const std::string& s, bool mirrored) {
+    return [=](int x, int y, const Geo& g, int) {
+        const auto c = along(s, mirrored, y, g.H, g.Y, g.Z);
+        return c ? fromNew(x, *c) : keep();
+    };
+}
+Ref box(const std::string& s, bool mx, bool my) {
+    return [=](int x, int y, const Geo& g, int) {
+        const auto cx = along(s, mx, x, g.W, g.X, g.Z), cy = along(s, my, y, g.H, g.Y, g.Z);
+        return cx && cy ? fromNew(*cx, *cy) : keep();
+    };
+}
+
+// Pixel centres inside a rounded rectangle, in doubled coordinates.
+bool inRoundRect(int x, int y, int64_t l, int64_t t, int64_t r, int64_t b, int64_t ew, int64_t eh) {
+    ew = std::clamp<int64_t>(ew, 0, r - l), eh = std::clamp<int64_t>(eh, 0, b - t);
+    const int64_t px = 2 * x + 1, py = 2 * y + 1;
+    if (px < 2 * l || px > 2 * r || py < 2 * t || py > 2 * b) return false;
+    if (ew == 0 || eh == 0) return true;
+    const int64_t cxl = 2 * l + ew, cxr = 2 * r - ew, cyt = 2 * t + eh, cyb = 2 * b - eh;
+    const int64_t dx = px < cxl ? px - cxl : px > cxr ? px - cxr : 0;
+    const int64_t dy = py < cyt ? py - cyt : py > cyb ? py - cyb : 0;
+    // (dx / ew)^2 + (dy / eh)^2 <= 1
+    return (dx * eh) * (dx * eh) + (dy * ew) * (dy * ew) <= (ew * eh) * (ew * eh);
+}
+
+// Bands of five rows: the even ones first, over 2X (all of it within Z of the end), then
+// the odd ones over 2X - W.
+int barReach(int band, const Geo& g) {
+    const bool even = band % 2 == 0;
+    if (2 * g.X <= g.W) return even ? (g.W - 2 * g.X < g.Z ? g.W : 2 * g.X) : 0;
+    return even ? g.W : 2 * g.X - g.W;
+}
+
+uint32_t lcgSeedNext(uint32_t& seed, int n) {
+    seed = seed * 134775813u + 1u;
+    return static_cast<uint32_t>((static_cast<uint64_t>(seed) * static_cast<uint64_t>(n)) >> 32);
+}
+
+const std::map<int, Ref>& references() {
+    static const std::map<int, Ref> r = [] {
+        std::map<int, Ref> m;
+        const std::pair<int, std::pair<const char*, bool>> axis[] = {
+            {1, {"expand", true}},
+            {2, {"expand", false}},
+            {3, {"slide", true}},
+            {4, {"slide", false}},
+            {5, {"reveal", false}},
+            {6, {"reveal", true}},
+            {7, {"expandIn", true}},
+            {8, {"expandIn", false}},
+            {9, {"expandInMiddle", false}},
+            {10, {"expandOutMiddle", false}},
+            {11, {"revealOutMiddle", false}},
+            {12, {"revealSides", false}},
+            {13, {"expandSides", false}},
+            {14, {"unroll", false}},
+            {15, {"unroll", true}},
+            {16, {"buildUp", false}},
+            {17, {"buildUp", true}},
+        };
+        for (const auto& [n, s] : axis) m[n] = horizontal(s.first, s.second);
+        const std::pair<int, std::pair<const char*, bool>> vert[] = {
+            {18, {"expand", true}},
+            {19, {"expand", false}},
+            {20, {"slide", true}},
+            {21, {"slide", false}},
+            {22, {"reveal", false}},
+            {23, {"reveal", true}},
+            {24, {"expandIn", true}},
+            {25, {"expandIn", false}},
+            {26, {"expandInMiddle", false}},
+            {27, {"expandOutMiddle", false}},
+            {28, {"revealOutMiddle", false}},
+            {29, {"slideSides", false}},
+            {30, {"expandSides", false}},
+            {31, {"unroll", false}},
+            {32, {"unroll", true}},
+            {33, {"expand", true}},
+            {34, {"expandIn", false}},
+        };
+        for (const auto& [n, s] : vert) m[n] = vertical(s.first, s.second);
+        const char* corners[] = {"expand", "slide"};
+        for (int i = 0; i < 2; ++i) {
+            m[35 + 4 * i] = box(corners[i], true, true);
+            m[36 + 4 * i] = box(corners[i], true, false);
+            m[37 + 4 * i] = box(corners[i], false, false);
+            m[38 + 4 * i] = box(corners[i], false, true);
+        }
+        m[43] = box("reveal", false, false);
+        m[44] = box("reveal", false, true);
+        m[45] = box("reveal", true, true);
+        m[46] = box("reveal", true, false);
+        m[47] = box("contract", false, false);
+        m[48] = box("contract", false, true);
+        m[49] = box("contract", true, true);
+        m[50] = box("contract", true, false);
+        m[51] = box("contractMiddle", false, false);
+        m[52] = box("expandOutMiddle", false, false);
+        m[53] = box("revealOutMiddle", false, false);
+        m[54] = [](int x, int y, const Geo& g, int) {
+            const int hw = g.W - g.X, hh = g.H - g.Y, l = (g.W - hw) / 2, t = (g.H - hh) / 2;
+            return x >= l && x < l + hw && y >= t && y < t + hh ? keep() : fromNew(x, y);
+        };
+        m[55] = box("revealSides", false, false);
+        m[56] = box("expandSides", false, false);
+        m[57] = box("slideSides", false, false);
+        m[58] = [](int x, int y, const Geo& g, int) {
+            return inRoundRect(x, y, -2 * g.W, -5, 2 * g.X, g.H + 5, 2 * g.W, 2 * g.W) ? fromNew(x, y)
+                                                                                       : keep();
+        };
+        m[60] = [](int x, int y, const Geo& g, int) {
+            return x >= g.W - barReach(y / 5, g) ? fromNew(x, y) : keep();
+        };
+        m[61] = [](int x, int y, const Geo& g, int) {
+            return x < barReach(y / 5, g) ? fromNew(x, y) : keep();
+        };
+        m[84] = [](int x, int y, const Geo& g, int) {
+            const int cx = g.W / 2, cy = g.H / 2;
+            return inRoundRect(x, y, cx - g.X, cy - g.Y, cx + g.X, cy + g.Y, 9 * g.X / 5, 9 * g.Y / 5)
+                       ? fromNew(x, y)
+                       : keep();
+        };
+        m[110] = [](int x, int y, const Geo& g, int) { return x + y < g.X + g.Y ? fromNew(x, y) : keep(); };
+        m[113] = [](int x, int y, const Geo& g, int) {
+            return (g.W - 1 - x) + (g.H - 1 - y) < g.X + g.Y ? fromNew(x, y) : keep();
+        };
+        m[127] = [](int x, int y, const Geo& g, int P) {
+            // The generator restarts from W * H for every frame, cells row by row.
+            const int d = std::max(1, g.Z <= 1 ? g.Z : g.Z / 2);
+            uint32_t seed = static_cast<uint32_t>(g.W * g.H);
+            bool shown = false;
+            for (int cy = 0; cy < g.H; cy += d)
+                for (int cx = 0; cx < g.W; cx += d)
+                    if (static_cast<int>(lcgSeedNext(seed, 100)) < P && x >= cx - d && x < cx + d &&
+                        y >= cy - d && y < cy + d)
+                        shown = true;
+            return shown ? fromNew(x, y) : keep();
+        };
+        m[128] = [](int x, int y, const Geo& g, int) {
+            return x < g.X ? fromNew(g.W - g.X + x, y) : fromOld(x - g.X, y);
+        };
+        m[129] = [](int x, int y, const Geo& g, int) {
+            const int mx = g.W - 1 - x;  // the mirror of pushing right
+            return mx < g.X ? fromNew(g.W - 1 - (g.W - g.X + mx), y) : fromOld(g.W - 1 - (mx - g.X), y);
+        };
+        m[130] = [](int x, int y, const Geo& g, int) {
+            return x < g.X ? fromNew(g.W - g.X + x, y) : fromOld((x - g.X) * g.W / (g.W - g.X), y);
+        };
+        m[132] = [](int x, int y, const Geo& g, int) {
+            return y < g.Y ? fromNew(x, g.H - g.Y + y) : fromOld(x, y - g.Y);
+        };
+        m[136] = [](int x, int y, const Geo& g, int P) {
+            const int c = std::max(1, g.W / std::max(g.Z, 1));
+            return x % c < P * c / 100 ? fromNew(x, y) : keep();
+        };
+        m[137] = [](int x, int y, const Geo& g, int P) {
+            const int c = std::max(1, g.H / std::max(g.Z, 1));
+            return y % c < P * c / 100 ? fromNew(x, y) : keep();
+        };
+        // Criss-cross: bands of five rows grow along x, bands of five columns along y.
+        m[86] = [](int x, int y, const Geo& g, int) {
+            return x >= g.W - g.X || y >= g.H - g.Y ? fromNew(x, y) : keep();
+        };
+        m[89] = [](int x, int y, const Geo& g, int) { return x < g.X || y < g.Y ? fromNew(x, y) : keep(); };
+        m[98] = [](int x, int y, const Geo& g, int) {
+            const bool rowFromLeft = (y / 5) % 2 == 0, colFromTop = (x / 5) % 2 == 0;
+            const bool row = rowFromLeft ? x < g.X : x >= g.W - g.X;
+            const bool col = colFromTop ? y < g.Y : y >= g.H - g.Y;
+            return row || col ? fromNew(x, y) : keep();
+        };
+        m[118] = [](int x, int y, const Geo&, int) { return Src{Src::Keep, x, y}; };  // blended below
+        return m;
+    }();
+    return r;
+}
+
+uint32_t oldPixel(int x, int y) {
+    return 0xFF000000u | static_cast<uint32_t>((x * 37 + y * 101) * 2654435761u >> 8);
+}
+uint32_t newPixel(int x, int y) {
+    return 0xFF000000u | (static_cast<uint32_t>((x * 59 + y * 13 + 7) * 40503u) & 0xFFFFFFu);
+}
+
+pictures::Image makeImage(int w, int h, uint32_t (*f)(int, int)) {
+    pictures::Image img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, f(x, y));
+    return img;
+}
+
+pictures::Image referenceFrame(int effect, int W, int H, int P, int step) {
+    const pictures::Image old = makeImage(W, H, oldPixel), pic = makeImage(W, H, newPixel);
+    if (P == 0) return old;
+    if (P == 100) return pic;
+    pictures::Image out = old;
+    const Geo g = geo(W, H, P, step);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            if (effect == 118) {
+                uint32_t v = 0xFF000000u;
+                for (int sh = 0; sh <= 16; sh += 8) {
+                    const uint32_t a = (old.pixel(x, y) >> sh) & 0xFF, b = (pic.pixel(x, y) >> sh) & 0xFF;
+                    v |= (a * (100 - P) / 100 + b * P / 100) << sh;
+                }
+                out.setPixel(x, y, v);
+                continue;
+            }
+            const Src s = references().at(effect)(x, y, g, P);
+            if (s.kind == Src::New) out.setPixel(x, y, pic.pixel(s.x, s.y));
+            if (s.kind == Src::Old) out.setPixel(x, y, old.pixel(s.x, s.y));
+        }
+    return out;
+}
+
+uint64_t checksum(const pictures::Image& img) {
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t p : img.pixels) h = (h ^ (p & 0xFFFFFFu)) * 1099511628211ull;
+    return h ^ static_cast<uint64_t>(img.width) << 32 ^ static_cast<uint64_t>(img.height);
+}
+
+std::string firstDifference(const pictures::Image& a, const pictures::Image& b) {
+    if (a.width != b.width || a.height != b.height) return "sizes differ";
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF))
+                return "first difference at " + std::to_string(x) + "," + std::to_string(y);
+    return {};
+}
+
+// A manual show over a background of the old picture, so its old screen is that picture.
+struct ManualShow {
+    TPicShow show{nullptr};
+    pictures::Image started;
+    ManualShow(int W, int H, int effect, int step) {
+        TBitmap bg, fg;
+        bg.pixels() = makeImage(W, H, oldPixel);
+        fg.pixels() = makeImage(W, H, newPixel);
+        show.bgPicture()->setGraphic(&bg);
+        show.setBgMode(bmStretched);
+        show.picture()->setGraphic(&fg);
+        show.setManual(true);
+        show.setStyle(effect);
+        show.setStep(step);
+        show.onStart = classes::TMethod(this, nullptr, [this](std::span<const classes::EventArg> args) {
+            started = static_cast<TBitmap*>(std::get<classes::TObject*>(args[2]))->pixels();
+        });
+        show.execute();
+    }
+};
+
+void checkEffect(int effect, int W, int H, int step) {
+    ManualShow m(W, H, effect, step);
+    ASSERT_TRUE(m.show.busy());
+    ASSERT_EQ(checksum(m.started), checksum(makeImage(W, H, oldPixel))) << "the old screen is the background";
+    for (int P : {0, 25, 50, 75, 100}) {
+        m.show.setProgress(P);
+        const pictures::Image expected = referenceFrame(effect, W, H, P, step);
+        const pictures::Image& got = m.show.screenImage();
+        EXPECT_EQ(checksum(got), checksum(expected))
+            << "effect " << effect << " (" << picshow::effect(effect)->name << ") " << W << "x" << H
+            << " step " << step << " at " << P << ": " << firstDifference(got, expected);
+    }
+    m.show.stop();
+}
+
+TEST(PicShowEffects, FramesMatchTheReferenceOnAWidePicture) {
+    for (const auto& [effect, ref] : references()) checkEffect(effect, 67, 41, 4);
+}
+
+TEST(PicShowEffects, FramesMatchTheReferenceOnATallPictureWithACoarseStep) {
+    for (const auto& [effect, ref] : references()) checkEffect(effect, 29, 47, 30);
+}
+
+TEST(PicShowEffects, GeometryFollowsTheLongerSide) {
+    const picshow::Geometry wide = picshow::geometry(200, 100, 33, 9);
+    EXPECT_EQ(wide.x, 66);
+    EXPECT_EQ(wide.y, 33);
+    EXPECT_EQ(wide.z, 20);
+    const picshow::Geometry tall = picshow::geometry(100, 300, 50, 4);
+    EXPECT_EQ(tall.y, 150);
+    EXPECT_EQ(tall.x, 50);
+    EXPECT_EQ(tall.z, 13);
+}
+
+TEST(PicShowEffects, TheGeneratorIsTheClassicLinearCongruence) {
+    picshow::Lcg lcg(1);
+    EXPECT_EQ(lcg.next(100), 3) << "seed 1 becomes 134775814, and 134775814 * 100 >> 32 is 3";
+    EXPECT_EQ(lcg.next(100), 86) << "then 134775814 * 134775813 + 1 mod 2^32 = 3698175007";
+    uint32_t seed = 12345;
+    picshow::Lcg mine(12345);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(mine.next(100), static_cast<int>(lcgSeedNext(seed, 100)));
+}
+
+TEST(PicShowEffects, EveryEffectStaysInsideTinyAndOddPictures) {
+    // Pattern sizes fall to 0 on small pictures; every effect must still draw a frame.
+    for (int n = 1; n <= picshow::kEffectCount; ++n)
+        for (const auto& [w, h] : {std::pair{1, 1}, {3, 2}, {2, 7}, {13, 5}})
+            for (int p : {1, 50, 99}) {
+                pictures::Image screen(w, h, 0xFF000000u), pic(w, h, 0xFFFFFFFFu);
+                TRect r{0, 0, w, h};
+                picshow::effect(n)->proc(screen, pic, r, p, 1);
+                for (uint32_t px : screen.pixels) ASSERT_TRUE(px == 0xFF000000u || px >> 24 == 0xFF) << n;
+            }
+}
+
+// The scattered, uneven and turning effects: more of the new picture at every step.
+TEST(PicShowEffects, ScatteredAndTurningEffectsMoveFromOldToNew) {
+    std::vector<int> effects = {65, 66, 67, 68, 76, 77, 78, 79};
+    for (int n = 101; n <= 109; ++n) effects.push_back(n);
+    for (int n = 114; n <= 126; ++n) effects.push_back(n);
+    for (int n = 138; n <= 150; ++n) effects.push_back(n);
+    effects.erase(std::remove(effects.begin(), effects.end(), 118), effects.end());
+    for (int n : effects) {
+        int shown[3] = {};
+        int i = 0;
+        for (int p : {10, 50, 90}) {
+            pictures::Image screen(60, 40, 0xFF000000u), pic(60, 40, 0xFFFFFFFFu);
+            TRect r{0, 0, 60, 40};
+            picshow::effect(n)->proc(screen, pic, r, p, 4);
+            for (uint32_t px : screen.pixels) shown[i] += px == 0xFFFFFFFFu;
+            ++i;
+        }
+        EXPECT_LT(shown[0], shown[1]) << n;
+        EXPECT_LT(shown[1], shown[2]) << n;
+        EXPECT_GT(shown[2], 60 * 40 / 2) << n;
+    }
+}
+
+}  // namespace
