@@ -14,6 +14,8 @@
 #include "library/MusicApi.h"
 #include "media/EntryPoints.h"
 #include "media/Probe.h"
+#include "media/net/UrlStream.h"
+#include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "runtime/Placeholders.h"
@@ -363,6 +365,8 @@ bool startMusic() {
     s_started = true;
     try {
         if (!bindMusicLibrary()) return false;
+        // Windows keep answering while an internet stream connects.
+        media::setNetWaitHook(&platform::processMessages);
         if (s_api.BASS_GetVersion() == media::kBassVersion) {
             // No window handle has meaning for the engine.
             // The default output; the silent device when no output opens.
@@ -386,6 +390,7 @@ void stopMusic() {
     // Every device opened this run (the start, the stored one, the dialog's choices) closes.
     for (uint32_t i = 0; s_api.BASS_GetDeviceDescription(i); ++i)
         if (s_api.BASS_SetDevice(i)) s_api.BASS_Free();
+    media::setNetWaitHook(nullptr);
     s_loaded = false;
     s_started = false;
 }
