@@ -16,6 +16,7 @@
 #include "base/Crc32.h"
 #include "base/DateTime.h"
 #include "base/Error.h"
+#include "base/UniqueFd.h"
 #include "classes/Streams.h"
 #include "classes/TStrings.h"
 #include "library/PeVersion.h"
@@ -72,17 +73,6 @@ int probe(std::string_view name) {
     if (p.empty() || ::stat(p.c_str(), &st) != 0) return 0;
     return S_ISDIR(st.st_mode) ? 2 : 1;
 }
-
-// A descriptor closed on scope exit.
-struct FileHandle {
-    int fd;
-    explicit FileHandle(int f) : fd(f) {}
-    ~FileHandle() {
-        if (fd >= 0) ::close(fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-};
 
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -315,12 +305,12 @@ int32_t getFileSize(std::string_view fileName) {
 
 std::string readStringFromFile(std::string_view fileName) {
     fs::path p = native(fileName);
-    FileHandle in(p.empty() ? -1 : ::open(p.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.fd < 0) return {};
+    base::UniqueFd in(p.empty() ? -1 : ::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return {};
     std::string bytes;
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(in.fd, buf, sizeof buf);
+        ssize_t n = ::read(in.get(), buf, sizeof buf);
         if (n < 0) return {};
         if (n == 0) break;
         bytes.append(buf, static_cast<size_t>(n));
@@ -347,12 +337,12 @@ std::string readStringFromFile(std::string_view fileName) {
 bool saveStringToFile(std::string_view fileName, std::string_view s, bool append) {
     fs::path p = native(fileName);
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    FileHandle out(p.empty() ? -1 : ::open(p.c_str(), flags, 0666));
-    if (out.fd < 0)
+    base::UniqueFd out(p.empty() ? -1 : ::open(p.c_str(), flags, 0666));
+    if (out.get() < 0)
         throw base::ScriptError(openError("Cannot create file", fileName, p.empty() ? ENOENT : errno));
     std::string text(s);
     text += "\r\n";
-    if (!writeAll(out.fd, text.data(), text.size()) || ::close(std::exchange(out.fd, -1)) != 0)
+    if (!writeAll(out.get(), text.data(), text.size()) || ::close(out.release()) != 0)
         throw base::ScriptError(openError("Cannot write to file", fileName, errno));
     return true;
 }
@@ -361,13 +351,13 @@ void patchFile(std::string_view fileName, const std::vector<uint8_t>& data, int3
     if (offset < 0 || count < 0)
         throw base::ScriptError("PatchFile: the offset and the count must not be negative");
     fs::path p = native(fileName);
-    FileHandle out(p.empty() ? -1 : ::open(p.c_str(), O_WRONLY | O_CLOEXEC));
-    if (out.fd < 0) return;
+    base::UniqueFd out(p.empty() ? -1 : ::open(p.c_str(), O_WRONLY | O_CLOEXEC));
+    if (out.get() < 0) return;
     size_t size = std::min(static_cast<size_t>(count), data.size());
     auto bytes = reinterpret_cast<const char*>(data.data());
     off_t at = offset;
     while (size > 0) {
-        ssize_t n = ::pwrite(out.fd, bytes, size, at);
+        ssize_t n = ::pwrite(out.get(), bytes, size, at);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) throw base::ScriptError(openError("Cannot write to file", fileName, n < 0 ? errno : EIO));
         bytes += n;
@@ -378,12 +368,12 @@ void patchFile(std::string_view fileName, const std::vector<uint8_t>& data, int3
 
 uint32_t getFileCRC32Int(std::string_view fileName) {
     fs::path p = native(fileName);
-    FileHandle in(p.empty() ? -1 : ::open(p.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.fd < 0) return 0;
+    base::UniqueFd in(p.empty() ? -1 : ::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return 0;
     std::vector<char> buf(1 << 18);
     uint32_t state = 0xFFFFFFFFu;
     for (;;) {
-        ssize_t n = ::read(in.fd, buf.data(), buf.size());
+        ssize_t n = ::read(in.get(), buf.data(), buf.size());
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return 0;
         if (n == 0) break;
@@ -465,18 +455,17 @@ void saveStreamToTempFile(classes::TMemoryStream* stream, std::string_view fileN
     };
     if (!stream) throw fail(EINVAL);
     fs::path p = native(fileName);
-    FileHandle out(p.empty() ? -1 : ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (out.fd < 0) throw fail(p.empty() ? ENOENT : errno);
+    base::UniqueFd out(p.empty() ? -1 : ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (out.get() < 0) throw fail(p.empty() ? ENOENT : errno);
     const std::string& bytes = stream->bytes();
-    if (!writeAll(out.fd, bytes.data(), bytes.size()) || ::close(std::exchange(out.fd, -1)) != 0)
-        throw fail(errno);
+    if (!writeAll(out.get(), bytes.data(), bytes.size()) || ::close(out.release()) != 0) throw fail(errno);
 }
 
 std::string readFileVersion(std::string_view fileName) {
     fs::path p = native(fileName);
-    FileHandle in(p.empty() ? -1 : ::open(p.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.fd < 0) return "0.0.0.0";
-    auto version = peFileVersionOfFile(in.fd);
+    base::UniqueFd in(p.empty() ? -1 : ::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return "0.0.0.0";
+    auto version = peFileVersionOfFile(in.get());
     return version ? version->text() : "0.0.0.0";
 }
 

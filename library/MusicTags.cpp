@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "base/UniqueFd.h"
 #include "library/Expansion.h"
 #include "library/Music.h"
 #include "library/MusicApi.h"
@@ -346,13 +347,6 @@ void fromCdText(const music::Api& a, uint32_t h, TMUSICTag& t) {
     trimAll(t);
 }
 
-struct Fd {
-    int fd;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 }  // namespace
 
 std::string genreByteToName(uint8_t genre) { return genre < std::size(kGenres) ? kGenres[genre] : ""; }
@@ -360,19 +354,19 @@ std::string genreByteToName(uint8_t genre) { return genre < std::size(kGenres) ?
 TID3V1Tag readId3v1Tag(const std::string& fileName) {
     const std::string name = existingOrExpanded(fileName, ExistingName::File);
     const std::string path = platform::resolvePath(name).string();
-    Fd in{path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) {
+    base::UniqueFd in(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in) {
         const int err = path.empty() ? ENOENT : errno;
         throw base::ScriptError("Cannot open file \"" + fileName + "\". " + std::strerror(err));
     }
     struct stat st {};
     char tag[128];
-    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < static_cast<off_t>(sizeof tag))
+    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < static_cast<off_t>(sizeof tag))
         return {};
     size_t got = 0;
     while (got < sizeof tag) {
         const ssize_t n =
-            ::pread(in.fd, tag + got, sizeof tag - got, st.st_size - static_cast<off_t>(sizeof tag - got));
+            ::pread(in.get(), tag + got, sizeof tag - got, st.st_size - static_cast<off_t>(sizeof tag - got));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return {};
         got += static_cast<size_t>(n);

@@ -14,6 +14,7 @@
 #include "base/CodePage.h"
 #include "base/Crc32.h"
 #include "base/LittleEndian.h"
+#include "base/UniqueFd.h"
 #include "library/ZipMethods.h"
 
 namespace fs = std::filesystem;
@@ -30,23 +31,6 @@ constexpr size_t kEndSize = 22;
 constexpr size_t kCentralSize = 46;
 constexpr size_t kLocalSize = 30;
 constexpr size_t kProgressStep = 32 * 1024;
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { reset(); }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // Reads exactly `size` bytes at `offset`; false on a short read.
 bool readAt(int fd, uint64_t offset, void* buffer, size_t size) {
@@ -179,7 +163,7 @@ int32_t readDirectory(int fd, Directory& out) {
 bool looksLikeZip(const fs::path& file) {
     const std::string name = file.filename().string();
     if (name.find('.') == std::string::npos || name.find(".exe") != std::string::npos) return false;
-    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    base::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     unsigned char sig[4];
@@ -232,7 +216,7 @@ bool safeParts(std::string_view name, std::vector<std::string>& parts) {
 // Walks `folders` below `base` without following links; creates missing ones when asked.
 // The open folder, or -1.
 int openFolders(int base, const std::vector<std::string>& folders, size_t count, bool create) {
-    Fd dir(::dup(base));
+    base::UniqueFd dir(::dup(base));
     for (size_t i = 0; i < count && dir.get() >= 0; ++i) {
         if (create) ::mkdirat(dir.get(), folders[i].c_str(), 0755);
         dir.reset(::openat(dir.get(), folders[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -269,7 +253,7 @@ struct Unzipper::Run {
 int64_t Unzipper::extract() {
     if (archive.empty() || target.empty()) return kMissingParameter;
     if (!looksLikeZip(archive)) return kNotZip;
-    Fd fd(::open(archive.c_str(), O_RDONLY | O_CLOEXEC));
+    base::UniqueFd fd(::open(archive.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return kCannotOpen;
     Directory directory;
     if (const int32_t rc = readDirectory(fd.get(), directory); rc != 0) return rc;
@@ -287,7 +271,7 @@ int64_t Unzipper::extract() {
 
     std::error_code ec;
     fs::create_directories(target, ec);
-    Fd base(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    base::UniqueFd base(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (const Entry& e : directory.entries) {
         if (!maskMatches(mask, e.name)) continue;
         Report r{e.name,
@@ -303,7 +287,7 @@ int64_t Unzipper::extract() {
         std::vector<std::string> parts;
         const bool safe = base.get() >= 0 && safeParts(e.utf8Name, parts);
         if (safe && noRecurse) parts.erase(parts.begin(), parts.end() - 1);
-        Fd dir(safe ? openFolders(base.get(), parts, parts.size() - 1, false) : -1);
+        base::UniqueFd dir(safe ? openFolders(base.get(), parts, parts.size() - 1, false) : -1);
         struct stat existing {};
         if (dir.get() >= 0 && !e.isFolder() &&
             ::fstatat(dir.get(), parts.back().c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && onReplace &&
@@ -356,7 +340,7 @@ int32_t Unzipper::extractEntry(Run& run, const Entry& e, int dir, const std::str
     // The new contents go to a hidden name beside the target and replace it only when whole.
     static thread_local std::mt19937 random{std::random_device{}()};
     std::string temp;
-    Fd out;
+    base::UniqueFd out;
     for (int attempt = 0; attempt < 16 && out.get() < 0; ++attempt) {
         temp = ".~" + std::to_string(random() % 1000000u) + ".unzip";
         out.reset(::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "base/CodePage.h"
+#include "base/UniqueFd.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "platform/EventPump.h"
@@ -42,29 +43,6 @@ struct Failed {
     std::string message;
 };
 struct Aborted {};
-
-// A file descriptor closed on scope exit.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(Fd&& o) noexcept : m_fd(std::exchange(o.m_fd, -1)) {}
-    Fd& operator=(Fd&& o) noexcept {
-        if (this != &o) {
-            if (m_fd >= 0) ::close(m_fd);
-            m_fd = std::exchange(o.m_fd, -1);
-        }
-        return *this;
-    }
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 struct Item {
     fs::path path;     // native
@@ -224,7 +202,8 @@ private:
     void measure(const std::vector<Item>& items, bool withBytes) {
         if (!m_progress) return;
         for (const Item& item : items) {
-            Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            base::UniqueFd parent(
+                ::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (parent) m_total += weigh(parent.get(), item.path.filename().string(), withBytes);
         }
     }
@@ -234,7 +213,7 @@ private:
         uint64_t weight = kEntryWeight;
         if (S_ISREG(st.st_mode) && withBytes) weight += static_cast<uint64_t>(st.st_size);
         if (!S_ISDIR(st.st_mode)) return weight;
-        Fd dir(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        base::UniqueFd dir(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!dir) return weight;
         try {
             for (const std::string& child : entryNames(dir.get(), name))
@@ -268,10 +247,11 @@ private:
         measure(items, true);
         fs::path folder = asTarget ? target.parent_path() : target;
         ensureFolder(folder, asTarget ? m_op.target.substr(0, m_op.target.find_last_of("\\/")) : m_op.target);
-        Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        base::UniqueFd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folderFd) throw Failed{"Cannot copy to " + m_op.target + ": " + reason(errno)};
         for (const Item& item : items) {
-            Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            base::UniqueFd parent(
+                ::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (!parent) throw Failed{"Cannot copy " + item.name + ": " + reason(errno)};
             fs::path dst = asTarget ? target : folder / item.path.filename();
             if (!confirmFolderMerge(parent.get(), item.path, folderFd.get(), dst)) continue;
@@ -376,9 +356,10 @@ private:
         bool fresh = ::mkdirat(dstDir, dstName.c_str(), 0700) == 0;
         if (!fresh && errno != EEXIST)
             throw Failed{"Cannot create the folder " + windowsPath(dst) + ": " + reason(errno)};
-        Fd from(::openat(srcDir, src.filename().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        base::UniqueFd from(
+            ::openat(srcDir, src.filename().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!from) throw Failed{"Cannot copy " + windowsPath(src) + ": " + reason(errno)};
-        Fd to(::openat(dstDir, dstName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        base::UniqueFd to(::openat(dstDir, dstName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!to)
             throw Failed{"Cannot create the folder " + windowsPath(dst) + ": a file of that name exists."};
         for (const std::string& name : entryNames(from.get(), src))
@@ -412,21 +393,21 @@ private:
 
     // Creates a new file beside the target, already with its final mode (the descriptor is
     // writable whatever the mode says); returns it and sets `name`.
-    Fd createTemporary(int dstDir, const fs::path& dst, mode_t mode, std::string& name) {
+    base::UniqueFd createTemporary(int dstDir, const fs::path& dst, mode_t mode, std::string& name) {
         for (int attempt = 0; attempt < 100; ++attempt) {
             name = temporaryName();
             int fd = ::openat(dstDir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-            if (fd >= 0) return Fd(fd);
+            if (fd >= 0) return base::UniqueFd(fd);
             if (errno != EEXIST) throw Failed{"Cannot create " + windowsPath(dst) + ": " + reason(errno)};
         }
         throw Failed{"Cannot create " + windowsPath(dst) + ": " + reason(EEXIST)};
     }
 
     void copyFile(int srcDir, const fs::path& src, const struct stat& st, int dstDir, const fs::path& dst) {
-        Fd in(::openat(srcDir, src.filename().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        base::UniqueFd in(::openat(srcDir, src.filename().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         if (!in) throw Failed{"Cannot copy " + windowsPath(src) + ": " + reason(errno)};
         std::string tmp;
-        Fd out = createTemporary(dstDir, dst, st.st_mode & 0777, tmp);
+        base::UniqueFd out = createTemporary(dstDir, dst, st.st_mode & 0777, tmp);
         try {
             copyData(in.get(), out.get(), st.st_size, src);
             copyAttributes(in.get(), out.get(), st);
@@ -526,7 +507,8 @@ private:
         openProgress("Deleting...");
         measure(items, false);
         for (const Item& item : items) {
-            Fd parent(::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            base::UniqueFd parent(
+                ::open(item.path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
             if (!parent) throw Failed{"Cannot delete " + item.name + ": " + reason(errno)};
             removeEntry(parent.get(), item.path);
         }
@@ -571,11 +553,13 @@ private:
             throw Failed{"Cannot delete " + windowsPath(path) + ": " + reason(errno)};
         }
         if (S_ISDIR(st.st_mode)) {
-            Fd dir(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            base::UniqueFd dir(
+                ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             if (!dir && errno == EACCES) {
                 // A folder we may not read is still ours to empty, as a read-only folder is on Windows.
                 ::fchmodat(dirFd, name.c_str(), (st.st_mode & 07777) | S_IRWXU, 0);
-                dir = Fd(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+                dir = base::UniqueFd(
+                    ::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             }
             if (!dir) throw Failed{"Cannot delete " + windowsPath(path) + ": " + reason(errno)};
             for (const std::string& child : entryNames(dir.get(), path))

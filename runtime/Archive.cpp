@@ -19,6 +19,7 @@
 #include "base/Crc32.h"
 #include "base/Error.h"
 #include "base/LittleEndian.h"
+#include "base/UniqueFd.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
@@ -49,26 +50,6 @@ private:
 
 std::string utf8(std::string_view ansi) { return base::CodePage::active().toUtf8(ansi); }
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& o) noexcept : m_fd(o.release()) {}
-    Fd& operator=(Fd&& o) noexcept {
-        reset(o.release());
-        return *this;
-    }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
 // A restored file's place: a folder we trust, then components walked without following
 // symbolic links.
 struct Target {
@@ -79,12 +60,12 @@ struct Target {
 };
 
 // Opens the folder holding the target's file; creates missing folders when asked.
-Fd openParent(const Target& t, bool create, FolderIndex& index) {
+base::UniqueFd openParent(const Target& t, bool create, FolderIndex& index) {
     std::optional<WriteGate::Hold> gate;
     if (create) gate.emplace();
     std::error_code ec;
     if (create) fs::create_directories(t.base, ec);
-    Fd dir(::open(t.base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    base::UniqueFd dir(::open(t.base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (size_t i = 0; dir.get() >= 0 && i + 1 < t.parts.size(); ++i) {
         std::string name = index.entryName(dir.get(), t.parts[i]);
         if (create && ::mkdirat(dir.get(), name.c_str(), 0755) == 0) index.added(dir.get(), name);
@@ -98,7 +79,7 @@ Fd openParent(const Target& t, bool create, FolderIndex& index) {
 struct ParentCache {
     fs::path base;
     std::vector<std::string> dirs;
-    Fd fd;
+    base::UniqueFd fd;
     FolderIndex::Folder* names = nullptr;
 };
 
@@ -106,7 +87,7 @@ struct ParentCache {
 int cachedParent(ParentCache& cache, FolderIndex& index, const Target& t, bool create) {
     std::vector<std::string> dirs(t.parts.begin(), t.parts.end() - (t.parts.empty() ? 0 : 1));
     if (cache.fd.get() >= 0 && cache.base == t.base && cache.dirs == dirs) return cache.fd.get();
-    Fd fd = openParent(t, create, index);
+    base::UniqueFd fd = openParent(t, create, index);
     if (fd.get() < 0) return -1;
     FolderIndex::Folder* names = index.folder(fd.get());
     cache = {t.base, std::move(dirs), std::move(fd), names};
@@ -115,10 +96,11 @@ int cachedParent(ParentCache& cache, FolderIndex& index, const Target& t, bool c
 
 // Creates (or truncates) the file `leaf` in `parent`. A symbolic link planted there is
 // replaced, never followed.
-Fd createFile(int parent, const std::string& leaf, FolderIndex& index, FolderIndex::Folder* names) {
+base::UniqueFd createFile(int parent, const std::string& leaf, FolderIndex& index,
+                          FolderIndex::Folder* names) {
     WriteGate::Hold gate;
     constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
-    Fd file(::openat(parent, leaf.c_str(), kFlags, 0644));
+    base::UniqueFd file(::openat(parent, leaf.c_str(), kFlags, 0644));
     if (file.get() < 0 && errno == ELOOP) {
         ::unlinkat(parent, leaf.c_str(), 0);
         file.reset(::openat(parent, leaf.c_str(), kFlags, 0644));
@@ -493,10 +475,10 @@ void TBackupFile::restoreRecords(Run& run) {
                 skipBlock(run);
                 continue;
             }
-            Fd parent = openParent(run.lastTarget, false, run.index);
-            Fd file(parent.get() < 0 ? -1
-                                     : ::openat(parent.get(), run.lastTarget.parts.back().c_str(),
-                                                O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
+            base::UniqueFd parent = openParent(run.lastTarget, false, run.index);
+            base::UniqueFd file(parent.get() < 0 ? -1
+                                                 : ::openat(parent.get(), run.lastTarget.parts.back().c_str(),
+                                                            O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
             try {
                 if (file.get() < 0) throw base::ArchiveError("Cannot read file", kArchiveCannotReadFile);
                 writeBlock(run, file.get(), run.lastTarget.display);
@@ -589,7 +571,7 @@ void TBackupFile::restoreRecords(Run& run) {
         std::string leaf = run.index.entryName(run.parent.names, parent, target.parts.back());
         target.parts.back() = leaf;
         run.lastTarget.parts.back() = leaf;
-        Fd file = createFile(parent, leaf, run.index, run.parent.names);
+        base::UniqueFd file = createFile(parent, leaf, run.index, run.parent.names);
         try {
             if (file.get() < 0) throw base::ArchiveError("Cannot read file", kArchiveCannotReadFile);
             ++m_filesRestored;
