@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "HostTestSupport.h"
 #include "host/ClassImporter.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
@@ -19,27 +20,8 @@
 
 namespace {
 
-const host::ClassImporter& importer() {
-    static const host::ClassImporter filled = [] {
-        host::ClassImporter i;
-        host::fillClassImporter(i);
-        return i;
-    }();
-    return filled;
-}
-
-// The compiler's first message, for a failure's explanation.
-std::string compileError(vcl::TAutorunForm* form, const std::string& source) {
-    host::ScriptHost scriptHost(form, importer());
-    script::Compiler compiler;
-    compiler.setUnitHandler([&](script::Compiler& c, const std::string& unit) {
-        if (unit != "SYSTEM") return false;
-        scriptHost.declare(c);
-        return true;
-    });
-    if (compiler.compile(source)) return {};
-    return compiler.messages().empty() ? "?" : compiler.messages().front().toString();
-}
+using host_test::compileError;
+using host_test::importer;
 
 TEST(MotionScripts, DriveEveryAnimatedComponent) {
     vcl::ManualClock clock;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "HostTestSupport.h"
 #include "host/ClassImporter.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
@@ -20,26 +21,8 @@
 
 namespace {
 
-const host::ClassImporter& importer() {
-    static const host::ClassImporter filled = [] {
-        host::ClassImporter i;
-        host::fillClassImporter(i);
-        return i;
-    }();
-    return filled;
-}
-
-std::string compileError(vcl::TAutorunForm* form, const std::string& source) {
-    host::ScriptHost scriptHost(form, importer());
-    script::Compiler compiler;
-    compiler.setUnitHandler([&](script::Compiler& c, const std::string& unit) {
-        if (unit != "SYSTEM") return false;
-        scriptHost.declare(c);
-        return true;
-    });
-    if (compiler.compile(source)) return {};
-    return compiler.messages().empty() ? "?" : compiler.messages().front().toString();
-}
+using host_test::compileError;
+using host_test::importer;
 
 struct Stage {
     std::unique_ptr<vcl::TAutorunForm> form = std::make_unique<vcl::TAutorunForm>(nullptr);

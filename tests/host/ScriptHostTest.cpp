@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "HostTestSupport.h"
 #include "components/InternalPlayList.h"
 #include "components/TimerEx.h"
 #include "host/ClassImporter.h"
@@ -22,14 +23,7 @@
 
 namespace {
 
-const host::ClassImporter& importer() {
-    static const host::ClassImporter filled = [] {
-        host::ClassImporter i;
-        host::fillClassImporter(i);
-        return i;
-    }();
-    return filled;
-}
+using host_test::importer;
 
 class FakeDebugger : public host::DebuggerLink {
 public:
