@@ -360,6 +360,9 @@ public:
     void handleMouseUp(TMouseButton button, TShiftState shift, int x, int y);
     void handleMouseMove(TShiftState shift, int x, int y);
     void handleMouseLeave();
+    // The graphic child that receives the mouse until the next release, or none.
+    TControl* mouseCapture() const { return m_captured; }
+    void releaseMouseCapture() { m_captured = nullptr; }
     // The toolkit window was resized by the user or the window manager.
     virtual void handleResized(int clientW, int clientH);
     // The toolkit window was moved (top-level windows: by the user or the window manager).

@@ -518,9 +518,7 @@ void TCustomForm::setWindowRegion(const std::vector<TRect>& rects) {
     invalidate();
 }
 
-void TCustomForm::beginWindowDrag() {
-    if (handleAllocated() && visible()) handle().beginDrag();
-}
+bool TCustomForm::beginWindowDrag() { return handleAllocated() && visible() && handle().beginDrag(); }
 
 void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }
 

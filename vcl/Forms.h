@@ -123,8 +123,9 @@ public:
     // re-creation.
     void setWindowRegion(const std::vector<TRect>& rects);
     const std::vector<TRect>& windowRegion() const { return m_region; }
-    // Starts moving the window with the mouse, as dragging the caption would.
-    void beginWindowDrag();
+    // Starts moving the window with the mouse, as dragging the caption would. False when
+    // no window manager takes the move (headless, or a platform without one).
+    bool beginWindowDrag();
     void activated(bool active);
 
     classes::TMethod onCreate, onDestroy, onShow, onHide, onActivate, onDeactivate, onPaint, onClose,
