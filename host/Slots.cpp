@@ -16,9 +16,6 @@ const script::Imports& empty() {
 
 }  // namespace
 
-// FIXME: TCoolForm (the shaped form).
-const script::Imports& coolForm() { return empty(); }
-
 // FIXME: TGradient.
 const script::Imports& gradient() { return empty(); }
 
@@ -48,12 +45,6 @@ const script::Imports& webBrowser() {
     return table;
 }
 
-// FIXME: TImgBtn.
-const script::Imports& imgBtn() { return empty(); }
-
-// FIXME: TInteractiveLabel.
-const script::Imports& interactiveLabel() { return empty(); }
-
 // FIXME: the music, CD, tag, ZIP and conversion routines.
 const script::Imports& musicRoutines() { return empty(); }
 
@@ -77,9 +68,6 @@ const script::Imports& agent() { return empty(); }
 // FIXME: the speech routines.
 const script::Imports& speech() { return empty(); }
 
-// FIXME: TCoolForm and its region type.
-void importCoolForm(ClassImporter&) {}
-
 // FIXME: TGradient.
 void importGradient(ClassImporter&) {}
 
@@ -88,12 +76,6 @@ void importPicShow(ClassImporter&) {}
 
 // FIXME: TRichEditViewer.
 void importRichEditViewer(ClassImporter&) {}
-
-// FIXME: TImgBtn.
-void importImgBtn(ClassImporter&) {}
-
-// FIXME: TInteractiveLabel.
-void importInteractiveLabel(ClassImporter&) {}
 
 // FIXME: the Flash availability check, then TShockwaveFlash (the control or its stand-in).
 void importShockwaveFlash(ClassImporter&) {}
