@@ -789,10 +789,10 @@ private:
             expectSymbol(']');
             flags |= 2;
         }
-        if (flags == 0 && level > 0 && cls.empty()) fail("a class name that is not empty", "''");
         // A record's first byte in F0..FF is its prefix, so a class name of 240 characters
-        // or more needs one, even with no flags in it.
-        if (flags != 0 || cls.size() >= 0xF0) {
+        // or more needs one, even with no flags in it; so does an empty class name below
+        // the root, whose length byte would otherwise end the list of children.
+        if (flags != 0 || cls.size() >= 0xF0 || (level > 0 && cls.empty())) {
             m_out.push_back(static_cast<char>(0xF0 | flags));
             if (flags & 2) writeInteger(position);
         }

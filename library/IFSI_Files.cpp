@@ -12,6 +12,7 @@
 #include "library/Expansion.h"
 #include "library/FileOperations.h"
 #include "library/Files.h"
+#include "library/Guarded.h"
 #include "platform/RegionalSettings.h"
 #include "script/Handles.h"
 #include "script/Imports.h"
@@ -28,25 +29,6 @@ struct classes::RecordFields<library::TDWDriveShellInfo>
 
 namespace library {
 namespace {
-
-// A guarded routine: whatever fails inside gives the neutral result (False, 0, empty text) and
-// the script goes on, as library routines do unless documented as unguarded.
-template <auto Fn>
-struct Guarded;
-
-template <class R, class... A, R (*Fn)(A...)>
-struct Guarded<Fn> {
-    static R call(A... args) {
-        try {
-            return Fn(std::forward<A>(args)...);
-        } catch (const std::exception&) {
-            if constexpr (!std::is_void_v<R>) return R{};
-        }
-    }
-};
-
-template <auto Fn>
-constexpr auto guarded = &Guarded<Fn>::call;
 
 // Existing name first: the name as written when it names what the routine looks for.
 bool fileExistsExpanded(std::string_view name) {

@@ -8,6 +8,7 @@
 #include "library/ComponentText.h"
 #include "library/Dates.h"
 #include "library/Desktop.h"
+#include "library/Guarded.h"
 #include "library/Numbers.h"
 #include "library/Strings.h"
 #include "library/SystemMessages.h"
@@ -16,25 +17,6 @@
 
 namespace library {
 namespace {
-
-// A guarded routine: whatever fails inside gives the neutral result (empty text, 0, False)
-// and the script goes on, as library routines do unless they are documented as unguarded.
-template <auto Fn>
-struct Guarded;
-
-template <class R, class... A, R (*Fn)(A...)>
-struct Guarded<Fn> {
-    static R call(A... args) {
-        try {
-            return Fn(std::forward<A>(args)...);
-        } catch (const std::exception&) {
-            if constexpr (!std::is_void_v<R>) return R{};
-        }
-    }
-};
-
-template <auto Fn>
-constexpr auto guarded = &Guarded<Fn>::call;
 
 std::string format(std::string_view s, const std::vector<classes::Variant>& args) { return Format(s, args); }
 

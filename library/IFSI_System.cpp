@@ -7,6 +7,7 @@
 #include "classes/NativeType.h"
 #include "classes/TStrings.h"
 #include "library/Desktop.h"
+#include "library/Guarded.h"
 #include "library/Pictures.h"
 #include "library/System.h"
 #include "script/Api.h"
@@ -30,25 +31,6 @@ struct classes::RecordFields<library::TDWDimension>
 
 namespace library {
 namespace {
-
-// A guarded routine: whatever fails inside gives the neutral result (False, 0, empty text)
-// and the script goes on, as library routines do unless documented as unguarded.
-template <auto Fn>
-struct Guarded;
-
-template <class R, class... A, R (*Fn)(A...)>
-struct Guarded<Fn> {
-    static R call(A... args) {
-        try {
-            return Fn(std::forward<A>(args)...);
-        } catch (const std::exception&) {
-            if constexpr (!std::is_void_v<R>) return R{};
-        }
-    }
-};
-
-template <auto Fn>
-constexpr auto guarded = &Guarded<Fn>::call;
 
 // Not guarded: a nil control is the script's error, as is a file that does not load.
 vcl::TImage& imageControl(vcl::TImage* control) {

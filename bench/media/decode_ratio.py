@@ -3,41 +3,21 @@
 mpg123 -w and oggdec, in the same run, and prints our time over theirs (target <= 1.1).
 Usage: bench/media/decode_ratio.py [build folder, default build/release]"""
 import os
-import resource
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "media"))
+from peer_run import make_test_audio, measure  # noqa: E402
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "release")
 play = os.path.join(build, "media", "vantrel-play")
 
 
-def measure(command, stdout_path=None, runs=3):
-    """Best of `runs`: (wall seconds, CPU seconds of the child)."""
-    best = None
-    for _ in range(runs):
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        start = time.perf_counter()
-        with open(stdout_path or os.devnull, "wb") as out:
-            subprocess.run(command, stdout=out, stderr=subprocess.DEVNULL, check=True)
-        wall = time.perf_counter() - start
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-        if best is None or cpu < best[1]:
-            best = (wall, cpu)
-    return best
-
-
 def main():
     with tempfile.TemporaryDirectory() as tmp:
-        src = os.path.join(tmp, "src.wav")
-        subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", src, "synth", "240", "pinknoise",
-                        "synth", "240", "sine", "mix", "330", "vol", "0.5"], check=True, stderr=subprocess.DEVNULL)
-        mp3, ogg = os.path.join(tmp, "a.mp3"), os.path.join(tmp, "a.ogg")
-        subprocess.run(["lame", "--quiet", src, mp3], check=True)
-        subprocess.run(["oggenc", "-Q", src, "-o", ogg], check=True)
+        mp3, ogg = make_test_audio(tmp)
         env = dict(os.environ, VANTREL_AUDIO="null")
         os.environ.update(env)
         rows = [

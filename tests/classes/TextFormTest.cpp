@@ -341,4 +341,10 @@ TEST(TextFormTest, InheritedInlineRecordsKeepBothFlags) {
     Bytes named;
     named.sig().record("TForm", "F").end().byte(0xF1).record("TFoo", "inline").end().end().end();
     EXPECT_EQ(textToBinary("object F: TForm\n  inherited inline: TFoo\n  end\nend\n"), named.s);
+    // A child with an empty class name exists only behind a prefix byte, and keeps it.
+    Bytes emptyClass;
+    emptyClass.sig().record("TForm", "F").end().byte(0xF0).record("", "").end().end().end();
+    const std::string emptyText = binaryToText(emptyClass.s);
+    EXPECT_EQ(emptyText, "object F: TForm\n  object &''\n  end\nend\n");
+    EXPECT_EQ(textToBinary(emptyText), emptyClass.s);
 }

@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/RegionalSettings.h"
 #include "script/std/StdImports.h"
+#include "tests/script/ExpectedLog.h"
 #include "tests/script/ScriptSession.h"
 #include "tests/support/FakeMountTable.h"
 #include "tests/support/PeImage.h"
@@ -31,24 +32,6 @@ std::string expandForTests(std::string_view text) {
     std::string out = base::replaceAllText(text, "%TMPAPPDIR%", s_testDir);
     out = base::replaceAllText(out, "%Embedded%", "");
     return base::replaceAllText(out, "%n", "\r\n");
-}
-
-std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The text after `marker` on each line that has it, one per line.
-std::string tagged(const std::string& source, const std::string& marker) {
-    std::string out, line;
-    std::istringstream in(source);
-    while (std::getline(in, line)) {
-        size_t at = line.find(marker);
-        if (at != std::string::npos) out += line.substr(at + marker.size()) + "\n";
-    }
-    return out;
 }
 
 class FilesScript : public ::testing::TestWithParam<std::string> {
@@ -90,15 +73,15 @@ protected:
 };
 
 TEST_P(FilesScript, LogsWhatItExpects) {
-    const std::string source = readText(kScripts / GetParam());
+    const std::string source = readTextFile(kScripts / GetParam());
     ASSERT_FALSE(source.empty()) << GetParam();
     std::string answers;
-    std::istringstream lines(tagged(source, "// answer: "));
+    std::istringstream lines(taggedLines(source, "// answer: "));
     for (std::string a; std::getline(lines, a);) answers += "answer " + a + "\n";
     platform::installDialogs(std::make_unique<platform::DialogService>(
         std::make_unique<platform::AutomationBackend>(platform::AutomationScript::parse(answers)), nullptr));
     ASSERT_TRUE(m_session.run(source)) << m_session.error;
-    EXPECT_EQ(m_session.log, tagged(source, "// expect: "));
+    EXPECT_EQ(m_session.log, taggedLines(source));
     EXPECT_NE(m_session.log, "");
 }
 

@@ -4,6 +4,7 @@
 #include "library/IFSI_Strings.h"
 
 #include "classes/TComponent.h"
+#include "tests/script/ExpectedLog.h"
 #include "tests/script/ScriptSession.h"
 
 #include "PinnedSettings.h"
@@ -18,24 +19,6 @@ namespace fs = std::filesystem;
 
 const fs::path kScripts = fs::path(VANTREL_SOURCE_DIR) / "tests/library/scripts";
 
-std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string expectedLog(const std::string& source) {
-    const std::string marker = "// expect: ";
-    std::string log, line;
-    std::istringstream in(source);
-    while (std::getline(in, line)) {
-        size_t at = line.find(marker);
-        if (at != std::string::npos) log += line.substr(at + marker.size()) + "\n";
-    }
-    return log;
-}
-
 class ScriptVocabulary : public PinnedSettings, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override {
@@ -49,10 +32,10 @@ protected:
 }  // namespace
 
 TEST_P(ScriptVocabulary, FamilyScriptLogsWhatItExpects) {
-    const std::string source = readText(kScripts / GetParam());
+    const std::string source = readTextFile(kScripts / GetParam());
     ASSERT_FALSE(source.empty()) << GetParam();
     ASSERT_TRUE(session.run(source)) << session.error;
-    EXPECT_EQ(session.log, expectedLog(source));
+    EXPECT_EQ(session.log, taggedLines(source));
     EXPECT_NE(session.log, "");
 }
 

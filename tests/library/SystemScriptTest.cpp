@@ -18,6 +18,7 @@
 #include "platform/Paths.h"
 #include "platform/WindowsVersion.h"
 #include "script/Imports.h"
+#include "tests/script/ExpectedLog.h"
 #include "tests/script/ScriptSession.h"
 #include "tests/vcl/CursorBuilder.h"
 #include "vcl/ExtCtrls.h"
@@ -29,24 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kScripts = fs::path(VANTREL_SOURCE_DIR) / "tests/library/scripts/system";
-
-std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string expectedLog(const std::string& source) {
-    const std::string marker = "// expect: ";
-    std::string log, line;
-    std::istringstream in(source);
-    while (std::getline(in, line)) {
-        size_t at = line.find(marker);
-        if (at != std::string::npos) log += line.substr(at + marker.size()) + "\n";
-    }
-    return log;
-}
 
 // The shared vocabulary these routines name, as the library registers it ahead of every
 // family; here until the host replays that table in tests too.
@@ -157,10 +140,10 @@ protected:
 };
 
 TEST_P(SystemScripts, FamilyScriptLogsWhatItExpects) {
-    const std::string source = readText(kScripts / GetParam());
+    const std::string source = readTextFile(kScripts / GetParam());
     ASSERT_FALSE(source.empty()) << GetParam();
     ASSERT_TRUE(session.run(source)) << session.error;
-    EXPECT_EQ(session.log, expectedLog(source));
+    EXPECT_EQ(session.log, taggedLines(source));
     EXPECT_NE(session.log, "");
 }
 
