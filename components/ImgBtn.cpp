@@ -2,7 +2,13 @@
 #include "components/ImgBtn.h"
 
 #include "classes/ClassBuilder.h"
+#include "classes/NativeType.h"
 #include "vcl/Picture.h"
+
+template <>
+struct classes::RecordFields<components::TWMMouse>
+    : classes::Fields<&components::TWMMouse::msg, &components::TWMMouse::keys, &components::TWMMouse::xPos,
+                      &components::TWMMouse::yPos, &components::TWMMouse::result> {};
 
 namespace components {
 
@@ -30,6 +36,12 @@ TWMMouse message(uint32_t msg, uint32_t keys, int x, int y) {
 bool alwaysStored(const classes::TObject&) { return true; }
 
 }  // namespace
+
+const TWMMouse* mouseRecord(const classes::EventArg& arg) {
+    const auto* r = std::get_if<classes::RecordArg>(&arg);
+    if (!r || r->type != &classes::nativeType<TWMMouse>()) return nullptr;
+    return static_cast<const TWMMouse*>(r->data);
+}
 
 const classes::TypeInfo& types::onMouseEvent() {
     static const auto t = classes::TypeInfo::method("TOnMouseEvent", "procedure (Msg: TWMMouse);");
@@ -81,7 +93,8 @@ void TImgBtn::setPicDown(vcl::TPicture* value) {
 void TImgBtn::display(const vcl::TPicture& picture) { this->picture()->assign(picture); }
 
 void TImgBtn::raise(const classes::TMethod& handler, const TWMMouse& m) {
-    handler({int64_t{m.msg}, int64_t{m.keys}, int64_t{m.xPos}, int64_t{m.yPos}, int64_t{m.result}});
+    TWMMouse msg = m;
+    handler({classes::recordArg(msg)});
 }
 
 void TImgBtn::mouseEnter() {

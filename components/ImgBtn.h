@@ -42,8 +42,8 @@ public:
     bool hovered() const { return m_hovered; }
     bool pressed() const { return m_pressed; }
 
-    // Handlers of OnMouseEnter, OnMouseLeave, OnMouseDown and OnMouseUp: one argument per
-    // field of the record (message, keys, x, y, result).
+    // Handlers of OnMouseEnter, OnMouseLeave, OnMouseDown and OnMouseUp: one argument, the
+    // message record (a classes::RecordArg over a TWMMouse).
     classes::TMethod onBtnMouseEnter, onBtnMouseLeave, onBtnMouseDown, onBtnMouseUp;
 
     static constexpr uint32_t kMouseEnter = 0xB013, kMouseLeave = 0xB014;
@@ -62,6 +62,9 @@ private:
     std::unique_ptr<vcl::TPicture> m_pic, m_picUp, m_picDown;
     bool m_supported = true, m_hovered = false, m_pressed = false;
 };
+
+// How a handler reads the record it was given (null when the argument is no TWMMouse).
+const TWMMouse* mouseRecord(const classes::EventArg& arg);
 
 namespace types {
 const classes::TypeInfo& onMouseEvent();  // "TOnMouseEvent": procedure (Msg: TWMMouse)

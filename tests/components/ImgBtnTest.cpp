@@ -54,11 +54,11 @@ protected:
         btn->setPicDown(solid(kDown).get());
         auto record = [this](const char* name) {
             return handler([this, name](std::span<const classes::EventArg> a) {
-                std::string e = name;
-                e += "(" + std::to_string(std::get<int64_t>(a[0])) + "," +
-                     std::to_string(std::get<int64_t>(a[2])) + "," + std::to_string(std::get<int64_t>(a[3])) +
-                     ")";
-                events.push_back(e);
+                ASSERT_EQ(a.size(), 1u);
+                const components::TWMMouse* m = components::mouseRecord(a[0]);
+                ASSERT_NE(m, nullptr) << "the handler gets the message record";
+                events.push_back(std::string(name) + "(" + std::to_string(m->msg) + "," +
+                                 std::to_string(m->xPos) + "," + std::to_string(m->yPos) + ")");
             });
         };
         btn->onBtnMouseEnter = record("enter");
