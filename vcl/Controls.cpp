@@ -451,7 +451,10 @@ bool TControl::contextPopup(TPoint p) {
         menu->popup(at.x, at.y);
         return true;
     }
-    return false;
+    TControl* top = this;
+    while (top->parent()) top = top->parent();
+    auto* window = dynamic_cast<TWinControl*>(top);
+    return window && window->defaultContextPopup(clientToScreen(p));
 }
 
 TControl::~TControl() {

@@ -350,6 +350,12 @@ public:
     }
     // The top-level window this control is on (itself for a form).
     TWinControl* topLevel();
+    // A top-level window's answer to a context-menu request that no pop-up menu of the
+    // controls under the pointer took (`at` in screen coordinates); true when it showed one.
+    virtual bool defaultContextPopup(TPoint at) {
+        (void)at;
+        return false;
+    }
 
     // Toolkit side: the surface the window shows, painted on demand.
     pictures::Image& surface() { return m_surface; }

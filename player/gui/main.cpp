@@ -89,8 +89,11 @@ int main(int argc, char** argv) {
     runtime::state().setApplicationTitle(player::loadingTitle());
     player::TEmbeddedLoad embeddedLoad(nullptr);
     player::setScriptHost([](const player::ScriptHandover& h) {
-        if (vcl::TAutorunForm* form = player::mainForm())
+        if (vcl::TAutorunForm* form = player::mainForm()) {
             form->onSoundSettings = [] { library::bassSettingsDialog(); };
+            form->onAbout = [] { player::showAboutBox(); };
+            form->installWindowMenu(library::musicLoaded(), runtime::state().soundSettingsMenuDisabled());
+        }
         host::ScriptHost scriptHost(player::mainForm(), host::classImporter());
         scriptHost.play(h.hasSource, h.source, h.bytecode, h.debugInfo);
     });
