@@ -20,11 +20,9 @@ extern char** environ;
 
 namespace host::slots {
 
-namespace {
-
-// Opens a document with the desktop's default application, as the shell's open verb does.
-// Failures are silent: the caller ignores the shell's result.
-void openWithDesktop(const std::string& file) {
+// FIXME: the shell family's ShellExecute (default verb, no parameters, no working folder)
+// takes this over once it is in the library; until then the desktop's opener directly.
+void openLabelTarget(const std::string& file) {
     const std::string native = platform::resolvePath(file).string();
     char opener[] = "xdg-open";
     std::string arg = native;
@@ -34,8 +32,6 @@ void openWithDesktop(const std::string& file) {
     // Reaped apart, so the opener never lingers as a zombie.
     std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
 }
-
-}  // namespace
 
 const script::Imports& imgBtn() {
     static const script::Imports table = [] {
@@ -77,7 +73,7 @@ void importInteractiveLabel(ClassImporter& importer) {
     importer.add(components::TInteractiveLabel::staticClass());
     components::LabelServices& s = components::labelServices();
     if (!s.playMusic) s.playMusic = [](const std::string& file) { library::playMusic(file); };
-    if (!s.open) s.open = openWithDesktop;
+    if (!s.open) s.open = openLabelTarget;
 }
 
 }  // namespace host::slots

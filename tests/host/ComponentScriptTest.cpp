@@ -3,9 +3,13 @@
 // and the region holders.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
+#include <thread>
 
 #include "components/CoolForm.h"
 #include "components/ImgBtn.h"
@@ -13,6 +17,7 @@
 #include "host/ClassImporter.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
+#include "host/Slots.h"
 #include "script/Api.h"
 #include "vcl/Forms.h"
 #include "vcl/Picture.h"
@@ -106,6 +111,112 @@ TEST(ComponentScripts, DriveButtonLabelAndShapedForm) {
     EXPECT_TRUE(cool->mask2()->region()) << "Mask2 holds a copy of the region";
     EXPECT_FALSE(cool->draggable());
     std::filesystem::remove_all(dir);
+}
+
+TEST(ComponentScripts, ImageButtonHandlersReadTheMouseRecord) {
+    auto form = std::make_unique<vcl::TAutorunForm>(nullptr);
+    form->setName("Form1");
+    form->setBorderStyle(vcl::bsNone);
+    form->setBounds(0, 0, 200, 100);
+    auto* result = new vcl::TLabel(form.get());
+    result->setName("Result");
+    result->setParent(form.get());
+    result->setBounds(0, 80, 100, 15);
+    auto* btn = new components::TImgBtn(form.get());
+    btn->setName("ImgBtn1");
+    btn->setParent(form.get());
+    btn->setBounds(40, 30, 20, 10);
+    const std::string source =
+        "procedure Show(Name: string; Msg: TWMMouse);\n"
+        "begin\n"
+        "  Result.Caption := Result.Caption + Name + ':' + IntToStr(Msg.Msg) + ',' + IntToStr(Msg.Keys) + "
+        "',' +\n"
+        "    IntToStr(Msg.XPos) + ',' + IntToStr(Msg.YPos) + ' ';\n"
+        "end;\n"
+        "procedure BtnEnter(Msg: TWMMouse); begin Show('enter', Msg); end;\n"
+        "procedure BtnLeave(Msg: TWMMouse); begin Show('leave', Msg); end;\n"
+        "procedure BtnDown(Msg: TWMMouse); begin Show('down', Msg); Msg.XPos := 99; end;\n"
+        "procedure BtnUp(Msg: TWMMouse); begin Show('up', Msg); end;\n"
+        "begin\n"
+        "  ImgBtn1.OnMouseEnter := @BtnEnter;\n"
+        "  ImgBtn1.OnMouseLeave := @BtnLeave;\n"
+        "  ImgBtn1.OnMouseDown := @BtnDown;\n"
+        "  ImgBtn1.OnMouseUp := @BtnUp;\n"
+        "end.";
+    host::ScriptHost scriptHost(form.get(), importer());
+    host::Compiled compiled = scriptHost.compile(source);
+    ASSERT_TRUE(compiled.ok) << compileError(form.get(), source);
+    ASSERT_EQ(scriptHost.run(compiled), host::RunOutcome::Finished);
+
+    form->handleMouseMove(0, 45, 35);
+    form->handleMouseDown(vcl::mbLeft, 1u << vcl::ssLeft | 1u << vcl::ssShift, 46, 36, false);
+    form->handleMouseMove(1u << vcl::ssLeft, 150, 60);
+    form->handleMouseUp(vcl::mbLeft, 0, 150, 60);
+    // Enter and leave carry their notification numbers only; the press and the release
+    // their key flags and client position (a release outside: beyond the button).
+    EXPECT_EQ(result->caption(), "enter:45075,0,0,0 down:513,5,6,6 leave:45076,0,0,0 up:514,0,110,30 ");
+}
+
+// A stand-in opener first on PATH: it writes its arguments to `log`, one per line.
+class OpenerStandIn {
+public:
+    OpenerStandIn() : m_dir(std::filesystem::temp_directory_path() / "vantrel-opener-stand-in") {
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir / "bin");
+        const auto opener = m_dir / "bin" / "xdg-open";
+        std::ofstream(opener) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"" << log().string()
+                              << ".part\"\nmv \"" << log().string() << ".part\" \"" << log().string()
+                              << "\"\n";
+        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+        const char* path = std::getenv("PATH");
+        m_oldPath = path ? path : "";
+        setenv("PATH", ((m_dir / "bin").string() + ":" + m_oldPath).c_str(), 1);
+    }
+    ~OpenerStandIn() {
+        setenv("PATH", m_oldPath.c_str(), 1);
+        std::filesystem::remove_all(m_dir);
+    }
+    std::filesystem::path dir() const { return m_dir; }
+    std::filesystem::path log() const { return m_dir / "opened.txt"; }
+    // The arguments of the last start, waiting up to five seconds for it; "" when none came.
+    std::string arguments() const {
+        for (int i = 0; i < 500 && !std::filesystem::exists(log()); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream in(log());
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    std::filesystem::path m_dir;
+    std::string m_oldPath;
+};
+
+TEST(ComponentScripts, TheLabelOpensItsTargetWithTheDesktopsOpener) {
+    importer();  // installs the label's services
+    OpenerStandIn opener;
+    const auto target = opener.dir() / "read me.txt";
+    std::ofstream(target) << "text";
+
+    auto form = std::make_unique<vcl::TAutorunForm>(nullptr);
+    form->setBorderStyle(vcl::bsNone);
+    form->setBounds(0, 0, 200, 100);
+    auto* link = new components::TInteractiveLabel(form.get());
+    link->setParent(form.get());
+    link->setAutoSize(false);
+    link->setBounds(10, 10, 60, 20);
+    link->setRunFileOnClick(target.string());
+    // Pressed on the label and released outside it: the target opens all the same.
+    form->handleMouseMove(0, 20, 15);
+    form->handleMouseDown(vcl::mbLeft, 1u << vcl::ssLeft, 20, 15, false);
+    form->handleMouseMove(1u << vcl::ssLeft, 150, 80);
+    form->handleMouseUp(vcl::mbLeft, 0, 150, 80);
+    EXPECT_EQ(opener.arguments(), target.string() + "\n") << "one argument, the file itself";
+
+    std::filesystem::remove(opener.log());
+    host::slots::openLabelTarget(opener.dir().string() + "\\READ ME.TXT");
+    EXPECT_EQ(opener.arguments(), target.string() + "\n") << "a script path resolves before it is handed on";
 }
 
 }  // namespace
