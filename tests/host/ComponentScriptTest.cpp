@@ -3,6 +3,8 @@
 // and the region holders.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -142,16 +144,20 @@ TEST(ComponentScripts, ImageButtonHandlersReadTheMouseRecord) {
         "  ImgBtn1.OnMouseLeave := @BtnLeave;\n"
         "  ImgBtn1.OnMouseDown := @BtnDown;\n"
         "  ImgBtn1.OnMouseUp := @BtnUp;\n"
+        "  Form1.ShowModal;\n"
         "end.";
     host::ScriptHost scriptHost(form.get(), importer());
     host::Compiled compiled = scriptHost.compile(source);
     ASSERT_TRUE(compiled.ok) << compileError(form.get(), source);
+    // The mouse moves while the form is modal, so the script's handlers are still there.
+    QTimer::singleShot(0, [&form] {
+        form->handleMouseMove(0, 45, 35);
+        form->handleMouseDown(vcl::mbLeft, 1u << vcl::ssLeft | 1u << vcl::ssShift, 46, 36, false);
+        form->handleMouseMove(1u << vcl::ssLeft, 150, 60);
+        form->handleMouseUp(vcl::mbLeft, 0, 150, 60);
+        form->close();
+    });
     ASSERT_EQ(scriptHost.run(compiled), host::RunOutcome::Finished);
-
-    form->handleMouseMove(0, 45, 35);
-    form->handleMouseDown(vcl::mbLeft, 1u << vcl::ssLeft | 1u << vcl::ssShift, 46, 36, false);
-    form->handleMouseMove(1u << vcl::ssLeft, 150, 60);
-    form->handleMouseUp(vcl::mbLeft, 0, 150, 60);
     // Enter and leave carry their notification numbers only; the press and the release
     // their key flags and client position (a release outside: beyond the button).
     EXPECT_EQ(result->caption(), "enter:45075,0,0,0 down:513,5,6,6 leave:45076,0,0,0 up:514,0,110,30 ");
