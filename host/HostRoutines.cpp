@@ -1,6 +1,7 @@
 #include "host/HostRoutines.h"
 
 #include "host/DebuggerLink.h"
+#include "library/Shell.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
 #include "runtime/Placeholders.h"
@@ -13,20 +14,6 @@ namespace {
 
 enum TDebugCommand { DC_HINT, DC_ERROR, DC_WARNING };
 
-// Parameter 0 is the player itself, as the system gives its path (at most 260 characters).
-std::string paramStr(int32_t index) {
-    if (index == 0) {
-        std::string path = platform::windowsPath(runtime::state().executable());
-        return path.size() < 260 ? path : path.substr(0, 259);
-    }
-    std::vector<std::string> args = runtime::state().arguments();
-    if (index < 0 || static_cast<size_t>(index) > args.size()) return {};
-    // A parameter longer than the system's limit is cut there.
-    std::string arg = args[static_cast<size_t>(index) - 1];
-    if (arg.size() > 4096) arg.resize(4096);
-    return arg;
-}
-
 }  // namespace
 
 const script::Imports& hostRoutineImports() {
@@ -34,9 +21,8 @@ const script::Imports& hostRoutineImports() {
         script::Imports m;
         m.routine("procedure ExitProcess(ExitCode : integer)",
                   [](int32_t code) { runtime::ExitProcess(code); })
-            .routine("Function ParamCount : Integer",
-                     [] { return static_cast<int32_t>(runtime::state().arguments().size()); })
-            .routine("Function ParamStr( Index : Integer) : string", &paramStr)
+            .routine("Function ParamCount : Integer", &library::paramCount)
+            .routine("Function ParamStr( Index : Integer) : string", &library::paramStr)
             .bind("RepConst", [](const std::string& s) { return runtime::RepConst(s); })
             .bind("DERepConst", [](const std::string& s) { return runtime::DERepConst(s); });
         return m;

@@ -16,6 +16,7 @@
 #include "library/IFSI_Messages.h"
 #include "library/IFSI_Music.h"
 #include "library/IFSI_Registry.h"
+#include "library/IFSI_Shell.h"
 #include "library/IFSI_Strings.h"
 #include "library/IFSI_System.h"
 #include "script/Api.h"
@@ -43,7 +44,7 @@ const script::Imports& internalPlayList() { return library::playListImports(); }
 const script::Imports& music() {
     static const script::Imports table = [] {
         script::Imports m;
-        m.add(library::musicImports()).add(slots::musicRoutines());
+        m.add(library::musicImports()).add(library::cdAndTagImports()).add(slots::musicRoutines());
         return m;
     }();
     return table;
@@ -74,7 +75,7 @@ const TableRow kFuncsLibraryPart[] = {
     {"IFSI_Funcs: files, folders, drives", &library::fileImports},
     {"IFSI_Funcs: registry, INI, variables", &library::registryImports},
     {"IFSI_Funcs: system", &library::systemImports},
-    {"IFSI_Funcs: shell, processes", &slots::shellFamily},
+    {"IFSI_Funcs: shell, processes", &library::shellImports},
     {"IFSI_Funcs: network, download, printing", &slots::networkFamily},
     {"IFSI_SHDocVw", &slots::webBrowser},
     {"IFSI_ImgBtn", &slots::imgBtn},

@@ -28,9 +28,6 @@ const script::Imports& richEditViewer() { return empty(); }
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
 
-// FIXME: the shell, process and installation routines.
-const script::Imports& shellFamily() { return empty(); }
-
 // FIXME: the network, download and printing routines.
 const script::Imports& networkFamily() { return empty(); }
 

@@ -1,11 +1,25 @@
 #include "library/IFSI_Music.h"
 
+#include "classes/NativeType.h"
 #include "classes/TStrings.h"
 #include "components/InternalPlayList.h"
 #include "library/Music.h"
 #include "library/MusicConvert.h"
 #include "library/MusicPlayList.h"
+#include "library/MusicTags.h"
 #include "script/Imports.h"
+
+template <>
+struct classes::RecordFields<library::TMUSICTag>
+    : classes::Fields<&library::TMUSICTag::Title, &library::TMUSICTag::Artist, &library::TMUSICTag::Album,
+                      &library::TMUSICTag::Year, &library::TMUSICTag::Comment, &library::TMUSICTag::Genre,
+                      &library::TMUSICTag::ExtraInfo> {};
+
+template <>
+struct classes::RecordFields<library::TID3V1Tag>
+    : classes::Fields<&library::TID3V1Tag::ID, &library::TID3V1Tag::Titel, &library::TID3V1Tag::Artist,
+                      &library::TID3V1Tag::Album, &library::TID3V1Tag::Year, &library::TID3V1Tag::Comment,
+                      &library::TID3V1Tag::Genre> {};
 
 namespace library {
 
@@ -51,6 +65,25 @@ const script::Imports& musicImports() {
                      &searchForMusic)
             .routine("function BassSettingsDialog:boolean;", &bassSettingsDialog)
             .routine("function ConvertAudioToWAV(Files : TStrings) : boolean;", &convertAudioToWav);
+        return m;
+    }();
+    return table;
+}
+
+const script::Imports& cdAndTagImports() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.routine("function PlayCDTrack(Drive,Track : DWORD):integer;", &playCdTrack)
+            .routine("function PlayCDTrackLoop(Drive,Track : DWORD):integer;", &playCdTrackLoop)
+            .routine("function GetTracks(DRIVE : DWORD) : DWORD;", &getTracks)
+            .routine("function GetCDDriveDescription(DRIVE : DWORD) : string;", &getCdDriveDescription)
+            .routine("function GetCDDriveLetter(DRIVE : DWORD) : string;", &getCdDriveLetter)
+            .routine("function CD_DoorIsOpen(DRIVE : DWORD) : boolean;", &cdDoorIsOpen)
+            .routine("function CD_DoorIsLocked(DRIVE : DWORD) : boolean;", &cdDoorIsLocked)
+            .routine("function CD_Door(DRIVE,ACTION : DWORD) : boolean;", &cdDoor)
+            .routine("function GetMusicTags(MusicHandle:integer):TMUSICTag", &getMusicTags)
+            .routine("Function ReadID3V1Tag( FileName : string) : TID3V1Tag", &readId3v1Tag)
+            .routine("Function GenreByteToName( const Genre : Byte) : String", &genreByteToName);
         return m;
     }();
     return table;

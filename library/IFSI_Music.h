@@ -9,6 +9,8 @@ class Imports;
 namespace library {
 
 const script::Imports& musicImports();
+// The CD routines, the channel tags, the ID3v1 reader and the genre table.
+const script::Imports& cdAndTagImports();
 const script::Imports& playListImports();
 
 }  // namespace library

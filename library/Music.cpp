@@ -130,12 +130,50 @@ static_assert(std::size(kBassNames) == 100);
 music::Api s_api;
 bool s_loaded = false;
 bool s_cdLoaded = false;
+bool s_tagsLoaded = false;
 bool s_started = false;
 
 template <class F>
 void bindOne(std::span<const media::EntryPoint> table, const char* name, F*& slot, bool& ok) {
     slot = media::bindEntryPoint<F>(table, name);
     if (!slot) ok = false;
+}
+
+// All of the CD family or none of it.
+bool bindCd(music::Api& a) {
+    bool ok = true;
+    for (const media::EntryPoint& e : media::cdEntryPoints())
+        if (!e.address) ok = false;
+    if (!ok) return false;
+    const auto t = media::cdEntryPoints();
+    music::Api cd = a;
+#define VANTREL_BIND(fn) bindOne(t, #fn, cd.fn, ok)
+    VANTREL_BIND(BASS_CD_GetDriveDescription);
+    VANTREL_BIND(BASS_CD_GetDriveLetter);
+    VANTREL_BIND(BASS_CD_Door);
+    VANTREL_BIND(BASS_CD_DoorIsOpen);
+    VANTREL_BIND(BASS_CD_DoorIsLocked);
+    VANTREL_BIND(BASS_CD_GetTracks);
+    VANTREL_BIND(BASS_CD_GetID);
+    VANTREL_BIND(BASS_CD_StreamCreate);
+    VANTREL_BIND(BASS_CD_StreamCreateFile);
+    VANTREL_BIND(BASS_CD_StreamGetTrack);
+#undef VANTREL_BIND
+    if (ok) a = cd;
+    return ok;
+}
+
+// The tag family counts only when every entry point is there and it is the version whose
+// formats the tag routine uses.
+bool bindTags(music::Api& a) {
+    const auto t = media::tagsEntryPoints();
+    for (const media::EntryPoint& e : t)
+        if (!e.address) return false;
+    auto* version = media::bindEntryPoint<decltype(media::TAGS_GetVersion)>(t, "TAGS_GetVersion");
+    auto* read = media::bindEntryPoint<decltype(media::TAGS_Read)>(t, "TAGS_Read");
+    if (!version || !read || version() != media::kTagsVersion) return false;
+    a.TAGS_Read = read;
+    return true;
 }
 
 bool bindAll() {
@@ -185,13 +223,12 @@ bool bindAll() {
     VANTREL_BIND(BASS_ChannelGetData);
     VANTREL_BIND(BASS_ChannelSetSync);
     VANTREL_BIND(BASS_ChannelRemoveSync);
+    VANTREL_BIND(BASS_MusicGetName);
+    VANTREL_BIND(BASS_StreamGetTags);
 #undef VANTREL_BIND
     if (!ok) return false;
-    bool cd = true;
-    for (const media::EntryPoint& e : media::cdEntryPoints())
-        if (!e.address) cd = false;
-    if (cd) bindOne(media::cdEntryPoints(), "BASS_CD_StreamCreateFile", a.BASS_CD_StreamCreateFile, cd);
-    s_cdLoaded = cd;
+    s_cdLoaded = bindCd(a);
+    s_tagsLoaded = bindTags(a);
     s_api = a;
     return true;
 }
@@ -285,6 +322,7 @@ void collect(const std::string& path, bool recursive, std::set<std::pair<uint64_
 namespace music {
 
 const Api& api() { return s_api; }
+Api& apiForTests() { return s_api; }
 
 bool isExistingFile(std::string_view windowsName) {
     return !windowsName.empty() && nativeIsFile(platform::resolvePath(windowsName));
@@ -309,6 +347,7 @@ bool bindMusicLibrary(bool bound) {
     if (!bound) {
         s_loaded = false;
         s_cdLoaded = false;
+        s_tagsLoaded = false;
         return false;
     }
     if (!s_loaded) s_loaded = bindAll();
@@ -317,6 +356,7 @@ bool bindMusicLibrary(bool bound) {
 
 bool musicLoaded() { return s_loaded; }
 bool cdLoaded() { return s_loaded && s_cdLoaded; }
+bool tagsLoaded() { return s_loaded && s_tagsLoaded; }
 
 bool startMusic() {
     if (s_started) return s_loaded;

@@ -30,6 +30,8 @@ bool bindMusicLibrary(bool bound = true);
 bool musicLoaded();
 // Set when the CD family bound as a whole too; only then are ".cda" names tried.
 bool cdLoaded();
+// Set when the tag family bound and answered its expected version.
+bool tagsLoaded();
 
 // The stored settings (HKEY_CURRENT_USER, the running player's key).
 void restoreSoundSettings();

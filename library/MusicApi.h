@@ -4,6 +4,7 @@
 
 #include "media/Bass.h"
 #include "media/CdAudio.h"
+#include "media/Tags.h"
 
 namespace library::music {
 
@@ -48,11 +49,27 @@ struct Api {
     VANTREL_SLOT(BASS_ChannelGetData);
     VANTREL_SLOT(BASS_ChannelSetSync);
     VANTREL_SLOT(BASS_ChannelRemoveSync);
+    VANTREL_SLOT(BASS_MusicGetName);
+    VANTREL_SLOT(BASS_StreamGetTags);
+    // The CD family, set only when it bound as a whole.
+    VANTREL_SLOT(BASS_CD_GetDriveDescription);
+    VANTREL_SLOT(BASS_CD_GetDriveLetter);
+    VANTREL_SLOT(BASS_CD_Door);
+    VANTREL_SLOT(BASS_CD_DoorIsOpen);
+    VANTREL_SLOT(BASS_CD_DoorIsLocked);
+    VANTREL_SLOT(BASS_CD_GetTracks);
+    VANTREL_SLOT(BASS_CD_GetID);
+    VANTREL_SLOT(BASS_CD_StreamCreate);
     VANTREL_SLOT(BASS_CD_StreamCreateFile);
+    VANTREL_SLOT(BASS_CD_StreamGetTrack);
+    // The tag family, set only when it bound and answered the expected version.
+    VANTREL_SLOT(TAGS_Read);
 #undef VANTREL_SLOT
 };
 
 // Valid while musicLoaded().
 const Api& api();
+// The bound table itself, so tests can stand in for single entry points and restore them.
+Api& apiForTests();
 
 }  // namespace library::music

@@ -5,6 +5,7 @@
 #include "base/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "platform/PendingRenames.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
 #include "player/Loader.h"
@@ -59,6 +60,8 @@ void initialiseModule(const fs::path& executable) {
         s.setSoundSettingsMenuDisabled(
             platform::readProfileInt(s.iniFile(), "Autorun", "DisableSoundSettingsMenuItem", 0) != 0);
         s.setSourceFolder(executable.parent_path());
+        // Replacements a script asked for "at the next restart" happen at the player's.
+        platform::applyPendingRenames();
         const std::vector<fs::path> candidates = platform::userTempFolderCandidates();
         for (const fs::path& userTemp : candidates) runtime::TempFolders::removeStaleFolders(userTemp);
         runtime::addCleanupStep(runtime::kCleanupTempFiles,

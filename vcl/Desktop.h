@@ -41,6 +41,11 @@ std::vector<std::string> fontFamilies();
 // A font of exactly this family is installed (letter case aside): a substitute the desktop
 // would use in its place does not count.
 bool fontFamilyExists(std::string_view family);
+// Adds the fonts of a file (native path, UTF-8) for this process until it ends; true when
+// at least one family was added. Removing gives them up again; true when the file had been
+// added. Main thread.
+bool addFontFile(const std::string& file);
+bool removeFontFile(const std::string& file);
 
 // Plain text on the clipboard (replacing what it held); the text it holds, empty when none.
 void setClipboardText(std::string_view text);

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "components/InternalPlayList.h"
+#include "library/IFSI_Conventions.h"
 #include "library/IFSI_Music.h"
 #include "library/Music.h"
 #include "library/MusicPlayList.h"
@@ -85,6 +86,8 @@ ScriptSession& MusicFixture::session() {
         m_session = std::make_unique<ScriptSession>();
         m_session->tables.push_back(&library::playListImports());
         m_session->tables.push_back(&library::musicImports());
+        m_session->tables.push_back(&library::conventionImports());  // the tag records
+        m_session->tables.push_back(&library::cdAndTagImports());
         m_session->tables.push_back(&testRoutines());
     }
     return *m_session;

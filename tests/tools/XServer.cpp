@@ -343,7 +343,7 @@ bool ProgramProcess::ping(Display* display, Window window) {
     });
 }
 
-int ProgramProcess::closeAndWait(Display* display, Window window) {
+void requestClose(Display* display, Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -353,6 +353,10 @@ int ProgramProcess::closeAndWait(Display* display, Window window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
+}
+
+int ProgramProcess::closeAndWait(Display* display, Window window) {
+    requestClose(display, window);
     const int code = waitExit(m_pid, std::chrono::seconds(20));
     if (code >= 0) {
         m_pid = -1;

@@ -58,6 +58,9 @@ void click(Display* display, unsigned int physicalButton);
 
 std::string utf8Property(Display* display, Window window, const char* name);
 
+// Asks the window to close as a window manager would (WM_DELETE_WINDOW).
+void requestClose(Display* display, Window window);
+
 // One of the utility programs started against the test's display.
 class ProgramProcess {
 public:

@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <map>
 
 #include "base/AnsiText.h"
 #include "vcl/Desktop.h"
@@ -134,6 +135,35 @@ bool fontFamilyExists(std::string_view family) {
     for (const QString& f : QFontDatabase::families())
         if (plainFamily(f).compare(wanted, Qt::CaseInsensitive) == 0) return true;
     return false;
+}
+
+namespace {
+// The application-font ids of the files added, by path.
+std::map<std::string, int>& addedFonts() {
+    static std::map<std::string, int> ids;
+    return ids;
+}
+}  // namespace
+
+bool addFontFile(const std::string& file) {
+    if (!qApp || file.empty()) return false;
+    if (addedFonts().count(file)) return true;
+    const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
+    if (id < 0) return false;
+    if (QFontDatabase::applicationFontFamilies(id).isEmpty()) {
+        QFontDatabase::removeApplicationFont(id);
+        return false;
+    }
+    addedFonts()[file] = id;
+    return true;
+}
+
+bool removeFontFile(const std::string& file) {
+    auto it = addedFonts().find(file);
+    if (it == addedFonts().end()) return false;
+    const bool removed = QFontDatabase::removeApplicationFont(it->second);
+    addedFonts().erase(it);
+    return removed;
 }
 
 void setClipboardText(std::string_view text) {
