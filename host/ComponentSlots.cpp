@@ -1,10 +1,7 @@
 // The registration slots of the player's own controls for links and window shapes: the image
 // button, the interactive label with the services it reaches (music, the desktop's opener)
 // and the shaped form with its region holder.
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <thread>
+#include <exception>
 
 #include "components/CoolForm.h"
 #include "components/ImgBtn.h"
@@ -12,25 +9,19 @@
 #include "host/ClassImporter.h"
 #include "host/Slots.h"
 #include "library/Music.h"
-#include "platform/Paths.h"
+#include "library/Shell.h"
 #include "script/Api.h"
 #include "script/Imports.h"
 
-extern char** environ;
-
 namespace host::slots {
 
-// FIXME: the shell family's ShellExecute (default verb, no parameters, no working folder)
-// takes this over once it is in the library; until then the desktop's opener directly.
 void openLabelTarget(const std::string& file) {
-    const std::string native = platform::resolvePath(file).string();
-    char opener[] = "xdg-open";
-    std::string arg = native;
-    char* argv[] = {opener, arg.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) != 0) return;
-    // Reaped apart, so the opener never lingers as a zombie.
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    // The shell's default verb, with no parameters and no working folder; its answer is
+    // ignored, and so is a failure to start anything.
+    try {
+        library::shellExecute(file, {}, {});
+    } catch (const std::exception&) {
+    }
 }
 
 const script::Imports& imgBtn() {
