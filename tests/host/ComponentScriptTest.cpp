@@ -19,7 +19,6 @@
 #include "host/ClassImporter.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
-#include "host/Slots.h"
 #include "script/Api.h"
 #include "vcl/Forms.h"
 #include "vcl/Picture.h"
@@ -221,7 +220,8 @@ TEST(ComponentScripts, TheLabelOpensItsTargetWithTheDesktopsOpener) {
     EXPECT_EQ(opener.arguments(), target.string() + "\n") << "one argument, the file itself";
 
     std::filesystem::remove(opener.log());
-    host::slots::openLabelTarget(opener.dir().string() + "\\READ ME.TXT");
+    ASSERT_TRUE(components::labelServices().open);
+    components::labelServices().open(opener.dir().string() + "\\READ ME.TXT");
     EXPECT_EQ(opener.arguments(), target.string() + "\n") << "a script path resolves before it is handed on";
 }
 
