@@ -307,4 +307,11 @@ const NativeType& nativeType() {
     return detail::describe<std::remove_cvref_t<T>>();
 }
 
+// An event argument that hands the record `r` to the handler (see RecordArg); `r` must
+// outlive the call.
+template <class R>
+RecordArg recordArg(R& r) {
+    return {&nativeType<R>(), &r};
+}
+
 }  // namespace classes

@@ -64,10 +64,20 @@ private:
     std::vector<Variant> m_items;
 };
 
+struct NativeType;
+
+// A record passed to an event handler (the mouse message of an image button): the raiser's
+// own record and its description (classes::recordArg builds one). A value parameter reads
+// it, and may move its strings out; a var parameter's final value is written back into it.
+struct RecordArg {
+    const NativeType* type = nullptr;
+    void* data = nullptr;
+};
+
 // One argument of an event call. A `var` parameter is passed as a pointer so the handler
 // can write it back (Key: Word in OnKeyDown, CanClose: Boolean in OnCloseQuery).
 using EventArg = std::variant<int64_t, long double, bool, std::string, TObject*, int64_t*, long double*,
-                              bool*, std::string*, TObject**>;
+                              bool*, std::string*, TObject**, RecordArg>;
 
 // A bound event handler, the value of a Method-kind property. `code` identifies the
 // procedure (a script procedure, a published method) and `data` the object it runs on;

@@ -2,13 +2,17 @@
 
 #include "classes/ClassInfo.h"
 #include "components/ActiveXPlaceholders.h"
+#include "components/CoolForm.h"
+#include "components/ImgBtn.h"
+#include "components/InteractiveLabel.h"
 #include "components/TimerEx.h"
 
 namespace components {
 
 void registerComponentClasses() {
-    classes::ClassRegistry::registerClasses(
-        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass()});
+    classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
+                                             &TShockwaveFlash::staticClass(), &TImgBtn::staticClass(),
+                                             &TInteractiveLabel::staticClass(), &TCoolForm::staticClass()});
 }
 
 }  // namespace components

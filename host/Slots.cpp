@@ -16,9 +16,6 @@ const script::Imports& empty() {
 
 }  // namespace
 
-// FIXME: TCoolForm (the shaped form).
-const script::Imports& coolForm() { return empty(); }
-
 // FIXME: TRichEditViewer.
 const script::Imports& richEditViewer() { return empty(); }
 
@@ -38,12 +35,6 @@ const script::Imports& webBrowser() {
     }();
     return table;
 }
-
-// FIXME: TImgBtn.
-const script::Imports& imgBtn() { return empty(); }
-
-// FIXME: TInteractiveLabel.
-const script::Imports& interactiveLabel() { return empty(); }
 
 // FIXME: the CD and tag routines.
 const script::Imports& musicRoutines() { return empty(); }
@@ -68,17 +59,8 @@ const script::Imports& agent() { return empty(); }
 // FIXME: the speech routines.
 const script::Imports& speech() { return empty(); }
 
-// FIXME: TCoolForm and its region type.
-void importCoolForm(ClassImporter&) {}
-
 // FIXME: TRichEditViewer.
 void importRichEditViewer(ClassImporter&) {}
-
-// FIXME: TImgBtn.
-void importImgBtn(ClassImporter&) {}
-
-// FIXME: TInteractiveLabel.
-void importInteractiveLabel(ClassImporter&) {}
 
 // FIXME: the Flash availability check, then TShockwaveFlash (the control or its stand-in).
 void importShockwaveFlash(ClassImporter&) {}

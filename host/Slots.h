@@ -5,6 +5,8 @@
 // stand-ins' classes meanwhile); the FIXME in each body names what arrives there.
 #pragma once
 
+#include <string>
+
 namespace script {
 class Executor;
 class Imports;
@@ -35,6 +37,10 @@ const script::Imports& mciObject();           // TMCIObject
 const script::Imports& agent();               // TMSAgent
 const script::Imports& credits();             // TScrollingCredits
 const script::Imports& speech();              // the TTS_ routines
+
+// The interactive label's release: `file` (a script path, placeholders expanded) opened
+// with its type's default action, as the shell does. Failures are silent.
+void openLabelTarget(const std::string& file);
 
 // Class importer rows.
 void importCoolForm(ClassImporter& importer);

@@ -70,6 +70,7 @@ TBassOpt::TBassOpt() : m_view(std::make_unique<View>()) {
     View& v = *m_view;
     v.form = std::make_unique<vcl::TForm>(nullptr);
     vcl::TForm& f = *v.form;
+    f.setName("BassOpt");  // the name automation closes it by
     f.setCaption("Bass Options");
     f.setBorderStyle(vcl::bsDialog);
     f.setBorderIcons(1u << vcl::biSystemMenu);

@@ -85,12 +85,16 @@ void handleInformationSwitches(const runtime::CommandLine& commandLine) {
         runtime::ExitProcess(kExitInformation);
     }
     if (commandLine.has("/ABOUT")) {
-        platform::dialogs().about(
-            "About ...",
-            runtime::formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {runtime::kPlayerVersion}),
-            kCredits);
+        showAboutBox();
         runtime::ExitProcess(kExitAbout);
     }
+}
+
+void showAboutBox() {
+    platform::dialogs().about(
+        "About ...",
+        runtime::formatStrings("Vantrel\r\nVersion %s\r\nMade by Tamberlo", {runtime::kPlayerVersion}),
+        kCredits);
 }
 
 std::string loadingTitle() {

@@ -25,6 +25,9 @@ void initialiseModule(const std::filesystem::path& executable);
 // the about box. Returns when neither switch is given.
 void handleInformationSwitches(const runtime::CommandLine& commandLine);
 
+// The player's about box (modal; through the dialog service).
+void showAboutBox();
+
 // "LoadingText" of the INI file, else "Vantrel".
 std::string loadingTitle();
 

@@ -481,6 +481,11 @@ void toNative(const TypeDesc* t, Slot v, const classes::NativeType& nt, void* ds
     }
 }
 
+bool recordFits(const TypeDesc* t, const classes::NativeType& nt, bool byRef) {
+    if (t->kind != TypeKind::Record || nt.kind != NK::Record) return false;
+    return incompatible(t, nt, false, false).empty() && (!byRef || incompatible(t, nt, true, false).empty());
+}
+
 Slot fromNative(const TypeDesc* t, const classes::NativeType& nt, void* src, Vm& vm) {
     switch (nt.kind) {
     case NK::Void: return Slot{.i = 0};

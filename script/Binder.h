@@ -62,6 +62,9 @@ void callBound(const BoundCall& call, Slot* args, Slot* result, classes::TObject
 // One value between its script type and a C++ object of `nt` (constructed at dst / src).
 void toNative(const TypeDesc* type, Slot value, const classes::NativeType& nt, void* dst, Vm& vm);
 Slot fromNative(const TypeDesc* type, const classes::NativeType& nt, void* src, Vm& vm);  // owned
+// Whether a native record can pass into a script parameter of type `type` (and, for a
+// var parameter, back out again).
+bool recordFits(const TypeDesc* type, const classes::NativeType& nt, bool byRef);
 // Published property values.
 Slot fromProperty(const TypeDesc* type, const classes::PropValue& v, Vm& vm);  // owned
 classes::PropValue toProperty(const TypeDesc* type, const classes::TypeInfo& info, Slot v, Vm& vm);

@@ -42,8 +42,14 @@ RuntimeError cannotImport(const std::string& name) {
 }
 
 // An event argument as the value of a script parameter of type `t`.
-Slot fromEventArg(const classes::EventArg& a, const TypeDesc* t) {
+Slot fromEventArg(const classes::EventArg& a, const Param& prm, Vm& vm) {
+    const TypeDesc* t = prm.type;
     auto mismatch = [] { fail(TIFException::erCouldNotCallProc); };
+    if (auto* r = std::get_if<classes::RecordArg>(&a)) {
+        // A handler declared with another record than the raiser's cannot be called.
+        if (!r->type || !r->data || !recordFits(t, *r->type, prm.byRef())) mismatch();
+        return fromNative(t, *r->type, r->data, vm);
+    }
     auto fromInt = [&](int64_t v) -> Slot {
         switch (t->kind) {
         case TypeKind::Integer:
@@ -89,8 +95,10 @@ Slot fromEventArg(const classes::EventArg& a, const TypeDesc* t) {
 }
 
 // Writes a var parameter's final value back through the event argument's pointer.
-void toEventArg(const classes::EventArg& a, const TypeDesc* t, Slot v) {
-    if (auto* p = std::get_if<int64_t*>(&a))
+void toEventArg(const classes::EventArg& a, const TypeDesc* t, Slot v, Vm& vm) {
+    if (auto* r = std::get_if<classes::RecordArg>(&a))
+        toNative(t, v, *r->type, r->data, vm);
+    else if (auto* p = std::get_if<int64_t*>(&a))
         **p = t->kind == TypeKind::Set ? int64_t(v.p ? static_cast<SetObj*>(v.p)->bits[0] : 0) : v.i;
     else if (auto* b = std::get_if<bool*>(&a))
         **b = v.i != 0;
@@ -111,7 +119,7 @@ const classes::ClassInfo* owner(const PropRef& r) {
 bool isPointer(const classes::EventArg& a) {
     return std::holds_alternative<int64_t*>(a) || std::holds_alternative<bool*>(a) ||
            std::holds_alternative<long double*>(a) || std::holds_alternative<std::string*>(a) ||
-           std::holds_alternative<classes::TObject**>(a);
+           std::holds_alternative<classes::TObject**>(a) || std::holds_alternative<classes::RecordArg>(a);
 }
 
 }  // namespace
@@ -463,7 +471,7 @@ void Vm::runEvent(int index, std::span<const classes::EventArg> args) {
         for (size_t i = 0; i < args.size(); ++i) {
             const Param& prm = p.sig.params[i];
             if (!prm.byRef()) continue;
-            if (isPointer(args[i])) toEventArg(args[i], prm.type, cells[i]);
+            if (isPointer(args[i])) toEventArg(args[i], prm.type, cells[i], *this);
             if (prm.type->isManaged()) release(cells[i].p);
             cells[i].p = nullptr;
         }
@@ -471,7 +479,7 @@ void Vm::runEvent(int index, std::span<const classes::EventArg> args) {
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const Param& prm = p.sig.params[i];
-            Slot v = fromEventArg(args[i], prm.type);
+            Slot v = fromEventArg(args[i], prm, *this);
             if (prm.byRef()) {
                 cells[i] = v;
                 (sp++)->a = &cells[i];

@@ -451,7 +451,10 @@ bool TControl::contextPopup(TPoint p) {
         menu->popup(at.x, at.y);
         return true;
     }
-    return false;
+    TControl* top = this;
+    while (top->parent()) top = top->parent();
+    auto* window = dynamic_cast<TWinControl*>(top);
+    return window && window->defaultContextPopup(clientToScreen(p));
 }
 
 TControl::~TControl() {
@@ -1079,7 +1082,17 @@ void TWinControl::handleMouseMove(TShiftState shift, int x, int y) {
     }
     TControl* hit = m_captured ? m_captured : controlAtPos({x, y});
     if (m_captured && !m_captured->boundsRect().contains({x, y})) hit = nullptr;
-    if (!m_captured && hit != m_hover) {
+    // While a control holds the mouse only it hears of leaving and coming back, as the
+    // system tells it; other controls under the pointer wait for the release.
+    if (m_captured && hit != m_hover && (hit == m_captured || m_hover == m_captured)) {
+        TControl* captured = m_captured;
+        if (m_hover) m_hover->mouseLeave();
+        if (alive.expired() || m_captured != captured) return;
+        m_hover = hit;
+        updatePointer();
+        if (m_hover) m_hover->mouseEnter();
+        if (alive.expired() || m_captured != captured) return;
+    } else if (!m_captured && hit != m_hover) {
         if (m_hover) m_hover->mouseLeave();
         if (alive.expired()) return;
         m_hover = hit ? controlAtPos({x, y}) : nullptr;  // the leave handler may have freed `hit`

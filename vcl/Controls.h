@@ -350,6 +350,12 @@ public:
     }
     // The top-level window this control is on (itself for a form).
     TWinControl* topLevel();
+    // A top-level window's answer to a context-menu request that no pop-up menu of the
+    // controls under the pointer took (`at` in screen coordinates); true when it showed one.
+    virtual bool defaultContextPopup(TPoint at) {
+        (void)at;
+        return false;
+    }
 
     // Toolkit side: the surface the window shows, painted on demand.
     pictures::Image& surface() { return m_surface; }
@@ -360,6 +366,9 @@ public:
     void handleMouseUp(TMouseButton button, TShiftState shift, int x, int y);
     void handleMouseMove(TShiftState shift, int x, int y);
     void handleMouseLeave();
+    // The graphic child that receives the mouse until the next release, or none.
+    TControl* mouseCapture() const { return m_captured; }
+    void releaseMouseCapture() { m_captured = nullptr; }
     // The toolkit window was resized by the user or the window manager.
     virtual void handleResized(int clientW, int clientH);
     // The toolkit window was moved (top-level windows: by the user or the window manager).

@@ -518,9 +518,7 @@ void TCustomForm::setWindowRegion(const std::vector<TRect>& rects) {
     invalidate();
 }
 
-void TCustomForm::beginWindowDrag() {
-    if (handleAllocated() && visible()) handle().beginDrag();
-}
+bool TCustomForm::beginWindowDrag() { return handleAllocated() && visible() && handle().beginDrag(); }
 
 void TCustomForm::handleResized(int clientW, int clientH) { TWinControl::handleResized(clientW, clientH); }
 
@@ -737,7 +735,42 @@ void TAutorunForm::systemCommand(unsigned command) {
     }
 }
 
-void TAutorunForm::handleMinimized() { application().minimize(); }
+TAutorunForm::~TAutorunForm() = default;
+
+void TAutorunForm::installWindowMenu(bool musicLoaded, bool soundSettingsDisabled) {
+    auto menu = std::make_unique<TPopupMenu>(nullptr);
+    bool first = true;
+    for (const MenuEntry& entry : systemMenuEntries(musicLoaded, soundSettingsDisabled)) {
+        // The window menu's leading separator parts the entries from the system's own;
+        // a menu of the player's entries alone starts with its first entry.
+        if (entry.command == 0 && first) continue;
+        auto* item = new TMenuItem(menu.get());
+        if (entry.command == 0) {
+            item->setCaption("-");
+        } else {
+            item->setCaption(entry.text);
+            item->setName(entry.command == kAboutCommand ? "AboutItem" : "SoundSettingsItem");
+            const unsigned command = entry.command;
+            item->onClick = classes::TMethod(
+                item, this, [this, command](std::span<const classes::EventArg>) { systemCommand(command); });
+        }
+        menu->items()->add(item);
+        first = false;
+    }
+    m_windowMenu = std::move(menu);
+}
+
+bool TAutorunForm::defaultContextPopup(TPoint at) {
+    if (!m_windowMenu) return false;
+    m_windowMenu->setPopupComponent(this);
+    m_windowMenu->popup(at.x, at.y);
+    return true;
+}
+
+void TAutorunForm::handleMinimized() {
+    TForm::handleMinimized();
+    application().minimize();
+}
 
 // --- TApplication ---
 

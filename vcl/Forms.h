@@ -123,8 +123,9 @@ public:
     // re-creation.
     void setWindowRegion(const std::vector<TRect>& rects);
     const std::vector<TRect>& windowRegion() const { return m_region; }
-    // Starts moving the window with the mouse, as dragging the caption would.
-    void beginWindowDrag();
+    // Starts moving the window with the mouse, as dragging the caption would. False when
+    // no window manager takes the move (headless, or a platform without one).
+    bool beginWindowDrag();
     void activated(bool active);
 
     classes::TMethod onCreate, onDestroy, onShow, onHide, onActivate, onDeactivate, onPaint, onClose,
@@ -194,6 +195,7 @@ class TAutorunForm : public TForm {
 public:
     CLASSES_OBJECT(TAutorunForm)
     explicit TAutorunForm(classes::TComponent* owner);
+    ~TAutorunForm() override;
 
     static constexpr unsigned kSoundSettingsCommand = 11022;
     static constexpr unsigned kAboutCommand = 11023;
@@ -210,7 +212,18 @@ public:
     std::function<void()> onSoundSettings;
     std::function<void()> onAbout;
 
+    // The window-menu entries as a context menu of the form, shown when no control under
+    // the pointer has a pop-up menu of its own. Its items are "SoundSettingsItem" and
+    // "AboutItem" (for automation); calling it again rebuilds them.
+    void installWindowMenu(bool musicLoaded, bool soundSettingsDisabled);
+    // Null before installWindowMenu.
+    TPopupMenu* windowMenu() const { return m_windowMenu.get(); }
+
     void handleMinimized() override;
+    bool defaultContextPopup(TPoint at) override;
+
+private:
+    std::unique_ptr<TPopupMenu> m_windowMenu;
 };
 
 // The process's application object.

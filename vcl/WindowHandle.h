@@ -66,7 +66,7 @@ public:
     virtual void setRegion(const std::vector<TRect>* rects) = 0;
     // Lets the user drag the window with the mouse button that is down now, as dragging
     // its caption would.
-    virtual void beginDrag() = 0;
+    virtual bool beginDrag() = 0;
     // The menu bar above the client area, built from the items below `items` (null: no
     // bar). The bar is `height` pixels high; the client area keeps its size below it.
     virtual void setMenuBar(const TMenuItem* items, int height) { (void)items, (void)height; }

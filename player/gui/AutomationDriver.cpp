@@ -1,6 +1,7 @@
 #include "player/gui/AutomationDriver.h"
 
 #include <QImage>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,11 +42,19 @@ TCustomForm* findForm(std::string_view name) {
     return nullptr;
 }
 
+// A component of the form, else an entry of a main form's own context menu (the form's
+// components come first, so a project's names always win).
+classes::TComponent* componentOf(TCustomForm& form, std::string_view name) {
+    if (classes::TComponent* c = form.findComponent(name)) return c;
+    auto* main = dynamic_cast<vcl::TAutorunForm*>(&form);
+    return main && main->windowMenu() ? main->windowMenu()->findComponent(name) : nullptr;
+}
+
 // "FORM.NAME", or "NAME" looked up on the forms that show first, the active one before all.
 classes::TComponent* findComponent(std::string_view spec) {
     if (size_t dot = spec.find('.'); dot != std::string_view::npos) {
         TCustomForm* form = findForm(spec.substr(0, dot));
-        return form ? form->findComponent(spec.substr(dot + 1)) : nullptr;
+        return form ? componentOf(*form, spec.substr(dot + 1)) : nullptr;
     }
     std::vector<TCustomForm*> order;
     if (TCustomForm* active = vcl::screen().activeForm()) order.push_back(active);
@@ -54,7 +63,7 @@ classes::TComponent* findComponent(std::string_view spec) {
             if (f->showing() == shown && f != vcl::screen().activeForm()) order.push_back(f);
     for (TCustomForm* f : order) {
         if (base::ansiSameText(f->name(), spec)) return f;
-        if (classes::TComponent* c = f->findComponent(spec)) return c;
+        if (classes::TComponent* c = componentOf(*f, spec)) return c;
     }
     return nullptr;
 }
@@ -260,7 +269,12 @@ bool AutomationDriver::perform(const AutomationStep& step, std::string& problem)
             return false;
         }
         take();
-        guarded([item] { item->click(); });
+        // From the event loop, not from this step: an entry that opens a modal dialog would
+        // otherwise hold the driver inside its own tick, and the next step could never run.
+        QTimer::singleShot(0, [target] {
+            if (auto* again = dynamic_cast<vcl::TMenuItem*>(findComponent(target)))
+                guarded([again] { again->click(); });
+        });
         return true;
     }
     auto* control = dynamic_cast<TControl*>(component);

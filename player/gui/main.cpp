@@ -115,8 +115,11 @@ int main(int argc, char** argv) {
             debuggerWatch->stop();
     });
     player::setScriptHost([&debuggerWatch](const player::ScriptHandover& h) {
-        if (vcl::TAutorunForm* form = player::mainForm())
+        if (vcl::TAutorunForm* form = player::mainForm()) {
             form->onSoundSettings = [] { library::bassSettingsDialog(); };
+            form->onAbout = [] { player::showAboutBox(); };
+            form->installWindowMenu(library::musicLoaded(), runtime::state().soundSettingsMenuDisabled());
+        }
         host::ScriptHost scriptHost(player::mainForm(), host::classImporter());
         scriptHost.play(h.hasSource, h.source, h.bytecode, h.debugInfo);
         // The link lives as long as the script host; the run's end has been reported.

@@ -65,6 +65,20 @@ TEST(ScriptHost, AClickRunsTheHandlerTheScriptAttachedWhileTheFormIsModal) {
     EXPECT_TRUE(box.appFolders().empty());
 }
 
+TEST(ScriptHost, TheMainFormsEntriesAreReachableByAutomation) {
+    Sandbox box;
+    Played r = play(box, "windowmenu",
+                    "click Form1.AboutItem\nanswer OK\nclick Form1.SoundSettingsItem\nclose BassOpt\n"
+                    "close Form1\nanswer OK\n");
+    EXPECT_EQ(r.code, 0) << r.all();
+    ASSERT_EQ(r.of("about").size(), 1u) << r.all();
+    EXPECT_TRUE(contains(r.of("about")[0], "Vantrel")) << r.of("about")[0];
+    // Closing the settings dialog waits for it to show: the entry opened it.
+    ASSERT_EQ(r.of("step").size(), 4u) << r.all();
+    EXPECT_TRUE(contains(r.of("step")[2], "close BassOpt")) << r.all();
+    EXPECT_EQ(r.messages(), std::vector<std::string>{"closed"});
+}
+
 TEST(ScriptHost, ExitProcessEndsWithItsCodeAndRemovesTheTemporaryFolder) {
     Sandbox box;
     Played r = play(box, "exitcode", "answer OK\n");

@@ -123,8 +123,17 @@ TEST(Controls, GraphicControlEventsComeInTheSystemsOrder) {
     form->handleMouseDown(mbLeft, 0, 30, 30, false);
     form->handleMouseMove(0, 150, 100);
     form->handleMouseUp(mbLeft, 0, 150, 100);
-    EXPECT_EQ(log, "enter move move down(10,10) move up leave ")
-        << "release outside: no click, capture keeps events";
+    EXPECT_EQ(log, "enter move move down(10,10) leave move up ")
+        << "release outside: no click, capture keeps the events, leaving is told at once";
+
+    // Coming back while still held is told too; the release inside then clicks.
+    log.clear();
+    form->handleMouseMove(0, 30, 30);
+    form->handleMouseDown(mbLeft, 0, 30, 30, false);
+    form->handleMouseMove(0, 150, 100);
+    form->handleMouseMove(0, 35, 35);
+    form->handleMouseUp(mbLeft, 0, 35, 35);
+    EXPECT_EQ(log, "enter move move down(10,10) leave move enter move click up move ");
 }
 
 TEST(Controls, TopmostVisibleGraphicControlGetsTheMouse) {

@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QWidget>
 #include <memory>
 
 #include "tests/vcl/VclTestSupport.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
+#include "vcl/qt/QtHandle.h"
 
 using namespace vcl;
 using vcltest::handler;
@@ -192,5 +196,86 @@ TEST(Forms, TheMainFormsWindowMenuAndCommands) {
     EXPECT_EQ(minimized, 2) << "the whole application minimises";
     form.systemCommand(0xF060);  // close
     EXPECT_FALSE(form.visible());
+    other.hide();
+}
+
+namespace {
+
+// The texts of the pop-up menu a right-click on `control` opened ("" when none opened);
+// the menu is closed again.
+std::string rightClick(TWinControl& control, const QString& trigger = {}) {
+    QWidget* w = static_cast<qt::QtHandle&>(control.handle()).widget();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), w->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w, &e);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return "";
+    std::string texts;
+    QAction* chosen = nullptr;
+    for (QAction* a : menu->actions()) {
+        if (!texts.empty()) texts += '|';
+        texts += a->isSeparator() ? std::string("-") : a->text().toStdString();
+        if (!trigger.isEmpty() && a->text() == trigger) chosen = a;
+    }
+    if (chosen) chosen->trigger();
+    menu->close();
+    return texts;
+}
+
+}  // namespace
+
+TEST(Forms, TheMainFormsEntriesAreItsContextMenuUnlessTheProjectHasOne) {
+    TAutorunForm form(nullptr);
+    form.setBounds(50, 50, 300, 200);
+    auto* panel = new TPanel(&form);
+    panel->setParent(&form);
+    panel->setBounds(10, 10, 100, 50);
+    std::string log;
+    form.onSoundSettings = [&] { log += "sound "; };
+    form.onAbout = [&] { log += "about "; };
+    form.show();
+    EXPECT_EQ(rightClick(*panel), "") << "no menu before the player installs its entries";
+
+    form.installWindowMenu(true, false);
+    EXPECT_EQ(rightClick(*panel, "&About ..."), "Sound Settings ...|-|&About ...");
+    EXPECT_EQ(rightClick(form, "Sound Settings ..."), "Sound Settings ...|-|&About ...");
+    EXPECT_EQ(log, "about sound ");
+
+    // The entries automation clicks by name.
+    log.clear();
+    auto* sound = dynamic_cast<TMenuItem*>(form.windowMenu()->findComponent("SoundSettingsItem"));
+    auto* about = dynamic_cast<TMenuItem*>(form.windowMenu()->findComponent("AboutItem"));
+    ASSERT_NE(sound, nullptr);
+    ASSERT_NE(about, nullptr);
+    sound->click();
+    about->click();
+    EXPECT_EQ(log, "sound about ");
+
+    form.installWindowMenu(true, true);
+    EXPECT_EQ(rightClick(*panel), "&About ...") << "disabled in the INI file: the about entry alone";
+    EXPECT_EQ(form.windowMenu()->findComponent("SoundSettingsItem"), nullptr);
+
+    TPopupMenu* own =
+        newPopupMenu(&form, "PopupMenu1", paLeft, true, {newItem("&Own", 0, false, true, {}, 0, "Own1")});
+    panel->setPopupMenu(own);
+    EXPECT_EQ(rightClick(*panel), "&Own") << "the project's own menu wins";
+    EXPECT_EQ(rightClick(form), "&About ...") << "where the project has none, the entries stay";
+    form.hide();
+}
+
+TEST(Forms, MinimisingTheMainFormMinimisesEveryWindow) {
+    TAutorunForm form(nullptr);
+    TForm other(nullptr);
+    form.setCaption("main-minimised");
+    other.setCaption("other-minimised");
+    form.show();
+    other.show();
+    form.handleMinimized();  // as the window manager reports it
+    EXPECT_EQ(form.windowState(), wsMinimized);
+    int minimized = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->windowTitle() == "main-minimised" || w->windowTitle() == "other-minimised")
+            minimized += w->isMinimized();
+    EXPECT_EQ(minimized, 2);
+    form.hide();
     other.hide();
 }

@@ -275,8 +275,9 @@ void QtHandle::setRegion(const std::vector<TRect>* rects) {
     m_widget->setMask(region);
 }
 
-void QtHandle::beginDrag() {
-    if (QWindow* w = m_widget->window()->windowHandle()) w->startSystemMove();
+bool QtHandle::beginDrag() {
+    QWindow* w = m_widget->window()->windowHandle();
+    return w && w->startSystemMove();
 }
 
 pictures::Image QtHandle::grab() {

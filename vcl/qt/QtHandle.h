@@ -115,7 +115,7 @@ public:
     void activate() override;
     void setOpacity(int alpha) override;
     void setRegion(const std::vector<TRect>* rects) override;
-    void beginDrag() override;
+    bool beginDrag() override;
     pictures::Image grab() override;
 
 protected:
