@@ -7,7 +7,11 @@
 namespace media {
 
 namespace {
-constexpr int kWorkerPeriodMs = 10;
+// The decode-ahead period while anything plays. Wake-ups cost far more than the decoding
+// done in each (in a virtual machine above all), so the worker sleeps as long as the
+// smallest playing ring allows: a quarter of it, never over kWorkerPeriodMs.
+constexpr int kWorkerPeriodMs = 40;
+constexpr int kMinWorkerPeriodMs = 5;
 constexpr int kIdlePeriodMs = 250;
 constexpr int kVirtualStepMs = 10;
 }  // namespace
@@ -208,10 +212,17 @@ void Engine::workerLoop() {
                 .count());
         // Idle engines wake rarely; starting a channel wakes the worker at once, and a missed
         // wake-up costs nothing because playback starts from a prefilled ring.
-        const bool busy = std::any_of(m_channels.begin(), m_channels.end(), [](const auto& entry) {
-            return entry.second->state.load() == static_cast<int>(PlayState::Playing);
-        });
-        m_workerWake.wait_for(lock, std::chrono::milliseconds(busy ? kWorkerPeriodMs : kIdlePeriodMs));
+        int periodMs = kIdlePeriodMs;
+        for (const auto& [handle, channel] : m_channels) {
+            if (channel->state.load() != static_cast<int>(PlayState::Playing) || channel->decodeOnly)
+                continue;
+            const auto frames =
+                channel->ring.capacity() / static_cast<size_t>(std::max(channel->format.channels, 1));
+            const auto ringMs =
+                static_cast<int>(frames * 1000 / static_cast<size_t>(std::max(channel->format.rate, 1)));
+            periodMs = std::min(periodMs, std::clamp(ringMs / 4, kMinWorkerPeriodMs, kWorkerPeriodMs));
+        }
+        m_workerWake.wait_for(lock, std::chrono::milliseconds(periodMs));
     }
 }
 

@@ -16,6 +16,9 @@ namespace media {
 namespace {
 
 constexpr size_t kBlockFrames = 1024;
+// About a sound card's period. Every wake-up costs far more than the mixing it does (in a
+// virtual machine above all), so the device wakes no more often than a card would.
+constexpr int kPeriodMs = 20;
 
 // Pulls from the mixer as fast as the real clock runs and discards the frames, so positions,
 // ends and syncs behave as with a sound card.
@@ -44,7 +47,7 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_running = false;
     }
-    int latencyMs() const override { return 10; }
+    int latencyMs() const override { return kPeriodMs; }
 
 private:
     void run() {
@@ -54,7 +57,7 @@ private:
                 m_wake.wait(lock);
                 continue;
             }
-            m_wake.wait_for(lock, std::chrono::milliseconds(10));
+            m_wake.wait_for(lock, std::chrono::milliseconds(kPeriodMs));
             if (!m_running || m_quit) continue;
             const auto elapsed = std::chrono::steady_clock::now() - m_origin;
             const int64_t due = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count() *
