@@ -9,6 +9,8 @@
 #include <cstring>
 #include <optional>
 #include <random>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "base/CodePage.h"
@@ -213,16 +215,43 @@ bool safeParts(std::string_view name, std::vector<std::string>& parts) {
     return !parts.empty();
 }
 
-// Walks `folders` below `base` without following links; creates missing ones when asked.
-// The open folder, or -1.
-int openFolders(int base, const std::vector<std::string>& folders, size_t count, bool create) {
-    base::UniqueFd dir(::dup(base));
-    for (size_t i = 0; i < count && dir.get() >= 0; ++i) {
-        if (create) ::mkdirat(dir.get(), folders[i].c_str(), 0755);
-        dir.reset(::openat(dir.get(), folders[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+// The folders of one extraction, opened without following links and kept open by their
+// path under the target: archives name the same folders entry after entry, and walking
+// each path from the target again would cost a few system calls per component per entry.
+class FolderWalk {
+public:
+    explicit FolderWalk(int base) : m_base(base) {}
+
+    // The folder holding the first `count` of `parts` (creating missing ones when asked),
+    // owned by the walk; -1 when it cannot be opened.
+    int open(const std::vector<std::string>& parts, size_t count, bool create) {
+        int dir = m_base;
+        std::string key;
+        for (size_t i = 0; i < count && dir >= 0; ++i) {
+            key += parts[i];
+            key += '/';
+            if (auto known = m_open.find(key); known != m_open.end()) {
+                dir = known->second.get();
+                continue;
+            }
+            if (create) ::mkdirat(dir, parts[i].c_str(), 0755);
+            base::UniqueFd next(
+                ::openat(dir, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (next.get() < 0) return -1;
+            // Bounded so that an archive of many folders never runs out of descriptors; only
+            // the folder just opened is needed from here on.
+            if (m_open.size() >= kMaxOpen) m_open.clear();
+            dir = next.get();
+            m_open.emplace(key, std::move(next));
+        }
+        return dir;
     }
-    return dir.release();
-}
+
+private:
+    static constexpr size_t kMaxOpen = 256;
+    int m_base;
+    std::unordered_map<std::string, base::UniqueFd> m_open;
+};
 
 // Permissions for the new file: the Unix mode when a Unix system wrote the entry, else the
 // read-only attribute.
@@ -272,6 +301,7 @@ int64_t Unzipper::extract() {
     std::error_code ec;
     fs::create_directories(target, ec);
     base::UniqueFd base(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FolderWalk folders(base.get());
     for (const Entry& e : directory.entries) {
         if (!maskMatches(mask, e.name)) continue;
         Report r{e.name,
@@ -287,10 +317,10 @@ int64_t Unzipper::extract() {
         std::vector<std::string> parts;
         const bool safe = base.get() >= 0 && safeParts(e.utf8Name, parts);
         if (safe && noRecurse) parts.erase(parts.begin(), parts.end() - 1);
-        base::UniqueFd dir(safe ? openFolders(base.get(), parts, parts.size() - 1, false) : -1);
+        int dir = safe ? folders.open(parts, parts.size() - 1, false) : -1;
         struct stat existing {};
-        if (dir.get() >= 0 && !e.isFolder() &&
-            ::fstatat(dir.get(), parts.back().c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && onReplace &&
+        if (dir >= 0 && !e.isFolder() && onReplace &&
+            ::fstatat(dir, parts.back().c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
             !onReplace(e, target / e.utf8Name)) {
             r.method = kMethodSkipped;
             report(kReportProgress, 0, r);
@@ -298,11 +328,11 @@ int64_t Unzipper::extract() {
         }
         int32_t rc = kWriteError;
         if (safe) {
-            dir.reset(openFolders(base.get(), parts, e.isFolder() ? parts.size() : parts.size() - 1, true));
+            dir = folders.open(parts, e.isFolder() ? parts.size() : parts.size() - 1, true);
             if (e.isFolder())
-                rc = dir.get() >= 0 ? 0 : kWriteError;
-            else if (dir.get() >= 0)
-                rc = extractEntry(run, e, dir.get(), parts.back());
+                rc = dir >= 0 ? 0 : kWriteError;
+            else if (dir >= 0)
+                rc = extractEntry(run, e, dir, parts.back());
         }
         if (rc == kUserAborted) return rc;
         if (rc == kCrcError || rc == kWriteError || rc == kMethodNotSupported || rc == kEncrypted) {

@@ -265,6 +265,24 @@ TEST_F(ZipTest, LinksInTheTargetAreNeverFollowed) {
     EXPECT_EQ(logged("Confirm File Replace").size(), 1u);
 }
 
+// More folders than the extraction keeps open, named in an order that keeps leaving and
+// coming back to them: every file still lands in its own folder.
+TEST_F(ZipTest, ManyFoldersVisitedInAnyOrderEachGetTheirFiles) {
+    std::vector<zipfix::Item> items;
+    for (int i = 0; i < 900; ++i)
+        items.emplace_back(
+            "f" + std::to_string(i % 300) + "/g" + std::to_string(i % 3) + "/n" + std::to_string(i) + ".txt",
+            "entry " + std::to_string(i), i % 2 ? 8 : 0);
+    items.emplace_back("f7/", "", 0);
+    EXPECT_EQ(UnzipFile(archive("folders.zip", items), t.win("target"), ""), 0);
+    for (int i = 0; i < 900; ++i) {
+        const std::string name = "target/f" + std::to_string(i % 300) + "/g" + std::to_string(i % 3) + "/n" +
+                                 std::to_string(i) + ".txt";
+        ASSERT_EQ(t.read(name), "entry " + std::to_string(i)) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.native("target")), fs::directory_iterator()), 300);
+}
+
 TEST_F(ZipTest, LyingSizesFailTheEntryAndKeepTheOldFile) {
     t.write("target/keep.txt", "old contents");
     const std::string data = zipfix::sampleData(300000, 9);
