@@ -132,7 +132,12 @@ TEST(PlayerTemporaryFolders, TwoPlayersKeepTheirOwnFoldersAndSigtermRemovesThem)
     fs::path exe = box.copyPlayer("player");
     PlayerProcess first(box, exe, waitingInDialog());
     PlayerProcess second(box, exe, waitingInDialog());
-    ASSERT_TRUE(e2e::waitFor([&] { return box.appFolders().size() == 2; }));
+    // Both folders made and locked: a folder still being made has no owner to tell apart.
+    ASSERT_TRUE(e2e::waitFor([&] {
+        auto folders = box.appFolders();
+        return folders.size() == 2 && fs::exists(folders[0] / ".vantrel.lock") &&
+               fs::exists(folders[1] / ".vantrel.lock");
+    }));
     // Each start sweeps stale folders; neither may take the other's.
     PlayerProcess third(box, exe, {{"/?"}});
     EXPECT_EQ(third.wait(), 124);
