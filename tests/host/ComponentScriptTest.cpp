@@ -20,32 +20,15 @@
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
 #include "script/Api.h"
+#include "tests/host/HostTestSupport.h"
 #include "vcl/Forms.h"
 #include "vcl/Picture.h"
 #include "vcl/StdCtrls.h"
 
 namespace {
 
-const host::ClassImporter& importer() {
-    static const host::ClassImporter filled = [] {
-        host::ClassImporter i;
-        host::fillClassImporter(i);
-        return i;
-    }();
-    return filled;
-}
-
-std::string compileError(vcl::TAutorunForm* form, const std::string& source) {
-    host::ScriptHost scriptHost(form, importer());
-    script::Compiler compiler;
-    compiler.setUnitHandler([&](script::Compiler& c, const std::string& unit) {
-        if (unit != "SYSTEM") return false;
-        scriptHost.declare(c);
-        return true;
-    });
-    if (compiler.compile(source)) return {};
-    return compiler.messages().empty() ? "?" : compiler.messages().front().toString();
-}
+using host_test::compileError;
+using host_test::importer;
 
 TEST(ComponentScripts, DriveButtonLabelAndShapedForm) {
     const auto dir = std::filesystem::temp_directory_path() / "vantrel-component-script";
