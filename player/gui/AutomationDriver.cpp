@@ -51,10 +51,10 @@ classes::TComponent* componentOf(TCustomForm& form, std::string_view name) {
 }
 
 // "FORM.NAME", or "NAME" looked up on the forms that show first, the active one before all.
-classes::TComponent* findComponent(std::string_view spec) {
-    if (size_t dot = spec.find('.'); dot != std::string_view::npos) {
-        TCustomForm* form = findForm(spec.substr(0, dot));
-        return form ? componentOf(*form, spec.substr(dot + 1)) : nullptr;
+classes::TComponent* findComponent(std::string_view target) {
+    if (size_t dot = target.find('.'); dot != std::string_view::npos) {
+        TCustomForm* form = findForm(target.substr(0, dot));
+        return form ? componentOf(*form, target.substr(dot + 1)) : nullptr;
     }
     std::vector<TCustomForm*> order;
     if (TCustomForm* active = vcl::screen().activeForm()) order.push_back(active);
@@ -62,8 +62,8 @@ classes::TComponent* findComponent(std::string_view spec) {
         for (TCustomForm* f : vcl::screen().forms())
             if (f->showing() == shown && f != vcl::screen().activeForm()) order.push_back(f);
     for (TCustomForm* f : order) {
-        if (base::ansiSameText(f->name(), spec)) return f;
-        if (classes::TComponent* c = componentOf(*f, spec)) return c;
+        if (base::ansiSameText(f->name(), target)) return f;
+        if (classes::TComponent* c = componentOf(*f, target)) return c;
     }
     return nullptr;
 }
