@@ -3,8 +3,6 @@
 // `music_bench --convert SOURCE TARGET` runs ConvertAudioToWAV once and `--module PATH`
 // writes the tests' module, lengthened to about four minutes, for music_ratio.py.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "TestAudio.h"
+#include "bench/CpuTime.h"
 #include "classes/TStrings.h"
 #include "library/Music.h"
 #include "library/MusicConvert.h"
@@ -53,12 +52,7 @@ BENCHMARK(BM_PlayMusicWav)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayMusicMp3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayMusicOgg)->Unit(benchmark::kMillisecond);
 
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::cpuSeconds;
 
 // The process's CPU over 5 s of real time with one MP3 channel playing, as a share of a core.
 void BM_OneMp3ChannelCpu(benchmark::State& state) {

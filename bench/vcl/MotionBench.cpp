@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "bench/CpuTime.h"
 #include "vcl/Clock.h"
 #include "vcl/Forms.h"
 #include "vcl/Marquee.h"
@@ -38,11 +39,7 @@ public:
     int64_t wakeups = 0;
 };
 
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+using bench::cpuSeconds;
 
 void BM_IdleForm(benchmark::State& state) {
     const bool running = state.range(0) != 0;

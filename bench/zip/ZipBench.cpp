@@ -1,28 +1,16 @@
 // `zip_bench ARCHIVE TARGET` extracts ARCHIVE into TARGET once with UnzipFile, as a script
 // would, progress dialog and message pump included (offscreen), and prints the routine's own
 // "routine WALL CPU" seconds; zip_ratio.py times it.
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/CpuTime.h"
 #include "library/Zip.h"
 #include "platform/EventPump.h"
 #include "platform/Paths.h"
 #include "vcl/WindowHandle.h"
-
-namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -34,11 +22,11 @@ int main(int argc, char** argv) {
     platform::setMessagePump([] { vcl::toolkit::processMessages(); });
     // The routine is timed apart from the process: a script calls it in a player that has
     // long finished starting, so Qt's own start-up is not its cost.
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = bench::cpuSeconds();
     const auto wallBefore = std::chrono::steady_clock::now();
     const int32_t rc = library::UnzipFile(platform::windowsPath(argv[1]), platform::windowsPath(argv[2]), "");
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
-    std::printf("routine %.6f %.6f\n", wall, cpuSeconds() - cpuBefore);
+    std::printf("routine %.6f %.6f\n", wall, bench::cpuSeconds() - cpuBefore);
     if (rc != 0) std::fprintf(stderr, "UnzipFile: %d\n", rc);
     return rc == 0 ? 0 : 1;
 }
