@@ -32,6 +32,10 @@ using MciSender = std::function<uint32_t(std::string_view command, std::string& 
 void setMciSender(MciSender sender);
 uint32_t sendMciString(std::string_view command, std::string& result);
 
+// The channel PlaySound and sndPlaySound are playing (0: none); the music routines answer
+// for it.
+int32_t systemSoundChannel();
+
 // Closes every process and registry-key handle scripts still hold (a run's end, tests).
 void closeSystemHandles();
 

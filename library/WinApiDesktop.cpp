@@ -374,6 +374,14 @@ bool playSoundFile(const std::string& name, uint32_t flags) {
 
 }  // namespace
 
+}  // namespace library::winapi
+
+namespace library {
+int32_t systemSoundChannel() { return winapi::soundPlaying() ? winapi::currentSound() : 0; }
+}  // namespace library
+
+namespace library::winapi {
+
 void playSound(ForeignCall& c) { c.returnInteger(playSoundFile(c.text(0), c.dword(2))); }
 void sndPlaySound(ForeignCall& c) { c.returnInteger(playSoundFile(c.text(0), c.dword(1))); }
 

@@ -327,6 +327,7 @@ function GetExitCodeProcess(hProcess: Cardinal; var lpExitCode: DWORD): LongBool
 function CloseHandle(hObject: Cardinal): LongBool; external 'CloseHandle@kernel32.dll stdcall';
 function GetLastError: DWORD; external 'GetLastError@kernel32.dll stdcall';
 function WinExec(lpCmdLine: PChar; uCmdShow: Cardinal): Cardinal; external 'WinExec@kernel32.dll stdcall';
+function ShellExecute(hWnd: Integer; Operation, FileName, Parameters, Directory: PChar; ShowCmd: Integer): Integer; external 'ShellExecuteA@shell32.dll stdcall';
 var si: TStartupInfo; pi: TProcessInformation; code: DWORD;
 begin
   if CreateProcess('', 'Z:\bin\sh -c "sleep 0.3; exit 7"', 0, 0, False, 0, 0, '@DIR@', si, pi) then begin
@@ -342,11 +343,14 @@ begin
   end;
   if not CreateProcess('', '@DIR@\missing.exe', 0, 0, False, 0, 0, '', si, pi) then Log('failed ' + IntToStr(GetLastError));
   Log(IntToStr(Ord(WinExec('Z:\bin\true', 1) > 31)) + ' ' + IntToStr(WinExec('@DIR@\missing.exe', 1)));
+  Log(IntToStr(Ord(ShellExecute(0, 'open', 'Z:\bin\true', '', '@DIR@', 1) > 32)) + ' ' +
+      IntToStr(ShellExecute(0, 'print', 'Z:\bin\true', '', '', 1)) + ' ' + IntToStr(ShellExecute(0, '', '@DIR@\missing.exe', '', '', 1)));
 end.)")) << s.error;
     int32_t direct = 0;
     ASSERT_TRUE(library::fileExecEx("Z:\\bin\\sh -c \"sleep 0.3; exit 7\"", false, true, direct));
     EXPECT_EQ(s.log, "258\n259\n0\n" + std::to_string(direct) +
-                         " 1\nclosed 6\n4294967295 4294967295\nfailed 2\n1 2\n");
+                         " 1\nclosed 6\n4294967295 4294967295\nfailed 2\n1 2\n1 31 " +
+                         std::to_string(library::shellExecute(m_win + "\\missing.exe", "", "")) + "\n");
 }
 
 TEST_F(WinApiScripts, MessageBoxGoesThroughTheDialogServiceAndUser32SeesThePlayersForms) {
