@@ -53,6 +53,7 @@ std::string charArrayText(const Slot& s) {
 int ForeignCall::count() const { return m_call.count(); }
 
 int64_t ForeignCall::integer(int i) const {
+    if (i < 0 || i >= count()) return 0;
     const TypeDesc* t = m_call.sig().params[size_t(i)].type;
     if (t->isOrdinal()) return m_call.integer(i);
     if (t->kind == TypeKind::Float) return static_cast<int64_t>(m_call.real(i));
@@ -60,11 +61,13 @@ int64_t ForeignCall::integer(int i) const {
 }
 
 bool ForeignCall::isText(int i) const {
+    if (i < 0 || i >= count()) return false;
     const TypeDesc* t = m_call.sig().params[size_t(i)].type;
     return t->kind == TypeKind::String || isCharArray(t);
 }
 
 std::string ForeignCall::text(int i) const {
+    if (i < 0 || i >= count()) return {};
     const TypeDesc* t = m_call.sig().params[size_t(i)].type;
     if (isCharArray(t)) return charArrayText(m_call.slot(i));
     if (t->kind != TypeKind::String) return {};
@@ -73,11 +76,13 @@ std::string ForeignCall::text(int i) const {
 }
 
 std::string ForeignCall::bytes(int i) const {
+    if (i < 0 || i >= count()) return {};
     const TypeDesc* t = m_call.sig().params[size_t(i)].type;
     return t->kind == TypeKind::String ? m_call.string(i) : text(i);
 }
 
 size_t ForeignCall::capacity(int i) const {
+    if (i < 0 || i >= count()) return 0;
     const Param& p = m_call.sig().params[size_t(i)];
     const Slot& s = m_call.slot(i);
     if (isCharArray(p.type)) return p.byRef() ? size_t(p.type->slotCount()) : 0;
@@ -119,6 +124,7 @@ size_t ForeignCall::fill(int i, std::string_view bytes) {
 }
 
 bool ForeignCall::setInteger(int i, int64_t value) {
+    if (i < 0 || i >= count()) return false;
     const Param& p = m_call.sig().params[size_t(i)];
     if (!p.byRef() || !p.type->isOrdinal()) return false;
     m_call.setInteger(i, p.type->kind == TypeKind::Boolean ? value != 0 : wrapTo(p.type, value));
@@ -126,6 +132,7 @@ bool ForeignCall::setInteger(int i, int64_t value) {
 }
 
 int ForeignCall::fieldCount(int i) const {
+    if (i < 0 || i >= count()) return 0;
     const Param& p = m_call.sig().params[size_t(i)];
     return p.byRef() && p.type->kind == TypeKind::Record ? int(p.type->fields.size()) : 0;
 }

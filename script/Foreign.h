@@ -24,6 +24,7 @@ class ForeignCall {
 public:
     explicit ForeignCall(NativeCall& call) : m_call(call) {}
 
+    // Arguments past the declared ones read as nil and take no writes.
     int count() const;
     // An ordinal (integer, Boolean, character, enumeration) or a float truncated; 0 for a
     // string or a structure, as a pointer would not fit in the script's integers.
