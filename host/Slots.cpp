@@ -2,6 +2,7 @@
 
 #include "components/ActiveXPlaceholders.h"
 #include "host/ClassImporter.h"
+#include "library/WinApi.h"
 #include "script/Api.h"
 #include "script/Imports.h"
 
@@ -74,8 +75,7 @@ void importAgent(ClassImporter&) {}
 // FIXME: TWindowsMediaPlayer.
 void importWindowsMediaPlayer(ClassImporter&) {}
 
-// FIXME: the system-library routines DLL declarations reach.
-void bindDllImports(script::Executor&) {}
+void bindDllImports(script::Executor& executor) { library::bindSystemLibraries(executor); }
 
 // FIXME: the run-time TWebBrowser class.
 void bindWebBrowser(script::Executor&) {}

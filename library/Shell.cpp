@@ -274,18 +274,26 @@ bool appExec(std::string_view cmdLine, std::string_view params, int32_t /*showCm
 }
 
 namespace {
-platform::Started startCommandLine(std::string_view cmdLine, bool wait) {
+platform::Started startCommandLine(std::string_view cmdLine, bool wait, const fs::path& workingDir = {}) {
     const platform::SplitCommand cmd = platform::splitProgram(expanded(cmdLine));
     const fs::path native = hasFolderPart(cmd.program) ? nativeOf(cmd.program) : fs::path(utf8(cmd.program));
     fs::path twin = native;
     twin.replace_extension();
     markExtractedRunnable(native);
     markExtractedRunnable(twin);
-    const platform::ResolvedProgram r = platform::resolveProgram(native, searchFolders({}));
+    const platform::ResolvedProgram r = platform::resolveProgram(native, searchFolders(workingDir));
     if (r.error) return {0, r.error};
-    return platform::startProgram({r.file, utf8All(platform::splitParameters(cmd.tail)), {}}, wait);
+    return platform::startProgram({r.file, utf8All(platform::splitParameters(cmd.tail)), workingDir}, wait);
 }
 }  // namespace
+
+StartedProgram startCommand(std::string_view cmdLine, std::string_view workingDir) {
+    std::error_code ec;
+    const fs::path cwd = workingDir.empty() ? fs::path() : nativeOf(workingDir);
+    if (!cwd.empty() && !fs::is_directory(cwd, ec)) return {0, platform::kPathNotFound};
+    const platform::Started s = startCommandLine(cmdLine, true, cwd);
+    return {s.pid, s.error};
+}
 
 // Hidden windows have no meaning for native programs; they start as they are.
 bool fileExec(std::string_view cmdLine, bool /*hide*/, bool wait) {

@@ -66,6 +66,14 @@ bool shellExec(std::string_view fileName, std::string_view params, std::string w
 bool appExec(std::string_view cmdLine, std::string_view params, int32_t showCmd);
 bool fileExec(std::string_view cmdLine, bool hide, bool wait);
 bool fileExecEx(std::string_view cmdLine, bool hide, bool wait, int32_t& resultCode);
+// Starts a command line in `workingDir` (a Windows path; empty: the player's own) and
+// returns at once: the program's process id, or a start error (2, 3, 11, ...) and pid 0.
+// The caller owns the child: platform::waitForExit, exitCodeIfEnded or reapLater.
+struct StartedProgram {
+    int pid = 0;
+    int error = 0;
+};
+StartedProgram startCommand(std::string_view cmdLine, std::string_view workingDir);
 void execAndWait(std::string_view fileName, std::string_view params, int32_t showCmd);
 // Only web, file-transfer, file and mail addresses reach the opener; anything else is
 // ignored rather than run as a command line.

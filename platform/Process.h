@@ -70,6 +70,11 @@ Started startProgram(const StartRequest& request, bool wait);
 // `pollMillis`. The exit code, or 128 + N when signal N ended it; nullopt for a pid that
 // is not our child.
 std::optional<int> waitForExit(int pid, int pollMillis = 10);
+// Whether the child has ended, without waiting: its exit code as waitForExit gives it (it is
+// then reaped, so ask once), nullopt while it runs. A pid that is no child of ours gives -1.
+std::optional<int> exitCodeIfEnded(int pid);
+// Hands a child started with `wait` to a watcher that reaps it when it ends.
+void reapLater(int pid);
 
 // Hands a document, folder or address to the desktop's opener (the first "xdg-open" on
 // PATH) as one argument. 0 when the opener started, kNoAssociation when there is none.

@@ -288,6 +288,7 @@ void Executor::addLibrary(std::string_view library, const Imports& exports) {
 }
 
 void Executor::setLibraryResolver(LibraryResolver r) { m_vm->setLibraryResolver(std::move(r)); }
+void Executor::setForeignProvider(ForeignProvider p) { m_vm->setForeignProvider(std::move(p)); }
 void Executor::setErrorCallback(ErrorCallback cb) { m_vm->setErrorCallback(std::move(cb)); }
 bool Executor::load(std::shared_ptr<const Chunk> chunk) { return m_vm->load(std::move(chunk)); }
 bool Executor::setGlobalObject(std::string_view name, classes::TObject* obj) {

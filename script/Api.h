@@ -19,6 +19,7 @@
 #include "base/Error.h"
 #include "classes/Forward.h"
 #include "classes/NativeCallable.h"
+#include "script/Foreign.h"
 #include "script/Imports.h"
 
 namespace script {
@@ -198,6 +199,10 @@ public:
     // default opens the name as written. Called before any lookup of `exports`-less names.
     using LibraryResolver = std::function<std::string(std::string_view library)>;
     void setLibraryResolver(LibraryResolver r);
+    // Routines of libraries the host serves itself (script/Foreign.h), asked after the
+    // `exports` stand-ins and before any shared library is opened. A served routine whose
+    // declaration has another parameter count does not load ("Cannot Import <name>").
+    void setForeignProvider(ForeignProvider p);
     // Called for every script error as it is raised, handled or not (debugger reports).
     using ErrorCallback = std::function<void(const RuntimeError&)>;
     void setErrorCallback(ErrorCallback cb);

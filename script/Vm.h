@@ -39,6 +39,9 @@ public:
     void bindTyped(std::string_view name, classes::NativeCallable fn);
     void addLibrary(std::string_view library, std::string_view proc, classes::NativeCallable fn);
     void setLibraryResolver(Executor::LibraryResolver r) { m_libraryResolver = std::move(r); }
+    void setForeignProvider(ForeignProvider p) { m_foreign = std::move(p); }
+    // Whether `p` is a string of the loaded chunk's constant pool (never written in place).
+    bool isConstant(const HeapObj* p) const;
     void setErrorCallback(Executor::ErrorCallback cb) { m_onError = std::move(cb); }
     bool load(std::shared_ptr<const Chunk> chunk);
     bool run();
@@ -132,6 +135,7 @@ private:
     // Stand-ins for shared libraries: library (upper case, no ".DLL") → upper-case routine → code.
     std::unordered_map<std::string, std::unordered_map<std::string, classes::NativeCallable>> m_libraries;
     Executor::LibraryResolver m_libraryResolver;
+    ForeignProvider m_foreign;
     Executor::ErrorCallback m_onError;
     std::vector<NativeTarget> m_natives;    // per chunk native
     std::vector<NativeTarget> m_externals;  // per chunk proc (external declarations)

@@ -162,6 +162,13 @@ bool Vm::bindNatives(const Chunk& chunk) {
     return true;
 }
 
+bool Vm::isConstant(const HeapObj* p) const {
+    if (!m_chunk || !p) return false;
+    for (size_t i = 0; i < m_chunk->constants.size(); ++i)
+        if (m_chunk->constManaged[i] && m_chunk->constants[i].p == p) return true;
+    return false;
+}
+
 bool Vm::bindExternals(const Chunk& chunk) {
     m_externals.assign(chunk.procs.size(), {});
     for (size_t i = 0; i < chunk.procs.size(); ++i) {
@@ -189,6 +196,20 @@ bool Vm::bindExternals(const Chunk& chunk) {
             auto fn = lib->second.find(upperName(imp.proc));
             if (fn != lib->second.end()) {
                 t.bound = bindCall(fn->second, p.sig, declaration);
+                continue;
+            }
+        }
+        if (m_foreign) {
+            if (ForeignRoutine r = m_foreign(imp.library, imp.proc)) {
+                if (r.params != int(p.sig.params.size())) {
+                    if (!p.called) continue;
+                    m_error = cannotImport(upperName(p.name));
+                    return false;
+                }
+                t.raw = [fn = std::move(r.fn)](NativeCall& c) {
+                    ForeignCall call(c);
+                    fn(call);
+                };
                 continue;
             }
         }

@@ -3,6 +3,7 @@
 // A project folder holds "form.txt" (the main form in the text form), "script.pas" (the
 // script) and "files/" (the embedded files).
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
@@ -15,6 +16,10 @@
 #include "runtime/AppendedProject.h"
 #include "runtime/Archive.h"
 #include "runtime/ArchiveInput.h"
+#include "runtime/SystemLibraries.h"
+#include "script/Dll.h"
+#include "script/Externals.h"
+#include "script/Symbols.h"
 #include "toolkit/Zeptool.h"
 
 namespace fs = std::filesystem;
@@ -59,6 +64,42 @@ bool inspectFile(const std::string& file, std::string& bytes, uint64_t& offset, 
     }
 }
 
+// The script source of the script archive, restored into a scratch folder; empty when there
+// is none or it cannot be restored.
+std::string scriptSource(const std::string& bytes, const player::ProjectInfo& info) {
+    if (!info.hasScriptArchive) return {};
+    const fs::path scratch = fs::temp_directory_path() / ("zeptool-script-" + std::to_string(::getpid()));
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    runtime::TBackupFile backup;
+    runtime::MemoryArchiveInput script(std::string_view(bytes).substr(info.scriptArchiveOffset));
+    std::string source;
+    if (backup.RestoreFromStream(script, scratch.string()) && fs::exists(scratch / "script.txt", ec))
+        source = readWholeFile((scratch / "script.txt").string());
+    fs::remove_all(scratch, ec);
+    return source;
+}
+
+// What becomes of each routine the script declares external: served by the player's own
+// table, opened from a shared library, or refused when the script loads.
+void listExternals(std::string_view source, std::ostream& out) {
+    const std::vector<script::ExternalDeclaration> decls = script::externalDeclarations(source);
+    if (decls.empty()) return;
+    out << "external routines: " << decls.size() << "\n";
+    for (const script::ExternalDeclaration& d : decls) {
+        out << "  " << d.routine << ": '" << d.text << "' (line " << d.row << "): ";
+        script::DllImport imp;
+        if (!script::parseDllImport(d.text, imp))
+            out << "not a library routine\n";
+        else if (runtime::findSystemExport(imp.library, imp.proc))
+            out << "covered\n";
+        else if (runtime::isSystemLibrary(imp.library))
+            out << "not covered (\"Cannot Import " << script::upperName(d.routine) << "\")\n";
+        else
+            out << "from the shared library " << imp.library << "\n";
+    }
+}
+
 }  // namespace
 
 int projectInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -90,6 +131,7 @@ int projectInfo(const std::vector<std::string>& args, std::ostream& out, std::os
     out << "script source: " << (script ? "present" : "absent");
     if (info.hasScriptArchive) out << " (archive at offset " << info.scriptArchiveOffset << ")";
     out << "\n";
+    if (script) listExternals(scriptSource(bytes, info), out);
     return 0;
 }
 

@@ -210,6 +210,24 @@ Started startProgram(const StartRequest& request, bool wait) {
     return {static_cast<int>(pid), 0};
 }
 
+void reapLater(int pid) {
+    std::thread([pid] { ::waitpid(static_cast<pid_t>(pid), nullptr, 0); }).detach();
+}
+
+std::optional<int> exitCodeIfEnded(int pid) {
+    for (;;) {
+        int status = 0;
+        const pid_t r = ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (r != pid) return std::nullopt;
+        if (WIFEXITED(status)) return WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    }
+}
+
 std::optional<int> waitForExit(int pid, int pollMillis) {
     for (;;) {
         int status = 0;

@@ -2,6 +2,8 @@
 // build makes, and the failures when the library or the routine is missing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ScriptSession.h"
 
 namespace {
@@ -69,6 +71,60 @@ TEST(Dll, AMissingLibraryOrRoutineFailsAtLoadOrAtTheFirstDelayedCall) {
               "Gone(2); end."));
     EXPECT_EQ(s.log, "loaded\nCould not call proc\n");
     EXPECT_EQ(s.error, "Could not call proc");
+}
+
+TEST(Dll, AForeignProviderServesRoutinesWhateverTypesTheScriptDeclares) {
+    ScriptSession s;
+    ASSERT_TRUE(s.compile(R"(
+type TName = record Len: Word; Text: array[0..3] of Char; Rest: Integer; end;
+     TThree = array[0..2] of Char;
+function Fill(Buf: PChar; Size: Cardinal): LongBool; external 'Fill@sys.dll stdcall';
+procedure FillVar(var Buf: string; Size: Integer); external 'FILL@SYS';
+procedure FillRecord(var R: TName); external 'fillrecord@Sys.DLL';
+procedure FillArray(var A: TThree); external 'FillArray@sys';
+var b, c: string; r: TName; a: TThree;
+begin
+  SetLength(b, 5);
+  c := b;
+  if Fill(b, 100) then Log(IntToStr(Length(b)) + ' ' + Copy(b, 1, 4) + ' ' + IntToStr(Ord(b[5])) + ' ' + c);
+  b := 'const';
+  Fill(b, 100);
+  Log(b + ' const');
+  SetLength(b, 8);
+  FillVar(b, 8);
+  Log(IntToStr(Length(b)) + ' ' + b);
+  r.Rest := 7;
+  FillRecord(r);
+  Log(IntToStr(r.Len) + ' ' + r.Text[0] + r.Text[3] + ' ' + IntToStr(r.Rest));
+  FillArray(a);
+  Log(a[0] + a[1] + a[2]);
+end.)")) << s.compileError;
+    s.exec = std::make_unique<script::Executor>();
+    for (const script::Imports* t : s.tables) s.exec->addImports(*t);
+    std::vector<std::string> asked;
+    s.exec->setForeignProvider([&](std::string_view lib, std::string_view proc) -> script::ForeignRoutine {
+        asked.push_back(std::string(lib) + ":" + std::string(proc));
+        if (proc == "fillrecord")
+            return {[](script::ForeignCall& c) {
+                        c.setField(0, 0, 70000);  // wraps to the Word field
+                        c.setFieldText(0, 1, "abcdefgh");
+                    },
+                    1};
+        // Six bytes offered: the buffer takes what its length allows, never more.
+        return {[](script::ForeignCall& c) {
+                    EXPECT_EQ(c.fill(0, std::string("wxyz!?", 6)), std::min<size_t>(6, c.capacity(0)));
+                    c.returnInteger(c.integer(1) + 1);
+                },
+                2 - int(proc == "FillArray")};
+    });
+    ASSERT_TRUE(s.exec->load(s.chunk)) << s.exec->lastError().text;
+    ASSERT_TRUE(s.exec->run()) << s.exec->lastError().text;
+    // A PChar is written in place (the copy sharing it sees it too, as with the system's
+    // pointers) and keeps its length; a literal is never written; a var string is cut at its
+    // zero; record fields and arrays of Char take what fits.
+    EXPECT_EQ(s.log, "5 wxyz 33 wxyz!\nconst const\n6 wxyz!?\n4464 ad 7\nwxy\n");
+    EXPECT_EQ(asked,
+              (std::vector<std::string>{"sys.dll:Fill", "SYS:FILL", "Sys.DLL:fillrecord", "sys:FillArray"}));
 }
 
 TEST(Dll, AResolverMapsLibraryNamesBeforeDlopen) {

@@ -81,4 +81,28 @@ TEST_F(ProjectCommandsTest, BadInputGivesAClearLine) {
     EXPECT_EQ(run({"pack", (m_dir / "src").string()}), 2);
 }
 
+TEST_F(ProjectCommandsTest, InfoListsTheExternalRoutinesAndWhetherThePlayerServesThem) {
+    std::ofstream(m_dir / "src" / "script.pas", std::ios::binary)
+        << "// function Old(X: Integer): Integer; external 'Old@user32.dll';\r\n"
+           "function MessageBox(hWnd: Integer; lpText, lpCaption: PChar; uType: Cardinal): Integer;\r\n"
+           "  external 'MessageBoxA@user32.dll stdcall';\r\n"
+           "function GetWindowText(hWnd: Integer; lpString: PChar; n: Integer): Integer; "
+           "external 'GetWindowTextA@USER32 stdcall';\r\n"
+           "procedure Fade(Level: Integer); external 'fade@effects.dll cdecl delayload';\r\n"
+           "begin\r\n  MessageBox(0, 'external ''x@y''', '', 0);\r\nend.\r\n";
+    const std::string zep = (m_dir / "show.zep").string();
+    ASSERT_EQ(run({"pack", (m_dir / "src").string(), zep}), 0) << err.str();
+    ASSERT_EQ(run({"info", zep}), 0) << err.str();
+    const std::string info = out.str();
+    EXPECT_NE(
+        info.find(
+            "\nexternal routines: 3\n"
+            "  MessageBox: 'MessageBoxA@user32.dll stdcall' (line 3): covered\n"
+            "  GetWindowText: 'GetWindowTextA@USER32 stdcall' (line 4): not covered "
+            "(\"Cannot Import GETWINDOWTEXT\")\n"
+            "  Fade: 'fade@effects.dll cdecl delayload' (line 5): from the shared library effects.dll\n"),
+        std::string::npos)
+        << info;
+}
+
 }  // namespace
