@@ -2,13 +2,15 @@
 
 #include "classes/ClassInfo.h"
 #include "components/ActiveXPlaceholders.h"
+#include "components/RichEditViewer.h"
 #include "components/TimerEx.h"
 
 namespace components {
 
 void registerComponentClasses() {
-    classes::ClassRegistry::registerClasses(
-        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass()});
+    classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
+                                             &TShockwaveFlash::staticClass(),
+                                             &TRichEditViewer::staticClass()});
 }
 
 }  // namespace components

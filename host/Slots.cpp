@@ -1,6 +1,7 @@
 #include "host/Slots.h"
 
 #include "components/ActiveXPlaceholders.h"
+#include "components/RichEditViewer.h"
 #include "host/ClassImporter.h"
 #include "script/Api.h"
 #include "script/Imports.h"
@@ -19,8 +20,14 @@ const script::Imports& empty() {
 // FIXME: TCoolForm (the shaped form).
 const script::Imports& coolForm() { return empty(); }
 
-// FIXME: TRichEditViewer.
-const script::Imports& richEditViewer() { return empty(); }
+const script::Imports& richEditViewer() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TRichEditViewer::staticClass());
+        return m;
+    }();
+    return table;
+}
 
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
@@ -71,8 +78,9 @@ const script::Imports& speech() { return empty(); }
 // FIXME: TCoolForm and its region type.
 void importCoolForm(ClassImporter&) {}
 
-// FIXME: TRichEditViewer.
-void importRichEditViewer(ClassImporter&) {}
+void importRichEditViewer(ClassImporter& importer) {
+    importer.add(components::TRichEditViewer::staticClass());
+}
 
 // FIXME: TImgBtn.
 void importImgBtn(ClassImporter&) {}
