@@ -16,6 +16,8 @@ namespace ct = classes::types;
 using classes::ClassBuilder;
 
 constexpr vcl::TColor kWhite = 0xFFFFFF;
+// WordBool, as the script engine passes it.
+constexpr uint16_t kFalse = 0;
 
 // An event property of the stream and the scripts, raised only when an engine stands behind it.
 template <class Builder>
@@ -36,14 +38,15 @@ void flashMembers(ClassBuilder<TShockwaveFlash>& b) {
         .publicMethod("Procedure Zoom( factor : integer)", [](F&, int32_t) {})
         .publicMethod("Procedure Pan( x : Integer; y : Integer; mode : integer)",
                       [](F&, int32_t, int32_t, int32_t) {});
-    for (const char* name : {"Play", "Stop", "Back", "Forward", "Rewind", "StopPlay"})
+    // "Forward" is a reserved word of the script language: no declaration can name it.
+    for (const char* name : {"Play", "Stop", "Back", "Rewind", "StopPlay"})
         b.publicMethod(std::string("Procedure ") + name, [](F&) {});
     b.publicMethod("Procedure GotoFrame( FrameNum : Integer)", [](F&, int32_t) {})
         .publicMethod("Function CurrentFrame : Integer", [](F&) { return int32_t(0); })
-        .publicMethod("Function IsPlaying : WordBool", [](F&) { return false; })
+        .publicMethod("Function IsPlaying : WordBool", [](F&) { return kFalse; })
         .publicMethod("Function PercentLoaded : Integer", [](F&) { return int32_t(0); })
         .publicMethod("Function FrameLoaded( FrameNum : Integer) : WordBool",
-                      [](F&, int32_t) { return false; })
+                      [](F&, int32_t) { return kFalse; })
         .publicMethod("Function FlashVersion : Integer", [](F&) { return int32_t(0); })
         .publicMethod("Procedure LoadMovie( layer : integer; const url : WideString)",
                       [](F&, int32_t, Text) {})
@@ -91,7 +94,7 @@ void flashMembers(ClassBuilder<TShockwaveFlash>& b) {
     };
     auto boolean = [&](const char* name) {
         b.publicProperty(
-            std::string("property ") + name + " : WordBool", [](F&) { return false; }, [](F&, bool) {});
+            std::string("property ") + name + " : WordBool", [](F&) { return kFalse; }, [](F&, uint16_t) {});
     };
     auto text = [&](const char* name) {
         b.publicProperty(
@@ -275,15 +278,16 @@ std::string TWebBrowser::locationName() const {
 }
 bool TWebBrowser::busy() const { return m_engine && m_engine->busy(); }
 
-void TWebBrowser::putProperty(const std::string& name, const std::string& value) {
+void TWebBrowser::putProperty(const std::string& name, const classes::Variant& value) {
     if (!m_engine) return;
     m_properties[name] = value;
     event("OnPropertyChange")({this, name});
 }
 
-std::string TWebBrowser::getProperty(const std::string& name) const {
+classes::Variant TWebBrowser::getProperty(const std::string& name) const {
     auto it = m_properties.find(name);
-    return it == m_properties.end() ? std::string() : it->second;
+    // Unknown names read as an empty text, which scripts can use as any other.
+    return it == m_properties.end() ? classes::Variant::string({}) : it->second;
 }
 
 bool TWebBrowser::beforeNavigate(const std::string& url) {
@@ -343,8 +347,8 @@ const classes::ClassInfo& TWebBrowser::staticClass() {
               "OnTheaterMode", "OnTitleChange", "OnToolBar", "OnVisible"})
             placeholderEvent(b, name, browserEventType(name));
         using W = TWebBrowser;
-        // Variants reach scripts as texts, interfaces as objects (always nil here).
-        b.publicType("OleVariant", "String").publicType("IDispatch", "TObject");
+        // Interfaces reach scripts as objects (always nil here).
+        b.publicType("OleVariant", "Variant").publicType("IDispatch", "TObject");
         b.publicMethod("Procedure GoBack", &W::goBack)
             .publicMethod("Procedure GoForward", &W::goForward)
             .publicMethod("Procedure GoHome", &W::goHome)
@@ -356,22 +360,25 @@ const classes::ClassInfo& TWebBrowser::staticClass() {
             .publicMethod("Procedure Stop", &W::stop)
             .publicMethod("Procedure Quit", [](W&) {})
             .publicMethod("Procedure PutProperty( const Property_ : WideString; vtValue : OleVariant)",
-                          [](W& w, std::string_view name, const std::string& value) {
+                          [](W& w, std::string_view name, const classes::Variant& value) {
                               w.putProperty(std::string(name), value);
                           })
             .publicMethod("Function GetProperty( const Property_ : WideString) : OleVariant",
                           [](W& w, std::string_view name) { return w.getProperty(std::string(name)); })
-            .publicMethod("Procedure Navigate2( var URL : OleVariant);",
-                          [](W& w, std::string& url) { w.navigate(url); });
+            .publicMethod("Procedure Navigate2( var URL : OleVariant);", [](W& w, classes::Variant& url) {
+                // An address is a text; anything else names no page.
+                if (url.type() == classes::Variant::Type::String) w.navigate(url.asString());
+            });
         for (const char* name : {"Application", "Parent", "Container", "Document"})
             b.publicProperty(std::string("property ") + name + " : IDispatch",
                              [](W&) -> classes::TObject* { return nullptr; });
-        b.publicProperty("property TopLevelContainer : WordBool", [](W& w) { return w.engineActive(); })
+        b.publicProperty("property TopLevelContainer : WordBool",
+                         [](W& w) { return static_cast<uint16_t>(w.engineActive()); })
             .publicProperty("property Type_ : WideString",
                             [](W& w) { return std::string(w.engineActive() ? "HTML Document" : ""); })
             .publicProperty("property LocationName : WideString", &W::locationName)
             .publicProperty("property LocationURL : WideString", &W::locationURL)
-            .publicProperty("property Busy : WordBool", &W::busy)
+            .publicProperty("property Busy : WordBool", [](W& w) { return static_cast<uint16_t>(w.busy()); })
             .publicProperty("property Name : WideString",
                             [](W& w) { return std::string(w.engineActive() ? "Web Browser" : ""); })
             .publicProperty("property HWND : Integer", [](W&) { return int32_t(0); })

@@ -71,8 +71,8 @@ public:
     std::string locationURL() const;
     std::string locationName() const;
     bool busy() const;
-    void putProperty(const std::string& name, const std::string& value);
-    std::string getProperty(const std::string& name) const;
+    void putProperty(const std::string& name, const classes::Variant& value);
+    classes::Variant getProperty(const std::string& name) const;
     // True while the engine shows the pages; false while the placeholder's message shows.
     bool engineActive() const { return m_engine != nullptr; }
     // True when the engine started and then failed: the placeholder shows instead.
@@ -97,7 +97,7 @@ protected:
 private:
     std::unique_ptr<BrowserEngine> m_engine;
     std::string m_pendingUrl;
-    std::map<std::string, std::string> m_properties;
+    std::map<std::string, classes::Variant> m_properties;
     bool m_engineFailed = false;
 };
 

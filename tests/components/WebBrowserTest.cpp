@@ -113,8 +113,8 @@ TEST_F(WebBrowserTest, WithoutTheEngineThePlaceholderShowsAndMembersDoNothing) {
     browser->navigate("http://example.org/");
     browser->goBack();
     browser->refresh();
-    browser->putProperty("Key", "Value");
-    EXPECT_EQ(browser->getProperty("Key"), "");
+    browser->putProperty("Key", classes::Variant::string("Value"));
+    EXPECT_EQ(browser->getProperty("Key").asString(), "");
     EXPECT_EQ(browser->locationURL(), "");
     EXPECT_EQ(browser->locationName(), "");
     EXPECT_FALSE(browser->busy());
