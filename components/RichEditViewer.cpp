@@ -101,6 +101,8 @@ void TRichEditViewer::setUseRichEdit(bool value) {
     if (value == m_useRichEdit) return;
     m_useRichEdit = value;
     recreateWindow();
+    // The new window reads RichText again, now as the switch says.
+    if (!m_richText.empty()) load(m_richText);
 }
 
 void TRichEditViewer::recreateWindow() {

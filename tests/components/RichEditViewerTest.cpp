@@ -79,7 +79,11 @@ TEST_F(RichEditViewerTest, WithoutRichEditTheViewerIsAPlainMemo) {
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->toPlainText(), "{\\rtf1 {\\b raw}}");
     viewer->setUseRichEdit(true);
-    ASSERT_NE(dynamic_cast<QTextBrowser*>(widget()), nullptr);
+    auto* browser = dynamic_cast<QTextBrowser*>(widget());
+    ASSERT_NE(browser, nullptr);
+    // The new window reads RichText again, as rich text now.
+    EXPECT_EQ(browser->toPlainText(), "raw");
+    EXPECT_EQ(viewer->text(), "raw");
 }
 
 TEST_F(RichEditViewerTest, ClickedLinksReachTheOpenerOnlyWhenAllowed) {
