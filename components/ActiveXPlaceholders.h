@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "vcl/Controls.h"
@@ -33,12 +34,71 @@ private:
     std::map<std::string, classes::TMethod> m_events;
 };
 
-// "TWebBrowser" when no browser control is available.
+// What shows the pages of a TWebBrowser (the toolkit's web engine).
+class BrowserEngine {
+public:
+    virtual ~BrowserEngine() = default;
+    virtual void navigate(const std::string& url) = 0;
+    virtual void goBack() = 0;
+    virtual void goForward() = 0;
+    virtual void reload() = 0;
+    virtual void stop() = 0;
+    virtual std::string url() const = 0;    // UTF-8
+    virtual std::string title() const = 0;  // UTF-8
+    virtual bool busy() const = 0;
+};
+
+// The web browser: pages shown by the web engine when it is built in and starts; otherwise
+// the placeholder's message, with every member doing nothing.
 class TWebBrowser final : public ActiveXPlaceholder {
 public:
     CLASSES_OBJECT(TWebBrowser)
     explicit TWebBrowser(classes::TComponent* owner);
+    ~TWebBrowser() override;
     static const char* const kMessage;
+
+    // Whether browsers made from now on use the engine (built in and not switched off).
+    static bool engineEnabled();
+    static void setEngineEnabled(bool value);
+
+    // The script's members. Texts are the script's (ANSI code page).
+    void navigate(const std::string& url);
+    void goBack();
+    void goForward();
+    void goHome();
+    void refresh();
+    void stop();
+    std::string locationURL() const;
+    std::string locationName() const;
+    bool busy() const;
+    void putProperty(const std::string& name, const classes::Variant& value);
+    classes::Variant getProperty(const std::string& name) const;
+    // True while the engine shows the pages; false while the placeholder's message shows.
+    bool engineActive() const { return m_engine != nullptr; }
+    // True when the engine started and then failed: the placeholder shows instead.
+    bool engineFailed() const { return m_engineFailed; }
+
+    // The engine's reports; each raises the matching event.
+    bool beforeNavigate(const std::string& url);  // false: cancelled
+    void navigateComplete(const std::string& url);
+    void documentComplete(const std::string& url);
+    void titleChanged(const std::string& title);
+    void progressChanged(int progress, int progressMax);
+    void downloadBegin();
+    void downloadComplete();
+    void statusTextChanged(const std::string& text);
+    void commandStateChanged(int command, bool enabled);
+    bool newWindow();  // false: cancelled
+    void engineFailedToRun();
+
+protected:
+    void handleCreated() override;
+
+private:
+    std::unique_ptr<BrowserEngine> m_engine;
+    std::string m_pendingUrl;
+    std::map<std::string, classes::Variant> m_properties;
+    bool m_engineFailed = false;
 };
 
 // "TShockwaveFlash" when no Flash control is available.

@@ -5,6 +5,7 @@
 #include "components/CoolForm.h"
 #include "components/ImgBtn.h"
 #include "components/InteractiveLabel.h"
+#include "components/RichEditViewer.h"
 #include "components/TimerEx.h"
 
 namespace components {
@@ -12,7 +13,8 @@ namespace components {
 void registerComponentClasses() {
     classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
                                              &TShockwaveFlash::staticClass(), &TImgBtn::staticClass(),
-                                             &TInteractiveLabel::staticClass(), &TCoolForm::staticClass()});
+                                             &TInteractiveLabel::staticClass(), &TCoolForm::staticClass(),
+                                             &TRichEditViewer::staticClass()});
 }
 
 }  // namespace components

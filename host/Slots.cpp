@@ -1,6 +1,7 @@
 #include "host/Slots.h"
 
 #include "components/ActiveXPlaceholders.h"
+#include "components/RichEditViewer.h"
 #include "host/ClassImporter.h"
 #include "library/WinApi.h"
 #include "script/Api.h"
@@ -17,8 +18,14 @@ const script::Imports& empty() {
 
 }  // namespace
 
-// FIXME: TRichEditViewer.
-const script::Imports& richEditViewer() { return empty(); }
+const script::Imports& richEditViewer() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TRichEditViewer::staticClass());
+        return m;
+    }();
+    return table;
+}
 
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
@@ -26,8 +33,7 @@ const script::Imports& windowsMediaPlayer() { return empty(); }
 // FIXME: the network, download and printing routines.
 const script::Imports& networkFamily() { return empty(); }
 
-// FIXME: TOleControl above TWebBrowser, its members and event types. Until then the
-// stand-in's class as its metadata describes it, so a form holding one compiles.
+// TOleControl above TWebBrowser, its members and event types, all from the class's metadata.
 const script::Imports& webBrowser() {
     static const script::Imports table = [] {
         script::Imports m;
@@ -40,8 +46,7 @@ const script::Imports& webBrowser() {
 // FIXME: the CD and tag routines.
 const script::Imports& musicRoutines() { return empty(); }
 
-// FIXME: TShockwaveFlash's members and event types. Until then the stand-in's class as its
-// metadata describes it, so a form holding one compiles.
+// TShockwaveFlash's members and event types, from the stand-in's metadata.
 const script::Imports& shockwaveFlash() {
     static const script::Imports table = [] {
         script::Imports m;
@@ -60,11 +65,14 @@ const script::Imports& agent() { return empty(); }
 // FIXME: the speech routines.
 const script::Imports& speech() { return empty(); }
 
-// FIXME: TRichEditViewer.
-void importRichEditViewer(ClassImporter&) {}
+void importRichEditViewer(ClassImporter& importer) {
+    importer.add(components::TRichEditViewer::staticClass());
+}
 
-// FIXME: the Flash availability check, then TShockwaveFlash (the control or its stand-in).
-void importShockwaveFlash(ClassImporter&) {}
+// No Flash player exists here: the availability check always finds none, so the stand-in.
+void importShockwaveFlash(ClassImporter& importer) {
+    importer.add(components::TShockwaveFlash::staticClass());
+}
 
 // FIXME: TMCIObject.
 void importMciObject(ClassImporter&) {}
@@ -77,7 +85,8 @@ void importWindowsMediaPlayer(ClassImporter&) {}
 
 void bindDllImports(script::Executor& executor) { library::bindSystemLibraries(executor); }
 
-// FIXME: the run-time TWebBrowser class.
+// One TWebBrowser class serves both cases (the engine or the placeholder's message), and
+// its members come bound with its metadata: nothing to add here.
 void bindWebBrowser(script::Executor&) {}
 
 }  // namespace host::slots

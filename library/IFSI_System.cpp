@@ -6,6 +6,7 @@
 
 #include "classes/NativeType.h"
 #include "classes/TStrings.h"
+#include "components/TrayIcon.h"
 #include "library/Desktop.h"
 #include "library/Guarded.h"
 #include "library/Pictures.h"
@@ -15,6 +16,7 @@
 #include "script/Imports.h"
 #include "vcl/ExtCtrls.h"
 #include "vcl/Forms.h"
+#include "vcl/Menus.h"
 #include "vcl/PicShow.h"
 #include "vcl/Picture.h"
 
@@ -33,6 +35,20 @@ struct classes::RecordFields<library::TDWDimension>
 
 namespace library {
 namespace {
+
+void showTrayIcon(bool show) { components::globalTrayIcon().setActive(show); }
+void setTrayIconHint(std::string_view hint) { components::globalTrayIcon().setHint(std::string(hint)); }
+std::string getTrayIconHint() { return components::globalTrayIcon().hint(); }
+void getSetTrayIconPopupMenu(bool set, vcl::TPopupMenu*& pop) {
+    components::TELTrayIcon& icon = components::globalTrayIcon();
+    if (set)
+        icon.setPopupMenu(pop);
+    else
+        pop = icon.popupMenu();
+}
+// The task bar lists the windows that do not ask to be skipped: hiding the button is the
+// skip-taskbar state of the player's windows.
+void hideTaskBarButton(bool hide) { components::setSkipTaskBar(hide); }
 
 // Not guarded: a nil control is the script's error, as is a file that does not load.
 vcl::TImage& imageControl(vcl::TImage* control) {
@@ -174,6 +190,15 @@ const script::Imports& systemImports() {
             .routine(
                 "procedure LoadPicShowPicsAnim(var PicShow:TPicShow;BgPicture,Picture:string;Style:integer);",
                 &loadPicShowPicsAnimRoutine);
+
+        // The tray icon (its menu class declared here as well, as above).
+        m.classType(vcl::TPopupMenu::staticClass())
+            .routine("procedure ShowTrayIcon(Show  : boolean);", &showTrayIcon)
+            .routine("procedure SetTrayIconHint(Hint : string);", &setTrayIconHint)
+            .routine("function GetTrayIconHint : string;", &getTrayIconHint)
+            .routine("procedure GetSetTrayIconPopupMenu(_Set : boolean; var Pop : TPopupMenu);",
+                     &getSetTrayIconPopupMenu)
+            .routine("procedure HideTaskBarButton(Hide : boolean);", &hideTaskBarButton);
         return m;
     }();
     return table;

@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
 #include "player/DebuggerConnection.h"
+#include "player/FlashOffer.h"
 #include "player/Loader.h"
 #include "runtime/AppendedProject.h"
 #include "runtime/InternalError.h"
@@ -129,7 +130,8 @@ std::optional<ProjectLocation> locateProject(const runtime::CommandLine& command
 
 void startRoutine(const runtime::CommandLine& commandLine) {
     if (commandLine.has("/DFP")) {
-        // FIXME: the Flash Player offer is not built; "/DFP" ends with its code.
+        // Nothing can be installed here; the offer says so, then "/DFP" ends with its code.
+        offerFlashInstallation();
         runtime::ExitProcess(kExitDfp);
     }
     // The task-bar window's system menu has no counterpart on Linux desktops: nothing to remove.

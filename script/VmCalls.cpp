@@ -10,6 +10,7 @@
 #include "script/Dll.h"
 #include "script/Handles.h"
 #include "script/Symbols.h"
+#include "script/Variants.h"
 #include "script/Vm.h"
 
 namespace script {
@@ -79,6 +80,8 @@ Slot fromEventArg(const classes::EventArg& a, const Param& prm, Vm& vm) {
     if (auto* p = std::get_if<long double*>(&a)) return fromFloat(**p);
     auto fromString = [&](const std::string& s) -> Slot {
         if (t->kind == TypeKind::Char) return Slot{.i = s.empty() ? 0 : uint8_t(s[0])};
+        // Variant parameters of events (the browser's addresses) arrive as texts.
+        if (t->kind == TypeKind::Variant) return variantFromNative(classes::Variant::string(s));
         if (t->kind != TypeKind::String) mismatch();
         return Slot{.p = newStr(s)};
     };
@@ -105,7 +108,9 @@ void toEventArg(const classes::EventArg& a, const TypeDesc* t, Slot v, Vm& vm) {
     else if (auto* f = std::get_if<long double*>(&a))
         **f = v.d;
     else if (auto* s = std::get_if<std::string*>(&a))
-        **s = t->kind == TypeKind::Char ? std::string(1, char(v.i)) : strOf(v);
+        **s = t->kind == TypeKind::Char      ? std::string(1, char(v.i))
+              : t->kind == TypeKind::Variant ? variantToString(v)
+                                             : strOf(v);
     else if (auto* o = std::get_if<classes::TObject**>(&a))
         **o = Handles::resolve(ObjectRef(v.i));
 }

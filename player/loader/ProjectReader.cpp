@@ -5,6 +5,7 @@
 #include "components/ActiveXPlaceholders.h"
 #include "components/TimerEx.h"
 #include "platform/Dialogs.h"
+#include "player/FlashOffer.h"
 
 namespace player {
 
@@ -25,7 +26,7 @@ const classes::ClassInfo* TZEPReader::resolveClass(std::string_view className,
         return &components::TWebBrowser::staticClass();
     }
     if (base::asciiSameText(className, "TShockwaveFlash") && !FlashAvailable) {
-        // FIXME: the Flash Player installation offer comes first once it exists.
+        offerFlashInstallation();
         return &components::TShockwaveFlash::staticClass();
     }
     if (base::asciiSameText(className, "TTimer")) return &components::TTimerEx::staticClass();

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "HostTestSupport.h"
+#include "components/ActiveXPlaceholders.h"
 #include "components/InternalPlayList.h"
+#include "components/RichEditViewer.h"
 #include "components/TimerEx.h"
 #include "host/ClassImporter.h"
 #include "host/DebuggerLink.h"
@@ -251,6 +253,47 @@ TEST_F(ScriptHostTest, ParamStrAndParamCountReadTheCommandLine) {
         host::RunOutcome::Finished);
     EXPECT_EQ(m_label->caption(), "2|two words||");
     runtime::state().setArguments({});
+}
+
+}  // namespace
+
+namespace {
+
+// The browser, the Flash stand-in and the rich-text viewer through their script members (the
+// browser without its engine, so nothing loads).
+TEST_F(ScriptHostTest, TheActiveXStandInsAndTheViewerAnswerTheirMembers) {
+    components::TWebBrowser::setEngineEnabled(false);
+    auto* movie = new components::TShockwaveFlash(m_form.get());
+    movie->setName("Movie");
+    auto* browser = new components::TWebBrowser(m_form.get());
+    browser->setName("Browser");
+    auto* viewer = new components::TRichEditViewer(m_form.get());
+    viewer->setName("Viewer");
+    EXPECT_EQ(
+        play("procedure Nav(Sender: TObject; const pDisp: IDispatch; var URL: OleVariant);\n"
+             "begin end;\n"
+             "procedure Cmd(Sender: TObject; const command: WideString; const args: WideString);\n"
+             "begin end;\n"
+             "var U: OleVariant;\n"
+             "begin\n"
+             "  Movie.Play; Movie.SetVariable('a', 'b'); Movie.Movie := 'x.swf'; Movie.TGotoFrame('/', 3);\n"
+             "  Movie.OnFSCommand := @Cmd;\n"
+             "  U := 'http://x.example/';\n"
+             "  Browser.Navigate2(U); Browser.Navigate('http://example.org/'); Browser.GoBack;\n"
+             "  Browser.PutProperty('k', 'v');\n"
+             "  Browser.OnNavigateComplete2 := @Nav;\n"
+             "  Viewer.RTFText := '{\\rtf1 {\\b Bold} text}';\n"
+             "  Label1.Caption := IntToStr(Movie.FlashVersion) + '|' + IntToStr(Ord(Movie.IsPlaying)) + '|' "
+             "+\n"
+             "    Movie.Movie + '|' + Movie.GetVariable('a') + '|' + Browser.LocationURL + '|' +\n"
+             "    Browser.GetProperty('k') + '|' + IntToStr(Ord(Browser.Busy)) + '|' + Viewer.Text + '|' +\n"
+             "    IntToStr(Viewer.SetRTFText('plain words')) + '|' + Viewer.Text;\n"
+             "end."),
+        host::RunOutcome::Finished);
+    EXPECT_EQ(m_label->caption(), "0|0|||||0|Bold text|0|plain words");
+    EXPECT_TRUE(movie->event("OnFSCommand").assigned());
+    EXPECT_TRUE(browser->event("OnNavigateComplete2").assigned());
+    components::TWebBrowser::setEngineEnabled(true);
 }
 
 }  // namespace

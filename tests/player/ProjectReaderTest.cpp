@@ -6,14 +6,42 @@
 #include "components/ActiveXPlaceholders.h"
 #include "components/Registration.h"
 #include "components/TimerEx.h"
+#include "platform/Dialogs.h"
+#include "player/FlashOffer.h"
 #include "player/loader/ProjectReader.h"
+#include "runtime/ProcessState.h"
 #include "vcl/Forms.h"
 #include "vcl/Registration.h"
 
 namespace {
 
+// Records the boxes shown and answers each with its first button.
+class Recorder final : public platform::DialogBackend {
+public:
+    explicit Recorder(std::vector<std::string>* shown) : m_shown(shown) {}
+    platform::DialogAnswer ask(const platform::DialogRequest& r) override {
+        m_shown->push_back(r.caption + ": " + r.text);
+        return {true, r.buttons.empty() ? platform::IDOK : r.buttons.front(), {}};
+    }
+
+private:
+    std::vector<std::string>* m_shown;
+};
+
 class ProjectReader : public testing::Test {
 protected:
+    void SetUp() override {
+        player::resetFlashOffer();
+        platform::installDialogs(
+            std::make_unique<platform::DialogService>(std::make_unique<Recorder>(&shown), nullptr));
+    }
+    void TearDown() override {
+        platform::installDialogs(nullptr);
+        runtime::state().setArguments({});
+        player::resetFlashOffer();
+    }
+    std::vector<std::string> shown;
+
     static void SetUpTestSuite() {
         vcl::registerVclClasses();
         components::registerComponentClasses();
@@ -86,6 +114,38 @@ TEST_F(ProjectReader, ActiveXControlsBecomePlaceholdersThatReadTheirState) {
     ASSERT_NE(movie, nullptr);
     EXPECT_EQ(movie->boundsRect(), (vcl::TRect{5, 6, 69, 54}));
     EXPECT_EQ(movie->message(), components::TShockwaveFlash::kMessage);
+}
+
+constexpr const char* kTwoMovies =
+    "object MainForm: TAutorunForm\n"
+    "  object Movie1: TShockwaveFlash\n"
+    "  end\n"
+    "  object Movie2: TShockwaveFlash\n"
+    "  end\n"
+    "end\n";
+
+TEST_F(ProjectReader, FlashControlsBringOneOfferThatExplainsFlashCannotBeInstalled) {
+    read("object MainForm: TAutorunForm\n  object Timer1: TTimer\n  end\nend\n");
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(player::flashOfferMade());
+
+    auto form = read(kTwoMovies);
+    EXPECT_NE(form->findComponent("Movie2"), nullptr);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0],
+              "Warning: Macromedia Flash Player is not installed on your computer.\r\n"
+              "No Flash Player exists for this system, so it cannot be installed here.\r\n\r\n"
+              "Flash Player is not installed.\r\nSome of the objects may not be functional.");
+    read(kTwoMovies);
+    EXPECT_EQ(shown.size(), 1u);
+}
+
+TEST_F(ProjectReader, SilentRunsMakeTheFlashOfferWithoutAWord) {
+    runtime::state().setArguments({"project.zep", "/silent"});
+    auto form = read(kTwoMovies);
+    EXPECT_NE(form->findComponent("Movie1"), nullptr);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(player::flashOfferMade());
 }
 
 }  // namespace
