@@ -2,6 +2,7 @@
 
 #include "components/ActiveXPlaceholders.h"
 #include "host/ClassImporter.h"
+#include "library/IFSI_Speech.h"
 #include "script/Api.h"
 #include "script/Imports.h"
 
@@ -65,8 +66,7 @@ const script::Imports& mciObject() { return empty(); }
 // FIXME: TMSAgent.
 const script::Imports& agent() { return empty(); }
 
-// FIXME: the speech routines.
-const script::Imports& speech() { return empty(); }
+const script::Imports& speech() { return library::speechImports(); }
 
 // FIXME: TCoolForm and its region type.
 void importCoolForm(ClassImporter&) {}
