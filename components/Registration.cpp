@@ -2,13 +2,15 @@
 
 #include "classes/ClassInfo.h"
 #include "components/ActiveXPlaceholders.h"
+#include "components/MSAgent.h"
 #include "components/TimerEx.h"
 
 namespace components {
 
 void registerComponentClasses() {
     classes::ClassRegistry::registerClasses(
-        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass()});
+        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass(),
+         &TMSAgent::staticClass()});
 }
 
 }  // namespace components

@@ -1,6 +1,7 @@
 #include "host/Slots.h"
 
 #include "components/ActiveXPlaceholders.h"
+#include "components/MSAgent.h"
 #include "host/ClassImporter.h"
 #include "library/IFSI_Speech.h"
 #include "script/Api.h"
@@ -63,8 +64,15 @@ const script::Imports& shockwaveFlash() {
 // FIXME: TMCIObject.
 const script::Imports& mciObject() { return empty(); }
 
-// FIXME: TMSAgent.
-const script::Imports& agent() { return empty(); }
+// The agent control, in its "not available" form.
+const script::Imports& agent() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TMSAgent::staticClass());
+        return m;
+    }();
+    return table;
+}
 
 const script::Imports& speech() { return library::speechImports(); }
 
@@ -86,8 +94,7 @@ void importShockwaveFlash(ClassImporter&) {}
 // FIXME: TMCIObject.
 void importMciObject(ClassImporter&) {}
 
-// FIXME: TMSAgent.
-void importAgent(ClassImporter&) {}
+void importAgent(ClassImporter& importer) { importer.add(components::TMSAgent::staticClass()); }
 
 // FIXME: TWindowsMediaPlayer.
 void importWindowsMediaPlayer(ClassImporter&) {}
