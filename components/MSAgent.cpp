@@ -49,7 +49,8 @@ const classes::ClassInfo& TMSAgent::staticClass() {
             .publicMethod("Function GetCurrentAgentName : string", &TMSAgent::currentAgentName)
             .publicMethod("Function GetCurrentAgentDescription : string", &TMSAgent::currentAgentDescription)
             .publicMethod("Procedure PropertySheet", [](TMSAgent&) {})
-            .publicProperty("property AvailableAgents : string;", [](TMSAgent&) { return availableAgents(); });
+            .publicProperty("property AvailableAgents : string;",
+                            [](TMSAgent&) { return availableAgents(); });
         return b.build();
     }();
     return *info;

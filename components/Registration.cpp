@@ -2,15 +2,16 @@
 
 #include "classes/ClassInfo.h"
 #include "components/ActiveXPlaceholders.h"
+#include "components/MCIObject.h"
 #include "components/MSAgent.h"
 #include "components/TimerEx.h"
 
 namespace components {
 
 void registerComponentClasses() {
-    classes::ClassRegistry::registerClasses(
-        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass(),
-         &TMSAgent::staticClass()});
+    classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
+                                             &TShockwaveFlash::staticClass(), &TMSAgent::staticClass(),
+                                             &TMCIObject::staticClass()});
 }
 
 }  // namespace components

@@ -1,6 +1,7 @@
 #include "host/Slots.h"
 
 #include "components/ActiveXPlaceholders.h"
+#include "components/MCIObject.h"
 #include "components/MSAgent.h"
 #include "host/ClassImporter.h"
 #include "library/IFSI_Speech.h"
@@ -61,8 +62,15 @@ const script::Imports& shockwaveFlash() {
     return table;
 }
 
-// FIXME: TMCIObject.
-const script::Imports& mciObject() { return empty(); }
+// The panel that plays through the multimedia command layer.
+const script::Imports& mciObject() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TMCIObject::staticClass());
+        return m;
+    }();
+    return table;
+}
 
 // The agent control, in its "not available" form.
 const script::Imports& agent() {
@@ -91,8 +99,7 @@ void importInteractiveLabel(ClassImporter&) {}
 // FIXME: the Flash availability check, then TShockwaveFlash (the control or its stand-in).
 void importShockwaveFlash(ClassImporter&) {}
 
-// FIXME: TMCIObject.
-void importMciObject(ClassImporter&) {}
+void importMciObject(ClassImporter& importer) { importer.add(components::TMCIObject::staticClass()); }
 
 void importAgent(ClassImporter& importer) { importer.add(components::TMSAgent::staticClass()); }
 

@@ -43,8 +43,8 @@ TEST(Agent, AvailableAgentsListsCharacterFilesOfTheWindowsFolder) {
     fs::create_directories(chars);
     for (const char* name : {"Merlin.acs", "genie.ACS", "readme.txt"}) std::ofstream(chars / name) << "x";
     fs::create_directories(chars / "folder.acs");
-    EXPECT_EQ(components::TMSAgent::availableAgents(),
-              platform::windowsPath(chars / "Merlin.acs") + "\r\n" + platform::windowsPath(chars / "genie.ACS"));
+    EXPECT_EQ(components::TMSAgent::availableAgents(), platform::windowsPath(chars / "Merlin.acs") + "\r\n" +
+                                                           platform::windowsPath(chars / "genie.ACS"));
     fs::remove_all(s_data);
 }
 

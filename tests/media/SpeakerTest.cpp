@@ -58,7 +58,8 @@ TEST_F(SpeakerTest, VoicesCarryNamesLanguagesAndMappedGenders) {
     EXPECT_FALSE(s.selected());
     EXPECT_FALSE(s.speak("nothing selected"));
     std::string upper = m_voice;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     EXPECT_TRUE(s.select(upper, ""));  // names match without regard to case
 }
 
@@ -69,8 +70,8 @@ TEST_F(SpeakerTest, SpeechGoesIntoAWavFileAndEndsOnTheLastWord) {
     const auto wav = test::readFile(file);
     ASSERT_GT(wav.size(), 44u);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(wav[22], 1);                    // mono
-    EXPECT_GT(samples, 22050u / 2);           // at least half a second of speech
+    EXPECT_EQ(wav[22], 1);           // mono
+    EXPECT_GT(samples, 22050u / 2);  // at least half a second of speech
     EXPECT_EQ(Speaker::instance().position(), static_cast<int>(text.find("test")));
     // A file that cannot be created is refused, nothing spoken.
     ASSERT_TRUE(Speaker::instance().select(m_voice, test::scratchPath("no/such/dir/x.wav")));
