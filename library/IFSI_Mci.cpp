@@ -9,9 +9,10 @@ namespace library {
 const script::Imports& mciImports() {
     static const script::Imports table = [] {
         script::Imports m;
-        m.routine("function SendMCIString(command : string; var ResultMsg : string; var ResultCode: integer) : "
-                  "boolean;",
-                  guarded<&SendMCIString>);
+        m.routine(
+            "function SendMCIString(command : string; var ResultMsg : string; var ResultCode: integer) : "
+            "boolean;",
+            guarded<&SendMCIString>);
         return m;
     }();
     return table;

@@ -25,8 +25,8 @@ namespace library {
 namespace {
 
 const classes::TypeInfo& speechDialogType() {
-    static const classes::TypeInfo info = classes::TypeInfo::enumeration(
-        "TSpeechDialog", {"sdAbout", "sdGeneral", "sdLexicon", "sdTranslate"});
+    static const classes::TypeInfo info =
+        classes::TypeInfo::enumeration("TSpeechDialog", {"sdAbout", "sdGeneral", "sdLexicon", "sdTranslate"});
     return info;
 }
 
@@ -36,17 +36,21 @@ const script::Imports& speechImports() {
     static const script::Imports table = [] {
         script::Imports m;
         m.type("TMSpeechEngineInfo",
-               "record Name : String; Language : String; Manufacturer : String; Product : String; ModeID : String; "
-               "EngineID : String; Speaker : String; Style : String; Gender : String; Age : Integer; Features : "
+               "record Name : String; Language : String; Manufacturer : String; Product : String; ModeID : "
+               "String; "
+               "EngineID : String; Speaker : String; Style : String; Gender : String; Age : Integer; "
+               "Features : "
                "Integer; Interfaces : Integer; MaxPitch : Word; MinPitch : Word; MaxRealTime : LongWord; "
-               "MinRealTime : LongWord; MaxSpeed : LongWord; MinSpeed : LongWord; MaxVolume : LongWord; MinVolume "
+               "MinRealTime : LongWord; MaxSpeed : LongWord; MinSpeed : LongWord; MaxVolume : LongWord; "
+               "MinVolume "
                ": LongWord; end")
             .enumeration(speechDialogType())
             .routine("function TTS_CheckInstallation : boolean;", guarded<&TTS_CheckInstallation>)
             .routine("Function TTS_GetEngines : TStrings", guarded<&TTS_GetEngines>)
             .routine("Procedure TTS_SelectEngine( EngineName : String)", guarded<&TTS_SelectEngine>)
             .routine("Function TTS_SelectedEngineInfo : TMSpeechEngineInfo", guarded<&TTS_SelectedEngineInfo>)
-            .routine("Procedure TTS_Dialog( DialogType : TSpeechDialog; ParentWnd : integer)", guarded<&TTS_Dialog>)
+            .routine("Procedure TTS_Dialog( DialogType : TSpeechDialog; ParentWnd : integer)",
+                     guarded<&TTS_Dialog>)
             .routine("Procedure TTS_Speak( Text : string)", guarded<&TTS_Speak>)
             .routine("Procedure TTS_Inject( Command : String)", guarded<&TTS_Inject>)
             .routine("Procedure TTS_Pause", guarded<&TTS_Pause>)

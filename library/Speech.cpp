@@ -44,7 +44,8 @@ std::string modeId(const std::string& name) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%04X-%012llX}", static_cast<unsigned>(h >> 32),
                   static_cast<unsigned>((h >> 16) & 0xFFFF), static_cast<unsigned>(h & 0xFFFF),
-                  static_cast<unsigned>((h >> 48) & 0xFFFF), static_cast<unsigned long long>(h & 0xFFFFFFFFFFFFull));
+                  static_cast<unsigned>((h >> 48) & 0xFFFF),
+                  static_cast<unsigned long long>(h & 0xFFFFFFFFFFFFull));
     return buf;
 }
 
@@ -73,7 +74,8 @@ bool TTS_CheckInstallation() {
     const std::string runtimeFile = localInstaller("TTS_API_FILE");
     const std::string voiceFile = localInstaller("TTS_VOICE_FILE");
     std::string message = runtime::RepConst(
-        "This project uses Text 2 Speech Technology.%nTo enable this Technology, you must (download and) install "
+        "This project uses Text 2 Speech Technology.%nTo enable this Technology, you must (download and) "
+        "install "
         "some required files:%n%n(Microsoft Speech API 4.0):\t%1%n(Text-To-Speech Voice):\t%2");
     message = base::replaceAllText(message, "%1", runtimeFile);
     message = base::replaceAllText(message, "%2", voiceFile);
@@ -164,9 +166,13 @@ void TTS_SetSpeed(int32_t value) { TTS_Inject("\\Spd=" + std::to_string(value) +
 
 int32_t TTS_GetSpeed() { return speaker() ? static_cast<int32_t>(speaker()->attributes().speed) : 0; }
 
-void TTS_SetPitch(int32_t value) { TTS_Inject("\\Pit=" + std::to_string(static_cast<uint32_t>(value) & 0xFFFF) + "\\"); }
+void TTS_SetPitch(int32_t value) {
+    TTS_Inject("\\Pit=" + std::to_string(static_cast<uint32_t>(value) & 0xFFFF) + "\\");
+}
 
-int32_t TTS_GetPitch() { return speaker() ? static_cast<int32_t>(speaker()->attributes().pitch & 0xFFFF) : 0; }
+int32_t TTS_GetPitch() {
+    return speaker() ? static_cast<int32_t>(speaker()->attributes().pitch & 0xFFFF) : 0;
+}
 
 void TTS_SetVolume(int32_t value) { TTS_Inject(volumeTag(value)); }
 
@@ -177,7 +183,8 @@ int32_t TTS_GetVolume() {
 void TTS_SetOutput(const std::string& wavFile) {
     if (!speaker()) return;
     std::lock_guard<std::mutex> lock(state().mutex);
-    state().output = wavFile.empty() ? std::string() : platform::resolvePath(runtime::RepConst(wavFile)).string();
+    state().output =
+        wavFile.empty() ? std::string() : platform::resolvePath(runtime::RepConst(wavFile)).string();
 }
 
 }  // namespace library

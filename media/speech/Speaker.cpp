@@ -62,7 +62,9 @@ uint32_t channelProc(uint32_t, void* buffer, uint32_t length, void* user) {
 }
 
 void setParameters(const Attributes& a) {
-    espeak_SetParameter(espeakRATE, static_cast<int>(std::clamp<uint32_t>(a.speed, espeakRATE_MINIMUM, espeakRATE_MAXIMUM)), 0);
+    espeak_SetParameter(
+        espeakRATE, static_cast<int>(std::clamp<uint32_t>(a.speed, espeakRATE_MINIMUM, espeakRATE_MAXIMUM)),
+        0);
     espeak_SetParameter(espeakPITCH, static_cast<int>(std::min<uint32_t>(a.pitch / 2, 100)), 0);
     espeak_SetParameter(espeakVOLUME, static_cast<int>((a.volume & 0xFFFF) * 100 / 65535), 0);
 }
@@ -75,7 +77,8 @@ int synthCallback(short* wav, int count, espeak_EVENT* events) {
         std::lock_guard<std::mutex> lock(u->mutex);
         for (espeak_EVENT* e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
             if (e->type != espeakEVENT_WORD) continue;
-            const uint64_t at = u->segmentSample + static_cast<uint64_t>(e->audio_position) * static_cast<uint64_t>(u->rate) / 1000;
+            const uint64_t at = u->segmentSample + static_cast<uint64_t>(e->audio_position) *
+                                                       static_cast<uint64_t>(u->rate) / 1000;
             u->words.emplace_back(std::max(at, u->words.empty() ? 0 : u->words.back().first),
                                   u->segmentOffset + std::max(e->text_position - 1, 0));
         }
@@ -115,9 +118,12 @@ void applyTags(const std::string& tags, Attributes& a) {
             if (std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
                 const unsigned long long v = std::stoull(value);
                 const auto v32 = static_cast<uint32_t>(std::min<unsigned long long>(v, 0xFFFFFFFFull));
-                if (key == "spd") a.speed = v32;
-                else if (key == "pit") a.pitch = v32 & 0xFFFF;
-                else if (key == "vol") a.volume = v32;
+                if (key == "spd")
+                    a.speed = v32;
+                else if (key == "pit")
+                    a.pitch = v32 & 0xFFFF;
+                else if (key == "vol")
+                    a.volume = v32;
             }
             i = close + 1;
         } else {
@@ -190,7 +196,8 @@ public:
                     u->segmentSample = u->synthesised;
                 }
                 setParameters(m_attributes);
-                espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, u.get());
+                espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
+                             u.get());
             }
             if (!isTag) break;
             applyTags(text.substr(tag, close - tag + 1), m_attributes);
@@ -256,7 +263,8 @@ std::vector<Voice> Speaker::voices() { return available() ? m_impl->m_voices : s
 
 bool Speaker::select(const std::string& name, const std::string& wavFile) {
     Impl& d = *m_impl;
-    auto it = std::find_if(d.m_voices.begin(), d.m_voices.end(), [&](const Voice& v) { return sameText(v.name, name); });
+    auto it = std::find_if(d.m_voices.begin(), d.m_voices.end(),
+                           [&](const Voice& v) { return sameText(v.name, name); });
     std::lock_guard<std::mutex> lock(d.m_mutex);
     if (it == d.m_voices.end()) {
         d.m_selected = false;
@@ -294,7 +302,8 @@ bool Speaker::speak(const std::string& ansiText) {
         if (BASS_GetDevice() == 0xFFFFFFFFu && !BASS_Init(1, 44100, 0, nullptr, nullptr) &&
             BASS_ErrorGetCode() != kErrorAlready)
             return false;
-        d.m_stream = BASS_StreamCreate(static_cast<uint32_t>(d.m_rate), BASS_SAMPLE_MONO, channelProc, u.get());
+        d.m_stream =
+            BASS_StreamCreate(static_cast<uint32_t>(d.m_rate), BASS_SAMPLE_MONO, channelProc, u.get());
         if (!d.m_stream) return false;
         BASS_StreamPlay(d.m_stream, false, 0);
     }
