@@ -51,7 +51,7 @@ uint32_t channelProc(uint32_t, void* buffer, uint32_t length, void* user) {
     auto* u = static_cast<Utterance*>(user);
     std::lock_guard<std::mutex> lock(u->mutex);
     const size_t n = std::min<size_t>(length / 2, u->samples.size() - u->readAt);
-    std::memcpy(buffer, u->samples.data() + u->readAt, n * 2);
+    if (n > 0) std::memcpy(buffer, u->samples.data() + u->readAt, n * 2);
     u->readAt += n;
     if (u->readAt > 65536 && u->readAt * 2 > u->samples.size()) {
         u->samples.erase(u->samples.begin(), u->samples.begin() + static_cast<std::ptrdiff_t>(u->readAt));
