@@ -5,6 +5,8 @@
 #include "components/CoolForm.h"
 #include "components/ImgBtn.h"
 #include "components/InteractiveLabel.h"
+#include "components/MCIObject.h"
+#include "components/MSAgent.h"
 #include "components/RichEditViewer.h"
 #include "components/TimerEx.h"
 
@@ -14,7 +16,8 @@ void registerComponentClasses() {
     classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
                                              &TShockwaveFlash::staticClass(), &TImgBtn::staticClass(),
                                              &TInteractiveLabel::staticClass(), &TCoolForm::staticClass(),
-                                             &TRichEditViewer::staticClass()});
+                                             &TRichEditViewer::staticClass(), &TMSAgent::staticClass(),
+                                             &TMCIObject::staticClass()});
 }
 
 }  // namespace components

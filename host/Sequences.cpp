@@ -13,6 +13,7 @@
 #include "library/IFSI_Conventions.h"
 #include "library/IFSI_Files.h"
 #include "library/IFSI_Funcs.h"
+#include "library/IFSI_Mci.h"
 #include "library/IFSI_Messages.h"
 #include "library/IFSI_Music.h"
 #include "library/IFSI_Registry.h"
@@ -41,13 +42,14 @@ const script::Imports& comCtrls() { return comCtrlsSet().imports; }
 
 const script::Imports& internalPlayList() { return library::playListImports(); }
 
-// The music routines, the ZIP routines, then what the slot adds of the CD and tag families.
+// The music routines, the ZIP routines, SendMCIString, then what the slot adds of the CD and tag families.
 const script::Imports& music() {
     static const script::Imports table = [] {
         script::Imports m;
         m.add(library::musicImports())
             .add(library::cdAndTagImports())
             .add(library::zipImports())
+            .add(library::mciImports())
             .add(slots::musicRoutines());
         return m;
     }();

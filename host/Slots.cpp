@@ -1,8 +1,11 @@
 #include "host/Slots.h"
 
 #include "components/ActiveXPlaceholders.h"
+#include "components/MCIObject.h"
+#include "components/MSAgent.h"
 #include "components/RichEditViewer.h"
 #include "host/ClassImporter.h"
+#include "library/IFSI_Speech.h"
 #include "library/WinApi.h"
 #include "script/Api.h"
 #include "script/Imports.h"
@@ -56,14 +59,27 @@ const script::Imports& shockwaveFlash() {
     return table;
 }
 
-// FIXME: TMCIObject.
-const script::Imports& mciObject() { return empty(); }
+// The panel that plays through the multimedia command layer.
+const script::Imports& mciObject() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TMCIObject::staticClass());
+        return m;
+    }();
+    return table;
+}
 
-// FIXME: TMSAgent.
-const script::Imports& agent() { return empty(); }
+// The agent control, in its "not available" form.
+const script::Imports& agent() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TMSAgent::staticClass());
+        return m;
+    }();
+    return table;
+}
 
-// FIXME: the speech routines.
-const script::Imports& speech() { return empty(); }
+const script::Imports& speech() { return library::speechImports(); }
 
 void importRichEditViewer(ClassImporter& importer) {
     importer.add(components::TRichEditViewer::staticClass());
@@ -74,11 +90,9 @@ void importShockwaveFlash(ClassImporter& importer) {
     importer.add(components::TShockwaveFlash::staticClass());
 }
 
-// FIXME: TMCIObject.
-void importMciObject(ClassImporter&) {}
+void importMciObject(ClassImporter& importer) { importer.add(components::TMCIObject::staticClass()); }
 
-// FIXME: TMSAgent.
-void importAgent(ClassImporter&) {}
+void importAgent(ClassImporter& importer) { importer.add(components::TMSAgent::staticClass()); }
 
 // FIXME: TWindowsMediaPlayer.
 void importWindowsMediaPlayer(ClassImporter&) {}
