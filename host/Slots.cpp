@@ -25,9 +25,6 @@ const script::Imports& richEditViewer() { return empty(); }
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
 
-// FIXME: the network, download and printing routines.
-const script::Imports& networkFamily() { return empty(); }
-
 // FIXME: TOleControl above TWebBrowser, its members and event types. Until then the
 // stand-in's class as its metadata describes it, so a form holding one compiles.
 const script::Imports& webBrowser() {
