@@ -22,6 +22,8 @@ constexpr int kMaxRedirects = 20;
 constexpr int kPollMs = 100;      // how often a stalled transfer still looks at the cancel flag
 constexpr qint64 kReportMs = 50;  // progress reports at most this often (and at the end)
 constexpr qint64 kChunk = 1 << 20;
+// The reply holds at most this much unread, so a fast server never fills the memory.
+constexpr qint64 kReadBuffer = 4 << 20;
 
 QNetworkProxy proxyFor(const QUrl& url) {
     const ProxyChoice choice =
@@ -72,6 +74,7 @@ FetchOutcome fetchUrl(const std::string& url, const FetchHooks& hooks) {
 
     hooks.progress(0, -1, "Connecting to " + qurl.host().toStdString() + " ...");
     QNetworkReply* reply = manager.get(request);
+    reply->setReadBufferSize(kReadBuffer);
     QEventLoop loop;
     bool stopped = false, writeFailed = false;
     qint64 received = 0, total = -1;
