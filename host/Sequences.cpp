@@ -16,6 +16,7 @@
 #include "library/IFSI_Mci.h"
 #include "library/IFSI_Messages.h"
 #include "library/IFSI_Music.h"
+#include "library/IFSI_Network.h"
 #include "library/IFSI_Registry.h"
 #include "library/IFSI_Shell.h"
 #include "library/IFSI_Strings.h"
@@ -82,7 +83,7 @@ const TableRow kFuncsLibraryPart[] = {
     {"IFSI_Funcs: registry, INI, variables", &library::registryImports},
     {"IFSI_Funcs: system", &library::systemImports},
     {"IFSI_Funcs: shell, processes", &library::shellImports},
-    {"IFSI_Funcs: network, download, printing", &slots::networkFamily},
+    {"IFSI_Funcs: network, download, printing", &library::networkImports},
     {"IFSI_SHDocVw", &slots::webBrowser},
     {"IFSI_ImgBtn", &slots::imgBtn},
     {"IFSI_InteractiveLabel", &slots::interactiveLabel},

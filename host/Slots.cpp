@@ -33,9 +33,6 @@ const script::Imports& richEditViewer() {
 // FIXME: TWindowsMediaPlayer.
 const script::Imports& windowsMediaPlayer() { return empty(); }
 
-// FIXME: the network, download and printing routines.
-const script::Imports& networkFamily() { return empty(); }
-
 // TOleControl above TWebBrowser, its members and event types, all from the class's metadata.
 const script::Imports& webBrowser() {
     static const script::Imports table = [] {

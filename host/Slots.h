@@ -27,7 +27,6 @@ const script::Imports& textAnimator();        // TTextAnimator
 const script::Imports& textFader();           // TTextFader, DrawTiled, DrawTransparent
 const script::Imports& marquee();             // TMarquee
 const script::Imports& windowsMediaPlayer();  // TWindowsMediaPlayer
-const script::Imports& networkFamily();       // network, download, printing
 const script::Imports& webBrowser();          // TOleControl, TWebBrowser and its event types
 const script::Imports& imgBtn();              // TImgBtn
 const script::Imports& interactiveLabel();    // TInteractiveLabel
