@@ -64,10 +64,19 @@ private:
     std::vector<Variant> m_items;
 };
 
+struct NativeType;
+
+// A record or array argument (the colour table of OnCustom): the handler gets a copy made
+// through `type`; strings in `data` may be moved from, so pass a value the caller can spare.
+struct NativeValue {
+    const NativeType* type = nullptr;
+    void* data = nullptr;
+};
+
 // One argument of an event call. A `var` parameter is passed as a pointer so the handler
 // can write it back (Key: Word in OnKeyDown, CanClose: Boolean in OnCloseQuery).
 using EventArg = std::variant<int64_t, long double, bool, std::string, TObject*, int64_t*, long double*,
-                              bool*, std::string*, TObject**>;
+                              bool*, std::string*, TObject**, NativeValue>;
 
 // A bound event handler, the value of a Method-kind property. `code` identifies the
 // procedure (a script procedure, a published method) and `data` the object it runs on;

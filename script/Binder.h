@@ -62,6 +62,8 @@ void callBound(const BoundCall& call, Slot* args, Slot* result, classes::TObject
 // One value between its script type and a C++ object of `nt` (constructed at dst / src).
 void toNative(const TypeDesc* type, Slot value, const classes::NativeType& nt, void* dst, Vm& vm);
 Slot fromNative(const TypeDesc* type, const classes::NativeType& nt, void* src, Vm& vm);  // owned
+// Whether fromNative can make a value of `type` from `nt`.
+bool receivable(const TypeDesc* type, const classes::NativeType& nt);
 // Published property values.
 Slot fromProperty(const TypeDesc* type, const classes::PropValue& v, Vm& vm);  // owned
 classes::PropValue toProperty(const TypeDesc* type, const classes::TypeInfo& info, Slot v, Vm& vm);

@@ -42,7 +42,7 @@ RuntimeError cannotImport(const std::string& name) {
 }
 
 // An event argument as the value of a script parameter of type `t`.
-Slot fromEventArg(const classes::EventArg& a, const TypeDesc* t) {
+Slot fromEventArg(const classes::EventArg& a, const TypeDesc* t, Vm& vm) {
     auto mismatch = [] { fail(TIFException::erCouldNotCallProc); };
     auto fromInt = [&](int64_t v) -> Slot {
         switch (t->kind) {
@@ -84,6 +84,10 @@ Slot fromEventArg(const classes::EventArg& a, const TypeDesc* t) {
     };
     if (auto* o = std::get_if<classes::TObject*>(&a)) return fromObject(*o);
     if (auto* p = std::get_if<classes::TObject**>(&a)) return fromObject(**p);
+    if (auto* n = std::get_if<classes::NativeValue>(&a)) {
+        if (!n->type || !n->data || !receivable(t, *n->type)) mismatch();
+        return fromNative(t, *n->type, n->data, vm);
+    }
     mismatch();
     return {};
 }
@@ -471,7 +475,7 @@ void Vm::runEvent(int index, std::span<const classes::EventArg> args) {
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const Param& prm = p.sig.params[i];
-            Slot v = fromEventArg(args[i], prm.type);
+            Slot v = fromEventArg(args[i], prm.type, *this);
             if (prm.byRef()) {
                 cells[i] = v;
                 (sp++)->a = &cells[i];
