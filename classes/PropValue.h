@@ -66,9 +66,10 @@ private:
 
 struct NativeType;
 
-// A record passed to an event handler (the mouse message of an image button): the raiser's
-// own record and its description (classes::recordArg builds one). A value parameter reads
-// it, and may move its strings out; a var parameter's final value is written back into it.
+// A record or array passed to an event handler (the mouse message of an image button, the
+// colour table of a gradient's OnCustom): the raiser's own value and its description
+// (classes::recordArg builds one). A value parameter reads it, and may move its strings out;
+// a var parameter's final value is written back into it.
 struct RecordArg {
     const NativeType* type = nullptr;
     void* data = nullptr;

@@ -13,11 +13,10 @@
 namespace components {
 
 void registerComponentClasses() {
-    classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
-                                             &TShockwaveFlash::staticClass(), &TImgBtn::staticClass(),
-                                             &TInteractiveLabel::staticClass(), &TCoolForm::staticClass(),
-                                             &TRichEditViewer::staticClass(), &TMSAgent::staticClass(),
-                                             &TMCIObject::staticClass()});
+    classes::ClassRegistry::registerClasses(
+        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass(),
+         &TImgBtn::staticClass(), &TInteractiveLabel::staticClass(), &TCoolForm::staticClass(),
+         &TRichEditViewer::staticClass(), &TMSAgent::staticClass(), &TMCIObject::staticClass()});
 }
 
 }  // namespace components

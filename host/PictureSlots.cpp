@@ -12,7 +12,12 @@ namespace host::slots {
 const script::Imports& gradient() {
     static const script::Imports table = [] {
         script::Imports m;
-        m.enumeration(vcl::types::gradientStyle()).classType(vcl::TGradient::staticClass());
+        // Entries as the system's 24-bit pixels hold them, so the Windows field names fit.
+        m.enumeration(vcl::types::gradientStyle())
+            .type("TGradientColors", "array [0..255] of record rgbtBlue, rgbtGreen, rgbtRed : Byte; end")
+            .type("TCustomGradientEvent",
+                  "Procedure ( Sender : TObject; const Colors : TGradientColors; Pattern : TBitmap)")
+            .classType(vcl::TGradient::staticClass());
         return m;
     }();
     return table;

@@ -653,4 +653,9 @@ classes::PropValue toProperty(const TypeDesc* t, const classes::TypeInfo& info, 
     return int64_t(0);
 }
 
+// A native value handed to a script as `type` (an event's record argument): results may narrow.
+bool receivable(const TypeDesc* type, const classes::NativeType& nt) {
+    return incompatible(type, nt, false, true).empty();
+}
+
 }  // namespace script

@@ -65,6 +65,8 @@ Slot fromNative(const TypeDesc* type, const classes::NativeType& nt, void* src, 
 // Whether a native record can pass into a script parameter of type `type` (and, for a
 // var parameter, back out again).
 bool recordFits(const TypeDesc* type, const classes::NativeType& nt, bool byRef);
+// Whether fromNative can make a value of `type` from `nt` (an array argument, say).
+bool receivable(const TypeDesc* type, const classes::NativeType& nt);
 // Published property values.
 Slot fromProperty(const TypeDesc* type, const classes::PropValue& v, Vm& vm);  // owned
 classes::PropValue toProperty(const TypeDesc* type, const classes::TypeInfo& info, Slot v, Vm& vm);

@@ -48,7 +48,9 @@ Slot fromEventArg(const classes::EventArg& a, const Param& prm, Vm& vm) {
     auto mismatch = [] { fail(TIFException::erCouldNotCallProc); };
     if (auto* r = std::get_if<classes::RecordArg>(&a)) {
         // A handler declared with another record than the raiser's cannot be called.
-        if (!r->type || !r->data || !recordFits(t, *r->type, prm.byRef())) mismatch();
+        const bool fits = r->type && r->data &&
+                          (recordFits(t, *r->type, prm.byRef()) || (!prm.byRef() && receivable(t, *r->type)));
+        if (!fits) mismatch();
         return fromNative(t, *r->type, r->data, vm);
     }
     auto fromInt = [&](int64_t v) -> Slot {

@@ -3,10 +3,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "classes/ClassBuilder.h"
+#include "classes/NativeType.h"
 #include "vcl/Graphic.h"
 #include "vcl/MulDiv.h"
+
+// The table's entries as scripts see them: three bytes, blue first.
+template <>
+struct classes::RecordFields<vcl::GradientColor>
+    : classes::Fields<&vcl::GradientColor::b, &vcl::GradientColor::g, &vcl::GradientColor::r> {};
 
 namespace vcl {
 
@@ -134,6 +141,20 @@ const classes::TypeInfo& types::gradientStyle() {
     return t;
 }
 
+const classes::TypeInfo& types::customGradientEvent() {
+    static const auto t = classes::TypeInfo::method(
+        "TCustomGradientEvent",
+        "procedure (Sender: TObject; const Colors: TGradientColors; Pattern: TBitmap);");
+    return t;
+}
+
+const TGradientColors& customGradientColors(std::span<const classes::EventArg> args) {
+    const auto* v = args.size() > 1 ? std::get_if<classes::RecordArg>(&args[1]) : nullptr;
+    if (!v || v->type != &classes::nativeType<TGradientColors>())
+        throw std::invalid_argument("not the arguments of OnCustom");
+    return *static_cast<const TGradientColors*>(v->data);
+}
+
 const classes::ClassInfo& TGradient::staticClass() {
     static const auto info = [] {
         ClassBuilder<TGradient> b("TGradient", TGraphicControl::staticClass());
@@ -151,7 +172,8 @@ const classes::ClassInfo& TGradient::staticClass() {
             .property("Shift", percentRangeType("TGradientShift"), &TGradient::shift, &TGradient::setShift,
                       {.defaultValue = 0})
             .property("Style", types::gradientStyle(), &TGradient::style, &TGradient::setStyle,
-                      {.defaultValue = gsRadialC});
+                      {.defaultValue = gsRadialC})
+            .event("OnCustom", types::customGradientEvent(), &TGradient::onCustom);
         return b.build();
     }();
     return *info;
@@ -239,7 +261,11 @@ void TGradient::buildPattern() {
         return;
     }
     if (onCustom) {
-        onCustom(*this, m_colors, *m_pattern);
+        // The handler gets its own copy: a script's may keep or change what it was given.
+        TGradientColors colors = m_colors;
+        fireEvent(onCustom, {static_cast<classes::TObject*>(this),
+                             classes::RecordArg{&classes::nativeType<TGradientColors>(), &colors},
+                             static_cast<classes::TObject*>(m_pattern.get())});
         return;
     }
     const uint32_t a = colorToArgb(c1), b = colorToArgb(c2);

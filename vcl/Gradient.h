@@ -6,8 +6,8 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <span>
 
 #include "vcl/Controls.h"
 
@@ -83,8 +83,9 @@ public:
     void invalidatePattern() { updatePattern(); }
 
     // Draws the pattern for gsCustom; without one the pattern is a 2 x 2 checker of the
-    // two colours.
-    std::function<void(TGradient& sender, const TGradientColors& colors, TBitmap& pattern)> onCustom;
+    // two colours. Raised with the sender, a copy of the colour table (a RecordArg that
+    // customGradientColors reads) and the pattern bitmap.
+    classes::TMethod onCustom;
 
     const TBitmap& pattern() const { return *m_pattern; }
     const TGradientColors& colors() const { return m_colors; }
@@ -113,8 +114,12 @@ private:
     std::unique_ptr<TBitmap> m_pattern;
 };
 
+// The colour table of an OnCustom call, as its handler (a script's or a C++ one) reads it.
+const TGradientColors& customGradientColors(std::span<const classes::EventArg> args);
+
 namespace types {
-const classes::TypeInfo& gradientStyle();  // "TGradientStyle"
-}
+const classes::TypeInfo& gradientStyle();        // "TGradientStyle"
+const classes::TypeInfo& customGradientEvent();  // "TCustomGradientEvent"
+}  // namespace types
 
 }  // namespace vcl

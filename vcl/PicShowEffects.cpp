@@ -287,8 +287,10 @@ void barsEffect(Img& screen, const Img& pic, TRect&, int progress, int step) {
         case Bars::StartThenEnd: end = !even; break;
         case Bars::EndThenStart: end = even; break;
         case Bars::BothSides:
+            // Every band moves at once, so each takes the whole transition to cross; at twice
+            // the speed they would stand complete for its second half.
             end = !even;
-            n = std::min(L, 2 * A);
+            n = A;
             break;
         }
         reach[static_cast<size_t>(i)] = n;

@@ -101,6 +101,42 @@ TEST(PictureScripts, GradientWritesFromAScriptAreClamped) {
     EXPECT_EQ(s.gradient->pattern().height(), 129);
 }
 
+// A script's OnCustom draws the pattern from the table it is given; the table is a copy,
+// so what the handler writes into it stays there.
+TEST(PictureScripts, AScriptDrawsTheCustomGradient) {
+    Stage s;
+    const std::string source =
+        "var Calls: Integer;\n"
+        "procedure Draw(Sender: TObject; const Colors: TGradientColors; Pattern: TBitmap);\n"
+        "var T: TGradientColors;\n"
+        "begin\n"
+        "  Calls := Calls + 1;\n"
+        "  T := Colors; T[0].rgbtRed := 7;\n"
+        "  Pattern.SetSize(2, 1);\n"
+        "  Pattern.Canvas.Pixels[0, 0] := RGB(Colors[0].rgbtRed, Colors[0].rgbtGreen, Colors[0].rgbtBlue);\n"
+        "  Pattern.Canvas.Pixels[1, 0] := RGB(Colors[255].rgbtRed, Colors[255].rgbtGreen, T[0].rgbtRed);\n"
+        "  Label1.Caption := TGradient(Sender).Name;\n"
+        "end;\n"
+        "begin\n"
+        "  Gradient1.ColorBegin := $332211;\n"
+        "  Gradient1.ColorEnd := $665544;\n"
+        "  Gradient1.OnCustom := @Draw;\n"
+        "  Gradient1.Style := gsCustom;\n"
+        "  Gradient1.InvalidatePattern;\n"
+        "  Label1.Caption := Label1.Caption + IntToStr(Calls);\n"
+        "end.";
+    host::ScriptHost scriptHost(s.form.get(), importer());
+    host::Compiled compiled = scriptHost.compile(source);
+    ASSERT_TRUE(compiled.ok) << compileError(s.form.get(), source);
+    EXPECT_EQ(scriptHost.run(compiled), host::RunOutcome::Finished);
+    EXPECT_EQ(s.label->caption(), "Gradient12") << "called for the style and for InvalidatePattern";
+    const pictures::Image& p = const_cast<vcl::TBitmap&>(s.gradient->pattern()).pixels();
+    ASSERT_EQ(p.width, 2);
+    EXPECT_EQ(p.pixel(0, 0), vcl::colorToArgb(0x332211)) << "entry 0 is the begin colour";
+    EXPECT_EQ(p.pixel(1, 0), vcl::colorToArgb(0x075544)) << "entry 255 the end colour; the copy took 7";
+    EXPECT_EQ(s.gradient->colors()[0].r, 0x11) << "the gradient's own table is untouched";
+}
+
 TEST(PictureScripts, LoadPicShowPicsAnimLoadsBothPicturesOrFails) {
     Stage s;
     const auto dir = std::filesystem::temp_directory_path() / "vantrel_picshow_script";

@@ -191,10 +191,12 @@ TEST(Gradient, CustomWithoutHandlerIsACheckerAndWithOneDrawsItsOwn) {
     EXPECT_EQ(p.pixel(0, 1), colorToArgb(clRed));
 
     int seen = -1;
-    g.onCustom = [&](TGradient&, const TGradientColors& colors, TBitmap& pattern) {
-        seen = colors[0].b;
-        pattern.pixels() = pictures::Image(3, 1, 0xFF010203u);
-    };
+    g.onCustom = classes::TMethod(&seen, nullptr, [&](std::span<const classes::EventArg> args) {
+        EXPECT_EQ(std::get<classes::TObject*>(args[0]), &g);
+        seen = customGradientColors(args)[0].b;
+        auto* pattern = static_cast<TBitmap*>(std::get<classes::TObject*>(args[2]));
+        pattern->pixels() = pictures::Image(3, 1, 0xFF010203u);
+    });
     g.invalidatePattern();
     EXPECT_EQ(seen, 0xFF) << "the handler gets the table from the blue begin colour";
     EXPECT_EQ(g.render().pixel(99, 99), 0xFF010203u);

@@ -156,17 +156,127 @@ bool inRoundRect(int x, int y, int64_t l, int64_t t, int64_t r, int64_t b, int64
     return (dx * eh) * (dx * eh) + (dy * ew) * (dy * ew) <= (ew * eh) * (ew * eh);
 }
 
-// Bands of five rows: the even ones first, over 2X (all of it within Z of the end), then
-// the odd ones over 2X - W.
-int barReach(int band, const Geo& g) {
+// Bands five pixels across: the even ones first, over 2A (all of L within Z of the end),
+// then the odd ones over 2A - L.
+int barReach(int band, int L, int A, int Z) {
     const bool even = band % 2 == 0;
-    if (2 * g.X <= g.W) return even ? (g.W - 2 * g.X < g.Z ? g.W : 2 * g.X) : 0;
-    return even ? g.W : 2 * g.X - g.W;
+    if (2 * A <= L) return even ? (L - 2 * A < Z ? L : 2 * A) : 0;
+    return even ? L : 2 * A - L;
+}
+int barReach(int band, const Geo& g) { return barReach(band, g.W, g.X, g.Z); }
+
+// A reference seen in a mirror: left and right (or top and bottom) swapped, in the frame
+// and in the pictures it reads.
+Ref mirroredX(Ref r) {
+    return [r](int x, int y, const Geo& g, int P) {
+        Src s = r(g.W - 1 - x, y, g, P);
+        if (s.kind != Src::Keep) s.x = g.W - 1 - s.x;
+        return s;
+    };
+}
+Ref mirroredY(Ref r) {
+    return [r](int x, int y, const Geo& g, int P) {
+        Src s = r(x, g.H - 1 - y, g, P);
+        if (s.kind != Src::Keep) s.y = g.H - 1 - s.y;
+        return s;
+    };
+}
+// The same frame with rows and columns exchanged: a horizontal effect made vertical.
+Ref transposed(Ref r) {
+    return [r](int x, int y, const Geo& g, int P) {
+        const Geo t{g.H, g.W, g.Y, g.X, g.Z};
+        Src s = r(y, x, t, P);
+        std::swap(s.x, s.y);
+        return s;
+    };
+}
+Ref where(std::function<bool(int x, int y, const Geo& g, int P)> shown) {
+    return [shown](int x, int y, const Geo& g, int P) { return shown(x, y, g, P) ? fromNew(x, y) : keep(); };
 }
 
 uint32_t lcgSeedNext(uint32_t& seed, int n) {
     seed = seed * 134775813u + 1u;
     return static_cast<uint32_t>((static_cast<uint64_t>(seed) * static_cast<uint64_t>(n)) >> 32);
+}
+
+// Curved reveals sweep a rounded edge in from a side or a corner; bars come in as bands five
+// pixels across; criss-crosses grow strips from the named sides at once.
+void addCurvesBarsAndCrosses(std::map<int, Ref>& m) {
+    m[59] = mirroredX(m.at(58));
+    m[69] = transposed(m.at(58));
+    m[70] = mirroredY(m.at(69));
+    m[80] = where([](int x, int y, const Geo& g, int) {
+        return inRoundRect(x, y, -2 * g.W, -2 * g.H, 2 * g.X, 2 * g.Y, 2 * g.W, 2 * g.H);
+    });
+    m[81] = mirroredX(m.at(80));
+    m[82] = mirroredY(m.at(80));
+    m[83] = mirroredX(mirroredY(m.at(80)));
+    // The reverse of 84: the clip is the one 84 uses at 100 - P, and the new picture lies outside it.
+    m[85] = where([](int x, int y, const Geo& g, int P) {
+        const Geo r = geo(g.W, g.H, 100 - P, 1);
+        const int cx = g.W / 2, cy = g.H / 2;
+        return !inRoundRect(x, y, cx - r.X, cy - r.Y, cx + r.X, cy + r.Y, 9 * r.X / 5, 9 * r.Y / 5);
+    });
+
+    // Even bands from one side, then odd bands from the same or the other side.
+    const auto bars = [](bool evenFromEnd, bool oddFromEnd) {
+        return where([=](int x, int y, const Geo& g, int) {
+            const int band = y / 5, reach = barReach(band, g);
+            return (band % 2 == 0 ? evenFromEnd : oddFromEnd) ? x >= g.W - reach : x < reach;
+        });
+    };
+    m[62] = bars(false, true);
+    m[63] = bars(true, false);
+    m[64] =
+        where([](int x, int y, const Geo& g, int) { return (y / 5) % 2 == 0 ? x < g.X : x >= g.W - g.X; });
+    m[71] = transposed(m.at(60));
+    m[72] = transposed(m.at(61));
+    m[73] = transposed(m.at(62));
+    m[74] = transposed(m.at(63));
+    m[75] = transposed(m.at(64));
+
+    m[87] = where([](int x, int y, const Geo& g, int) { return x >= g.W - g.X || y < g.Y; });
+    m[88] = where([](int x, int y, const Geo& g, int) { return x < g.X || y >= g.H - g.Y; });
+    // Two opposite sides come in as interleaved bands, as in 98; the third as one strip.
+    const auto rowBands = [](int x, int y, const Geo& g) {
+        return (y / 5) % 2 == 0 ? x < g.X : x >= g.W - g.X;
+    };
+    const auto columnBands = [](int x, int y, const Geo& g) {
+        return (x / 5) % 2 == 0 ? y < g.Y : y >= g.H - g.Y;
+    };
+    m[94] = where([=](int x, int y, const Geo& g, int) { return x >= g.W - g.X || columnBands(x, y, g); });
+    m[95] = where([=](int x, int y, const Geo& g, int) { return x < g.X || columnBands(x, y, g); });
+    m[96] = where([=](int x, int y, const Geo& g, int) { return y >= g.H - g.Y || rowBands(x, y, g); });
+    m[97] = where([=](int x, int y, const Geo& g, int) { return y < g.Y || rowBands(x, y, g); });
+    m[99] = where([](int x, int y, const Geo& g, int) {
+        const bool row = (y / 5) % 2 == 0 ? x < g.X : x >= g.W - g.X;
+        const bool col = (x / 5) % 2 == 0 ? y >= g.H - g.Y : y < g.Y;
+        return row || col;
+    });
+}
+
+// Diagonal reveals, pushes that squeeze the old picture, and the pivots.
+void addDiagonalsPushesAndPivots(std::map<int, Ref>& m) {
+    m[111] = mirroredX(m.at(110));
+    m[112] = mirroredY(m.at(110));
+    m[131] = mirroredX(m.at(130));
+    m[133] = mirroredY(m.at(132));
+    m[134] = [](int x, int y, const Geo& g, int) {
+        return y < g.Y ? fromNew(x, g.H - g.Y + y) : fromOld(x, (y - g.Y) * g.H / (g.H - g.Y));
+    };
+    m[135] = mirroredY(m.at(134));
+
+    // The picture turned about its top-left corner, a quarter turn at 0 and none at 100;
+    // every frame pixel looks up its source through the inverse turn in 16.16 fixed point.
+    m[119] = [](int x, int y, const Geo& g, int P) {
+        const double a = (100 - P) * M_PI / 200;
+        const int64_t s = std::llround(std::sin(a) * 65536), c = std::llround(std::cos(a) * 65536);
+        const int64_t sx = (x * c + y * s) >> 16, sy = (y * c - x * s) >> 16;
+        return sx >= 0 && sx < g.W && sy >= 0 && sy < g.H ? fromNew(int(sx), int(sy)) : keep();
+    };
+    m[120] = mirroredY(m.at(119));
+    m[121] = mirroredX(m.at(119));
+    m[122] = mirroredX(mirroredY(m.at(119)));
 }
 
 const std::map<int, Ref>& references() {
@@ -302,6 +412,8 @@ const std::map<int, Ref>& references() {
             return row || col ? fromNew(x, y) : keep();
         };
         m[118] = [](int x, int y, const Geo&, int) { return Src{Src::Keep, x, y}; };  // blended below
+        addCurvesBarsAndCrosses(m);
+        addDiagonalsPushesAndPivots(m);
         return m;
     }();
     return r;
