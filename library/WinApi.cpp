@@ -22,6 +22,7 @@
 #include "library/Music.h"
 #include "library/Shell.h"
 #include "library/System.h"
+#include "media/mci/Mci.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "platform/EventPump.h"
@@ -639,10 +640,10 @@ void bindSystemLibraries(script::Executor& executor) { executor.setForeignProvid
 void setMciSender(MciSender sender) { mciSender() = std::move(sender); }
 
 uint32_t sendMciString(std::string_view command, std::string& result) {
-    constexpr uint32_t kInvalidDeviceName = 263;
     result.clear();
     if (mciSender()) return mciSender()(command, result);
-    return kInvalidDeviceName;
+    return uint32_t(media::mci::sendString(
+        command, result, [](std::string_view name) { return platform::resolvePath(name).string(); }));
 }
 
 void closeSystemHandles() {
@@ -652,6 +653,11 @@ void closeSystemHandles() {
             noteExit(p->pid, 0);  // the watcher reaps it from now on
         }
     handles().entries.clear();
+}
+
+void releaseSystemResources() {
+    closeSystemHandles();
+    media::mci::closeAll();
 }
 
 }  // namespace library

@@ -26,8 +26,9 @@ script::ForeignRoutine systemLibraryRoutine(std::string_view library, std::strin
 void bindSystemLibraries(script::Executor& executor);
 
 // Where mciSendString commands go: the MCI error code (0 for success) and the result text.
-// Until the player's command interpreter is connected, every device is unknown: 263
-// (MCIERR_INVALID_DEVICE_NAME) with an empty result. An empty function restores that.
+// By default the player's own command interpreter, with file names through the drive table
+// and no placeholder expansion (the script called the system, not the player's routine);
+// tests put a recorder here, and an empty function restores the interpreter.
 using MciSender = std::function<uint32_t(std::string_view command, std::string& result)>;
 void setMciSender(MciSender sender);
 uint32_t sendMciString(std::string_view command, std::string& result);
@@ -38,5 +39,8 @@ int32_t systemSoundChannel();
 
 // Closes every process and registry-key handle scripts still hold (a run's end, tests).
 void closeSystemHandles();
+
+// A run's end: the handles above, and every multimedia device the script left open.
+void releaseSystemResources();
 
 }  // namespace library

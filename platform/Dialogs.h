@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -191,7 +192,11 @@ void installDialogs(std::unique_ptr<DialogService> service);
 // VANTREL_AUTOMATION (else from `interactive`), a log when VANTREL_LOG is set.
 std::unique_ptr<DialogService> dialogServiceFromEnvironment(std::unique_ptr<DialogBackend> interactive);
 
-// The Qt dialogs (in the platform_qt library); needs a QApplication.
-std::unique_ptr<DialogBackend> makeQtDialogBackend();
+// Turns a rich text (the about box's credits) into HTML; nothing when it is not one.
+using RichTextToHtml = std::function<std::optional<std::string>(std::string_view)>;
+
+// The Qt dialogs (in the platform_qt library); needs a QApplication. Without `richText` the
+// about box shows its credits as they are written.
+std::unique_ptr<DialogBackend> makeQtDialogBackend(RichTextToHtml richText = {});
 
 }  // namespace platform

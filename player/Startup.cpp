@@ -37,9 +37,14 @@ constexpr const char* kTemplateA =
     "Internet).%nIf combined with \"/SILENT\" then no messages will be shown.";
 constexpr const char* kTemplateB = "%n%nNOTE : This is an embedded project.%nRun \"%s\" to play.";
 
+// Rich text for the about box's viewer; the box drops the empty first line.
 constexpr const char* kCredits =
-    "Vantrel plays autorun presentation projects.\r\n\r\n"
-    "Built on Qt, zlib, libjpeg, libpng, mpg123, libvorbis, libsndfile, libopenmpt and SDL.";
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Tahoma;}}"
+    "{\\colortbl;\\red0\\green0\\blue128;}\\f0\\fs18\\par\n"
+    "{\\b Vantrel} plays autorun presentation projects.\\par\\par\n"
+    "{\\cf1\\b Built on}\\par\n"
+    "Qt, zlib, libjpeg, libpng, mpg123, libvorbis, libsndfile, libopenmpt, SDL, SQLite, libffi, "
+    "libcdio, FluidSynth, eSpeak NG and CUPS.\\par}";
 
 bool isExistingFile(const fs::path& p) {
     std::error_code ec;
@@ -90,6 +95,8 @@ void handleInformationSwitches(const runtime::CommandLine& commandLine) {
         runtime::ExitProcess(kExitAbout);
     }
 }
+
+std::string_view creditsText() { return kCredits; }
 
 void showAboutBox() {
     platform::dialogs().about(

@@ -25,8 +25,9 @@ void initialiseModule(const std::filesystem::path& executable);
 // the about box. Returns when neither switch is given.
 void handleInformationSwitches(const runtime::CommandLine& commandLine);
 
-// The player's about box (modal; through the dialog service).
+// The player's about box (modal; through the dialog service), and its credits (rich text).
 void showAboutBox();
+std::string_view creditsText();
 
 // "LoadingText" of the INI file, else "Vantrel".
 std::string loadingTitle();

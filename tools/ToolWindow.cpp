@@ -57,14 +57,14 @@ QFont defaultButtonFont() {
 }
 
 ToolWindow::ToolWindow(Program program, DesktopOps& ops, QWidget* parent) : QWidget(parent), m_ops(ops) {
-    const FormSpec& spec = formSpec(program);
+    const FormSpec& layout = formSpec(program);
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(fromCp1251(spec.caption));
-    setWindowIcon(QIcon::fromTheme(QString::fromLatin1(spec.iconName), drawnIcon(program)));
-    resize(pixelsFromTwips(spec.clientWidth), pixelsFromTwips(spec.clientHeight));
+    setWindowTitle(fromCp1251(layout.caption));
+    setWindowIcon(QIcon::fromTheme(QString::fromLatin1(layout.iconName), drawnIcon(program)));
+    resize(pixelsFromTwips(layout.clientWidth), pixelsFromTwips(layout.clientHeight));
 
     QWidget* previous = nullptr;
-    for (const ButtonSpec& button : spec.buttons) {
+    for (const ButtonSpec& button : layout.buttons) {
         auto* widget = new WrapButton(fromCp1251(button.caption), this);
         widget->setObjectName(QString::fromLatin1(button.name));
         widget->setFont(defaultButtonFont());

@@ -20,13 +20,13 @@ namespace ct = classes::types;
 namespace {
 
 // A colour code's numbers: exactly three decimal numbers from 0 to 255, else nothing.
-std::optional<TColor> parseColor(std::string_view spec) {
+std::optional<TColor> parseColor(std::string_view text) {
     int parts[3];
     size_t at = 0;
     for (int k = 0; k < 3; ++k) {
-        const size_t comma = k < 2 ? spec.find(',', at) : spec.size();
+        const size_t comma = k < 2 ? text.find(',', at) : text.size();
         if (comma == std::string_view::npos) return std::nullopt;
-        std::string_view part = spec.substr(at, comma - at);
+        std::string_view part = text.substr(at, comma - at);
         while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
         while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
         if (part.empty() || part.size() > 3) return std::nullopt;
@@ -74,10 +74,10 @@ CreditLine parseCreditLine(std::string_view line) {
         case 'c':
         case 'C': {
             const size_t end = line.find(';', i + 1);
-            const std::string_view spec =
+            const std::string_view code =
                 line.substr(i + 1, (end == std::string_view::npos ? line.size() : end) - (i + 1));
             // A malformed code is dropped with its numbers and leaves the colour alone.
-            if (auto c = parseColor(spec)) out.color = c;
+            if (auto c = parseColor(code)) out.color = c;
             i = end == std::string_view::npos ? line.size() : end;
             break;
         }

@@ -607,6 +607,12 @@ std::optional<std::string> rtfPlainText(std::string_view rtf) {
     return document.toPlainText().toStdString();
 }
 
+std::optional<std::string> rtfToHtml(std::string_view rtf) {
+    QTextDocument document;
+    if (!readRtf(rtf, document)) return std::nullopt;
+    return document.toHtml().toStdString();
+}
+
 void markAddresses(QTextDocument& document) {
     static const QRegularExpression kAddress(QStringLiteral(R"((?:https?://|ftp://|mailto:|www\.)[^\s<>"]+)"),
                                              QRegularExpression::CaseInsensitiveOption);

@@ -22,6 +22,10 @@ bool readRtf(std::string_view rtf, QTextDocument& document);
 // nothing when it cannot be read.
 std::optional<std::string> rtfPlainText(std::string_view rtf);
 
+// The rich text as HTML for a text browser (the about box's credits), or nothing when it
+// cannot be read.
+std::optional<std::string> rtfToHtml(std::string_view rtf);
+
 // Turns web, file-transfer and mail addresses in the text into links, leaving existing ones.
 void markAddresses(QTextDocument& document);
 

@@ -17,7 +17,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -159,17 +162,30 @@ DialogAnswer askPrinterSetup(const DialogRequest& r) {
 // client height of 172 to 275.
 class T_About : public QDialog {
 public:
-    explicit T_About(const DialogRequest& r);
+    T_About(const DialogRequest& r, const RichTextToHtml& richText);
 };
 
-T_About::T_About(const DialogRequest& r) {
+T_About::T_About(const DialogRequest& r, const RichTextToHtml& richText) {
     QDialog& dialog = *this;
     dialog.setWindowTitle(qs(r.caption));
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(qs(r.text));
     label->setWordWrap(true);
     auto* credits = new QTextBrowser;
-    credits->setPlainText(qs(r.detailText));
+    const std::optional<std::string> html = richText ? richText(r.detailText) : std::nullopt;
+    if (html)
+        credits->setHtml(QString::fromStdString(*html));
+    else
+        credits->setPlainText(qs(r.detailText));
+    // The credits start at their first line of text.
+    if (QTextDocument* doc = credits->document();
+        doc->blockCount() > 1 && doc->firstBlock().text().isEmpty()) {
+        QTextCursor cursor(doc->firstBlock());
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    credits->setReadOnly(true);
+    credits->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     credits->setVisible(false);
     auto* toggle = new QPushButton(QStringLiteral("Credits >>"));
     toggle->setCheckable(true);
@@ -190,8 +206,8 @@ T_About::T_About(const DialogRequest& r) {
     dialog.setFixedHeight(172);
 }
 
-DialogAnswer askAbout(const DialogRequest& r) {
-    T_About about(r);
+DialogAnswer askAbout(const DialogRequest& r, const RichTextToHtml& richText) {
+    T_About about(r, richText);
     about.exec();
     DialogAnswer a;
     a.accepted = true;
@@ -233,6 +249,7 @@ private:
 
 class QtDialogBackend final : public DialogBackend {
 public:
+    explicit QtDialogBackend(RichTextToHtml richText) : m_richText(std::move(richText)) {}
     std::unique_ptr<ProgressWindow> progress(const DialogRequest& r) override {
         return std::make_unique<QtProgressWindow>(r);
     }
@@ -241,7 +258,7 @@ public:
         switch (r.kind) {
         case DialogKind::Message: return askMessage(r);
         case DialogKind::Choice: return askChoice(r);
-        case DialogKind::About: return askAbout(r);
+        case DialogKind::About: return askAbout(r, m_richText);
         case DialogKind::Font: return askFont(r);
         case DialogKind::PrinterSetup: return askPrinterSetup(r);
         case DialogKind::Progress: return a;
@@ -290,10 +307,15 @@ public:
         }
         return a;
     }
+
+private:
+    RichTextToHtml m_richText;
 };
 
 }  // namespace
 
-std::unique_ptr<DialogBackend> makeQtDialogBackend() { return std::make_unique<QtDialogBackend>(); }
+std::unique_ptr<DialogBackend> makeQtDialogBackend(RichTextToHtml richText) {
+    return std::make_unique<QtDialogBackend>(std::move(richText));
+}
 
 }  // namespace platform

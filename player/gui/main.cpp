@@ -6,12 +6,14 @@
 #include "base/CodePage.h"
 #include "components/InternalPlayList.h"
 #include "components/Registration.h"
+#include "components/qt/RtfReader.h"
 #include "host/ClassImporter.h"
 #include "host/DebuggerLink.h"
 #include "host/ScriptHost.h"
 #include "host/Sequences.h"
 #include "library/Music.h"
 #include "library/MusicPlayList.h"
+#include "library/WinApi.h"
 #include "platform/Automation.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
@@ -74,13 +76,15 @@ int main(int argc, char** argv) {
     base::CodePage::setActive(ansiCodePageFromLocale());
     runtime::installTerminationSignals();
     vcl::toolkit::Session toolkit(argc, argv);
-    platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend()));
+    platform::installDialogs(platform::dialogServiceFromEnvironment(platform::makeQtDialogBackend(
+        [](std::string_view text) { return components::qt::rtfToHtml(text); })));
 
     player::initialiseModule(platform::executablePath());
     library::startMusic();
     runtime::addCleanupStep(runtime::kCleanupMedia, [] {
         // The play list lets go of its channel while the library is still there.
         library::setPlayListActive(components::internalPlayList(), false);
+        library::releaseSystemResources();
         library::stopMusic();
     });
     host::fillClassImporter(host::classImporter());

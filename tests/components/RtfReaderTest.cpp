@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "base/CodePage.h"
+#include "player/Startup.h"
 
 namespace {
 
@@ -210,6 +211,23 @@ TEST(RtfReader, PlainTextAndBrokenInputAreHandledSafely) {
     EXPECT_EQ(components::qt::rtfPlainText("{\\rtf1 \\'zz\\'4 x\\"), "zz4 x");
     EXPECT_TRUE(
         components::qt::rtfPlainText("{\\rtf1 \\u99999999999 \\fs-2147483648\\li99999999999 x}").has_value());
+}
+
+// The about box's credits are rich text of the player's own: they must read whole (groups
+// balanced), with the bold and coloured runs where they were written.
+TEST(RtfReader, ThePlayersCreditsReadWithTheirFormatting) {
+    QTextDocument doc;
+    ASSERT_TRUE(readRtf(player::creditsText(), doc));
+    const std::string text = doc.toPlainText().toStdString();
+    EXPECT_EQ(text.rfind("\nVantrel plays autorun presentation projects.\n\nBuilt on\nQt, zlib,", 0), 0u)
+        << text;
+    const QTextBlock title = doc.findBlockByNumber(1);
+    EXPECT_TRUE(title.begin().fragment().charFormat().font().bold());
+    const QTextBlock builtOn = doc.findBlockByNumber(3);
+    EXPECT_EQ(builtOn.begin().fragment().charFormat().foreground().color(), QColor(0, 0, 128));
+    const std::optional<std::string> html = components::qt::rtfToHtml(player::creditsText());
+    ASSERT_TRUE(html);
+    EXPECT_NE(html->find("FluidSynth"), std::string::npos);
 }
 
 }  // namespace

@@ -484,12 +484,12 @@ TEST_F(FilesTest, SaveStreamToTempFile) {
 }
 
 TEST_F(FilesTest, VersionsOfExecutablesAndOfThePlayer) {
-    testdata::PeVersionSpec spec;
-    spec.major = 5;
-    spec.minor = 1;
-    spec.release = 2600;
-    spec.build = 5512;
-    t.write("app.exe", testdata::peImage(spec));
+    testdata::PeVersionFields fields;
+    fields.major = 5;
+    fields.minor = 1;
+    fields.release = 2600;
+    fields.build = 5512;
+    t.write("app.exe", testdata::peImage(fields));
     EXPECT_EQ(readFileVersion(t.win("APP.EXE")), "5.1.2600.5512");
     t.write("text.exe", "MZ but nothing more");
     EXPECT_EQ(readFileVersion(t.win("text.exe")), "0.0.0.0");

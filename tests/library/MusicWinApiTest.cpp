@@ -1,5 +1,5 @@
-// PlaySound and sndPlaySound as scripts declare them from winmm.dll: WAV files played
-// through the music routines on the engine's hand-driven clock, one sound at a time.
+// PlaySound, sndPlaySound and mciSendString as scripts declare them from winmm.dll: WAV files
+// played through the music routines on the engine's hand-driven clock, one sound at a time.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,6 +10,7 @@
 #include "TestAudio.h"
 #include "library/Music.h"
 #include "library/WinApi.h"
+#include "media/mci/Mci.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -39,6 +40,8 @@ protected:
             "external 'PlaySoundA@winmm.dll stdcall';\n"
             "function sndPlaySound(lpszSoundName: PChar; uFlags: Cardinal): LongBool; "
             "external 'sndPlaySoundA@winmm stdcall';\n"
+            "function mciSendString(lpstrCommand, lpstrReturnString: PChar; uReturnLength: Cardinal; "
+            "hWndCallback: Integer): Cardinal; external 'mciSendStringA@winmm.dll stdcall';\n"
             "const SND_ASYNC = 1; SND_NODEFAULT = 2; SND_LOOP = 8; SND_FILENAME = $20000;\n" +
             body;
         if (!s.compile(source)) return "compile: " + s.compileError;
@@ -82,6 +85,31 @@ TEST_F(MusicWinApiTest, AWaveFilePlaysThroughTheMusicRoutinesOneSoundAtATime) {
     ASSERT_NE(h, 0);
     advance(600);
     EXPECT_EQ(library::musicStatus(h), 1);
+}
+
+// mciSendString reaches the player's own command interpreter: a Windows path through the
+// drive table, the answer cut to the buffer, and the device closed with the run's resources.
+TEST_F(MusicWinApiTest, MciCommandsReachTheDeviceLayer) {
+    EXPECT_EQ(play("var r: string; e: Cardinal;\nbegin\n"
+                   "  r := StringOfChar(' ', 32);\n"
+                   "  e := mciSendString('open \"" +
+                   wav() +
+                   "\" type waveaudio alias chime', r, 32, 0);\n"
+                   "  Log(IntToStr(e));\n"
+                   "  r := StringOfChar(' ', 32);\n"
+                   "  mciSendString('status chime length', r, 32, 0);\n"
+                   "  Log(Copy(r, 1, Pos(#0, r) - 1));\n"
+                   "  r := StringOfChar('.', 3);\n"
+                   "  mciSendString('status chime length', r, 3, 0);\n"
+                   "  Log(IntToStr(Ord(r[1])) + ' ' + IntToStr(Ord(r[3])));\n"
+                   "  Log(IntToStr(mciSendString('status nosuch mode', r, 3, 0)));\n"
+                   "end."),
+              // Opened, half a second long, a three-byte buffer holding "50" and its end, and
+              // an unknown alias refused with MCIERR_INVALID_DEVICE_NAME.
+              "0\n500\n53 0\n263\n");
+    EXPECT_NE(media::mci::deviceId("chime"), 0);
+    library::releaseSystemResources();
+    EXPECT_EQ(media::mci::deviceId("chime"), 0);
 }
 
 }  // namespace

@@ -10,12 +10,12 @@ using library::peFileVersion;
 namespace {
 
 TEST(PeVersionTest, ReadsPe32AndPe32Plus) {
-    testdata::PeVersionSpec spec;
-    auto v = peFileVersion(testdata::peImage(spec));
+    testdata::PeVersionFields fields;
+    auto v = peFileVersion(testdata::peImage(fields));
     ASSERT_TRUE(v);
     EXPECT_EQ(v->text(), "1.2.3.4");
-    spec = {65535, 0, 7, 65535, true, false};
-    v = peFileVersion(testdata::peImage(spec));
+    fields = {65535, 0, 7, 65535, true, false};
+    v = peFileVersion(testdata::peImage(fields));
     ASSERT_TRUE(v);
     EXPECT_EQ(v->text(), "65535.0.7.65535");
 }

@@ -187,12 +187,12 @@ TEST(ToolWindowActions, EachClickRunsItsActionOnce) {
         RecordingOps ops;
         ToolWindow window(program, ops);
         std::vector<std::string> wanted;
-        for (const ButtonSpec& spec : formSpec(program).buttons) {
-            auto* button = window.findChild<QPushButton*>(QString::fromLatin1(spec.name));
+        for (const ButtonSpec& layout : formSpec(program).buttons) {
+            auto* button = window.findChild<QPushButton*>(QString::fromLatin1(layout.name));
             ASSERT_NE(button, nullptr);
             button->click();
             button->click();
-            const auto it = expected.find(std::string(spec.name));
+            const auto it = expected.find(std::string(layout.name));
             if (it != expected.end()) {
                 wanted.insert(wanted.end(), 2, it->second);
             }
