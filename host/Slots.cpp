@@ -3,6 +3,7 @@
 #include "components/ActiveXPlaceholders.h"
 #include "components/MCIObject.h"
 #include "components/MSAgent.h"
+#include "components/WindowsMediaPlayer.h"
 #include "host/ClassImporter.h"
 #include "library/IFSI_Speech.h"
 #include "script/Api.h"
@@ -25,8 +26,15 @@ const script::Imports& coolForm() { return empty(); }
 // FIXME: TRichEditViewer.
 const script::Imports& richEditViewer() { return empty(); }
 
-// FIXME: TWindowsMediaPlayer.
-const script::Imports& windowsMediaPlayer() { return empty(); }
+// The media-player control (or its "not installed" form).
+const script::Imports& windowsMediaPlayer() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TWindowsMediaPlayer::staticClass());
+        return m;
+    }();
+    return table;
+}
 
 // FIXME: the network, download and printing routines.
 const script::Imports& networkFamily() { return empty(); }
@@ -103,8 +111,9 @@ void importMciObject(ClassImporter& importer) { importer.add(components::TMCIObj
 
 void importAgent(ClassImporter& importer) { importer.add(components::TMSAgent::staticClass()); }
 
-// FIXME: TWindowsMediaPlayer.
-void importWindowsMediaPlayer(ClassImporter&) {}
+void importWindowsMediaPlayer(ClassImporter& importer) {
+    importer.add(components::TWindowsMediaPlayer::staticClass());
+}
 
 // FIXME: the system-library routines DLL declarations reach.
 void bindDllImports(script::Executor&) {}
