@@ -933,8 +933,13 @@ int sendString(std::string_view command, std::string& result, const PathResolver
         return kMciInternal;
     }
     // "play ... wait" returns when the play ends; on the hand-driven clock nothing would
-    // move time on, so there it returns at once.
-    if (wait && !waitAlias.empty() && Engine::instance().mode() != OutputMode::Virtual) {
+    // move time on an audio device, so there it returns at once. Video keeps its own time.
+    bool waits = wait && !waitAlias.empty();
+    if (waits && Engine::instance().mode() == OutputMode::Virtual) {
+        std::lock_guard<std::recursive_mutex> lock(layerMutex());
+        waits = interpreter().isVideo(waitAlias);
+    }
+    if (waits) {
         while (true) {
             bool video = false;
             {
