@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "runtime/Placeholders.h"
+#include "vcl/WindowIds.h"
 
 namespace components {
 
@@ -101,6 +102,9 @@ void TMCIObject::open() {
     m_open = true;
     const auto type = send("capability", "device type");
     m_cd = type && *type == "cdaudio";
+    // A video shows in the panel, the device's display window.
+    const auto video = send("capability", "has video");
+    if (video && *video == "true") send("window", "handle " + std::to_string(vcl::windowId(this)));
     m_from.reset();
     m_to.reset();
 }
