@@ -205,6 +205,9 @@ const classes::ClassInfo& TWindowsMediaPlayer::staticClass() {
             .publicMethod("Function CanSeek : boolean", &T::canSeek)
             .publicMethod("Function HasError : boolean", &T::hasError)
             .publicMethod("Function ErrorDescription : string", &T::errorDescription)
+            // No automation object exists here: scripts get nil.
+            .publicType("IDispatch", "interface end")
+            .publicMethod("Function GetInterface : IDispatch", [](T&) -> classes::TObject* { return nullptr; })
             .publicMethod("Procedure Close", &T::close)
             .publicProperty(
                 "property FileName : string;", [](T& p) { return p.currentFile(); },

@@ -38,7 +38,7 @@ struct Stage {
 };
 
 std::string script(const std::string& clip) {
-    return "var Log, Msg: string; Code: Integer;\n"
+    return "var Log, Msg: string; Code: Integer; D: IDispatch;\n"
            "procedure Closed(Sender: TObject); begin Log := Log + 'closed;'; end;\n"
            "begin\n"
            "  MediaPlayer1.AutoStart := False;\n"
@@ -49,6 +49,8 @@ std::string script(const std::string& clip) {
            "  if MediaPlayer1.CanSeek then Log := Log + 'seek;';\n"
            "  MediaPlayer1.CurrentPosition := 0.5;\n"
            "  Log := Log + IntToStr(Round(MediaPlayer1.CurrentPosition * 10)) + ';';\n"
+           "  D := MediaPlayer1.GetInterface;\n"
+           "  if D = nil then Log := Log + 'nil;';\n"
            "  MediaPlayer1.Close;\n"
            "  if SendMCIString('open \"" + clip + "\" alias clip', Msg, Code) then Log := Log + 'mci;';\n"
            "  SendMCIString('close clip', Msg, Code);\n"
@@ -80,7 +82,7 @@ TEST_F(MediaScripts, ScriptPlaysThroughTheControlAndTheCommandLayer) {
     host::Compiled compiled = scriptHost.compile(source);
     ASSERT_TRUE(compiled.ok) << compileError(s.form.get(), source);
     EXPECT_EQ(scriptHost.run(compiled), host::RunOutcome::Finished);
-    EXPECT_EQ(s.label->caption(), "1000;" + m_clip + ";seek;5;closed;mci;");
+    EXPECT_EQ(s.label->caption(), "1000;" + m_clip + ";seek;5;nil;closed;mci;");
     EXPECT_EQ(s.player->displaySize(), 4);
 }
 
@@ -92,7 +94,7 @@ TEST_F(MediaScripts, NotInstalledControlRunsTheSameScriptInertly) {
     host::Compiled compiled = scriptHost.compile(source);
     ASSERT_TRUE(compiled.ok) << compileError(s.form.get(), source);
     EXPECT_EQ(scriptHost.run(compiled), host::RunOutcome::Finished);
-    EXPECT_EQ(s.label->caption(), "0;;0;");
+    EXPECT_EQ(s.label->caption(), "0;;0;nil;");
 }
 
 }  // namespace
