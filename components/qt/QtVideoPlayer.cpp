@@ -1,6 +1,8 @@
-// The video player over Qt Multimedia: a media player, its audio output and a video widget
-// put either into a window of the form (found through the window table) or on a top level
-// of its own. Qt reports the player's state on the main thread; it is followed here so
+// The video player over Qt Multimedia: a media player, its audio output and a video sink of
+// its own, whose frames a small view paints either inside a window of the form (found
+// through the window table) or on a top level of its own. The sink lives as long as the
+// player, so a window freed under the pictures never leaves the decoder waiting on a sink
+// that is gone. Qt reports the player's state on the main thread; it is followed here so
 // "stop" can keep its position and a play range can end where it should.
 #include <QAudioOutput>
 #include <QCoreApplication>
@@ -12,7 +14,9 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
-#include <QVideoWidget>
+#include <QPainter>
+#include <QVideoFrame>
+#include <QVideoSink>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -39,13 +43,40 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize && m_child)
+        if (event->type() == QEvent::Resize && m_child && m_child->parentWidget() == watched)
             m_child->setGeometry(static_cast<QWidget*>(watched)->rect());
         return false;
     }
 
 private:
     QPointer<QWidget> m_child;
+};
+
+// Paints the latest frame, scaled to fit with its proportions kept, on black.
+class VideoView final : public QWidget {
+public:
+    explicit VideoView(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAutoFillBackground(false);
+    }
+    void setFrame(QImage image) {
+        m_frame = std::move(image);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::black);
+        if (m_frame.isNull()) return;
+        const QSize size = m_frame.size().scaled(this->size(), Qt::KeepAspectRatio);
+        const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(target, m_frame);
+    }
+
+private:
+    QImage m_frame;
 };
 
 class QtVideoPlayer final : public VideoPlayer {
@@ -63,13 +94,17 @@ public:
                          [this](qint64 ms) { positionChanged(ms); });
         QObject::connect(&m_player, &QMediaPlayer::errorOccurred, &m_player,
                          [this](QMediaPlayer::Error, const QString& text) { failed(text); });
+        QObject::connect(&m_sink, &QVideoSink::videoFrameChanged, &m_player, [this](const QVideoFrame& frame) {
+            if (m_view) m_view->setFrame(frame.toImage());
+        });
+        m_player.setVideoSink(&m_sink);
     }
     ~QtVideoPlayer() override {
         onStateChanged = nullptr;
         onError = nullptr;
         m_player.stop();
-        m_player.setVideoOutput(nullptr);
-        delete m_widget.data();
+        m_player.setVideoSink(nullptr);
+        delete m_view.data();
     }
 
     bool available() const { return m_player.isAvailable(); }
@@ -106,6 +141,7 @@ public:
 
     void unload() override {
         m_until = -1;
+        m_atEnd = false;
         m_player.stop();
         m_player.setSource(QUrl());
         m_fileName.clear();
@@ -117,7 +153,8 @@ public:
         if (m_fileName.empty()) return;
         m_until = untilMs;
         if (m_until >= 0 && m_player.position() >= m_until) return;
-        if (m_window == kOwnWindow && m_widget && !m_hidden) m_widget->show();
+        if (m_window == kOwnWindow && m_view && !m_hidden) m_view->show();
+        m_atEnd = false;
         setState(State::Playing);
         m_player.play();
     }
@@ -133,9 +170,15 @@ public:
     }
     State state() const override { return m_state; }
     int64_t lengthMs() const override { return m_fileName.empty() ? 0 : m_player.duration(); }
-    int64_t positionMs() const override { return m_fileName.empty() ? 0 : m_player.position(); }
+    // At the end Qt may still tell the last frame's start; the medium has played to its end.
+    int64_t positionMs() const override {
+        if (m_fileName.empty()) return 0;
+        return m_atEnd ? m_player.duration() : m_player.position();
+    }
     void seek(int64_t ms) override {
-        if (!m_fileName.empty()) m_player.setPosition(ms);
+        if (m_fileName.empty()) return;
+        m_atEnd = false;
+        m_player.setPosition(ms);
     }
     bool seekable() const override { return m_player.isSeekable(); }
     bool hasVideo() const override { return m_player.hasVideo(); }
@@ -163,12 +206,12 @@ public:
         } else if (windowId != kOwnWindow && windowId != kNoWindow) {
             return false;
         }
-        m_player.setVideoOutput(nullptr);
-        delete m_widget.data();
+        delete m_view.data();
+        m_home = nullptr;
         m_window = windowId;
         if (windowId == kNoWindow) return true;
-        auto* widget = new QVideoWidget(host);
-        m_widget = widget;
+        auto* widget = new VideoView(host);
+        m_view = widget;
         if (host) {
             // Clicks and keys belong to the window's control, not to the pictures.
             widget->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -180,20 +223,33 @@ public:
             widget->resize(320, 240);
             widget->setWindowTitle(vcl::qt::toQString(m_text));
         }
-        m_player.setVideoOutput(widget);
         return true;
     }
     int32_t window() const override { return m_window; }
     void showWindow(bool show) override {
         m_hidden = !show;
-        if (m_widget) m_widget->setVisible(show);
+        if (m_view) m_view->setVisible(show);
     }
     void setWindowText(const std::string& ansiText) override {
         m_text = ansiText;
-        if (m_widget && m_window == kOwnWindow) m_widget->setWindowTitle(vcl::qt::toQString(ansiText));
+        if (m_view && m_window == kOwnWindow) m_view->setWindowTitle(vcl::qt::toQString(ansiText));
     }
+    // A view inside a window leaves it for the screen and comes back.
     void setFullScreen(bool fullScreen) override {
-        if (m_widget) m_widget->setFullScreen(fullScreen);
+        if (!m_view) return;
+        if (fullScreen && m_view->parentWidget()) {
+            m_home = m_view->parentWidget();
+            m_view->setParent(nullptr);
+            m_view->showFullScreen();
+        } else if (fullScreen) {
+            m_view->showFullScreen();
+        } else if (m_home) {
+            m_view->setParent(m_home);
+            m_view->setGeometry(m_home->rect());
+            m_view->setVisible(!m_hidden);
+        } else {
+            m_view->showNormal();
+        }
     }
 
 private:
@@ -212,7 +268,9 @@ private:
     void playbackChanged(QMediaPlayer::PlaybackState s) {
         // Our own pause() and stop() set the state before Qt reports it; only the end of
         // the medium (Qt stops by itself) is news.
-        if (s == QMediaPlayer::StoppedState && m_state == State::Playing) setState(State::Stopped);
+        if (s != QMediaPlayer::StoppedState || m_state != State::Playing) return;
+        m_atEnd = m_player.mediaStatus() == QMediaPlayer::EndOfMedia;
+        setState(State::Stopped);
     }
 
     void positionChanged(qint64 ms) {
@@ -229,9 +287,11 @@ private:
         if (onError) vcl::qt::runGuarded([&] { onError(m_error); });
     }
 
+    QVideoSink m_sink;  // before the player, so it outlives the player's use of it
     QMediaPlayer m_player;
     QAudioOutput* m_audio = nullptr;  // owned by the player; null in the "no sound" modes
-    QPointer<QVideoWidget> m_widget;
+    QPointer<VideoView> m_view;
+    QPointer<QWidget> m_home;  // the window a full-screen view goes back to
     int32_t m_window = kNoWindow;
     bool m_hidden = false;
     std::string m_text;
@@ -239,6 +299,7 @@ private:
     std::string m_error;
     State m_state = State::Stopped;
     int64_t m_until = -1;
+    bool m_atEnd = false;
     int m_volume = 100;
     bool m_muted = false;
 };

@@ -134,8 +134,18 @@ TEST_F(Video, CommandLayerOpensAVideoWithItsLength) {
     EXPECT_EQ(ask("capability v has video"), "true");
     EXPECT_EQ(ask("status v mode"), "stopped");
 
+    // A window freed under the pictures takes them along; the device plays on.
+    {
+        vcl::TPanel gone(nullptr);
+        ask("window v handle " + std::to_string(vcl::windowId(&gone)));
+        ask("play v from 0 to 200");
+    }
+    ask("play v from 200 to 300 wait");
+    EXPECT_EQ(ask("status v position"), "300");
+
     // The pictures in a panel of the form rather than a window of the device's own.
     vcl::TPanel panel(nullptr);
+    panel.setBounds(0, 0, 64, 48);
     const int32_t id = vcl::windowId(&panel);
     ask("window v handle " + std::to_string(id));
     EXPECT_EQ(ask("status v window handle"), std::to_string(id));
@@ -144,6 +154,16 @@ TEST_F(Video, CommandLayerOpensAVideoWithItsLength) {
     ask("play v from 0 to 500 wait");
     EXPECT_EQ(ask("status v mode"), "stopped");
     EXPECT_EQ(ask("status v position"), "500");
+    // The frame at 500 ms fills the panel the right way up: green grows across, red upwards
+    // (the file's rows run bottom up), and blue is the frame's number times 16.
+    vcl::toolkit::processMessages();
+    const pictures::Image shot = panel.grab();
+    ASSERT_EQ(shot.width, 64);
+    auto green = [&](int x, int y) { return static_cast<int>((shot.pixel(x, y) >> 8) & 0xFF); };
+    auto red = [&](int x, int y) { return static_cast<int>((shot.pixel(x, y) >> 16) & 0xFF); };
+    EXPECT_GT(green(60, 24), green(4, 24) + 150);
+    EXPECT_GT(red(32, 2), red(32, 45) + 150);
+    EXPECT_NEAR(static_cast<int>(shot.pixel(32, 24) & 0xFF), 5 * 16, 2);
     ask("play v from 1200 wait");
     EXPECT_NEAR(std::stoi(ask("status v position")), 1500, 100);
     ask("close v");

@@ -1,4 +1,4 @@
-// Writes a small uncompressed video file (RIFF "AVI ", one 24-bit "DIB " stream with an
+// Writes a small uncompressed video file (RIFF "AVI ", one 32-bit "DIB " stream with an
 // index), so video tests make their own fixture at run time. Each frame is a gradient with
 // its number in the blue channel.
 #pragma once
@@ -33,7 +33,7 @@ inline std::string list(const char* type, const std::string& body) { return chun
 inline bool writeAvi(const std::string& path, int width, int height, int fps, int frames) {
     using namespace avi;
     const auto w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
-    const uint32_t stride = (w * 3 + 3) & ~3u, frameSize = stride * h;
+    const uint32_t stride = w * 4, frameSize = stride * h;
     std::string main;
     put32(main, 1000000 / static_cast<uint32_t>(fps));
     put32(main, frameSize * static_cast<uint32_t>(fps));
@@ -65,7 +65,7 @@ inline bool writeAvi(const std::string& path, int width, int height, int fps, in
     put32(format, w);
     put32(format, h);
     put16(format, 1);
-    put16(format, 24);
+    put16(format, 32);
     for (uint32_t v : {0u, frameSize, 0u, 0u, 0u, 0u}) put32(format, v);
     const std::string header =
         list("hdrl", chunk("avih", main) + list("strl", chunk("strh", stream) + chunk("strf", format)));
@@ -75,10 +75,11 @@ inline bool writeAvi(const std::string& path, int width, int height, int fps, in
         std::string pixels(frameSize, '\0');
         for (uint32_t y = 0; y < h; ++y)
             for (uint32_t x = 0; x < w; ++x) {
-                char* px = &pixels[y * stride + x * 3];
+                char* px = &pixels[y * stride + x * 4];
                 px[0] = static_cast<char>(f * 16);
                 px[1] = static_cast<char>(x * 255 / w);
                 px[2] = static_cast<char>(y * 255 / h);
+                px[3] = static_cast<char>(0xFF);
             }
         const std::string c = chunk("00db", pixels);
         index += "00db";
