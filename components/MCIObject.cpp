@@ -19,13 +19,6 @@ namespace {
 
 namespace ct = classes::types;
 
-const classes::TypeInfo& modesType() {
-    static const auto t = classes::TypeInfo::enumeration(
-        "TMPModes",
-        {"mpNotReady", "mpStopped", "mpPlaying", "mpRecording", "mpSeeking", "mpPaused", "mpOpen"});
-    return t;
-}
-
 const classes::TypeInfo& deviceTypesType() {
     static const auto t = classes::TypeInfo::enumeration(
         "TMPDeviceTypes",

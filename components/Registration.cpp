@@ -10,9 +10,9 @@
 namespace components {
 
 void registerComponentClasses() {
-    classes::ClassRegistry::registerClasses({&TTimerEx::staticClass(), &TWebBrowser::staticClass(),
-                                             &TShockwaveFlash::staticClass(), &TMSAgent::staticClass(),
-                                             &TMCIObject::staticClass(), &TWindowsMediaPlayer::staticClass()});
+    classes::ClassRegistry::registerClasses(
+        {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass(),
+         &TMSAgent::staticClass(), &TMCIObject::staticClass(), &TWindowsMediaPlayer::staticClass()});
 }
 
 }  // namespace components

@@ -43,10 +43,20 @@ void drawNotInstalled(vcl::TImage& image) {
 
 }  // namespace
 
-const char* const TWindowsMediaPlayer::kFlagNames[FlagCount] = {
-    "ShowCaptioning",         "ShowDisplay",      "ClickToPlay", "EnableContextMenu",        "ShowControls",
-    "ShowPositionControls",   "ShowTracker",      "EnableFullScreenControls", "EnablePositionControls",
-    "EnableTracker",          "ShowStatusBar",    "ShowGotoBar", "AutoStart",                "AnimationAtStart"};
+const char* const TWindowsMediaPlayer::kFlagNames[FlagCount] = {"ShowCaptioning",
+                                                                "ShowDisplay",
+                                                                "ClickToPlay",
+                                                                "EnableContextMenu",
+                                                                "ShowControls",
+                                                                "ShowPositionControls",
+                                                                "ShowTracker",
+                                                                "EnableFullScreenControls",
+                                                                "EnablePositionControls",
+                                                                "EnableTracker",
+                                                                "ShowStatusBar",
+                                                                "ShowGotoBar",
+                                                                "AutoStart",
+                                                                "AnimationAtStart"};
 
 // The probe of the original is the backend's answer: a player it cannot make means the
 // control is not installed.
@@ -207,7 +217,8 @@ const classes::ClassInfo& TWindowsMediaPlayer::staticClass() {
             .publicMethod("Function ErrorDescription : string", &T::errorDescription)
             // No automation object exists here: scripts get nil.
             .publicType("IDispatch", "interface end")
-            .publicMethod("Function GetInterface : IDispatch", [](T&) -> classes::TObject* { return nullptr; })
+            .publicMethod("Function GetInterface : IDispatch",
+                          [](T&) -> classes::TObject* { return nullptr; })
             .publicMethod("Procedure Close", &T::close)
             .publicProperty(
                 "property FileName : string;", [](T& p) { return p.currentFile(); },

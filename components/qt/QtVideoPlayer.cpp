@@ -10,11 +10,11 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QMediaPlayer>
+#include <QPainter>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
-#include <QPainter>
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <algorithm>
@@ -39,7 +39,9 @@ constexpr int kLoadTimeoutMs = 10000;
 // Keeps the video widget filling the window it was put into.
 class FillFilter final : public QObject {
 public:
-    FillFilter(QWidget* host, QWidget* child) : QObject(child), m_child(child) { host->installEventFilter(this); }
+    FillFilter(QWidget* host, QWidget* child) : QObject(child), m_child(child) {
+        host->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -94,9 +96,10 @@ public:
                          [this](qint64 ms) { positionChanged(ms); });
         QObject::connect(&m_player, &QMediaPlayer::errorOccurred, &m_player,
                          [this](QMediaPlayer::Error, const QString& text) { failed(text); });
-        QObject::connect(&m_sink, &QVideoSink::videoFrameChanged, &m_player, [this](const QVideoFrame& frame) {
-            if (m_view) m_view->setFrame(frame.toImage());
-        });
+        QObject::connect(&m_sink, &QVideoSink::videoFrameChanged, &m_player,
+                         [this](const QVideoFrame& frame) {
+                             if (m_view) m_view->setFrame(frame.toImage());
+                         });
         m_player.setVideoSink(&m_sink);
     }
     ~QtVideoPlayer() override {
@@ -128,10 +131,11 @@ public:
         const auto status = m_player.mediaStatus();
         if (status != QMediaPlayer::LoadedMedia && status != QMediaPlayer::BufferedMedia) {
             if (m_error.empty())
-                m_error = m_player.error() != QMediaPlayer::NoError
-                              ? m_player.errorString().toStdString()
-                              : std::string(clock.elapsed() >= kLoadTimeoutMs ? "The file took too long to open."
-                                                                              : "The file cannot be played.");
+                m_error =
+                    m_player.error() != QMediaPlayer::NoError
+                        ? m_player.errorString().toStdString()
+                        : std::string(clock.elapsed() >= kLoadTimeoutMs ? "The file took too long to open."
+                                                                        : "The file cannot be played.");
             m_player.setSource(QUrl());
             return false;
         }
@@ -307,7 +311,8 @@ private:
 class QtVideoBackend final : public media::VideoBackend {
 public:
     std::unique_ptr<VideoPlayer> create() override {
-        if (!QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
+        if (!QCoreApplication::instance() ||
+            QThread::currentThread() != QCoreApplication::instance()->thread())
             return nullptr;
         auto player = std::make_unique<QtVideoPlayer>();
         if (!player->available()) return nullptr;

@@ -20,8 +20,8 @@
 #include "media/CdAudio.h"
 #include "media/DataSource.h"
 #include "media/Engine.h"
-#include "media/VideoPlayer.h"
 #include "media/ErrorCode.h"
+#include "media/VideoPlayer.h"
 #include "media/cd/CdDrive.h"
 #include "media/decoders/DecoderTable.h"
 #include "media/mci/MciErrors.h"
@@ -267,7 +267,8 @@ public:
     }
 
     uint64_t position() const {
-        if (m_video) return std::min(static_cast<uint64_t>(std::max<int64_t>(m_video->positionMs(), 0)), total());
+        if (m_video)
+            return std::min(static_cast<uint64_t>(std::max<int64_t>(m_video->positionMs(), 0)), total());
         if (!m_stream) return m_position;
         const uint64_t played = BASS_ChannelGetPosition(m_stream);
         return std::min(m_base + (played == ~uint64_t{0} ? 0 : played), total());
@@ -549,8 +550,7 @@ std::optional<DeviceType> typeFromName(const std::string& name) {
 
 // Types of devices this layer does not have.
 bool isMissingType(const std::string& name) {
-    for (const char* t : {"overlay", "vcr", "videodisc", "animation", "mmmovie",
-                          "scanner", "dat", "other"})
+    for (const char* t : {"overlay", "vcr", "videodisc", "animation", "mmmovie", "scanner", "dat", "other"})
         if (name == t) return true;
     return false;
 }

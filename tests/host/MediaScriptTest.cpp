@@ -44,15 +44,20 @@ std::string script(const std::string& clip) {
            "  MediaPlayer1.AutoStart := False;\n"
            "  MediaPlayer1.OnClosed := @Closed;\n"
            "  MediaPlayer1.FullScreen := False;\n"
-           "  MediaPlayer1.Open('" + clip + "');\n"
-           "  Log := IntToStr(Round(MediaPlayer1.Duration * 1000)) + ';' + MediaPlayer1.GetCurrentFile + ';';\n"
+           "  MediaPlayer1.Open('" +
+           clip +
+           "');\n"
+           "  Log := IntToStr(Round(MediaPlayer1.Duration * 1000)) + ';' + MediaPlayer1.GetCurrentFile + "
+           "';';\n"
            "  if MediaPlayer1.CanSeek then Log := Log + 'seek;';\n"
            "  MediaPlayer1.CurrentPosition := 0.5;\n"
            "  Log := Log + IntToStr(Round(MediaPlayer1.CurrentPosition * 10)) + ';';\n"
            "  D := MediaPlayer1.GetInterface;\n"
            "  if D = nil then Log := Log + 'nil;';\n"
            "  MediaPlayer1.Close;\n"
-           "  if SendMCIString('open \"" + clip + "\" alias clip', Msg, Code) then Log := Log + 'mci;';\n"
+           "  if SendMCIString('open \"" +
+           clip +
+           "\" alias clip', Msg, Code) then Log := Log + 'mci;';\n"
            "  SendMCIString('close clip', Msg, Code);\n"
            "  Label1.Caption := Log;\n"
            "end.";
@@ -62,7 +67,8 @@ class MediaScripts : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(s_quiet);
-        m_clip = (fs::temp_directory_path() / ("vantrel-script-" + std::to_string(::getpid()) + ".avi")).string();
+        m_clip =
+            (fs::temp_directory_path() / ("vantrel-script-" + std::to_string(::getpid()) + ".avi")).string();
         ASSERT_TRUE(test::writeAvi(m_clip, 16, 16, 10, 10));
     }
     void TearDown() override {

@@ -35,7 +35,8 @@ constexpr const char* kNoBackend =
 // 15 frames at 10 a second: 1.5 s.
 std::string clip() {
     static const std::string path = [] {
-        const fs::path p = fs::temp_directory_path() / ("vantrel-clip-" + std::to_string(::getpid()) + ".avi");
+        const fs::path p =
+            fs::temp_directory_path() / ("vantrel-clip-" + std::to_string(::getpid()) + ".avi");
         EXPECT_TRUE(test::writeAvi(p.string(), 32, 24, 10, 15));
         return p.string();
     }();
@@ -45,8 +46,9 @@ std::string clip() {
 classes::TMethod logger(std::string& log, const char* word) {
     static int codes[16];
     static int next = 0;
-    return classes::TMethod(&codes[next++ % 16], nullptr,
-                            [&log, word](std::span<const classes::EventArg>) { log += std::string(word) + " "; });
+    return classes::TMethod(&codes[next++ % 16], nullptr, [&log, word](std::span<const classes::EventArg>) {
+        log += std::string(word) + " ";
+    });
 }
 
 // Handles events until `done` or about five seconds passed.

@@ -25,7 +25,9 @@ inline std::string chunk(const char* id, const std::string& body) {
     if (body.size() & 1) s += '\0';
     return s;
 }
-inline std::string list(const char* type, const std::string& body) { return chunk("LIST", std::string(type, 4) + body); }
+inline std::string list(const char* type, const std::string& body) {
+    return chunk("LIST", std::string(type, 4) + body);
+}
 
 }  // namespace avi
 
