@@ -97,6 +97,12 @@ void TWindowsMediaPlayer::handleCreated() {
     if (m_player) m_player->setWindow(vcl::windowId(this));
 }
 
+void TWindowsMediaPlayer::click() {
+    if (m_player && m_flags[ClickToPlay] && !m_fileName.empty())
+        m_player->state() == VideoPlayer::State::Playing ? m_player->pause() : m_player->play();
+    vcl::TWinControl::click();
+}
+
 void TWindowsMediaPlayer::fire(const classes::TMethod& event) {
     vcl::fireEvent(event, {static_cast<classes::TObject*>(this)});
 }

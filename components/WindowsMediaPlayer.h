@@ -93,6 +93,9 @@ public:
 
     classes::TMethod onStopped, onPaused, onClosed, onMpError, onDisconnect, onMpWarning, onPlay;
 
+    // With ClickToPlay, a click on the pictures plays or pauses; OnClick follows.
+    void click() override;
+
 protected:
     void handleCreated() override;
 

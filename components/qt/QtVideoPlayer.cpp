@@ -257,10 +257,12 @@ public:
     }
 
 private:
+    // While a file opens the user's clicks and keys wait, so no event of the form runs
+    // inside an Open it started.
     static void wait(int ms) {
         QEventLoop loop;
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
     void setState(State s) {

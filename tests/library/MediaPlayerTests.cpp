@@ -94,10 +94,14 @@ TEST_F(Video, MediaPlayerOpensPlaysAndClosesAFile) {
     EXPECT_TRUE(player.canSeek());
     EXPECT_EQ(log, "");
 
-    player.play();
+    // A click on the pictures plays and pauses (ClickToPlay is on by default).
+    player.onClick = logger(log, "click");
+    player.click();
     EXPECT_TRUE(waitFor([&] { return player.currentPosition() > 0.2; }));
-    player.pause();
-    EXPECT_EQ(log, "play paused ");
+    player.click();
+    EXPECT_EQ(log, "play click paused click ");
+    player.onClick = {};
+    log = "play paused ";
     player.setCurrentPosition(1.2);
     player.play();
     EXPECT_TRUE(waitFor([&] { return log.find("stopped") != std::string::npos; })) << log;
