@@ -11,19 +11,13 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "runtime/Placeholders.h"
+#include "vcl/WindowIds.h"
 
 namespace components {
 
 namespace {
 
 namespace ct = classes::types;
-
-const classes::TypeInfo& modesType() {
-    static const auto t = classes::TypeInfo::enumeration(
-        "TMPModes",
-        {"mpNotReady", "mpStopped", "mpPlaying", "mpRecording", "mpSeeking", "mpPaused", "mpOpen"});
-    return t;
-}
 
 const classes::TypeInfo& deviceTypesType() {
     static const auto t = classes::TypeInfo::enumeration(
@@ -101,6 +95,9 @@ void TMCIObject::open() {
     m_open = true;
     const auto type = send("capability", "device type");
     m_cd = type && *type == "cdaudio";
+    // A video shows in the panel, the device's display window.
+    const auto video = send("capability", "has video");
+    if (video && *video == "true") send("window", "handle " + std::to_string(vcl::windowId(this)));
     m_from.reset();
     m_to.reset();
 }

@@ -1,6 +1,6 @@
 // A panel that plays a file (or an audio CD) through the multimedia command layer and
-// reports failures to its OnError event. There is no video device here, so the panel shows
-// nothing of the medium; it stays the black panel the form places.
+// reports failures to its OnError event. A video shows in the panel itself, filling it;
+// audio leaves it the black panel the form places.
 #pragma once
 
 #include <optional>

@@ -9,6 +9,7 @@
 #include "components/MSAgent.h"
 #include "components/RichEditViewer.h"
 #include "components/TimerEx.h"
+#include "components/WindowsMediaPlayer.h"
 
 namespace components {
 
@@ -16,7 +17,8 @@ void registerComponentClasses() {
     classes::ClassRegistry::registerClasses(
         {&TTimerEx::staticClass(), &TWebBrowser::staticClass(), &TShockwaveFlash::staticClass(),
          &TImgBtn::staticClass(), &TInteractiveLabel::staticClass(), &TCoolForm::staticClass(),
-         &TRichEditViewer::staticClass(), &TMSAgent::staticClass(), &TMCIObject::staticClass()});
+         &TRichEditViewer::staticClass(), &TMSAgent::staticClass(), &TMCIObject::staticClass(),
+         &TWindowsMediaPlayer::staticClass()});
 }
 
 }  // namespace components

@@ -4,6 +4,7 @@
 #include "components/MCIObject.h"
 #include "components/MSAgent.h"
 #include "components/RichEditViewer.h"
+#include "components/WindowsMediaPlayer.h"
 #include "host/ClassImporter.h"
 #include "library/IFSI_Speech.h"
 #include "library/WinApi.h"
@@ -30,8 +31,15 @@ const script::Imports& richEditViewer() {
     return table;
 }
 
-// FIXME: TWindowsMediaPlayer.
-const script::Imports& windowsMediaPlayer() { return empty(); }
+// The media-player control (or its "not installed" form).
+const script::Imports& windowsMediaPlayer() {
+    static const script::Imports table = [] {
+        script::Imports m;
+        m.classType(components::TWindowsMediaPlayer::staticClass());
+        return m;
+    }();
+    return table;
+}
 
 // TOleControl above TWebBrowser, its members and event types, all from the class's metadata.
 const script::Imports& webBrowser() {
@@ -91,8 +99,9 @@ void importMciObject(ClassImporter& importer) { importer.add(components::TMCIObj
 
 void importAgent(ClassImporter& importer) { importer.add(components::TMSAgent::staticClass()); }
 
-// FIXME: TWindowsMediaPlayer.
-void importWindowsMediaPlayer(ClassImporter&) {}
+void importWindowsMediaPlayer(ClassImporter& importer) {
+    importer.add(components::TWindowsMediaPlayer::staticClass());
+}
 
 void bindDllImports(script::Executor& executor) { library::bindSystemLibraries(executor); }
 

@@ -21,6 +21,7 @@
 #include "media/DataSource.h"
 #include "media/Engine.h"
 #include "media/ErrorCode.h"
+#include "media/VideoPlayer.h"
 #include "media/cd/CdDrive.h"
 #include "media/decoders/DecoderTable.h"
 #include "media/mci/MciErrors.h"
@@ -33,7 +34,7 @@ namespace {
 constexpr uint32_t kFail32 = 0xFFFFFFFFu;
 constexpr uint64_t kCdFrameBytes = 2352;  // 1/75 s of 44100 Hz stereo 16-bit audio
 
-enum class DeviceType { WaveAudio, MpegVideo, Sequencer, CdAudio };
+enum class DeviceType { WaveAudio, MpegVideo, Sequencer, CdAudio, AviVideo, DigitalVideo };
 enum class TimeFormat { Milliseconds, Samples, Bytes, Tmsf, Msf, Frames };
 
 const char* typeName(DeviceType t) {
@@ -42,6 +43,8 @@ const char* typeName(DeviceType t) {
     case DeviceType::MpegVideo: return "mpegvideo";
     case DeviceType::Sequencer: return "sequencer";
     case DeviceType::CdAudio: return "cdaudio";
+    case DeviceType::AviVideo: return "avivideo";
+    case DeviceType::DigitalVideo: return "digitalvideo";
     }
     return "";
 }
@@ -205,6 +208,21 @@ public:
         }
     }
 
+    // Video plays through the toolkit's media layer, its positions one "byte" a millisecond
+    // so the time formats below need no case of their own.
+    void openVideo(const std::string& path) {
+        VideoBackend* backend = videoBackend();
+        m_video = backend ? backend->create() : nullptr;
+        if (!m_video) fail(kMciDeviceNotInstalled);
+        if (!openFileSource(path)) fail(kMciFileNotFound);
+        if (!m_video->load(path)) fail(kMciInvalidFile);
+        m_video->setWindow(VideoPlayer::kOwnWindow);
+        m_freq = 1000;
+        m_flags = BASS_SAMPLE_MONO | BASS_SAMPLE_8BITS;
+        m_segments.push_back({0, static_cast<uint64_t>(std::max<int64_t>(m_video->lengthMs(), 0)), nullptr});
+    }
+    VideoPlayer* video() const { return m_video.get(); }
+
     void openCd(uint32_t drive) {
         m_drive = drive;
         BassCdInfo info{};
@@ -217,6 +235,13 @@ public:
         if (m_type == DeviceType::CdAudio) {
             if (m_hasDoor && BASS_CD_DoorIsOpen(m_drive)) return "open";
             if (!refreshCd()) return "not ready";
+        }
+        if (m_video) {
+            switch (m_video->state()) {
+            case VideoPlayer::State::Playing: return "playing";
+            case VideoPlayer::State::Paused: return "paused";
+            case VideoPlayer::State::Stopped: return "stopped";
+            }
         }
         if (!m_stream) return "stopped";
         switch (BASS_ChannelIsActive(m_stream)) {
@@ -242,6 +267,8 @@ public:
     }
 
     uint64_t position() const {
+        if (m_video)
+            return std::min(static_cast<uint64_t>(std::max<int64_t>(m_video->positionMs(), 0)), total());
         if (!m_stream) return m_position;
         const uint64_t played = BASS_ChannelGetPosition(m_stream);
         return std::min(m_base + (played == ~uint64_t{0} ? 0 : played), total());
@@ -252,6 +279,12 @@ public:
         const uint64_t start = from.value_or(position());
         const uint64_t end = to.value_or(total());
         if (start > total() || end > total() || start > end) fail(kMciOutOfRange);
+        if (m_video) {
+            m_videoUntil = to ? static_cast<int64_t>(*to) : -1;
+            if (from) m_video->seek(static_cast<int64_t>(start));
+            m_video->play(m_videoUntil);
+            return;
+        }
         stopStream();
         ensureOutput();
         m_stream =
@@ -266,19 +299,26 @@ public:
 
     void pause() {
         requireReady();
+        if (m_video && m_video->state() == VideoPlayer::State::Playing) m_video->pause();
         if (m_stream && BASS_ChannelIsActive(m_stream) == BASS_ACTIVE_PLAYING) BASS_ChannelPause(m_stream);
     }
     void resume() {
         requireReady();
+        if (m_video && m_video->state() == VideoPlayer::State::Paused) m_video->play(m_videoUntil);
         if (m_stream && BASS_ChannelIsActive(m_stream) == BASS_ACTIVE_PAUSED) BASS_ChannelResume(m_stream);
     }
     void stop() {
         requireReady();
+        if (m_video) m_video->stop();
         stopStream();
     }
     void seek(uint64_t to) {
         requireReady();
         if (to > total()) fail(kMciOutOfRange);
+        if (m_video) {
+            m_video->stop();
+            m_video->seek(static_cast<int64_t>(to));
+        }
         stopStream();
         m_position = to;
     }
@@ -294,6 +334,7 @@ public:
     TimeFormat format() const { return m_format; }
     void setFormat(TimeFormat f) {
         const bool cd = m_type == DeviceType::CdAudio;
+        if (m_video && f != TimeFormat::Milliseconds) fail(kMciBadTimeFormat);
         const bool ok = f == TimeFormat::Milliseconds ||
                         (cd && (f == TimeFormat::Tmsf || f == TimeFormat::Msf)) ||
                         (!cd && (f == TimeFormat::Samples || f == TimeFormat::Bytes));
@@ -359,6 +400,7 @@ private:
         m_stream = 0;
     }
     void release() {
+        m_video.reset();
         stopStream();
         m_segments.clear();
         if (m_type == DeviceType::CdAudio) BASS_CD_Release(m_drive);
@@ -386,6 +428,8 @@ private:
     uint32_t m_stream = 0;
     uint64_t m_base = 0;
     uint64_t m_position = 0;
+    std::unique_ptr<VideoPlayer> m_video;
+    int64_t m_videoUntil = -1;
 };
 
 std::string two(uint64_t v) {
@@ -499,13 +543,22 @@ std::optional<DeviceType> typeFromName(const std::string& name) {
     if (name == "mpegvideo") return DeviceType::MpegVideo;
     if (name == "sequencer") return DeviceType::Sequencer;
     if (name == "cdaudio") return DeviceType::CdAudio;
+    if (name == "avivideo") return DeviceType::AviVideo;
+    if (name == "digitalvideo") return DeviceType::DigitalVideo;
     return std::nullopt;
 }
 
-bool isVideoType(const std::string& name) {
-    for (const char* t : {"avivideo", "digitalvideo", "overlay", "vcr", "videodisc", "animation", "mmmovie",
-                          "scanner", "dat", "other"})
+// Types of devices this layer does not have.
+bool isMissingType(const std::string& name) {
+    for (const char* t : {"overlay", "vcr", "videodisc", "animation", "mmmovie", "scanner", "dat", "other"})
         if (name == t) return true;
+    return false;
+}
+
+bool isVideoExtension(const std::string& ext) {
+    for (const char* v : {"avi", "mpg", "mpeg", "m1v", "m2v", "wmv", "asf", "mov", "qt", "mp4", "m4v", "mkv",
+                          "webm", "ogv", "flv", "3gp"})
+        if (ext == v) return true;
     return false;
 }
 
@@ -518,9 +571,20 @@ DeviceType typeFromExtension(const std::string& path) {
     if (ext == "mid" || ext == "midi" || ext == "rmi" || ext == "kar") return DeviceType::Sequencer;
     if (ext == "mp3" || ext == "mp2" || ext == "mp1" || ext == "mpa" || ext == "ogg")
         return DeviceType::MpegVideo;
-    for (const char* v : {"avi", "mpg", "mpeg", "wmv", "asf", "mov", "mp4", "m1v"})
-        if (ext == v) fail(kMciDeviceNotInstalled);
+    if (ext == "avi") return DeviceType::AviVideo;
+    if (isVideoExtension(ext)) return DeviceType::MpegVideo;
     fail(kMciExtensionNotFound);
+}
+
+// An "mpegvideo" device plays compressed audio through the audio engine and the rest
+// (the video files) through the video player.
+bool playsAsVideo(DeviceType type, const std::string& path) {
+    if (type == DeviceType::AviVideo || type == DeviceType::DigitalVideo) return true;
+    if (type != DeviceType::MpegVideo) return false;
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+    return isVideoExtension(lower(path.substr(dot + 1)));
 }
 
 class Interpreter {
@@ -575,6 +639,11 @@ public:
         return it == m_devices.end() ? 0 : it->second->id();
     }
 
+    bool isVideo(const std::string& alias) {
+        auto it = m_devices.find(alias);
+        return it != m_devices.end() && it->second->video();
+    }
+
     std::string modeOf(const std::string& alias) {
         auto it = m_devices.find(alias);
         return it == m_devices.end() ? std::string() : it->second->mode();
@@ -600,12 +669,12 @@ private:
         if (type) *type = lower(*type);
         // "open cdaudio": the element is the device type itself.
         const std::string elementLower = lower(element);
-        if (!type && (typeFromName(elementLower) || isVideoType(elementLower))) {
+        if (!type && (typeFromName(elementLower) || isMissingType(elementLower))) {
             type = elementLower;
             element.clear();
         }
         if (element == "new") fail(kMciUnsupportedFunction);  // recording is not offered
-        if (type && isVideoType(*type)) fail(kMciDeviceNotInstalled);
+        if (type && isMissingType(*type)) fail(kMciDeviceNotInstalled);
         if (type && !typeFromName(*type)) fail(kMciInvalidDeviceName);
         const DeviceType kind = type ? *typeFromName(*type) : typeFromExtension(element);
         if (alias.empty()) alias = element.empty() ? std::string(typeName(kind)) : element;
@@ -618,7 +687,8 @@ private:
             dev->openCd(cdDrive(element));
         } else {
             if (element.empty()) fail(kMciFilenameRequired);
-            dev->openFile(resolve ? resolve(element) : element);
+            const std::string path = resolve ? resolve(element) : element;
+            playsAsVideo(kind, path) ? dev->openVideo(path) : dev->openFile(path);
         }
         result = std::to_string(dev->id());
         m_devices.emplace(key, std::move(dev));
@@ -662,7 +732,48 @@ private:
         if (verb == "status") return status(dev, args, result);
         if (verb == "set") return set(dev, args);
         if (verb == "capability") return capability(dev, args, result);
+        if (verb == "window") return window(dev, args);
+        if (verb == "setaudio") return setAudio(dev, args);
         fail(kMciUnrecognizedCommand);
+    }
+
+    // "window <alias> handle <id>|default", "state show|hide", "text <caption>": where a
+    // video device shows its pictures (a window of the script's, or its own top level).
+    static int window(Device& dev, const std::vector<std::string>& args) {
+        VideoPlayer* video = dev.video();
+        if (!video) fail(kMciUnsupportedFunction);
+        if (args.size() != 2) fail(args.empty() ? kMciMissingParameter : kMciUnrecognizedKeyword);
+        const std::string item = lower(args[0]);
+        const std::string value = lower(args[1]);
+        if (item == "handle") {
+            const int32_t id = value == "default" ? VideoPlayer::kOwnWindow
+                                                  : static_cast<int32_t>(parseNumber(value) & 0x7FFFFFFF);
+            if (!video->setWindow(id)) fail(kMciBadInteger);
+        } else if (item == "state") {
+            if (value != "show" && value != "hide") fail(kMciBadConstant);
+            video->showWindow(value == "show");
+        } else if (item == "text") {
+            video->setWindowText(args[1]);
+        } else {
+            fail(kMciUnrecognizedKeyword);
+        }
+        return kMciOk;
+    }
+
+    // "setaudio <alias> volume to <0..1000>", "setaudio <alias> on|off".
+    static int setAudio(Device& dev, const std::vector<std::string>& args) {
+        VideoPlayer* video = dev.video();
+        if (!video) fail(kMciUnsupportedFunction);
+        const std::string item = joinLower(args, args.size());
+        if (item == "on" || item == "off") {
+            video->setMuted(item == "off");
+            return kMciOk;
+        }
+        if (args.size() != 3 || joinLower(args, 2) != "volume to") fail(kMciUnrecognizedKeyword);
+        const uint64_t volume = parseNumber(args[2]);
+        if (volume > 1000) fail(kMciOutOfRange);
+        video->setVolume(static_cast<int>(volume / 10));
+        return kMciOk;
     }
 
     int play(Device& dev, const std::vector<std::string>& args) {
@@ -715,6 +826,12 @@ private:
             dev.requireReady();
             const auto track = trackArgument(args, 1);
             result = dev.formatPosition(track ? dev.track(*track).length : dev.total(), true);
+        } else if (words(2) == "window handle") {
+            if (!dev.video()) fail(kMciUnsupportedFunction);
+            result = std::to_string(std::max(dev.video()->window(), 0));
+        } else if (item == "volume") {
+            if (!dev.video()) fail(kMciUnsupportedFunction);
+            result = std::to_string(dev.video()->volume() * 10);
         } else if (item == "position") {
             dev.requireReady();
             const auto track = trackArgument(args, 1);
@@ -758,11 +875,15 @@ private:
     int capability(Device& dev, const std::vector<std::string>& args, std::string& result) {
         const std::string item = joinLower(args, args.size());
         const bool cd = dev.type() == DeviceType::CdAudio;
-        if (item == "can play" || item == "has audio")
+        if (item == "can play")
             result = "true";
+        else if (item == "has audio")
+            result = !dev.video() || dev.video()->hasAudio() ? "true" : "false";
+        else if (item == "has video")
+            result = dev.video() && dev.video()->hasVideo() ? "true" : "false";
         else if (item == "can eject")
             result = dev.canEject() ? "true" : "false";
-        else if (item == "can record" || item == "can save" || item == "has video")
+        else if (item == "can record" || item == "can save")
             result = "false";
         else if (item == "uses files" || item == "compound device")
             result = cd ? "false" : "true";
@@ -780,8 +901,10 @@ private:
 };
 
 // Never destroyed: devices may still play while the process ends, after the engine is gone.
-std::mutex& layerMutex() {
-    static auto* m = new std::mutex;
+// Recursive: opening a video handles events while it waits, and a script's event may send
+// a command meanwhile.
+std::recursive_mutex& layerMutex() {
+    static auto* m = new std::recursive_mutex;
     return *m;
 }
 Interpreter& interpreter() {
@@ -797,7 +920,7 @@ int sendString(std::string_view command, std::string& result, const PathResolver
     std::string waitAlias;
     int code = kMciOk;
     try {
-        std::lock_guard<std::mutex> lock(layerMutex());
+        std::lock_guard<std::recursive_mutex> lock(layerMutex());
         code = interpreter().run(command, result, resolve, wait, waitAlias);
     } catch (const Failure& f) {
         result.clear();
@@ -810,26 +933,38 @@ int sendString(std::string_view command, std::string& result, const PathResolver
         return kMciInternal;
     }
     // "play ... wait" returns when the play ends; on the hand-driven clock nothing would
-    // move time on, so there it returns at once.
-    if (wait && !waitAlias.empty() && Engine::instance().mode() != OutputMode::Virtual) {
+    // move time on an audio device, so there it returns at once. Video keeps its own time.
+    bool waits = wait && !waitAlias.empty();
+    if (waits && Engine::instance().mode() == OutputMode::Virtual) {
+        std::lock_guard<std::recursive_mutex> lock(layerMutex());
+        waits = interpreter().isVideo(waitAlias);
+    }
+    if (waits) {
         while (true) {
+            bool video = false;
             {
-                std::lock_guard<std::mutex> lock(layerMutex());
+                std::lock_guard<std::recursive_mutex> lock(layerMutex());
                 if (interpreter().modeOf(waitAlias) != "playing") break;
+                video = interpreter().isVideo(waitAlias);
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // A video plays on through the main thread's events, so the wait runs them.
+            VideoBackend* backend = videoBackend();
+            if (video && backend)
+                backend->idle(10);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
     return code;
 }
 
 int deviceId(std::string_view alias) {
-    std::lock_guard<std::mutex> lock(layerMutex());
+    std::lock_guard<std::recursive_mutex> lock(layerMutex());
     return interpreter().deviceId(alias);
 }
 
 void closeAll() {
-    std::lock_guard<std::mutex> lock(layerMutex());
+    std::lock_guard<std::recursive_mutex> lock(layerMutex());
     interpreter().closeAll();
 }
 

@@ -1,7 +1,9 @@
 // Our own interpreter of multimedia command strings ("open a.wav type waveaudio alias snd",
 // "play snd from 0 to 1500", "status snd length"): devices over the audio engine
 // (waveaudio, mpegvideo for compressed audio, sequencer through FluidSynth) and the CD layer
-// (cdaudio). Video has no device here: opening a video type gives kMciDeviceNotInstalled.
+// (cdaudio), and video (avivideo, digitalvideo, mpegvideo for video files) through the video
+// player the toolkit side installs (VideoPlayer.h); without one, video gives
+// kMciDeviceNotInstalled. Video devices are for the main thread only.
 //
 // Threads: any thread; commands are carried out one at a time. Devices play on the engine's
 // current device, initialising the default output (device 1) when none is.

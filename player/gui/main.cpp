@@ -6,6 +6,7 @@
 #include "base/CodePage.h"
 #include "components/InternalPlayList.h"
 #include "components/Registration.h"
+#include "components/VideoBackend.h"
 #include "components/qt/RtfReader.h"
 #include "host/ClassImporter.h"
 #include "host/DebuggerLink.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     // FIXME: of the 45 component classes a project form may name, those built so far.
     vcl::registerVclClasses();
     components::registerComponentClasses();
+    components::installVideoBackend();
 
     platform::setMessagePump([] { vcl::toolkit::processMessages(); });
     vcl::application().showErrorBox = [](const std::string& caption, const std::string& text) {
