@@ -253,6 +253,26 @@ void addCurvesBarsAndCrosses(std::map<int, Ref>& m) {
         const bool col = (x / 5) % 2 == 0 ? y >= g.H - g.Y : y < g.Y;
         return row || col;
     });
+
+    // A bounce is a bars-then-bars effect along both axes at once: the even bands cross from
+    // the named side, then the odd ones come back from the other, rows along x and columns
+    // along y.
+    const auto bounce = [](bool rowsFromRight, bool colsFromBottom) {
+        return where([=](int x, int y, const Geo& g, int) {
+            const int rowBand = y / 5, colBand = x / 5;
+            const int rowReach = barReach(rowBand, g.W, g.X, g.Z),
+                      colReach = barReach(colBand, g.H, g.Y, g.Z);
+            const bool rowFromEnd = (rowBand % 2 == 0) == rowsFromRight;
+            const bool colFromEnd = (colBand % 2 == 0) == colsFromBottom;
+            const bool row = rowFromEnd ? x >= g.W - rowReach : x < rowReach;
+            const bool col = colFromEnd ? y >= g.H - colReach : y < colReach;
+            return row || col;
+        });
+    };
+    m[90] = bounce(false, false);
+    m[91] = bounce(false, true);
+    m[92] = bounce(true, false);
+    m[93] = bounce(true, true);
 }
 
 // Diagonal reveals, pushes that squeeze the old picture, and the pivots.
