@@ -511,33 +511,73 @@ void crissCross(Img& screen, const Img& pic, TRect&, int progress, int step) {
 
 // ---- Sweeps ------------------------------------------------------------------------------
 
-// A turn measured without trigonometry: 0 at twelve o'clock, rising clockwise to 4 at the
-// full turn, piecewise rational in the offset (monotonic, though not proportional to the
-// angle). Only exact operations, so the result is the same everywhere.
-double turn(double dx, double dy) {
-    const double u = -dy, v = dx;  // twelve o'clock becomes the positive u axis
-    if (u > 0 && v >= 0) return v / (u + v);
-    if (u <= 0 && v > 0) return 1 + -u / (-u + v);
-    if (u < 0 && v <= 0) return 2 + -v / (-u - v);
-    if (u >= 0 && v < 0) return 3 + u / (u - v);
-    return 0;
+// sin(k * pi / 400) for k = 0..200, a quarter turn in steps of 1/800 turn, scaled by 2^24
+// and evaluated at compile time, so the blades' edges never depend on a mathematics library.
+constexpr int kQuarter = 200;
+constexpr std::array<int64_t, kQuarter + 1> kFineSine = [] {
+    std::array<int64_t, kQuarter + 1> t{};
+    constexpr double pi = 3.14159265358979323846;
+    for (int k = 0; k <= kQuarter; ++k) {
+        const double a = k * pi / (2 * kQuarter);
+        double term = a, sum = a;
+        for (int n = 1; n < 14; ++n) {
+            term *= -a * a / ((2 * n) * (2 * n + 1));
+            sum += term;
+        }
+        t[static_cast<size_t>(k)] = static_cast<int64_t>(sum * (1 << 24) + 0.5);
+    }
+    return t;
+}();
+
+struct Vec {
+    int64_t x, y;
+};
+int64_t cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+int64_t dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+
+// `v` turned clockwise on the screen (y grows downwards) by `units` of 1/800 turn.
+Vec turned(Vec v, int units) {
+    units %= 4 * kQuarter;
+    for (int q = units / kQuarter; q > 0; --q) v = {-v.y, v.x};
+    const int r = units % kQuarter;
+    const int64_t s = kFineSine[static_cast<size_t>(r)], c = kFineSine[static_cast<size_t>(kQuarter - r)];
+    return {v.x * c - v.y * s, v.x * s + v.y * c};
 }
 
-// Blades sweeping round the centre: `blades` of them, starting at `start` (a turn value),
-// clockwise or not.
+// Whether `p` lies clockwise from `a` by less than `b` does (angles from 0 up to a full turn,
+// `a` itself included). Half-planes first, then the side of `b` within the same half.
+bool clockwiseBefore(Vec a, Vec p, Vec b) {
+    const auto half = [a](Vec v) {
+        const int64_t c = cross(a, v);
+        return c > 0 || (c == 0 && dot(a, v) > 0) ? 0 : 1;
+    };
+    const int hp = half(p), hb = half(b);
+    return hp != hb ? hp < hb : cross(p, b) > 0;
+}
+
+// `blades` hands turning about the centre at an even angular pace, each over its own
+// 1 / blades of the turn, starting at twelve o'clock or on the diagonal through the top-left
+// corner. Anticlockwise is clockwise in the mirror.
 template <int blades, bool clockwise, bool fromDiagonal>
 void sweep(Img& screen, const Img& pic, TRect&, int progress, int) {
+    static_assert(4 * kQuarter % blades == 0);
     const int W = screen.width, H = screen.height;
-    // In blade periods: the fraction of its own period a pixel lies at.
-    const double perTurn = blades / 4.0, limit = progress / 100.0;
-    const double start = fromDiagonal ? turn(clockwise ? -W : W, -H) : 0;
+    const int period = 4 * kQuarter / blades;
+    // The top-left corner in pixel-centre offsets is (-W, -H); mirrored, (W, -H).
+    const Vec start = fromDiagonal ? Vec{clockwise ? -W : W, -H} : Vec{0, -1};
+    std::array<Vec, blades> from{}, to{};
+    for (int k = 0; k < blades; ++k) {
+        from[static_cast<size_t>(k)] = turned(start, k * period);
+        to[static_cast<size_t>(k)] = turned(start, k * period + progress * period / 100);
+    }
     masked(screen, pic, [&](int x, int y) {
-        double dx = 2 * x + 1 - W;
-        if (!clockwise) dx = -dx;
-        double t = turn(dx, 2 * y + 1 - H) - start;
-        if (t < 0) t += 4;
-        const double q = t * perTurn;
-        return q - std::floor(q) < limit;
+        // Doubled offsets from the centre, so pixel centres are whole numbers.
+        const int dx = 2 * x + 1 - W;
+        const Vec p{clockwise ? dx : -dx, 2 * y + 1 - H};
+        if (p.x == 0 && p.y == 0) return true;  // the hub belongs to every blade
+        for (int k = 0; k < blades; ++k)
+            if (clockwiseBefore(from[static_cast<size_t>(k)], p, to[static_cast<size_t>(k)])) return true;
+        return false;
     });
 }
 

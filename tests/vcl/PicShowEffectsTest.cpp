@@ -299,6 +299,51 @@ void addDiagonalsPushesAndPivots(std::map<int, Ref>& m) {
     m[122] = mirroredX(mirroredY(m.at(119)));
 }
 
+// How far a pixel centre lies round from the direction (ax, ay), seen from the picture's
+// centre, in turns (0 up to 1) clockwise on the screen or anticlockwise.
+long double turnsFrom(int ax, int ay, int x, int y, int W, int H, bool clockwise) {
+    const int64_t px = 2 * x + 1 - W, py = 2 * y + 1 - H;
+    const int64_t cross = ax * py - ay * px, dot = ax * px + ay * py;
+    const long double a =
+        std::atan2(static_cast<long double>(clockwise ? cross : -cross), static_cast<long double>(dot));
+    const long double t = a / (2 * static_cast<long double>(M_PIl));
+    return t < 0 ? t + 1 : t;
+}
+
+// Sweeps turn `blades` hands about the centre at an even angular pace, each over its own
+// 1 / blades of the turn, starting at `start` turns; rotations turn the picture's shapes
+// back to upright as the pivots do.
+void addSweepsAndRotations(std::map<int, Ref>& m) {
+    using Dir = std::pair<int, int>;
+    const auto sweep = [](int blades, bool clockwise, std::function<Dir(const Geo&)> start) {
+        return where([=](int x, int y, const Geo& g, int P) {
+            if (2 * x + 1 == g.W && 2 * y + 1 == g.H) return true;  // the hub turns with every blade
+            const auto [ax, ay] = start(g);
+            long double t = turnsFrom(ax, ay, x, y, g.W, g.H, clockwise) * blades;
+            t -= std::floor(t);
+            return t < P / 100.0L;
+        });
+    };
+    const auto noon = [](const Geo&) { return Dir{0, -1}; };
+    // The diagonal through the top-left and bottom-right corners, taken at its top-left end.
+    const auto diagonal = [](const Geo& g) { return Dir{-g.W, -g.H}; };
+    m[143] = sweep(1, true, noon);
+    m[144] = sweep(1, false, noon);
+    m[114] = sweep(2, false, diagonal);
+    m[115] = sweep(2, true, diagonal);
+    m[116] = sweep(8, true, noon);
+
+    // A centred X by Y rectangle, a quarter turn off upright at 0 and upright at 100, turned
+    // the way the pivots turn; pixel centres in doubled offsets against the 16.16 turn.
+    m[149] = where([](int x, int y, const Geo& g, int P) {
+        const double a = (100 - P) * M_PI / 200;
+        const int64_t s = std::llround(std::sin(a) * 65536), c = std::llround(std::cos(a) * 65536);
+        const int64_t dx = 2 * x + 1 - g.W, dy = 2 * y + 1 - g.H;
+        const int64_t u = (dx * c + dy * s) >> 16, w = (dy * c - dx * s) >> 16;
+        return std::abs(u) <= g.X && std::abs(w) <= g.Y;
+    });
+}
+
 const std::map<int, Ref>& references() {
     static const std::map<int, Ref> r = [] {
         std::map<int, Ref> m;
@@ -434,6 +479,7 @@ const std::map<int, Ref>& references() {
         m[118] = [](int x, int y, const Geo&, int) { return Src{Src::Keep, x, y}; };  // blended below
         addCurvesBarsAndCrosses(m);
         addDiagonalsPushesAndPivots(m);
+        addSweepsAndRotations(m);
         return m;
     }();
     return r;
@@ -589,6 +635,12 @@ TEST(PicShowEffects, ScatteredAndTurningEffectsMoveFromOldToNew) {
         EXPECT_LT(shown[1], shown[2]) << n;
         EXPECT_GT(shown[2], 60 * 40 / 2) << n;
     }
+}
+
+// Square, thin and tiny pictures put pixel centres exactly on the edges of the shapes.
+TEST(PicShowEffects, FramesMatchTheReferenceOnSquareThinAndTinyPictures) {
+    for (const auto& [effect, ref] : references())
+        for (const auto& [w, h] : {std::pair{64, 64}, {8, 120}, {2, 3}, {1, 1}}) checkEffect(effect, w, h, 7);
 }
 
 }  // namespace
