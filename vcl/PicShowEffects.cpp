@@ -432,10 +432,17 @@ void blind(Img& screen, const Img& pic, TRect&, int progress, int step) {
 // ---- Uneven shreds -------------------------------------------------------------------------
 
 // Each band of kBar pixels runs ahead of the amount by its own share (0..99 percent), so
-// the edge is ragged; the shares come from the generator, the same for every frame.
+// the edge is ragged, the same for every frame. The band number is mixed through every bit:
+// one step of the linear generator from a seed linear in the band gives shares that rise by
+// a near constant from band to band, a slanted edge rather than a ragged one.
 int bandShare(int band) {
-    Lcg rnd(static_cast<uint32_t>(band) * 2654435761u + 17u);
-    return rnd.next(100);
+    uint32_t h = static_cast<uint32_t>(band) * 0x9E3779B9u + 0x7F4A7C15u;
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return static_cast<int>(h % 100);
 }
 
 enum class Reach { Start, End, Out, In };
@@ -656,11 +663,13 @@ void rotational(Img& screen, const Img& pic, TRect&, int progress, int step) {
     const int64_t hx = std::max(1, g.x), hy = std::max(1, g.y);
     masked(screen, pic, [&](int x, int y) {
         const int64_t dx = 2 * x + 1 - g.w, dy = 2 * y + 1 - g.h;  // doubled offsets
-        const int64_t u = std::abs((dx * c + dy * s) >> 16), w = std::abs((dy * c - dx * s) >> 16);
+        // The turned offsets, still scaled by 2^16: rounding them first would make the shape
+        // lopsided, as -v >> 16 is not -(v >> 16).
+        const int64_t u = std::abs(dx * c + dy * s), w = std::abs(dy * c - dx * s);
         // Rectangle: |u| <= X and |w| <= Y (doubled halves); star: the diamond |u|/X + |w|/Y <= 1
         // scaled up by half again, so its points reach past the corners.
-        if (!star) return u <= hx && w <= hy;
-        return 2 * (u * hy + w * hx) <= 3 * hx * hy;
+        if (!star) return u <= hx << 16 && w <= hy << 16;
+        return 2 * (u * hy + w * hx) <= (3 * hx * hy) << 16;
     });
 }
 
