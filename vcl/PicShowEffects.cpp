@@ -580,9 +580,16 @@ void sweep(Img& screen, const Img& pic, TRect&, int progress, int) {
     masked(screen, pic, [&](int x, int y) {
         // Doubled offsets from the centre, so pixel centres are whole numbers.
         const int dx = 2 * x + 1 - W;
-        const Vec p{clockwise ? dx : -dx, 2 * y + 1 - H};
+        Vec p{clockwise ? dx : -dx, 2 * y + 1 - H};
         if (p.x == 0 && p.y == 0) return true;  // the hub belongs to every blade
-        for (int k = 0; k < blades; ++k)
+        int count = blades;
+        if constexpr (blades % 4 == 0 && !fromDiagonal) {
+            // Blades from twelve o'clock repeat every quarter turn, and the table turns a
+            // quarter exactly: turn p back into the first quarter and test its blades only.
+            while (!(p.x >= 0 && p.y < 0)) p = {p.y, -p.x};
+            count = blades / 4;
+        }
+        for (int k = 0; k < count; ++k)
             if (clockwiseBefore(from[static_cast<size_t>(k)], p, to[static_cast<size_t>(k)])) return true;
         return false;
     });
