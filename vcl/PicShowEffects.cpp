@@ -552,14 +552,13 @@ Vec turned(Vec v, int units) {
 }
 
 // Whether `p` lies clockwise from `a` by less than `b` does (angles from 0 up to a full turn,
-// `a` itself included). Half-planes first, then the side of `b` within the same half.
-bool clockwiseBefore(Vec a, Vec p, Vec b) {
-    const auto half = [a](Vec v) {
-        const int64_t c = cross(a, v);
-        return c > 0 || (c == 0 && dot(a, v) > 0) ? 0 : 1;
-    };
-    const int hp = half(p), hb = half(b);
-    return hp != hb ? hp < hb : cross(p, b) > 0;
+// `a` itself included). Half-planes first, then the side of `b` within the same half. The
+// half `b` lies in is known from the angle it was turned by: both `a` and `b` are scaled by
+// the table, so their own cross product could overflow.
+bool clockwiseBefore(Vec a, Vec p, Vec b, int bHalf) {
+    const int64_t c = cross(a, p);
+    const int pHalf = c > 0 || (c == 0 && dot(a, p) > 0) ? 0 : 1;
+    return pHalf != bHalf ? pHalf < bHalf : cross(p, b) > 0;
 }
 
 // `blades` hands turning about the centre at an even angular pace, each over its own
@@ -572,10 +571,12 @@ void sweep(Img& screen, const Img& pic, TRect&, int progress, int) {
     const int period = 4 * kQuarter / blades;
     // The top-left corner in pixel-centre offsets is (-W, -H); mirrored, (W, -H).
     const Vec start = fromDiagonal ? Vec{clockwise ? -W : W, -H} : Vec{0, -1};
+    const int reach = progress * period / 100;
+    const int farHalf = reach < 2 * kQuarter ? 0 : 1;
     std::array<Vec, blades> from{}, to{};
     for (int k = 0; k < blades; ++k) {
         from[static_cast<size_t>(k)] = turned(start, k * period);
-        to[static_cast<size_t>(k)] = turned(start, k * period + progress * period / 100);
+        to[static_cast<size_t>(k)] = turned(start, k * period + reach);
     }
     masked(screen, pic, [&](int x, int y) {
         // Doubled offsets from the centre, so pixel centres are whole numbers.
@@ -590,7 +591,8 @@ void sweep(Img& screen, const Img& pic, TRect&, int progress, int) {
             count = blades / 4;
         }
         for (int k = 0; k < count; ++k)
-            if (clockwiseBefore(from[static_cast<size_t>(k)], p, to[static_cast<size_t>(k)])) return true;
+            if (clockwiseBefore(from[static_cast<size_t>(k)], p, to[static_cast<size_t>(k)], farHalf))
+                return true;
         return false;
     });
 }

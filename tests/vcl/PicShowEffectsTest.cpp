@@ -895,6 +895,25 @@ TEST(PicShowEffects, ScatteredAndTurningEffectsMoveFromOldToNew) {
     }
 }
 
+// On a large picture the turned edges and offsets grow far beyond the small pictures' (a
+// wrong sign from an overflow would show here); every 91st pixel is checked.
+TEST(PicShowEffects, TurningEffectsHoldOnALargePicture) {
+    const int W = 3001, H = 2000;
+    for (int effect : {114, 115, 116, 143, 149})
+        for (int P : {25, 50, 75}) {
+            pictures::Image screen(W, H, 0xFF000000u);
+            const pictures::Image pic(W, H, 0xFFFFFFFFu);
+            TRect r{0, 0, W, H};
+            picshow::effect(effect)->proc(screen, pic, r, P, 4);
+            const Geo g = geo(W, H, P, 4);
+            for (int y = 0; y < H; y += 7)
+                for (int x = 0; x < W; x += 13)
+                    ASSERT_EQ(screen.pixel(x, y) == 0xFFFFFFFFu,
+                              references().at(effect)(x, y, g, P).kind == Src::New)
+                        << "effect " << effect << " at " << P << " pixel " << x << "," << y;
+        }
+}
+
 // Square, thin and tiny pictures put pixel centres exactly on the edges of the shapes.
 TEST(PicShowEffects, FramesMatchTheReferenceOnSquareThinAndTinyPictures) {
     for (const auto& [effect, ref] : references())
