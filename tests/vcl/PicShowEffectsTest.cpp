@@ -311,8 +311,8 @@ long double turnsFrom(int ax, int ay, int x, int y, int W, int H, bool clockwise
 }
 
 // Sweeps turn `blades` hands about the centre at an even angular pace, each over its own
-// 1 / blades of the turn, starting at `start` turns; rotations turn the picture's shapes
-// back to upright as the pivots do.
+// 1 / blades of the turn, the first starting in the direction `start` gives; rotations turn
+// the picture's shapes back to upright as the pivots do.
 void addSweepsAndRotations(std::map<int, Ref>& m) {
     using Dir = std::pair<int, int>;
     const auto sweep = [](int blades, bool clockwise, std::function<Dir(const Geo&)> start) {
@@ -875,7 +875,7 @@ TEST(PicShowEffects, CellsAndShapesFollowTheirNames) {
 // The scattered, uneven and turning effects: more of the new picture at every step.
 TEST(PicShowEffects, ScatteredAndTurningEffectsMoveFromOldToNew) {
     std::vector<int> effects = {65, 66, 67, 68, 76, 77, 78, 79};
-    for (int n = 101; n <= 109; ++n) effects.push_back(n);
+    for (int n = 100; n <= 109; ++n) effects.push_back(n);
     for (int n = 114; n <= 126; ++n) effects.push_back(n);
     for (int n = 138; n <= 150; ++n) effects.push_back(n);
     effects.erase(std::remove(effects.begin(), effects.end(), 118), effects.end());
