@@ -432,10 +432,17 @@ void blind(Img& screen, const Img& pic, TRect&, int progress, int step) {
 // ---- Uneven shreds -------------------------------------------------------------------------
 
 // Each band of kBar pixels runs ahead of the amount by its own share (0..99 percent), so
-// the edge is ragged; the shares come from the generator, the same for every frame.
+// the edge is ragged, the same for every frame. The band number is mixed through every bit:
+// one step of the linear generator from a seed linear in the band gives shares that rise by
+// a near constant from band to band, a slanted edge rather than a ragged one.
 int bandShare(int band) {
-    Lcg rnd(static_cast<uint32_t>(band) * 2654435761u + 17u);
-    return rnd.next(100);
+    uint32_t h = static_cast<uint32_t>(band) * 0x9E3779B9u + 0x7F4A7C15u;
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return static_cast<int>(h % 100);
 }
 
 enum class Reach { Start, End, Out, In };
@@ -511,33 +518,82 @@ void crissCross(Img& screen, const Img& pic, TRect&, int progress, int step) {
 
 // ---- Sweeps ------------------------------------------------------------------------------
 
-// A turn measured without trigonometry: 0 at twelve o'clock, rising clockwise to 4 at the
-// full turn, piecewise rational in the offset (monotonic, though not proportional to the
-// angle). Only exact operations, so the result is the same everywhere.
-double turn(double dx, double dy) {
-    const double u = -dy, v = dx;  // twelve o'clock becomes the positive u axis
-    if (u > 0 && v >= 0) return v / (u + v);
-    if (u <= 0 && v > 0) return 1 + -u / (-u + v);
-    if (u < 0 && v <= 0) return 2 + -v / (-u - v);
-    if (u >= 0 && v < 0) return 3 + u / (u - v);
-    return 0;
+// sin(k * pi / 400) for k = 0..200, a quarter turn in steps of 1/800 turn, scaled by 2^24
+// and evaluated at compile time, so the blades' edges never depend on a mathematics library.
+constexpr int kQuarter = 200;
+constexpr std::array<int64_t, kQuarter + 1> kFineSine = [] {
+    std::array<int64_t, kQuarter + 1> t{};
+    constexpr double pi = 3.14159265358979323846;
+    for (int k = 0; k <= kQuarter; ++k) {
+        const double a = k * pi / (2 * kQuarter);
+        double term = a, sum = a;
+        for (int n = 1; n < 14; ++n) {
+            term *= -a * a / ((2 * n) * (2 * n + 1));
+            sum += term;
+        }
+        t[static_cast<size_t>(k)] = static_cast<int64_t>(sum * (1 << 24) + 0.5);
+    }
+    return t;
+}();
+
+struct Vec {
+    int64_t x, y;
+};
+int64_t cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+int64_t dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+
+// `v` turned clockwise on the screen (y grows downwards) by `units` of 1/800 turn.
+Vec turned(Vec v, int units) {
+    units %= 4 * kQuarter;
+    for (int q = units / kQuarter; q > 0; --q) v = {-v.y, v.x};
+    const int r = units % kQuarter;
+    const int64_t s = kFineSine[static_cast<size_t>(r)], c = kFineSine[static_cast<size_t>(kQuarter - r)];
+    return {v.x * c - v.y * s, v.x * s + v.y * c};
 }
 
-// Blades sweeping round the centre: `blades` of them, starting at `start` (a turn value),
-// clockwise or not.
+// Whether `p` lies clockwise from `a` by less than `b` does (angles from 0 up to a full turn,
+// `a` itself included). Half-planes first, then the side of `b` within the same half. The
+// half `b` lies in is known from the angle it was turned by: both `a` and `b` are scaled by
+// the table, so their own cross product could overflow.
+bool clockwiseBefore(Vec a, Vec p, Vec b, int bHalf) {
+    const int64_t c = cross(a, p);
+    const int pHalf = c > 0 || (c == 0 && dot(a, p) > 0) ? 0 : 1;
+    return pHalf != bHalf ? pHalf < bHalf : cross(p, b) > 0;
+}
+
+// `blades` hands turning about the centre at an even angular pace, each over its own
+// 1 / blades of the turn, starting at twelve o'clock or on the diagonal through the top-left
+// corner. Anticlockwise is clockwise in the mirror.
 template <int blades, bool clockwise, bool fromDiagonal>
 void sweep(Img& screen, const Img& pic, TRect&, int progress, int) {
+    static_assert(4 * kQuarter % blades == 0);
     const int W = screen.width, H = screen.height;
-    // In blade periods: the fraction of its own period a pixel lies at.
-    const double perTurn = blades / 4.0, limit = progress / 100.0;
-    const double start = fromDiagonal ? turn(clockwise ? -W : W, -H) : 0;
+    const int period = 4 * kQuarter / blades;
+    // The top-left corner in pixel-centre offsets is (-W, -H); mirrored, (W, -H).
+    const Vec start = fromDiagonal ? Vec{clockwise ? -W : W, -H} : Vec{0, -1};
+    const int reach = progress * period / 100;
+    const int farHalf = reach < 2 * kQuarter ? 0 : 1;
+    std::array<Vec, blades> from{}, to{};
+    for (int k = 0; k < blades; ++k) {
+        from[static_cast<size_t>(k)] = turned(start, k * period);
+        to[static_cast<size_t>(k)] = turned(start, k * period + reach);
+    }
     masked(screen, pic, [&](int x, int y) {
-        double dx = 2 * x + 1 - W;
-        if (!clockwise) dx = -dx;
-        double t = turn(dx, 2 * y + 1 - H) - start;
-        if (t < 0) t += 4;
-        const double q = t * perTurn;
-        return q - std::floor(q) < limit;
+        // Doubled offsets from the centre, so pixel centres are whole numbers.
+        const int dx = 2 * x + 1 - W;
+        Vec p{clockwise ? dx : -dx, 2 * y + 1 - H};
+        if (p.x == 0 && p.y == 0) return true;  // the hub belongs to every blade
+        int count = blades;
+        if constexpr (blades % 4 == 0 && !fromDiagonal) {
+            // Blades from twelve o'clock repeat every quarter turn, and the table turns a
+            // quarter exactly: turn p back into the first quarter and test its blades only.
+            while (!(p.x >= 0 && p.y < 0)) p = {p.y, -p.x};
+            count = blades / 4;
+        }
+        for (int k = 0; k < count; ++k)
+            if (clockwiseBefore(from[static_cast<size_t>(k)], p, to[static_cast<size_t>(k)], farHalf))
+                return true;
+        return false;
     });
 }
 
@@ -616,11 +672,13 @@ void rotational(Img& screen, const Img& pic, TRect&, int progress, int step) {
     const int64_t hx = std::max(1, g.x), hy = std::max(1, g.y);
     masked(screen, pic, [&](int x, int y) {
         const int64_t dx = 2 * x + 1 - g.w, dy = 2 * y + 1 - g.h;  // doubled offsets
-        const int64_t u = std::abs((dx * c + dy * s) >> 16), w = std::abs((dy * c - dx * s) >> 16);
+        // The turned offsets, still scaled by 2^16: rounding them first would make the shape
+        // lopsided, as -v >> 16 is not -(v >> 16).
+        const int64_t u = std::abs(dx * c + dy * s), w = std::abs(dy * c - dx * s);
         // Rectangle: |u| <= X and |w| <= Y (doubled halves); star: the diamond |u|/X + |w|/Y <= 1
         // scaled up by half again, so its points reach past the corners.
-        if (!star) return u <= hx && w <= hy;
-        return 2 * (u * hy + w * hx) <= 3 * hx * hy;
+        if (!star) return u <= hx << 16 && w <= hy << 16;
+        return 2 * (u * hy + w * hx) <= (3 * hx * hy) << 16;
     });
 }
 

@@ -253,6 +253,26 @@ void addCurvesBarsAndCrosses(std::map<int, Ref>& m) {
         const bool col = (x / 5) % 2 == 0 ? y >= g.H - g.Y : y < g.Y;
         return row || col;
     });
+
+    // A bounce is a bars-then-bars effect along both axes at once: the even bands cross from
+    // the named side, then the odd ones come back from the other, rows along x and columns
+    // along y.
+    const auto bounce = [](bool rowsFromRight, bool colsFromBottom) {
+        return where([=](int x, int y, const Geo& g, int) {
+            const int rowBand = y / 5, colBand = x / 5;
+            const int rowReach = barReach(rowBand, g.W, g.X, g.Z),
+                      colReach = barReach(colBand, g.H, g.Y, g.Z);
+            const bool rowFromEnd = (rowBand % 2 == 0) == rowsFromRight;
+            const bool colFromEnd = (colBand % 2 == 0) == colsFromBottom;
+            const bool row = rowFromEnd ? x >= g.W - rowReach : x < rowReach;
+            const bool col = colFromEnd ? y >= g.H - colReach : y < colReach;
+            return row || col;
+        });
+    };
+    m[90] = bounce(false, false);
+    m[91] = bounce(false, true);
+    m[92] = bounce(true, false);
+    m[93] = bounce(true, true);
 }
 
 // Diagonal reveals, pushes that squeeze the old picture, and the pivots.
@@ -277,6 +297,51 @@ void addDiagonalsPushesAndPivots(std::map<int, Ref>& m) {
     m[120] = mirroredY(m.at(119));
     m[121] = mirroredX(m.at(119));
     m[122] = mirroredX(mirroredY(m.at(119)));
+}
+
+// How far a pixel centre lies round from the direction (ax, ay), seen from the picture's
+// centre, in turns (0 up to 1) clockwise on the screen or anticlockwise.
+long double turnsFrom(int ax, int ay, int x, int y, int W, int H, bool clockwise) {
+    const int64_t px = 2 * x + 1 - W, py = 2 * y + 1 - H;
+    const int64_t cross = ax * py - ay * px, dot = ax * px + ay * py;
+    const long double a =
+        std::atan2(static_cast<long double>(clockwise ? cross : -cross), static_cast<long double>(dot));
+    const long double t = a / (2 * static_cast<long double>(M_PIl));
+    return t < 0 ? t + 1 : t;
+}
+
+// Sweeps turn `blades` hands about the centre at an even angular pace, each over its own
+// 1 / blades of the turn, the first starting in the direction `start` gives; rotations turn
+// the picture's shapes back to upright as the pivots do.
+void addSweepsAndRotations(std::map<int, Ref>& m) {
+    using Dir = std::pair<int, int>;
+    const auto sweep = [](int blades, bool clockwise, std::function<Dir(const Geo&)> start) {
+        return where([=](int x, int y, const Geo& g, int P) {
+            if (2 * x + 1 == g.W && 2 * y + 1 == g.H) return true;  // the hub turns with every blade
+            const auto [ax, ay] = start(g);
+            long double t = turnsFrom(ax, ay, x, y, g.W, g.H, clockwise) * blades;
+            t -= std::floor(t);
+            return t < P / 100.0L;
+        });
+    };
+    const auto noon = [](const Geo&) { return Dir{0, -1}; };
+    // The diagonal through the top-left and bottom-right corners, taken at its top-left end.
+    const auto diagonal = [](const Geo& g) { return Dir{-g.W, -g.H}; };
+    m[143] = sweep(1, true, noon);
+    m[144] = sweep(1, false, noon);
+    m[114] = sweep(2, false, diagonal);
+    m[115] = sweep(2, true, diagonal);
+    m[116] = sweep(8, true, noon);
+
+    // A centred X by Y rectangle, a quarter turn off upright at 0 and upright at 100, turned
+    // the way the pivots turn; pixel centres in doubled offsets against the 16.16 turn.
+    m[149] = where([](int x, int y, const Geo& g, int P) {
+        const double a = (100 - P) * M_PI / 200;
+        const int64_t s = std::llround(std::sin(a) * 65536), c = std::llround(std::cos(a) * 65536);
+        const int64_t dx = 2 * x + 1 - g.W, dy = 2 * y + 1 - g.H;
+        return std::abs(dx * c + dy * s) <= int64_t{g.X} * 65536 &&
+               std::abs(dy * c - dx * s) <= int64_t{g.Y} * 65536;
+    });
 }
 
 const std::map<int, Ref>& references() {
@@ -414,6 +479,7 @@ const std::map<int, Ref>& references() {
         m[118] = [](int x, int y, const Geo&, int) { return Src{Src::Keep, x, y}; };  // blended below
         addCurvesBarsAndCrosses(m);
         addDiagonalsPushesAndPivots(m);
+        addSweepsAndRotations(m);
         return m;
     }();
     return r;
@@ -548,10 +614,268 @@ TEST(PicShowEffects, EveryEffectStaysInsideTinyAndOddPictures) {
             }
 }
 
+// The effects whose drawing rests on scattered or uneven choices of their own (band shares,
+// speckle scatter, slat widths, cells) have no frame to compare with; they are held to what
+// their names promise instead. Pixels carry their coordinates, so a pixel of the new picture
+// out of place shows.
+uint32_t oldAt(int x, int y) {
+    return 0xFF000000u | static_cast<uint32_t>(x) << 10 | static_cast<uint32_t>(y);
+}
+uint32_t newAt(int x, int y) {
+    return 0xFF800000u | static_cast<uint32_t>(x) << 10 | static_cast<uint32_t>(y);
+}
+
+struct Shown {
+    int W = 0, H = 0;
+    std::vector<char> on;
+    bool at(int x, int y) const { return on[static_cast<size_t>(y * W + x)] != 0; }
+    int count() const { return static_cast<int>(std::count(on.begin(), on.end(), 1)); }
+    int countIn(int x0, int y0, int x1, int y1) const {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += at(x, y);
+        return n;
+    }
+    bool within(const Shown& o) const {
+        for (size_t i = 0; i < on.size(); ++i)
+            if (on[i] && !o.on[i]) return false;
+        return true;
+    }
+};
+
+Shown shownAt(int effect, int W, int H, int P, int step = 4) {
+    pictures::Image screen = makeImage(W, H, oldAt);
+    const pictures::Image pic = makeImage(W, H, newAt);
+    TRect r{0, 0, W, H};
+    picshow::effect(effect)->proc(screen, pic, r, P, step);
+    Shown s{W, H, std::vector<char>(static_cast<size_t>(W * H))};
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const uint32_t v = screen.pixel(x, y);
+            s.on[static_cast<size_t>(y * W + x)] = v == newAt(x, y);
+            EXPECT_TRUE(v == newAt(x, y) || v == oldAt(x, y))
+                << "effect " << effect << " at " << P << " moved a pixel to " << x << "," << y;
+        }
+    return s;
+}
+
+constexpr int kProgress[] = {10, 25, 50, 75, 90};
+
+// Frames of one effect at rising progress, each holding all the earlier one showed.
+std::vector<Shown> growing(int effect, int W, int H, int step = 4) {
+    std::vector<Shown> frames;
+    for (int P : kProgress) {
+        frames.push_back(shownAt(effect, W, H, P, step));
+        if (frames.size() > 1) {
+            EXPECT_TRUE(frames[frames.size() - 2].within(frames.back()))
+                << "effect " << effect << " hid part of the new picture again at " << P;
+        }
+    }
+    return frames;
+}
+
+// Uneven: neither all alike nor rising or falling steadily from one to the next (a steady
+// change would be a slanted edge, not a ragged one).
+bool ragged(const std::vector<int>& v) {
+    bool up = false, down = false;
+    for (size_t i = 1; i < v.size(); ++i) up |= v[i] > v[i - 1], down |= v[i] < v[i - 1];
+    return up && down;
+}
+
+enum class Grow { Start, End, Out, In };
+
+// Whether a line of a band has the shape a shred growing that way leaves: a run from the
+// start or the end, a run about the middle, or runs from both ends towards it.
+bool runShape(Grow how, const std::vector<char>& line) {
+    const int L = static_cast<int>(line.size());
+    const auto at = [&](int i) { return line[static_cast<size_t>(i)] != 0; };
+    const auto symmetric = [&] {
+        for (int i = 0; i < L; ++i)
+            if (at(i) != at(L - 1 - i)) return false;
+        return true;
+    };
+    const auto oneRun = [&](bool value) {
+        int first = -1, last = -1, n = 0;
+        for (int i = 0; i < L; ++i)
+            if (at(i) == value) {
+                if (first < 0) first = i;
+                last = i, ++n;
+            }
+        return n == 0 || last - first + 1 == n;
+    };
+    switch (how) {
+    case Grow::Start:
+        for (int i = 1; i < L; ++i)
+            if (at(i) && !at(i - 1)) return false;
+        return true;
+    case Grow::End:
+        for (int i = 0; i + 1 < L; ++i)
+            if (at(i) && !at(i + 1)) return false;
+        return true;
+    case Grow::Out: return symmetric() && oneRun(true);
+    case Grow::In: return symmetric() && oneRun(false);
+    }
+    return false;
+}
+
+// Bands five pixels across, as the bars have, each reaching its own way from the named
+// edge: rows along x for the shreds from the sides, columns along y for those from the top
+// and bottom.
+TEST(PicShowEffects, UnevenShredsGrowBandsFromTheirNamedEdges) {
+    struct Case {
+        int effect;
+        bool rows;
+        Grow how;
+    };
+    const Case cases[] = {{65, true, Grow::End},  {66, true, Grow::Start}, {67, true, Grow::Out},
+                          {68, true, Grow::In},   {76, false, Grow::End},  {77, false, Grow::Start},
+                          {78, false, Grow::Out}, {79, false, Grow::In}};
+    const int W = 60, H = 40;
+    for (const Case& c : cases) {
+        const std::vector<Shown> frames = growing(c.effect, W, H);
+        for (size_t f = 0; f < frames.size(); ++f) {
+            const Shown& s = frames[f];
+            const int lines = c.rows ? H : W, length = c.rows ? W : H;
+            std::vector<int> reach;
+            for (int i = 0; i < lines; ++i) {
+                std::vector<char> line(static_cast<size_t>(length));
+                for (int j = 0; j < length; ++j)
+                    line[static_cast<size_t>(j)] = c.rows ? s.at(j, i) : s.at(i, j);
+                EXPECT_TRUE(runShape(c.how, line))
+                    << "effect " << c.effect << " line " << i << " at " << kProgress[f];
+                const int n = static_cast<int>(std::count(line.begin(), line.end(), 1));
+                if (i % 5 == 0) {
+                    reach.push_back(n);
+                } else {
+                    EXPECT_EQ(n, reach.back())
+                        << "effect " << c.effect << " line " << i << " leaves its band";
+                }
+            }
+            if (kProgress[f] == 50) {
+                EXPECT_TRUE(ragged(reach)) << "effect " << c.effect << " has an even or slanted edge";
+            }
+        }
+    }
+}
+
+// Shreds from two sides are exactly the row shred and the column shred of those sides at once.
+TEST(PicShowEffects, TwoWayShredsAreTheirRowAndColumnShredsTogether) {
+    // effect: the shred of the rows (from the right, left, or out from the vertical middle,
+    // or in to it) and of the columns (from the bottom, top, out from the horizon, or in).
+    const std::array<int, 3> cases[] = {{100, 65, 76}, {101, 65, 77}, {102, 66, 76}, {103, 66, 77},
+                                        {104, 65, 78}, {105, 66, 78}, {106, 67, 76}, {107, 67, 77},
+                                        {108, 67, 78}, {109, 68, 79}};
+    for (const auto& [both, rows, cols] : cases)
+        for (const auto& [W, H] : {std::pair{60, 40}, {23, 57}})
+            for (int P : kProgress) {
+                const Shown s = shownAt(both, W, H, P), r = shownAt(rows, W, H, P),
+                            c = shownAt(cols, W, H, P);
+                for (size_t i = 0; i < s.on.size(); ++i)
+                    ASSERT_EQ(s.on[i] != 0, r.on[i] || c.on[i])
+                        << "effect " << both << " " << W << "x" << H << " at " << P << " pixel " << i;
+            }
+}
+
+// Speckles come in scattered, thickest near the edge they start from.
+TEST(PicShowEffects, SpecklesAppearScatteredFromTheirEdge) {
+    const int W = 60, H = 40;
+    for (int effect : {123, 124, 125, 126}) {
+        const std::vector<Shown> frames = growing(effect, W, H);
+        const Shown& s = frames[2];  // halfway
+        const int left = s.countIn(0, 0, W / 4, H), right = s.countIn(W - W / 4, 0, W, H);
+        const int top = s.countIn(0, 0, W, H / 4), bottom = s.countIn(0, H - H / 4, W, H);
+        const int nearEdge = effect == 123 ? right : effect == 124 ? left : effect == 125 ? bottom : top;
+        const int farEdge = effect == 123 ? left : effect == 124 ? right : effect == 125 ? top : bottom;
+        EXPECT_GT(nearEdge, farEdge) << effect;
+        // Scattered: in the quarter nearest the edge, neither nothing nor everything yet.
+        EXPECT_GT(frames[1].count(), 0) << effect;
+        EXPECT_LT(frames[1].count(), W * H / 2) << effect;
+        bool mixedRow = false;
+        for (int y = 0; y < H && !mixedRow; ++y) {
+            const int n = s.countIn(0, y, W, y + 1);
+            mixedRow =
+                n > 0 && n < W &&
+                !runShape(Grow::Start, std::vector<char>(s.on.begin() + y * W, s.on.begin() + (y + 1) * W)) &&
+                !runShape(Grow::End, std::vector<char>(s.on.begin() + y * W, s.on.begin() + (y + 1) * W));
+        }
+        EXPECT_TRUE(mixedRow) << effect << " shows no scatter";
+    }
+}
+
+// Uneven blinds open whole slats across the picture, of uneven widths, each from its named
+// side.
+TEST(PicShowEffects, UnevenBlindsOpenSlatsOfUnevenWidth) {
+    const int W = 60, H = 40, step = 12;
+    for (int effect : {138, 139, 140, 141}) {
+        const bool columns = effect <= 139;  // slats standing up for left and right
+        for (const Shown& s : growing(effect, W, H, step)) {
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x)
+                    ASSERT_EQ(s.at(x, y), columns ? s.at(x, 0) : s.at(0, y))
+                        << effect << " at " << x << "," << y;
+        }
+        const Shown half = shownAt(effect, W, H, 50, step);
+        std::vector<int> runs;  // lengths of the open parts, the last (perhaps cut) one left out
+        const int L = columns ? W : H;
+        for (int i = 0, n = 0; i < L; ++i) {
+            const bool open = columns ? half.at(i, 0) : half.at(0, i);
+            if (open) ++n;
+            if (!open && n > 0) runs.push_back(n), n = 0;
+        }
+        EXPECT_TRUE(ragged(runs)) << effect << " opens even slats";
+        // The first slat starts at the picture's edge: open there when it opens from that side.
+        EXPECT_EQ(half.at(0, 0), effect == 138 || effect == 140) << effect;
+    }
+}
+
+// Cells of the pattern size: triangles in every cell growing towards its top-left corner;
+// rectangles; waves of rectangles from the named side; a star turning about the centre.
+TEST(PicShowEffects, CellsAndShapesFollowTheirNames) {
+    const int W = 60, H = 40, step = 12;
+    const int Z = geo(W, H, 0, step).Z;
+    for (const Shown& s : growing(117, W, H, step))
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const int i = x % Z, j = y % Z;
+                // The same in every cell, depends on i + j only, and whole towards the bottom right.
+                ASSERT_EQ(s.at(x, y), s.at(i, j)) << x << "," << y;
+                if (i + 1 < Z && j > 0) {
+                    ASSERT_EQ(s.at(i, j), s.at(i + 1, j - 1)) << i << "," << j;
+                }
+                if (i + 1 < Z && s.at(i, j)) {
+                    ASSERT_TRUE(s.at(i + 1, j)) << i << "," << j;
+                }
+            }
+    // Rectangles in cells of the pattern size, each cell at its own pace.
+    const std::vector<Shown> rects = growing(142, W, H, step);
+    std::vector<int> perCell;
+    for (int x = 0; x + Z <= W; x += Z) perCell.push_back(rects[2].countIn(x, 0, x + Z, Z));
+    EXPECT_TRUE(ragged(perCell)) << "rectangular shred cells keep one pace";
+    // Turning shapes are the same seen upside down; a turning star may uncover a pixel it
+    // covered before, so it need not only grow.
+    for (int effect : {149, 150})
+        for (int P : kProgress) {
+            const Shown s = shownAt(effect, W, H, P, step);
+            EXPECT_TRUE(s.at(W / 2, H / 2)) << effect << " at " << P;
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x)
+                    ASSERT_EQ(s.at(x, y), s.at(W - 1 - x, H - 1 - y))
+                        << effect << " at " << P << " turns about the centre";
+        }
+    // Rectangles from the left are ahead on the left halfway through, and so on.
+    const Shown l = shownAt(145, W, H, 50), r = shownAt(146, W, H, 50), u = shownAt(147, W, H, 50),
+                d = shownAt(148, W, H, 50);
+    EXPECT_GT(l.countIn(0, 0, W / 2, H), l.countIn(W / 2, 0, W, H));
+    EXPECT_GT(r.countIn(W / 2, 0, W, H), r.countIn(0, 0, W / 2, H));
+    EXPECT_GT(u.countIn(0, 0, W, H / 2), u.countIn(0, H / 2, W, H));
+    EXPECT_GT(d.countIn(0, H / 2, W, H), d.countIn(0, 0, W, H / 2));
+    for (int effect : {145, 146, 147, 148}) growing(effect, W, H, step);
+}
+
 // The scattered, uneven and turning effects: more of the new picture at every step.
 TEST(PicShowEffects, ScatteredAndTurningEffectsMoveFromOldToNew) {
     std::vector<int> effects = {65, 66, 67, 68, 76, 77, 78, 79};
-    for (int n = 101; n <= 109; ++n) effects.push_back(n);
+    for (int n = 100; n <= 109; ++n) effects.push_back(n);
     for (int n = 114; n <= 126; ++n) effects.push_back(n);
     for (int n = 138; n <= 150; ++n) effects.push_back(n);
     effects.erase(std::remove(effects.begin(), effects.end(), 118), effects.end());
@@ -569,6 +893,31 @@ TEST(PicShowEffects, ScatteredAndTurningEffectsMoveFromOldToNew) {
         EXPECT_LT(shown[1], shown[2]) << n;
         EXPECT_GT(shown[2], 60 * 40 / 2) << n;
     }
+}
+
+// On a large picture the turned edges and offsets grow far beyond the small pictures' (a
+// wrong sign from an overflow would show here); every 91st pixel is checked.
+TEST(PicShowEffects, TurningEffectsHoldOnALargePicture) {
+    const int W = 3001, H = 2000;
+    for (int effect : {114, 115, 116, 143, 149})
+        for (int P : {25, 50, 75}) {
+            pictures::Image screen(W, H, 0xFF000000u);
+            const pictures::Image pic(W, H, 0xFFFFFFFFu);
+            TRect r{0, 0, W, H};
+            picshow::effect(effect)->proc(screen, pic, r, P, 4);
+            const Geo g = geo(W, H, P, 4);
+            for (int y = 0; y < H; y += 7)
+                for (int x = 0; x < W; x += 13)
+                    ASSERT_EQ(screen.pixel(x, y) == 0xFFFFFFFFu,
+                              references().at(effect)(x, y, g, P).kind == Src::New)
+                        << "effect " << effect << " at " << P << " pixel " << x << "," << y;
+        }
+}
+
+// Square, thin and tiny pictures put pixel centres exactly on the edges of the shapes.
+TEST(PicShowEffects, FramesMatchTheReferenceOnSquareThinAndTinyPictures) {
+    for (const auto& [effect, ref] : references())
+        for (const auto& [w, h] : {std::pair{64, 64}, {8, 120}, {2, 3}, {1, 1}}) checkEffect(effect, w, h, 7);
 }
 
 }  // namespace
