@@ -71,6 +71,9 @@ FetchOutcome fetchUrl(const std::string& url, const FetchHooks& hooks) {
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(kTransferTimeoutMs);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Vantrel"));
+    // Left to itself the manager asks for gzip and inflates what comes back, which would turn
+    // a stored archive.gz into its unpacked contents: the file must hold the server's bytes.
+    request.setRawHeader("Accept-Encoding", "identity");
 
     hooks.progress(0, -1, "Connecting to " + qurl.host().toStdString() + " ...");
     QNetworkReply* reply = manager.get(request);

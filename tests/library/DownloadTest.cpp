@@ -4,6 +4,7 @@
 // routines called from a script.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <random>
@@ -46,6 +47,14 @@ std::string pathOf(const std::string& head) {
     const size_t a = head.find(' ');
     const size_t b = head.find(' ', a + 1);
     return a == std::string::npos || b == std::string::npos ? std::string() : head.substr(a + 1, b - a - 1);
+}
+
+// gzip of "hello\n".
+std::string gzippedHello() {
+    static const unsigned char bytes[] = {0x1f, 0x8b, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02,
+                                          0xff, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0xe7, 0x02, 0x00,
+                                          0x20, 0x30, 0x3a, 0x36, 0x06, 0x00, 0x00, 0x00};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 const std::string& payload() {
@@ -119,6 +128,17 @@ protected:
             trickle(server, fd, 96 * 1024, 8192, 25);
         } else if (path == "/short") {
             sendAll(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\nonly part");
+        } else if (path == "/hello.gz") {
+            // A stored .gz file, labelled as compressed to a client that asks for compression,
+            // as many servers do: the download must keep the file's own bytes.
+            const std::string lowered = [&] {
+                std::string l = head;
+                for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                return l;
+            }();
+            const bool acceptsGzip = lowered.find("accept-encoding:") != std::string::npos &&
+                                     lowered.find("gzip") != std::string::npos;
+            sendAll(fd, response(200, "OK", gzippedHello(), acceptsGzip ? "Content-Encoding: gzip\r\n" : ""));
         } else if (path == "/error") {
             sendAll(fd, response(500, "Internal Server Error", "broken"));
         } else {
@@ -176,6 +196,11 @@ TEST_F(DownloadTest, FailuresLeaveTheTargetAsItWas) {
     EXPECT_FALSE(DownloadFile(server.url("/data.bin"), t.win("no\\such\\folder\\f.bin")));
     EXPECT_EQ(server.heads().size(), before);
     EXPECT_EQ(ProgressDialog::current(), nullptr);
+}
+
+TEST_F(DownloadTest, ACompressedFileArrivesAsStoredNeverUnpacked) {
+    ASSERT_TRUE(DownloadFile(server.url("/hello.gz"), t.win("hello.gz")));
+    EXPECT_EQ(t.read("hello.gz"), gzippedHello());
 }
 
 TEST_F(DownloadTest, RedirectsAreFollowed) {
