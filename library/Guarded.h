@@ -26,4 +26,14 @@ struct Guarded<Fn> {
 template <auto Fn>
 constexpr auto guarded = &Guarded<Fn>::call;
 
+// Runs `body`; whatever fails inside gives `failure` instead (a result other than the neutral one).
+template <typename T, typename F>
+T guardedOr(T failure, F&& body) {
+    try {
+        return body();
+    } catch (const std::exception&) {
+        return failure;
+    }
+}
+
 }  // namespace library

@@ -3,6 +3,7 @@
 #include "base/AnsiText.h"
 #include "base/DateTime.h"
 #include "classes/PropValue.h"
+#include "library/Guarded.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/SystemInfo.h"
@@ -34,15 +35,6 @@ bool parseLongint(std::string_view s, int32_t& out) {
     return true;
 }
 
-template <typename T, typename F>
-T guarded(T failure, F&& body) {
-    try {
-        return body();
-    } catch (const std::exception&) {
-        return failure;
-    }
-}
-
 }  // namespace
 
 fs::path iniFilePath(const std::string& fileName) {
@@ -55,7 +47,7 @@ fs::path iniFilePath(const std::string& fileName) {
 
 std::string getIniString(const std::string& section, const std::string& key, const std::string& defaultValue,
                          const std::string& fileName) {
-    return guarded(std::string(), [&] {
+    return guardedOr(std::string(), [&] {
         return platform::readProfileString(iniFilePath(fileName), section, key, defaultValue, kReadBuffer);
     });
 }
@@ -76,20 +68,20 @@ bool getIniBool(const std::string& section, const std::string& key, bool default
 bool iniKeyExists(const std::string& section, const std::string& key, const std::string& fileName) {
     // The same answer as reading twice with two different defaults: only a missing key
     // gives back both defaults.
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         return platform::ProfileFile::load(iniFilePath(fileName)).value(section, key).has_value();
     });
 }
 
 bool isIniSectionEmpty(const std::string& section, const std::string& fileName) {
-    return guarded(
+    return guardedOr(
         true, [&] { return platform::ProfileFile::load(iniFilePath(fileName)).keyNames(section).empty(); });
 }
 
 bool setIniString(const std::string& section, const std::string& key, const std::string& value,
                   const std::string& fileName) {
-    return guarded(false,
-                   [&] { return platform::writeProfileString(iniFilePath(fileName), section, key, value); });
+    return guardedOr(
+        false, [&] { return platform::writeProfileString(iniFilePath(fileName), section, key, value); });
 }
 
 bool setIniInt(const std::string& section, const std::string& key, int32_t value,
@@ -102,11 +94,11 @@ bool setIniBool(const std::string& section, const std::string& key, bool value, 
 }
 
 void deleteIniEntry(const std::string& section, const std::string& key, const std::string& fileName) {
-    guarded(false, [&] { return platform::deleteProfileKey(iniFilePath(fileName), section, key); });
+    guardedOr(false, [&] { return platform::deleteProfileKey(iniFilePath(fileName), section, key); });
 }
 
 void deleteIniSection(const std::string& section, const std::string& fileName) {
-    guarded(false, [&] { return platform::deleteProfileSection(iniFilePath(fileName), section); });
+    guardedOr(false, [&] { return platform::deleteProfileSection(iniFilePath(fileName), section); });
 }
 
 std::string currencyText(int64_t scaled) {

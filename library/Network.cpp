@@ -17,6 +17,7 @@
 
 #include "base/AnsiText.h"
 #include "classes/TStrings.h"
+#include "library/Guarded.h"
 #include "platform/EventPump.h"
 #include "platform/Registry.h"
 
@@ -25,15 +26,6 @@ namespace {
 
 using platform::RegistryRoot;
 using Clock = std::chrono::steady_clock;
-
-template <typename T, typename F>
-T guarded(T failure, F&& body) {
-    try {
-        return body();
-    } catch (const std::exception&) {
-        return failure;
-    }
-}
 
 std::string dotted(const in_addr& a) {
     char text[INET_ADDRSTRLEN] = {};
@@ -187,7 +179,7 @@ std::string inetSideServer() {
 // ---- host names and addresses ----
 
 std::string GetIPAdress() {
-    return guarded(std::string(), [] {
+    return guardedOr(std::string(), [] {
         char name[256] = {};
         if (::gethostname(name, sizeof name - 1) != 0) return std::string();
         return lastIPv4(name);
@@ -195,11 +187,11 @@ std::string GetIPAdress() {
 }
 
 std::string GetIPByHostName(const std::string& hostName) {
-    return guarded(std::string(), [&] { return lastIPv4(hostName); });
+    return guardedOr(std::string(), [&] { return lastIPv4(hostName); });
 }
 
 std::string GetHostNameByIP(const std::string& ipAddress) {
-    return guarded(std::string(), [&] {
+    return guardedOr(std::string(), [&] {
         sockaddr_in sa{};
         sa.sin_family = AF_INET;
         if (inet_pton(AF_INET, ipAddress.c_str(), &sa.sin_addr) != 1) return std::string();
@@ -212,7 +204,7 @@ std::string GetHostNameByIP(const std::string& ipAddress) {
 }
 
 std::string GetMACAdress() {
-    return guarded(std::string(), [] {
+    return guardedOr(std::string(), [] {
         ifaddrs* list = nullptr;
         if (::getifaddrs(&list) != 0) return std::string();
         std::string found;
@@ -249,7 +241,7 @@ std::string bracketedAddress(std::string_view reply) {
 }
 
 std::string GetInetSideIP() {
-    return guarded(std::string(), [] {
+    return guardedOr(std::string(), [] {
         const std::string server = inetSideServer();
         if (server.empty()) return std::string();
         const TDWHostConnectInfo where = parseHostPort(server);
@@ -305,14 +297,14 @@ ConnectionState systemConnectionState() {
         state.flags |= 2u | 64u;
         state.connected = true;
     }
-    if (guarded(false, [] { return readProxyConfig().enabled; })) state.flags |= 4u;
+    if (guardedOr(false, [] { return readProxyConfig().enabled; })) state.flags |= 4u;
     return state;
 }
 
 void setConnectionStateProvider(ConnectionStateProvider provider) { providerSlot() = std::move(provider); }
 
 bool GetInternetConnectionState(TDWInternetConnectedStates& states) {
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         const ConnectionState s = providerSlot() ? providerSlot()() : systemConnectionState();
         if (!s.available) return false;
         using S = TDWInternetConnectedState;
@@ -430,7 +422,7 @@ ProxyChoice chooseProxy(const ProxyConfig& config, std::string_view scheme, std:
 }
 
 bool GetInternetProxySetting(TDWInternetProxySetting& setting) {
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         const auto& store = platform::registry();
         if (!store.keyExists(RegistryRoot::CurrentUser, kInternetSettingsKey)) return false;
         const auto enable = store.value(RegistryRoot::CurrentUser, kInternetSettingsKey, "ProxyEnable");
@@ -444,7 +436,7 @@ bool GetInternetProxySetting(TDWInternetProxySetting& setting) {
 
 bool GetProxyIgnoredAdresses(classes::TStringList* addresses) {
     if (!addresses) return false;
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         const auto text =
             platform::registry().readString(RegistryRoot::CurrentUser, kInternetSettingsKey, "ProxyOverride");
         addresses->clear();

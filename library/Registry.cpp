@@ -4,6 +4,7 @@
 
 #include "classes/PropValue.h"
 #include "classes/TStrings.h"
+#include "library/Guarded.h"
 #include "platform/Registry.h"
 
 namespace library {
@@ -15,19 +16,9 @@ using platform::RegType;
 
 RegistryRoot rootOf(int32_t key) { return static_cast<RegistryRoot>(static_cast<uint32_t>(key)); }
 
-// Runs `body`; any failure of the store gives `failure`.
-template <typename T, typename F>
-T guarded(T failure, F&& body) {
-    try {
-        return body();
-    } catch (const std::exception&) {
-        return failure;
-    }
-}
-
 bool queryString(int32_t rootKey, const std::string& subKeyName, const std::string& valueName,
                  std::string& resultStr, bool multi) {
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         auto found = platform::registry().lookup(rootOf(rootKey), subKeyName, valueName);
         if (!found.keyFound) return false;
         if (!found.value) return true;
@@ -46,7 +37,7 @@ bool queryString(int32_t rootKey, const std::string& subKeyName, const std::stri
 }
 
 bool fillNames(int32_t rootKey, const std::string& subKeyName, classes::TStrings*& names, bool subKeys) {
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         if (!names) names = new classes::TStringList;
         auto& store = platform::registry();
         auto list = subKeys ? store.subKeyNames(rootOf(rootKey), subKeyName)
@@ -125,8 +116,8 @@ std::optional<Variant> variantOf(const RegistryValue& stored, const Variant& lik
 
 bool writeValue(int32_t rootKey, const std::string& subKeyName, const std::string& valueName,
                 const RegistryValue& v) {
-    return guarded(false,
-                   [&] { return platform::registry().setValue(rootOf(rootKey), subKeyName, valueName, v); });
+    return guardedOr(
+        false, [&] { return platform::registry().setValue(rootOf(rootKey), subKeyName, valueName, v); });
 }
 
 }  // namespace
@@ -142,7 +133,7 @@ bool regQueryMultiStringValue(int32_t rootKey, const std::string& subKeyName, co
 }
 
 bool regValueExists(int32_t rootKey, const std::string& subKeyName, const std::string& valueName) {
-    return guarded(false, [&] {
+    return guardedOr(false, [&] {
         if (valueName.empty()) return platform::registry().keyExists(rootOf(rootKey), subKeyName);
         return platform::registry().lookup(rootOf(rootKey), subKeyName, valueName).value.has_value();
     });
@@ -152,12 +143,13 @@ bool regDeleteKeyIncludingSubkeys(int32_t key, const std::string& name) {
     // An empty name (or a lone backslash) names the root itself; deleting every key of a
     // hive is never what a script wants.
     if (name.find_first_not_of('\\') == std::string::npos) return false;
-    return guarded(false, [&] { return platform::registry().deleteTree(rootOf(key), name); });
+    return guardedOr(false, [&] { return platform::registry().deleteTree(rootOf(key), name); });
 }
 
 bool regDeleteKeyIfEmpty(int32_t rootKey, const std::string& subkeyName) {
     if (subkeyName.find_first_not_of('\\') == std::string::npos) return false;
-    return guarded(false, [&] { return platform::registry().deleteKey(rootOf(rootKey), subkeyName, true); });
+    return guardedOr(false,
+                     [&] { return platform::registry().deleteKey(rootOf(rootKey), subkeyName, true); });
 }
 
 bool regGetSubkeyNames(int32_t rootKey, const std::string& subKeyName, classes::TStrings*& names) {
@@ -192,13 +184,13 @@ bool regWriteBinaryValue(int32_t rootKey, const std::string& subKeyName, const s
 }
 
 bool regDeleteValue(int32_t rootKey, const std::string& subKeyName, const std::string& valueName) {
-    return guarded(false,
-                   [&] { return platform::registry().deleteValue(rootOf(rootKey), subKeyName, valueName); });
+    return guardedOr(
+        false, [&] { return platform::registry().deleteValue(rootOf(rootKey), subKeyName, valueName); });
 }
 
 Variant readFromRegistry(int32_t key, const std::string& subkey, const std::string& name,
                          const Variant& value) {
-    return guarded(value, [&] {
+    return guardedOr(value, [&] {
         auto& store = platform::registry();
         platform::RegistryLookup found = store.lookup(rootOf(key), subkey, name);
         if (!found.keyFound) {
@@ -212,7 +204,7 @@ Variant readFromRegistry(int32_t key, const std::string& subkey, const std::stri
 }
 
 void writeToRegistry(int32_t key, const std::string& subkey, const std::string& name, const Variant& value) {
-    guarded(false, [&] {
+    guardedOr(false, [&] {
         auto stored = storedForm(value);
         return stored && platform::registry().setValue(rootOf(key), subkey, name, *stored);
     });

@@ -20,6 +20,7 @@
 #include "platform/Registry.h"
 #include "tests/library/LoopbackServer.h"
 #include "tests/script/ScriptSession.h"
+#include "tests/support/AnsweredDialogs.h"
 #include "tests/support/TempTree.h"
 #include "vcl/Forms.h"
 
@@ -86,18 +87,8 @@ protected:
         platform::installDialogs(nullptr);
         platform::setRegistry(nullptr);
     }
-    void answer(const std::string& script) {
-        fs::remove(m_log);
-        platform::installDialogs(std::make_unique<platform::DialogService>(
-            std::make_unique<platform::AutomationBackend>(platform::AutomationScript::parse(script)),
-            std::make_unique<platform::DialogLog>(m_log.string())));
-    }
-    size_t logged(const std::string& piece) const {
-        size_t n = 0;
-        std::ifstream in(m_log);
-        for (std::string line; std::getline(in, line);) n += line.find(piece) != std::string::npos;
-        return n;
-    }
+    void answer(const std::string& script) const { m_dialogs.answer(script); }
+    size_t logged(const std::string& piece) const { return m_dialogs.count(piece); }
     // Everything in the test folder but the log: no part files may stay behind.
     std::vector<std::string> files() const {
         std::vector<std::string> out;
@@ -147,7 +138,7 @@ protected:
     }
 
     TempTree t{"download"};
-    fs::path m_log = t.native("dialogs.log");
+    AnsweredDialogs m_dialogs{t.native("dialogs.log")};
     loopback::Server server{[this](int fd, const std::string& head) { route(fd, head); }};
 };
 

@@ -6,6 +6,7 @@
 
 #include "platform/Automation.h"
 #include "platform/Dialogs.h"
+#include "tests/support/AnsweredDialogs.h"
 #include "tests/support/TempTree.h"
 
 namespace fs = std::filesystem;
@@ -17,20 +18,10 @@ class FileOperationsTest : public ::testing::Test {
 protected:
     void SetUp() override { answer(""); }
     void TearDown() override { platform::installDialogs(nullptr); }
-    void answer(const std::string& script) {
-        fs::remove(m_log);
-        platform::installDialogs(std::make_unique<platform::DialogService>(
-            std::make_unique<platform::AutomationBackend>(platform::AutomationScript::parse(script)),
-            std::make_unique<platform::DialogLog>(m_log.string())));
-    }
-    size_t logged(const std::string& piece) const {
-        size_t n = 0;
-        std::ifstream in(m_log);
-        for (std::string line; std::getline(in, line);) n += line.find(piece) != std::string::npos;
-        return n;
-    }
+    void answer(const std::string& script) const { m_dialogs.answer(script); }
+    size_t logged(const std::string& piece) const { return m_dialogs.count(piece); }
     TempTree t{"fileops"};
-    fs::path m_log = t.native("dialogs.log");
+    AnsweredDialogs m_dialogs{t.native("dialogs.log")};
 };
 
 TEST_F(FileOperationsTest, TwoSourcesCopiedWithoutAsking) {

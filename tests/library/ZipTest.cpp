@@ -18,6 +18,7 @@
 #include "platform/EventPump.h"
 #include "tests/library/ZipFixtures.h"
 #include "tests/script/ScriptSession.h"
+#include "tests/support/AnsweredDialogs.h"
 #include "tests/support/TempTree.h"
 
 namespace fs = std::filesystem;
@@ -63,19 +64,8 @@ protected:
         platform::setMessagePump(nullptr);
         platform::installDialogs(nullptr);
     }
-    void answer(const std::string& script) {
-        fs::remove(m_log);
-        platform::installDialogs(std::make_unique<platform::DialogService>(
-            std::make_unique<platform::AutomationBackend>(platform::AutomationScript::parse(script)),
-            std::make_unique<platform::DialogLog>(m_log.string())));
-    }
-    std::vector<std::string> logged(const std::string& piece) const {
-        std::vector<std::string> lines;
-        std::ifstream in(m_log);
-        for (std::string line; std::getline(in, line);)
-            if (line.find(piece) != std::string::npos) lines.push_back(line);
-        return lines;
-    }
+    void answer(const std::string& script) const { m_dialogs.answer(script); }
+    std::vector<std::string> logged(const std::string& piece) const { return m_dialogs.lines(piece); }
     std::string archive(const std::string& name, const std::vector<zipfix::Item>& items) {
         t.write(name, zipfix::build(items));
         return t.win(name);
@@ -92,7 +82,7 @@ protected:
         return found;
     }
     TempTree t{"zip"};
-    fs::path m_log = t.native("dialogs.log");
+    AnsweredDialogs m_dialogs{t.native("dialogs.log")};
 };
 
 // ---- the methods ----

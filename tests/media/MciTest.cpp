@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "MciAsk.h"
 #include "TestAudio.h"
 #include "media/Bass.h"
 #include "media/VirtualClock.h"
@@ -16,7 +17,6 @@
 #include "media/mci/MidiRenderer.h"
 
 using namespace media;
-using media::mci::sendString;
 
 namespace {
 
@@ -40,18 +40,8 @@ const bool s_setup = [] {
     return true;
 }();
 
-// Sends `command` and expects success; returns the answer.
-std::string ask(const std::string& command) {
-    std::string result;
-    const int code = sendString(command, result);
-    EXPECT_EQ(code, 0) << command << ": " << mci::errorText(code);
-    return result;
-}
-
-int codeOf(const std::string& command) {
-    std::string result;
-    return sendString(command, result);
-}
+using test::ask;
+using test::codeOf;
 
 double number(const std::string& command) { return std::stod(ask(command)); }
 

@@ -7,15 +7,18 @@
 #include <filesystem>
 #include <string>
 
+#include "MciAsk.h"
 #include "TestAudio.h"
 #include "media/VideoPlayer.h"
 #include "media/mci/Mci.h"
 #include "media/mci/MciErrors.h"
 
 using namespace media;
-using media::mci::sendString;
 
 namespace {
+
+using test::ask;
+using test::codeOf;
 
 constexpr int64_t kClipMs = 4000;
 constexpr int32_t kKnownWindow = 0x10004;
@@ -97,16 +100,6 @@ protected:
     void TearDown() override {
         mci::closeAll();
         setVideoBackend(nullptr);
-    }
-    std::string ask(const std::string& command) {
-        std::string result;
-        const int code = sendString(command, result);
-        EXPECT_EQ(code, 0) << command << ": " << mci::errorText(code);
-        return result;
-    }
-    int codeOf(const std::string& command) {
-        std::string result;
-        return sendString(command, result);
     }
     std::string clip(const std::string& name) {
         const std::string path = test::scratchPath(name);
