@@ -6,7 +6,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "base/Error.h"
+#include "classes/TCollection.h"
 #include "classes/TComponent.h"
 #include "vcl/Types.h"
 
@@ -14,6 +17,7 @@ namespace pictures {
 class Image;
 }
 namespace vcl {
+class AnimationTimer;
 class TIcon;
 class TPopupMenu;
 }  // namespace vcl
@@ -38,6 +42,91 @@ using TrayServiceFactory = std::function<std::unique_ptr<TrayService>()>;
 // The toolkit's system tray unless a test puts its fake in (null: back to the toolkit's).
 void setTrayServiceFactory(TrayServiceFactory factory);
 
+// Failures of the tray icon ("Can not start animation without images").
+class EELTrayIcon : public base::Error {
+public:
+    using base::Error::Error;
+};
+
+// The pictures an animation steps through: the part of the toolkit's image list the tray
+// icon uses.
+class TImageList : public classes::TComponent {
+public:
+    CLASSES_OBJECT(TImageList)
+    explicit TImageList(classes::TComponent* owner);
+    ~TImageList() override;
+
+    int count() const { return static_cast<int>(m_icons.size()); }
+    void addIcon(const vcl::TIcon& icon);
+    const vcl::TIcon& icon(int index) const { return *m_icons.at(static_cast<size_t>(index)); }
+
+private:
+    std::vector<std::unique_ptr<vcl::TIcon>> m_icons;
+};
+
+class TELTrayIcon;
+
+// One animation: the list's pictures shown in turn every Interval milliseconds, once or
+// round and round, with the icon from before put back at the end if RestoreOldIcon.
+class TELTrayIconAnimationsItem : public classes::TCollectionItem {
+public:
+    CLASSES_OBJECT(TELTrayIconAnimationsItem)
+    explicit TELTrayIconAnimationsItem(classes::TCollection* collection);
+    ~TELTrayIconAnimationsItem() override;
+
+    // True when it is its collection's active item. Activating one without pictures throws
+    // EELTrayIcon and leaves the running animation alone.
+    bool active() const;
+    void setActive(bool value);
+    TImageList* imageList() const { return m_imageList; }
+    void setImageList(TImageList* list);
+    int interval() const { return m_interval; }
+    void setInterval(int ms) { m_interval = ms; }
+    bool circular() const { return m_circular; }
+    void setCircular(bool value) { m_circular = value; }
+    bool restoreOldIcon() const { return m_restoreOldIcon; }
+    void setRestoreOldIcon(bool value) { m_restoreOldIcon = value; }
+    std::string displayName() const override { return "Animation" + std::to_string(index()); }
+
+private:
+    TImageList* m_imageList = nullptr;
+    int m_interval = 1000;
+    bool m_circular = false;
+    bool m_restoreOldIcon = true;
+};
+
+// The tray icon's animations; at most one runs, and only while the icon is active.
+class TELTrayIconAnimations : public classes::TCollection {
+public:
+    CLASSES_OBJECT(TELTrayIconAnimations)
+    explicit TELTrayIconAnimations(TELTrayIcon& tray);
+    ~TELTrayIconAnimations() override;
+
+    TELTrayIconAnimationsItem* add() { return static_cast<TELTrayIconAnimationsItem*>(TCollection::add()); }
+    TELTrayIconAnimationsItem* item(int index) const {
+        return static_cast<TELTrayIconAnimationsItem*>(TCollection::item(index));
+    }
+    TELTrayIconAnimationsItem* activeItem() const { return m_active; }
+    bool running() const;
+
+private:
+    friend class TELTrayIcon;
+    friend class TELTrayIconAnimationsItem;
+    void activate(TELTrayIconAnimationsItem& item);
+    void deactivate(TELTrayIconAnimationsItem& item);
+    void start();
+    // Ends the running animation; `restore` puts the icon from before it back.
+    void halt(bool restore);
+    void nextFrame();
+    void notify(classes::TCollectionItem* item, bool added) override;
+
+    TELTrayIcon& m_tray;
+    TELTrayIconAnimationsItem* m_active = nullptr;
+    std::unique_ptr<vcl::AnimationTimer> m_timer;
+    std::unique_ptr<vcl::TIcon> m_saved;
+    int m_frame = -1;
+};
+
 // The longest tip the notification area takes (in characters of the script's code page).
 constexpr size_t kTrayTipLength = 63;
 
@@ -57,6 +146,7 @@ public:
     void setPopupMenu(vcl::TPopupMenu* menu);
     bool hideTaskBarButton() const { return m_hideTaskBarButton; }
     void setHideTaskBarButton(bool value);
+    TELTrayIconAnimations& animations() const { return *m_animations; }
 
     classes::TMethod onClick, onDblClick;
     // Before the menu; setting `handled` keeps it from showing.
@@ -72,8 +162,12 @@ public:
     void notification(classes::TComponent* component, classes::Operation operation) override;
 
 private:
+    friend class TELTrayIconAnimations;
+    friend class TELTrayIconAnimationsItem;
     void updateEntry();
     void updateTaskBarButton();
+    // The running animation's picture: the icon changes without stopping it.
+    void showFrame(const vcl::TIcon* icon);
 
     bool m_active = false;
     bool m_shown = false;
@@ -82,7 +176,9 @@ private:
     std::string m_hint;
     std::unique_ptr<vcl::TIcon> m_icon;
     vcl::TPopupMenu* m_popupMenu = nullptr;
+    bool m_animationChanging = false;
     std::unique_ptr<TrayService> m_service;
+    std::unique_ptr<TELTrayIconAnimations> m_animations;
 };
 
 // Keeps the application's windows off the task bar (the skip-taskbar state), or puts them back.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pictures/Image.h"
+#include "vcl/Clock.h"
 #include "vcl/Forms.h"
 #include "vcl/Graphic.h"
 #include "vcl/Menus.h"
@@ -188,6 +189,119 @@ TEST_F(TrayIconTest, TheGlobalIconIsMadeOnceAndLeavesTheAreaWhenFreed) {
     components::freeGlobalTrayIcon();
     EXPECT_FALSE(entry.shown);
     EXPECT_FALSE(components::globalTrayIconExists());
+}
+
+// ---- animations, on a hand-driven clock; each picture is told apart by its width ----
+
+class TrayAnimationTest : public TrayIconTest {
+protected:
+    // The icon is made once the fake notification area is in place.
+    void SetUp() override {
+        TrayIconTest::SetUp();
+        for (int width : {17, 18, 19}) frames.addIcon(iconOf(width));
+        trayIcon = std::make_unique<TELTrayIcon>(nullptr);
+        tray().setIcon(&own);
+        item = tray().animations().add();
+        item->setImageList(&frames);
+        item->setInterval(100);
+    }
+    void TearDown() override {
+        trayIcon.reset();
+        TrayIconTest::TearDown();
+    }
+    TELTrayIcon& tray() { return *trayIcon; }
+    int shownWidth() const { return entry.image ? entry.image->width : -1; }
+
+    vcl::ManualClock clock;
+    vcl::ScopedTimerService scope{clock};
+    components::TImageList frames{nullptr};
+    vcl::TIcon own = iconOf(16);
+    std::unique_ptr<TELTrayIcon> trayIcon;
+    components::TELTrayIconAnimationsItem* item = nullptr;
+};
+
+TEST_F(TrayAnimationTest, ThreePicturesAtIntervalStepsThenTheOldIconComesBack) {
+    EXPECT_EQ(item->displayName(), "Animation0");
+    tray().setActive(true);
+    EXPECT_EQ(shownWidth(), 16);
+    item->setActive(true);
+    EXPECT_EQ(shownWidth(), 17);  // the first picture at once
+    clock.advance(99);
+    EXPECT_EQ(shownWidth(), 17);
+    clock.advance(1);
+    EXPECT_EQ(shownWidth(), 18);
+    clock.advance(100);
+    EXPECT_EQ(shownWidth(), 19);
+    clock.advance(100);
+    EXPECT_EQ(shownWidth(), 16);
+    EXPECT_FALSE(item->active());
+    EXPECT_EQ(clock.activeTimers(), 0);
+
+    // Without RestoreOldIcon the last picture stays; a circular one starts over.
+    item->setRestoreOldIcon(false);
+    item->setActive(true);
+    clock.advance(300);
+    EXPECT_EQ(shownWidth(), 19);
+    item->setCircular(true);
+    item->setActive(true);
+    clock.advance(300);
+    EXPECT_EQ(shownWidth(), 17);
+    EXPECT_TRUE(item->active());
+}
+
+TEST_F(TrayAnimationTest, AnIconFromElsewhereEndsTheAnimationAndStays) {
+    tray().setActive(true);
+    item->setCircular(true);
+    item->setActive(true);
+    clock.advance(100);
+    const vcl::TIcon other = iconOf(24);
+    tray().setIcon(&other);
+    clock.advance(1000);
+    EXPECT_EQ(shownWidth(), 24);
+    EXPECT_EQ(clock.activeTimers(), 0);
+}
+
+TEST_F(TrayAnimationTest, NoPicturesNoStartAndTheRunningOneGoesOn) {
+    tray().setActive(true);
+    item->setCircular(true);
+    item->setActive(true);
+    components::TImageList empty(nullptr);
+    components::TELTrayIconAnimationsItem* bare = tray().animations().add();
+    try {
+        bare->setActive(true);
+        ADD_FAILURE() << "started without pictures";
+    } catch (const components::EELTrayIcon& e) {
+        EXPECT_STREQ(e.what(), "Can not start animation without images");
+    }
+    bare->setImageList(&empty);
+    EXPECT_THROW(bare->setActive(true), components::EELTrayIcon);
+    EXPECT_TRUE(item->active());
+    clock.advance(100);
+    EXPECT_EQ(shownWidth(), 18);
+}
+
+TEST_F(TrayAnimationTest, WaitsForTheActiveIconAndLetsGoOfAFreedList) {
+    item->setActive(true);
+    EXPECT_FALSE(entry.shown);
+    EXPECT_EQ(clock.activeTimers(), 0);
+    tray().setActive(true);
+    EXPECT_EQ(shownWidth(), 17);
+    tray().setActive(false);
+    EXPECT_EQ(clock.activeTimers(), 0);
+    tray().setActive(true);
+    EXPECT_EQ(shownWidth(), 17);  // started again from the first picture
+    {
+        components::TImageList shortLived(nullptr);
+        shortLived.addIcon(iconOf(30));
+        item->setImageList(&shortLived);
+        item->setActive(false);
+        item->setActive(true);
+        EXPECT_EQ(shownWidth(), 30);
+    }
+    EXPECT_EQ(item->imageList(), nullptr);
+    EXPECT_FALSE(item->active());
+    clock.advance(1000);  // nothing left to step through a freed list
+    EXPECT_EQ(clock.activeTimers(), 0);
 }
 
 }  // namespace
