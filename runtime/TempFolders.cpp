@@ -104,8 +104,12 @@ bool TempFolders::createAppFolder(const std::vector<fs::path>& candidates) {
                 if (errno == EEXIST) continue;
                 break;  // read-only, full, or not ours to write: the next candidate
             }
-            m_lockFd = ::open((folder / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-            if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_EX | LOCK_NB);
+            // The lock file appears under its own name only once it is locked: a player
+            // sweeping at this moment would otherwise find it unlocked and take the folder.
+            const fs::path making = folder / (std::string(kLockName) + ".new");
+            m_lockFd = ::open(making.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+            if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0)
+                ::rename(making.c_str(), (folder / kLockName).c_str());
             m_appFolder = folder;
             m_userTemp = userTemp;
             m_files.insert(m_files.begin(), folder);
