@@ -48,8 +48,8 @@ public:
     using base::Error::Error;
 };
 
-// The pictures an animation steps through: the part of the toolkit's image list the tray
-// icon uses.
+// The pictures an animation steps through: what the tray icon needs of the toolkit's image
+// list.
 class TImageList : public classes::TComponent {
 public:
     CLASSES_OBJECT(TImageList)
