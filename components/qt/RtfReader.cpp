@@ -186,7 +186,8 @@ bool Reader::read(std::string_view rtf) {
                     if (digits < 10) value = value * 10 + (rtf[i] - '0');
                 }
                 if (i < n && rtf[i] == ' ') ++i;
-                value = std::clamp<long long>(negative ? -value : value, INT32_MIN, INT32_MAX);
+                // Symmetric, so any parameter may be negated (a negative line spacing is).
+                value = std::clamp<long long>(negative ? -value : value, -INT32_MAX, INT32_MAX);
                 if (word == "bin" && value > 0) {
                     // Raw bytes that may hold anything, braces included.
                     i += std::min<size_t>(static_cast<size_t>(value), n - i);

@@ -22,7 +22,10 @@ fs::path g_dir;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static vcl::toolkit::Session toolkit(*argc, *argv);
+    // Never torn down: exit handlers run after the engines' thread-local contexts are gone,
+    // and the application object's end would touch them.
+    static auto* toolkit = new vcl::toolkit::Session(*argc, *argv);
+    (void)toolkit;
     vcl::registerVclClasses();
     components::registerComponentClasses();
     g_dir = fs::temp_directory_path() / ("vantrel-fuzz-loader-" + std::to_string(::getpid()));

@@ -211,6 +211,10 @@ TEST(RtfReader, PlainTextAndBrokenInputAreHandledSafely) {
     EXPECT_EQ(components::qt::rtfPlainText("{\\rtf1 \\'zz\\'4 x\\"), "zz4 x");
     EXPECT_TRUE(
         components::qt::rtfPlainText("{\\rtf1 \\u99999999999 \\fs-2147483648\\li99999999999 x}").has_value());
+    // The most negative parameter is still one whose size can be taken (an exact line spacing).
+    ASSERT_TRUE(readRtf("{\\rtf1 \\sl-99999999999 x\\par}", doc));
+    EXPECT_EQ(blockWith(doc, "x").lineHeightType(), QTextBlockFormat::FixedHeight);
+    EXPECT_GT(blockWith(doc, "x").lineHeight(), 0.0);
 }
 
 // The about box's credits are rich text of the player's own: they must read whole (groups
