@@ -33,30 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A session whose executor serves the system libraries as the player's does.
-struct WinApiSession : ScriptSession {
-    bool go(const std::string& source) {
-        error.clear();
-        log.clear();
-        if (!compile(source)) {
-            error = compileError;
-            return false;
-        }
-        exec = std::make_unique<script::Executor>();
-        for (const script::Imports* t : tables) exec->addImports(*t);
-        library::bindSystemLibraries(*exec);
-        if (!exec->load(chunk)) {
-            error = exec->lastError().text;
-            return false;
-        }
-        if (!exec->run()) {
-            error = exec->lastError().text;
-            return false;
-        }
-        return true;
-    }
-};
-
 std::string replaced(std::string s, const std::string& what, const std::string& with) {
     for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + with.size()))
         s.replace(at, what.size(), with);
@@ -66,6 +42,8 @@ std::string replaced(std::string s, const std::string& what, const std::string& 
 class WinApiScripts : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The executor serves the system libraries as the player's does.
+        s.prepare = library::bindSystemLibraries;
         m_dir = fs::temp_directory_path() / ("vantrel-winapi-" + std::to_string(::getpid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
@@ -81,11 +59,14 @@ protected:
         fs::remove_all(m_dir);
     }
     // The script with @DIR@ standing for the test folder's Windows path.
-    bool run(const std::string& source) { return s.go(replaced(source, "@DIR@", m_win)); }
+    bool run(const std::string& source) {
+        s.log.clear();
+        return s.run(replaced(source, "@DIR@", m_win));
+    }
 
     fs::path m_dir, m_cwd, m_exe;
     std::string m_win;
-    WinApiSession s;
+    ScriptSession s;
 };
 
 TEST_F(WinApiScripts, Kernel32FoldersAndFilesMatchTheFileRoutines) {

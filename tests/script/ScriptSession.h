@@ -2,6 +2,7 @@
 // tables a test adds, then loads it into an executor the test keeps using (events).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ struct ScriptSession {
     std::vector<std::pair<std::string, classes::TObject*>> objects;  // globals set after load
     std::shared_ptr<const script::Chunk> chunk;
     std::unique_ptr<script::Executor> exec;
+    // Runs on each new executor before the script loads (a provider of foreign routines).
+    std::function<void(script::Executor&)> prepare;
 
     ScriptSession() {
         m_own.routine("procedure Log(const S: string);", [this](const std::string& s) { log += s + "\n"; });
@@ -42,6 +45,7 @@ struct ScriptSession {
     bool load() {
         exec = std::make_unique<script::Executor>();
         for (const script::Imports* t : tables) exec->addImports(*t);
+        if (prepare) prepare(*exec);
         if (!exec->load(chunk)) return false;
         for (auto& [name, obj] : objects) exec->setGlobalObject(name, obj);
         return true;
